@@ -1,0 +1,7 @@
+# The AddressSanitizer + UndefinedBehaviorSanitizer build (clang), shared by
+# scripts/test and scripts/fuzz.
+SANITIZE_CMAKE_ARGS=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+                     -DORVANTO_SANITIZE=ON -DORVANTO_FUZZ=ON -DORVANTO_BENCH=OFF)
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$ORVANTO_ROOT/scripts/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -1,0 +1,18 @@
+#include "app/main_window.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_message_box.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvanto"));
+    Platform().SetMessageBox(std::make_unique<TQtMessageBox>());
+
+    TForm1 window;
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// The modal error box. The Qt implementation lives in platform/qt; lower
+// layers only see this interface through TPlatform.
+class IMessageBox {
+public:
+    virtual ~IMessageBox() = default;
+    // Shows text under caption with the error icon and an OK button and
+    // returns when the user has closed it. Texts arrive already translated.
+    virtual void ShowError(const std::string& text, const std::string& caption) = 0;
+};
+
+// Writes the message to standard error: what a run without a visible display
+// (the command-line tool, unattended printing) needs, since nobody could
+// close a box there.
+class TConsoleMessageBox final : public IMessageBox {
+public:
+    void ShowError(const std::string& text, const std::string& caption) override;
+};

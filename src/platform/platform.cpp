@@ -1,0 +1,25 @@
+#include "platform/platform.h"
+
+#include <utility>
+
+std::unique_ptr<IMessageBox> TPlatform::SetMessageBox(std::unique_ptr<IMessageBox> box)
+{
+    if (!box)
+        box = std::make_unique<TConsoleMessageBox>();
+    std::swap(box, MessageBox_);
+    return box;
+}
+
+std::unique_ptr<IShell> TPlatform::SetShell(std::unique_ptr<IShell> shell)
+{
+    if (!shell)
+        shell = std::make_unique<TDesktopShell>();
+    std::swap(shell, Shell_);
+    return shell;
+}
+
+TPlatform& Platform()
+{
+    static TPlatform instance;
+    return instance;
+}

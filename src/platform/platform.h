@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/message_box.h"
+#include "platform/shell.h"
+
+#include <memory>
+
+// The operating-system services the rest of the program uses, one interface
+// each. Until a caller installs others (the program its Qt windows, tests
+// their recording doubles), the console message box and the desktop shell
+// serve.
+class TPlatform {
+public:
+    IMessageBox& MessageBox() { return *MessageBox_; }
+    IShell& Shell() { return *Shell_; }
+
+    // Installing returns the service it replaces, so a test can put it back.
+    std::unique_ptr<IMessageBox> SetMessageBox(std::unique_ptr<IMessageBox> box);
+    std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> shell);
+
+private:
+    std::unique_ptr<IMessageBox> MessageBox_ = std::make_unique<TConsoleMessageBox>();
+    std::unique_ptr<IShell> Shell_ = std::make_unique<TDesktopShell>();
+};
+
+TPlatform& Platform();

@@ -1,0 +1,155 @@
+#include "support/paths.h"
+
+#include "platform/platform.h"
+
+#include <QStandardPaths>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<TPaths>& PathsSlot()
+{
+    static std::unique_ptr<TPaths> slot;
+    return slot;
+}
+
+std::string StandardFolder(QStandardPaths::StandardLocation location)
+{
+    const QString folder = QStandardPaths::writableLocation(location);
+    return folder.toStdString();
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string FolderPart(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+TPaths* Paths()
+{
+    auto& slot = PathsSlot();
+    if (!slot)
+        slot.reset(new (std::nothrow) TPaths);
+    return slot.get();
+}
+
+void FreePaths()
+{
+    PathsSlot().reset();
+}
+
+std::string TPaths::AddSlash(const std::string& folder) const
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder;
+    return folder + '/';
+}
+
+std::string TPaths::WindowsFolder() const
+{
+    const std::string folder = StandardFolder(QStandardPaths::GenericDataLocation);
+    return folder.empty() ? std::string() : AddSlash(folder);
+}
+
+std::string TPaths::SpecialFolder(int folderId) const
+{
+    if (folderId != ProgramsFolderId)
+        return {};
+    const std::string folder = StandardFolder(QStandardPaths::ApplicationsLocation);
+    return folder.empty() ? std::string() : AddSlash(folder);
+}
+
+std::string TPaths::ProgramsFolder() const
+{
+    return SpecialFolder(ProgramsFolderId);
+}
+
+std::string TPaths::MakerMenuFolder(const std::string& subFolder, bool create) const
+{
+    std::string folder = ProgramsFolder() + MakerFolderName;
+    if (!subFolder.empty())
+        folder += AddSlash(subFolder);
+    if (create && !FolderExists(folder))
+        ForceFolders(folder);
+    return folder;
+}
+
+std::string TPaths::MakerDataFolder(const std::string& subFolder) const
+{
+    std::string folder = WindowsFolder() + MakerFolderName;
+    if (!subFolder.empty())
+        folder += AddSlash(subFolder);
+    if (!FolderExists(folder))
+        ForceFolders(folder);
+    return folder;
+}
+
+bool TPaths::RemoveFile(const std::string& fileName) const
+{
+    if (!IsRegularFile(fileName))
+        return true;
+    // Deleting needs only the folder's permission on Linux, but a file made
+    // read-only is cleared first anyway, so it goes the same way everywhere.
+    ::chmod(fileName.c_str(), S_IRUSR | S_IWUSR);
+    ::unlink(fileName.c_str());
+    struct stat info {};
+    return ::lstat(fileName.c_str(), &info) != 0;
+}
+
+bool TPaths::CopyFileOver(const std::string& source, const std::string& target) const
+{
+    if (!IsRegularFile(source))
+        return false;
+    const std::string folder = FolderPart(target);
+    if (!folder.empty() && !FolderExists(folder))
+        ForceFolders(folder);
+    RemoveFile(target);
+    std::error_code error;
+    return fs::copy_file(source, target, fs::copy_options::overwrite_existing, error) && !error;
+}
+
+bool TPaths::OpenDocument(const std::string& target, const std::string& parameters) const
+{
+    const std::string folder = FolderPart(target);
+    IShell& shell = Platform().Shell();
+    // A program is started as itself; documents and addresses go to the
+    // application the desktop associates with them. Like the shell call it
+    // stands for, the request counts as made whatever the desktop answers.
+    if (IsRegularFile(target) && ::access(target.c_str(), X_OK) == 0)
+        shell.StartProgram(target, parameters, folder);
+    else
+        shell.OpenDocument(target, parameters, folder);
+    return true;
+}
+
+bool FolderExists(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void ForceFolders(const std::string& path)
+{
+    if (path.empty())
+        return;
+    std::error_code ignored;
+    fs::create_directories(fs::path(path), ignored);
+}

@@ -1,0 +1,62 @@
+#include "command_registry.h"
+
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+std::vector<TToolCommand>& ToolCommands()
+{
+    static std::vector<TToolCommand> commands;
+    return commands;
+}
+
+TRegisterCommand::TRegisterCommand(TToolCommand command)
+{
+    ToolCommands().push_back(std::move(command));
+}
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+namespace {
+
+void PrintHelp()
+{
+    auto commands = ToolCommands();
+    std::sort(commands.begin(), commands.end(),
+              [](const TToolCommand& a, const TToolCommand& b) { return a.Name < b.Name; });
+    std::printf("orvanto-tool: makes and inspects Orvanto's pictures, archives and language files.\n\n"
+                "Usage: orvanto-tool COMMAND [ARGUMENTS]\n\nCommands:\n");
+    for (const auto& command : commands)
+        std::printf("  %-44s %s\n", command.Usage.c_str(), command.Summary.c_str());
+    std::printf("  %-44s %s\n", "--help", "this list");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        PrintHelp();
+        return argc < 2 ? 1 : 0;
+    }
+    // Fonts, image plug-ins and painting need a Gui application, never a display.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+
+    const std::string name = argv[1];
+    for (const auto& command : ToolCommands()) {
+        if (command.Name != name)
+            continue;
+        std::vector<std::string> arguments(argv + 2, argv + argc);
+        return command.Run(arguments);
+    }
+    return Fail("Unknown command \"" + name + "\"; see orvanto-tool --help");
+}
