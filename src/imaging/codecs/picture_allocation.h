@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+
+// Every reader allocates its picture here. A header may claim more pixels
+// than memory holds; such a size is refused before anything is touched, so a
+// 65535 x 65535 file with no data fails at once instead of the system
+// killing the program. Pictures are 24-bit blue-green-red, rows padded to
+// 4 bytes.
+
+// The bytes a 24-bit picture of this size takes, rows padded to 4 bytes;
+// -1 for a negative size.
+std::int64_t PictureBytes(std::int64_t width, std::int64_t height);
+
+// True when a width x height picture fits under the allocation ceiling and
+// Qt's own size limits.
+bool PictureFits(std::int64_t width, std::int64_t height);
+
+// A new picture, every pixel white; a null image when the size is not
+// positive, does not fit, or memory runs out. Callers report the null image
+// with their own out-of-memory message.
+QImage AllocatePicture(std::int64_t width, std::int64_t height);

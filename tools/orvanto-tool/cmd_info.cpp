@@ -1,0 +1,24 @@
+#include "command_registry.h"
+#include "picture_io.h"
+
+#include <cstdio>
+
+namespace {
+
+int RunInfo(const std::vector<std::string>& arguments)
+{
+    if (arguments.size() != 1)
+        return Fail("Usage: orvanto-tool info FILE");
+    QImage picture;
+    std::string format, details, error;
+    if (!ReadPicture(arguments[0], picture, format, details, error))
+        return Fail(error);
+    std::printf("%d %d %s%s%s\n", picture.width(), picture.height(), format.c_str(),
+                details.empty() ? "" : " ", details.c_str());
+    return 0;
+}
+
+TRegisterCommand registration{{"info", "info FILE",
+                               "loads FILE as Orvanto does and prints WIDTH HEIGHT FORMAT", &RunInfo}};
+
+} // namespace

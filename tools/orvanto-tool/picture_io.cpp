@@ -1,0 +1,112 @@
+#include "picture_io.h"
+
+#include "support/string_helpers.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+std::vector<TPictureReader>& PictureReaders()
+{
+    static std::vector<TPictureReader> readers;
+    return readers;
+}
+
+std::vector<TPictureWriter>& PictureWriters()
+{
+    static std::vector<TPictureWriter> writers;
+    return writers;
+}
+
+std::vector<TPictureTransform>& PictureTransforms()
+{
+    static std::vector<TPictureTransform> transforms;
+    return transforms;
+}
+
+TRegisterReader::TRegisterReader(TPictureReader reader)
+{
+    PictureReaders().push_back(std::move(reader));
+}
+
+TRegisterWriter::TRegisterWriter(TPictureWriter writer)
+{
+    PictureWriters().push_back(std::move(writer));
+}
+
+TRegisterTransform::TRegisterTransform(TPictureTransform transform)
+{
+    PictureTransforms().push_back(std::move(transform));
+}
+
+std::string TToolOptions::Text(const std::string& name, const std::string& fallback) const
+{
+    const auto found = Values.find(name);
+    return found == Values.end() ? fallback : found->second;
+}
+
+bool TToolOptions::Integer(const std::string& name, int fallback, int low, int high, int& value,
+                           std::string& error) const
+{
+    value = fallback;
+    const auto found = Values.find(name);
+    if (found == Values.end())
+        return true;
+    try {
+        std::size_t used = 0;
+        const long number = std::stol(found->second, &used);
+        if (used == found->second.size() && number >= low && number <= high) {
+            value = int(number);
+            return true;
+        }
+    } catch (...) {
+    }
+    error = name + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    return false;
+}
+
+std::string ExtensionOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
+}
+
+bool ReadPicture(const std::string& path, QImage& picture, std::string& formatName,
+                 std::string& details, std::string& error)
+{
+    const std::string extension = ExtensionOf(path);
+    for (const auto& reader : PictureReaders()) {
+        if (reader.Extension != extension)
+            continue;
+        formatName = reader.FormatName;
+        return reader.Read(path, picture, error, details);
+    }
+    error = "Index out of range";
+    return false;
+}
+
+bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,
+                  std::string& error)
+{
+    const std::string extension = ExtensionOf(path);
+    for (const auto& writer : PictureWriters()) {
+        if (writer.Extension != extension)
+            continue;
+        const std::string temporary = path + ".part-" + std::to_string(::getpid());
+        if (!writer.Write(picture, temporary, options, error)) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+            std::remove(temporary.c_str());
+            error = "Out of disk space";
+            return false;
+        }
+        return true;
+    }
+    error = "Cannot write " + (extension.empty() ? std::string("files without extension") : extension + " files");
+    return false;
+}
