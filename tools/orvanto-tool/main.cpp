@@ -25,6 +25,14 @@ int Fail(const std::string& message)
 
 namespace {
 
+// Qt's own chatter (a missing XDG_RUNTIME_DIR, font fallbacks) would mix with
+// the error texts that callers of the tool read from standard error.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg || std::getenv("ORVANTO_QT_DEBUG"))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 void PrintHelp()
 {
     auto commands = ToolCommands();
@@ -48,6 +56,7 @@ int main(int argc, char* argv[])
     // Fonts, image plug-ins and painting need a Gui application, never a display.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(QuietQtMessages);
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
 
