@@ -18,6 +18,14 @@ std::unique_ptr<IShell> TPlatform::SetShell(std::unique_ptr<IShell> shell)
     return shell;
 }
 
+std::unique_ptr<IPrinter> TPlatform::SetPrinter(std::unique_ptr<IPrinter> printer)
+{
+    if (!printer)
+        printer = std::make_unique<TNoPrinter>();
+    std::swap(printer, Printer_);
+    return printer;
+}
+
 TPlatform& Platform()
 {
     static TPlatform instance;

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+#include <string>
+#include <vector>
+
+// How a stretch call ended. Running out of memory while preparing the
+// bitmap for the device is worth a retry with a smaller bitmap; a device
+// that refuses the page is not.
+enum class TStretchResult { Drawn, DeviceFailed, OutOfMemory };
+
+// The operating system's current printer, as one long-lived printer object:
+// the default printer until the print dialog chooses another, and the copy
+// count and orientation set on it stay with it. Nothing here throws; what
+// cannot be read comes back as the neutral value documented per call.
+class IPrinter {
+public:
+    virtual ~IPrinter() = default;
+
+    // The installed printers; empty when there are none or the list cannot
+    // be read.
+    virtual std::vector<std::string> PrinterNames() = 0;
+    // The current printer's name; empty when there is none.
+    virtual std::string CurrentPrinterName() = 0;
+
+    // 1 when the count cannot be read. The setter keeps what the device
+    // accepts, so read the count back to learn what it became.
+    virtual int Copies() = 0;
+    virtual void SetCopies(int copies) = 0;
+    // 0 portrait, 1 landscape; other values are ignored by the setter.
+    virtual int Orientation() = 0;
+    virtual void SetOrientation(int orientation) = 0;
+
+    // Logical dots per inch and the printable area (not the paper) in device
+    // pixels, for the current orientation; 0 when the printer cannot be asked.
+    virtual int DpiX() = 0;
+    virtual int DpiY() = 0;
+    virtual int PageWidth() = 0;
+    virtual int PageHeight() = 0;
+
+    // A job holds one page: BeginDoc opens the job and its page, EndDoc
+    // finishes both and hands the job to the print system. The title is the
+    // one the print queue shows.
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual std::string Title() = 0;
+    virtual bool BeginDoc() = 0;
+    // Draws a 24-bit bitmap scaled over destination, a rectangle of the
+    // printable area in device pixels (origin at its top left). Outside a
+    // job the device refuses.
+    virtual TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) = 0;
+    // True when the job reached the print system.
+    virtual bool EndDoc() = 0;
+
+    // The print dialog, preset with copies. True when the user confirmed;
+    // the printer, copy count and orientation chosen there then belong to
+    // this object.
+    virtual bool PrintDialog(int copies) = 0;
+};
+
+// Stands in until the program installs the real printer: no printers, no
+// metrics, every job refused. It needs neither a display nor a print system,
+// so the command-line tool and tests never touch either by accident.
+class TNoPrinter final : public IPrinter {
+public:
+    std::vector<std::string> PrinterNames() override { return {}; }
+    std::string CurrentPrinterName() override { return {}; }
+    int Copies() override { return 1; }
+    void SetCopies(int) override {}
+    int Orientation() override { return 0; }
+    void SetOrientation(int) override {}
+    int DpiX() override { return 0; }
+    int DpiY() override { return 0; }
+    int PageWidth() override { return 0; }
+    int PageHeight() override { return 0; }
+    void SetTitle(const std::string& title) override { Title_ = title; }
+    std::string Title() override { return Title_; }
+    bool BeginDoc() override { return false; }
+    TStretchResult StretchToDevice(const QImage&, const QRect&) override
+    {
+        return TStretchResult::DeviceFailed;
+    }
+    bool EndDoc() override { return false; }
+    bool PrintDialog(int) override { return false; }
+
+private:
+    std::string Title_;
+};
