@@ -1,0 +1,411 @@
+#include "archive/zip_box.h"
+
+#include "support/component_record.h"
+#include "support/memory_limit.h"
+#include "support/paths.h"
+#include "support/string_helpers.h"
+
+#include <QBuffer>
+#include <QIODevice>
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <climits>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const TRecordType& BoxItemType()
+{
+    static const TRecordType type{"TBoxItem",
+                                  {{"pName", TPropertyKind::Text},
+                                   {"pPath", TPropertyKind::Text},
+                                   {"pSize", TPropertyKind::Integer},
+                                   {"pSizeB", TPropertyKind::Integer},
+                                   {"pM", TPropertyKind::Integer},
+                                   {"pD", TPropertyKind::Text}}};
+    return type;
+}
+
+unsigned char FoldAscii(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 32) : u;
+}
+
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool IsSymbolicLink(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Writes the whole file without following a link planted at its name, so
+// an unpacked entry can only ever land at the name the caller chose.
+bool WriteNewFile(const std::string& fileName, const std::string& bytes)
+{
+    const int handle = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                              0666);
+    if (handle < 0)
+        return false;
+    std::size_t written = 0;
+    bool ok = true;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(handle, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += std::size_t(n);
+    }
+    return ::close(handle) == 0 && ok;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TBoxItem
+
+bool TBoxItem::ReadRecord(std::string_view data, std::size_t& position)
+{
+    return ::ReadRecord(data, position, BoxItemType(), [this](std::size_t index, TPropertyValue value) {
+        switch (index) {
+        case 0: pName = std::get<std::string>(std::move(value)); break;
+        case 1: pPath = std::get<std::string>(std::move(value)); break;
+        case 2: pSize = std::get<std::int32_t>(value); break;
+        case 3: pSizeB = std::get<std::int32_t>(value); break;
+        // An 8-bit property keeps the low byte of whatever integer is stored.
+        case 4: pM = std::uint8_t(std::get<std::int32_t>(value) & 0xFF); break;
+        default: pD = std::get<std::string>(std::move(value)); break;
+        }
+    });
+}
+
+std::string TBoxItem::WriteRecord() const
+{
+    return ::WriteRecord(BoxItemType(), {pName, pPath, pSize, pSizeB, std::int32_t(pM), pD});
+}
+
+std::unique_ptr<TBoxItem> PackBoxItem(const std::string& name, const std::string& path,
+                                      const std::string& bytes, bool store)
+{
+    if (bytes.size() > std::size_t(INT32_MAX))
+        return nullptr;
+    try {
+        auto item = std::make_unique<TBoxItem>();
+        item->pName = name;
+        item->pPath = path;
+        item->pSize = std::int32_t(bytes.size());
+        item->pM = TBoxItem::MethodStored;
+        item->pD = bytes;
+        if (!store) {
+            uLongf capacity = compressBound(uLong(bytes.size()));
+            std::string packed(capacity, '\0');
+            if (compress2(reinterpret_cast<Bytef*>(packed.data()), &capacity,
+                          reinterpret_cast<const Bytef*>(bytes.data()), uLong(bytes.size()), 1)
+                != Z_OK)
+                return nullptr;
+            if (capacity < bytes.size()) {
+                packed.resize(capacity);
+                item->pD.swap(packed);
+                item->pM = TBoxItem::MethodZlib;
+            }
+        }
+        item->pSizeB = std::int32_t(item->pD.size());
+        return item;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// ----------------------------------------------------------------- TZipBox
+
+TZipBox::TZipBox(QObject* owner) : QObject(owner) {}
+
+TZipBox::~TZipBox() = default;
+
+bool TZipBox::LoadFromStream(QIODevice& stream, bool append)
+{
+    try {
+        FLastError = "Out of memory";
+        const qint64 start = stream.pos();
+        if (!append)
+            Clear();
+        // A memory stream is read in place; any other device is read once.
+        QByteArray copy;
+        std::string_view data;
+        if (auto* buffer = qobject_cast<QBuffer*>(&stream)) {
+            const QByteArray& all = buffer->buffer();
+            if (start >= 0 && start <= all.size())
+                data = std::string_view(all.constData() + start, std::size_t(all.size() - start));
+        } else {
+            copy = stream.readAll();
+            data = std::string_view(copy.constData(), std::size_t(copy.size()));
+        }
+        bool retried = false;
+        std::size_t position = 0;
+        bool loaded = LoadFrom(data, position, retried);
+        if (!loaded && !retried) {
+            retried = true;
+            position = CarrierOffset;
+            loaded = LoadFrom(data, position, retried);
+        }
+        // Leave the stream after the last record read.
+        stream.seek(start + qint64(std::min(position, data.size())));
+        return loaded;
+    } catch (...) {
+        return false;
+    }
+}
+
+// One attempt: reads records from position until one cannot be read.
+bool TZipBox::LoadFrom(std::string_view data, std::size_t& position, bool& retried)
+{
+    FLastError = "Unknown format";
+    int loaded = 0;
+    for (;;) {
+        auto item = std::make_unique<TBoxItem>();
+        std::size_t next = position;
+        if (!item->ReadRecord(data, next))
+            break;
+        position = next;
+        if (!Add(item)) {
+            loaded = 0;
+            retried = true;
+            break;
+        }
+        ++loaded;
+    }
+    return loaded > 0;
+}
+
+TBoxItem* TZipBox::Item(int index) const
+{
+    if (FItems.empty())
+        return nullptr;
+    return FItems[std::size_t(Clamp(index, 0, Count() - 1))].get();
+}
+
+int TZipBox::Find(const std::string& name, const std::string& path) const
+{
+    const bool anyPath = path == "*";
+    const unsigned char first = name.empty() ? 0 : FoldAscii(name[0]);
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        const TBoxItem& item = *FItems[i];
+        // The cheap first-character test rules out most entries.
+        if (!name.empty() && !item.pName.empty() && FoldAscii(item.pName[0]) != first)
+            continue;
+        if (EqualIgnoringAsciiCase(item.pName, name)
+            && (anyPath || EqualIgnoringAsciiCase(item.pPath, path)))
+            return int(i);
+    }
+    return -1;
+}
+
+int TZipBox::IndexOf(const TBoxItem* item) const
+{
+    for (std::size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].get() == item)
+            return int(i);
+    return -1;
+}
+
+bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
+{
+    try {
+        FLastError = "Unexpected error";
+        if (!item || IndexOf(item.get()) >= 0)
+            return false;
+        const int existing = Find(item->pName, item->pPath);
+        if (existing >= 0)
+            FItems.erase(FItems.begin() + existing);
+        FLastError = "Capacity reached";
+        if (Count() >= Capacity)
+            return false;
+        FItems.push_back(std::move(item));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TZipBox::Remove(const TBoxItem* item)
+{
+    FLastError = "Unexpected error";
+    const int index = IndexOf(item);
+    if (index >= 0)
+        FItems.erase(FItems.begin() + index);
+    return true;
+}
+
+void TZipBox::Clear()
+{
+    FItems.clear();
+}
+
+bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
+{
+    try {
+        FLastError = "Unexpected error";
+        if (item == nullptr)
+            return false;
+        FLastError = "Out of memory";
+        std::string data = item->pD;
+        if (item->pM == TBoxItem::MethodZlib) {
+            TZipHandler* handler = ZipHandler();
+            std::string error = FLastError;
+            if (handler == nullptr || !handler->Inflate(data, error)) {
+                FLastError = error;
+                return false;
+            }
+        } else if (item->pM != TBoxItem::MethodStored) {
+            FLastError = "Unsupported encoding";
+            return false;
+        }
+        FLastError = "Out of memory";
+        bytes.swap(data);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TZipBox::ExtractToStream(const TBoxItem* item, QIODevice& target)
+{
+    try {
+        std::string bytes;
+        if (!ExtractToBytes(item, bytes))
+            return false;
+        FLastError = "Out of memory";
+        return target.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, bool overwrite)
+{
+    try {
+        if (!overwrite && IsFile(fileName))
+            return true;
+        FLastError = "Out of memory";
+        std::string bytes;
+        if (!ExtractToBytes(item, bytes))
+            return false;
+        FLastError = "File in use";
+        // A link at the target is removed itself, never the file it names.
+        if (IsSymbolicLink(fileName)) {
+            if (::unlink(fileName.c_str()) != 0)
+                return false;
+        } else {
+            TPaths* paths = Paths();
+            if (paths == nullptr || !paths->RemoveFile(fileName))
+                return false;
+        }
+        FLastError = "Out of disk space";
+        return WriteNewFile(fileName, bytes);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TZipBox::SafeFileName(const std::string& folder, const std::string& entryName,
+                           std::string& fileName)
+{
+    FLastError = "Unexpected error";
+    fileName.clear();
+    static const std::string forbidden("/\\\0", 3);
+    if (folder.empty() || entryName.empty() || entryName == "." || entryName == ".."
+        || entryName.find_first_of(forbidden) != std::string::npos)
+        return false;
+    fileName = folder;
+    if (fileName.back() != '/')
+        fileName += '/';
+    fileName += entryName;
+    return true;
+}
+
+// ------------------------------------------------------------- TZipHandler
+
+bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
+{
+    errorText = "Out of memory";
+    FLastError = errorText;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    bool ok = true;
+    try {
+        std::string output;
+        const std::int64_t ceiling = AllocationCeiling();
+        stream.next_in = reinterpret_cast<Bytef*>(bytes.data());
+        // zlib counts input in 32-bit units; feed longer data in slices.
+        std::size_t remaining = bytes.size();
+        char piece[65536];
+        int status = Z_OK;
+        while (status != Z_STREAM_END) {
+            if (stream.avail_in == 0 && remaining > 0) {
+                stream.avail_in = uInt(std::min<std::size_t>(remaining, 1u << 30));
+                remaining -= stream.avail_in;
+            }
+            stream.next_out = reinterpret_cast<Bytef*>(piece);
+            stream.avail_out = sizeof piece;
+            status = inflate(&stream, Z_NO_FLUSH);
+            // Damaged data, or data that ends before the stream does.
+            if (status != Z_OK && status != Z_STREAM_END) {
+                ok = false;
+                break;
+            }
+            const std::size_t produced = sizeof piece - stream.avail_out;
+            if (std::int64_t(output.size() + produced) > ceiling) {
+                ok = false;
+                break;
+            }
+            output.append(piece, produced);
+        }
+        if (ok)
+            bytes.swap(output);
+    } catch (...) {
+        ok = false;
+    }
+    inflateEnd(&stream);
+    return ok;
+}
+
+namespace {
+
+std::unique_ptr<TZipHandler>& ZipHandlerSlot()
+{
+    static std::unique_ptr<TZipHandler> slot;
+    return slot;
+}
+
+} // namespace
+
+TZipHandler* ZipHandler()
+{
+    auto& slot = ZipHandlerSlot();
+    if (!slot)
+        slot.reset(new (std::nothrow) TZipHandler);
+    return slot.get();
+}
+
+void FreeZipHandler()
+{
+    ZipHandlerSlot().reset();
+}
