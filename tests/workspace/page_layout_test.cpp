@@ -1,0 +1,363 @@
+#include "workspace/page_layout.h"
+
+#include "support/rect.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t Int32Min = std::numeric_limits<std::int32_t>::min();
+
+TEST(PageLayout, RoundingSendsHalvesToEvenAndHalvingTruncates)
+{
+    const struct {
+        long double Value;
+        std::int32_t Expected;
+    } rounds[] = {{2.5L, 2}, {3.5L, 4}, {-2.5L, -2}, {-3.5L, -4}, {0.5L, 0}, {2.4999L, 2},
+                  {1e30L, Int32Max}, {-1e30L, Int32Min}, {std::numeric_limits<long double>::quiet_NaN(), 0}};
+    for (const auto& c : rounds)
+        EXPECT_EQ(Round(c.Value), c.Expected) << double(c.Value);
+    EXPECT_EQ(Halve(-7), -3);
+    EXPECT_EQ(Halve(7), 3);
+    EXPECT_EQ(Halve(-1), 0);
+}
+
+TEST(PageLayout, ZoomLengths)
+{
+    const struct {
+        std::int32_t Length, Percent, Expected;
+    } cases[] = {
+        {5, 10, 6},         // 5.5 rounds to even
+        {3, 50, 4},         // 4.5 rounds to even
+        {15, 10, 16},       // 16.5
+        {100, 100, 200},    {100, 3200, 3300}, {7, 0, 7},
+        {3201, -100, 3101}, // linear in 1/3201 steps, not a half
+        {3201, -3200, 1},   {0, -50, 0},       {0, 300, 0},
+        // Below -3200 the smallest zoom holds: never zero or negative for a picture.
+        {3201, -3201, 1},   {3201, -100000, 1}, {6402, Int32Min, 2},
+        {1000000, Int32Max, Int32Max}, // saturates instead of wrapping
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ZoomLength(c.Length, c.Percent), c.Expected) << c.Length << " at " << c.Percent;
+    EXPECT_GT(ZoomFactor(-3201), 0.0L);
+    EXPECT_EQ(ZoomFactor(-5000), ZoomFactor(-3200));
+    EXPECT_EQ(ZoomFactor(100), 2.0L);
+}
+
+// An engine on a page of the given size, 300 dpi, 96 ppi screen.
+TPageLayout Engine(int pageWidth = 2400, int pageHeight = 3000, int dpi = 300, int ppi = 96)
+{
+    TPageLayout engine;
+    engine.UpdatePageGeometry({dpi, dpi, pageWidth, pageHeight, ppi}, 0, 0);
+    return engine;
+}
+
+TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
+{
+    const struct {
+        const char* Name;
+        int Scale, Position, PictureWidth, PictureHeight, X, Y;
+        long double FactorX, FactorY;
+        int SurfaceWidth, SurfaceHeight;
+        int ZoomX, ZoomY, ZoomXY; // current settings
+        TRect Expected;           // left, top, width, height
+    } cases[] = {
+        {"scale to page, centred", psScaleToPage, ppCenter, 100, 50, 0, 0, 1, 1, 2400, 3000, 0, 0, 0,
+         {0, 900, 2400, 1200}},
+        {"scale to page, tall", psScaleToPage, ppTopLeft, 50, 300, 0, 0, 1, 1, 0, 0, 0, 0, 0,
+         {0, 0, 500, 3000}},
+        {"wider than the page: -7 halves to -3", psAsIs, ppCenter, 2407, 3000, 0, 0, 1, 1, 0, 0, 0, 0,
+         0, {-3, 0, 2407, 3000}},
+        {"fit to page", psFitToPage, ppBottomRight, 10, 10, 0, 0, 1, 1, 0, 0, 0, 0, 0,
+         {0, 0, 2400, 3000}},
+        {"actual size at 300 dpi on 96 ppi", psActualSize, ppTopRight, 96, 48, 0, 0, 1, 1, 0, 0, 0, 0,
+         0, {2100, 0, 300, 150}},
+        {"as is, bottom left", psAsIs, ppBottomLeft, 640, 480, 0, 0, 1, 1, 0, 0, 0, 0, 0,
+         {0, 2520, 640, 480}},
+        {"custom zoom -3200", psCustom, ppTopLeft, 3201, 3201, 0, 0, 1, 1, 0, 0, -3200, 100, 0,
+         {0, 0, 1, 6402}},
+        {"custom fixed zoom", psCustomFixed, ppCenter, 100, 200, 0, 0, 1, 1, 0, 0, 500, 500, 50,
+         {1125, 1350, 150, 300}},
+        {"each edge rounded on its own", psAsIs, ppCustom, 5, 5, 5, 7, 0.5L, 0.5L, 1000, 1000, 0, 0, 0,
+         {2, 4, 2, 2}},
+        {"preview factors", psScaleToPage, ppCenter, 100, 50, 0, 0, 0.1L, 0.1L, 240, 300, 0, 0, 0,
+         {0, 90, 240, 120}},
+        {"custom far right stays 3 inside", psAsIs, ppCustom, 100, 100, 100000, 50, 0.1L, 0.1L, 240,
+         300, 0, 0, 0, {237, 5, 10, 10}},
+        {"custom far left and up", psAsIs, ppCustom, 100, 100, -100000, -100000, 0.1L, 0.1L, 240, 300,
+         0, 0, 0, {-7, -7, 10, 10}},
+        {"custom below the surface", psAsIs, ppCustom, 100, 100, 0, 5000, 1, 1, 2400, 3000, 0, 0, 0,
+         {0, 2997, 100, 100}},
+        {"no picture to scale", psScaleToPage, ppCenter, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0,
+         {1200, 1500, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        TPageLayout engine = Engine();
+        TPrintWorkspaceInfo settings = engine.Info();
+        settings.ZoomX = c.ZoomX;
+        settings.ZoomY = c.ZoomY;
+        settings.ZoomXY = c.ZoomXY;
+        engine.ApplyInfo(settings);
+        TPrintWorkspaceInfo info = engine.Info();
+        info.Scale = std::uint8_t(c.Scale);
+        info.Position = std::uint8_t(c.Position);
+        info.PictureWidth = c.PictureWidth;
+        info.PictureHeight = c.PictureHeight;
+        info.X = c.X;
+        info.Y = c.Y;
+        info.FactorX = c.FactorX;
+        info.FactorY = c.FactorY;
+        engine.Layout(info, c.SurfaceWidth, c.SurfaceHeight);
+        EXPECT_EQ((TRect{info.OutLeft, info.OutTop, info.OutWidth, info.OutHeight}), c.Expected)
+            << c.Name << ": got " << info.OutLeft << "," << info.OutTop << " " << info.OutWidth
+            << "x" << info.OutHeight;
+        EXPECT_EQ(info.X, c.X) << c.Name;
+        EXPECT_EQ(info.Y, c.Y) << c.Name;
+    }
+}
+
+TEST(PageLayout, DevicesThatReportNothingGetTheFallbacks)
+{
+    const struct {
+        TDeviceMetrics Device;
+        int PageWidth, PageHeight, DpiX, DpiY, WidthMM, HeightMM, BitmapWidth, BitmapHeight;
+    } cases[] = {
+        {{0, 0, 0, 0, 0}, 2400, 3000, 300, 300, 203, 254, 2000, 2500},
+        {{-5, 0, -1, -1, 96}, 2400, 3000, 300, 300, 203, 254, 2000, 2500},
+        // A4 at 600 dpi: too large for the budget, fitted at the page's aspect.
+        {{600, 600, 4960, 7016, 96}, 4960, 7016, 600, 600, 210, 297, 1880, 2659},
+        // A small page fits whole.
+        {{100, 200, 800, 2000, 96}, 800, 2000, 100, 200, 203, 254, 800, 2000},
+    };
+    for (const auto& c : cases) {
+        TPageLayout engine;
+        engine.UpdatePageGeometry(c.Device, 640, 480);
+        engine.UpdateMillimetres();
+        const TPrintWorkspaceInfo& info = engine.Info();
+        EXPECT_EQ(info.PageWidth, c.PageWidth);
+        EXPECT_EQ(info.PageHeight, c.PageHeight);
+        EXPECT_EQ(engine.PrinterDpiX(), c.DpiX);
+        EXPECT_EQ(engine.PrinterDpiY(), c.DpiY);
+        EXPECT_GE(engine.ScreenPpi(), 1);
+        EXPECT_EQ(info.PageWidthMM, c.WidthMM);
+        EXPECT_EQ(info.PageHeightMM, c.HeightMM);
+        EXPECT_EQ(engine.PrintBitmapWidth(), c.BitmapWidth) << c.PageWidth;
+        EXPECT_EQ(engine.PrintBitmapHeight(), c.BitmapHeight) << c.PageWidth;
+        EXPECT_LE(std::int64_t(engine.PrintBitmapWidth()) * engine.PrintBitmapHeight() * 3,
+                  DefaultMemoryBudget);
+        EXPECT_EQ(info.PictureWidth, 640);
+        EXPECT_TRUE(engine.PreviewCacheDirty());
+    }
+}
+
+TEST(PageLayout, PageBitmapFitsTheBudget)
+{
+    const struct {
+        std::int64_t Budget;
+        int Width, Height;
+    } cases[] = {
+        {15000000, 2000, 2500},           // exactly the budget
+        {14999999, 1999, 2499},
+        {0, 2400, 3000},                   // 0 or less: no limit
+        {-1, 2400, 3000},
+        {3, 2000, 2500},                   // nothing fits: the fallback
+        {1000000, 516, 645},
+    };
+    for (const auto& c : cases) {
+        TPageLayout engine = Engine();
+        engine.SetMemoryBudget(c.Budget);
+        const auto [width, height] = engine.FitPrintBitmap(engine.MemoryBudget());
+        EXPECT_EQ(width, c.Width) << c.Budget;
+        EXPECT_EQ(height, c.Height) << c.Budget;
+    }
+    TPageLayout engine;
+    EXPECT_EQ(engine.MemoryBudget(), DefaultMemoryBudget);
+    EXPECT_FALSE(engine.SetMemoryBudget(DefaultMemoryBudget));
+    EXPECT_TRUE(engine.SetMemoryBudget(0));
+    EXPECT_EQ(engine.MemoryBudget(), Int32Max);
+}
+
+TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
+{
+    const struct {
+        const char* Name;
+        void (*Change)(TPrintWorkspaceInfo&);
+        bool NewGeometry, CacheDirty;
+    } cases[] = {
+        {"nothing", [](TPrintWorkspaceInfo&) {}, false, false},
+        {"quality alone", [](TPrintWorkspaceInfo& i) { i.Quality = pqHigh; }, false, false},
+        {"offsets alone", [](TPrintWorkspaceInfo& i) { i.X = 40; i.Y = -3; }, false, false},
+        {"scale", [](TPrintWorkspaceInfo& i) { i.Scale = psAsIs; }, true, false},
+        {"position", [](TPrintWorkspaceInfo& i) { i.Position = ppTopLeft; }, true, false},
+        {"orientation", [](TPrintWorkspaceInfo& i) { i.Orientation = poLandscape; }, true, false},
+        {"zoom x", [](TPrintWorkspaceInfo& i) { i.ZoomX = 5; }, false, true},
+        {"zoom y", [](TPrintWorkspaceInfo& i) { i.ZoomY = -5; }, false, true},
+        {"zoom xy", [](TPrintWorkspaceInfo& i) { i.ZoomXY = 99999; }, false, true},
+    };
+    for (const auto& c : cases) {
+        TPageLayout engine = Engine();
+        engine.SetPreviewCacheDirty(false);
+        TPrintWorkspaceInfo info = engine.Info();
+        c.Change(info);
+        const TApplyResult result = engine.ApplyInfo(info);
+        EXPECT_TRUE(result.Applied) << c.Name;
+        EXPECT_EQ(result.NewPageGeometry, c.NewGeometry) << c.Name;
+        EXPECT_EQ(result.PreviewCacheDirty, c.CacheDirty) << c.Name;
+        EXPECT_EQ(engine.PreviewCacheDirty(), c.CacheDirty) << c.Name;
+        EXPECT_EQ(engine.Info().X, info.X) << c.Name;
+        EXPECT_EQ(engine.Info().ZoomXY, info.ZoomXY) << c.Name;
+    }
+
+    TPageLayout engine;
+    TPrintWorkspaceInfo info = engine.Info();
+    info.Scale = 9;
+    info.Position = 200;
+    info.Quality = 3;
+    info.Orientation = 255;
+    info.PrinterName = std::string(32, 'p') + "12345678";
+    info.Caption = "carried along";
+    engine.ApplyInfo(info);
+    EXPECT_EQ(engine.Info().Scale, psCustomFixed);
+    EXPECT_EQ(engine.Info().Position, ppCustom);
+    EXPECT_EQ(engine.Info().Quality, pqHigh);
+    EXPECT_EQ(engine.Info().Orientation, poLandscape);
+    EXPECT_EQ(engine.Info().PrinterName, std::string(32, 'p'));
+    EXPECT_EQ(engine.Info().Caption, "carried along");
+}
+
+TEST(PageLayout, ZoomCommandsAndTheirAvailability)
+{
+    const struct {
+        const char* Name;
+        int Scale;
+        bool Picture;
+        int Mode, Percent;
+        std::int32_t ZoomX, ZoomY, ZoomXY;            // before
+        bool CanZoom;
+        std::int32_t AfterX, AfterY, AfterXY, Current; // after
+    } cases[] = {
+        {"custom adds to both", psCustom, true, 1, 300, 10, -40, 7, true, 310, 260, 7, 310},
+        {"custom sets both", psCustom, true, 0, 25, 10, -40, 7, true, 25, 25, 7, 25},
+        {"custom needs a picture", psCustom, false, 1, 300, 10, -40, 7, false, 10, -40, 7, 10},
+        {"fixed adds", psCustomFixed, false, 1, -75, 10, -40, 7, true, 10, -40, -68, -68},
+        {"fixed clears", psCustomFixed, true, 0, 0, 10, -40, 7, true, 10, -40, 0, 0},
+        {"fixed adds without wrapping", psCustomFixed, true, 1, 300, 0, 0, Int32Max - 5, true, 0, 0,
+         Int32Max, Int32Max},
+        {"fit to page cannot zoom", psFitToPage, true, 1, 300, 10, -40, 7, false, 10, -40, 7, 0},
+    };
+    for (const auto& c : cases) {
+        TPageLayout engine = Engine();
+        TPrintWorkspaceInfo info = engine.Info();
+        info.Scale = std::uint8_t(c.Scale);
+        info.ZoomX = c.ZoomX;
+        info.ZoomY = c.ZoomY;
+        info.ZoomXY = c.ZoomXY;
+        engine.ApplyInfo(info);
+        EXPECT_EQ(engine.CanZoom(c.Picture), c.CanZoom) << c.Name;
+        const TApplyResult result = engine.ZoomCommand(c.Mode, c.Percent, c.Picture);
+        EXPECT_EQ(result.Applied, c.CanZoom) << c.Name;
+        EXPECT_EQ(engine.Info().ZoomX, c.AfterX) << c.Name;
+        EXPECT_EQ(engine.Info().ZoomY, c.AfterY) << c.Name;
+        EXPECT_EQ(engine.Info().ZoomXY, c.AfterXY) << c.Name;
+        EXPECT_EQ(engine.CurrentZoom(), c.Current) << c.Name;
+    }
+}
+
+TEST(PageLayout, CentringMovesTheCustomOffsets)
+{
+    const struct {
+        int Position;
+        bool Picture;
+        int PictureWidth, PictureHeight;
+        bool Centred;
+        int X, Y;
+    } cases[] = {
+        {ppCustom, true, 400, 1000, true, 1000, 1000},
+        {ppCustom, true, 2407, 3009, true, -3, -4}, // larger than the page: truncated halves
+        {ppCustom, false, 400, 1000, false, 11, 22},
+        {ppCenter, true, 400, 1000, false, 11, 22},
+    };
+    for (const auto& c : cases) {
+        TPageLayout engine = Engine();
+        engine.UpdatePageGeometry({300, 300, 2400, 3000, 96}, c.PictureWidth, c.PictureHeight);
+        TPrintWorkspaceInfo info = engine.Info();
+        info.Scale = psAsIs;
+        info.Position = std::uint8_t(c.Position);
+        info.X = 11;
+        info.Y = 22;
+        engine.ApplyInfo(info);
+        EXPECT_EQ(engine.CanCenter(c.Picture), c.Centred);
+        EXPECT_EQ(engine.CenterPicture(c.Picture, c.PictureWidth, c.PictureHeight).Applied, c.Centred);
+        EXPECT_EQ(engine.Info().X, c.X);
+        EXPECT_EQ(engine.Info().Y, c.Y);
+        EXPECT_EQ(engine.Info().Position, c.Position);
+    }
+}
+
+TEST(PageLayout, QualityKeepsSidesPositiveWithinTheBudgetAndOrdered)
+{
+    const std::int32_t sides[] = {1, 2, 3, 7, 1000, 1826, 2000, 2500, 5000, Int32Max};
+    for (const std::int32_t side : sides) {
+        std::int32_t previous = 0;
+        for (const int quality : {pqLow, pqMedium, pqHigh}) {
+            const std::int32_t result = QualityDimension(side, quality);
+            EXPECT_GE(result, 1) << side << " at " << quality;
+            EXPECT_LE(result, side) << side << " at " << quality;
+            EXPECT_GE(result, previous) << side << " at " << quality;
+            previous = result;
+        }
+        // High is as sharp as the budget allows; Low is a real saving.
+        EXPECT_EQ(QualityDimension(side, pqHigh), side);
+        if (side >= 4) {
+            EXPECT_LE(std::int64_t(QualityDimension(side, pqLow)) * 2, side);
+        }
+    }
+    // The same rule for both sides keeps the page's aspect.
+    for (const int quality : {pqLow, pqMedium, pqHigh}) {
+        const long double aspect =
+            (long double)QualityDimension(2500, quality) / QualityDimension(2000, quality);
+        EXPECT_NEAR(double(aspect), 1.25, 0.002) << quality;
+    }
+    EXPECT_EQ(QualityDimension(0, pqHigh), 1);
+    EXPECT_EQ(QualityDimension(-5, pqLow), 1);
+}
+
+TEST(PageLayout, DefaultsAndNames)
+{
+    TPageLayout engine;
+    const TPrintWorkspaceInfo& info = engine.Info();
+    EXPECT_EQ(info.Quality, pqLow);
+    EXPECT_EQ(info.Scale, psFitToPage);
+    EXPECT_EQ(info.Position, ppCenter);
+    EXPECT_EQ(info.Orientation, poPortrait);
+    EXPECT_EQ(info.Resolution, 100);
+    EXPECT_EQ(info.FactorX, 1.0L);
+    EXPECT_EQ(info.FactorY, 1.0L);
+    EXPECT_FALSE(info.NoSave);
+    EXPECT_EQ(info.ZoomXY, 0);
+    EXPECT_EQ(info.PageWidth, 2400);
+
+    const struct {
+        std::string (*Name)(int);
+        std::vector<std::string> Names;
+    } enumerations[] = {
+        {PrintScaleName,
+         {"Actual Size", "Scale to Page", "Fit to Page", "As Is", "Custom", "Custom Fixed"}},
+        {PrintPositionName,
+         {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center", "Custom"}},
+        {PrintQualityName, {"Low", "Medium", "High"}},
+        {PrintOrientationName, {"Portrait", "Landscape"}},
+    };
+    for (const auto& e : enumerations) {
+        for (std::size_t i = 0; i < e.Names.size(); ++i)
+            EXPECT_EQ(e.Name(int(i)), e.Names[i]);
+        EXPECT_EQ(e.Name(int(e.Names.size())), "");
+        EXPECT_EQ(e.Name(-1), "");
+    }
+}
+
+} // namespace
