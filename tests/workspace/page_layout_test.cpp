@@ -164,7 +164,8 @@ TEST(PageLayout, PageBitmapFitsTheBudget)
         {14999999, 1999, 2499},
         {0, 2400, 3000},                   // 0 or less: no limit
         {-1, 2400, 3000},
-        {3, 2000, 2500},                   // nothing fits: the fallback
+        {2, 2000, 2500}, // nothing fits: the fallback
+        {3, 1, 1},
         {1000000, 516, 645},
     };
     for (const auto& c : cases) {
