@@ -12,11 +12,10 @@
 
 namespace {
 
-std::unique_ptr<TZFile>& ZFileSlot()
-{
-    static std::unique_ptr<TZFile> slot;
-    return slot;
-}
+// A plain pointer, not an object with a destructor of its own: the instance
+// is freed at a fixed point of the exit sequence, never by a static
+// destructor running in whatever order the runtime picks.
+TZFile* ZFileSlot = nullptr;
 
 bool HasTemporaryExtension(const std::string& name)
 {
@@ -88,15 +87,18 @@ void TZFile::CleanUp()
 
 TZFile* ZFile()
 {
-    auto& slot = ZFileSlot();
-    if (!slot)
-        slot.reset(new (std::nothrow) TZFile);
-    return slot.get();
+    if (ZFileSlot == nullptr)
+        ZFileSlot = new (std::nothrow) TZFile;
+    return ZFileSlot;
 }
 
 void FreeZFile()
 {
-    ZFileSlot().reset();
+    // Emptied before the pass its destructor runs, so the slot never holds
+    // an instance that is going away.
+    TZFile* service = ZFileSlot;
+    ZFileSlot = nullptr;
+    delete service;
 }
 
 void RunTemporaryFileCleanup()
