@@ -1,0 +1,598 @@
+#include "imaging/bitmap_reader.h"
+
+#include "imaging/codecs/picture_allocation.h"
+
+#include <QFile>
+#include <QIODevice>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr char UnknownFormat[] = "Unknown format";
+constexpr char OutOfMemory[] = "Out of memory";
+
+// Larger than any picture a bitmap could hold in practice; a header claiming
+// more is nonsense rather than merely too big for this machine.
+constexpr std::int64_t AbsurdSide = 1000000;
+
+enum : std::uint32_t {
+    CompressionRgb = 0,
+    CompressionRle8 = 1,
+    CompressionRle4 = 2,
+    CompressionBitFields = 3,
+    CompressionAlphaBitFields = 6,
+};
+
+std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint32_t U32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
+        | std::uint32_t(p[3]) << 24;
+}
+
+struct TColour {
+    std::uint8_t B = 0, G = 0, R = 0;
+};
+
+// What the information header says, after checking that it means something.
+struct THeader {
+    std::uint32_t HeaderSize = 0;
+    std::int64_t Width = 0, Height = 0; // Height is the stored rows, positive
+    bool TopDown = false;
+    bool Os2 = false;
+    int Bits = 0;
+    std::uint32_t Compression = CompressionRgb;
+    std::uint32_t Masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
+    bool AlphaMaskGiven = false;
+    int PaletteEntry = 4;            // bytes per palette entry
+    std::int64_t PaletteCount = 0;   // entries the header declares
+    std::int64_t PaletteStart = 0;   // offset from the start of the header
+};
+
+// Parses the header at data[0..size). Fails with the message to report.
+bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const char*& error)
+{
+    error = UnknownFormat;
+    if (size < 4)
+        return false;
+    h.HeaderSize = U32(data);
+    const std::uint32_t hs = h.HeaderSize;
+    if (hs == 12) {
+        if (size < 12)
+            return false;
+        h.Width = U16(data + 4);
+        h.Height = U16(data + 6);
+        h.Bits = U16(data + 10);
+        h.PaletteEntry = 3;
+    } else if (hs >= 16 && hs <= 0x10000) {
+        // OS/2 2.x headers may stop after any field; the missing ones are zero.
+        h.Os2 = hs < 40 || hs == 64 || (hs > 40 && hs < 64 && hs != 52 && hs != 56);
+        const std::size_t present = std::min<std::size_t>(hs, 40);
+        if (size < present)
+            return false;
+        std::uint8_t fields[40] = {};
+        std::memcpy(fields, data, present);
+        h.Width = std::int32_t(U32(fields + 4));
+        const std::int32_t height = std::int32_t(U32(fields + 8));
+        if (height == INT32_MIN)
+            return false;
+        h.TopDown = height < 0;
+        h.Height = height < 0 ? -std::int64_t(height) : height;
+        h.Bits = U16(fields + 14);
+        h.Compression = U32(fields + 16);
+        h.PaletteCount = U32(fields + 32);
+        if (!h.Os2 && hs >= 52) {
+            if (size < std::min<std::size_t>(hs, 56))
+                return false;
+            for (int i = 0; i < 3; ++i)
+                h.Masks[i] = U32(data + 40 + 4 * i);
+            if (hs >= 56) {
+                h.Masks[3] = U32(data + 52);
+                h.AlphaMaskGiven = true;
+            }
+        }
+    } else {
+        return false;
+    }
+
+    if (h.Width <= 0 || h.Height <= 0 || h.Width > AbsurdSide || h.Height > AbsurdSide)
+        return false;
+    switch (h.Bits) {
+    case 1: case 2: case 4: case 8: case 16: case 24: case 32:
+        break;
+    default:
+        return false;
+    }
+    // OS/2 2.x numbers its compressions differently from 3 on (Huffman,
+    // RLE24); neither is used by anything still around.
+    std::int64_t maskBytes = 0;
+    switch (h.Compression) {
+    case CompressionRgb:
+        break;
+    case CompressionRle8:
+        if (h.Bits != 8)
+            return false;
+        break;
+    case CompressionRle4:
+        if (h.Bits != 4)
+            return false;
+        break;
+    case CompressionBitFields:
+    case CompressionAlphaBitFields:
+        if (h.Os2 || (h.Bits != 16 && h.Bits != 32))
+            return false;
+        if (hs == 40) {
+            maskBytes = h.Compression == CompressionBitFields ? 12 : 16;
+            if (size < std::size_t(40 + maskBytes))
+                return false;
+            for (int i = 0; i < maskBytes / 4; ++i)
+                h.Masks[i] = U32(data + 40 + 4 * i);
+            h.AlphaMaskGiven = h.Compression == CompressionAlphaBitFields;
+        }
+        break;
+    default:
+        return false;
+    }
+    if (h.TopDown && (h.Compression == CompressionRle8 || h.Compression == CompressionRle4))
+        return false;
+    if (h.Bits <= 8) {
+        const std::int64_t full = std::int64_t(1) << h.Bits;
+        if (h.PaletteCount == 0)
+            h.PaletteCount = full;
+        if (h.PaletteCount > full)
+            return false;
+    }
+    h.PaletteStart = std::int64_t(hs) + maskBytes;
+    return true;
+}
+
+std::string Describe(const THeader& h, bool packed)
+{
+    std::string text = std::to_string(h.HeaderSize) + "-byte " + (h.Os2 || h.HeaderSize == 12 ? "OS/2 " : "")
+        + "header, " + std::to_string(h.Bits) + " bits";
+    switch (h.Compression) {
+    case CompressionRle8: text += ", RLE8"; break;
+    case CompressionRle4: text += ", RLE4"; break;
+    case CompressionBitFields: text += ", bit fields"; break;
+    case CompressionAlphaBitFields: text += ", alpha bit fields"; break;
+    default: break;
+    }
+    if (h.TopDown)
+        text += ", top-down";
+    if (packed)
+        text += ", packed";
+    return text;
+}
+
+// One colour channel given by a mask, scaled to 8 bits.
+struct TChannel {
+    std::uint32_t Mask = 0;
+    int Shift = 0;
+    std::uint32_t Max = 0;
+
+    explicit TChannel(std::uint32_t mask = 0) : Mask(mask)
+    {
+        if (mask == 0)
+            return;
+        Shift = std::countr_zero(mask);
+        Max = mask >> Shift;
+    }
+    std::uint8_t Of(std::uint32_t pixel) const
+    {
+        if (Max == 0)
+            return 0;
+        const std::uint64_t value = (pixel & Mask) >> Shift;
+        return std::uint8_t((value * 255 + Max / 2) / Max);
+    }
+};
+
+std::uint8_t Over(std::uint8_t colour, std::uint8_t alpha, std::uint8_t background)
+{
+    return std::uint8_t((colour * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+// Decodes the pixel rows of one bitmap whose header has been parsed.
+class TDecoder {
+public:
+    TDecoder(const THeader& header, const std::uint8_t* pixels, std::size_t available,
+             const std::array<TColour, 256>& palette, QRgb background, QImage& picture)
+        : H(header), Pixels(pixels), Available(available), Palette(palette),
+          Background(background), Picture(picture),
+          Stride((H.Width * H.Bits + 31) / 32 * 4)
+    {
+    }
+
+    // True when a real alpha channel was found and used.
+    bool Decode()
+    {
+        if (H.Compression == CompressionRle8 || H.Compression == CompressionRle4) {
+            DecodeRunLength();
+            return false;
+        }
+        switch (H.Bits) {
+        case 16: return DecodeMasked<2>();
+        case 32: return DecodeMasked<4>();
+        default: DecodeRows(); return false;
+        }
+    }
+
+    // Rows stored in the file, limited by the height (icons store more).
+    std::int64_t Rows() const { return H.Height; }
+
+private:
+    const THeader& H;
+    const std::uint8_t* Pixels;
+    std::size_t Available;
+    const std::array<TColour, 256>& Palette;
+    QRgb Background;
+    QImage& Picture;
+    std::int64_t Stride;
+
+    std::uint8_t* Row(std::int64_t stored)
+    {
+        return Picture.scanLine(int(H.TopDown ? stored : H.Height - 1 - stored));
+    }
+
+    // The whole pixels of stored row r that the data holds.
+    std::int64_t PixelsInRow(std::int64_t r) const
+    {
+        const std::int64_t bytes = std::int64_t(Available) - r * Stride;
+        if (bytes <= 0)
+            return 0;
+        return std::min(H.Width, std::min(bytes, Stride) * 8 / H.Bits);
+    }
+
+    void DecodeRows()
+    {
+        const int bits = H.Bits;
+        for (std::int64_t r = 0; r < H.Height; ++r) {
+            const std::int64_t count = PixelsInRow(r);
+            if (count == 0)
+                break;
+            const std::uint8_t* src = Pixels + r * Stride;
+            std::uint8_t* dst = Row(r);
+            if (bits == 24) {
+                // Whole stored rows, padding included: carrier pictures keep
+                // data in the padding bytes.
+                const std::int64_t bytes = std::min<std::int64_t>(
+                    {Stride, std::int64_t(Available) - r * Stride, Picture.bytesPerLine()});
+                std::memcpy(dst, src, std::size_t(bytes));
+                continue;
+            }
+            if (bits == 8) {
+                for (std::int64_t x = 0; x < count; ++x, dst += 3) {
+                    const TColour& c = Palette[src[x]];
+                    dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+                }
+                continue;
+            }
+            const int perByte = 8 / bits;
+            const unsigned mask = (1u << bits) - 1;
+            for (std::int64_t x = 0; x < count; ++x, dst += 3) {
+                const int shift = 8 - bits * (int(x % perByte) + 1);
+                const TColour& c = Palette[(src[x / perByte] >> shift) & mask];
+                dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+            }
+        }
+    }
+
+    template <int Bytes>
+    std::uint32_t PixelAt(const std::uint8_t* p) const
+    {
+        return Bytes == 2 ? U16(p) : U32(p);
+    }
+
+    template <int Bytes>
+    bool DecodeMasked()
+    {
+        std::uint32_t masks[4];
+        std::copy(std::begin(H.Masks), std::end(H.Masks), masks);
+        const bool fields = H.Compression == CompressionBitFields || H.Compression == CompressionAlphaBitFields;
+        if (!fields || (masks[0] | masks[1] | masks[2]) == 0) {
+            if (Bytes == 2)
+                masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F, masks[3] = 0;
+            else
+                masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
+            // The fourth byte of plain 32-bit pixels is officially unused,
+            // but many writers put alpha there; it counts when some pixel
+            // sets it (see HasAlpha).
+            if (Bytes == 4 && !(fields && H.AlphaMaskGiven))
+                masks[3] = 0xFF000000;
+        }
+        if (Bytes == 2)
+            for (auto& m : masks)
+                m &= 0xFFFF;
+        const TChannel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
+        const bool useAlpha = HasAlpha<Bytes>(masks[3]);
+        const std::uint8_t bgR = std::uint8_t(qRed(Background)), bgG = std::uint8_t(qGreen(Background)),
+                           bgB = std::uint8_t(qBlue(Background));
+
+        const bool plain = Bytes == 4 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF;
+        std::vector<std::uint8_t> table;
+        if (Bytes == 2) {
+            table.resize(65536 * 4);
+            for (std::uint32_t v = 0; v < 65536; ++v) {
+                table[v * 4] = blue.Of(v), table[v * 4 + 1] = green.Of(v), table[v * 4 + 2] = red.Of(v);
+                table[v * 4 + 3] = useAlpha ? alpha.Of(v) : 255;
+            }
+        }
+        for (std::int64_t r = 0; r < H.Height; ++r) {
+            const std::int64_t count = PixelsInRow(r);
+            if (count == 0)
+                break;
+            const std::uint8_t* src = Pixels + r * Stride;
+            std::uint8_t* dst = Row(r);
+            for (std::int64_t x = 0; x < count; ++x, src += Bytes, dst += 3) {
+                std::uint8_t b, g, rr, a = 255;
+                if (Bytes == 2) {
+                    const std::uint8_t* t = &table[std::size_t(U16(src)) * 4];
+                    b = t[0], g = t[1], rr = t[2], a = t[3];
+                } else if (plain) {
+                    b = src[0], g = src[1], rr = src[2];
+                    if (useAlpha)
+                        a = alpha.Of(U32(src));
+                } else {
+                    const std::uint32_t v = U32(src);
+                    b = blue.Of(v), g = green.Of(v), rr = red.Of(v);
+                    if (useAlpha)
+                        a = alpha.Of(v);
+                }
+                if (a != 255)
+                    b = Over(b, a, bgB), g = Over(g, a, bgG), rr = Over(rr, a, bgR);
+                dst[0] = b, dst[1] = g, dst[2] = rr;
+            }
+        }
+        return useAlpha;
+    }
+
+    // An alpha channel is real when some pixel has a non-zero alpha: files
+    // whose unused byte is always zero would otherwise be all transparent.
+    template <int Bytes>
+    bool HasAlpha(std::uint32_t mask) const
+    {
+        if (mask == 0)
+            return false;
+        for (std::int64_t r = 0; r < H.Height; ++r) {
+            const std::int64_t count = PixelsInRow(r);
+            const std::uint8_t* src = Pixels + r * Stride;
+            for (std::int64_t x = 0; x < count; ++x, src += Bytes)
+                if (PixelAt<Bytes>(src) & mask)
+                    return true;
+        }
+        return false;
+    }
+
+    void FillRow(std::int64_t y, std::int64_t from, const TColour& c)
+    {
+        std::uint8_t* dst = Row(y) + from * 3;
+        for (std::int64_t x = from; x < H.Width; ++x, dst += 3)
+            dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+    }
+
+    void DecodeRunLength()
+    {
+        const TColour gap = Palette[0];
+        if (gap.B != 255 || gap.G != 255 || gap.R != 255)
+            for (std::int64_t y = 0; y < H.Height; ++y)
+                FillRow(y, 0, gap);
+        const bool four = H.Compression == CompressionRle4;
+        const std::uint8_t* p = Pixels;
+        const std::uint8_t* end = Pixels + Available;
+        std::int64_t x = 0, y = 0;
+        auto put = [&](unsigned index) {
+            if (x < H.Width) {
+                const TColour& c = Palette[index];
+                std::uint8_t* dst = Row(y) + x * 3;
+                dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+            }
+            ++x;
+        };
+        while (y < H.Height) {
+            if (end - p < 2) {
+                // Cut short: what was never reached is white.
+                const TColour white{255, 255, 255};
+                if (x < H.Width)
+                    FillRow(y, x, white);
+                for (std::int64_t rest = y + 1; rest < H.Height; ++rest)
+                    FillRow(rest, 0, white);
+                return;
+            }
+            const unsigned count = p[0], value = p[1];
+            p += 2;
+            if (count > 0) {
+                const std::int64_t n = std::min<std::int64_t>(count, std::max<std::int64_t>(H.Width - x, 0));
+                for (std::int64_t i = 0; i < n; ++i)
+                    put(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
+                x += count - n;
+                continue;
+            }
+            if (value == 0) { // end of line
+                x = 0, ++y;
+            } else if (value == 1) { // end of bitmap
+                return;
+            } else if (value == 2) { // delta
+                if (end - p < 2) {
+                    p = end;
+                    continue;
+                }
+                x += p[0], y += p[1];
+                p += 2;
+            } else { // absolute run of `value` pixels, padded to 16 bits
+                const std::int64_t bytes = four ? (value + 1) / 2 : value;
+                const std::int64_t padded = (bytes + 1) & ~std::int64_t(1);
+                const std::int64_t have = std::min<std::int64_t>(end - p, bytes);
+                const std::int64_t n = four ? std::min<std::int64_t>(value, have * 2) : have;
+                for (std::int64_t i = 0; i < n && x < H.Width; ++i)
+                    put(four ? (i % 2 == 0 ? p[i / 2] >> 4 : p[i / 2] & 15) : p[i]);
+                p += std::min<std::int64_t>(end - p, padded);
+            }
+        }
+    }
+};
+
+// Reads a bitmap whose information header starts at data[0]; pixels at
+// pixelOffset from data (or right after the palette when negative).
+bool DecodeDib(const std::uint8_t* data, std::size_t size, std::int64_t pixelOffset, bool icon,
+               QRgb background, QImage& picture, std::string& error, std::string* details,
+               bool packed)
+{
+    THeader h;
+    const char* message = nullptr;
+    if (!ParseHeader(data, size, h, message)) {
+        error = message;
+        return false;
+    }
+    if (details)
+        *details = Describe(h, packed);
+    if (icon) {
+        if (h.TopDown || h.Compression == CompressionRle8 || h.Compression == CompressionRle4
+            || h.Height < 2) {
+            error = UnknownFormat;
+            return false;
+        }
+        h.Height /= 2;
+    }
+
+    const std::int64_t declaredEnd = h.PaletteStart + h.PaletteCount * h.PaletteEntry;
+    std::int64_t paletteRoom = h.PaletteCount;
+    if (pixelOffset >= h.PaletteStart) {
+        paletteRoom = std::min(paletteRoom, (pixelOffset - h.PaletteStart) / h.PaletteEntry);
+    } else {
+        pixelOffset = declaredEnd;
+    }
+    std::array<TColour, 256> palette{};
+    const std::int64_t entries = std::min<std::int64_t>(
+        {paletteRoom, 256, std::max<std::int64_t>(std::int64_t(size) - h.PaletteStart, 0) / h.PaletteEntry});
+    if (h.Bits <= 8)
+        for (std::int64_t i = 0; i < entries; ++i) {
+            const std::uint8_t* e = data + h.PaletteStart + i * h.PaletteEntry;
+            palette[std::size_t(i)] = TColour{e[0], e[1], e[2]};
+        }
+
+    picture = AllocatePicture(h.Width, h.Height);
+    if (picture.isNull()) {
+        error = OutOfMemory;
+        return false;
+    }
+    const std::uint8_t* pixels = data + std::min<std::int64_t>(pixelOffset, std::int64_t(size));
+    const std::size_t available = pixelOffset >= std::int64_t(size) ? 0 : size - std::size_t(pixelOffset);
+    TDecoder decoder(h, pixels, available, palette, background, picture);
+    const bool alphaUsed = decoder.Decode();
+
+    if (icon && !alphaUsed) {
+        // The AND mask follows the colour rows: a set bit keeps the
+        // background, which the colour then XORs (usually with black).
+        const std::int64_t colourStride = (h.Width * h.Bits + 31) / 32 * 4;
+        const std::int64_t maskStride = (h.Width + 31) / 32 * 4;
+        const std::int64_t maskStart = colourStride * h.Height;
+        const std::uint32_t bg = background & 0xFFFFFF;
+        const std::uint8_t bgBytes[3] = {std::uint8_t(qBlue(bg)), std::uint8_t(qGreen(bg)), std::uint8_t(qRed(bg))};
+        for (std::int64_t r = 0; r < h.Height; ++r) {
+            const std::int64_t at = maskStart + r * maskStride;
+            std::uint8_t* dst = picture.scanLine(int(h.Height - 1 - r));
+            for (std::int64_t x = 0; x < h.Width; ++x) {
+                const std::int64_t byte = at + x / 8;
+                // A mask cut short counts as transparent: the colour alone
+                // would show the XOR colours, usually black.
+                const bool masked = byte >= std::int64_t(available) || (pixels[byte] >> (7 - x % 8)) & 1;
+                if (masked)
+                    for (int c = 0; c < 3; ++c)
+                        dst[x * 3 + c] ^= bgBytes[c];
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadBitmap(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
+                std::string* details)
+{
+    try {
+        if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
+            if (size < 18) {
+                error = UnknownFormat;
+                return false;
+            }
+            const std::int64_t offBits = U32(data + 10);
+            // The pixel offset is relative to the file; the decoder counts
+            // from the information header.
+            return DecodeDib(data + 14, size - 14, offBits - 14, false, qRgb(255, 255, 255), picture,
+                             error, details, false);
+        }
+        // A packed bitmap (clipboard and resource form) starts with its
+        // information header.
+        return DecodeDib(data, size, -1, false, qRgb(255, 255, 255), picture, error, details, true);
+    } catch (const std::bad_alloc&) {
+        picture = QImage();
+        error = OutOfMemory;
+        return false;
+    }
+}
+
+bool ReadBitmap(const QByteArray& bytes, QImage& picture, std::string& error, std::string* details)
+{
+    return ReadBitmap(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()),
+                      picture, error, details);
+}
+
+bool ReadBitmap(QIODevice& device, QImage& picture, std::string& error, std::string* details)
+{
+    QByteArray bytes;
+    try {
+        bytes = device.readAll();
+    } catch (const std::bad_alloc&) {
+        error = OutOfMemory;
+        return false;
+    }
+    return ReadBitmap(bytes, picture, error, details);
+}
+
+bool ReadBitmapFile(const std::string& path, QImage& picture, std::string& error, std::string* details)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.exists()) {
+        error = "File not found";
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "File in use";
+        return false;
+    }
+    // Mapping spares a copy of what may be hundreds of megabytes.
+    if (file.size() > 0) {
+        if (const uchar* mapped = file.map(0, file.size()))
+            return ReadBitmap(mapped, std::size_t(file.size()), picture, error, details);
+    }
+    return ReadBitmap(file, picture, error, details);
+}
+
+bool ReadIconBitmap(const std::uint8_t* data, std::size_t size, QRgb background, QImage& picture,
+                    std::string& error)
+{
+    try {
+        return DecodeDib(data, size, -1, true, background, picture, error, nullptr, true);
+    } catch (const std::bad_alloc&) {
+        picture = QImage();
+        error = OutOfMemory;
+        return false;
+    }
+}
+
+bool PeekPackedBitmap(const std::uint8_t* data, std::size_t size, std::int64_t& width, std::int64_t& height,
+                      int& bitsPerPixel)
+{
+    THeader h;
+    const char* message = nullptr;
+    if (!ParseHeader(data, size, h, message))
+        return false;
+    width = h.Width, height = h.Height, bitsPerPixel = h.Bits;
+    return true;
+}

@@ -1,0 +1,72 @@
+#include "tests/imaging/picture_fixtures.h"
+
+#include "tests/test_support.h"
+
+#include <QImageReader>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+int RunCommand(const std::string& command)
+{
+    const int status = std::system(("(set -e; " + command + ") >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+void WriteSourcePpm(const std::string& path, int width, int height, int colours)
+{
+    std::string bytes = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (colours == 0) {
+                bytes += char(x * 255 / std::max(width - 1, 1));
+                bytes += char(y * 255 / std::max(height - 1, 1));
+                bytes += char((x + y) * 7 % 256);
+            } else {
+                const int i = (x / 3 + y * 5) % colours;
+                bytes += char(i * 97 % 256);
+                bytes += char(i * 53 % 256);
+                bytes += char(255 - i * 31 % 256);
+            }
+        }
+    WriteWholeFile(path, bytes);
+}
+
+int LargestDifference(const QImage& a, const QImage& b, std::string& where)
+{
+    if (a.size() != b.size()) {
+        where = "sizes differ";
+        return 256;
+    }
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                    std::abs(qBlue(p) - qBlue(q))});
+            if (d > largest) {
+                largest = d;
+                where = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+            }
+        }
+    return largest;
+}
+
+QImage LoadWithQt(const std::string& path)
+{
+    QImageReader reader(QString::fromStdString(path));
+    return reader.read().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage OverWhite(const QImage& picture)
+{
+    QImage result(picture.size(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            const int a = qAlpha(p);
+            auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            result.setPixel(x, y, qRgb(over(qRed(p)), over(qGreen(p)), over(qBlue(p))));
+        }
+    return result;
+}
