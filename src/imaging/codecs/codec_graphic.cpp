@@ -1,0 +1,146 @@
+#include "imaging/codecs/codec_graphic.h"
+
+#include "imaging/codecs/picture_allocation.h"
+#include "support/string_helpers.h"
+
+#include <QFile>
+
+#include <chrono>
+
+TCodecGraphic::TCodecGraphic(const TCodecTexts& texts) : FTexts(texts) {}
+
+std::int64_t TCodecGraphic::TickCount()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void TCodecGraphic::MakeTrueColor()
+{
+    if (!Picture.isNull() && Picture.format() != QImage::Format_BGR888)
+        Picture = Picture.convertToFormat(QImage::Format_BGR888);
+}
+
+void TCodecGraphic::Report(TProgressStage stage, int percent, const std::string& message)
+{
+    LastProgressTime = TickCount();
+    if (OnProgress)
+        OnProgress(*this, stage, percent, false, QRect(0, 0, Picture.width(), Picture.height()), message);
+}
+
+void TCodecGraphic::RunningProgress(std::int64_t percent)
+{
+    if (TickCount() - LastProgressTime < 250)
+        return;
+    Report(TProgressStage::Running, int(percent < 0 ? 0 : percent > 100 ? 100 : percent), FActivity);
+}
+
+template <typename Steps>
+void TCodecGraphic::RunSkeleton(const char* what, Steps steps)
+{
+    std::string message = FTexts.OutOfMemory;
+    FActivity = what;
+    Report(TProgressStage::Starting, 0, what);
+    try {
+        MakeTrueColor();
+        steps(message);
+    } catch (...) {
+        // The message names the step that failed.
+    }
+    Report(TProgressStage::Ending, 100, what);
+    if (!message.empty()) {
+        LastError = message;
+        throw EGeneralError(message);
+    }
+}
+
+void TCodecGraphic::LoadFromStream(QIODevice& stream)
+{
+    RunSkeleton("Loading", [&](std::string& message) { LoadSteps(stream, message); });
+}
+
+void TCodecGraphic::SaveToStream(QIODevice& stream)
+{
+    RunSkeleton("Saving", [&](std::string& message) { SaveSteps(stream, message); });
+}
+
+bool TCodecGraphic::TryLoadFromFile(const std::string& path)
+{
+    try {
+        LastError = FTexts.NotFound;
+        if (!IsFile(path))
+            return false;
+        LastError = FTexts.InUse;
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        LoadFromStream(file);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TCodecGraphic::Assign(const TGraphic& source)
+{
+    if (&source == this)
+        return;
+    if (SameClass(source)) {
+        const auto& codec = static_cast<const TCodecGraphic&>(source);
+        Picture = codec.Picture.copy();
+        AssignSettings(codec);
+        MakeTrueColor();
+        return;
+    }
+    QImage copy = AllocatePicture(source.GetWidth(), source.GetHeight());
+    if (!copy.isNull()) {
+        QPainter painter(&copy);
+        source.Draw(painter, QRect(0, 0, copy.width(), copy.height()));
+    }
+    Picture = copy;
+    MakeTrueColor();
+}
+
+void TCodecGraphic::AssignBitmap(const QImage& source)
+{
+    Picture = source;
+    MakeTrueColor();
+}
+
+void TCodecGraphic::Draw(QPainter& canvas, const QRect& rect) const
+{
+    if (!GetEmpty())
+        canvas.drawImage(rect, Picture);
+}
+
+void TCodecGraphic::SetHeight(int height)
+{
+    QImage resized = AllocatePicture(Picture.width(), height);
+    if (!resized.isNull() && !Picture.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, Picture);
+    }
+    Picture = resized;
+    MakeTrueColor();
+}
+
+void TCodecGraphic::SetWidth(int width)
+{
+    QImage resized = AllocatePicture(width, Picture.height());
+    if (!resized.isNull() && !Picture.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, Picture);
+    }
+    Picture = resized;
+    MakeTrueColor();
+}
+
+void TCodecGraphic::LoadFromClipboardFormat(const QImage& data)
+{
+    AssignBitmap(data);
+}
+
+void TCodecGraphic::SaveToClipboardFormat(QImage& data) const
+{
+    data = Picture;
+}

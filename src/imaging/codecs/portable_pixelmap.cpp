@@ -1,0 +1,441 @@
+#include "imaging/codecs/portable_pixelmap.h"
+
+#include "imaging/codecs/byte_image.h"
+#include "imaging/codecs/byte_stream.h"
+#include "imaging/codecs/picture_allocation.h"
+#include "support/general.h"
+#include "support/paths.h"
+#include "support/string_helpers.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const TCodecTexts PortablePixelmapTexts{"Out of memory.", "File not found.", "File in use."};
+
+bool IsDigit(std::uint8_t byte)
+{
+    return byte >= '0' && byte <= '9';
+}
+
+bool IsPlain(int type)
+{
+    return type <= 3;
+}
+
+bool IsBitmap(int type)
+{
+    return type == 1 || type == 4;
+}
+
+// Sample value -> 8-bit intensity: lowered to the maximum, then scaled to
+// 0..255 and rounded; a maximum of 0 is black.
+std::vector<std::uint8_t> ScaleTable(std::int32_t largestSample, std::int32_t maxValue)
+{
+    std::vector<std::uint8_t> table(std::size_t(largestSample) + 1, 0);
+    if (maxValue <= 0)
+        return table;
+    for (std::int32_t v = 0; v <= largestSample; ++v) {
+        const std::int64_t lowered = std::min(v, maxValue);
+        table[std::size_t(v)] = std::uint8_t((2 * lowered * 255 + maxValue) / (2 * std::int64_t(maxValue)));
+    }
+    return table;
+}
+
+} // namespace
+
+TPortablePixelmap::TPortablePixelmap() : TCodecGraphic(PortablePixelmapTexts)
+{
+    Picture = QImage(0, 0, QImage::Format_BGR888);
+}
+
+void TPortablePixelmap::SetPixelType(int type)
+{
+    FPixelType = Clamp(type, 1, 6);
+}
+
+bool TPortablePixelmap::SameClass(const TGraphic& other) const
+{
+    return dynamic_cast<const TPortablePixelmap*>(&other) != nullptr;
+}
+
+void TPortablePixelmap::AssignSettings(const TCodecGraphic& source)
+{
+    SetPixelType(static_cast<const TPortablePixelmap&>(source).PixelType());
+}
+
+// The magic is the first two characters of the first line. The width, height
+// and maximum are the next numbers after it wherever the lines break, with
+// comments from "#" to the end of a line anywhere; the samples start behind
+// the last of them. Netpbm writes "P6 640 480 255" on one line as readily as
+// one value a line.
+bool TPortablePixelmap::ReadHeader(TByteStream& stream, std::int64_t start, THeader& header)
+{
+    header = THeader();
+    std::int64_t position = start, lineStart = 0, lineEnd = 0, mark = 0;
+    if (!stream.ReadLine(position, -1, '#', lineStart, lineEnd, mark)) {
+        header.DataStart = stream.Size();
+        return true; // nothing at all: the dimension check reports it
+    }
+    if (mark >= 0)
+        lineEnd = mark - 1;
+    if (lineEnd - lineStart + 1 < 2)
+        return false;
+    const std::string magic = UpperAscii(stream.ReadText(lineStart, lineStart + 1));
+    if (magic.size() < 2 || magic[0] != 'P')
+        return false;
+    header.PixelType = Clamp(TGeneral::TextToInt(magic.substr(1, 1)), 1, 6);
+    const bool bitmap = IsBitmap(header.PixelType);
+
+    enum { Width, Height, MaxValue, Done } wanted = Width;
+    std::int64_t p = lineStart + 2;
+    std::uint8_t byte = 0;
+    while (wanted != Done && stream.ReadByte(p, byte)) {
+        if (byte == '#') {
+            while (stream.ReadByte(p, byte) && byte != 10 && byte != 13)
+                ++p;
+            continue;
+        }
+        if (!IsDigit(byte)) {
+            ++p;
+            continue;
+        }
+        // Only the last five digits of a run count, as in every number of the format.
+        std::uint32_t value = 0;
+        while (stream.ReadByte(p, byte) && IsDigit(byte)) {
+            value = (value * 10 + (byte - '0')) % 100000;
+            ++p;
+        }
+        const std::int32_t number = std::int32_t(std::min<std::uint32_t>(value, 65535));
+        switch (wanted) {
+        case Width:
+            if (number > 0) {
+                header.Width = number;
+                wanted = Height;
+            }
+            break;
+        case Height:
+            if (number > 0 || bitmap) {
+                header.Height = number;
+                if (bitmap) {
+                    header.MaxValue = 1;
+                    wanted = Done;
+                } else {
+                    wanted = MaxValue;
+                }
+            }
+            break;
+        case MaxValue:
+            header.MaxValue = number;
+            wanted = Done;
+            break;
+        case Done:
+            break;
+        }
+    }
+    // p is just behind the last digit; a raw raster starts after exactly one
+    // separator byte, whatever its value.
+    if (wanted != Done)
+        header.DataStart = stream.Size();
+    else
+        header.DataStart = IsPlain(header.PixelType) ? p : p + 1;
+    return true;
+}
+
+void TPortablePixelmap::LoadSteps(QIODevice& device, std::string& message)
+{
+    TByteStream stream;
+    stream.SetStream(&device);
+    THeader header;
+    if (!ReadHeader(stream, device.pos(), header)) {
+        message = "Unknown format.";
+        return;
+    }
+    if (header.Width == 0 || header.Height == 0) {
+        message = "Invalid dimensions.";
+        return;
+    }
+    Picture = AllocatePicture(header.Width, header.Height);
+    if (Picture.isNull())
+        return; // pending: out of memory
+    SetPixelType(header.PixelType);
+    TByteImage image;
+    image.SetBitmap(&Picture);
+    switch (header.PixelType) {
+    case 1:
+        ReadPlainBits(stream, header, image);
+        break;
+    case 2:
+    case 3:
+        ReadPlainSamples(stream, header, image);
+        break;
+    case 4:
+        ReadRawBits(stream, header, image);
+        break;
+    default:
+        ReadRawSamples(stream, header, image);
+        break;
+    }
+    message.clear();
+}
+
+// Each "0" or "1" is one pixel whatever separates it from the next: Netpbm
+// writes plain bitmap rows as digits without blanks.
+void TPortablePixelmap::ReadPlainBits(TByteStream& stream, const THeader& header, TByteImage& image)
+{
+    std::int64_t position = header.DataStart, lineStart = 0, lineEnd = 0, mark = 0;
+    std::uint8_t byte = 0;
+    int lines = 0;
+    while (!image.Full() && stream.ReadLine(position, -1, '#', lineStart, lineEnd, mark)) {
+        if (mark >= 0)
+            lineEnd = mark - 1;
+        for (std::int64_t i = lineStart; i <= lineEnd && stream.ReadByte(i, byte); ++i) {
+            if (byte != '0' && byte != '1')
+                continue;
+            const std::uint8_t level = byte == '1' ? 0 : 255;
+            if (!image.PutNextPixel(level, level, level))
+                return;
+        }
+        if (++lines % 40 == 0)
+            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+    }
+}
+
+// Decimal samples, any number to a line; graymaps give one pixel a sample,
+// pixmaps one pixel per red, green, blue triple, which may span lines.
+void TPortablePixelmap::ReadPlainSamples(TByteStream& stream, const THeader& header, TByteImage& image)
+{
+    const std::vector<std::uint8_t> scale = ScaleTable(header.MaxValue, header.MaxValue);
+    const bool gray = header.PixelType == 2;
+    NumberList numbers;
+    std::uint8_t triple[3] = {0, 0, 0};
+    int filled = 0;
+    std::int64_t position = header.DataStart, lineStart = 0, lineEnd = 0, mark = 0;
+    std::uint8_t byte = 0, nextByte = 0;
+    int lines = 0;
+    while (stream.ReadLine(position, -1, '#', lineStart, lineEnd, mark)) {
+        if (mark >= 0)
+            lineEnd = mark - 1;
+        // A line longer than the scanner's 2048 bytes is scanned in pieces cut
+        // between a digit and a non-digit, so no sample is split or lost.
+        for (std::int64_t from = lineStart; from <= lineEnd;) {
+            std::int64_t to = std::min(lineEnd, from + NumberList::Capacity - 1);
+            if (to < lineEnd) {
+                std::int64_t cut = to;
+                while (cut > from && stream.ReadByte(cut, byte) && IsDigit(byte)
+                       && stream.ReadByte(cut + 1, nextByte) && IsDigit(nextByte))
+                    --cut;
+                if (cut > from)
+                    to = cut;
+            }
+            numbers.Count = 0;
+            stream.ScanNumbers(from, to, numbers, header.MaxValue);
+            std::uint16_t value = 0;
+            while (TByteStream::PopNumber(numbers, value)) {
+                const std::uint8_t level = scale[value];
+                if (gray) {
+                    if (!image.PutNextPixel(level, level, level))
+                        return;
+                    continue;
+                }
+                triple[filled++] = level;
+                if (filled == 3) {
+                    filled = 0;
+                    if (!image.PutNextPixel(triple[2], triple[1], triple[0]))
+                        return;
+                }
+            }
+            from = to + 1;
+        }
+        if (image.Full())
+            return;
+        if (++lines % 40 == 0)
+            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+    }
+}
+
+// Rows of (width + 7) / 8 bytes, most significant bit leftmost, 1 black;
+// the bits past the width in a row's last byte are padding.
+void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, TByteImage& image)
+{
+    const std::int64_t rowBytes = (std::int64_t(header.Width) + 7) / 8;
+    std::vector<std::uint8_t> row(std::size_t(rowBytes), 0);
+    std::int64_t position = header.DataStart;
+    std::int64_t lastReport = position;
+    for (std::int32_t y = 0; y < header.Height; ++y) {
+        const std::int64_t got = stream.ReadBlock(position, reinterpret_cast<char*>(row.data()), rowBytes);
+        position += got;
+        std::uint8_t* pixels = image.RowPointer(y);
+        if (pixels == nullptr)
+            return;
+        const std::int64_t width = std::min<std::int64_t>(header.Width, got * 8);
+        for (std::int64_t x = 0; x < width; ++x) {
+            const std::uint8_t level = (row[std::size_t(x >> 3)] >> (7 - (x & 7))) & 1 ? 0 : 255;
+            pixels[x * 3] = pixels[x * 3 + 1] = pixels[x * 3 + 2] = level;
+        }
+        if (got < rowBytes)
+            return;
+        if (position - lastReport >= 10000) {
+            lastReport = position;
+            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+        }
+    }
+}
+
+// One (maximum up to 255) or two (above, most significant first) bytes a
+// sample; a graymap sample is a pixel, a pixmap pixel is red, green, blue.
+// Samples stop at the end of the raster; a pixel cut short stays white.
+void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& header, TByteImage& image)
+{
+    const int channels = header.PixelType == 5 ? 1 : 3;
+    const int sampleBytes = header.MaxValue > 255 ? 2 : 1;
+    const std::vector<std::uint8_t> scale = ScaleTable(sampleBytes == 2 ? 65535 : 255, header.MaxValue);
+    const std::int64_t pixelBytes = std::int64_t(channels) * sampleBytes;
+    const std::int64_t rowBytes = std::int64_t(header.Width) * pixelBytes;
+    const std::int64_t reportEvery = channels == 1 ? 10000 : 50000;
+    const bool identity = sampleBytes == 1 && header.MaxValue == 255;
+    std::vector<std::uint8_t> row(std::size_t(rowBytes), 0);
+    std::int64_t position = header.DataStart;
+    std::int64_t lastReport = position;
+    for (std::int32_t y = 0; y < header.Height; ++y) {
+        const std::int64_t got = stream.ReadBlock(position, reinterpret_cast<char*>(row.data()), rowBytes);
+        position += got;
+        std::uint8_t* pixels = image.RowPointer(y);
+        if (pixels == nullptr)
+            return;
+        const std::int64_t count = got / pixelBytes;
+        const std::uint8_t* in = row.data();
+        if (channels == 3 && identity) {
+            for (std::int64_t x = 0; x < count; ++x, in += 3, pixels += 3) {
+                pixels[0] = in[2];
+                pixels[1] = in[1];
+                pixels[2] = in[0];
+            }
+        } else if (sampleBytes == 1) {
+            for (std::int64_t x = 0; x < count; ++x, pixels += 3) {
+                if (channels == 1) {
+                    pixels[0] = pixels[1] = pixels[2] = scale[*in++];
+                } else {
+                    pixels[2] = scale[in[0]];
+                    pixels[1] = scale[in[1]];
+                    pixels[0] = scale[in[2]];
+                    in += 3;
+                }
+            }
+        } else {
+            for (std::int64_t x = 0; x < count; ++x, pixels += 3) {
+                std::uint8_t level[3];
+                for (int c = 0; c < channels; ++c, in += 2)
+                    level[c] = scale[std::size_t(in[0]) << 8 | in[1]];
+                if (channels == 1) {
+                    pixels[0] = pixels[1] = pixels[2] = level[0];
+                } else {
+                    pixels[2] = level[0];
+                    pixels[1] = level[1];
+                    pixels[0] = level[2];
+                }
+            }
+        }
+        if (got < rowBytes)
+            return;
+        if (position - lastReport >= reportEvery) {
+            lastReport = position;
+            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+        }
+    }
+}
+
+void TPortablePixelmap::SaveSteps(QIODevice& device, std::string& message)
+{
+    TByteStream stream;
+    stream.SetStream(&device);
+    std::int64_t position = device.pos();
+    std::string text(1, 'P');
+    text += IntToText(FPixelType);
+    text += '\n';
+    text += IntToText(Picture.width());
+    text += ' ';
+    text += IntToText(Picture.height());
+    text += '\n';
+    if (!IsBitmap(FPixelType))
+        text += "\n255\n";
+    if (!stream.WriteText(position, text) || !stream.Flush()) {
+        message = "Stream write failure.";
+        return;
+    }
+    message = "Out of memory.";
+    if (!WriteData(stream, position) || !stream.Flush())
+        return;
+    message.clear();
+}
+
+namespace {
+
+// Decimal without leading zeros, then a blank.
+char* AppendSample(char* out, std::uint8_t value)
+{
+    if (value >= 100) {
+        *out++ = char('0' + value / 100);
+        *out++ = char('0' + value / 10 % 10);
+    } else if (value >= 10) {
+        *out++ = char('0' + value / 10);
+    }
+    *out++ = char('0' + value % 10);
+    *out++ = ' ';
+    return out;
+}
+
+} // namespace
+
+// Rows top to bottom. The text types break the line (CR LF) after every
+// sixth pixel, counted across rows; graymaps and bitmaps take the red byte.
+bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
+{
+    const std::int32_t width = Picture.width(), height = Picture.height();
+    const int type = FPixelType;
+    // The longest text a pixel takes: "255 255 255 " and a line break.
+    std::vector<char> row(std::size_t(width) * 14 + 16);
+    std::int64_t pixelsWritten = 0;
+    for (std::int32_t y = 0; y < height; ++y) {
+        RequestProgress((std::int64_t(y) + 1) * 100 / height);
+        const std::uint8_t* in = Picture.constScanLine(y);
+        char* out = row.data();
+        if (type == 4) {
+            std::fill(row.begin(), row.begin() + (width + 7) / 8, 0);
+            for (std::int32_t x = 0; x < width; ++x)
+                if (in[x * 3 + 2] == 0)
+                    out[x >> 3] = char(out[x >> 3] | (0x80 >> (x & 7)));
+            out += (width + 7) / 8;
+        } else if (type == 5) {
+            for (std::int32_t x = 0; x < width; ++x)
+                *out++ = char(in[x * 3 + 2]);
+        } else if (type == 6) {
+            for (std::int32_t x = 0; x < width; ++x, in += 3) {
+                *out++ = char(in[2]);
+                *out++ = char(in[1]);
+                *out++ = char(in[0]);
+            }
+        } else {
+            for (std::int32_t x = 0; x < width; ++x, in += 3) {
+                if (type == 1) {
+                    *out++ = in[2] == 0 ? '1' : '0';
+                    *out++ = ' ';
+                } else if (type == 2) {
+                    out = AppendSample(out, in[2]);
+                } else {
+                    out = AppendSample(out, in[2]);
+                    out = AppendSample(out, in[1]);
+                    out = AppendSample(out, in[0]);
+                }
+                if (++pixelsWritten % 6 == 0) {
+                    *out++ = '\r';
+                    *out++ = '\n';
+                }
+            }
+        }
+        if (!stream.WriteText(position, row.data(), out - row.data()))
+            return false;
+    }
+    return true;
+}

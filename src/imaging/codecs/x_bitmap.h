@@ -1,0 +1,31 @@
+#pragma once
+
+#include "imaging/codecs/codec_graphic.h"
+
+class TByteStream;
+class TByteImage;
+
+// Reads and writes X Bitmap files: two "#define" lines with the size and a
+// "static" C array of hexadecimal bytes, least significant bit leftmost,
+// 1 black.
+class TXBitmap : public TCodecGraphic {
+public:
+    TXBitmap();
+
+    struct THeader {
+        std::int32_t Width = -1;
+        std::int32_t Height = -1;
+        std::int64_t DataStart = 0; // the line after the height's definition
+    };
+    // False when no width and height definitions are followed by a "static" line.
+    static bool ReadHeader(TByteStream& stream, std::int64_t start, THeader& header);
+
+protected:
+    void LoadSteps(QIODevice& stream, std::string& message) override;
+    void SaveSteps(QIODevice& stream, std::string& message) override;
+    bool SameClass(const TGraphic& other) const override;
+
+private:
+    void ReadData(TByteStream& stream, std::int64_t start, TByteImage& image);
+    bool WriteData(TByteStream& stream, std::int64_t& position);
+};

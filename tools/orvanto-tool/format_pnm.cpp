@@ -1,0 +1,61 @@
+// The portable bitmap, graymap and pixmap family for `info` and `convert`.
+
+#include "picture_io.h"
+
+#include "imaging/codecs/portable_pixelmap.h"
+
+#include <QFile>
+
+namespace {
+
+bool ReadPortable(const std::string& path, QImage& picture, std::string& error, std::string& details)
+{
+    TPortablePixelmap codec;
+    if (!codec.TryLoadFromFile(path)) {
+        error = codec.LastError;
+        return false;
+    }
+    picture = codec.Picture;
+    details = "P" + std::to_string(codec.PixelType());
+    return true;
+}
+
+// .ppm raw pixmap, .pgm raw graymap, .pbm raw bitmap unless --pnm-type names another.
+TPictureWriter PortableWriter(const std::string& extension, int defaultType)
+{
+    return {extension, {"--pnm-type"},
+            [defaultType](const QImage& picture, const std::string& path, const TToolOptions& options,
+                          std::string& error) {
+                int type = defaultType;
+                if (!options.Integer("--pnm-type", defaultType, 1, 6, type, error))
+                    return false;
+                TPortablePixelmap codec;
+                codec.AssignBitmap(picture);
+                codec.SetPixelType(type);
+                QFile file(QString::fromStdString(path));
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                    error = "File in use.";
+                    return false;
+                }
+                try {
+                    codec.SaveToStream(file);
+                } catch (const EGeneralError& failure) {
+                    error = failure.Message;
+                    return false;
+                }
+                if (!file.flush()) {
+                    error = "Stream write failure.";
+                    return false;
+                }
+                return true;
+            }};
+}
+
+TRegisterReader ppmReader({".PPM", "Portable Pixelmaxp", &ReadPortable});
+TRegisterReader pgmReader({".PGM", "Portable Graymap", &ReadPortable});
+TRegisterReader pbmReader({".PBM", "Portable Bitmap (Monochrome)", &ReadPortable});
+TRegisterWriter ppmWriter(PortableWriter(".PPM", 6));
+TRegisterWriter pgmWriter(PortableWriter(".PGM", 5));
+TRegisterWriter pbmWriter(PortableWriter(".PBM", 4));
+
+} // namespace
