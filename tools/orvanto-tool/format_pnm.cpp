@@ -16,7 +16,8 @@ bool ReadPortable(const std::string& path, QImage& picture, std::string& error, 
         return false;
     }
     picture = codec.Picture;
-    details = "P" + std::to_string(codec.PixelType());
+    details = std::string(1, 'P');
+    details += char('0' + codec.PixelType());
     return true;
 }
 
