@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_printer.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanto"));
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>());
+    Platform().SetPrinter(std::make_unique<TQtPrinter>());
 
     TForm1 window;
     window.show();

@@ -1,0 +1,215 @@
+#include "platform/qt/qt_printer.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+#include <new>
+
+TQtPrinter::TQtPrinter(TTransfer transfer) : Transfer_(transfer) {}
+
+TQtPrinter::~TQtPrinter()
+{
+    // A job still open when the program ends is abandoned, not sent half done.
+    if (Painter_ && Painter_->isActive()) {
+        Printer_->abort();
+        Painter_->end();
+    }
+}
+
+QPrinter& TQtPrinter::Device()
+{
+    if (!Printer_) {
+        Printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // We place the printable area on the paper ourselves (see
+        // PrintableRect), so the painter starts at the paper's corner.
+        Printer_->setFullPage(true);
+    }
+    return *Printer_;
+}
+
+namespace {
+
+double PointsPer(QPageLayout::Unit unit)
+{
+    switch (unit) {
+    case QPageLayout::Millimeter: return 72.0 / 25.4;
+    case QPageLayout::Inch: return 72.0;
+    case QPageLayout::Pica: return 12.0;
+    case QPageLayout::Didot: return 1.07;
+    case QPageLayout::Cicero: return 12.84;
+    case QPageLayout::Point: break;
+    }
+    return 1.0;
+}
+
+} // namespace
+
+// The printable area in device pixels on the paper as the page is oriented.
+// The device reports its unprintable margins for the paper upright, and Qt
+// keeps them unturned for a landscape page, which would put the landscape
+// page's edges where the printer cannot print. A landscape page lies on the
+// paper turned a quarter counter-clockwise (the CUPS convention), so its left
+// edge is the paper's bottom edge, its top the paper's left, and so on.
+QRect TQtPrinter::PrintableRect()
+{
+    QPrinter& printer = Device();
+    const QPageLayout layout = printer.pageLayout();
+    const QMarginsF upright = layout.minimumMargins() * PointsPer(layout.units());
+    const QMarginsF margins = layout.orientation() == QPageLayout::Landscape
+        ? QMarginsF(upright.bottom(), upright.left(), upright.top(), upright.right())
+        : upright;
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    const double scale = printer.resolution() / 72.0;
+    const int left = int(std::lround(margins.left() * scale));
+    const int top = int(std::lround(margins.top() * scale));
+    const int right = int(std::lround(paper.width() - margins.right() * scale));
+    const int bottom = int(std::lround(paper.height() - margins.bottom() * scale));
+    if (right <= left || bottom <= top)
+        return {};
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+// Without any printer QPrinter quietly turns into a PDF writer with no file
+// name; that is not a printer, so everything then behaves as if none were
+// there.
+bool TQtPrinter::HasDevice()
+{
+    QPrinter& printer = Device();
+    return printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty()
+        && printer.isValid();
+}
+
+std::vector<std::string> TQtPrinter::PrinterNames()
+{
+    std::vector<std::string> names;
+    const QStringList list = QPrinterInfo::availablePrinterNames();
+    for (const QString& name : list)
+        names.push_back(name.toStdString());
+    return names;
+}
+
+std::string TQtPrinter::CurrentPrinterName()
+{
+    return HasDevice() ? Device().printerName().toStdString() : std::string();
+}
+
+int TQtPrinter::Copies()
+{
+    const int copies = Device().copyCount();
+    return copies >= 1 ? copies : 1;
+}
+
+void TQtPrinter::SetCopies(int copies)
+{
+    Device().setCopyCount(copies < 1 ? 1 : copies);
+}
+
+int TQtPrinter::Orientation()
+{
+    return Device().pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
+}
+
+void TQtPrinter::SetOrientation(int orientation)
+{
+    if (orientation == 0)
+        Device().setPageOrientation(QPageLayout::Portrait);
+    else if (orientation == 1)
+        Device().setPageOrientation(QPageLayout::Landscape);
+}
+
+int TQtPrinter::DpiX()
+{
+    return HasDevice() ? Device().logicalDpiX() : 0;
+}
+
+int TQtPrinter::DpiY()
+{
+    return HasDevice() ? Device().logicalDpiY() : 0;
+}
+
+int TQtPrinter::PageWidth()
+{
+    return HasDevice() ? PrintableRect().width() : 0;
+}
+
+int TQtPrinter::PageHeight()
+{
+    return HasDevice() ? PrintableRect().height() : 0;
+}
+
+void TQtPrinter::SetTitle(const std::string& title)
+{
+    Device().setDocName(QString::fromStdString(title));
+}
+
+std::string TQtPrinter::Title()
+{
+    return Device().docName().toStdString();
+}
+
+bool TQtPrinter::BeginDoc()
+{
+    if (Painter_ && Painter_->isActive())
+        return false;
+    if (!HasDevice())
+        return false;
+    Painter_ = std::make_unique<QPainter>();
+    if (!Painter_->begin(&Device())) {
+        Painter_.reset();
+        return false;
+    }
+    // Destinations are given on the printable area, and nothing reaches
+    // the paper outside it, as on a device that cannot print there.
+    const QRect printable = PrintableRect();
+    Painter_->translate(printable.topLeft());
+    Painter_->setClipRect(QRect(QPoint(0, 0), printable.size()));
+    Painter_->setRenderHint(QPainter::LosslessImageRendering, Transfer_ == TTransfer::Lossless);
+    Painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    return true;
+}
+
+TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
+{
+    if (!Painter_ || !Painter_->isActive() || bitmap.isNull() || destination.isEmpty())
+        return TStretchResult::DeviceFailed;
+    try {
+        // The PDF engine works on 32-bit pixels; converting here, where a
+        // failure can still be told apart, is the copy it would make anyway.
+        const QImage device = bitmap.convertToFormat(QImage::Format_RGB32);
+        if (device.isNull())
+            return TStretchResult::OutOfMemory;
+        Painter_->drawImage(QRectF(destination), device);
+    } catch (const std::bad_alloc&) {
+        return TStretchResult::OutOfMemory;
+    }
+    return Painter_->isActive() ? TStretchResult::Drawn : TStretchResult::DeviceFailed;
+}
+
+bool TQtPrinter::EndDoc()
+{
+    if (!Painter_)
+        return false;
+    const bool ended = Painter_->end();
+    Painter_.reset();
+    return ended && Device().printerState() != QPrinter::Error;
+}
+
+bool TQtPrinter::PrintDialog(int copies)
+{
+    // A dialog nobody can see would wait for ever: on Qt's offscreen platform
+    // (unattended runs) it counts as cancelled.
+    const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
+        && QGuiApplication::platformName() != QLatin1String("offscreen")
+        && QGuiApplication::platformName() != QLatin1String("minimal");
+    if (!visible || !HasDevice() || (Painter_ && Painter_->isActive()))
+        return false;
+    SetCopies(copies);
+    QPrintDialog dialog(&Device(), QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
