@@ -211,5 +211,9 @@ bool TQtPrinter::PrintDialog(int copies)
         return false;
     SetCopies(copies);
     QPrintDialog dialog(&Device(), QApplication::activeWindow());
-    return dialog.exec() == QDialog::Accepted;
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    // Whatever the dialog did to the printer, we keep placing the printable
+    // area ourselves.
+    Device().setFullPage(true);
+    return confirmed;
 }
