@@ -1,0 +1,130 @@
+#include "imaging/metafile.h"
+
+#include "imaging/codecs/picture_allocation.h"
+#include "imaging/metafile_formats.h"
+#include "support/memory_limit.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+TMetaBytes View(const QByteArray& bytes)
+{
+    return TMetaBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+}
+
+// a * b / c rounded to the nearest, halves away from zero, as the Windows
+// MulDiv the sizes were always computed with.
+std::int64_t MulDiv(double a, double b, double c)
+{
+    return std::int64_t(std::llround(a * b / c));
+}
+
+int ClampSize(std::int64_t size)
+{
+    // A negative or empty extent still makes a one-pixel picture; a huge one
+    // is left for the allocation ceiling to refuse.
+    if (size < 1)
+        return 1;
+    return size > (1 << 30) ? (1 << 30) : int(size);
+}
+
+} // namespace
+
+int ScreenPixelsPerInch()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const int dpi = int(std::lround(screen->logicalDotsPerInch()));
+            if (dpi > 0)
+                return dpi;
+        }
+    }
+    return 96;
+}
+
+TMetafile::TMetafile(int pixelsPerInch) : PixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : ScreenPixelsPerInch()) {}
+
+bool TMetafile::LoadFromFile(const std::string& path)
+{
+    Error = "File not found";
+    const QString name = QString::fromStdString(path);
+    if (!QFileInfo(name).isFile())
+        return false;
+    Error = "File in use";
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    Error = "Out of memory";
+    if (file.size() > AllocationCeiling())
+        return false;
+    Error = "File in use";
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size())
+        return false;
+    return LoadFromBytes(bytes);
+}
+
+bool TMetafile::LoadFromBytes(const QByteArray& bytes)
+{
+    Error = "Unknown format";
+    PixelWidth = PixelHeight = 0;
+    Bytes.clear();
+    TMetafileLayout layout;
+    // Each reader gets a view of its own: a read past the end marks a view bad.
+    if (ReadEmfLayout(View(bytes), layout)) {
+        PixelWidth = ClampSize(MulDiv(layout.Box.width(), PixelsPerInch, 2540));
+        PixelHeight = ClampSize(MulDiv(layout.Box.height(), PixelsPerInch, 2540));
+    } else if (ReadWmfLayout(View(bytes), layout)) {
+        // Through hundredths of a millimetre, as the size was always reported.
+        const std::int64_t mmWidth = MulDiv(std::abs(layout.Box.width()), 2540, layout.UnitsPerInch);
+        const std::int64_t mmHeight = MulDiv(std::abs(layout.Box.height()), 2540, layout.UnitsPerInch);
+        PixelWidth = ClampSize(MulDiv(double(mmWidth), PixelsPerInch, 2540));
+        PixelHeight = ClampSize(MulDiv(double(mmHeight), PixelsPerInch, 2540));
+    } else {
+        return false;
+    }
+    IsEnhanced = layout.Enhanced;
+    Bytes = bytes;
+    Error.clear();
+    return true;
+}
+
+void TMetafile::Draw(QImage& picture) const
+{
+    if (Bytes.isEmpty() || picture.isNull())
+        return;
+    TMetafileLayout layout;
+    if (IsEnhanced) {
+        if (ReadEmfLayout(View(Bytes), layout))
+            PlayEmf(View(Bytes), layout, picture);
+    } else if (ReadWmfLayout(View(Bytes), layout)) {
+        PlayWmf(View(Bytes), layout, picture);
+    }
+}
+
+bool LoadMetafile(const std::string& path, QImage& picture, std::string& error, int pixelsPerInch)
+{
+    try {
+        TMetafile metafile(pixelsPerInch);
+        if (!metafile.LoadFromFile(path)) {
+            error = metafile.LastError();
+            return false;
+        }
+        error = "Out of memory";
+        QImage result = AllocatePicture(metafile.Width(), metafile.Height());
+        if (result.isNull())
+            return false;
+        metafile.Draw(result);
+        picture = result;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

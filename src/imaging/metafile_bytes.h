@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+// A bounds-checked little-endian view of outside bytes. A read past the end
+// yields 0 and marks the view bad, so a record decoder reads all its fields
+// first and then asks Bad() once before acting on any of them.
+class TMetaBytes {
+public:
+    TMetaBytes() = default;
+    TMetaBytes(const std::uint8_t* data, std::size_t size) : Data(data), Count(size) {}
+
+    std::size_t Size() const { return Count; }
+    const std::uint8_t* Begin() const { return Data; }
+    bool Bad() const { return Broken; }
+    void MarkBad() const { Broken = true; }
+
+    bool Has(std::size_t offset, std::size_t count) const
+    {
+        return offset <= Count && count <= Count - offset;
+    }
+
+    std::uint8_t U8(std::size_t offset) const
+    {
+        if (!Has(offset, 1))
+            return Miss<std::uint8_t>();
+        return Data[offset];
+    }
+    std::uint16_t U16(std::size_t offset) const
+    {
+        if (!Has(offset, 2))
+            return Miss<std::uint16_t>();
+        return std::uint16_t(Data[offset] | Data[offset + 1] << 8);
+    }
+    std::int16_t I16(std::size_t offset) const { return std::int16_t(U16(offset)); }
+    std::uint32_t U32(std::size_t offset) const
+    {
+        if (!Has(offset, 4))
+            return Miss<std::uint32_t>();
+        return std::uint32_t(Data[offset]) | std::uint32_t(Data[offset + 1]) << 8
+               | std::uint32_t(Data[offset + 2]) << 16 | std::uint32_t(Data[offset + 3]) << 24;
+    }
+    std::int32_t I32(std::size_t offset) const { return std::int32_t(U32(offset)); }
+    float F32(std::size_t offset) const
+    {
+        const std::uint32_t bits = U32(offset);
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
+    // The count bytes from offset; an empty, bad view when they are not all there.
+    TMetaBytes Sub(std::size_t offset, std::size_t count) const
+    {
+        if (!Has(offset, count)) {
+            Broken = true;
+            TMetaBytes none;
+            none.Broken = true;
+            return none;
+        }
+        return TMetaBytes(Data + offset, count);
+    }
+
+private:
+    template <typename T> T Miss() const
+    {
+        Broken = true;
+        return T(0);
+    }
+
+    const std::uint8_t* Data = nullptr;
+    std::size_t Count = 0;
+    mutable bool Broken = false;
+};

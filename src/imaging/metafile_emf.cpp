@@ -1,0 +1,524 @@
+#include "imaging/metafile_dib.h"
+#include "imaging/metafile_formats.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t kEmfSignature = 0x464D4520; // " EMF"
+
+QPointF PointL(const TMetaBytes& r, std::size_t at) { return QPointF(r.I32(at), r.I32(at + 4)); }
+
+QRectF RectL(const TMetaBytes& r, std::size_t at)
+{
+    return QRectF(QPointF(r.I32(at), r.I32(at + 4)), QPointF(r.I32(at + 8), r.I32(at + 12)));
+}
+
+QTransform XForm(const TMetaBytes& r, std::size_t at)
+{
+    return QTransform(r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20));
+}
+
+std::vector<QPointF> Points(const TMetaBytes& r, std::size_t at, std::size_t count, bool small)
+{
+    std::vector<QPointF> points;
+    const std::size_t each = small ? 4 : 8;
+    if (count > r.Size() / each || !r.Has(at, count * each)) {
+        r.MarkBad();
+        return points;
+    }
+    points.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t p = at + i * each;
+        points.push_back(small ? QPointF(r.I16(p), r.I16(p + 2)) : QPointF(r.I32(p), r.I32(p + 4)));
+    }
+    return points;
+}
+
+// Region data: a 32-byte header, then nCount rectangles.
+std::optional<QPainterPath> ReadRegion(const TMetaBytes& data)
+{
+    if (data.Size() < 32)
+        return std::nullopt;
+    const std::uint32_t count = data.U32(8);
+    QPainterPath region;
+    for (std::uint32_t i = 0; i < count && data.Has(32 + 16 * std::size_t(i), 16); ++i)
+        region.addRect(RectL(data, 32 + 16 * std::size_t(i)).normalized());
+    region.setFillRule(Qt::WindingFill);
+    return region;
+}
+
+TMetaBytes Block(const TMetaBytes& r, std::uint32_t offset, std::uint32_t size)
+{
+    if (size == 0)
+        return TMetaBytes();
+    return r.Sub(offset, size);
+}
+
+QImage Bitmap(const TMetaBytes& r, std::size_t infoAt, std::uint32_t usage, const TMetaPlayer& player,
+              bool keepAlpha = false)
+{
+    const std::uint32_t infoOffset = r.U32(infoAt), infoSize = r.U32(infoAt + 4);
+    const std::uint32_t bitsOffset = r.U32(infoAt + 8), bitsSize = r.U32(infoAt + 12);
+    if (infoSize == 0)
+        return QImage();
+    const TMetaBytes info = Block(r, infoOffset, infoSize), bits = Block(r, bitsOffset, bitsSize);
+    if (info.Bad() || bits.Bad())
+        return QImage();
+    return DecodeDib(info, bits, usage == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb, player.Palette(),
+                     keepAlpha);
+}
+
+TMetaObject MakeFont(const TMetaBytes& r)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Font;
+    TMetaFont& f = o.Font;
+    f.Height = r.I32(12);
+    f.Width = r.I32(16);
+    f.Escapement = r.I32(20);
+    f.Weight = r.I32(28);
+    f.Italic = r.U8(32) != 0;
+    f.Underline = r.U8(33) != 0;
+    f.StrikeOut = r.U8(34) != 0;
+    f.CharSet = r.U8(35);
+    for (std::size_t i = 0; i < 32 && r.Has(40 + 2 * i, 2) && r.U16(40 + 2 * i) != 0; ++i)
+        f.Face.push_back(QChar(char16_t(r.U16(40 + 2 * i))));
+    return o;
+}
+
+TMetaObject MakeExtPen(const TMetaBytes& r, const TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Pen;
+    o.Pen.Style = r.U32(28);
+    o.Pen.Width = r.U32(32);
+    o.Pen.Colour = r.U32(40);
+    const std::uint32_t brushStyle = r.U32(36);
+    if (brushStyle == 1)
+        o.Pen.Style = (o.Pen.Style & ~0xFu) | 5;
+    const std::uint32_t entries = r.U32(48);
+    for (std::uint32_t i = 0; i < entries && i < 64 && r.Has(52 + 4 * std::size_t(i), 4); ++i)
+        o.Pen.Dashes.push_back(r.U32(52 + 4 * std::size_t(i)));
+    (void)player;
+    return o;
+}
+
+void Text(const TMetaBytes& r, TMetaPlayer& player, bool wide)
+{
+    // The text record: bounds, graphics mode, scales, then the text block
+    // whose offsets count from the start of the record.
+    const QPointF reference = PointL(r, 36);
+    const std::uint32_t count = r.U32(44), offString = r.U32(48), options = r.U32(52);
+    const QRectF box = RectL(r, 56);
+    const std::uint32_t offDx = r.U32(72);
+    if (r.Bad() || count > r.Size())
+        return;
+    const TMetaBytes text = r.Sub(offString, std::size_t(count) * (wide ? 2 : 1));
+    if (text.Bad())
+        return;
+    QString string;
+    if (wide) {
+        for (std::uint32_t i = 0; i < count; ++i)
+            string.push_back(QChar(char16_t(text.U16(2 * std::size_t(i)))));
+    } else {
+        string = DecodeCharSetText(text, player.CharSet());
+    }
+    std::vector<double> dx;
+    const std::size_t step = (options & 0x2000) ? 8 : 4;
+    if (offDx != 0 && r.Has(offDx, std::size_t(count) * step) && std::size_t(string.size()) == count) {
+        for (std::uint32_t i = 0; i < count; ++i)
+            dx.push_back(r.I32(offDx + step * i));
+    }
+    std::optional<QRectF> clip;
+    if (options & 6)
+        clip = box;
+    player.Text(reference, string, dx, options, clip);
+}
+
+// The fixed part of each record the player reads; a shorter record is damage.
+std::size_t MinimumSize(std::uint32_t type)
+{
+    switch (type) {
+    case 2: case 3: case 4: case 5: case 6: case 56:
+    case 85: case 86: case 87: case 88: case 89: case 92: case 73: case 74: return 28;
+    case 7: case 8: case 90: case 91: case 44: case 71: case 93: case 94: case 35: return 32;
+    case 9: case 10: case 11: case 12: case 26: case 27: case 54: case 49: case 75: return 16;
+    case 31: case 32: case 29: case 30: case 39: case 42: case 43: return 24;
+    case 15: return 20;
+    case 17: case 18: case 19: case 20: case 22: case 24: case 25: case 34: case 37: case 40:
+    case 48: case 57: case 58: case 67: return 12;
+    case 36: return 36;
+    case 38: case 41: return 28;
+    case 95: return 52;
+    case 82: return 104;
+    case 45: case 46: case 47: case 55: case 72: return 40;
+    case 76: return 100;
+    case 77: case 114: return 108;
+    case 81: return 80;
+    case 80: case 83: case 84: return 76;
+    case 118: return 36;
+    default: return 8;
+    }
+}
+
+bool PlayRecord(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    if (r.Size() < MinimumSize(type))
+        return false;
+    switch (type) {
+    case 2: case 3: case 4: case 5: case 6:
+    case 85: case 86: case 87: case 88: case 89: {
+        const bool small = type >= 85;
+        const std::vector<QPointF> points = Points(r, 28, r.U32(24), small);
+        if (r.Bad())
+            return false;
+        switch (small ? type - 83 : type) {
+        case 2: player.PolyBezier(points); break;
+        case 3: player.Polygon(points); break;
+        case 4: player.Polyline(points); break;
+        case 5: player.PolyBezierTo(points); break;
+        case 6: player.PolylineTo(points); break;
+        default: break;
+        }
+        break;
+    }
+    case 7: case 8: case 90: case 91: {
+        const bool small = type >= 90;
+        const std::uint32_t polys = r.U32(24), total = r.U32(28);
+        if (polys > r.Size() / 4 || !r.Has(32, std::size_t(polys) * 4))
+            return false;
+        std::size_t at = 32 + std::size_t(polys) * 4;
+        std::uint64_t sum = 0;
+        std::vector<std::vector<QPointF>> shapes;
+        for (std::uint32_t i = 0; i < polys; ++i) {
+            const std::uint32_t n = r.U32(32 + 4 * std::size_t(i));
+            sum += n;
+            if (sum > total)
+                return false;
+            shapes.push_back(Points(r, at, n, small));
+            if (r.Bad())
+                return false;
+            at += std::size_t(n) * (small ? 4 : 8);
+        }
+        (type == 8 || type == 91) ? player.PolyPolygon(shapes) : player.PolyPolyline(shapes);
+        break;
+    }
+    case 56: case 92: {
+        const bool small = type == 92;
+        const std::uint32_t count = r.U32(24);
+        const std::vector<QPointF> points = Points(r, 28, count, small);
+        const std::size_t typesAt = 28 + std::size_t(count) * (small ? 4 : 8);
+        if (r.Bad() || !r.Has(typesAt, count))
+            return false;
+        std::vector<std::uint8_t> types(r.Begin() + typesAt, r.Begin() + typesAt + count);
+        player.PolyDraw(points, types);
+        break;
+    }
+    case 9: player.SetWindowExt(r.I32(8), r.I32(12)); break;
+    case 10: player.SetWindowOrg(r.I32(8), r.I32(12)); break;
+    case 11: player.SetViewportExt(r.I32(8), r.I32(12)); break;
+    case 12: player.SetViewportOrg(r.I32(8), r.I32(12)); break;
+    case 31: player.ScaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
+    case 32: player.ScaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
+    case 15: player.SetPixel(PointL(r, 8), r.U32(16)); break;
+    case 17: player.SetMapMode(r.I32(8)); break;
+    case 18: player.SetBkMode(r.I32(8)); break;
+    case 19: player.SetPolyFillMode(r.I32(8)); break;
+    case 20: player.SetRop2(r.I32(8)); break;
+    case 22: player.SetTextAlign(r.U32(8)); break;
+    case 24: player.SetTextColor(r.U32(8)); break;
+    case 25: player.SetBkColor(r.U32(8)); break;
+    case 26: player.OffsetClip(r.I32(8), r.I32(12)); break;
+    case 27: player.MoveTo(PointL(r, 8)); break;
+    case 29: player.ExcludeClipRect(RectL(r, 8)); break;
+    case 30: player.IntersectClipRect(RectL(r, 8)); break;
+    case 33: player.SaveDC(); break;
+    case 34: player.RestoreDC(r.I32(8)); break;
+    case 35: {
+        const QTransform t = XForm(r, 8);
+        if (r.Bad())
+            return false;
+        player.SetWorldTransform(t);
+        break;
+    }
+    case 36: {
+        const QTransform t = XForm(r, 8);
+        const std::uint32_t mode = r.U32(32);
+        if (r.Bad())
+            return false;
+        player.ModifyWorldTransform(t, mode);
+        break;
+    }
+    case 37: player.SelectObject(r.U32(8)); break;
+    case 48: player.SelectObject(r.U32(8)); break;
+    case 40: player.DeleteObject(r.U32(8)); break;
+    case 38: {
+        TMetaObject o;
+        o.Kind = TMetaObject::TKind::Pen;
+        o.Pen.Style = r.U32(12) & 0xF;
+        o.Pen.Width = r.I32(16);
+        o.Pen.Colour = r.U32(24);
+        if (r.Bad())
+            return false;
+        player.CreateObject(r.U32(8), o);
+        break;
+    }
+    case 95: {
+        const TMetaObject o = MakeExtPen(r, player);
+        if (r.Bad())
+            return false;
+        player.CreateObject(r.U32(8), o);
+        break;
+    }
+    case 39: {
+        TMetaObject o;
+        o.Kind = TMetaObject::TKind::Brush;
+        o.Brush.Style = r.U32(12);
+        o.Brush.Colour = r.U32(16);
+        o.Brush.Hatch = r.U32(20);
+        if (r.Bad())
+            return false;
+        player.CreateObject(r.U32(8), o);
+        break;
+    }
+    case 93: case 94: {
+        TMetaObject o;
+        o.Kind = TMetaObject::TKind::Brush;
+        o.Brush.Style = 5;
+        o.Brush.Pattern = Bitmap(r, 16, r.U32(12), player);
+        if (o.Brush.Pattern.isNull())
+            o.Brush.Colour = 0x808080;
+        if (r.Bad())
+            return false;
+        player.CreateObject(r.U32(8), o);
+        break;
+    }
+    case 82: {
+        const TMetaObject o = MakeFont(r);
+        if (r.Bad())
+            return false;
+        player.CreateObject(r.U32(8), o);
+        break;
+    }
+    case 49: {
+        TMetaObject o;
+        o.Kind = TMetaObject::TKind::Palette;
+        const std::size_t count = r.U16(14);
+        for (std::size_t i = 0; i < count && r.Has(16 + 4 * i, 4); ++i)
+            o.Palette.push_back(qRgb(r.U8(16 + 4 * i), r.U8(17 + 4 * i), r.U8(18 + 4 * i)));
+        player.CreateObject(r.U32(8), o);
+        break;
+    }
+    case 41: {
+        const QPointF centre = PointL(r, 8);
+        const double radius = r.U32(16), start = r.F32(20), sweep = r.F32(24);
+        if (r.Bad())
+            return false;
+        player.AngleArc(centre, radius, start, sweep);
+        break;
+    }
+    case 42: player.Ellipse(RectL(r, 8)); break;
+    case 43: player.Rectangle(RectL(r, 8)); break;
+    case 44: player.RoundRect(RectL(r, 8), QSizeF(r.I32(24), r.I32(28))); break;
+    case 45: case 46: case 47: case 55: {
+        const QRectF box = RectL(r, 8);
+        const QPointF start = PointL(r, 24), end = PointL(r, 32);
+        if (r.Bad())
+            return false;
+        const TArcKind kind = type == 45 ? TArcKind::Arc : type == 46 ? TArcKind::Chord
+                              : type == 47 ? TArcKind::Pie : TArcKind::ArcTo;
+        player.ArcShape(box, start, end, kind);
+        break;
+    }
+    case 54: player.LineTo(PointL(r, 8)); break;
+    case 57: player.SetArcDirection(r.I32(8)); break;
+    case 58: player.SetMiterLimit(std::clamp<double>(r.U32(8), 1, 100)); break;
+    case 59: player.BeginPath(); break;
+    case 60: player.EndPath(); break;
+    case 61: player.CloseFigure(); break;
+    case 62: player.FillPath(); break;
+    case 63: player.StrokeAndFillPath(); break;
+    case 64: player.StrokePath(); break;
+    case 67: player.SelectClipPath(r.U32(8)); break;
+    case 68: player.AbortPath(); break;
+    case 71: case 72: {
+        const std::uint32_t size = r.U32(24);
+        const TMetaObject* brush = player.Object(r.U32(28));
+        const std::size_t dataAt = type == 71 ? 32 : 40;
+        const std::optional<QPainterPath> region = ReadRegion(r.Sub(dataAt, size));
+        if (r.Bad())
+            return false;
+        TMetaBrush fill;
+        if (r.U32(28) & 0x80000000u) {
+            static const std::uint32_t greys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
+            const std::uint32_t stock = r.U32(28) & 0x7FFFFFFFu;
+            fill.Style = stock <= 4 ? 0 : 1;
+            fill.Colour = stock <= 4 ? greys[stock] : 0;
+        } else if (brush && brush->Kind == TMetaObject::TKind::Brush) {
+            fill = brush->Brush;
+        } else {
+            break;
+        }
+        if (region)
+            type == 71 ? player.FillRegion(*region, fill)
+                       : player.FrameRegion(*region, fill, r.I32(32), r.I32(36));
+        break;
+    }
+    case 73: case 74: {
+        const std::optional<QPainterPath> region = ReadRegion(r.Sub(28, r.U32(24)));
+        if (r.Bad())
+            return false;
+        if (region)
+            type == 73 ? player.InvertRegion(*region) : player.PaintRegion(*region);
+        break;
+    }
+    case 75: {
+        const std::uint32_t size = r.U32(8), mode = r.U32(12);
+        const std::optional<QPainterPath> region = size == 0 ? std::nullopt : ReadRegion(r.Sub(16, size));
+        if (r.Bad())
+            return false;
+        player.SelectClipRegion(region, mode);
+        break;
+    }
+    case 76: case 77: {
+        const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
+        const std::uint32_t rop = r.U32(40);
+        const QPointF sourceAt = PointL(r, 44);
+        const QSizeF sourceSize = type == 77 ? QSizeF(r.I32(100), r.I32(104)) : destination.size();
+        const QImage image = Bitmap(r, 84, r.U32(80), player);
+        if (r.Bad())
+            return false;
+        player.Blit(destination, image, QRectF(sourceAt, sourceSize), rop);
+        break;
+    }
+    case 81: {
+        const QRectF destination(r.I32(8 + 16), r.I32(28), r.I32(72), r.I32(76));
+        const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
+        const std::uint32_t rop = r.U32(68);
+        const QImage image = Bitmap(r, 48, r.U32(64), player);
+        if (r.Bad())
+            return false;
+        player.Blit(destination, image, source, rop);
+        break;
+    }
+    case 80: {
+        const QPointF at = PointL(r, 24);
+        const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
+        const QImage image = Bitmap(r, 48, r.U32(64), player);
+        if (r.Bad())
+            return false;
+        // The scans count from the bottom of the bitmap.
+        const double flipY = image.isNull() ? 0 : image.height() - source.y() - source.height();
+        player.Blit(QRectF(at, source.size()), image, QRectF(source.x(), flipY, source.width(), source.height()),
+                    0xCC0020);
+        break;
+    }
+    case 114: {
+        const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
+        const std::uint32_t blend = r.U32(40);
+        const QPointF sourceAt = PointL(r, 44);
+        const QSizeF sourceSize(r.I32(100), r.I32(104));
+        const bool perPixel = (blend >> 24 & 1) != 0;
+        const QImage image = Bitmap(r, 84, r.U32(80), player, perPixel);
+        if (r.Bad())
+            return false;
+        player.AlphaBlit(destination, image, QRectF(sourceAt, sourceSize), int(blend >> 16 & 255), perPixel);
+        break;
+    }
+    case 83: Text(r, player, false); break;
+    case 84: Text(r, player, true); break;
+    case 118: {
+        const std::uint32_t vertices = r.U32(24), shapes = r.U32(28), mode = r.U32(32);
+        if (vertices > r.Size() / 16 || shapes > r.Size() / 8)
+            return false;
+        auto vertex = [&](std::uint32_t i, QPointF& p, QColor& c) {
+            if (i >= vertices)
+                return false;
+            const std::size_t at = 36 + 16 * std::size_t(i);
+            p = PointL(r, at);
+            c = QColor(r.U16(at + 8) >> 8, r.U16(at + 10) >> 8, r.U16(at + 12) >> 8);
+            return true;
+        };
+        const std::size_t shapesAt = 36 + 16 * std::size_t(vertices);
+        for (std::uint32_t s = 0; s < shapes && !r.Bad(); ++s) {
+            if (mode == 2) {
+                const std::size_t at = shapesAt + 12 * std::size_t(s);
+                QPointF p[3];
+                QColor c[3];
+                if (!r.Has(at, 12) || !vertex(r.U32(at), p[0], c[0]) || !vertex(r.U32(at + 4), p[1], c[1])
+                    || !vertex(r.U32(at + 8), p[2], c[2]))
+                    break;
+                player.GradientTriangle(p, c);
+            } else {
+                const std::size_t at = shapesAt + 8 * std::size_t(s);
+                QPointF a, b;
+                QColor ca, cb;
+                if (!r.Has(at, 8) || !vertex(r.U32(at), a, ca) || !vertex(r.U32(at + 4), b, cb))
+                    break;
+                player.GradientRect(QRectF(a, b), ca, cb, mode == 1);
+            }
+        }
+        break;
+    }
+    default: break; // comments (and the EMF+ records inside them), and records with nothing to draw
+    }
+    return !r.Bad();
+}
+
+} // namespace
+
+bool ReadEmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout)
+{
+    layout = TMetafileLayout();
+    layout.Enhanced = true;
+    const std::uint32_t type = bytes.U32(0), size = bytes.U32(4);
+    const QRectF bounds = RectL(bytes, 8), frame = RectL(bytes, 24);
+    const std::uint32_t signature = bytes.U32(40);
+    layout.DevicePixels = QSizeF(bytes.I32(72), bytes.I32(76));
+    layout.DeviceMillimetres = QSizeF(bytes.I32(80), bytes.I32(84));
+    if (bytes.Bad() || type != 1 || signature != kEmfSignature || size < 88 || size % 4 != 0 || size > bytes.Size())
+        return false;
+    if (layout.DevicePixels.width() <= 0 || layout.DevicePixels.height() <= 0
+        || layout.DeviceMillimetres.width() <= 0 || layout.DeviceMillimetres.height() <= 0) {
+        // A reference device of 96 pixels to the inch when none is given.
+        layout.DevicePixels = QSizeF(96, 96);
+        layout.DeviceMillimetres = QSizeF(25.4, 25.4);
+    }
+    layout.Box = frame;
+    if (frame.width() <= 0 || frame.height() <= 0) {
+        // No usable frame: the bounds, which are in device pixels.
+        const double mx = 100 * layout.DeviceMillimetres.width() / layout.DevicePixels.width();
+        const double my = 100 * layout.DeviceMillimetres.height() / layout.DevicePixels.height();
+        layout.Box = QRectF(bounds.left() * mx, bounds.top() * my, (bounds.width() + 1) * mx,
+                            (bounds.height() + 1) * my);
+    }
+    layout.UnitsPerInch = 2540;
+    layout.RecordsStart = size;
+    return layout.Box.width() > 0 && layout.Box.height() > 0;
+}
+
+std::size_t PlayEmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QImage& picture)
+{
+    // Device pixels -> hundredths of a millimetre -> the frame spread over the picture.
+    const double mx = 100 * layout.DeviceMillimetres.width() / layout.DevicePixels.width();
+    const double my = 100 * layout.DeviceMillimetres.height() / layout.DevicePixels.height();
+    const double kx = picture.width() / layout.Box.width(), ky = picture.height() / layout.Box.height();
+    const QTransform deviceToPicture(mx * kx, 0, 0, my * ky, -layout.Box.left() * kx, -layout.Box.top() * ky);
+    TMetaPlayer player(picture, deviceToPicture, 1 / (mx / 100), 1 / (my / 100));
+    std::size_t played = 0, pos = layout.RecordsStart;
+    while (pos + 8 <= bytes.Size()) {
+        const std::uint32_t type = bytes.U32(pos), size = bytes.U32(pos + 4);
+        if (size < 8 || size % 4 != 0 || size > bytes.Size() - pos)
+            break;
+        if (type == 14)
+            break;
+        const TMetaBytes record = bytes.Sub(pos, size);
+        if (!PlayRecord(type, record, player))
+            break;
+        ++played;
+        pos += size;
+    }
+    return played;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// The two record formats: their headers and the loops that play their
+// records. Shared by the picture class and the fuzz targets.
+
+#include "imaging/metafile_bytes.h"
+#include "imaging/metafile_player.h"
+
+#include <QRectF>
+
+#include <cstdint>
+
+struct TMetafileLayout {
+    bool Enhanced = false;
+    std::size_t RecordsStart = 0;
+    // 16-bit: the picture's box in logical units and their units per inch.
+    // Enhanced: the frame in hundredths of a millimetre.
+    QRectF Box;
+    double UnitsPerInch = 2540;
+    std::uint32_t ObjectCount = 0;
+    // Enhanced: the reference device in pixels and in millimetres.
+    QSizeF DevicePixels, DeviceMillimetres;
+};
+
+// Reads the header of either format; false when it is not sound.
+bool ReadWmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout);
+bool ReadEmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout);
+
+// Plays the records onto picture, the box spanning the whole picture. Stops
+// at the end record, at the end of the bytes or at the first damaged record.
+// Returns the number of records played.
+std::size_t PlayWmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QImage& picture);
+std::size_t PlayEmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QImage& picture);
+
+// Text of the 8-bit records in a font's character set.
+QString DecodeCharSetText(const TMetaBytes& bytes, int charSet);
