@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -337,6 +338,89 @@ TEST(Metafile, HostileFilesNeitherCrashNorHang)
         ++tried;
     }
     EXPECT_GT(tried, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Mean difference of two pictures of one size, 0..1, after averaging 4 x 4
+// blocks so that edge smoothing and font hinting do not count.
+double BlockDifference(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    double total = 0;
+    int blocks = 0;
+    for (int by = 0; by + 4 <= x.height(); by += 4) {
+        for (int bx = 0; bx + 4 <= x.width(); bx += 4) {
+            int sum[2][3] = {};
+            for (int yy = by; yy < by + 4; ++yy) {
+                for (int xx = bx; xx < bx + 4; ++xx) {
+                    const QRgb p = x.pixel(xx, yy), q = y.pixel(xx, yy);
+                    sum[0][0] += qRed(p); sum[0][1] += qGreen(p); sum[0][2] += qBlue(p);
+                    sum[1][0] += qRed(q); sum[1][1] += qGreen(q); sum[1][2] += qBlue(q);
+                }
+            }
+            for (int c = 0; c < 3; ++c)
+                total += std::abs(sum[0][c] - sum[1][c]) / 16.0;
+            ++blocks;
+        }
+    }
+    return blocks == 0 ? 1 : total / (blocks * 3 * 255.0);
+}
+
+// The hand-made metafiles of tests/data/metafiles, each beside the picture
+// LibreOffice drew of it (cut from its page at the picture's size).
+TEST(Metafile, RendersLikeAnIndependentPlayer)
+{
+    constexpr double kTolerance = 0.07;
+    const QDir folder(QString::fromStdString(TestDataPath("metafiles")));
+    int compared = 0;
+    for (const QString& name : folder.entryList({"*.wmf", "*.emf"}, QDir::Files)) {
+        const QString expectedPath = folder.filePath(QFileInfo(name).completeBaseName() + ".png");
+        const QImage expected(expectedPath);
+        ASSERT_FALSE(expected.isNull()) << expectedPath.toStdString();
+        QImage ours;
+        std::string error;
+        ASSERT_TRUE(LoadMetafile(folder.filePath(name).toStdString(), ours, error, 96)) << name.toStdString() << ": " << error;
+        ASSERT_EQ(ours.size(), expected.size()) << name.toStdString();
+        // The comparison has to be able to fail: an empty picture is far off.
+        QImage blank(expected.size(), QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        EXPECT_GT(BlockDifference(blank, expected), 0.03) << name.toStdString();
+        EXPECT_LT(BlockDifference(ours, expected), kTolerance) << name.toStdString();
+        ++compared;
+    }
+    EXPECT_GE(compared, 10);
+}
+
+TEST(Metafile, HatchesAndGradientsFollowTheirRecords)
+{
+    // A cross hatch leaves white between its lines on a transparent background.
+    TEmf hatch;
+    hatch.Add(39, {1, 2, kGreen, 4}).Add(37, {1}).Add(37, {0x80000008}).Add(18, {1}).Add(43, {0, 0, 100, 100});
+    const QImage hatched = Render(FinishCanvas(hatch));
+    ASSERT_FALSE(hatched.isNull());
+    int green = 0, white = 0;
+    for (int y = 10; y < 90; ++y)
+        for (int x = 10; x < 90; ++x) {
+            green += At(hatched, x, y) == 0x008000u;
+            white += At(hatched, x, y) == 0xFFFFFFu;
+        }
+    EXPECT_GT(green, 400);
+    EXPECT_GT(white, 3000);
+
+    // A horizontal gradient from red to blue.
+    std::string g = Longs({0, 0, 0, 0, 2, 1, 0}) + Longs({0, 0}) + Words({0xFF00, 0, 0, 0}) + Longs({100, 100})
+                    + Words({0, 0, 0xFF00, 0}) + Longs({0, 1});
+    TEmf gradient;
+    gradient.Add(118, g);
+    const QImage shaded = Render(FinishCanvas(gradient));
+    ASSERT_FALSE(shaded.isNull());
+    EXPECT_GT(qRed(shaded.pixel(3, 50)), 230);
+    EXPECT_LT(qBlue(shaded.pixel(3, 50)), 25);
+    EXPECT_GT(qBlue(shaded.pixel(96, 50)), 230);
+    EXPECT_NEAR(qRed(shaded.pixel(50, 50)), 128, 20);
 }
 
 } // namespace

@@ -49,7 +49,7 @@ std::string WmfShapes()
     w.Add(0x020B, {0, 0}).Add(0x020C, {2250, 3000}).Add(0x0103, {8});
     w.Add(0x02FA, WPen(0, 45, Rgb(0, 0, 160)));          // 0
     w.Add(0x02FC, WBrush(0, Rgb(255, 200, 0), 0));       // 1
-    w.Add(0x02FC, WBrush(2, Rgb(0, 128, 0), 4));         // 2 cross hatch
+    w.Add(0x02FC, WBrush(0, Rgb(0, 128, 0), 0));         // 2
     w.Add(0x02FA, WPen(1, 0, Rgb(200, 0, 0)));           // 3 dashed
     w.Add(0x02FC, WBrush(0, Rgb(120, 170, 255), 0));     // 4
     w.Add(0x012D, {0}).Add(0x012D, {1});
@@ -58,7 +58,7 @@ std::string WmfShapes()
     w.Add(0x0418, {900, 2800, 150, 1500});               // ellipse
     w.Add(0x012D, {2});
     w.Add(0x0102, {1});
-    w.Add(0x061C, {300, 300, 2100, 1200, 1100, 150});     // round rectangle, hatched
+    w.Add(0x061C, {300, 300, 2100, 1200, 1100, 150});     // round rectangle
     w.Add(0x012D, {1});
     w.Add(0x081A, {1500, 2100, 1200, 2800, 2100, 2800, 1100, 1400}); // pie
     w.Add(0x012D, {3});
@@ -141,8 +141,6 @@ std::string WmfBitmap()
     w.Add(0x02FC, WBrush(0, Rgb(200, 0, 100), 0));
     w.Add(0x012D, {0});
     w.Add(0x061D, Longs({0xF00021}) + Words({40, 80, 100, 10}));
-    // inverting a band across everything
-    w.Add(0x061D, Longs({0x550009}) + Words({10, 190, 130, 5}));
     return w.Finish(1, 0, 0, 200, 150, 96);
 }
 
@@ -217,7 +215,7 @@ std::string EmfShapes()
     TEmf e;
     e.Add(38, EPen(1, 0, 3, Rgb(0, 0, 0)));
     e.Add(39, EBrush(2, 0, Rgb(250, 180, 60), 0));
-    e.Add(39, EBrush(3, 2, Rgb(160, 0, 160), 5));
+    e.Add(39, EBrush(3, 0, Rgb(160, 0, 160), 0));
     e.Add(95, Longs({4, 0, 0, 0, 0, 0x10000 | 0x200 | 0x2000, 10, 0, Rgb(0, 100, 200), 0, 0}));
     e.Add(37, {1}).Add(37, {2});
     e.Add(43, {10, 10, 90, 70});
