@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Orvanto"));
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>());
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
+    InstallTranslation();
 
     TForm1 window;
     window.show();

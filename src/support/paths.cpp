@@ -1,6 +1,7 @@
 #include "support/paths.h"
 
 #include "platform/platform.h"
+#include "support/services.h"
 
 #include <QStandardPaths>
 #include <QString>
@@ -15,11 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::unique_ptr<TPaths>& PathsSlot()
-{
-    static std::unique_ptr<TPaths> slot;
-    return slot;
-}
+// A plain pointer: freed by the exit sequence (support/services.h), never
+// by a static destructor.
+TPaths* PathsSlot = nullptr;
 
 std::string StandardFolder(QStandardPaths::StandardLocation location)
 {
@@ -43,15 +42,17 @@ std::string FolderPart(const std::string& path)
 
 TPaths* Paths()
 {
-    auto& slot = PathsSlot();
-    if (!slot)
-        slot.reset(new (std::nothrow) TPaths);
-    return slot.get();
+    if (!PathsSlot) {
+        ArrangeShutdownAtExit();
+        PathsSlot = new (std::nothrow) TPaths;
+    }
+    return PathsSlot;
 }
 
 void FreePaths()
 {
-    PathsSlot().reset();
+    delete PathsSlot;
+    PathsSlot = nullptr;
 }
 
 std::string TPaths::AddSlash(const std::string& folder) const

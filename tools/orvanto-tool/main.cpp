@@ -1,5 +1,7 @@
 #include "command_registry.h"
 
+#include "localisation/language.h"
+
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -59,6 +61,7 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(QuietQtMessages);
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
+    InstallTranslation();
 
     const std::string name = argv[1];
     for (const auto& command : ToolCommands()) {

@@ -1,0 +1,362 @@
+#include "localisation/language.h"
+
+#include "localisation/language_keys.h"
+#include "support/component_record.h"
+#include "support/general.h"
+#include "support/paths.h"
+#include "support/services.h"
+#include "support/string_helpers.h"
+#include "support/translation_hook.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <new>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const TRecordType LanguageRecord{"TLanguage",
+                                 {{"pC", TPropertyKind::Text},
+                                  {"pP", TPropertyKind::Text},
+                                  {"pA", TPropertyKind::Text},
+                                  {"pB", TPropertyKind::Text},
+                                  {"pD", TPropertyKind::Text},
+                                  {"pI", TPropertyKind::Text}}};
+enum { PropC, PropP, PropA, PropB, PropD, PropI };
+
+const TRecordType EntryRecord{"TLI", {{"X", TPropertyKind::Text}, {"Y", TPropertyKind::Text}}};
+
+constexpr int LoadAttempts = 10;
+constexpr auto RetryWait = std::chrono::milliseconds(20);
+
+char UpperAsciiChar(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsSuffixChar(char c)
+{
+    return c == ' ' || c == ',' || c == '.';
+}
+
+// Splits line into stem and trailing run of blanks, commas and points; a
+// line made only of those is all stem.
+void SplitSuffix(const std::string& line, std::string& stem, std::string& suffix)
+{
+    std::size_t end = line.size();
+    while (end > 0 && IsSuffixChar(line[end - 1]))
+        --end;
+    if (end == 0) {
+        stem = line;
+        suffix.clear();
+        return;
+    }
+    stem = line.substr(0, end);
+    suffix = line.substr(end);
+}
+
+// Deletes the first "&" and reports the character that followed it.
+bool TakeAccelerator(std::string& stem, char& letter)
+{
+    const auto marker = stem.find('&');
+    if (marker == std::string::npos)
+        return false;
+    const bool hasLetter = marker + 1 < stem.size();
+    if (hasLetter)
+        letter = stem[marker + 1];
+    stem.erase(marker, 1);
+    return hasLetter;
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+// A plain pointer: freed by the exit sequence (support/services.h).
+TLanguage* LanguageSlot = nullptr;
+
+// Installing at load time covers every program that links this layer.
+const bool TranslationInstalled = (InstallTranslation(), true);
+
+} // namespace
+
+TLanguage::TLanguage(TStart start)
+    : WaitBeforeRetry([] { std::this_thread::sleep_for(RetryWait); })
+{
+    Reset();
+    if (start == TStart::LoadLanguageFile)
+        LoadLanguageFile();
+}
+
+void TLanguage::Reset()
+{
+    Name_ = "English";
+    PText_.clear();
+    DText_.clear();
+    Entries_.clear();
+    KeyX_ = LanguageKeys::DefaultX;
+    KeyY_ = LanguageKeys::DefaultY;
+}
+
+std::string TLanguage::LanguageFileName()
+{
+    TPaths* paths = Paths();
+    return paths ? paths->MakerDataFolder("Settings") + "language.llf" : std::string();
+}
+
+bool TLanguage::LoadLanguageFile()
+{
+    const std::string name = LanguageFileName();
+    struct stat info {};
+    if (name.empty() || ::stat(name.c_str(), &info) != 0) {
+        Reset();
+        return true;
+    }
+    for (int attempt = 1; attempt <= LoadAttempts; ++attempt) {
+        if (LoadFromFile(name, 0))
+            return true;
+        if (LastError_ != "File in use")
+            break;
+        if (attempt < LoadAttempts && WaitBeforeRetry)
+            WaitBeforeRetry();
+    }
+    Reset();
+    return false;
+}
+
+bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
+{
+    LastError_ = "File not found";
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    LastError_ = "File in use";
+    const int file = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    // Another program writing the file holds an exclusive lock on it; a
+    // shared one of our own fails then, as opening would on a locking
+    // system.
+    if (::flock(file, LOCK_SH | LOCK_NB) != 0) {
+        ::close(file);
+        return false;
+    }
+    bool loaded = false;
+    try {
+        LastError_ = "Out of memory";
+        std::string data;
+        const off_t start = offset < 0 ? 0 : static_cast<off_t>(offset);
+        if (::fstat(file, &info) == 0 && info.st_size > start
+            && static_cast<unsigned long long>(info.st_size - start) <= MaxFileSize) {
+            data.resize(static_cast<std::size_t>(info.st_size - start));
+            std::size_t filled = 0;
+            while (filled < data.size()) {
+                const ssize_t got = ::pread(file, data.data() + filled, data.size() - filled,
+                                            start + static_cast<off_t>(filled));
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0)
+                    break;
+                filled += static_cast<std::size_t>(got);
+            }
+            data.resize(filled);
+        }
+        loaded = LoadFromBytes(data);
+    } catch (...) {
+        Reset();
+        loaded = false;
+    }
+    ::flock(file, LOCK_UN);
+    ::close(file);
+    return loaded;
+}
+
+bool TLanguage::LoadFromBytes(std::string_view data)
+{
+    LastError_ = "Unsupported format";
+    Reset();
+    bool ok = false;
+    try {
+        std::size_t position = 0;
+        ok = ReadRecord(data, position, LanguageRecord, [this](std::size_t index, TPropertyValue value) {
+            std::string& text = std::get<std::string>(value);
+            switch (index) {
+            case PropC: Name_ = text; break;
+            case PropP: PText_ = text; break;
+            case PropA: KeyX_ = TGeneral::Scramble(text, LanguageKeys::FixedA, 0); break;
+            case PropB: KeyY_ = TGeneral::Scramble(text, LanguageKeys::FixedB, 0); break;
+            case PropD: DText_ = TGeneral::Scramble(text, KeyX_, 0); break;
+            case PropI: ReadEntryList(text); break;
+            default: break;
+            }
+        });
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok)
+        Reset();
+    return ok;
+}
+
+void TLanguage::ReadEntryList(std::string_view list)
+{
+    Entries_.clear();
+    std::size_t position = 0;
+    while (Entries_.size() < MaxEntries && position < list.size()) {
+        // Each record starts from empty texts: a record without a "Y" has an
+        // empty translation, not the previous entry's.
+        std::string x, y;
+        const bool read = ReadRecord(list, position, EntryRecord, [&](std::size_t index, TPropertyValue value) {
+            (index == 0 ? x : y) = std::move(std::get<std::string>(value));
+        });
+        if (!read)
+            break;
+        TEntry entry;
+        entry.English = TGeneral::Scramble(x, KeyX_, 1);
+        entry.Translated = TGeneral::Scramble(y, KeyY_, 1);
+        entry.Upper = UpperAscii(entry.English);
+        Entries_.push_back(std::move(entry));
+    }
+}
+
+std::string TLanguage::WriteEntryList() const
+{
+    std::string list;
+    for (const TEntry& entry : Entries_)
+        list += WriteRecord(EntryRecord, {TGeneral::Scramble(entry.English, KeyX_, 0),
+                                          TGeneral::Scramble(entry.Translated, KeyY_, 0)});
+    return list;
+}
+
+std::string TLanguage::SaveToBytes() const
+{
+    return WriteRecord(LanguageRecord, {Name_, PText_, TGeneral::Scramble(KeyX_, LanguageKeys::FixedA, 1),
+                                        TGeneral::Scramble(KeyY_, LanguageKeys::FixedB, 1),
+                                        TGeneral::Scramble(DText_, KeyX_, 1), WriteEntryList()});
+}
+
+bool TLanguage::AddEntry(const std::string& english, const std::string& translated)
+{
+    if (Entries_.size() >= MaxEntries)
+        return false;
+    Entries_.push_back({english, translated, UpperAscii(english)});
+    return true;
+}
+
+int TLanguage::IndexOfText(const std::string& english) const
+{
+    if (english.empty())
+        return -1;
+    const std::string upper = UpperAscii(english);
+    for (std::size_t i = 0; i < Entries_.size(); ++i) {
+        const std::string& candidate = Entries_[i].Upper;
+        if (!candidate.empty() && candidate[0] == upper[0] && candidate == upper)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool TLanguage::LookUp(std::string& text) const
+{
+    const int index = IndexOfText(text);
+    if (index < 0)
+        return false;
+    text = Entries_[static_cast<std::size_t>(index)].Translated;
+    return true;
+}
+
+std::string TLanguage::TranslateText(const std::string& text, bool* allFound) const
+{
+    std::string result;
+    bool found = true;
+    const std::vector<std::string> lines = SplitLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string stem, suffix;
+        SplitSuffix(lines[i], stem, suffix);
+        char letter = 0;
+        const bool hasLetter = TakeAccelerator(stem, letter);
+        if (!LookUp(stem))
+            found = false;
+        if (hasLetter && letter != '&') {
+            const char wanted = UpperAsciiChar(letter);
+            for (std::size_t at = 0; at < stem.size(); ++at) {
+                if (UpperAsciiChar(stem[at]) == wanted) {
+                    stem.insert(at, 1, '&');
+                    break;
+                }
+            }
+        }
+        result += stem + suffix;
+        if (i + 1 < lines.size())
+            result += "\r\n";
+    }
+    if (allFound)
+        *allFound = found;
+    return result;
+}
+
+std::string TLanguage::LookupForm(const std::string& text)
+{
+    std::string stem, suffix;
+    SplitSuffix(text, stem, suffix);
+    char letter = 0;
+    TakeAccelerator(stem, letter);
+    return stem;
+}
+
+TLanguage* Language()
+{
+    if (!LanguageSlot) {
+        InstallTranslation();
+        try {
+            LanguageSlot = new TLanguage(TLanguage::TStart::LoadLanguageFile);
+        } catch (...) {
+            LanguageSlot = nullptr;
+        }
+    }
+    return LanguageSlot;
+}
+
+void FreeLanguage()
+{
+    delete LanguageSlot;
+    LanguageSlot = nullptr;
+}
+
+std::string Translate(const std::string& english)
+{
+    try {
+        if (const TLanguage* language = Language())
+            return language->TranslateText(english);
+        return TLanguage(TLanguage::TStart::Empty).TranslateText(english);
+    } catch (...) {
+        return english;
+    }
+}
+
+void InstallTranslation()
+{
+    (void)TranslationInstalled;
+    SetTranslateFunction(&Translate);
+    RegisterServiceRelease(TService::Language, &FreeLanguage);
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+class QWidget;
+
+// Moves a top-level widget, keeping its size, into the middle of the whole
+// primary screen (not the work area). A null widget is ignored.
+void CenterForm(QWidget* widget);

@@ -1,0 +1,55 @@
+#include "support/services.h"
+
+#include "support/general.h"
+#include "support/paths.h"
+
+#include <array>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+// Plain arrays of function pointers: constant-initialised, no destructors,
+// so they are valid at any point of start-up and exit.
+// Paths and General live in this layer and are known from the start.
+std::array<TServiceAction, 4> Releases{nullptr, &FreePaths, &FreeGeneral, nullptr};
+std::array<TServiceAction, 2> ExitSteps{};
+
+void RunQuietly(TServiceAction action)
+{
+    if (!action)
+        return;
+    try {
+        action();
+    } catch (...) {
+        // The process is ending; a failed clean-up must not stop the others.
+    }
+}
+
+} // namespace
+
+void ArrangeShutdownAtExit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { std::atexit(&ShutdownServices); });
+}
+
+void RegisterServiceRelease(TService service, TServiceAction release)
+{
+    ArrangeShutdownAtExit();
+    Releases[static_cast<std::size_t>(service)] = release;
+}
+
+void SetExitStep(TExitStep step, TServiceAction action)
+{
+    ArrangeShutdownAtExit();
+    ExitSteps[static_cast<std::size_t>(step)] = action;
+}
+
+void ShutdownServices()
+{
+    RunQuietly(ExitSteps[static_cast<std::size_t>(TExitStep::StaleTemporaryFiles)]);
+    for (const TServiceAction release : Releases) // ZFile, Paths, General, Language
+        RunQuietly(release);
+    RunQuietly(ExitSteps[static_cast<std::size_t>(TExitStep::LeftoverFiles)]);
+}
