@@ -1,0 +1,435 @@
+#include "imaging/jpeg_codec.h"
+
+#include "imaging/codecs/picture_allocation.h"
+#include "support/memory_limit.h"
+
+#include <QFile>
+#include <QIODevice>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+constexpr char UnknownFormat[] = "Unknown format";
+constexpr char OutOfMemory[] = "Out of memory";
+
+// Hostile progressive files can hold thousands of tiny scans, each a pass
+// over the whole picture; real files have a dozen or so.
+constexpr int MostScans = 400;
+
+// libjpeg reports errors through error_exit, which must not return. We jump
+// back to the setjmp in the stage functions below. Those functions hold no
+// C++ objects with destructors and keep all state in the structures passed
+// in, so the jump skips nothing that needs cleaning up and no local is left
+// indeterminate.
+struct TJpegError {
+    jpeg_error_mgr Manager;
+    std::jmp_buf Jump;
+    bool OutOfMemory;
+    bool CutShort;
+    JDIMENSION CutAtRow;
+};
+
+[[noreturn]] void OnError(j_common_ptr info)
+{
+    auto* error = reinterpret_cast<TJpegError*>(info->err);
+    error->OutOfMemory = info->err->msg_code == JERR_OUT_OF_MEMORY || info->err->msg_code == JERR_NO_BACKING_STORE;
+    std::longjmp(error->Jump, 1);
+}
+
+void OnMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return; // trace messages
+    auto* error = reinterpret_cast<TJpegError*>(info->err);
+    ++info->err->num_warnings;
+    if (info->err->msg_code == JWRN_JPEG_EOF && !error->CutShort && info->is_decompressor) {
+        // The rows of the block rows read in full are good; the decoder's
+        // output lags its input, so count from the input side.
+        const auto* d = reinterpret_cast<j_decompress_ptr>(info);
+#if JPEG_LIB_VERSION >= 70
+        const JDIMENSION blockRows = JDIMENSION(d->max_v_samp_factor * d->min_DCT_v_scaled_size);
+#else
+        const JDIMENSION blockRows = JDIMENSION(d->max_v_samp_factor * d->min_DCT_scaled_size);
+#endif
+        error->CutShort = true;
+        error->CutAtRow = d->input_iMCU_row * blockRows;
+    }
+}
+
+struct TDecodeState {
+    jpeg_decompress_struct Info;
+    TJpegError Error;
+    jpeg_progress_mgr Progress;
+    bool Cmyk;
+    bool InvertedCmyk;
+};
+
+void OnProgress(j_common_ptr info)
+{
+    if (!info->is_decompressor)
+        return;
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > MostScans)
+        OnError(info);
+}
+
+void PrepareDecode(TDecodeState* s)
+{
+    std::memset(s, 0, sizeof *s);
+    s->Info.err = jpeg_std_error(&s->Error.Manager);
+    s->Error.Manager.error_exit = OnError;
+    s->Error.Manager.emit_message = OnMessage;
+}
+
+// Stage 1: header and output size. False when libjpeg failed.
+bool DecodeHeader(TDecodeState* s, const std::uint8_t* data, std::size_t size, long memoryLimit)
+{
+    if (setjmp(s->Error.Jump))
+        return false;
+    jpeg_create_decompress(&s->Info);
+    s->Info.mem->max_memory_to_use = memoryLimit;
+    s->Progress.progress_monitor = OnProgress;
+    s->Info.progress = &s->Progress;
+    jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&s->Info, JPEG_APP0 + 14, 64);
+    jpeg_read_header(&s->Info, TRUE);
+    s->Cmyk = s->Info.jpeg_color_space == JCS_CMYK || s->Info.jpeg_color_space == JCS_YCCK;
+    s->Info.out_color_space = s->Cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    // Adobe's writers store CMYK inverted and say so in their APP14 marker.
+    s->InvertedCmyk = s->Cmyk && s->Info.saw_Adobe_marker;
+    jpeg_calc_output_dimensions(&s->Info);
+    return true;
+}
+
+void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted)
+            c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        // Inverted values are the amounts of light left: red = (1-C)(1-K).
+        bgr[0] = std::uint8_t((y * k + 127) / 255);
+        bgr[1] = std::uint8_t((m * k + 127) / 255);
+        bgr[2] = std::uint8_t((c * k + 127) / 255);
+    }
+}
+
+// Stage 2: the rows, straight into the picture's memory.
+bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow)
+{
+    if (setjmp(s->Error.Jump))
+        return false;
+    jpeg_start_decompress(&s->Info);
+    while (s->Info.output_scanline < s->Info.output_height) {
+        const JDIMENSION y = s->Info.output_scanline;
+        std::uint8_t* target = bits + std::size_t(y) * bytesPerLine;
+        JSAMPROW row = s->Cmyk ? cmykRow : target;
+        if (jpeg_read_scanlines(&s->Info, &row, 1) != 1)
+            break;
+        if (s->Cmyk)
+            CmykToBgr(cmykRow, target, s->Info.output_width, s->InvertedCmyk);
+        // Rows decoded after the data ran out are the decoder's filler;
+        // progressive files have the whole picture at a lower quality.
+        if (s->Error.CutShort && !s->Info.progressive_mode)
+            break;
+    }
+    return true;
+}
+
+std::uint16_t Exif16(const std::uint8_t* p, bool big) { return big ? std::uint16_t(p[0] << 8 | p[1]) : std::uint16_t(p[1] << 8 | p[0]); }
+std::uint32_t Exif32(const std::uint8_t* p, bool big)
+{
+    return big ? std::uint32_t(Exif16(p, true)) << 16 | Exif16(p + 2, true)
+               : std::uint32_t(Exif16(p + 2, false)) << 16 | Exif16(p, false);
+}
+
+// A picture turned as EXIF orientation 2..8 describes.
+QImage Oriented(const QImage& source, int orientation)
+{
+    const int w = source.width(), h = source.height();
+    const bool swaps = orientation >= 5;
+    QImage target = AllocatePicture(swaps ? h : w, swaps ? w : h);
+    if (target.isNull())
+        return target;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* src = source.constScanLine(y);
+        for (int x = 0; x < w; ++x, src += 3) {
+            int tx = x, ty = y;
+            switch (orientation) {
+            case 2: tx = w - 1 - x; break;
+            case 3: tx = w - 1 - x, ty = h - 1 - y; break;
+            case 4: ty = h - 1 - y; break;
+            case 5: tx = y, ty = x; break;
+            case 6: tx = h - 1 - y, ty = x; break;
+            case 7: tx = h - 1 - y, ty = w - 1 - x; break;
+            case 8: tx = y, ty = w - 1 - x; break;
+            default: break;
+            }
+            std::memcpy(target.scanLine(ty) + tx * 3, src, 3);
+        }
+    }
+    return target;
+}
+
+std::string Describe(const TDecodeState& s, int orientation)
+{
+    std::string text = s.Info.progressive_mode ? "progressive" : "baseline";
+    text += ", " + std::to_string(s.Info.num_components) + " components";
+    if (s.Cmyk)
+        text += s.InvertedCmyk ? ", inverted CMYK" : ", CMYK";
+    if (orientation != 1)
+        text += ", orientation " + std::to_string(orientation);
+    return text;
+}
+
+struct TEncodeState {
+    jpeg_compress_struct Info;
+    TJpegError Error;
+    unsigned char* Buffer;
+    unsigned long Size;
+};
+
+bool EncodeRows(TEncodeState* s, const std::uint8_t* bits, std::size_t bytesPerLine, int width, int height,
+                int quality)
+{
+    if (setjmp(s->Error.Jump))
+        return false;
+    jpeg_create_compress(&s->Info);
+    jpeg_mem_dest(&s->Info, &s->Buffer, &s->Size);
+    s->Info.image_width = JDIMENSION(width);
+    s->Info.image_height = JDIMENSION(height);
+    s->Info.input_components = 3;
+    s->Info.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&s->Info);
+    jpeg_set_quality(&s->Info, quality, TRUE);
+    jpeg_start_compress(&s->Info, TRUE);
+    while (s->Info.next_scanline < s->Info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bits + std::size_t(s->Info.next_scanline) * bytesPerLine);
+        jpeg_write_scanlines(&s->Info, &row, 1);
+    }
+    jpeg_finish_compress(&s->Info);
+    return true;
+}
+
+} // namespace
+
+int ExifOrientation(const std::uint8_t* exif, std::size_t size)
+{
+    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first IFD.
+    if (size < 14 || std::memcmp(exif, "Exif\0\0", 6) != 0)
+        return 1;
+    const std::uint8_t* tiff = exif + 6;
+    const std::size_t length = size - 6;
+    const bool big = tiff[0] == 'M' && tiff[1] == 'M';
+    if (!big && !(tiff[0] == 'I' && tiff[1] == 'I'))
+        return 1;
+    if (Exif16(tiff + 2, big) != 42)
+        return 1;
+    const std::uint32_t ifd = Exif32(tiff + 4, big);
+    if (ifd > length || length - ifd < 2)
+        return 1;
+    const std::size_t entries = Exif16(tiff + ifd, big);
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t at = ifd + 2 + i * 12;
+        if (at + 12 > length)
+            break;
+        if (Exif16(tiff + at, big) != 0x0112)
+            continue;
+        if (Exif16(tiff + at + 2, big) != 3) // SHORT
+            return 1;
+        const int value = Exif16(tiff + at + 8, big);
+        return value >= 1 && value <= 8 ? value : 1;
+    }
+    return 1;
+}
+
+namespace {
+
+bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
+                  TJpegOrientation orientation, std::string* details, bool& cutShort)
+{
+    auto* state = new (std::nothrow) TDecodeState;
+    if (!state) {
+        error = OutOfMemory;
+        return false;
+    }
+    PrepareDecode(state);
+    bool read = false;
+    try {
+        const long limit = long(std::min<std::int64_t>(AllocationCeiling(), std::int64_t(1) << 40));
+        error = UnknownFormat;
+        if (size > 0 && DecodeHeader(state, data, size, limit)) {
+            const JDIMENSION width = state->Info.output_width, height = state->Info.output_height;
+            picture = AllocatePicture(width, height);
+            if (picture.isNull()) {
+                error = OutOfMemory;
+            } else {
+                std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);
+                read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data());
+                if (read && state->Error.CutShort && !state->Info.progressive_mode) {
+                    const JDIMENSION from = std::min(state->Error.CutAtRow, height);
+                    for (JDIMENSION y = from; y < height; ++y)
+                        std::memset(picture.scanLine(int(y)), 0xFF, std::size_t(width) * 3);
+                }
+            }
+        }
+        if (!read && state->Error.OutOfMemory)
+            error = OutOfMemory;
+        int turn = 1;
+        if (read && orientation == TJpegOrientation::Upright)
+            for (jpeg_saved_marker_ptr m = state->Info.marker_list; m; m = m->next)
+                if (m->marker == JPEG_APP0 + 1 && (turn = ExifOrientation(m->data, m->data_length)) != 1)
+                    break;
+        if (read && details)
+            *details = Describe(*state, turn);
+        if (read && turn != 1) {
+            picture = Oriented(picture, turn);
+            if (picture.isNull()) {
+                error = OutOfMemory;
+                read = false;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        error = OutOfMemory;
+        read = false;
+    }
+    cutShort = state->Error.CutShort && !state->Error.OutOfMemory;
+    jpeg_destroy_decompress(&state->Info);
+    delete state;
+    if (!read)
+        picture = QImage();
+    else
+        error.clear();
+    return read;
+}
+
+// Where the last marker segment starts: a file cut inside the tables
+// between two scans reads up to there.
+std::size_t LastMarker(const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t at = size - 1; at > 2; --at) {
+        const std::uint8_t code = data[at];
+        if (data[at - 1] == 0xFF && code != 0 && code != 0xFF && !(code >= 0xD0 && code <= 0xD7))
+            return at - 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
+              TJpegOrientation orientation, std::string* details)
+{
+    bool cutShort = false;
+    if (ReadJpegOnce(data, size, picture, error, orientation, details, cutShort))
+        return true;
+    if (!cutShort || size < 4)
+        return false;
+    const std::size_t end = LastMarker(data, size);
+    bool again = false;
+    return end > 2 && ReadJpegOnce(data, end, picture, error, orientation, details, again);
+}
+
+bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error, TJpegOrientation orientation)
+{
+    return ReadJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()), picture,
+                    error, orientation);
+}
+
+bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error, TJpegOrientation orientation)
+{
+    QByteArray bytes;
+    try {
+        bytes = device.readAll();
+    } catch (const std::bad_alloc&) {
+        error = OutOfMemory;
+        return false;
+    }
+    return ReadJpeg(bytes, picture, error, orientation);
+}
+
+bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.exists()) {
+        error = "File not found";
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "File in use";
+        return false;
+    }
+    if (file.size() > 0)
+        if (const uchar* mapped = file.map(0, file.size()))
+            return ReadJpeg(mapped, std::size_t(file.size()), picture, error, TJpegOrientation::Upright, details);
+    QByteArray bytes = file.readAll();
+    return ReadJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()), picture,
+                    error, TJpegOrientation::Upright, details);
+}
+
+bool EncodeJpeg(const QImage& source, int quality, QByteArray& bytes, std::string& error)
+{
+    error = OutOfMemory;
+    bytes.clear();
+    try {
+        if (source.isNull())
+            return false;
+        const QImage picture =
+            source.format() == QImage::Format_BGR888 ? source : source.convertToFormat(QImage::Format_BGR888);
+        if (picture.isNull())
+            return false;
+        auto* state = new (std::nothrow) TEncodeState;
+        if (!state)
+            return false;
+        std::memset(state, 0, sizeof *state);
+        state->Info.err = jpeg_std_error(&state->Error.Manager);
+        state->Error.Manager.error_exit = OnError;
+        state->Error.Manager.emit_message = OnMessage;
+        const bool encoded = EncodeRows(state, picture.constBits(), std::size_t(picture.bytesPerLine()),
+                                        picture.width(), picture.height(), std::clamp(quality, 1, 100));
+        jpeg_destroy_compress(&state->Info);
+        try {
+            if (encoded && state->Buffer)
+                bytes = QByteArray(reinterpret_cast<const char*>(state->Buffer), qsizetype(state->Size));
+        } catch (const std::bad_alloc&) {
+            bytes.clear();
+        }
+        std::free(state->Buffer);
+        delete state;
+        if (!encoded || bytes.isEmpty())
+            return false;
+        error.clear();
+        return true;
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        return false;
+    }
+}
+
+bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, std::string& error)
+{
+    QByteArray bytes;
+    if (!EncodeJpeg(picture, quality, bytes, error))
+        return false;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        error = "File in use";
+        return false;
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        error = "Out of disk space";
+        return false;
+    }
+    return true;
+}

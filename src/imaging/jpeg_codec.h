@@ -1,0 +1,42 @@
+#pragma once
+
+// JPEG through libjpeg-turbo: decoding .JPG/.JIF files and JPEG payloads into
+// 24-bit blue-green-red pictures, and encoding pictures at a chosen quality.
+//
+// Grayscale, colour, CMYK and inverted (Adobe) CMYK, baseline and
+// progressive files are read. A file cut short shows what it holds and the
+// rest white. libjpeg's errors fail the read with "Unknown format" (or
+// "Out of memory" when it ran out of memory); its warnings are ignored.
+
+#include <QByteArray>
+#include <QImage>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class QIODevice;
+
+enum class TJpegOrientation {
+    Upright, // turn the picture as its EXIF orientation tag says
+    Stored,  // the raster as stored, tag ignored
+};
+
+bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
+              TJpegOrientation orientation = TJpegOrientation::Upright, std::string* details = nullptr);
+bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error,
+              TJpegOrientation orientation = TJpegOrientation::Upright);
+// Reads from the device's position to its end.
+bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error,
+              TJpegOrientation orientation = TJpegOrientation::Upright);
+// "File not found" and "File in use" when the file cannot be read at all.
+bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr);
+
+// The EXIF orientation (1 to 8) of a JPEG file's first EXIF block; 1 when it
+// has none or the tag cannot be read.
+int ExifOrientation(const std::uint8_t* exif, std::size_t size);
+
+// Encodes the picture as a complete JPEG file at quality 1..100 (values
+// outside are held in that range). False with "Out of memory" on failure.
+bool EncodeJpeg(const QImage& picture, int quality, QByteArray& bytes, std::string& error);
+bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, std::string& error);

@@ -1,0 +1,216 @@
+#include "imaging/jpeg_codec.h"
+
+#include "support/memory_limit.h"
+#include "tests/imaging/picture_fixtures.h"
+#include "tests/test_support.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QTransform>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+double MeanDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 256;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+QImage ReadOrFail(const std::string& bytes, TJpegOrientation orientation = TJpegOrientation::Upright)
+{
+    QImage picture;
+    std::string error;
+    EXPECT_TRUE(ReadJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), picture, error,
+                         orientation))
+        << error;
+    return picture;
+}
+
+TEST(JpegCodec, ReadsWhatOtherToolsWrite)
+{
+    const std::string folder = MakeTempFolder("jpeg-peers");
+    WriteSourcePpm(folder + "in.ppm", 61, 37, 0);
+    const struct {
+        const char* Command;  // makes out.jpg from in.ppm
+        const char* Reference; // makes ref.ppm from out.jpg
+        int Tolerance;
+    } cases[] = {
+        {"cjpeg -quality 90 in.ppm > out.jpg", "djpeg -pnm out.jpg > ref.ppm", 0},
+        {"cjpeg -quality 75 -progressive in.ppm > out.jpg", "djpeg -pnm out.jpg > ref.ppm", 0},
+        {"cjpeg -grayscale in.ppm > out.jpg", "djpeg -pnm out.jpg | ppmtoppm > ref.ppm", 0},
+        {"cjpeg -sample 1x1 -optimize in.ppm > out.jpg", "djpeg -pnm out.jpg > ref.ppm", 0},
+        {"cjpeg -rgb in.ppm > out.jpg", "djpeg -pnm out.jpg > ref.ppm", 0},
+        {"convert in.ppm -quality 85 -interlace Plane out.jpg", "djpeg -pnm out.jpg > ref.ppm", 0},
+        // ImageMagick writes CMYK inverted, with Adobe's marker.
+        {"convert in.ppm -colorspace CMYK -quality 95 out.jpg", "convert out.jpg -colorspace sRGB ref.ppm", 2},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(RunCommand("cd " + folder + " && rm -f out.jpg ref.ppm && " + c.Command), 0) << c.Command;
+        ASSERT_EQ(RunCommand("cd " + folder + " && " + c.Reference), 0) << c.Reference;
+        QImage picture;
+        std::string error, details;
+        ASSERT_TRUE(ReadJpegFile(folder + "out.jpg", picture, error, &details)) << c.Command << ": " << error;
+        EXPECT_EQ(picture.format(), QImage::Format_BGR888);
+        std::string where;
+        EXPECT_LE(LargestDifference(picture, LoadWithQt(folder + "ref.ppm"), where), c.Tolerance)
+            << c.Command << " [" << details << "] at " << where;
+    }
+}
+
+// An EXIF block holding only the orientation tag, in either byte order.
+std::string ExifSegment(int orientation, bool bigEndian)
+{
+    auto u16 = [&](unsigned v) {
+        return bigEndian ? std::string{char(v >> 8), char(v & 255)} : std::string{char(v & 255), char(v >> 8)};
+    };
+    auto u32 = [&](std::uint32_t v) { return bigEndian ? u16(v >> 16) + u16(v & 0xFFFF) : u16(v & 0xFFFF) + u16(v >> 16); };
+    const std::string tiff = std::string(bigEndian ? "MM" : "II") + u16(42) + u32(8) + u16(1) + u16(0x0112) + u16(3)
+        + u32(1) + u16(unsigned(orientation)) + u16(0) + u32(0);
+    const std::string body = std::string("Exif\0\0", 6) + tiff;
+    const unsigned length = unsigned(body.size() + 2);
+    return std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 255) + body;
+}
+
+TEST(JpegCodec, TurnsPicturesUprightByTheirExifOrientation)
+{
+    QImage source(48, 24, QImage::Format_BGR888);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 48; ++x)
+            source.setPixel(x, y, qRgb(x < 16 ? 255 : 0, y < 8 ? 255 : 40, x >= 32 ? 200 : 0));
+    QByteArray plain;
+    std::string error;
+    ASSERT_TRUE(EncodeJpeg(source, 95, plain, error));
+    const QImage stored = ReadOrFail(plain.toStdString());
+    const QTransform turn = QTransform().rotate(90), back = QTransform().rotate(270);
+    const struct {
+        int Orientation;
+        QImage Expected;
+    } cases[] = {
+        {1, stored},
+        {2, stored.mirrored(true, false)},
+        {3, stored.mirrored(true, true)},
+        {4, stored.mirrored(false, true)},
+        {5, stored.transformed(turn).mirrored(true, false)},
+        {6, stored.transformed(turn)},
+        {7, stored.transformed(turn).mirrored(false, true)},
+        {8, stored.transformed(back)},
+    };
+    for (const auto& c : cases)
+        for (const bool big : {false, true}) {
+            const std::string file = plain.left(2).toStdString() + ExifSegment(c.Orientation, big)
+                + plain.mid(2).toStdString();
+            const std::string label = std::to_string(c.Orientation) + (big ? " MM" : " II");
+            std::string where;
+            EXPECT_EQ(LargestDifference(ReadOrFail(file), c.Expected, where), 0) << label << " at " << where;
+            EXPECT_EQ(ReadOrFail(file, TJpegOrientation::Stored), stored) << label;
+        }
+}
+
+TEST(JpegCodec, FilesCutShortShowWhatTheyHold)
+{
+    const std::string folder = MakeTempFolder("jpeg-cut");
+    WriteSourcePpm(folder + "in.ppm", 64, 256, 0);
+    ASSERT_EQ(RunCommand("cd " + folder + " && cjpeg -quality 90 in.ppm > base.jpg"
+                         " && cjpeg -quality 90 -progressive in.ppm > prog.jpg"),
+              0);
+    const std::string base = ReadWholeFile(folder + "base.jpg");
+    const QImage whole = ReadOrFail(base);
+    const QImage cut = ReadOrFail(base.substr(0, base.size() * 3 / 4));
+    ASSERT_EQ(cut.size(), whole.size());
+    // The first block rows decode as in the whole file; the last row is white.
+    for (const int y : {0, 15, 31})
+        EXPECT_EQ(std::memcmp(cut.constScanLine(y), whole.constScanLine(y), 64 * 3), 0) << y;
+    for (int x = 0; x < 64; ++x)
+        EXPECT_EQ(cut.pixel(x, 255), qRgb(255, 255, 255)) << x;
+
+    const std::string progressive = ReadWholeFile(folder + "prog.jpg");
+    EXPECT_EQ(ReadOrFail(progressive.substr(0, progressive.size() * 2 / 3)).size(), QSize(64, 256));
+}
+
+TEST(JpegCodec, RefusesDamagedFilesWithoutCrashing)
+{
+    QByteArray good;
+    std::string error;
+    QImage small(16, 16, QImage::Format_BGR888);
+    small.fill(Qt::red);
+    ASSERT_TRUE(EncodeJpeg(small, 90, good, error));
+    // Patches the frame header's height and width (after its marker FFC0).
+    auto withSize = [&](int height, int width) {
+        std::string bytes = good.toStdString();
+        const auto sof = bytes.find("\xFF\xC0");
+        bytes[sof + 5] = char(height >> 8), bytes[sof + 6] = char(height & 255);
+        bytes[sof + 7] = char(width >> 8), bytes[sof + 8] = char(width & 255);
+        return bytes;
+    };
+    const struct {
+        const char* Label;
+        std::string Bytes;
+        const char* Error;
+    } cases[] = {
+        {"empty", "", "Unknown format"},
+        {"not a JPEG", "GIF89a and so on", "Unknown format"},
+        {"start of image only", "\xFF\xD8", "Unknown format"},
+        {"headers without data", good.left(good.indexOf("\xFF\xDA")).toStdString(), "Unknown format"},
+        {"zero width", withSize(16, 0), "Unknown format"},
+        {"too large for memory", withSize(65500, 65500), "Out of memory"},
+    };
+    SetAllocationCeilingForTesting(256 << 20);
+    for (const auto& c : cases) {
+        QImage picture;
+        EXPECT_FALSE(ReadJpeg(reinterpret_cast<const std::uint8_t*>(c.Bytes.data()), c.Bytes.size(), picture, error))
+            << c.Label;
+        EXPECT_EQ(error, c.Error) << c.Label;
+        EXPECT_TRUE(picture.isNull()) << c.Label;
+    }
+    QDir crashers(QString::fromStdString(TestDataPath("crashers")));
+    const QStringList files = crashers.entryList({"*.jpg"}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QImage picture;
+        if (!ReadJpegFile(crashers.filePath(name).toStdString(), picture, error)) {
+            EXPECT_TRUE(error == "Unknown format" || error == "Out of memory") << name.toStdString() << error;
+        }
+    }
+    SetAllocationCeilingForTesting(0);
+}
+
+TEST(JpegCodec, EncodesAtTheQualityAsked)
+{
+    const std::string folder = MakeTempFolder("jpeg-encode");
+    WriteSourcePpm(folder + "in.ppm", 45, 29, 0);
+    const QImage source = LoadWithQt(folder + "in.ppm").convertToFormat(QImage::Format_BGR888);
+    int previousSize = 0;
+    double previousError = 256;
+    for (const int quality : {1, 20, 50, 90, 100}) {
+        QByteArray bytes;
+        std::string error;
+        ASSERT_TRUE(EncodeJpeg(source, quality, bytes, error)) << quality;
+        // The same library at the same quality writes the same file (with
+        // baseline tables, which every decoder reads).
+        ASSERT_EQ(RunCommand("cd " + folder + " && cjpeg -baseline -quality " + std::to_string(quality) + " in.ppm > ref.jpg"), 0);
+        EXPECT_EQ(bytes.toStdString(), ReadWholeFile(folder + "ref.jpg")) << quality;
+        // Higher quality: larger files, closer pictures.
+        const double difference = MeanDifference(ReadOrFail(bytes.toStdString()), source);
+        EXPECT_GT(int(bytes.size()), previousSize) << quality;
+        EXPECT_LT(difference, previousError) << quality;
+        previousSize = int(bytes.size()), previousError = difference;
+    }
+    QByteArray low, clamped;
+    std::string error;
+    ASSERT_TRUE(EncodeJpeg(source, 1, low, error));
+    ASSERT_TRUE(EncodeJpeg(source, -7, clamped, error));
+    EXPECT_EQ(clamped, low);
+    EXPECT_FALSE(EncodeJpeg(QImage(), 90, clamped, error));
+    EXPECT_EQ(error, "Out of memory");
+}
+
+} // namespace
