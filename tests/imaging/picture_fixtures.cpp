@@ -46,7 +46,7 @@ int LargestDifference(const QImage& a, const QImage& b, std::string& where)
                                     std::abs(qBlue(p) - qBlue(q))});
             if (d > largest) {
                 largest = d;
-                where = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+                where = QString("(%1,%2)").arg(x).arg(y).toStdString();
             }
         }
     return largest;
