@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -72,10 +73,10 @@ constexpr int Tile = 64;
 // Copies source pixel (x, y) of a width x height picture to destination row
 // x, column height - 1 - y (clockwise), or to row width - 1 - x, column y.
 void TurnTiles(const uchar* source, qsizetype sourceStride, int width, int height, uchar* target,
-               qsizetype targetStride, bool clockwise)
+               qsizetype targetStride, bool clockwise, int firstRow, int endRow)
 {
-    for (int y0 = 0; y0 < height; y0 += Tile) {
-        const int y1 = std::min(height, y0 + Tile);
+    for (int y0 = firstRow; y0 < endRow; y0 += Tile) {
+        const int y1 = std::min(endRow, y0 + Tile);
         for (int x0 = 0; x0 < width; x0 += Tile) {
             const int x1 = std::min(width, x0 + Tile);
             for (int x = x0; x < x1; ++x) {
@@ -92,6 +93,31 @@ void TurnTiles(const uchar* source, qsizetype sourceStride, int width, int heigh
             }
         }
     }
+}
+
+// A large turn is split between two cores by bands of source rows: each
+// band writes its own columns of the destination, so they never meet. The
+// copy is bound by memory latency more than bandwidth, which a second core
+// hides well.
+void Turn(const uchar* source, qsizetype sourceStride, int width, int height, uchar* target,
+          qsizetype targetStride, bool clockwise)
+{
+    constexpr std::int64_t ParallelPixels = 1 << 20;
+    int split = height;
+    if (std::int64_t(width) * height >= ParallelPixels && std::thread::hardware_concurrency() >= 2)
+        split = (height / 2 + Tile - 1) / Tile * Tile;
+    std::thread helper;
+    if (split < height) {
+        try {
+            helper = std::thread(TurnTiles, source, sourceStride, width, height, target,
+                                 targetStride, clockwise, split, height);
+        } catch (...) {
+            split = height; // no thread to be had: do it all here
+        }
+    }
+    TurnTiles(source, sourceStride, width, height, target, targetStride, clockwise, 0, split);
+    if (helper.joinable())
+        helper.join();
 }
 
 // Applies mask to every byte of the rows of rect: the mask repeats the
@@ -205,7 +231,7 @@ bool RotateQuarter(TManipulationInfo& info, int direction)
                 turned = QImage(height, width, QImage::Format_BGR888);
             if (!turned.isNull()) {
                 const QImage& source = picture;
-                TurnTiles(source.constBits(), source.bytesPerLine(), width, height, turned.bits(),
+                Turn(source.constBits(), source.bytesPerLine(), width, height, turned.bits(),
                           turned.bytesPerLine(), direction == RotateClockwise);
                 turned.setDotsPerMeterX(picture.dotsPerMeterY());
                 turned.setDotsPerMeterY(picture.dotsPerMeterX());

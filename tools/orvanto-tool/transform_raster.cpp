@@ -36,7 +36,12 @@ bool Rotate(QImage& picture, const std::string& value, std::string& error)
         return false;
     }
     TManipulationInfo info = WholePicture(picture);
-    return Finish(RotateBy(info, angle), info, error);
+    if (RotateBy(info, angle))
+        return true;
+    // Angles between 271 and 359 are no turn the program makes; RotateBy
+    // refuses them without a message of its own.
+    error = info.ErrorText.empty() ? "Cannot rotate by " + value + " degrees" : info.ErrorText;
+    return false;
 }
 
 TRegisterTransform rotate{{"--rotate", true, &Rotate}};
