@@ -180,65 +180,61 @@ void TPortablePixelmap::LoadSteps(QIODevice& device, std::string& message)
     message.clear();
 }
 
+// Both plain readers walk the text once, forwards, byte by byte through the
+// stream's window: a comment runs from "#" to the end of its line, and a
+// line may be of any length. Every 40 lines a progress report is asked for.
+
 // Each "0" or "1" is one pixel whatever separates it from the next: Netpbm
 // writes plain bitmap rows as digits without blanks.
 void TPortablePixelmap::ReadPlainBits(TByteStream& stream, const THeader& header, TByteImage& image)
 {
-    std::int64_t position = header.DataStart, lineStart = 0, lineEnd = 0, mark = 0;
     std::uint8_t byte = 0;
     int lines = 0;
-    while (!image.Full() && stream.ReadLine(position, -1, '#', lineStart, lineEnd, mark)) {
-        if (mark >= 0)
-            lineEnd = mark - 1;
-        for (std::int64_t i = lineStart; i <= lineEnd && stream.ReadByte(i, byte); ++i) {
-            if (byte != '0' && byte != '1')
-                continue;
+    for (std::int64_t i = header.DataStart; stream.ReadByte(i, byte); ++i) {
+        if (byte == '0' || byte == '1') {
             const std::uint8_t level = byte == '1' ? 0 : 255;
             if (!image.PutNextPixel(level, level, level))
                 return;
+        } else if (byte == '#') {
+            while (stream.ReadByte(i + 1, byte) && byte != 10 && byte != 13)
+                ++i;
+        } else if (byte == 10 && ++lines % 40 == 0) {
+            RequestProgress((i + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
         }
-        if (++lines % 40 == 0)
-            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
     }
 }
 
-// Decimal samples, any number to a line; graymaps give one pixel a sample,
-// pixmaps one pixel per red, green, blue triple, which may span lines.
+// Decimal samples, any number to a line, separated by anything that is not
+// a digit; only the last five digits of a run count, and a sample is lowered
+// to the maximum. Graymaps give one pixel a sample, pixmaps one pixel per
+// red, green, blue triple, which may span lines.
 void TPortablePixelmap::ReadPlainSamples(TByteStream& stream, const THeader& header, TByteImage& image)
 {
     const std::vector<std::uint8_t> scale = ScaleTable(header.MaxValue, header.MaxValue);
+    const std::uint32_t maximum = std::uint32_t(header.MaxValue);
     const bool gray = header.PixelType == 2;
-    NumberList numbers;
     std::uint8_t triple[3] = {0, 0, 0};
     int filled = 0;
-    std::int64_t position = header.DataStart, lineStart = 0, lineEnd = 0, mark = 0;
-    std::uint8_t byte = 0, nextByte = 0;
+    std::uint32_t value = 0;
+    bool inNumber = false;
+    std::uint8_t byte = 0;
     int lines = 0;
-    while (stream.ReadLine(position, -1, '#', lineStart, lineEnd, mark)) {
-        if (mark >= 0)
-            lineEnd = mark - 1;
-        // A line longer than the scanner's 2048 bytes is scanned in pieces cut
-        // between a digit and a non-digit, so no sample is split or lost.
-        for (std::int64_t from = lineStart; from <= lineEnd;) {
-            std::int64_t to = std::min(lineEnd, from + NumberList::Capacity - 1);
-            if (to < lineEnd) {
-                std::int64_t cut = to;
-                while (cut > from && stream.ReadByte(cut, byte) && IsDigit(byte)
-                       && stream.ReadByte(cut + 1, nextByte) && IsDigit(nextByte))
-                    --cut;
-                if (cut > from)
-                    to = cut;
-            }
-            numbers.Count = 0;
-            stream.ScanNumbers(from, to, numbers, header.MaxValue);
-            std::uint16_t value = 0;
-            while (TByteStream::PopNumber(numbers, value)) {
-                const std::uint8_t level = scale[value];
-                if (gray) {
-                    if (!image.PutNextPixel(level, level, level))
-                        return;
-                    continue;
-                }
+    for (std::int64_t i = header.DataStart;; ++i) {
+        const bool more = stream.ReadByte(i, byte);
+        const unsigned digit = unsigned(byte) - '0';
+        if (more && digit <= 9) {
+            value = (value * 10 + digit) % 100000;
+            inNumber = true;
+            continue;
+        }
+        if (inNumber) {
+            const std::uint8_t level = scale[std::min(value, maximum)];
+            value = 0;
+            inNumber = false;
+            if (gray) {
+                if (!image.PutNextPixel(level, level, level))
+                    return;
+            } else {
                 triple[filled++] = level;
                 if (filled == 3) {
                     filled = 0;
@@ -246,12 +242,15 @@ void TPortablePixelmap::ReadPlainSamples(TByteStream& stream, const THeader& hea
                         return;
                 }
             }
-            from = to + 1;
         }
-        if (image.Full())
+        if (!more)
             return;
-        if (++lines % 40 == 0)
-            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+        if (byte == '#') {
+            while (stream.ReadByte(i + 1, byte) && byte != 10 && byte != 13)
+                ++i;
+        } else if (byte == 10 && ++lines % 40 == 0) {
+            RequestProgress((i + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+        }
     }
 }
 
