@@ -1,5 +1,8 @@
 #include "imaging/codecs/byte_image.h"
 
+#include <algorithm>
+#include <cstring>
+
 void TByteImage::SetBitmap(QImage* bitmap)
 {
     if (bitmap == FBitmap)
@@ -57,4 +60,19 @@ void TByteImage::ExpandBits(std::uint8_t value, std::vector<std::uint8_t>& bits)
 {
     for (int bit = 7; bit >= 0; --bit)
         bits.push_back(std::uint8_t((value >> bit) & 1));
+}
+
+std::int32_t TByteImage::PutRowPart(const std::uint8_t* pixels, std::int32_t count)
+{
+    if (Full() || CursorX < 0 || CursorX > MaxX || count <= 0)
+        return 0;
+    const std::int32_t n = std::min(count, MaxX + 1 - CursorX);
+    if (std::uint8_t* row = RowPointer(CursorY))
+        std::memcpy(row + std::ptrdiff_t(CursorX) * 3, pixels, std::size_t(n) * 3);
+    CursorX += n;
+    if (CursorX > MaxX) {
+        CursorX = 0;
+        ++CursorY;
+    }
+    return n;
 }

@@ -36,6 +36,11 @@ public:
         }
         return true;
     }
+    // Sets up to count pixels (3 bytes each, blue, green, red) at the cursor
+    // but never past the end of the cursor's row, and advances the cursor;
+    // the number set, 0 when the raster is full. Decoders of packed bits use
+    // it to place a byte's pixels at once.
+    std::int32_t PutRowPart(const std::uint8_t* pixels, std::int32_t count);
     bool Full() const { return CursorY > MaxY || Width <= 0 || Height <= 0; }
     // False (and nothing set) outside the raster.
     bool GetPixel(std::int32_t x, std::int32_t y, std::uint8_t& blue, std::uint8_t& green,

@@ -7,6 +7,7 @@
 #include "support/string_helpers.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,6 +19,17 @@ std::int32_t DefinedValue(const std::string& line, const std::string& key)
 {
     return TGeneral::TextToInt(line.substr(line.find(key) + key.size()));
 }
+
+// The 8 pixels of every byte value, least significant bit leftmost, 1 black.
+struct TExpandedBytes {
+    std::uint8_t Pixels[256][24];
+    TExpandedBytes()
+    {
+        for (int value = 0; value < 256; ++value)
+            for (int bit = 0; bit < 8; ++bit)
+                std::memset(Pixels[value] + bit * 3, (value >> bit) & 1 ? 0 : 255, 3);
+    }
+};
 
 } // namespace
 
@@ -87,6 +99,7 @@ void TXBitmap::ReadData(TByteStream& stream, std::int64_t start, TByteImage& ima
     // A piece this long holds at most 2048 values ("x" and two digits each),
     // so one ByteSpan takes them all, however long the line.
     constexpr std::int64_t Piece = 3 * ByteSpan::Capacity;
+    static const TExpandedBytes expanded;
     ByteSpan span;
     bool opened = false, closing = false;
     std::int64_t position = start, lineStart = 0, lineEnd = 0, mark = 0;
@@ -111,17 +124,10 @@ void TXBitmap::ReadData(TByteStream& stream, std::int64_t start, TByteImage& ima
             std::int64_t next = from;
             stream.ScanHexBytes(from, std::min(to, from + Piece - 1), span, &next);
             from = next;
-            for (std::int32_t i = 0; i < span.Length; ++i) {
-                const std::int32_t row = image.CursorY;
-                std::uint8_t bits = span.Bytes[i];
-                for (int bit = 0; bit < 8; ++bit, bits >>= 1) {
-                    const std::uint8_t level = bits & 1 ? 0 : 255;
-                    if (!image.PutNextPixel(level, level, level))
-                        return;
-                    if (image.CursorY != row)
-                        break;
-                }
-            }
+            // A byte's pixels go in at once; the row's end drops the rest of its bits.
+            for (std::int32_t i = 0; i < span.Length; ++i)
+                if (image.PutRowPart(expanded.Pixels[span.Bytes[i]], 8) == 0)
+                    return;
         }
         if (++lines % 40 == 0)
             RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));

@@ -267,3 +267,26 @@ TEST(ByteImage, ExpandBitsMostSignificantFirst)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ByteImage, PutRowPartStopsAtTheRowsEnd)
+{
+    QImage picture(3, 2, QImage::Format_BGR888);
+    picture.fill(Qt::white);
+    TByteImage image;
+    image.SetBitmap(&picture);
+    std::uint8_t black[24] = {};
+    const struct {
+        std::int32_t Count, Set, X, Y;
+    } steps[] = {{2, 2, 2, 0}, {8, 1, 0, 1}, {0, 0, 0, 1}, {8, 3, 0, 2}, {8, 0, 0, 2}};
+    for (const auto& step : steps) {
+        EXPECT_EQ(image.PutRowPart(black, step.Count), step.Set) << step.Count;
+        EXPECT_EQ(image.CursorX, step.X);
+        EXPECT_EQ(image.CursorY, step.Y);
+    }
+    EXPECT_EQ(picture.pixel(2, 0) & 0xffffff, 0u);
+    EXPECT_EQ(picture.pixel(2, 1) & 0xffffff, 0u);
+}
+
+} // namespace
