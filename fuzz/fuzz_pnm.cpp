@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // A header may claim any size; keep the pictures within the fuzzer's budget.
-    SetAllocationCeilingForTesting(16 * 1024 * 1024);
+    SetAllocationCeilingForTesting(4 * 1024 * 1024);
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    SetAllocationCeilingForTesting(16 * 1024 * 1024);
+    SetAllocationCeilingForTesting(4 * 1024 * 1024);
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
