@@ -8,6 +8,7 @@
 #include "support/string_helpers.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -42,6 +43,17 @@ std::vector<std::uint8_t> ScaleTable(std::int32_t largestSample, std::int32_t ma
     }
     return table;
 }
+
+// The 8 pixels of every byte value, most significant bit leftmost, 1 black.
+struct TExpandedBytes {
+    std::uint8_t Pixels[256][24];
+    TExpandedBytes()
+    {
+        for (int value = 0; value < 256; ++value)
+            for (int bit = 0; bit < 8; ++bit)
+                std::memset(Pixels[value] + bit * 3, (value >> (7 - bit)) & 1 ? 0 : 255, 3);
+    }
+};
 
 } // namespace
 
@@ -258,6 +270,7 @@ void TPortablePixelmap::ReadPlainSamples(TByteStream& stream, const THeader& hea
 // the bits past the width in a row's last byte are padding.
 void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, TByteImage& image)
 {
+    static const TExpandedBytes expanded;
     const std::int64_t rowBytes = (std::int64_t(header.Width) + 7) / 8;
     std::vector<std::uint8_t> row(std::size_t(rowBytes), 0);
     std::int64_t position = header.DataStart;
@@ -269,9 +282,9 @@ void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, 
         if (pixels == nullptr)
             return;
         const std::int64_t width = std::min<std::int64_t>(header.Width, got * 8);
-        for (std::int64_t x = 0; x < width; ++x) {
-            const std::uint8_t level = (row[std::size_t(x >> 3)] >> (7 - (x & 7))) & 1 ? 0 : 255;
-            pixels[x * 3] = pixels[x * 3 + 1] = pixels[x * 3 + 2] = level;
+        for (std::int64_t x = 0; x < width; x += 8) {
+            const std::int64_t count = std::min<std::int64_t>(8, width - x);
+            std::memcpy(pixels + x * 3, expanded.Pixels[row[std::size_t(x >> 3)]], std::size_t(count) * 3);
         }
         if (got < rowBytes)
             return;
