@@ -107,7 +107,10 @@ bool TPaths::RemoveFile(const std::string& fileName) const
         return true;
     // Deleting needs only the folder's permission on Linux, but a file made
     // read-only is cleared first anyway, so it goes the same way everywhere.
-    ::chmod(fileName.c_str(), S_IRUSR | S_IWUSR);
+    // A link is removed as itself: its target keeps its permissions.
+    struct stat link {};
+    if (::lstat(fileName.c_str(), &link) == 0 && !S_ISLNK(link.st_mode))
+        ::chmod(fileName.c_str(), S_IRUSR | S_IWUSR);
     ::unlink(fileName.c_str());
     struct stat info {};
     return ::lstat(fileName.c_str(), &info) != 0;

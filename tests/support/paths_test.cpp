@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +91,16 @@ TEST(Paths, RemoveFile)
     EXPECT_TRUE(Paths()->RemoveFile(readOnly));
     EXPECT_FALSE(IsFile(readOnly));
     EXPECT_TRUE(Paths()->RemoveFile(folder + "missing.txt"));
+    // A link goes; the file it points to keeps its contents and permissions.
+    const std::string target = folder + "target.txt";
+    const std::string link = folder + "link.txt";
+    WriteWholeFile(target, "t");
+    ::chmod(target.c_str(), S_IRUSR);
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_TRUE(Paths()->RemoveFile(link));
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, unsigned(S_IRUSR));
     // A folder is not a file: left alone, and reported as "not there".
     EXPECT_TRUE(Paths()->RemoveFile(folder));
     EXPECT_TRUE(FolderExists(folder));
