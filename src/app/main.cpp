@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
+#include "support/services.h"
 
 #include <QApplication>
 
@@ -10,6 +11,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Stale temporary files go and the services are freed in their order
+    // however the program ends.
+    ArrangeShutdownAtExit();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanto"));
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>());

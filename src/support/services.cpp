@@ -2,6 +2,7 @@
 
 #include "support/general.h"
 #include "support/paths.h"
+#include "support/z_file.h"
 
 #include <array>
 #include <cstdlib>
@@ -11,9 +12,10 @@ namespace {
 
 // Plain arrays of function pointers: constant-initialised, no destructors,
 // so they are valid at any point of start-up and exit.
-// Paths and General live in this layer and are known from the start.
-std::array<TServiceAction, 4> Releases{nullptr, &FreePaths, &FreeGeneral, nullptr};
-std::array<TServiceAction, 2> ExitSteps{};
+// The services of this layer, and the temporary-file steps, are known from
+// the start; the language service registers itself.
+std::array<TServiceAction, 4> Releases{&FreeZFile, &FreePaths, &FreeGeneral, nullptr};
+std::array<TServiceAction, 2> ExitSteps{&RunTemporaryFileCleanup, &DeleteLeftoverPicture};
 
 void RunQuietly(TServiceAction action)
 {

@@ -8,11 +8,11 @@
 //   2. free TZFile, TPaths, TGeneral, TLanguage, in that order
 //   3. the exit step LeftoverFiles (delete what is still left over)
 //
-// Services of higher layers and the temporary-file code register their part
-// once, e.g. in their accessor:
+// The temporary-file steps and the services of the support layer are set
+// from the start; services of higher layers register their part once, e.g.
+// in their accessor:
 //
-//   RegisterServiceRelease(TService::ZFile, &FreeZFile);
-//   SetExitStep(TExitStep::StaleTemporaryFiles, &DeleteStaleTemporaryFiles);
+//   RegisterServiceRelease(TService::Language, &FreeLanguage);
 //
 // ShutdownServices runs the sequence. It is registered with std::atexit the
 // first time anything here is used, so it runs however the process ends

@@ -1,6 +1,7 @@
 #include "support/general.h"
 #include "support/paths.h"
 #include "support/services.h"
+#include "support/z_file.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,11 @@ TEST(Services, ShutdownRunsTheStepsInOrderAndAccessorsStartAfresh)
     Trace.clear();
     ShutdownServices();
     EXPECT_EQ(Trace, "");
+
+    // Back to what the program runs with.
+    SetExitStep(TExitStep::StaleTemporaryFiles, &RunTemporaryFileCleanup);
+    SetExitStep(TExitStep::LeftoverFiles, &DeleteLeftoverPicture);
+    RegisterServiceRelease(TService::ZFile, &FreeZFile);
 }
 
 TEST(Services, ExitSequenceRunsWhenTheProcessEnds)

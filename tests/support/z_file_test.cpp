@@ -1,6 +1,7 @@
 #include "support/z_file.h"
 
 #include "support/paths.h"
+#include "support/services.h"
 #include "support/string_helpers.h"
 #include "tests/test_support.h"
 
@@ -146,6 +147,22 @@ TEST(ZFile, LeftoverPictureIsDeleted)
     EXPECT_TRUE(IsFile(keep));
     DeleteLeftoverPicture(); // nothing there: nothing happens
     EXPECT_FALSE(IsFile(picture));
+}
+
+TEST(ZFile, ProgramExitSequenceCleansUp)
+{
+    // The exit sequence of the whole program: two passes of four, then the
+    // leftover picture in the settings folder.
+    ResetTempFolder();
+    for (int i = 0; i < 10; ++i)
+        MakeFile("stale" + std::to_string(i) + ".ZMP", 3600);
+    const std::string leftover = Paths()->MakerDataFolder("Settings") + "TOrvanto.BMP";
+    ASSERT_TRUE(WriteWholeFile(leftover, "BM"));
+    ShutdownServices();
+    EXPECT_EQ(CountFiles(), 2);
+    EXPECT_FALSE(IsFile(leftover));
+    ShutdownServices();
+    EXPECT_EQ(CountFiles(), 0);
 }
 
 } // namespace
