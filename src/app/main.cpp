@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
 #include "support/services.h"
@@ -19,8 +20,12 @@ int main(int argc, char* argv[])
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>());
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
     InstallTranslation();
+    Platform().SetFileDialogs(std::make_unique<TQtFileDialogs>());
 
     TForm1 window;
     window.show();
-    return application.exec();
+    const int status = application.exec();
+    // The dialogs are widgets: they must go while the application still exists.
+    Platform().SetFileDialogs(nullptr);
+    return status;
 }

@@ -26,6 +26,14 @@ std::unique_ptr<IPrinter> TPlatform::SetPrinter(std::unique_ptr<IPrinter> printe
     return printer;
 }
 
+std::unique_ptr<IFileDialogs> TPlatform::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs)
+{
+    if (!dialogs)
+        dialogs = std::make_unique<TNoFileDialogs>();
+    std::swap(dialogs, FileDialogs_);
+    return dialogs;
+}
+
 TPlatform& Platform()
 {
     static TPlatform instance;

@@ -1,0 +1,233 @@
+#include "imaging/open_image.h"
+
+#include "imaging/codecs/picture_allocation.h"
+#include "imaging/source_classes.h"
+#include "support/string_helpers.h"
+
+#include <QColor>
+
+namespace {
+
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return text;
+}
+
+std::string Translated(const std::string& english)
+{
+    return english;
+}
+
+} // namespace
+
+std::string FileNameExtension(const std::string& fileName)
+{
+    // Only the name counts: "/photos.2024/scan" has no extension.
+    const auto slash = fileName.rfind('/');
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string();
+    return fileName.substr(dot);
+}
+
+int TOpenImageEventCollection::AddFormat(const TOpenImageEventHandler& entry)
+{
+    TOpenImageEventHandler stored = entry;
+    stored.Extension = UpperAscii(entry.Extension);
+    int index = FindByExtension(stored.Extension);
+    if (index < 0) {
+        if (Handlers_.Count >= TOpenImageEventHandlers::Capacity)
+            return -1;
+        index = Handlers_.Count++;
+    }
+    Handlers_.Items[index] = std::move(stored);
+    return index;
+}
+
+int TOpenImageEventCollection::FindByExtension(const std::string& extension) const
+{
+    const std::string wanted = UpperAscii(extension);
+    for (int i = 0; i < Handlers_.Count; ++i)
+        if (Handlers_.Items[i].Extension == wanted)
+            return i;
+    return -1;
+}
+
+int TOpenImageEventCollection::FindByFileName(const std::string& fileName) const
+{
+    return FindByExtension(FileNameExtension(fileName));
+}
+
+bool TOpenImageEventCollection::Load(int index, TImageInfoRec& info) const
+{
+    info.ErrorText = "Index out of range";
+    if (!IsValidIndex(index) || !Handlers_.Items[index].OnOpen)
+        return false;
+    try {
+        return Handlers_.Items[index].OnOpen(info);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly) const
+{
+    auto pattern = [this](int i) { return "*" + Handlers_.Items[i].Extension; };
+    std::string text;
+    switch (index) {
+    case -1:
+        if (!patternsOnly)
+            text = Translated("All Pictures") + "|";
+        for (int i = 0; i < Handlers_.Count; ++i)
+            text += pattern(i) + ";";
+        if (!patternsOnly)
+            text += "|";
+        return text;
+    case -3:
+        for (int i = 0; i < Handlers_.Count; ++i) {
+            if (patternsOnly)
+                text += pattern(i) + ";";
+            else
+                text += Handlers_.Items[i].Description + " (*"
+                    + LowerAscii(Handlers_.Items[i].Extension) + ")|" + pattern(i) + ";|";
+        }
+        return text;
+    case -2:
+        return BuildFilter(-1, patternsOnly) + BuildFilter(-3, patternsOnly);
+    default:
+        if (!IsValidIndex(index))
+            return std::string();
+        if (patternsOnly)
+            return pattern(index);
+        return Handlers_.Items[index].Description + " (" + pattern(index) + ")|" + pattern(index)
+            + "|";
+    }
+}
+
+bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground,
+                          TImageInfoRec& info)
+{
+    info.ErrorText = "Index out of range";
+    if (!info.Bitmap)
+        return false;
+    info.ErrorText = "File not found";
+    if (!IsFile(info.FileName))
+        return false;
+    try {
+        info.ErrorText = "Out of memory";
+        std::unique_ptr<TSourceGraphic> source;
+        if (graphicClass.Create)
+            source = graphicClass.Create();
+
+        info.ErrorText = "Unknown format";
+        std::string codecError;
+        if (!source || !source->LoadFromFile(info.FileName, codecError)) {
+            if (graphicClass.ReportsOwnError && !codecError.empty())
+                info.ErrorText = codecError;
+            return false;
+        }
+
+        info.ErrorText = "Out of memory";
+        // A picture without pixels still gets one, so the caller never holds
+        // an empty bitmap after a successful open.
+        const int width = source->Width() < 1 ? 1 : source->Width();
+        const int height = source->Height() < 1 ? 1 : source->Height();
+        *info.Bitmap = QImage();
+        QImage picture = AllocatePicture(width, height);
+        if (picture.isNull())
+            return false;
+        if (fillBackground && info.BackgroundColor != -1) {
+            const auto colour = std::uint32_t(info.BackgroundColor);
+            picture.fill(QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF),
+                                int((colour >> 16) & 0xFF)));
+        }
+        source->Draw(picture);
+        *info.Bitmap = std::move(picture);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+namespace {
+
+struct TBuiltInFormat {
+    const char* Extension;
+    const char* Description;
+    const char* Qualifier; // translated apart and put in parentheses
+    const TGraphicClass& (*GraphicClass)();
+    bool FillBackground;
+};
+
+const TBuiltInFormat BuiltInFormats[] = {
+    {".BMP", "Bitmap", nullptr, &BitmapGraphicClass, false},
+    {".DIB", "Device Independant Bitmap", nullptr, &BitmapGraphicClass, false},
+    {".RLE", "Windows RLE", nullptr, &BitmapGraphicClass, false},
+    {".JPG", "Jpeg", nullptr, &JpegGraphicClass, false},
+    {".JIF", "Jpeg", nullptr, &JpegGraphicClass, false},
+    {".ICO", "Icon", nullptr, &IconGraphicClass, true},
+    {".WMF", "Windows Metafile", nullptr, &MetafileGraphicClass, false},
+    {".EMF", "Enhanced Windows Metafile", nullptr, &MetafileGraphicClass, false},
+    {".PPM", "Portable Pixelmaxp", nullptr, &PortablePixelmapGraphicClass, false},
+    {".PGM", "Portable Graymap", nullptr, &PortablePixelmapGraphicClass, false},
+    {".PBM", "Portable Bitmap", "Monochrome", &PortablePixelmapGraphicClass, false},
+    {".XBM", "X Bitmap", "Monochrome", &XBitmapGraphicClass, false},
+    {".TEP", "Text Picture", nullptr, &TextPictureGraphicClass, false},
+    {".OMI", "Optimised Multiformat Image", nullptr, &OptimisedImageGraphicClass, false},
+};
+
+} // namespace
+
+TOpenImage::TOpenImage()
+{
+    for (const TBuiltInFormat& format : BuiltInFormats) {
+        TOpenImageEventHandler entry;
+        entry.Extension = format.Extension;
+        entry.Description = Translated(format.Description);
+        if (format.Qualifier)
+            entry.Description += " (" + Translated(format.Qualifier) + ")";
+        const TGraphicClass* graphicClass = &format.GraphicClass();
+        const bool fill = format.FillBackground;
+        entry.GraphicClass = graphicClass;
+        entry.OnOpen = [graphicClass, fill](TImageInfoRec& info) {
+            return LoadWithGraphicClass(*graphicClass, fill, info);
+        };
+        Formats_.AddFormat(entry);
+    }
+}
+
+bool TOpenImage::Open(TImageInfoRec& info) const
+{
+    return Formats_.Load(Formats_.FindByFileName(info.FileName), info);
+}
+
+namespace {
+
+std::unique_ptr<TOpenImage>& Instance()
+{
+    static std::unique_ptr<TOpenImage> instance;
+    return instance;
+}
+
+} // namespace
+
+TOpenImage* OpenImage()
+{
+    auto& instance = Instance();
+    if (!instance) {
+        try {
+            instance = std::make_unique<TOpenImage>();
+        } catch (...) {
+            return nullptr;
+        }
+    }
+    return instance.get();
+}
+
+void FreeOpenImage()
+{
+    Instance().reset();
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The table of picture formats the program opens, one entry per file
+// extension, the open dialog's filter texts built from it, and the open
+// dispatch that loads a file with the reader its extension selects.
+
+// One open request, filled by the caller.
+struct TImageInfoRec {
+    std::string FileName;             // full path of the picture file
+    std::int64_t BackgroundColor = -1; // behind transparent parts of an icon: 0x00BBGGRR, -1 none
+    std::string ErrorText;            // why the open failed; meaningful only after false
+    QImage* Bitmap = nullptr;         // receives the 24-bit picture; owned by the caller
+};
+
+// A decoder of one source format, as the loaders see it: read a file, tell
+// the picture's size, draw it.
+class TSourceGraphic {
+public:
+    virtual ~TSourceGraphic() = default;
+    // False when the file cannot be decoded; error may then hold the
+    // decoder's own message.
+    virtual bool LoadFromFile(const std::string& fileName, std::string& error) = 0;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    // Draws the picture with its top-left corner at (0, 0) of target, a
+    // 24-bit picture of the source's size; transparent parts leave target
+    // as it was.
+    virtual void Draw(QImage& target) const = 0;
+};
+
+// A source graphic class: its name and how to make an instance. Create is
+// empty while no reader for the format is built in; opening such a file
+// fails as an undecodable one does.
+struct TGraphicClass {
+    std::string Name;
+    std::function<std::unique_ptr<TSourceGraphic>()> Create;
+    // The Text Picture codec explains its failures itself; the others are
+    // reported as "Unknown format".
+    bool ReportsOwnError = false;
+};
+
+using TOpenImageEvent = std::function<bool(TImageInfoRec& info)>;
+
+struct TOpenImageEventHandler {
+    std::string Extension;   // with the dot, upper case: ".BMP"
+    std::string Description; // as the open dialog shows it, already translated
+    TOpenImageEvent OnOpen;
+    const TGraphicClass* GraphicClass = nullptr;
+};
+
+struct TOpenImageEventHandlers {
+    static constexpr int Capacity = 100;
+    TOpenImageEventHandler Items[Capacity];
+    int Count = 0;
+};
+
+class TOpenImageEventCollection {
+public:
+    // Replaces the entry with the same extension in place, else appends;
+    // -1 when the table is full. The extension is stored in upper case.
+    int AddFormat(const TOpenImageEventHandler& entry);
+    int FindByExtension(const std::string& extension) const;
+    // The extension is the text from the last "." of the name (not of the
+    // folder it is in), dot included; a name without one has none.
+    int FindByFileName(const std::string& fileName) const;
+    bool IsValidIndex(int index) const { return index >= 0 && index < Handlers_.Count; }
+    bool Load(int index, TImageInfoRec& info) const;
+    // index -1: all formats in one choice, -3: one choice per format, -2:
+    // both; a valid index: that format alone. patternsOnly leaves out the
+    // descriptions and separators.
+    std::string BuildFilter(int index, bool patternsOnly) const;
+    void Clear() { Handlers_.Count = 0; }
+
+    int Count() const { return Handlers_.Count; }
+    const TOpenImageEventHandler& Item(int index) const { return Handlers_.Items[index]; }
+
+private:
+    TOpenImageEventHandlers Handlers_;
+};
+
+// The extension part of a file name as FindByFileName uses it: ".jpeg" for
+// "/a.b/x.jpeg", "" for "/a.b/x".
+std::string FileNameExtension(const std::string& fileName);
+
+class TOpenImage {
+public:
+    // Fills the table with the built-in formats, descriptions translated now.
+    TOpenImage();
+
+    bool Open(TImageInfoRec& info) const;
+    TOpenImageEventCollection& Formats() { return Formats_; }
+    const TOpenImageEventCollection& Formats() const { return Formats_; }
+
+private:
+    TOpenImageEventCollection Formats_;
+};
+
+// The loading steps every built-in format follows: check the request and
+// the file, decode with a fresh instance of the class, size the target and
+// draw. fillBackground paints BackgroundColor first (icons).
+bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground,
+                          TImageInfoRec& info);
+
+// The process-wide instance, created on first use; FreeOpenImage frees it
+// (the next OpenImage() builds a fresh table).
+TOpenImage* OpenImage();
+void FreeOpenImage();

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "imaging/open_image.h"
+
+// The source graphic classes of the built-in formats. Each one wraps the
+// reader of its format; a class whose reader is not built in has an empty
+// Create, and its files fail as undecodable ones do.
+const TGraphicClass& BitmapGraphicClass();        // .BMP .DIB .RLE
+const TGraphicClass& JpegGraphicClass();          // .JPG .JIF
+const TGraphicClass& IconGraphicClass();          // .ICO
+const TGraphicClass& MetafileGraphicClass();      // .WMF .EMF
+const TGraphicClass& PortablePixelmapGraphicClass(); // .PPM .PGM .PBM
+const TGraphicClass& XBitmapGraphicClass();       // .XBM
+const TGraphicClass& TextPictureGraphicClass();   // .TEP
+const TGraphicClass& OptimisedImageGraphicClass(); // .OMI

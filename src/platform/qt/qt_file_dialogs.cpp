@@ -1,0 +1,210 @@
+#include "platform/qt/qt_file_dialogs.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int PreviewSide = 200;
+
+bool IsPreview(TFileDialogKind kind)
+{
+    return kind == TFileDialogKind::OpenWithPreview || kind == TFileDialogKind::SaveWithPreview;
+}
+
+bool IsSave(TFileDialogKind kind)
+{
+    return kind == TFileDialogKind::Save || kind == TFileDialogKind::SaveWithPreview;
+}
+
+// The pane beside the file list: the picture scaled to fit and its size.
+// The renderer comes with each request, so the pane asks the current one.
+class TPreviewPane final : public QWidget {
+public:
+    explicit TPreviewPane(QWidget* parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("previewPane"));
+        auto* layout = new QVBoxLayout(this);
+        Size_ = new QLabel(this);
+        Size_->setObjectName(QStringLiteral("previewSize"));
+        Size_->setAlignment(Qt::AlignCenter);
+        Picture_ = new QLabel(this);
+        Picture_->setObjectName(QStringLiteral("previewPicture"));
+        Picture_->setAlignment(Qt::AlignCenter);
+        Picture_->setFixedSize(PreviewSide, PreviewSide);
+        Picture_->setFrameShape(QFrame::StyledPanel);
+        layout->addWidget(Size_);
+        layout->addWidget(Picture_);
+        layout->addStretch();
+    }
+
+    TPreviewRenderer Renderer;
+
+    void Show(const QString& path)
+    {
+        Size_->clear();
+        Picture_->clear();
+        if (!Renderer || path.isEmpty() || !QFileInfo(path).isFile())
+            return;
+        QImage picture;
+        std::string error;
+        bool shown = false;
+        try {
+            shown = Renderer(path.toStdString(), picture, error) && !picture.isNull();
+        } catch (...) {
+            shown = false;
+        }
+        if (!shown)
+            return;
+        Size_->setText(QString::fromStdString(PreviewSizeText(picture.width(), picture.height())));
+        QPixmap pixmap = QPixmap::fromImage(picture);
+        if (pixmap.width() > PreviewSide || pixmap.height() > PreviewSide)
+            pixmap = pixmap.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
+                                   Qt::SmoothTransformation);
+        Picture_->setPixmap(pixmap);
+    }
+
+private:
+    QLabel* Size_ = nullptr;
+    QLabel* Picture_ = nullptr;
+};
+
+TPreviewPane* PaneOf(QFileDialog* dialog)
+{
+    return dialog->findChild<TPreviewPane*>(QStringLiteral("previewPane"));
+}
+
+QString SuffixOf(const std::string& defaultExt)
+{
+    // "*.DIB" or ".DIB" both mean the suffix "DIB"; a wildcard is no suffix.
+    std::string suffix = defaultExt;
+    const auto dot = suffix.rfind('.');
+    if (dot != std::string::npos)
+        suffix = suffix.substr(dot + 1);
+    if (suffix.find_first_of("*?") != std::string::npos)
+        return QString();
+    return QString::fromStdString(suffix);
+}
+
+// The 0-based position of the chosen filter. The dialog reports the text it
+// shows, which lacks the patterns, so two choices could read alike: the
+// choice box's position is asked first.
+int SelectedFilterIndex(QFileDialog* dialog, const QStringList& filters)
+{
+    if (auto* box = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        if (box->count() == filters.size())
+            return box->currentIndex();
+    const QString shown = dialog->selectedNameFilter();
+    for (int i = 0; i < filters.size(); ++i) {
+        const QString& filter = filters[i];
+        if (filter == shown || filter.left(filter.lastIndexOf(QStringLiteral(" ("))) == shown)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+QStringList QtNameFilters(const std::string& filter)
+{
+    QStringList filters;
+    for (const TFileFilterChoice& choice : SplitFileFilter(filter)) {
+        QStringList patterns;
+        for (const std::string& pattern : choice.Patterns)
+            patterns << QString::fromStdString(pattern);
+        if (patterns.isEmpty())
+            patterns << QStringLiteral("*");
+        filters << QString::fromStdString(choice.Description) + QStringLiteral(" (")
+                + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::string PreviewSizeText(int width, int height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+TQtFileDialogs::TQtFileDialogs() = default;
+
+TQtFileDialogs::~TQtFileDialogs() = default;
+
+QFileDialog* TQtFileDialogs::Dialog(TFileDialogKind kind)
+{
+    QFileDialog*& dialog = Dialogs_[int(kind)];
+    if (!dialog)
+        dialog = Build(kind);
+    return dialog;
+}
+
+QFileDialog* TQtFileDialogs::Build(TFileDialogKind kind)
+{
+    if (!Owner_)
+        Owner_ = std::make_unique<QWidget>();
+    auto* dialog = new QFileDialog(Owner_.get());
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog->setAcceptMode(IsSave(kind) ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setWindowTitle(IsSave(kind) ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    if (IsPreview(kind)) {
+        auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+        if (!grid) {
+            delete dialog;
+            throw std::runtime_error("the file dialog has no room for a preview");
+        }
+        auto* pane = new TPreviewPane(dialog);
+        grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1);
+        QObject::connect(dialog, &QFileDialog::currentChanged, pane,
+                         [pane](const QString& path) { pane->Show(path); });
+    }
+    return dialog;
+}
+
+TFileDialogResult TQtFileDialogs::Run(const TFileDialogRequest& request)
+{
+    QFileDialog* dialog = Dialog(request.Kind);
+    const bool save = IsSave(request.Kind);
+
+    dialog->setDefaultSuffix(SuffixOf(request.DefaultExt));
+    if (save)
+        dialog->setFileMode(QFileDialog::AnyFile);
+    else
+        dialog->setFileMode((request.Options & FileDialogFileMustExist) ? QFileDialog::ExistingFile
+                                                                        : QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite,
+                      !(request.Options & FileDialogOverwritePrompt));
+
+    const QStringList filters = QtNameFilters(request.Filter);
+    dialog->setNameFilters(filters);
+    if (!filters.isEmpty()) {
+        const int index = request.FilterIndex >= 1 && request.FilterIndex <= filters.size()
+            ? request.FilterIndex - 1
+            : 0;
+        dialog->selectNameFilter(filters[index]);
+    }
+    if (!request.InitialFolder.empty())
+        dialog->setDirectory(QString::fromStdString(request.InitialFolder));
+    dialog->selectFile(QString::fromStdString(request.FileName));
+    if (TPreviewPane* pane = PaneOf(dialog)) {
+        pane->Renderer = request.Preview;
+        pane->Show(QString());
+    }
+
+    TFileDialogResult result;
+    result.Confirmed = dialog->exec() == QDialog::Accepted;
+    const QStringList chosen = dialog->selectedFiles();
+    if (!chosen.isEmpty())
+        result.FileName = chosen.first().toStdString();
+    const int selected = SelectedFilterIndex(dialog, filters);
+    result.FilterIndex = selected >= 0 ? selected + 1 : request.FilterIndex;
+    if (TPreviewPane* pane = PaneOf(dialog))
+        pane->Renderer = nullptr;
+    return result;
+}

@@ -1,0 +1,113 @@
+#include "platform/qt/qt_file_dialogs.h"
+
+#include "tests/test_support.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+TEST(QtNameFilters, EveryChoiceCarriesItsPatternsInParentheses)
+{
+    struct TCase {
+        std::string Filter;
+        QStringList Expected;
+    };
+    const TCase cases[] = {
+        {"All Pictures|*.BMP;*.DIB;|Bitmap (*.bmp)|*.BMP;|",
+         {"All Pictures (*.BMP *.DIB)", "Bitmap (*.bmp) (*.BMP)"}},
+        {"Bitmap (*.DIB)|*.DIB|", {"Bitmap (*.DIB) (*.DIB)"}},
+        {"Anything|", {"Anything (*)"}},
+        {"", {}},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(QtNameFilters(c.Filter), c.Expected) << c.Filter;
+}
+
+namespace {
+
+// Runs one dialog of the kind; while it is open, act drives it.
+TFileDialogResult RunDriven(TQtFileDialogs& dialogs, const TFileDialogRequest& request,
+                            const std::function<void(QFileDialog*)>& act)
+{
+    QTimer::singleShot(0, [&] {
+        QFileDialog* dialog = dialogs.Dialog(request.Kind);
+        act(dialog);
+    });
+    return dialogs.Run(request);
+}
+
+QString Label(QFileDialog* dialog, const char* name)
+{
+    auto* label = dialog->findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<missing>");
+}
+
+} // namespace
+
+TEST(QtFileDialogs, PreviewShowsTheRenderedSizeAndFilterIndexComesBack)
+{
+    const std::string folder = MakeTempFolder("qt-dialogs");
+    WriteWholeFile(folder + "a.bmp", "x");
+    TQtFileDialogs dialogs;
+    TFileDialogRequest request;
+    request.Kind = TFileDialogKind::OpenWithPreview;
+    request.Filter = "All Pictures|*.BMP;*.DIB;|Bitmap (*.bmp)|*.BMP;|Device (*.dib)|*.DIB;|";
+    request.FilterIndex = 2;
+    request.InitialFolder = folder;
+    request.Options = FileDialogFileMustExist;
+    std::vector<std::string> rendered;
+    request.Preview = [&rendered](const std::string& name, QImage& picture, std::string&) {
+        rendered.push_back(name);
+        picture = QImage(640, 480, QImage::Format_BGR888);
+        picture.fill(Qt::blue);
+        return true;
+    };
+
+    QString sizeText, filterSeen;
+    bool hasPicture = false;
+    const TFileDialogResult result = RunDriven(dialogs, request, [&](QFileDialog* dialog) {
+        filterSeen = dialog->selectedNameFilter();
+        Q_EMIT dialog->currentChanged(QString::fromStdString(folder + "a.bmp"));
+        sizeText = Label(dialog, "previewSize");
+        auto* picture = dialog->findChild<QLabel*>(QStringLiteral("previewPicture"));
+        hasPicture = picture && !picture->pixmap().isNull();
+        dialog->selectNameFilter(QStringLiteral("Device (*.dib) (*.DIB)"));
+        dialog->selectFile(QString::fromStdString(folder + "a.bmp"));
+        // accept() would check the name against the disk; the outcome is what counts.
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    });
+    EXPECT_EQ(filterSeen, QStringLiteral("Bitmap (*.bmp)")); // shown without the patterns
+    EXPECT_EQ(sizeText, QStringLiteral("640 x 480"));
+    EXPECT_TRUE(hasPicture);
+    EXPECT_EQ(rendered, std::vector<std::string>{folder + "a.bmp"});
+    EXPECT_TRUE(result.Confirmed);
+    EXPECT_EQ(result.FileName, folder + "a.bmp");
+    EXPECT_EQ(result.FilterIndex, 3);
+}
+
+TEST(QtFileDialogs, PlainKindsHaveNoPreviewAndCancelIsReported)
+{
+    const std::string folder = MakeTempFolder("qt-dialogs-plain");
+    TQtFileDialogs dialogs;
+    for (TFileDialogKind kind : {TFileDialogKind::Open, TFileDialogKind::Save}) {
+        TFileDialogRequest request;
+        request.Kind = kind;
+        request.Filter = "Bitmap (*.bmp)|*.BMP;|";
+        request.InitialFolder = folder;
+        request.FileName = kind == TFileDialogKind::Save ? "out.bmp" : "";
+        bool hasPane = true;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        const TFileDialogResult result = RunDriven(dialogs, request, [&](QFileDialog* dialog) {
+            hasPane = dialog->findChild<QLabel*>(QStringLiteral("previewSize")) != nullptr;
+            mode = dialog->acceptMode();
+            dialog->reject();
+        });
+        EXPECT_FALSE(hasPane);
+        EXPECT_EQ(mode, kind == TFileDialogKind::Save ? QFileDialog::AcceptSave
+                                                      : QFileDialog::AcceptOpen);
+        EXPECT_FALSE(result.Confirmed);
+        EXPECT_EQ(result.FilterIndex, 1);
+    }
+}
