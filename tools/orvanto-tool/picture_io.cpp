@@ -1,5 +1,6 @@
 #include "picture_io.h"
 
+#include "imaging/open_image.h"
 #include "support/string_helpers.h"
 
 #include <QFile>
@@ -74,18 +75,53 @@ std::string ExtensionOf(const std::string& path)
     return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
 }
 
+namespace {
+
+const TPictureReader* ToolReader(const std::string& extension)
+{
+    for (const auto& reader : PictureReaders())
+        if (reader.Extension == extension)
+            return &reader;
+    return nullptr;
+}
+
+// True when the registry entry has a reader built in, so opening through it
+// decodes rather than failing as an undecodable file.
+bool RegistryDecodes(const TOpenImageEventHandler& entry)
+{
+    return entry.GraphicClass == nullptr || bool(entry.GraphicClass->Create);
+}
+
+} // namespace
+
 bool ReadPicture(const std::string& path, QImage& picture, std::string& formatName,
                  std::string& details, std::string& error)
 {
-    const std::string extension = ExtensionOf(path);
-    for (const auto& reader : PictureReaders()) {
-        if (reader.Extension != extension)
-            continue;
-        formatName = reader.FormatName;
-        return reader.Read(path, picture, error, details);
+    // The program opens every file through the format registry, so the tool
+    // does too. A reader registered here only serves an extension the
+    // registry cannot decode yet.
+    TOpenImage* registry = OpenImage();
+    if (!registry) {
+        error = "Out of memory";
+        return false;
     }
-    error = "Index out of range";
-    return false;
+    const int index = registry->Formats().FindByFileName(path);
+    const TPictureReader* reader = ToolReader(ExtensionOf(path));
+    if (reader && (index < 0 || !RegistryDecodes(registry->Formats().Item(index)))) {
+        formatName = reader->FormatName;
+        return reader->Read(path, picture, error, details);
+    }
+    TImageInfoRec request;
+    request.FileName = path;
+    request.BackgroundColor = 16777215; // white, as the program opens pictures
+    request.Bitmap = &picture;
+    if (!registry->Open(request)) {
+        error = request.ErrorText;
+        return false;
+    }
+    formatName = registry->Formats().Item(index).Description;
+    details.clear();
+    return true;
 }
 
 bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,

@@ -67,7 +67,8 @@ std::vector<TPictureTransform>& PictureTransforms();
 // folder), upper-cased; empty when the name has none.
 std::string ExtensionOf(const std::string& path);
 
-// Reads a picture by its extension.
+// Reads a picture as the program opens it: through the format registry,
+// or a reader registered here for an extension the registry cannot decode.
 bool ReadPicture(const std::string& path, QImage& picture, std::string& formatName,
                  std::string& details, std::string& error);
 
