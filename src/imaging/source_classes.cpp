@@ -1,11 +1,80 @@
 #include "imaging/source_classes.h"
 
+#include "imaging/bitmap_reader.h"
+#include "imaging/codecs/portable_pixelmap.h"
+#include "imaging/codecs/x_bitmap.h"
+
+#include <QPainter>
+
 // Each class is built once, on first use. A class with an empty Create
 // has no reader in this build yet.
 
+namespace {
+
+// An opaque picture of the target's size and format is taken over as it is
+// (Qt shares the pixels); anything else is painted over what the target holds.
+void DrawPicture(const QImage& picture, QImage& target)
+{
+    if (picture.isNull())
+        return;
+    if (picture.size() == target.size() && picture.format() == target.format()
+        && !picture.hasAlphaChannel()) {
+        target = picture;
+        return;
+    }
+    QPainter painter(&target);
+    painter.drawImage(0, 0, picture);
+}
+
+// A reader that decodes a whole file into a picture at once.
+class TDecodedSource : public TSourceGraphic {
+public:
+    int Width() const override { return Picture_.width(); }
+    int Height() const override { return Picture_.height(); }
+    void Draw(QImage& target) const override { DrawPicture(Picture_, target); }
+
+protected:
+    QImage Picture_;
+};
+
+class TBitmapSource final : public TDecodedSource {
+public:
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return ReadBitmapFile(fileName, Picture_, error);
+    }
+};
+
+// One of our own codecs, loaded with TryLoadFromFile.
+template <typename TCodec>
+class TCodecSource final : public TSourceGraphic {
+public:
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        if (Codec_.TryLoadFromFile(fileName))
+            return true;
+        error = Codec_.LastError;
+        return false;
+    }
+    int Width() const override { return Codec_.GetWidth(); }
+    int Height() const override { return Codec_.GetHeight(); }
+    void Draw(QImage& target) const override { DrawPicture(Codec_.Picture, target); }
+
+private:
+    TCodec Codec_;
+};
+
+template <typename TSource>
+std::function<std::unique_ptr<TSourceGraphic>()> Maker()
+{
+    return [] { return std::unique_ptr<TSourceGraphic>(new TSource()); };
+}
+
+} // namespace
+
 const TGraphicClass& BitmapGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TBitmap", nullptr, false};
+    static const TGraphicClass graphicClass{"TBitmap", Maker<TBitmapSource>(), false};
     return graphicClass;
 }
 
@@ -29,13 +98,14 @@ const TGraphicClass& MetafileGraphicClass()
 
 const TGraphicClass& PortablePixelmapGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TPortablePixelmap", nullptr, false};
+    static const TGraphicClass graphicClass{"TPortablePixelmap",
+                                            Maker<TCodecSource<TPortablePixelmap>>(), false};
     return graphicClass;
 }
 
 const TGraphicClass& XBitmapGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TXBitmap", nullptr, false};
+    static const TGraphicClass graphicClass{"TXBitmap", Maker<TCodecSource<TXBitmap>>(), false};
     return graphicClass;
 }
 

@@ -2,6 +2,7 @@
 // registry.
 #include "tests/test_support.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 
@@ -62,5 +63,32 @@ TEST(ToolOpen, FailuresPrintTheOpenErrorText)
         const TRun run = RunTool({QStringLiteral("info"), QString::fromStdString(c.File)});
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(run.Err, c.Error);
+    }
+}
+
+TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
+{
+    const std::string folder = MakeTempFolder("tool-open-ok");
+    QImage sample(7, 4, QImage::Format_RGB32);
+    sample.fill(Qt::cyan);
+    ASSERT_TRUE(sample.save(QString::fromStdString(folder + "a.bmp"), "BMP"));
+    WriteWholeFile(folder + "a.DIB", ReadWholeFile(folder + "a.bmp"));
+    WriteWholeFile(folder + "a.rle", ReadWholeFile(folder + "a.bmp"));
+    WriteWholeFile(folder + "a.PPM", "P3 2 1 255 1 2 3 4 5 6");
+    WriteWholeFile(folder + "a.pgm", "P2 3 2 9 1 2 3 4 5 6");
+    WriteWholeFile(folder + "a.pbm", "P1 4 1 1 0 1 0");
+    WriteWholeFile(folder + "a.xbm",
+                   "#define a_width 9\n#define a_height 2\nstatic char a_bits[] = {1,0,2,0};\n");
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.bmp", "7 4 Bitmap"},           {"a.DIB", "7 4 Device Independant Bitmap"},
+        {"a.rle", "7 4 Windows RLE"},      {"a.PPM", "2 1 Portable Pixelmaxp"},
+        {"a.pgm", "3 2 Portable Graymap"}, {"a.pbm", "4 1 Portable Bitmap (Monochrome)"},
+        {"a.xbm", "9 2 X Bitmap (Monochrome)"},
+    };
+    for (const auto& [name, start] : cases) {
+        SCOPED_TRACE(name);
+        const TRun run = RunTool({QStringLiteral("info"), QString::fromStdString(folder + name)});
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Out.rfind(start, 0), 0u) << run.Out;
     }
 }

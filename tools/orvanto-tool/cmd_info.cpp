@@ -13,6 +13,8 @@ int RunInfo(const std::vector<std::string>& arguments)
     std::string format, details, error;
     if (!ReadPicture(arguments[0], picture, format, details, error))
         return Fail(error);
+    if (details.empty())
+        details = DescribePicture(arguments[0]);
     std::printf("%d %d %s%s%s\n", picture.width(), picture.height(), format.c_str(),
                 details.empty() ? "" : " ", details.c_str());
     return 0;

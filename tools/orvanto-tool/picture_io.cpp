@@ -124,6 +124,16 @@ bool ReadPicture(const std::string& path, QImage& picture, std::string& formatNa
     return true;
 }
 
+std::string DescribePicture(const std::string& path)
+{
+    const TPictureReader* reader = ToolReader(ExtensionOf(path));
+    if (!reader)
+        return std::string();
+    QImage scratch;
+    std::string error, details;
+    return reader->Read(path, scratch, error, details) ? details : std::string();
+}
+
 bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,
                   std::string& error)
 {

@@ -72,6 +72,11 @@ std::string ExtensionOf(const std::string& path);
 bool ReadPicture(const std::string& path, QImage& picture, std::string& formatName,
                  std::string& details, std::string& error);
 
+// What the tool's own reader for the extension says about the file's variant
+// ("P6", "40-byte header, 8 bits, RLE8"); empty when it has none. Reads the
+// file again, so only `info` asks.
+std::string DescribePicture(const std::string& path);
+
 // Writes beside path and renames, so a failed write never leaves half a file.
 bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,
                   std::string& error);

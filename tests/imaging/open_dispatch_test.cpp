@@ -1,0 +1,95 @@
+// Opening real files of every wired format through the registry, as the
+// workspace does.
+#include "imaging/open_image.h"
+
+#include "tests/test_support.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TFixture {
+    const char* Extension; // as written in the file name
+    std::string Bytes;
+    QSize Size;
+    QPoint Probe; // a pixel whose colour is known
+    QColor Colour;
+};
+
+std::string QtEncoded(const QImage& picture, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(picture.save(&buffer, format));
+    return bytes.toStdString();
+}
+
+QImage Sample()
+{
+    QImage picture(5, 3, QImage::Format_RGB32);
+    picture.fill(QColor(10, 200, 30));
+    picture.setPixelColor(4, 2, QColor(250, 0, 120));
+    return picture;
+}
+
+std::vector<TFixture> Fixtures()
+{
+    const std::string bmp = QtEncoded(Sample(), "BMP");
+    const std::string xbm = "#define t_width 3\n#define t_height 2\n"
+                            "static char t_bits[] = { 0x05, 0x02 };\n";
+    return {
+        {".bmp", bmp, {5, 3}, {4, 2}, QColor(250, 0, 120)},
+        {".DIB", bmp, {5, 3}, {0, 0}, QColor(10, 200, 30)},
+        {".Rle", bmp, {5, 3}, {4, 2}, QColor(250, 0, 120)},
+        {".ppm", "P3 2 1 255 255 0 0 0 0 255", {2, 1}, {1, 0}, QColor(0, 0, 255)},
+        {".PGM", "P2 2 2 10 0 10 10 0", {2, 2}, {1, 0}, QColor(255, 255, 255)},
+        {".pBm", "P1 3 1 1 0 1", {3, 1}, {0, 0}, QColor(0, 0, 0)},
+        {".xbm", xbm, {3, 2}, {1, 0}, QColor(255, 255, 255)},
+        {".XBM", xbm, {3, 2}, {2, 0}, QColor(0, 0, 0)},
+    };
+}
+
+} // namespace
+
+TEST(OpenDispatch, WiredFormatsOpenInAnyCase)
+{
+    const std::string folder = MakeTempFolder("dispatch");
+    const TOpenImage registry;
+    int n = 0;
+    for (const TFixture& f : Fixtures()) {
+        const std::string path = folder + "p" + std::to_string(n++) + f.Extension;
+        ASSERT_TRUE(WriteWholeFile(path, f.Bytes));
+        SCOPED_TRACE(path);
+        QImage bitmap(1, 1, QImage::Format_BGR888);
+        TImageInfoRec info{path, 16777215, "", &bitmap};
+        ASSERT_TRUE(registry.Open(info)) << info.ErrorText;
+        EXPECT_EQ(bitmap.size(), f.Size);
+        EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
+        EXPECT_EQ(bitmap.pixelColor(f.Probe), f.Colour);
+    }
+}
+
+TEST(OpenDispatch, UndecodableFilesFailWithUnknownFormatAndKeepTheBitmap)
+{
+    const std::string folder = MakeTempFolder("dispatch-bad");
+    const TOpenImage registry;
+    for (const char* extension : {".BMP", ".dib", ".RLE", ".PPM", ".pgm", ".PBM", ".XBM", ".JPG",
+                                  ".JIF", ".ICO", ".WMF", ".EMF", ".TEP", ".OMI"}) {
+        SCOPED_TRACE(extension);
+        const std::string path = folder + "bad" + extension;
+        ASSERT_TRUE(WriteWholeFile(path, "this is no picture of any kind\n"));
+        QImage bitmap(2, 2, QImage::Format_BGR888);
+        bitmap.fill(Qt::red);
+        TImageInfoRec info{path, 16777215, "", &bitmap};
+        EXPECT_FALSE(registry.Open(info));
+        if (std::string(extension) == ".TEP")
+            EXPECT_FALSE(info.ErrorText.empty());
+        else
+            EXPECT_EQ(info.ErrorText, "Unknown format");
+        EXPECT_EQ(bitmap.size(), QSize(2, 2));
+        EXPECT_EQ(bitmap.pixelColor(1, 1), QColor(Qt::red));
+    }
+}
