@@ -3,6 +3,7 @@
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/portable_pixelmap.h"
 #include "imaging/codecs/x_bitmap.h"
+#include "imaging/metafile.h"
 
 #include <QPainter>
 
@@ -43,6 +44,24 @@ public:
     {
         return ReadBitmapFile(fileName, Picture_, error);
     }
+};
+
+// Metafiles are played at the screen's resolution straight onto the target.
+class TMetafileSource final : public TSourceGraphic {
+public:
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        if (Metafile_.LoadFromFile(fileName))
+            return true;
+        error = Metafile_.LastError();
+        return false;
+    }
+    int Width() const override { return Metafile_.Width(); }
+    int Height() const override { return Metafile_.Height(); }
+    void Draw(QImage& target) const override { Metafile_.Draw(target); }
+
+private:
+    TMetafile Metafile_;
 };
 
 // One of our own codecs, loaded with TryLoadFromFile.
@@ -92,7 +111,7 @@ const TGraphicClass& IconGraphicClass()
 
 const TGraphicClass& MetafileGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TMetafile", nullptr, false};
+    static const TGraphicClass graphicClass{"TMetafile", Maker<TMetafileSource>(), false};
     return graphicClass;
 }
 

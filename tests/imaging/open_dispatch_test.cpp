@@ -1,5 +1,6 @@
 // Opening real files of every wired format through the registry, as the
 // workspace does.
+#include "imaging/metafile.h"
 #include "imaging/open_image.h"
 
 #include "tests/test_support.h"
@@ -91,5 +92,31 @@ TEST(OpenDispatch, UndecodableFilesFailWithUnknownFormatAndKeepTheBitmap)
             EXPECT_EQ(info.ErrorText, "Unknown format");
         EXPECT_EQ(bitmap.size(), QSize(2, 2));
         EXPECT_EQ(bitmap.pixelColor(1, 1), QColor(Qt::red));
+    }
+}
+
+TEST(OpenDispatch, MetafilesOpenAsTheirPlayerDrawsThem)
+{
+    const std::string folder = MakeTempFolder("dispatch-metafiles");
+    const TOpenImage registry;
+    for (const char* name : {"emf_shapes.emf", "wmf_bitmap.wmf", "office_chart_wmf.wmf"}) {
+        SCOPED_TRACE(name);
+        const std::string source = TestDataPath(std::string("metafiles/") + name);
+        QImage expected;
+        std::string error;
+        ASSERT_TRUE(LoadMetafile(source, expected, error)) << error;
+        // The same bytes under an upper-case extension open the same way.
+        std::string upper = folder + name;
+        for (std::size_t i = upper.rfind('.'); i < upper.size(); ++i)
+            upper[i] = char(std::toupper(static_cast<unsigned char>(upper[i])));
+        ASSERT_TRUE(WriteWholeFile(upper, ReadWholeFile(source)));
+        for (const std::string& path : {source, upper}) {
+            QImage bitmap;
+            TImageInfoRec info{path, 16777215, "", &bitmap};
+            ASSERT_TRUE(registry.Open(info)) << info.ErrorText;
+            EXPECT_EQ(bitmap.size(), expected.size());
+            EXPECT_EQ(bitmap.convertToFormat(QImage::Format_RGB32),
+                      expected.convertToFormat(QImage::Format_RGB32));
+        }
     }
 }
