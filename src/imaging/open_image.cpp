@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/source_classes.h"
+#include "localisation/language.h"
 #include "support/string_helpers.h"
 
 #include <QColor>
@@ -14,11 +15,6 @@ std::string LowerAscii(std::string text)
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
     return text;
-}
-
-std::string Translated(const std::string& english)
-{
-    return english;
 }
 
 } // namespace
@@ -80,7 +76,7 @@ std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly)
     switch (index) {
     case -1:
         if (!patternsOnly)
-            text = Translated("All Pictures") + "|";
+            text = Translate("All Pictures") + "|";
         for (int i = 0; i < Handlers_.Count; ++i)
             text += pattern(i) + ";";
         if (!patternsOnly)
@@ -124,6 +120,8 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
 
         info.ErrorText = "Unknown format";
         std::string codecError;
+        if (source && fillBackground)
+            source->SetBackground(info.BackgroundColor);
         if (!source || !source->LoadFromFile(info.FileName, codecError)) {
             if (graphicClass.ReportsOwnError && !codecError.empty())
                 info.ErrorText = codecError;
@@ -186,9 +184,9 @@ TOpenImage::TOpenImage()
     for (const TBuiltInFormat& format : BuiltInFormats) {
         TOpenImageEventHandler entry;
         entry.Extension = format.Extension;
-        entry.Description = Translated(format.Description);
+        entry.Description = Translate(format.Description);
         if (format.Qualifier)
-            entry.Description += " (" + Translated(format.Qualifier) + ")";
+            entry.Description += " (" + Translate(format.Qualifier) + ")";
         const TGraphicClass* graphicClass = &format.GraphicClass();
         const bool fill = format.FillBackground;
         entry.GraphicClass = graphicClass;

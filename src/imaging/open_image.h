@@ -27,6 +27,9 @@ public:
     // False when the file cannot be decoded; error may then hold the
     // decoder's own message.
     virtual bool LoadFromFile(const std::string& fileName, std::string& error) = 0;
+    // The colour to show behind transparent parts, given before loading to
+    // sources that decode onto it (icons); -1 = none.
+    virtual void SetBackground(std::int64_t colour) { (void)colour; }
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     // Draws the picture with its top-left corner at (0, 0) of target, a

@@ -3,6 +3,8 @@
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/portable_pixelmap.h"
 #include "imaging/codecs/x_bitmap.h"
+#include "imaging/icon_reader.h"
+#include "imaging/jpeg_codec.h"
 #include "imaging/metafile.h"
 
 #include <QPainter>
@@ -44,6 +46,28 @@ public:
     {
         return ReadBitmapFile(fileName, Picture_, error);
     }
+};
+
+class TJpegSource final : public TDecodedSource {
+public:
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return ReadJpegFile(fileName, Picture_, error);
+    }
+};
+
+// The icon reader lays the icon over the background itself, so the colour
+// has to be known before decoding.
+class TIconSource final : public TDecodedSource {
+public:
+    void SetBackground(std::int64_t colour) override { Background_ = colour; }
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return ReadIconFile(fileName, Background_, Picture_, error);
+    }
+
+private:
+    std::int64_t Background_ = NoBackground;
 };
 
 // Metafiles are played at the screen's resolution straight onto the target.
@@ -99,13 +123,13 @@ const TGraphicClass& BitmapGraphicClass()
 
 const TGraphicClass& JpegGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TJPEGImage", nullptr, false};
+    static const TGraphicClass graphicClass{"TJPEGImage", Maker<TJpegSource>(), false};
     return graphicClass;
 }
 
 const TGraphicClass& IconGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TIcon", nullptr, false};
+    static const TGraphicClass graphicClass{"TIcon", Maker<TIconSource>(), false};
     return graphicClass;
 }
 

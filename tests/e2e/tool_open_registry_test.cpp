@@ -1,5 +1,6 @@
 // orvanto-tool as a user runs it: the format list and opening through the
 // registry.
+#include "imaging/jpeg_codec.h"
 #include "tests/test_support.h"
 
 #include <QImage>
@@ -81,7 +82,16 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
                    "#define a_width 9\n#define a_height 2\nstatic char a_bits[] = {1,0,2,0};\n");
     WriteWholeFile(folder + "a.WMF", ReadWholeFile(TestDataPath("metafiles/wmf_bitmap.wmf")));
     WriteWholeFile(folder + "a.emf", ReadWholeFile(TestDataPath("metafiles/emf_shapes.emf")));
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(sample.convertToFormat(QImage::Format_BGR888), 80, folder + "a.jpg", error));
+    WriteWholeFile(folder + "a.JIF", ReadWholeFile(folder + "a.jpg"));
+    // A 1 x 1 icon of 32 bits, opaque.
+    const std::string icon = std::string("\0\0\1\0\1\0\1\1\0\0\1\0\x20\0\x30\0\0\0\x16\0\0\0", 22)
+        + std::string("\x28\0\0\0\1\0\0\0\2\0\0\0\1\0\x20\0", 16) + std::string(24, '\0')
+        + std::string("\x10\x20\x30\xFF", 4) + std::string(4, '\0');
+    WriteWholeFile(folder + "a.ico", icon);
     const std::pair<const char*, const char*> cases[] = {
+        {"a.jpg", "7 4 Jpeg"}, {"a.JIF", "7 4 Jpeg"}, {"a.ico", "1 1 Icon"},
         {"a.bmp", "7 4 Bitmap"},           {"a.DIB", "7 4 Device Independant Bitmap"},
         {"a.rle", "7 4 Windows RLE"},      {"a.PPM", "2 1 Portable Pixelmaxp"},
         {"a.pgm", "3 2 Portable Graymap"}, {"a.pbm", "4 1 Portable Bitmap (Monochrome)"},

@@ -1,4 +1,5 @@
 #include "imaging/open_image.h"
+#include "localisation/language.h"
 
 #include "tests/test_support.h"
 
@@ -210,4 +211,24 @@ TEST(FormatRegistry, AccessorKeepsOneInstance)
     FreeOpenImage();
     ASSERT_NE(OpenImage(), nullptr);
     EXPECT_EQ(OpenImage()->Formats().Count(), 14);
+}
+
+TEST(FormatRegistry, DescriptionsAreTranslatedWhenTheTableIsBuilt)
+{
+    TLanguage* language = Language();
+    ASSERT_NE(language, nullptr);
+    ASSERT_TRUE(language->AddEntry("Bitmap", "Rasterbild"));
+    ASSERT_TRUE(language->AddEntry("Portable Bitmap", "Portables Bitmap"));
+    ASSERT_TRUE(language->AddEntry("Monochrome", "Einfarbig"));
+    ASSERT_TRUE(language->AddEntry("All Pictures", "Alle Bilder"));
+    const TOpenImage registry;
+    FreeLanguage();
+    EXPECT_EQ(registry.Formats().Item(0).Description, "Rasterbild");
+    EXPECT_EQ(registry.Formats().Item(1).Description, "Device Independant Bitmap");
+    EXPECT_EQ(registry.Formats().Item(10).Description, "Portables Bitmap (Einfarbig)");
+    EXPECT_EQ(registry.Formats().Item(11).Description, "X Bitmap (Einfarbig)");
+    // Built once: the language going away later changes nothing.
+    EXPECT_EQ(registry.Formats().BuildFilter(0, false), "Rasterbild (*.BMP)|*.BMP|");
+    EXPECT_EQ(registry.Formats().BuildFilter(-1, false).rfind("All Pictures|", 0), 0u)
+        << "the filter's own text is translated when the filter is built";
 }

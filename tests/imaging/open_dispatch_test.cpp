@@ -1,5 +1,6 @@
 // Opening real files of every wired format through the registry, as the
 // workspace does.
+#include "imaging/jpeg_codec.h"
 #include "imaging/metafile.h"
 #include "imaging/open_image.h"
 
@@ -118,5 +119,85 @@ TEST(OpenDispatch, MetafilesOpenAsTheirPlayerDrawsThem)
             EXPECT_EQ(bitmap.convertToFormat(QImage::Format_RGB32),
                       expected.convertToFormat(QImage::Format_RGB32));
         }
+    }
+}
+
+namespace {
+
+void PutLe(std::string& bytes, std::uint32_t value, int count)
+{
+    for (int i = 0; i < count; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
+}
+
+// A 2 x 2 icon of 32 bits: top-left opaque red, the other three fully
+// transparent (alpha 0 and set in the mask).
+std::string TransparentIcon()
+{
+    std::string bytes;
+    PutLe(bytes, 0, 2), PutLe(bytes, 1, 2), PutLe(bytes, 1, 2); // directory: one icon
+    const std::uint32_t imageSize = 40 + 2 * 2 * 4 + 2 * 4;
+    bytes += char(2), bytes += char(2), bytes += char(0), bytes += char(0);
+    PutLe(bytes, 1, 2), PutLe(bytes, 32, 2), PutLe(bytes, imageSize, 4), PutLe(bytes, 22, 4);
+    PutLe(bytes, 40, 4), PutLe(bytes, 2, 4), PutLe(bytes, 4, 4); // header, height doubled
+    PutLe(bytes, 1, 2), PutLe(bytes, 32, 2), PutLe(bytes, 0, 4), PutLe(bytes, 0, 4);
+    PutLe(bytes, 0, 4), PutLe(bytes, 0, 4), PutLe(bytes, 0, 4), PutLe(bytes, 0, 4);
+    // Rows bottom-up, blue green red alpha.
+    PutLe(bytes, 0x00000000, 4), PutLe(bytes, 0x00000000, 4);
+    PutLe(bytes, 0xFFFF0000, 4), PutLe(bytes, 0x00000000, 4);
+    // Mask rows bottom-up, each padded to 4 bytes.
+    PutLe(bytes, 0xC0, 4), PutLe(bytes, 0x40, 4);
+    return bytes;
+}
+
+} // namespace
+
+TEST(OpenDispatch, IconTransparencyShowsTheBackground)
+{
+    const std::string folder = MakeTempFolder("dispatch-icon");
+    const std::string path = folder + "t.Ico";
+    ASSERT_TRUE(WriteWholeFile(path, TransparentIcon()));
+    const TOpenImage registry;
+    struct TCase {
+        std::int64_t Background;
+        QColor Expected;
+    };
+    for (const TCase& c : {TCase{16777215, QColor(255, 255, 255)},
+                           TCase{0x0000FF00, QColor(0, 255, 0)}}) {
+        SCOPED_TRACE(c.Background);
+        QImage bitmap;
+        TImageInfoRec info{path, c.Background, "", &bitmap};
+        ASSERT_TRUE(registry.Open(info)) << info.ErrorText;
+        EXPECT_EQ(bitmap.size(), QSize(2, 2));
+        EXPECT_EQ(bitmap.pixelColor(0, 0), QColor(255, 0, 0));
+        EXPECT_EQ(bitmap.pixelColor(1, 0), c.Expected);
+        EXPECT_EQ(bitmap.pixelColor(0, 1), c.Expected);
+        EXPECT_EQ(bitmap.pixelColor(1, 1), c.Expected);
+    }
+}
+
+TEST(OpenDispatch, JifOpensExactlyLikeJpg)
+{
+    const std::string folder = MakeTempFolder("dispatch-jpeg");
+    QImage source(16, 9, QImage::Format_BGR888);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 16; ++x)
+            source.setPixelColor(x, y, QColor(x * 15, y * 25, 128));
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(source, 90, folder + "p.jpg", error)) << error;
+    const std::string jpeg = ReadWholeFile(folder + "p.jpg");
+    for (const char* name : {"p.JIF", "p.jif", "p.JPG"})
+        ASSERT_TRUE(WriteWholeFile(folder + name, jpeg));
+    const TOpenImage registry;
+    QImage reference;
+    TImageInfoRec first{folder + "p.jpg", 16777215, "", &reference};
+    ASSERT_TRUE(registry.Open(first)) << first.ErrorText;
+    EXPECT_EQ(reference.size(), QSize(16, 9));
+    for (const char* name : {"p.JIF", "p.jif", "p.JPG"}) {
+        SCOPED_TRACE(name);
+        QImage bitmap;
+        TImageInfoRec info{folder + name, 16777215, "", &bitmap};
+        ASSERT_TRUE(registry.Open(info)) << info.ErrorText;
+        EXPECT_EQ(bitmap, reference);
     }
 }
