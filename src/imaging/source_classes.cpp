@@ -2,15 +2,16 @@
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/portable_pixelmap.h"
+#include "imaging/codecs/text_picture.h"
 #include "imaging/codecs/x_bitmap.h"
 #include "imaging/icon_reader.h"
 #include "imaging/jpeg_codec.h"
 #include "imaging/metafile.h"
+#include "imaging/optimised_image.h"
 
 #include <QPainter>
 
-// Each class is built once, on first use. A class with an empty Create
-// has no reader in this build yet.
+// Each class is built once, on first use.
 
 namespace {
 
@@ -154,12 +155,14 @@ const TGraphicClass& XBitmapGraphicClass()
 
 const TGraphicClass& TextPictureGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TTextPicture", nullptr, true};
+    static const TGraphicClass graphicClass{"TTextPicture", Maker<TCodecSource<TTextPicture>>(),
+                                            true};
     return graphicClass;
 }
 
 const TGraphicClass& OptimisedImageGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TOptimisedImage", nullptr, false};
+    static const TGraphicClass graphicClass{
+        "TOptimisedImage", Maker<TCodecSource<TOptimisedImage>>(), false};
     return graphicClass;
 }

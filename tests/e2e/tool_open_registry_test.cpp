@@ -90,7 +90,15 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
         + std::string("\x28\0\0\0\1\0\0\0\2\0\0\0\1\0\x20\0", 16) + std::string(24, '\0')
         + std::string("\x10\x20\x30\xFF", 4) + std::string(4, '\0');
     WriteWholeFile(folder + "a.ico", icon);
+    // The own formats are written by convert from the bitmap (read through
+    // the registry too).
+    for (const char* name : {"a.TEP", "a.omi"}) {
+        const TRun made = RunTool({QStringLiteral("convert"), QString::fromStdString(folder + "a.bmp"),
+                                   QString::fromStdString(folder + name)});
+        ASSERT_EQ(made.Status, 0) << name << ": " << made.Err;
+    }
     const std::pair<const char*, const char*> cases[] = {
+        {"a.TEP", "7 4 Text Picture"},    {"a.omi", "7 4 Optimised Multiformat Image"},
         {"a.jpg", "7 4 Jpeg"}, {"a.JIF", "7 4 Jpeg"}, {"a.ico", "1 1 Icon"},
         {"a.bmp", "7 4 Bitmap"},           {"a.DIB", "7 4 Device Independant Bitmap"},
         {"a.rle", "7 4 Windows RLE"},      {"a.PPM", "2 1 Portable Pixelmaxp"},

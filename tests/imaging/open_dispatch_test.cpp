@@ -1,7 +1,9 @@
 // Opening real files of every wired format through the registry, as the
 // workspace does.
 #include "imaging/jpeg_codec.h"
+#include "imaging/codecs/text_picture.h"
 #include "imaging/metafile.h"
+#include "imaging/optimised_image.h"
 #include "imaging/open_image.h"
 
 #include "tests/test_support.h"
@@ -199,5 +201,55 @@ TEST(OpenDispatch, JifOpensExactlyLikeJpg)
         TImageInfoRec info{folder + name, 16777215, "", &bitmap};
         ASSERT_TRUE(registry.Open(info)) << info.ErrorText;
         EXPECT_EQ(bitmap, reference);
+    }
+}
+
+TEST(OpenDispatch, OwnFormatsOpenAndReportTheirFailures)
+{
+    const std::string folder = MakeTempFolder("dispatch-own");
+    QImage sample(6, 5, QImage::Format_BGR888);
+    sample.fill(QColor(0, 0, 255));
+    sample.setPixelColor(5, 4, QColor(255, 255, 0));
+
+    TTextPicture text;
+    text.AssignBitmap(sample);
+    QByteArray tep;
+    QBuffer buffer(&tep);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    text.SaveToStream(buffer);
+    TOptimisedImage optimised;
+    optimised.AssignBitmap(sample);
+    std::string omi;
+    ASSERT_TRUE(optimised.Encode(omi)) << optimised.LastError;
+    ASSERT_TRUE(WriteWholeFile(folder + "s.Tep", tep.toStdString()));
+    ASSERT_TRUE(WriteWholeFile(folder + "s.omi", omi));
+
+    const TOpenImage registry;
+    for (const char* name : {"s.Tep", "s.omi"}) {
+        SCOPED_TRACE(name);
+        QImage bitmap;
+        TImageInfoRec info{folder + name, 16777215, "", &bitmap};
+        ASSERT_TRUE(registry.Open(info)) << info.ErrorText;
+        EXPECT_EQ(bitmap.size(), QSize(6, 5));
+        EXPECT_EQ(bitmap.pixelColor(0, 0), QColor(0, 0, 255));
+    }
+
+    // A damaged Text Picture names its own cause; a damaged container is an
+    // unknown format.
+    ASSERT_TRUE(WriteWholeFile(folder + "bad.TEP", "T6 {no picture here}"));
+    ASSERT_TRUE(WriteWholeFile(folder + "bad.OMI", omi.substr(0, omi.size() / 2)));
+    TTextPicture codec;
+    ASSERT_FALSE(codec.TryLoadFromFile(folder + "bad.TEP"));
+    ASSERT_FALSE(codec.LastError.empty());
+    const std::pair<const char*, std::string> failures[] = {
+        {"bad.TEP", codec.LastError},
+        {"bad.OMI", "Unknown format"},
+    };
+    for (const auto& [name, error] : failures) {
+        SCOPED_TRACE(name);
+        QImage bitmap(1, 1, QImage::Format_BGR888);
+        TImageInfoRec info{folder + name, 16777215, "", &bitmap};
+        EXPECT_FALSE(registry.Open(info));
+        EXPECT_EQ(info.ErrorText, error);
     }
 }
