@@ -2,6 +2,9 @@
 
 #include "tests/test_support.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QTimer>
@@ -110,4 +113,39 @@ TEST(QtFileDialogs, PlainKindsHaveNoPreviewAndCancelIsReported)
         EXPECT_FALSE(result.Confirmed);
         EXPECT_EQ(result.FilterIndex, 1);
     }
+}
+
+TEST(QtFileDialogs, UpperCasePatternsListFilesInAnyCase)
+{
+    // The filters carry upper-case patterns ("*.BMP"); on a case-sensitive
+    // file system the dialog must still list "photo.bmp" and "Scan.Bmp".
+    const std::string folder = MakeTempFolder("qt-dialogs-case");
+    for (const char* name : {"photo.bmp", "Scan.Bmp", "LOUD.BMP", "other.txt"})
+        WriteWholeFile(folder + name, "x");
+    TQtFileDialogs dialogs;
+    TFileDialogRequest request;
+    request.Kind = TFileDialogKind::Open;
+    request.Filter = "Bitmap (*.bmp)|*.BMP;|";
+    request.InitialFolder = folder;
+    QStringList listed;
+    RunDriven(dialogs, request, [&](QFileDialog* dialog) {
+        auto* view = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (view) {
+            // The folder is read in the background; give it a moment.
+            QElapsedTimer waited;
+            waited.start();
+            while (waited.elapsed() < 5000) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+                const QModelIndex root = view->rootIndex();
+                if (view->model()->rowCount(root) >= 3)
+                    break;
+            }
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                listed << view->model()->index(row, 0, root).data().toString();
+        }
+        dialog->reject();
+    });
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"LOUD.BMP", "Scan.Bmp", "photo.bmp"}));
 }
