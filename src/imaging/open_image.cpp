@@ -134,15 +134,21 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
         const int width = source->Width() < 1 ? 1 : source->Width();
         const int height = source->Height() < 1 ? 1 : source->Height();
         *info.Bitmap = QImage();
-        QImage picture = AllocatePicture(width, height);
-        if (picture.isNull())
-            return false;
-        if (fillBackground && info.BackgroundColor != -1) {
-            const auto colour = std::uint32_t(info.BackgroundColor);
-            picture.fill(QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF),
-                                int((colour >> 16) & 0xFF)));
+        QImage picture = source->WholePicture();
+        // A 24-bit picture covers the whole target opaquely, so a background
+        // fill under it could never show.
+        if (picture.isNull() || picture.size() != QSize(width, height)
+            || picture.format() != QImage::Format_BGR888) {
+            picture = AllocatePicture(width, height);
+            if (picture.isNull())
+                return false;
+            if (fillBackground && info.BackgroundColor != -1) {
+                const auto colour = std::uint32_t(info.BackgroundColor);
+                picture.fill(QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF),
+                                    int((colour >> 16) & 0xFF)));
+            }
+            source->Draw(picture);
         }
-        source->Draw(picture);
         *info.Bitmap = std::move(picture);
         return true;
     } catch (...) {

@@ -36,6 +36,10 @@ public:
     // 24-bit picture of the source's size; transparent parts leave target
     // as it was.
     virtual void Draw(QImage& target) const = 0;
+    // Sources that decode into a complete 24-bit picture of their size hand
+    // it over here, sparing the target's allocation and a pass over every
+    // pixel; a null image means "draw me".
+    virtual QImage WholePicture() const { return QImage(); }
 };
 
 // A source graphic class: its name and how to make an instance. Create is

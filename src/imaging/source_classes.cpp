@@ -36,6 +36,7 @@ public:
     int Width() const override { return Picture_.width(); }
     int Height() const override { return Picture_.height(); }
     void Draw(QImage& target) const override { DrawPicture(Picture_, target); }
+    QImage WholePicture() const override { return Picture_; }
 
 protected:
     QImage Picture_;
@@ -103,6 +104,7 @@ public:
     int Width() const override { return Codec_.GetWidth(); }
     int Height() const override { return Codec_.GetHeight(); }
     void Draw(QImage& target) const override { DrawPicture(Codec_.Picture, target); }
+    QImage WholePicture() const override { return Codec_.Picture; }
 
 private:
     TCodec Codec_;

@@ -171,3 +171,61 @@ TEST(FileNameExtension, TakesTheLastDotOfTheNameOnly)
     for (const auto& [name, extension] : cases)
         EXPECT_EQ(FileNameExtension(name), extension) << name;
 }
+
+TEST(LoadingSteps, WholePicturesAreTakenOnlyWhenTheyCoverTheTarget)
+{
+    // A source offering a ready picture: taken as it is when it is 24-bit
+    // and of the reported size, else the source is drawn over the filled target.
+    class TReady final : public TSourceGraphic {
+    public:
+        TReady(QImage picture, QSize reported) : Picture_(std::move(picture)), Reported_(reported) {}
+        bool LoadFromFile(const std::string&, std::string&) override { return true; }
+        int Width() const override { return Reported_.width(); }
+        int Height() const override { return Reported_.height(); }
+        void Draw(QImage& target) const override
+        {
+            QPainter painter(&target);
+            painter.drawImage(0, 0, Picture_);
+        }
+        QImage WholePicture() const override { return Picture_; }
+
+    private:
+        QImage Picture_;
+        QSize Reported_;
+    };
+    QImage solid(3, 2, QImage::Format_BGR888);
+    solid.fill(QColor(9, 8, 7));
+    QImage clear(3, 2, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    struct TCase {
+        const char* Name;
+        QImage Picture;
+        QSize Reported;
+        QSize Size;
+        QPoint Probe;
+        QColor Colour; // at Probe
+        bool Shared;
+    };
+    const TCase cases[] = {
+        {"ready", solid, {3, 2}, {3, 2}, {2, 1}, QColor(9, 8, 7), true},
+        {"larger than reported", solid, {2, 1}, {2, 1}, {1, 0}, QColor(9, 8, 7), false},
+        {"smaller than reported", solid, {4, 3}, {4, 3}, {3, 2}, QColor(0, 0, 255), false},
+        {"with alpha", clear, {3, 2}, {3, 2}, {2, 1}, QColor(0, 0, 255), false},
+    };
+    const std::string folder = MakeTempFolder("loading-whole");
+    WriteWholeFile(folder + "w.x", "x");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TCase* current = &c;
+        const TGraphicClass readyClass{
+            "TReady", [current] { return std::make_unique<TReady>(current->Picture, current->Reported); },
+            false};
+        QImage bitmap;
+        TImageInfoRec info{folder + "w.x", 0x00FF0000, "", &bitmap}; // blue background
+        ASSERT_TRUE(LoadWithGraphicClass(readyClass, true, info)) << info.ErrorText;
+        EXPECT_EQ(bitmap.size(), c.Size);
+        EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
+        EXPECT_EQ(bitmap.pixelColor(c.Probe), c.Colour);
+        EXPECT_EQ(bitmap.constBits() == c.Picture.constBits(), c.Shared);
+    }
+}
