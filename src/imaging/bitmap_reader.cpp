@@ -201,9 +201,10 @@ std::uint8_t Over(std::uint8_t colour, std::uint8_t alpha, std::uint8_t backgrou
 class TDecoder {
 public:
     TDecoder(const THeader& header, const std::uint8_t* pixels, std::size_t available,
-             const std::array<TColour, 256>& palette, QRgb background, QImage& picture)
+             const std::array<TColour, 256>& palette, QRgb background, TDibAlpha alphaMode,
+             std::vector<std::uint8_t>* alphaOut, QImage& picture)
         : H(header), Pixels(pixels), Available(available), Palette(palette),
-          Background(background), Picture(picture),
+          Background(background), AlphaMode(alphaMode), AlphaOut(alphaOut), Picture(picture),
           Stride((H.Width * H.Bits + 31) / 32 * 4)
     {
     }
@@ -231,13 +232,13 @@ private:
     std::size_t Available;
     const std::array<TColour, 256>& Palette;
     QRgb Background;
+    TDibAlpha AlphaMode;
+    std::vector<std::uint8_t>* AlphaOut; // Width x Height, top row first, with TDibAlpha::Keep
     QImage& Picture;
     std::int64_t Stride;
 
-    std::uint8_t* Row(std::int64_t stored)
-    {
-        return Picture.scanLine(int(H.TopDown ? stored : H.Height - 1 - stored));
-    }
+    std::int64_t PictureRow(std::int64_t stored) const { return H.TopDown ? stored : H.Height - 1 - stored; }
+    std::uint8_t* Row(std::int64_t stored) { return Picture.scanLine(int(PictureRow(stored))); }
 
     // The whole pixels of stored row r that the data holds.
     std::int64_t PixelsInRow(std::int64_t r) const
@@ -309,7 +310,10 @@ private:
             for (auto& m : masks)
                 m &= 0xFFFF;
         const TChannel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
-        const bool useAlpha = HasAlpha<Bytes>(masks[3]);
+        // Kept alpha is taken as stored, even all zero: the record that asks
+        // for it means it.
+        const bool keep = AlphaMode == TDibAlpha::Keep && AlphaOut != nullptr;
+        const bool useAlpha = AlphaMode == TDibAlpha::Ignore ? false : keep ? masks[3] != 0 : HasAlpha<Bytes>(masks[3]);
         const std::uint8_t bgR = std::uint8_t(qRed(Background)), bgG = std::uint8_t(qGreen(Background)),
                            bgB = std::uint8_t(qBlue(Background));
 
@@ -328,6 +332,7 @@ private:
                 break;
             const std::uint8_t* src = Pixels + r * Stride;
             std::uint8_t* dst = Row(r);
+            std::uint8_t* alphaRow = keep ? AlphaOut->data() + PictureRow(r) * H.Width : nullptr;
             for (std::int64_t x = 0; x < count; ++x, src += Bytes, dst += 3) {
                 std::uint8_t b, g, rr, a = 255;
                 if (Bytes == 2) {
@@ -343,7 +348,9 @@ private:
                     if (useAlpha)
                         a = alpha.Of(v);
                 }
-                if (a != 255)
+                if (alphaRow)
+                    alphaRow[x] = a;
+                else if (a != 255)
                     b = Over(b, a, bgB), g = Over(g, a, bgG), rr = Over(rr, a, bgR);
                 dst[0] = b, dst[1] = g, dst[2] = rr;
             }
@@ -436,12 +443,30 @@ private:
     }
 };
 
-// Reads a bitmap whose information header starts at data[0]; pixels at
-// pixelOffset from data (or right after the palette when negative).
-bool DecodeDib(const std::uint8_t* data, std::size_t size, std::int64_t pixelOffset, bool icon,
-               QRgb background, QImage& picture, std::string& error, std::string* details,
-               bool packed)
+// Where a bitmap's parts are: the information header at Data[0]; the pixels
+// either PixelOffset from Data (right after the palette when negative) or,
+// when Bits is given, in a block of their own.
+struct TDibSource {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+    std::int64_t PixelOffset = -1;
+    const std::uint8_t* Bits = nullptr;
+    std::size_t BitsSize = 0;
+    // A bitmap without a single byte of pixels is refused rather than shown white.
+    bool RequireBits = false;
+};
+
+QRgb PaletteColour(const std::vector<QRgb>& palette, std::size_t index)
 {
+    return index < palette.size() ? palette[index] : qRgb(0, 0, 0);
+}
+
+bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibOptions& options,
+               QImage& picture, std::string& error, std::string* details, bool packed)
+{
+    const std::uint8_t* data = source.Data;
+    const std::size_t size = source.Size;
+    std::int64_t pixelOffset = source.PixelOffset;
     THeader h;
     const char* message = nullptr;
     if (!ParseHeader(data, size, h, message)) {
@@ -458,10 +483,15 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::int64_t pixelOff
         }
         h.Height /= 2;
     }
+    const bool indexed = options.IndexedPalette != nullptr && h.Bits <= 8;
+    if (indexed)
+        h.PaletteEntry = 2;
 
     const std::int64_t declaredEnd = h.PaletteStart + h.PaletteCount * h.PaletteEntry;
     std::int64_t paletteRoom = h.PaletteCount;
-    if (pixelOffset >= h.PaletteStart) {
+    if (source.Bits) {
+        // The colour table ends with the header block.
+    } else if (pixelOffset >= h.PaletteStart) {
         paletteRoom = std::min(paletteRoom, (pixelOffset - h.PaletteStart) / h.PaletteEntry);
     } else {
         pixelOffset = declaredEnd;
@@ -472,18 +502,50 @@ bool DecodeDib(const std::uint8_t* data, std::size_t size, std::int64_t pixelOff
     if (h.Bits <= 8)
         for (std::int64_t i = 0; i < entries; ++i) {
             const std::uint8_t* e = data + h.PaletteStart + i * h.PaletteEntry;
-            palette[std::size_t(i)] = TColour{e[0], e[1], e[2]};
+            if (indexed) {
+                const QRgb c = PaletteColour(*options.IndexedPalette, U16(e));
+                palette[std::size_t(i)] = TColour{std::uint8_t(qBlue(c)), std::uint8_t(qGreen(c)), std::uint8_t(qRed(c))};
+            } else {
+                palette[std::size_t(i)] = TColour{e[0], e[1], e[2]};
+            }
         }
 
+    const std::uint8_t* pixels = data + std::min<std::int64_t>(pixelOffset, std::int64_t(size));
+    std::size_t available = pixelOffset >= std::int64_t(size) ? 0 : size - std::size_t(pixelOffset);
+    if (source.Bits)
+        pixels = source.Bits, available = source.BitsSize;
+    if (source.RequireBits && available == 0) {
+        error = UnknownFormat;
+        return false;
+    }
     picture = AllocatePicture(h.Width, h.Height);
     if (picture.isNull()) {
         error = OutOfMemory;
         return false;
     }
-    const std::uint8_t* pixels = data + std::min<std::int64_t>(pixelOffset, std::int64_t(size));
-    const std::size_t available = pixelOffset >= std::int64_t(size) ? 0 : size - std::size_t(pixelOffset);
-    TDecoder decoder(h, pixels, available, palette, background, picture);
+    std::vector<std::uint8_t> alpha;
+    const bool keepAlpha = options.Alpha == TDibAlpha::Keep && (h.Bits == 16 || h.Bits == 32)
+        && h.Compression != CompressionRle8 && h.Compression != CompressionRle4;
+    if (keepAlpha)
+        alpha.assign(std::size_t(h.Width * h.Height), 255);
+    TDecoder decoder(h, pixels, available, palette, background, options.Alpha, keepAlpha ? &alpha : nullptr,
+                     picture);
     const bool alphaUsed = decoder.Decode();
+    if (options.Alpha == TDibAlpha::Keep) {
+        QImage withAlpha(picture.size(), QImage::Format_ARGB32);
+        if (withAlpha.isNull()) {
+            picture = QImage();
+            error = OutOfMemory;
+            return false;
+        }
+        for (int y = 0; y < picture.height(); ++y) {
+            const std::uint8_t* src = picture.constScanLine(y);
+            QRgb* dst = reinterpret_cast<QRgb*>(withAlpha.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x, src += 3)
+                dst[x] = qRgba(src[2], src[1], src[0], keepAlpha ? alpha[std::size_t(y) * std::size_t(h.Width) + std::size_t(x)] : 255);
+        }
+        picture = std::move(withAlpha);
+    }
 
     if (icon && !alphaUsed) {
         // The AND mask follows the colour rows: a set bit keeps the
@@ -524,12 +586,13 @@ bool ReadBitmap(const std::uint8_t* data, std::size_t size, QImage& picture, std
             const std::int64_t offBits = U32(data + 10);
             // The pixel offset is relative to the file; the decoder counts
             // from the information header.
-            return DecodeDib(data + 14, size - 14, offBits - 14, false, qRgb(255, 255, 255), picture,
-                             error, details, false);
+            return DecodeDib(TDibSource{data + 14, size - 14, offBits - 14}, false, qRgb(255, 255, 255),
+                             TDibOptions(), picture, error, details, false);
         }
         // A packed bitmap (clipboard and resource form) starts with its
         // information header.
-        return DecodeDib(data, size, -1, false, qRgb(255, 255, 255), picture, error, details, true);
+        return DecodeDib(TDibSource{data, size}, false, qRgb(255, 255, 255), TDibOptions(), picture, error,
+                         details, true);
     } catch (const std::bad_alloc&) {
         picture = QImage();
         error = OutOfMemory;
@@ -578,7 +641,7 @@ bool ReadIconBitmap(const std::uint8_t* data, std::size_t size, QRgb background,
                     std::string& error)
 {
     try {
-        return DecodeDib(data, size, -1, true, background, picture, error, nullptr, true);
+        return DecodeDib(TDibSource{data, size}, true, background, TDibOptions(), picture, error, nullptr, true);
     } catch (const std::bad_alloc&) {
         picture = QImage();
         error = OutOfMemory;
@@ -595,4 +658,34 @@ bool PeekPackedBitmap(const std::uint8_t* data, std::size_t size, std::int64_t& 
         return false;
     width = h.Width, height = h.Height, bitsPerPixel = h.Bits;
     return true;
+}
+
+bool ReadDib(const std::uint8_t* header, std::size_t headerSize, const std::uint8_t* bits, std::size_t bitsSize,
+             const TDibOptions& options, QImage& picture, std::string& error)
+{
+    if (bits == nullptr || bitsSize == 0) {
+        error = UnknownFormat;
+        return false;
+    }
+    try {
+        return DecodeDib(TDibSource{header, headerSize, -1, bits, bitsSize, true}, false, qRgb(255, 255, 255), options,
+                         picture, error, nullptr, false);
+    } catch (const std::bad_alloc&) {
+        picture = QImage();
+        error = OutOfMemory;
+        return false;
+    }
+}
+
+bool ReadPackedDib(const std::uint8_t* data, std::size_t size, const TDibOptions& options, QImage& picture,
+                   std::string& error)
+{
+    try {
+        return DecodeDib(TDibSource{data, size, -1, nullptr, 0, true}, false, qRgb(255, 255, 255), options, picture,
+                         error, nullptr, true);
+    } catch (const std::bad_alloc&) {
+        picture = QImage();
+        error = OutOfMemory;
+        return false;
+    }
 }

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class QIODevice;
 
@@ -47,3 +48,29 @@ bool ReadIconBitmap(const std::uint8_t* data, std::size_t size, QRgb background,
 // false when the header cannot be read. height is the full stored height.
 bool PeekPackedBitmap(const std::uint8_t* data, std::size_t size, std::int64_t& width,
                       std::int64_t& height, int& bitsPerPixel);
+
+// How the fourth byte of 32-bit pixels (and an alpha mask) is taken.
+enum class TDibAlpha {
+    OverWhite, // alpha counts when some pixel sets it; pixels are laid over white
+    Ignore,    // the byte is padding: every pixel is opaque
+    Keep,      // the picture is 32-bit ARGB with the alpha as stored
+};
+
+struct TDibOptions {
+    // When given, the colour table of a bitmap of 8 bits or fewer holds
+    // 16-bit indices into this palette instead of colours; an index past
+    // its end is black.
+    const std::vector<QRgb>* IndexedPalette = nullptr;
+    TDibAlpha Alpha = TDibAlpha::OverWhite;
+};
+
+// A device-independent bitmap whose header with its colour table and whose
+// pixel bits lie apart, as drawing records carry them. The picture is 24-bit
+// blue-green-red, or 32-bit ARGB with TDibAlpha::Keep. Bits cut short leave
+// the rest white; no bits at all fail with "Unknown format".
+bool ReadDib(const std::uint8_t* header, std::size_t headerSize, const std::uint8_t* bits,
+             std::size_t bitsSize, const TDibOptions& options, QImage& picture, std::string& error);
+// A packed bitmap (header, colour table and bits in one block) with options;
+// as ReadDib, no bits at all fail.
+bool ReadPackedDib(const std::uint8_t* data, std::size_t size, const TDibOptions& options, QImage& picture,
+                   std::string& error);
