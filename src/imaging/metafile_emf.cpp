@@ -56,8 +56,9 @@ TMetaBytes Block(const TMetaBytes& r, std::uint32_t offset, std::uint32_t size)
     return r.Sub(offset, size);
 }
 
+// bottomUp, when given, receives whether the rows are stored bottom first.
 QImage Bitmap(const TMetaBytes& r, std::size_t infoAt, std::uint32_t usage, const TMetaPlayer& player,
-              bool keepAlpha = false)
+              bool keepAlpha = false, bool* bottomUp = nullptr)
 {
     const std::uint32_t infoOffset = r.U32(infoAt), infoSize = r.U32(infoAt + 4);
     const std::uint32_t bitsOffset = r.U32(infoAt + 8), bitsSize = r.U32(infoAt + 12);
@@ -66,6 +67,8 @@ QImage Bitmap(const TMetaBytes& r, std::size_t infoAt, std::uint32_t usage, cons
     const TMetaBytes info = Block(r, infoOffset, infoSize), bits = Block(r, bitsOffset, bitsSize);
     if (info.Bad() || bits.Bad())
         return QImage();
+    if (bottomUp)
+        *bottomUp = DibBottomUp(info);
     return DecodeDib(info, bits, usage == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb, player.Palette(),
                      keepAlpha);
 }
@@ -397,22 +400,21 @@ bool PlayRecord(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
         const QRectF destination(r.I32(8 + 16), r.I32(28), r.I32(72), r.I32(76));
         const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
         const std::uint32_t rop = r.U32(68);
-        const QImage image = Bitmap(r, 48, r.U32(64), player);
+        bool bottomUp = true;
+        const QImage image = Bitmap(r, 48, r.U32(64), player, false, &bottomUp);
         if (r.Bad())
             return false;
-        player.Blit(destination, image, source, rop);
+        player.Blit(destination, image, DibSource(source, image, bottomUp), rop);
         break;
     }
     case 80: {
         const QPointF at = PointL(r, 24);
         const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
-        const QImage image = Bitmap(r, 48, r.U32(64), player);
+        bool bottomUp = true;
+        const QImage image = Bitmap(r, 48, r.U32(64), player, false, &bottomUp);
         if (r.Bad())
             return false;
-        // The scans count from the bottom of the bitmap.
-        const double flipY = image.isNull() ? 0 : image.height() - source.y() - source.height();
-        player.Blit(QRectF(at, source.size()), image, QRectF(source.x(), flipY, source.width(), source.height()),
-                    0xCC0020);
+        player.Blit(QRectF(at, source.size()), image, DibSource(source, image, bottomUp), 0xCC0020);
         break;
     }
     case 114: {

@@ -140,11 +140,13 @@ void DrawText(TMetaPlayer& player, QPointF at, const TMetaBytes& text, const TMe
 }
 
 // Bitmap records: rop first, then source and destination in reverse order.
+// bottomUpSource: the source rectangle counts from the bitmap's first stored
+// row (the device-independent records) rather than from its top.
 void Blit(TMetaPlayer& player, QRectF destination, const TMetaBytes& dib, QRectF source, std::uint32_t rop,
-          TDibColours colours)
+          TDibColours colours, bool bottomUpSource = false)
 {
     const QImage image = dib.Size() == 0 ? QImage() : DecodePackedDib(dib, colours, player.Palette());
-    player.Blit(destination, image, source, rop);
+    player.Blit(destination, image, bottomUpSource ? DibSource(source, image, DibBottomUp(dib)) : source, rop);
 }
 
 // The fixed parameters of each record the player reads; fewer is damage.
@@ -355,7 +357,8 @@ bool PlayRecord(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player
         const QRectF destination(p.I16(20), p.I16(18), p.I16(16), p.I16(14));
         if (p.Bad())
             return false;
-        Blit(player, destination, p.Sub(22, p.Size() - std::min<std::size_t>(p.Size(), 22)), source, rop, colours);
+        Blit(player, destination, p.Sub(22, p.Size() - std::min<std::size_t>(p.Size(), 22)), source, rop, colours,
+             true);
         break;
     }
     case 0x0D33: {
@@ -364,7 +367,8 @@ bool PlayRecord(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player
         const QRectF source(p.I16(8), p.I16(6), destination.width(), destination.height());
         if (p.Bad())
             return false;
-        Blit(player, destination, p.Sub(18, p.Size() - std::min<std::size_t>(p.Size(), 18)), source, 0xCC0020, colours);
+        Blit(player, destination, p.Sub(18, p.Size() - std::min<std::size_t>(p.Size(), 18)), source, 0xCC0020,
+             colours, true);
         break;
     }
     default: break; // records without a picture of their own, or unknown ones
@@ -407,7 +411,7 @@ bool ReadWmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout)
         at = 22;
     }
     const std::uint16_t type = bytes.U16(at), headerWords = bytes.U16(at + 2), version = bytes.U16(at + 4);
-    layout.ObjectCount = bytes.U16(at + 12);
+    layout.ObjectCount = bytes.U16(at + 10);
     if (bytes.Bad() || (type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
         return false;
     layout.RecordsStart = at + 18;

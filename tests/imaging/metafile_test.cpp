@@ -1,4 +1,4 @@
-#include "imaging/metafile.h"
+#include "tests/imaging/metafile_test_support.h"
 
 #include "support/memory_limit.h"
 #include "tests/test_support.h"
@@ -11,54 +11,9 @@
 
 #include <gtest/gtest.h>
 
-using namespace metafile_builder;
+using namespace metafile_test;
 
 namespace {
-
-constexpr std::uint32_t kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x008000;
-
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
-
-// Renders bytes as the open of a file does, at 96 pixels per inch.
-QImage Render(const std::string& bytes, std::string* error = nullptr)
-{
-    const std::string folder = MakeTempFolder("metafile");
-    const std::string path = folder + "picture.emf";
-    WriteWholeFile(path, bytes);
-    QImage picture;
-    std::string message;
-    if (!LoadMetafile(path, picture, message, 96)) {
-        if (error)
-            *error = message;
-        return QImage();
-    }
-    return picture;
-}
-
-QRgb At(const QImage& picture, int x, int y) { return picture.pixel(x, y) & 0xFFFFFF; }
-
-// A 100 x 100 pixel enhanced metafile (2646 hundredths of a millimetre at
-// 96 per inch) with a solid brush of the given colour and no pen selected.
-TEmf EmfCanvas(std::uint32_t brush)
-{
-    TEmf e;
-    e.Add(39, {1, 0, brush, 0});
-    e.Add(37, {1});
-    e.Add(37, {0x80000008});
-    return e;
-}
-std::string FinishCanvas(const TEmf& e) { return e.Finish(0, 0, 2646, 2646); }
-
-// A placeable 16-bit metafile with a 100 x 100 box at 96 units per inch.
-TWmf WmfCanvas(std::uint32_t brush)
-{
-    TWmf w;
-    w.Add(0x02FC, Words({0}) + Longs({brush}) + Words({0}));
-    w.Add(0x02FA, Words({5, 0, 0}) + Longs({0}));
-    w.Add(0x012D, {0}).Add(0x012D, {1});
-    return w;
-}
-std::string FinishCanvas(const TWmf& w) { return w.Finish(4, 0, 0, 100, 100, 96); }
 
 TEST(Metafile, ReportsTheFrameAtThePixelsPerInch)
 {
@@ -134,24 +89,6 @@ TEST(Metafile, PicturesAreWhiteTwentyFourBit)
     EXPECT_EQ(picture.format(), QImage::Format_BGR888);
     EXPECT_EQ(picture.size(), QSize(100, 100));
     EXPECT_EQ(At(picture, 50, 50), 0xFFFFFFu);
-}
-
-// Each case draws, then names pixels that must be the brush colour (red)
-// and pixels that must stay white.
-struct TPixelCase {
-    const char* Name;
-    std::string Bytes;
-    std::vector<QPoint> Painted, Blank;
-};
-
-void CheckPixels(const TPixelCase& c, QRgb colour = qRgb(255, 0, 0))
-{
-    const QImage picture = Render(c.Bytes);
-    ASSERT_FALSE(picture.isNull()) << c.Name;
-    for (const QPoint& p : c.Painted)
-        EXPECT_EQ(At(picture, p.x(), p.y()), colour & 0xFFFFFF) << c.Name << " painted at " << p.x() << "," << p.y();
-    for (const QPoint& p : c.Blank)
-        EXPECT_EQ(At(picture, p.x(), p.y()), 0xFFFFFFu) << c.Name << " blank at " << p.x() << "," << p.y();
 }
 
 TEST(Metafile, ShapesLandWhereTheirRecordsPutThem)
