@@ -62,16 +62,24 @@ void CheckColours(const TColourCase& c)
         EXPECT_EQ(At(picture, p.x(), p.y()), colour) << c.Name << " at " << p.x() << "," << p.y();
 }
 
+using TRecords = std::initializer_list<std::pair<std::uint32_t, std::string>>;
+
+// The red canvas, the records, then a last one when its type is not 0.
+std::string RedCanvasWith(TRecords records, const std::pair<std::uint32_t, std::string>& last = {0, ""})
+{
+    TEmf e = EmfCanvas(kRed);
+    for (const auto& [type, parameters] : records)
+        e.Add(type, parameters);
+    if (last.first != 0)
+        e.Add(last.first, last.second);
+    return FinishCanvas(e);
+}
+
 TEST(MetafilePlayer, MappingModesAndExtentsPlaceTheBox)
 {
     // Every case puts a 50-pixel square in the bottom-left corner, y upwards.
     const QRect corner(0, 50, 50, 50);
-    auto emf = [](std::initializer_list<std::pair<std::uint32_t, std::string>> records) {
-        TEmf e = EmfCanvas(kRed);
-        for (const auto& [type, parameters] : records)
-            e.Add(type, parameters);
-        return FinishCanvas(e);
-    };
+    auto emf = [](TRecords records) { return RedCanvasWith(records); };
     const std::vector<TBoxCase> cases = {
         {"hundredths of a millimetre", emf({{17, Longs({3})}, {12, Longs({0, 100})}, {43, Longs({0, 0, 1323, 1323})}}), corner},
         {"hundredths of an inch", emf({{17, Longs({4})}, {12, Longs({0, 100})}, {43, Longs({0, 0, 52, 52})}}), QRect(0, 50, 50, 50)},
@@ -95,13 +103,7 @@ TEST(MetafilePlayer, MappingModesAndExtentsPlaceTheBox)
 
 TEST(MetafilePlayer, WorldTransformsCombineInTheirOrder)
 {
-    auto emf = [](std::initializer_list<std::pair<std::uint32_t, std::string>> records) {
-        TEmf e = EmfCanvas(kRed);
-        for (const auto& [type, parameters] : records)
-            e.Add(type, parameters);
-        e.Add(43, {0, 0, 40, 40});
-        return FinishCanvas(e);
-    };
+    auto emf = [](TRecords records) { return RedCanvasWith(records, {43, Longs({0, 0, 40, 40})}); };
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<TBoxCase> cases = {
         {"none", emf({}), QRect(0, 0, 40, 40)},
@@ -207,13 +209,7 @@ std::string Region(std::uint32_t mode, std::initializer_list<QRect> rects)
 
 TEST(MetafilePlayer, ClippingCombinesAsItsModesSay)
 {
-    auto emf = [](std::initializer_list<std::pair<std::uint32_t, std::string>> records) {
-        TEmf e = EmfCanvas(kRed);
-        for (const auto& [type, parameters] : records)
-            e.Add(type, parameters);
-        e.Add(43, {0, 0, 100, 100});
-        return FinishCanvas(e);
-    };
+    auto emf = [](TRecords records) { return RedCanvasWith(records, {43, Longs({0, 0, 100, 100})}); };
     const std::vector<TPixelCase> cases = {
         {"two intersections", emf({{30, Longs({20, 20, 60, 60})}, {30, Longs({40, 40, 80, 80})}}), {{50, 50}}, {{30, 30}, {70, 70}}},
         {"two exclusions", emf({{29, Longs({0, 0, 30, 30})}, {29, Longs({70, 70, 100, 100})}}), {{50, 50}}, {{15, 15}, {85, 85}}},
