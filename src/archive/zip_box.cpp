@@ -346,45 +346,11 @@ bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
 {
     errorText = "Out of memory";
     FLastError = errorText;
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
+    std::string output;
+    if (!InflateBounded(bytes.data(), bytes.size(), output))
         return false;
-    bool ok = true;
-    try {
-        std::string output;
-        const std::int64_t ceiling = AllocationCeiling();
-        stream.next_in = reinterpret_cast<Bytef*>(bytes.data());
-        // zlib counts input in 32-bit units; feed longer data in slices.
-        std::size_t remaining = bytes.size();
-        char piece[65536];
-        int status = Z_OK;
-        while (status != Z_STREAM_END) {
-            if (stream.avail_in == 0 && remaining > 0) {
-                stream.avail_in = uInt(std::min<std::size_t>(remaining, 1u << 30));
-                remaining -= stream.avail_in;
-            }
-            stream.next_out = reinterpret_cast<Bytef*>(piece);
-            stream.avail_out = sizeof piece;
-            status = inflate(&stream, Z_NO_FLUSH);
-            // Damaged data, or data that ends before the stream does.
-            if (status != Z_OK && status != Z_STREAM_END) {
-                ok = false;
-                break;
-            }
-            const std::size_t produced = sizeof piece - stream.avail_out;
-            if (std::int64_t(output.size() + produced) > ceiling) {
-                ok = false;
-                break;
-            }
-            output.append(piece, produced);
-        }
-        if (ok)
-            bytes.swap(output);
-    } catch (...) {
-        ok = false;
-    }
-    inflateEnd(&stream);
-    return ok;
+    bytes.swap(output);
+    return true;
 }
 
 namespace {

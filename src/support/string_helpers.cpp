@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <new>
 #include <sys/stat.h>
 
@@ -94,41 +95,47 @@ bool CompressText(std::string& text, std::string& errorText)
     }
 }
 
-namespace {
-
-// Inflates one zlib stream in pieces, refusing output beyond the allocation
-// ceiling. False for damaged, truncated or oversized data.
-bool InflateBounded(const std::string& block, std::string& output)
+bool InflateBounded(const char* data, std::size_t size, std::string& output)
 {
+    output.clear();
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return false;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
-    stream.avail_in = uInt(block.size());
-    const std::int64_t ceiling = AllocationCeiling();
-    char piece[65536];
-    int status = Z_OK;
     bool ok = true;
-    while (status != Z_STREAM_END) {
-        stream.next_out = reinterpret_cast<Bytef*>(piece);
-        stream.avail_out = sizeof piece;
-        status = inflate(&stream, Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END) {
-            ok = false; // damaged, or the stream ends before its end marker
-            break;
+    try {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        // zlib counts input in 32-bit units; longer data goes in slices.
+        std::size_t remaining = size;
+        const std::int64_t ceiling = AllocationCeiling();
+        char piece[65536];
+        int status = Z_OK;
+        while (status != Z_STREAM_END) {
+            if (stream.avail_in == 0 && remaining > 0) {
+                stream.avail_in = uInt(std::min<std::size_t>(remaining, std::size_t(1) << 30));
+                remaining -= stream.avail_in;
+            }
+            stream.next_out = reinterpret_cast<Bytef*>(piece);
+            stream.avail_out = sizeof piece;
+            status = inflate(&stream, Z_NO_FLUSH);
+            if (status != Z_OK && status != Z_STREAM_END) {
+                ok = false; // damaged, or the stream ends before its end marker
+                break;
+            }
+            const std::size_t produced = sizeof piece - stream.avail_out;
+            if (std::int64_t(output.size() + produced) > ceiling) {
+                ok = false;
+                break;
+            }
+            output.append(piece, produced);
         }
-        const std::size_t produced = sizeof piece - stream.avail_out;
-        if (std::int64_t(output.size() + produced) > ceiling) {
-            ok = false;
-            break;
-        }
-        output.append(piece, produced);
+    } catch (...) {
+        ok = false;
     }
     inflateEnd(&stream);
+    if (!ok)
+        output.clear();
     return ok;
 }
-
-} // namespace
 
 bool DecompressText(std::string& text, std::string& errorText)
 {
@@ -142,7 +149,7 @@ bool DecompressText(std::string& text, std::string& errorText)
     errorText = "Out of memory";
     try {
         std::string output;
-        if (!InflateBounded(block, output))
+        if (!InflateBounded(block.data(), block.size(), output))
             return false;
         text.swap(output);
         return true;

@@ -29,6 +29,10 @@ bool UnpackBlock(std::size_t& position, const std::string& text, std::string& bl
 // Replaces text by one block holding its zlib stream (level 1). On failure
 // text is empty and errorText says why.
 bool CompressText(std::string& text, std::string& errorText);
+// Inflates one zlib stream into output. False (output empty) for damaged or
+// truncated data, or output beyond the allocation ceiling.
+bool InflateBounded(const char* data, std::size_t size, std::string& output);
+
 // Replaces text by the bytes inflated from its first block. A block cut
 // short leaves text unchanged ("Unknown format"); damaged data, or data that
 // inflates beyond the allocation ceiling, empties it ("Out of memory").

@@ -1,21 +1,17 @@
 // The portable bitmap, graymap and pixmap family for `info` and `convert`.
 
+#include "codec_io.h"
 #include "picture_io.h"
 
 #include "imaging/codecs/portable_pixelmap.h"
-
-#include <QFile>
 
 namespace {
 
 bool ReadPortable(const std::string& path, QImage& picture, std::string& error, std::string& details)
 {
     TPortablePixelmap codec;
-    if (!codec.TryLoadFromFile(path)) {
-        error = codec.LastError;
+    if (!LoadWithCodec(codec, path, picture, error))
         return false;
-    }
-    picture = codec.Picture;
     details = std::string(1, 'P');
     details += char('0' + codec.PixelType());
     return true;
@@ -31,24 +27,8 @@ TPictureWriter PortableWriter(const std::string& extension, int defaultType)
                 if (!options.Integer("--pnm-type", defaultType, 1, 6, type, error))
                     return false;
                 TPortablePixelmap codec;
-                codec.AssignBitmap(picture);
                 codec.SetPixelType(type);
-                QFile file(QString::fromStdString(path));
-                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                    error = "File in use.";
-                    return false;
-                }
-                try {
-                    codec.SaveToStream(file);
-                } catch (const EGeneralError& failure) {
-                    error = failure.Message;
-                    return false;
-                }
-                if (!file.flush()) {
-                    error = "Stream write failure.";
-                    return false;
-                }
-                return true;
+                return SaveWithCodec(codec, picture, path, error);
             }};
 }
 

@@ -1,12 +1,12 @@
 // Text Picture for `info`, `convert` and `tep-text`.
 
+#include "codec_io.h"
 #include "command_registry.h"
 #include "picture_io.h"
 
 #include "imaging/codecs/text_picture.h"
 
 #include <QBuffer>
-#include <QFile>
 
 #include <cstdio>
 
@@ -15,12 +15,7 @@ namespace {
 bool ReadTextPicture(const std::string& path, QImage& picture, std::string& error, std::string&)
 {
     TTextPicture codec;
-    if (!codec.TryLoadFromFile(path)) {
-        error = codec.LastError;
-        return false;
-    }
-    picture = codec.Picture;
-    return true;
+    return LoadWithCodec(codec, path, picture, error);
 }
 
 // The codec set up from --tep-bits (default 6) and --tep-style (default 2).
@@ -52,20 +47,7 @@ bool WriteTextPicture(const QImage& picture, const std::string& path, const TToo
                       std::string& error)
 {
     TTextPicture codec;
-    if (!Configure(codec, picture, options, error))
-        return false;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = "File in use";
-        return false;
-    }
-    if (!Save(codec, file, error))
-        return false;
-    if (!file.flush()) {
-        error = "Out of disk space";
-        return false;
-    }
-    return true;
+    return Configure(codec, picture, options, error) && SaveWithCodec(codec, picture, path, error);
 }
 
 // Prints a picture as Text Picture text, ready to paste into source code.

@@ -1,47 +1,22 @@
 // X Bitmap for `info` and `convert`.
 
+#include "codec_io.h"
 #include "picture_io.h"
 
 #include "imaging/codecs/x_bitmap.h"
 
-#include <QFile>
-
 namespace {
 
-bool ReadXBitmap(const std::string& path, QImage& picture, std::string& error, std::string& details)
+bool ReadXBitmap(const std::string& path, QImage& picture, std::string& error, std::string&)
 {
-    (void)details;
     TXBitmap codec;
-    if (!codec.TryLoadFromFile(path)) {
-        error = codec.LastError;
-        return false;
-    }
-    picture = codec.Picture;
-    return true;
+    return LoadWithCodec(codec, path, picture, error);
 }
 
-bool WriteXBitmap(const QImage& picture, const std::string& path, const TToolOptions& options,
-                  std::string& error)
+bool WriteXBitmap(const QImage& picture, const std::string& path, const TToolOptions&, std::string& error)
 {
-    (void)options;
     TXBitmap codec;
-    codec.AssignBitmap(picture);
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = "File in use.";
-        return false;
-    }
-    try {
-        codec.SaveToStream(file);
-    } catch (const EGeneralError& failure) {
-        error = failure.Message;
-        return false;
-    }
-    if (!file.flush()) {
-        error = "Out of memory.";
-        return false;
-    }
-    return true;
+    return SaveWithCodec(codec, picture, path, error);
 }
 
 TRegisterReader xbmReader({".XBM", "X Bitmap (Monochrome)", &ReadXBitmap});

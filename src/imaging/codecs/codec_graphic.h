@@ -50,6 +50,8 @@ public:
     bool TryLoadFromFile(const std::string& path);
 
     static std::int64_t TickCount();
+    // The codec's own out-of-memory, not-found and in-use texts.
+    const TCodecTexts& Texts() const { return FTexts; }
 
 protected:
     // The format's steps. Each failing check sets message to its text and
