@@ -2,8 +2,10 @@
 
 #include "support/memory_limit.h"
 #include "support/paths.h"
+#include "support/picture_memory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <thread>
@@ -72,8 +74,10 @@ constexpr int Tile = 64;
 
 // Copies source pixel (x, y) of a width x height picture to destination row
 // x, column height - 1 - y (clockwise), or to row width - 1 - x, column y.
+// When release is given (the source picture itself), each band of source
+// rows is given back to the system as soon as it has been copied.
 void TurnTiles(const uchar* source, qsizetype sourceStride, int width, int height, uchar* target,
-               qsizetype targetStride, bool clockwise, int firstRow, int endRow)
+               qsizetype targetStride, bool clockwise, int firstRow, int endRow, QImage* release)
 {
     for (int y0 = firstRow; y0 < endRow; y0 += Tile) {
         const int y1 = std::min(endRow, y0 + Tile);
@@ -92,30 +96,40 @@ void TurnTiles(const uchar* source, qsizetype sourceStride, int width, int heigh
                 }
             }
         }
+        if (release)
+            ReleasePictureRows(*release, y0, y1);
     }
 }
 
-// A large turn is split between two cores by bands of source rows: each
+// A large turn is shared by two cores, band of source rows by band: each
 // band writes its own columns of the destination, so they never meet. The
 // copy is bound by memory latency more than bandwidth, which a second core
-// hides well.
+// hides well. The cores take the next band in turn rather than a half each,
+// so the destination pages written so far and the source bands given back
+// advance together through the picture.
 void Turn(const uchar* source, qsizetype sourceStride, int width, int height, uchar* target,
-          qsizetype targetStride, bool clockwise)
+          qsizetype targetStride, bool clockwise, QImage* release)
 {
+    std::atomic<int> nextBand{0};
+    auto work = [&] {
+        for (;;) {
+            const int first = nextBand.fetch_add(1) * Tile;
+            if (first >= height)
+                return;
+            TurnTiles(source, sourceStride, width, height, target, targetStride, clockwise, first,
+                      std::min(height, first + Tile), release);
+        }
+    };
     constexpr std::int64_t ParallelPixels = 1 << 20;
-    int split = height;
-    if (std::int64_t(width) * height >= ParallelPixels && std::thread::hardware_concurrency() >= 2)
-        split = (height / 2 + Tile - 1) / Tile * Tile;
     std::thread helper;
-    if (split < height) {
+    if (std::int64_t(width) * height >= ParallelPixels && std::thread::hardware_concurrency() >= 2) {
         try {
-            helper = std::thread(TurnTiles, source, sourceStride, width, height, target,
-                                 targetStride, clockwise, split, height);
+            helper = std::thread(work);
         } catch (...) {
-            split = height; // no thread to be had: do it all here
+            // no thread to be had: do it all here
         }
     }
-    TurnTiles(source, sourceStride, width, height, target, targetStride, clockwise, 0, split);
+    work();
     if (helper.joinable())
         helper.join();
 }
@@ -225,14 +239,18 @@ bool RotateQuarter(TManipulationInfo& info, int direction)
             const int width = picture.width(), height = picture.height();
             // The turned picture is the one full copy this needs; it is made
             // before the picture is touched, so a failure leaves it as it was.
+            // Every pixel of it is written, so it is not filled first. A
+            // picture nobody else holds is given back band by band while
+            // it is copied, so the two never take twice the memory.
             const std::int64_t turnedStride = (std::int64_t(height) * PixelBytes + 3) / 4 * 4;
             QImage turned;
             if (turnedStride * width <= AllocationCeiling())
-                turned = QImage(height, width, QImage::Format_BGR888);
+                turned = NewPictureMemory(height, width, TPictureTouch::Columns);
             if (!turned.isNull()) {
                 const QImage& source = picture;
+                QImage* release = OwnsPictureMemory(picture) ? &picture : nullptr;
                 Turn(source.constBits(), source.bytesPerLine(), width, height, turned.bits(),
-                          turned.bytesPerLine(), direction == RotateClockwise);
+                     turned.bytesPerLine(), direction == RotateClockwise, release);
                 turned.setDotsPerMeterX(picture.dotsPerMeterY());
                 turned.setDotsPerMeterY(picture.dotsPerMeterX());
                 picture = std::move(turned);

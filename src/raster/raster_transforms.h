@@ -49,6 +49,8 @@ bool MirrorHorizontal(TManipulationInfo& info);
 enum : int { RotateClockwise = 0, RotateCounterClockwise = 1 };
 // Turns the whole picture a quarter (the rectangle is only validated). Needs
 // one picture-sized allocation; when that fails the picture is left as it was.
+// A picture whose memory nobody else shares is given back to the system band
+// by band as it is copied, so the turn never holds two whole pictures.
 bool RotateQuarter(TManipulationInfo& info, int direction);
 // Turns by an angle in degrees, -360..360, by ranges: up to a quarter turn
 // clockwise counts as one, and so on. Other angles fail, ErrorText unchanged.

@@ -1,6 +1,7 @@
 #include "raster/raster_transforms.h"
 
 #include "support/memory_limit.h"
+#include "support/picture_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,30 @@ TEST(RasterTransforms, QuarterTurnsOfThinAndVeryTallPictures)
             EXPECT_TRUE(SamePixels(picture, ReferenceTurn(original, direction == RotateClockwise)))
                 << size.width() << "x" << size.height() << " direction " << direction;
         }
+}
+
+TEST(RasterTransforms, QuarterTurnsOfPicturesGivenBackWhileTurning)
+{
+    // Pictures of the program's own memory are handed back band by band
+    // during the turn; large ones are shared between two cores. A picture
+    // someone else still holds must come out of the turn untouched.
+    const QSize sizes[] = {{5, 3}, {700, 130}, {1031, 1021}, {2000, 700}};
+    for (const QSize size : sizes)
+        for (const int direction : {RotateClockwise, RotateCounterClockwise})
+            for (const bool shared : {false, true}) {
+                const QImage original = Pattern(size.width(), size.height(), 11);
+                QImage picture = NewPictureMemory(size.width(), size.height());
+                for (int y = 0; y < size.height(); ++y)
+                    std::memcpy(picture.scanLine(y), original.constScanLine(y), std::size_t(size.width()) * 3);
+                const QImage alias = shared ? picture : QImage();
+                TManipulationInfo info = Whole(picture);
+                ASSERT_TRUE(RotateQuarter(info, direction));
+                EXPECT_TRUE(SamePixels(picture, ReferenceTurn(original, direction == RotateClockwise)))
+                    << size.width() << "x" << size.height() << " direction " << direction;
+                if (shared) {
+                    EXPECT_TRUE(SamePixels(alias, original)) << size.width() << "x" << size.height();
+                }
+            }
 }
 
 TEST(RasterTransforms, TurnsAndInversionsUndoThemselves)

@@ -1,7 +1,11 @@
 #include "imaging/codecs/picture_allocation.h"
 
 #include "support/memory_limit.h"
+#include "support/picture_memory.h"
 
+#include <cstring>
+
+#include <algorithm>
 #include <limits>
 
 std::int64_t PictureBytes(std::int64_t width, std::int64_t height)
@@ -27,12 +31,28 @@ bool PictureFits(std::int64_t width, std::int64_t height)
     return bytes <= AllocationCeiling() && bytes < std::numeric_limits<std::int32_t>::max();
 }
 
-QImage AllocatePicture(std::int64_t width, std::int64_t height)
+QImage AllocatePicture(std::int64_t width, std::int64_t height, TPictureFill fill)
 {
     if (!PictureFits(width, height))
         return QImage();
-    QImage picture(int(width), int(height), QImage::Format_BGR888);
-    if (!picture.isNull())
-        picture.fill(Qt::white);
+    QImage picture = NewPictureMemory(int(width), int(height));
+    if (!picture.isNull() && fill == TPictureFill::White)
+        FillWhiteFrom(picture, 0, 0);
     return picture;
+}
+
+void FillWhiteFrom(QImage& picture, std::int64_t x, std::int64_t y)
+{
+    if (picture.isNull() || picture.format() != QImage::Format_BGR888 || y >= picture.height())
+        return;
+    const std::size_t rowBytes = std::size_t(picture.width()) * 3;
+    x = std::max<std::int64_t>(x, 0);
+    y = std::max<std::int64_t>(y, 0);
+    if (x > 0) {
+        if (x < picture.width())
+            std::memset(picture.scanLine(int(y)) + x * 3, 0xFF, rowBytes - std::size_t(x) * 3);
+        ++y;
+    }
+    for (; y < picture.height(); ++y)
+        std::memset(picture.scanLine(int(y)), 0xFF, rowBytes);
 }

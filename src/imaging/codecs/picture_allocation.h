@@ -18,7 +18,19 @@ std::int64_t PictureBytes(std::int64_t width, std::int64_t height);
 // Qt's own size limits.
 bool PictureFits(std::int64_t width, std::int64_t height);
 
-// A new picture, every pixel white; a null image when the size is not
-// positive, does not fit, or memory runs out. Callers report the null image
-// with their own out-of-memory message.
-QImage AllocatePicture(std::int64_t width, std::int64_t height);
+enum class TPictureFill {
+    White,
+    // The pixels are left unspecified, sparing a pass over the whole picture:
+    // for readers that write every pixel themselves, including the ones a
+    // file cut short never reaches.
+    None,
+};
+
+// A new picture, every pixel white unless fill says otherwise; a null image
+// when the size is not positive, does not fit, or memory runs out. Callers
+// report the null image with their own out-of-memory message.
+QImage AllocatePicture(std::int64_t width, std::int64_t height, TPictureFill fill = TPictureFill::White);
+
+// Paints every pixel from (x, y) onwards, in reading order, white: the part
+// of a picture that data cut short never reached.
+void FillWhiteFrom(QImage& picture, std::int64_t x, std::int64_t y);

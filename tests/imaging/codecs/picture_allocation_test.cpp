@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+
 namespace {
 
 TEST(PictureAllocation, BytesArePaddedRows)
@@ -33,6 +35,27 @@ TEST(PictureAllocation, NewPicturesAreWhiteBlueGreenRed)
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.format(), QImage::Format_BGR888);
     EXPECT_EQ(picture.pixel(2, 1), qRgb(255, 255, 255));
+}
+
+TEST(PictureAllocation, FillWhiteFromPaintsOnlyFromThePixelOn)
+{
+    const struct {
+        int Width, Height;
+        std::int64_t X, Y;
+        int FirstWhite; // index of the first white pixel in reading order
+    } cases[] = {
+        {5, 3, 0, 0, 0},  {5, 3, 2, 1, 7},   {5, 3, 4, 2, 14}, {5, 3, 5, 1, 10},
+        {5, 3, 0, 3, 15}, {5, 3, 0, 99, 15}, {1, 1, 0, 0, 0},  {7, 2, -3, -1, 0},
+    };
+    for (const auto& c : cases) {
+        QImage picture = AllocatePicture(c.Width, c.Height, TPictureFill::None);
+        ASSERT_FALSE(picture.isNull());
+        picture.fill(QColor(1, 2, 3));
+        FillWhiteFrom(picture, c.X, c.Y);
+        for (int i = 0; i < c.Width * c.Height; ++i)
+            ASSERT_EQ(picture.pixel(i % c.Width, i / c.Width), i >= c.FirstWhite ? qRgb(255, 255, 255) : qRgb(1, 2, 3))
+                << c.Width << "x" << c.Height << " from " << c.X << "," << c.Y << " pixel " << i;
+    }
 }
 
 TEST(PictureAllocation, FollowsTheCeiling)
