@@ -168,7 +168,9 @@ void TPortablePixelmap::LoadSteps(QIODevice& device, std::string& message)
         message = "Invalid dimensions.";
         return;
     }
-    Picture = AllocatePicture(header.Width, header.Height);
+    // The raw readers write every pixel, white where the data ends early.
+    Picture = AllocatePicture(header.Width, header.Height,
+                              IsPlain(header.PixelType) ? TPictureFill::White : TPictureFill::None);
     if (Picture.isNull())
         return; // pending: out of memory
     SetPixelType(header.PixelType);
@@ -266,28 +268,77 @@ void TPortablePixelmap::ReadPlainSamples(TByteStream& stream, const THeader& hea
     }
 }
 
+namespace {
+
+// Raw rasters move this many bytes at a time, in whole rows: few device
+// calls, and a block stays in the second-level cache while it is converted.
+constexpr std::int64_t RawBlockBytes = 256 * 1024;
+
+std::int64_t RowsPerBlock(std::int64_t rowBytes)
+{
+    return std::max<std::int64_t>(1, RawBlockBytes / std::max<std::int64_t>(rowBytes, 1));
+}
+
+// Up to count bytes from position; fewer only at the end of the data.
+std::int64_t ReadFully(TByteStream& stream, std::int64_t position, std::uint8_t* target, std::int64_t count)
+{
+    std::int64_t done = 0;
+    while (done < count) {
+        const std::int64_t got =
+            stream.ReadBlock(position + done, reinterpret_cast<char*>(target + done), count - done);
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+// Red, green, blue bytes to blue, green, red pixels and back (the same
+// exchange). One plain loop without branches, which the compiler unrolls.
+void SwapRedBlue(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
+{
+    for (std::int64_t x = 0; x < count; ++x, in += 3, out += 3) {
+        const std::uint8_t red = in[0], green = in[1], blue = in[2];
+        out[0] = blue;
+        out[1] = green;
+        out[2] = red;
+    }
+}
+
+} // namespace
+
 // Rows of (width + 7) / 8 bytes, most significant bit leftmost, 1 black;
-// the bits past the width in a row's last byte are padding.
+// the bits past the width in a row's last byte are padding. Every pixel is
+// written: what a raster cut short never reaches is white.
 void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, TByteImage& image)
 {
     static const TExpandedBytes expanded;
     const std::int64_t rowBytes = (std::int64_t(header.Width) + 7) / 8;
-    std::vector<std::uint8_t> row(std::size_t(rowBytes), 0);
+    const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
+    std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes), 0);
     std::int64_t position = header.DataStart;
     std::int64_t lastReport = position;
-    for (std::int32_t y = 0; y < header.Height; ++y) {
-        const std::int64_t got = stream.ReadBlock(position, reinterpret_cast<char*>(row.data()), rowBytes);
+    for (std::int32_t y = 0; y < header.Height; y += std::int32_t(rowsPerBlock)) {
+        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, header.Height - y);
+        const std::int64_t got = ReadFully(stream, position, block.data(), rows * rowBytes);
         position += got;
-        std::uint8_t* pixels = image.RowPointer(y);
-        if (pixels == nullptr)
-            return;
-        const std::int64_t width = std::min<std::int64_t>(header.Width, got * 8);
-        for (std::int64_t x = 0; x < width; x += 8) {
-            const std::int64_t count = std::min<std::int64_t>(8, width - x);
-            std::memcpy(pixels + x * 3, expanded.Pixels[row[std::size_t(x >> 3)]], std::size_t(count) * 3);
+        for (std::int64_t r = 0; r < rows; ++r) {
+            const std::int32_t row = y + std::int32_t(r);
+            const std::int64_t available = std::min(got - r * rowBytes, rowBytes);
+            std::uint8_t* pixels = image.RowPointer(row);
+            if (pixels == nullptr)
+                return;
+            const std::uint8_t* in = block.data() + r * rowBytes;
+            const std::int64_t width = std::min<std::int64_t>(header.Width, std::max<std::int64_t>(available, 0) * 8);
+            for (std::int64_t x = 0; x < width; x += 8) {
+                const std::int64_t count = std::min<std::int64_t>(8, width - x);
+                std::memcpy(pixels + x * 3, expanded.Pixels[in[x >> 3]], std::size_t(count) * 3);
+            }
+            if (width < header.Width) {
+                FillWhiteFrom(*image.Bitmap(), width, row);
+                return;
+            }
         }
-        if (got < rowBytes)
-            return;
         if (position - lastReport >= 10000) {
             lastReport = position;
             RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
@@ -297,7 +348,8 @@ void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, 
 
 // One (maximum up to 255) or two (above, most significant first) bytes a
 // sample; a graymap sample is a pixel, a pixmap pixel is red, green, blue.
-// Samples stop at the end of the raster; a pixel cut short stays white.
+// Samples stop at the end of the raster; a pixel cut short stays white, and
+// so does everything after it.
 void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& header, TByteImage& image)
 {
     const int channels = header.PixelType == 5 ? 1 : 3;
@@ -307,50 +359,56 @@ void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& heade
     const std::int64_t rowBytes = std::int64_t(header.Width) * pixelBytes;
     const std::int64_t reportEvery = channels == 1 ? 10000 : 50000;
     const bool identity = sampleBytes == 1 && header.MaxValue == 255;
-    std::vector<std::uint8_t> row(std::size_t(rowBytes), 0);
+    const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
+    std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes), 0);
     std::int64_t position = header.DataStart;
     std::int64_t lastReport = position;
-    for (std::int32_t y = 0; y < header.Height; ++y) {
-        const std::int64_t got = stream.ReadBlock(position, reinterpret_cast<char*>(row.data()), rowBytes);
+    for (std::int32_t y = 0; y < header.Height; y += std::int32_t(rowsPerBlock)) {
+        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, header.Height - y);
+        const std::int64_t got = ReadFully(stream, position, block.data(), rows * rowBytes);
         position += got;
-        std::uint8_t* pixels = image.RowPointer(y);
-        if (pixels == nullptr)
-            return;
-        const std::int64_t count = got / pixelBytes;
-        const std::uint8_t* in = row.data();
-        if (channels == 3 && identity) {
-            for (std::int64_t x = 0; x < count; ++x, in += 3, pixels += 3) {
-                pixels[0] = in[2];
-                pixels[1] = in[1];
-                pixels[2] = in[0];
-            }
-        } else if (sampleBytes == 1) {
-            for (std::int64_t x = 0; x < count; ++x, pixels += 3) {
-                if (channels == 1) {
-                    pixels[0] = pixels[1] = pixels[2] = scale[*in++];
-                } else {
-                    pixels[2] = scale[in[0]];
-                    pixels[1] = scale[in[1]];
-                    pixels[0] = scale[in[2]];
-                    in += 3;
+        for (std::int64_t r = 0; r < rows; ++r) {
+            const std::int32_t row = y + std::int32_t(r);
+            const std::int64_t available = std::min(got - r * rowBytes, rowBytes);
+            std::uint8_t* pixels = image.RowPointer(row);
+            if (pixels == nullptr)
+                return;
+            const std::int64_t count = std::max<std::int64_t>(available, 0) / pixelBytes;
+            const std::uint8_t* in = block.data() + r * rowBytes;
+            if (channels == 3 && identity) {
+                SwapRedBlue(in, pixels, count);
+            } else if (sampleBytes == 1) {
+                std::uint8_t* out = pixels;
+                for (std::int64_t x = 0; x < count; ++x, out += 3) {
+                    if (channels == 1) {
+                        out[0] = out[1] = out[2] = scale[*in++];
+                    } else {
+                        out[2] = scale[in[0]];
+                        out[1] = scale[in[1]];
+                        out[0] = scale[in[2]];
+                        in += 3;
+                    }
+                }
+            } else {
+                std::uint8_t* out = pixels;
+                for (std::int64_t x = 0; x < count; ++x, out += 3) {
+                    std::uint8_t level[3];
+                    for (int c = 0; c < channels; ++c, in += 2)
+                        level[c] = scale[std::size_t(in[0]) << 8 | in[1]];
+                    if (channels == 1) {
+                        out[0] = out[1] = out[2] = level[0];
+                    } else {
+                        out[2] = level[0];
+                        out[1] = level[1];
+                        out[0] = level[2];
+                    }
                 }
             }
-        } else {
-            for (std::int64_t x = 0; x < count; ++x, pixels += 3) {
-                std::uint8_t level[3];
-                for (int c = 0; c < channels; ++c, in += 2)
-                    level[c] = scale[std::size_t(in[0]) << 8 | in[1]];
-                if (channels == 1) {
-                    pixels[0] = pixels[1] = pixels[2] = level[0];
-                } else {
-                    pixels[2] = level[0];
-                    pixels[1] = level[1];
-                    pixels[0] = level[2];
-                }
+            if (count < header.Width) {
+                FillWhiteFrom(*image.Bitmap(), count, row);
+                return;
             }
         }
-        if (got < rowBytes)
-            return;
         if (position - lastReport >= reportEvery) {
             lastReport = position;
             RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
@@ -400,12 +458,41 @@ char* AppendSample(char* out, std::uint8_t value)
 
 } // namespace
 
-// Rows top to bottom. The text types break the line (CR LF) after every
-// sixth pixel, counted across rows; graymaps and bitmaps take the red byte.
+// Rows top to bottom. The raw types gather whole rows into blocks of
+// RawBlockBytes for the device. The text types break the line (CR LF) after
+// every sixth pixel, counted across rows; graymaps and bitmaps take the red byte.
 bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
 {
     const std::int32_t width = Picture.width(), height = Picture.height();
     const int type = FPixelType;
+    if (type >= 4) {
+        const std::int64_t rowBytes = type == 4 ? (std::int64_t(width) + 7) / 8
+                                                : std::int64_t(width) * (type == 5 ? 1 : 3);
+        const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
+        std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes));
+        for (std::int32_t y = 0; y < height; y += std::int32_t(rowsPerBlock)) {
+            const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, height - y);
+            RequestProgress((std::int64_t(y) + rows) * 100 / height);
+            for (std::int64_t r = 0; r < rows; ++r) {
+                const std::uint8_t* in = Picture.constScanLine(y + std::int32_t(r));
+                std::uint8_t* out = block.data() + r * rowBytes;
+                if (type == 6) {
+                    SwapRedBlue(in, out, width);
+                } else if (type == 5) {
+                    for (std::int32_t x = 0; x < width; ++x)
+                        out[x] = in[x * 3 + 2];
+                } else {
+                    std::fill(out, out + rowBytes, std::uint8_t(0));
+                    for (std::int32_t x = 0; x < width; ++x)
+                        if (in[x * 3 + 2] == 0)
+                            out[x >> 3] = std::uint8_t(out[x >> 3] | (0x80 >> (x & 7)));
+                }
+            }
+            if (!stream.WriteText(position, reinterpret_cast<const char*>(block.data()), rows * rowBytes))
+                return false;
+        }
+        return true;
+    }
     // The longest text a pixel takes: "255 255 255 " and a line break.
     std::vector<char> row(std::size_t(width) * 14 + 16);
     std::int64_t pixelsWritten = 0;
@@ -413,37 +500,20 @@ bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
         RequestProgress((std::int64_t(y) + 1) * 100 / height);
         const std::uint8_t* in = Picture.constScanLine(y);
         char* out = row.data();
-        if (type == 4) {
-            std::fill(row.begin(), row.begin() + (width + 7) / 8, 0);
-            for (std::int32_t x = 0; x < width; ++x)
-                if (in[x * 3 + 2] == 0)
-                    out[x >> 3] = char(out[x >> 3] | (0x80 >> (x & 7)));
-            out += (width + 7) / 8;
-        } else if (type == 5) {
-            for (std::int32_t x = 0; x < width; ++x)
-                *out++ = char(in[x * 3 + 2]);
-        } else if (type == 6) {
-            for (std::int32_t x = 0; x < width; ++x, in += 3) {
-                *out++ = char(in[2]);
-                *out++ = char(in[1]);
-                *out++ = char(in[0]);
+        for (std::int32_t x = 0; x < width; ++x, in += 3) {
+            if (type == 1) {
+                *out++ = in[2] == 0 ? '1' : '0';
+                *out++ = ' ';
+            } else if (type == 2) {
+                out = AppendSample(out, in[2]);
+            } else {
+                out = AppendSample(out, in[2]);
+                out = AppendSample(out, in[1]);
+                out = AppendSample(out, in[0]);
             }
-        } else {
-            for (std::int32_t x = 0; x < width; ++x, in += 3) {
-                if (type == 1) {
-                    *out++ = in[2] == 0 ? '1' : '0';
-                    *out++ = ' ';
-                } else if (type == 2) {
-                    out = AppendSample(out, in[2]);
-                } else {
-                    out = AppendSample(out, in[2]);
-                    out = AppendSample(out, in[1]);
-                    out = AppendSample(out, in[0]);
-                }
-                if (++pixelsWritten % 6 == 0) {
-                    *out++ = '\r';
-                    *out++ = '\n';
-                }
+            if (++pixelsWritten % 6 == 0) {
+                *out++ = '\r';
+                *out++ = '\n';
             }
         }
         if (!stream.WriteText(position, row.data(), out - row.data()))
