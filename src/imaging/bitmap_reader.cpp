@@ -249,27 +249,52 @@ private:
         return std::min(H.Width, std::min(bytes, Stride) * 8 / H.Bits);
     }
 
+    // The picture comes unfilled: every pixel the data does not reach is
+    // painted white here, from pixel count of stored row r on.
+    void WhiteFrom(std::int64_t r, std::int64_t count)
+    {
+        const TColour white{255, 255, 255};
+        if (r >= H.Height)
+            return;
+        if (count < H.Width)
+            FillRow(r, count, white);
+        for (std::int64_t rest = r + 1; rest < H.Height; ++rest)
+            FillRow(rest, 0, white);
+    }
+
     void DecodeRows()
     {
         const int bits = H.Bits;
         for (std::int64_t r = 0; r < H.Height; ++r) {
             const std::int64_t count = PixelsInRow(r);
-            if (count == 0)
+            if (count == 0) {
+                WhiteFrom(r, 0);
                 break;
+            }
             const std::uint8_t* src = Pixels + r * Stride;
             std::uint8_t* dst = Row(r);
             if (bits == 24) {
                 // Whole stored rows, padding included: carrier pictures keep
-                // data in the padding bytes.
+                // data in the padding bytes. A row cut short keeps the bytes
+                // it has, down to a part of a pixel; the rest is white.
                 const std::int64_t bytes = std::min<std::int64_t>(
                     {Stride, std::int64_t(Available) - r * Stride, Picture.bytesPerLine()});
                 std::memcpy(dst, src, std::size_t(bytes));
+                if (bytes < H.Width * 3) {
+                    std::memset(dst + bytes, 0xFF, std::size_t(H.Width * 3 - bytes));
+                    WhiteFrom(r, H.Width);
+                    break;
+                }
                 continue;
             }
             if (bits == 8) {
                 for (std::int64_t x = 0; x < count; ++x, dst += 3) {
                     const TColour& c = Palette[src[x]];
                     dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+                }
+                if (count < H.Width) {
+                    WhiteFrom(r, count);
+                    break;
                 }
                 continue;
             }
@@ -279,6 +304,10 @@ private:
                 const int shift = 8 - bits * (int(x % perByte) + 1);
                 const TColour& c = Palette[(src[x / perByte] >> shift) & mask];
                 dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+            }
+            if (count < H.Width) {
+                WhiteFrom(r, count);
+                break;
             }
         }
     }
@@ -328,8 +357,13 @@ private:
         }
         for (std::int64_t r = 0; r < H.Height; ++r) {
             const std::int64_t count = PixelsInRow(r);
-            if (count == 0)
-                break;
+            if (count < H.Width) {
+                // Cut short: the row's last pixels and the rows after it are
+                // white (which no alpha blending touches).
+                WhiteFrom(r, 0);
+                if (count == 0)
+                    break;
+            }
             const std::uint8_t* src = Pixels + r * Stride;
             std::uint8_t* dst = Row(r);
             std::uint8_t* alphaRow = keep ? AlphaOut->data() + PictureRow(r) * H.Width : nullptr;
@@ -375,27 +409,42 @@ private:
         return false;
     }
 
+    // One pixel, then copies of what is done, doubling: a few memcpy calls a row.
     void FillRow(std::int64_t y, std::int64_t from, const TColour& c)
     {
+        const std::int64_t bytes = (H.Width - from) * 3;
+        if (bytes <= 0)
+            return;
         std::uint8_t* dst = Row(y) + from * 3;
-        for (std::int64_t x = from; x < H.Width; ++x, dst += 3)
-            dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+        dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+        for (std::int64_t done = 3; done < bytes;) {
+            const std::int64_t piece = std::min(done, bytes - done);
+            std::memcpy(dst + done, dst, std::size_t(piece));
+            done += piece;
+        }
     }
 
     void DecodeRunLength()
     {
+        // The picture comes unfilled: everything starts as the gap colour.
         const TColour gap = Palette[0];
-        if (gap.B != 255 || gap.G != 255 || gap.R != 255)
-            for (std::int64_t y = 0; y < H.Height; ++y)
-                FillRow(y, 0, gap);
+        for (std::int64_t y = 0; y < H.Height; ++y)
+            FillRow(y, 0, gap);
         const bool four = H.Compression == CompressionRle4;
         const std::uint8_t* p = Pixels;
         const std::uint8_t* end = Pixels + Available;
         std::int64_t x = 0, y = 0;
+        // The row y points into, looked up again only when y changes.
+        std::int64_t rowOf = -1;
+        std::uint8_t* row = nullptr;
         auto put = [&](unsigned index) {
             if (x < H.Width) {
+                if (rowOf != y) {
+                    rowOf = y;
+                    row = Row(y);
+                }
                 const TColour& c = Palette[index];
-                std::uint8_t* dst = Row(y) + x * 3;
+                std::uint8_t* dst = row + x * 3;
                 dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
             }
             ++x;
@@ -518,7 +567,9 @@ bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibO
         error = UnknownFormat;
         return false;
     }
-    picture = AllocatePicture(h.Width, h.Height);
+    // The decoder paints every pixel, white or the gap colour where the data
+    // does not reach.
+    picture = AllocatePicture(h.Width, h.Height, TPictureFill::None);
     if (picture.isNull()) {
         error = OutOfMemory;
         return false;

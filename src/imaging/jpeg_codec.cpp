@@ -159,7 +159,7 @@ QImage Oriented(const QImage& source, int orientation)
 {
     const int w = source.width(), h = source.height();
     const bool swaps = orientation >= 5;
-    QImage target = AllocatePicture(swaps ? h : w, swaps ? w : h);
+    QImage target = AllocatePicture(swaps ? h : w, swaps ? w : h, TPictureFill::None);
     if (target.isNull())
         return target;
     for (int y = 0; y < h; ++y) {
@@ -271,14 +271,19 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
         error = UnknownFormat;
         if (size > 0 && DecodeHeader(state, data, size, limit)) {
             const JDIMENSION width = state->Info.output_width, height = state->Info.output_height;
-            picture = AllocatePicture(width, height);
+            // Every row is either decoded or painted white below.
+            picture = AllocatePicture(width, height, TPictureFill::None);
             if (picture.isNull()) {
                 error = OutOfMemory;
             } else {
                 std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);
                 read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data());
-                if (read && state->Error.CutShort && !state->Info.progressive_mode) {
-                    const JDIMENSION from = std::min(state->Error.CutAtRow, height);
+                if (read && (state->Info.output_scanline < height
+                             || (state->Error.CutShort && !state->Info.progressive_mode))) {
+                    // Rows past the data, and rows never decoded, are white.
+                    JDIMENSION from = std::min(state->Info.output_scanline, height);
+                    if (state->Error.CutShort && !state->Info.progressive_mode)
+                        from = std::min(from, state->Error.CutAtRow);
                     for (JDIMENSION y = from; y < height; ++y)
                         std::memset(picture.scanLine(int(y)), 0xFF, std::size_t(width) * 3);
                 }
