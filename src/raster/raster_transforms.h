@@ -46,6 +46,9 @@ bool FlipVertical(TManipulationInfo& info);
 // Reverses the order of the columns within the rectangle.
 bool MirrorHorizontal(TManipulationInfo& info);
 
+// Turns the rectangle half round: its rows and its columns reversed.
+bool RotateHalf(TManipulationInfo& info);
+
 enum : int { RotateClockwise = 0, RotateCounterClockwise = 1 };
 // Turns the whole picture a quarter (the rectangle is only validated). Needs
 // one picture-sized allocation; when that fails the picture is left as it was.

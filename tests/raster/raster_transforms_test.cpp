@@ -178,6 +178,31 @@ TEST(RasterTransforms, FlipAndMirrorMoveOnlyTheRectangle)
         }
 }
 
+TEST(RasterTransforms, HalfTurnIsFlipAndMirrorOfTheRectangle)
+{
+    const struct {
+        int Width, Height;
+        TRect Rect;
+    } cases[] = {
+        {1, 1, {0, 0, 1, 1}},    {1, 4, {0, 0, 1, 4}},   {5, 1, {0, 0, 5, 1}},
+        {5, 4, {0, 0, 5, 4}},    {4, 5, {0, 0, 4, 5}},   {33, 17, {0, 0, 33, 17}},
+        {10, 9, {2, 3, 7, 8}},   {10, 9, {3, 0, 4, 9}},  {10, 9, {0, 4, 10, 5}},
+        {10, 9, {5, 5, 5, 5}},   {10, 9, {9, 2, 1, 7}},
+    };
+    for (const auto& c : cases) {
+        const QImage original = Pattern(c.Width, c.Height, unsigned(c.Width * 13 + c.Height));
+        QImage picture = original.copy();
+        TManipulationInfo info = Whole(picture);
+        info.Rect = c.Rect;
+        ASSERT_TRUE(RotateHalf(info));
+        TRect rect = c.Rect;
+        NormalizeRect(rect);
+        EXPECT_TRUE(SamePixels(picture, ReferenceMove(original, rect, true, true)))
+            << c.Width << "x" << c.Height << " rect " << c.Rect.Left << "," << c.Rect.Top << ","
+            << c.Rect.Right << "," << c.Rect.Bottom;
+    }
+}
+
 TEST(RasterTransforms, QuarterTurnsOfThinAndVeryTallPictures)
 {
     // Taller than 65,536 rows: the turn must not depend on a fixed row table.
