@@ -11,6 +11,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 const TCodecTexts PortablePixelmapTexts{"Out of memory.", "File not found.", "File in use."};
@@ -294,8 +298,8 @@ std::int64_t ReadFully(TByteStream& stream, std::int64_t position, std::uint8_t*
 }
 
 // Red, green, blue bytes to blue, green, red pixels and back (the same
-// exchange). One plain loop without branches, which the compiler unrolls.
-void SwapRedBlue(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
+// exchange); in and out may be the same memory.
+void SwapRedBlueBytes(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
 {
     for (std::int64_t x = 0; x < count; ++x, in += 3, out += 3) {
         const std::uint8_t red = in[0], green = in[1], blue = in[2];
@@ -303,6 +307,35 @@ void SwapRedBlue(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
         out[1] = green;
         out[2] = red;
     }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels a step through one byte shuffle: sixteen bytes are loaded and
+// stored, the last four unchanged, which the next step overwrites; the loop
+// stops while six pixels remain so neither side runs past its end.
+__attribute__((target("ssse3"))) void SwapRedBlueShuffled(const std::uint8_t* in, std::uint8_t* out,
+                                                          std::int64_t count)
+{
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
+    std::int64_t x = 0;
+    for (; x + 6 <= count; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x * 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x * 3), _mm_shuffle_epi8(pixels, order));
+    }
+    SwapRedBlueBytes(in + x * 3, out + x * 3, count - x);
+}
+#endif
+
+void SwapRedBlue(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool shuffle = __builtin_cpu_supports("ssse3");
+    if (shuffle) {
+        SwapRedBlueShuffled(in, out, count);
+        return;
+    }
+#endif
+    SwapRedBlueBytes(in, out, count);
 }
 
 } // namespace
