@@ -437,18 +437,14 @@ private:
         // The row y points into, looked up again only when y changes.
         std::int64_t rowOf = -1;
         std::uint8_t* row = nullptr;
-        auto put = [&](unsigned index) {
-            if (x < H.Width) {
-                if (rowOf != y) {
-                    rowOf = y;
-                    row = Row(y);
-                }
-                const TColour& c = Palette[index];
-                std::uint8_t* dst = row + x * 3;
-                dst[0] = c.B, dst[1] = c.G, dst[2] = c.R;
+        auto rowAt = [&]() {
+            if (rowOf != y) {
+                rowOf = y;
+                row = Row(y);
             }
-            ++x;
+            return row;
         };
+        auto set = [](std::uint8_t* dst, const TColour& c) { dst[0] = c.B, dst[1] = c.G, dst[2] = c.R; };
         while (y < H.Height) {
             if (end - p < 2) {
                 // Cut short: what was never reached is white.
@@ -462,10 +458,17 @@ private:
             const unsigned count = p[0], value = p[1];
             p += 2;
             if (count > 0) {
+                // A run: one colour, or two taking turns; what passes the
+                // right edge is dropped.
                 const std::int64_t n = std::min<std::int64_t>(count, std::max<std::int64_t>(H.Width - x, 0));
-                for (std::int64_t i = 0; i < n; ++i)
-                    put(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
-                x += count - n;
+                if (n > 0) {
+                    std::uint8_t* dst = rowAt() + x * 3;
+                    const TColour& first = Palette[four ? value >> 4 : value];
+                    const TColour& second = Palette[four ? value & 15 : value];
+                    for (std::int64_t i = 0; i < n; ++i, dst += 3)
+                        set(dst, i % 2 == 0 ? first : second);
+                }
+                x += count;
                 continue;
             }
             if (value == 0) { // end of line
@@ -484,8 +487,18 @@ private:
                 const std::int64_t padded = (bytes + 1) & ~std::int64_t(1);
                 const std::int64_t have = std::min<std::int64_t>(end - p, bytes);
                 const std::int64_t n = four ? std::min<std::int64_t>(value, have * 2) : have;
-                for (std::int64_t i = 0; i < n && x < H.Width; ++i)
-                    put(four ? (i % 2 == 0 ? p[i / 2] >> 4 : p[i / 2] & 15) : p[i]);
+                const std::int64_t shown = x < H.Width ? std::min<std::int64_t>(n, H.Width - x) : 0;
+                if (shown > 0) {
+                    std::uint8_t* dst = rowAt() + x * 3;
+                    if (four) {
+                        for (std::int64_t i = 0; i < shown; ++i, dst += 3)
+                            set(dst, Palette[i % 2 == 0 ? p[i / 2] >> 4 : p[i / 2] & 15]);
+                    } else {
+                        for (std::int64_t i = 0; i < shown; ++i, dst += 3)
+                            set(dst, Palette[p[i]]);
+                    }
+                    x += shown;
+                }
                 p += std::min<std::int64_t>(end - p, padded);
             }
         }
