@@ -71,18 +71,41 @@ void ReverseColumns(uchar* bits, qsizetype stride, const TRect& rect)
 // swaps with its opposite in the lower half, and the middle row of an odd
 // height is reversed in place. The same as reversing rows and then columns,
 // at half the memory traffic.
-void ReverseRowsAndColumns(uchar* bits, qsizetype stride, const TRect& rect)
+// Pairs first..end - 1 of a half turn: pair i is row Top + i and row
+// Bottom - 1 - i.
+void SwapOppositeRows(uchar* bits, qsizetype stride, const TRect& rect, int first, int end)
 {
     const int width = rect.Width();
-    int top = rect.Top, bottom = rect.Bottom - 1;
-    for (; top < bottom; ++top, --bottom) {
-        uchar* upper = bits + top * stride + std::size_t(rect.Left) * PixelBytes;
-        uchar* lower = bits + bottom * stride + std::size_t(rect.Right - 1) * PixelBytes;
+    for (int i = first; i < end; ++i) {
+        uchar* upper = bits + (rect.Top + i) * stride + std::size_t(rect.Left) * PixelBytes;
+        uchar* lower = bits + (rect.Bottom - 1 - i) * stride + std::size_t(rect.Right - 1) * PixelBytes;
         for (int x = 0; x < width; ++x, upper += PixelBytes, lower -= PixelBytes)
             SwapPixel(upper, lower);
     }
-    if (top == bottom)
-        ReverseColumns(bits, stride, TRect{rect.Left, top, rect.Right, top + 1});
+}
+
+// Large pictures share the pairs between two cores: each pair is its own.
+void ReverseRowsAndColumns(uchar* bits, qsizetype stride, const TRect& rect)
+{
+    const int pairs = rect.Height() / 2;
+    constexpr std::int64_t ParallelPixels = 1 << 20;
+    int split = pairs;
+    std::thread helper;
+    if (std::int64_t(rect.Width()) * rect.Height() >= ParallelPixels && std::thread::hardware_concurrency() >= 2) {
+        try {
+            helper = std::thread(SwapOppositeRows, bits, stride, rect, pairs / 2, pairs);
+            split = pairs / 2;
+        } catch (...) {
+            // no thread to be had: do it all here
+        }
+    }
+    SwapOppositeRows(bits, stride, rect, 0, split);
+    if (helper.joinable())
+        helper.join();
+    if (rect.Height() % 2 != 0) {
+        const int middle = rect.Top + pairs;
+        ReverseColumns(bits, stride, TRect{rect.Left, middle, rect.Right, middle + 1});
+    }
 }
 
 // The tile edge of the quarter turn, in pixels: a tile of source rows and

@@ -188,6 +188,9 @@ TEST(RasterTransforms, HalfTurnIsFlipAndMirrorOfTheRectangle)
         {5, 4, {0, 0, 5, 4}},    {4, 5, {0, 0, 4, 5}},   {33, 17, {0, 0, 33, 17}},
         {10, 9, {2, 3, 7, 8}},   {10, 9, {3, 0, 4, 9}},  {10, 9, {0, 4, 10, 5}},
         {10, 9, {5, 5, 5, 5}},   {10, 9, {9, 2, 1, 7}},
+        // Large enough to be shared between two cores, odd and even heights.
+        {1031, 1021, {0, 0, 1031, 1021}}, {1200, 1000, {0, 0, 1200, 1000}},
+        {1200, 1000, {3, 5, 1197, 996}},
     };
     for (const auto& c : cases) {
         const QImage original = Pattern(c.Width, c.Height, unsigned(c.Width * 13 + c.Height));
