@@ -1,8 +1,8 @@
 #include "imaging/bitmap_reader.h"
 
 #include "imaging/codecs/picture_allocation.h"
+#include "imaging/file_bytes.h"
 
-#include <QFile>
 #include <QIODevice>
 
 #include <algorithm>
@@ -672,33 +672,16 @@ bool ReadBitmap(const QByteArray& bytes, QImage& picture, std::string& error, st
 
 bool ReadBitmap(QIODevice& device, QImage& picture, std::string& error, std::string* details)
 {
-    QByteArray bytes;
-    try {
-        bytes = device.readAll();
-    } catch (const std::bad_alloc&) {
-        error = OutOfMemory;
-        return false;
-    }
-    return ReadBitmap(bytes, picture, error, details);
+    return ReadDeviceBytes(device, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadBitmap(data, size, picture, error, details);
+    });
 }
 
 bool ReadBitmapFile(const std::string& path, QImage& picture, std::string& error, std::string* details)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.exists()) {
-        error = "File not found";
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "File in use";
-        return false;
-    }
-    // Mapping spares a copy of what may be hundreds of megabytes.
-    if (file.size() > 0) {
-        if (const uchar* mapped = file.map(0, file.size()))
-            return ReadBitmap(mapped, std::size_t(file.size()), picture, error, details);
-    }
-    return ReadBitmap(file, picture, error, details);
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadBitmap(data, size, picture, error, details);
+    });
 }
 
 bool ReadIconBitmap(const std::uint8_t* data, std::size_t size, QRgb background, QImage& picture,

@@ -2,8 +2,8 @@
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/picture_allocation.h"
+#include "imaging/file_bytes.h"
 
-#include <QFile>
 
 #include <cstring>
 #include <new>
@@ -137,22 +137,7 @@ bool ReadIcon(const QByteArray& bytes, std::int64_t backgroundColor, QImage& pic
 bool ReadIconFile(const std::string& path, std::int64_t backgroundColor, QImage& picture, std::string& error,
                   std::string* details)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.exists()) {
-        error = "File not found";
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "File in use";
-        return false;
-    }
-    QByteArray bytes;
-    try {
-        bytes = file.readAll();
-    } catch (const std::bad_alloc&) {
-        error = OutOfMemory;
-        return false;
-    }
-    return ReadIcon(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()),
-                    backgroundColor, picture, error, details);
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadIcon(data, size, backgroundColor, picture, error, details);
+    });
 }

@@ -1,6 +1,7 @@
 #include "imaging/jpeg_codec.h"
 
 #include "imaging/codecs/picture_allocation.h"
+#include "imaging/file_bytes.h"
 #include "support/memory_limit.h"
 
 #include <QFile>
@@ -354,33 +355,16 @@ bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error, TJpe
 
 bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error, TJpegOrientation orientation)
 {
-    QByteArray bytes;
-    try {
-        bytes = device.readAll();
-    } catch (const std::bad_alloc&) {
-        error = OutOfMemory;
-        return false;
-    }
-    return ReadJpeg(bytes, picture, error, orientation);
+    return ReadDeviceBytes(device, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadJpeg(data, size, picture, error, orientation);
+    });
 }
 
 bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.exists()) {
-        error = "File not found";
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "File in use";
-        return false;
-    }
-    if (file.size() > 0)
-        if (const uchar* mapped = file.map(0, file.size()))
-            return ReadJpeg(mapped, std::size_t(file.size()), picture, error, TJpegOrientation::Upright, details);
-    QByteArray bytes = file.readAll();
-    return ReadJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()), picture,
-                    error, TJpegOrientation::Upright, details);
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadJpeg(data, size, picture, error, TJpegOrientation::Upright, details);
+    });
 }
 
 bool EncodeJpeg(const QImage& source, int quality, QByteArray& bytes, std::string& error)

@@ -1,0 +1,45 @@
+#include "imaging/file_bytes.h"
+
+#include "support/memory_limit.h"
+
+#include <QFile>
+
+#include <new>
+
+bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& read)
+{
+    const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
+    if (available > AllocationCeiling()) {
+        error = "Out of memory";
+        return false;
+    }
+    QByteArray bytes;
+    try {
+        bytes = available >= 0 ? device.read(available) : device.read(AllocationCeiling() + 1);
+    } catch (const std::bad_alloc&) {
+        error = "Out of memory";
+        return false;
+    }
+    if (bytes.size() > AllocationCeiling()) {
+        error = "Out of memory";
+        return false;
+    }
+    return read(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+}
+
+bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.exists()) {
+        error = "File not found";
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "File in use";
+        return false;
+    }
+    if (file.size() > 0)
+        if (const uchar* mapped = file.map(0, file.size()))
+            return read(mapped, std::size_t(file.size()));
+    return ReadDeviceBytes(file, error, read);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// The bytes of a file, or of a device from its position on, for the readers
+// that decode from memory. Files are mapped, which spares a copy of what may
+// be hundreds of megabytes; what cannot be mapped is read, never more than
+// the allocation ceiling allows.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QIODevice;
+
+using TBytesReader = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+// "File not found" or "File in use" when the file cannot be opened, "Out of
+// memory" when its bytes cannot be held; otherwise what read returns.
+bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read);
+// "Out of memory" when the rest of the device cannot be held.
+bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& read);

@@ -1,0 +1,72 @@
+#include "imaging/file_bytes.h"
+
+#include "support/memory_limit.h"
+#include "tests/test_support.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FileBytes, HandsOverWhatTheReaderNeedsOrSaysWhyNot)
+{
+    const std::string folder = MakeTempFolder("file-bytes");
+    WriteWholeFile(folder + "two-kb", std::string(2048, 'x'));
+    WriteWholeFile(folder + "empty", "");
+    const struct {
+        const char* Why;
+        std::string Path;
+        std::int64_t Ceiling;
+        bool Ok;
+        std::size_t Size;
+        std::string Error;
+    } cases[] = {
+        {"a file", folder + "two-kb", 0, true, 2048, ""},
+        {"an empty file", folder + "empty", 0, true, 0, ""},
+        {"a missing file", folder + "missing", 0, false, 0, "File not found"},
+        {"a folder", folder, 0, false, 0, "File in use"},
+    };
+    for (const auto& c : cases) {
+        SetAllocationCeilingForTesting(c.Ceiling);
+        std::string error;
+        std::size_t seen = 0;
+        const bool ok = ReadFileBytes(c.Path, error, [&](const std::uint8_t*, std::size_t size) {
+            seen = size;
+            return true;
+        });
+        EXPECT_EQ(ok, c.Ok) << c.Why;
+        EXPECT_EQ(seen, c.Size) << c.Why;
+        EXPECT_EQ(error, c.Error) << c.Why;
+    }
+    SetAllocationCeilingForTesting(0);
+}
+
+TEST(FileBytes, DeviceBytesFromThePositionOnWithinTheCeiling)
+{
+    QByteArray data(4096, 'y');
+    data[100] = 'z';
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    buffer.seek(100);
+    std::string error;
+    char first = 0;
+    std::size_t seen = 0;
+    EXPECT_TRUE(ReadDeviceBytes(buffer, error, [&](const std::uint8_t* bytes, std::size_t size) {
+        first = char(bytes[0]);
+        seen = size;
+        return true;
+    }));
+    EXPECT_EQ(first, 'z');
+    EXPECT_EQ(seen, 3996u);
+
+    buffer.seek(0);
+    SetAllocationCeilingForTesting(1024);
+    bool called = false;
+    EXPECT_FALSE(ReadDeviceBytes(buffer, error, [&](const std::uint8_t*, std::size_t) { return called = true; }));
+    EXPECT_FALSE(called);
+    EXPECT_EQ(error, "Out of memory");
+    SetAllocationCeilingForTesting(0);
+}
+
+} // namespace
