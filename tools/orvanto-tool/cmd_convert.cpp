@@ -67,6 +67,6 @@ int RunConvert(const std::vector<std::string>& arguments)
 TRegisterCommand registration{
     {"convert", "convert IN OUT [options]",
      "reads IN as Orvanto does, applies the transform options in order, writes OUT by its extension",
-     &RunConvert}};
+     &RunConvert, false}};
 
 } // namespace

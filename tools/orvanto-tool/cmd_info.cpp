@@ -21,6 +21,6 @@ int RunInfo(const std::vector<std::string>& arguments)
 }
 
 TRegisterCommand registration{{"info", "info FILE",
-                               "loads FILE as Orvanto does and prints WIDTH HEIGHT FORMAT", &RunInfo}};
+                               "loads FILE as Orvanto does and prints WIDTH HEIGHT FORMAT", &RunInfo, false}};
 
 } // namespace

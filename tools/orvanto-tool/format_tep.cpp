@@ -92,6 +92,6 @@ int RunTepText(const std::vector<std::string>& arguments)
 TRegisterReader tepReader({".TEP", "Text Picture", &ReadTextPicture});
 TRegisterWriter tepWriter({".TEP", {"--tep-bits", "--tep-style"}, &WriteTextPicture});
 TRegisterCommand tepText{{"tep-text", "tep-text IN [--tep-bits N] [--tep-style N]",
-                          "prints a picture as Text Picture text for source code", &RunTepText}};
+                          "prints a picture as Text Picture text for source code", &RunTepText, false}};
 
 } // namespace

@@ -19,6 +19,16 @@ TRegisterCommand::TRegisterCommand(TToolCommand command)
     ToolCommands().push_back(std::move(command));
 }
 
+void EnsureGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "orvanto-tool";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
+}
+
 int Fail(const std::string& message)
 {
     std::fprintf(stderr, "%s\n", message.c_str());
@@ -55,18 +65,18 @@ int main(int argc, char* argv[])
         PrintHelp();
         return argc < 2 ? 1 : 0;
     }
-    // Fonts, image plug-ins and painting need a Gui application, never a display.
+    // Fonts and printing need a Gui application, never a display.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(QuietQtMessages);
-    int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
     InstallTranslation();
 
     const std::string name = argv[1];
     for (const auto& command : ToolCommands()) {
         if (command.Name != name)
             continue;
+        if (command.NeedsGui)
+            EnsureGuiApplication();
         std::vector<std::string> arguments(argv + 2, argv + argc);
         return command.Run(arguments);
     }

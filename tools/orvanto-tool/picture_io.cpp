@@ -1,5 +1,7 @@
 #include "picture_io.h"
 
+#include "command_registry.h"
+
 #include "imaging/open_image.h"
 #include "support/string_helpers.h"
 
@@ -105,8 +107,12 @@ bool ReadPicture(const std::string& path, QImage& picture, std::string& formatNa
         error = "Out of memory";
         return false;
     }
+    // Metafiles draw their text with Qt's fonts.
+    const std::string extension = ExtensionOf(path);
+    if (extension == ".WMF" || extension == ".EMF")
+        EnsureGuiApplication();
     const int index = registry->Formats().FindByFileName(path);
-    const TPictureReader* reader = ToolReader(ExtensionOf(path));
+    const TPictureReader* reader = ToolReader(extension);
     if (reader && (index < 0 || !RegistryDecodes(registry->Formats().Item(index)))) {
         formatName = reader->FormatName;
         return reader->Read(path, picture, error, details);
