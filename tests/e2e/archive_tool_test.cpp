@@ -3,6 +3,7 @@
 #include "archive/zip_box.h"
 #include "support/paths.h"
 #include "support/string_helpers.h"
+#include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 
 #include <QProcess>
@@ -14,25 +15,6 @@
 #include <random>
 
 namespace {
-
-struct TRun {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-TRun Tool(const std::vector<std::string>& arguments)
-{
-    QStringList list;
-    for (const auto& a : arguments)
-        list << QString::fromStdString(a);
-    QProcess process;
-    process.start(QStringLiteral(ORVANTO_BINARY_DIR "/bin/orvanto-tool"), list);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
 
 std::string RandomBytes(std::size_t count)
 {
@@ -72,10 +54,10 @@ TEST(ArchiveTool, RoundTripsAFolderByteForByte)
         ASSERT_TRUE(WriteWholeFile(in + f.Name, f.Bytes));
         arguments.push_back(in + f.Name);
     }
-    const TRun created = Tool(arguments);
+    const TToolRun created = RunOrvantoTool(arguments);
     ASSERT_EQ(created.Status, 0) << created.Err;
 
-    const TRun listed = Tool({"archive", "list", in + "../archive.arc"});
+    const TToolRun listed = RunOrvantoTool({"archive", "list", in + "../archive.arc"});
     ASSERT_EQ(listed.Status, 0) << listed.Err;
     std::string expected;
     for (const auto& f : files)
@@ -93,7 +75,7 @@ TEST(ArchiveTool, RoundTripsAFolderByteForByte)
     EXPECT_EQ(listedWithoutStoredSizes, expected);
 
     const std::string out = MakeTempFolder("archive-out");
-    const TRun extracted = Tool({"archive", "extract", in + "../archive.arc", out});
+    const TToolRun extracted = RunOrvantoTool({"archive", "extract", in + "../archive.arc", out});
     ASSERT_EQ(extracted.Status, 0) << extracted.Err;
     EXPECT_EQ(Files(out), Files(in));
     for (const auto& f : files)
@@ -116,16 +98,16 @@ TEST(ArchiveTool, CreateOptions)
     for (const auto& c : cases) {
         std::vector<std::string> arguments{"archive", "create", in + "x.arc", in + "a.htm"};
         arguments.insert(arguments.end(), c.Options.begin(), c.Options.end());
-        ASSERT_EQ(Tool(arguments).Status, 0);
-        const TRun listed = Tool({"archive", "list", in + "x.arc"});
+        ASSERT_EQ(RunOrvantoTool(arguments).Status, 0);
+        const TToolRun listed = RunOrvantoTool({"archive", "list", in + "x.arc"});
         EXPECT_EQ(listed.Out.substr(0, c.Line.size()), c.Line);
     }
-    const TRun twice = Tool({"archive", "create", in + "y.arc", in + "a.htm", in + "a.htm"});
+    const TToolRun twice = RunOrvantoTool({"archive", "create", in + "y.arc", in + "a.htm", in + "a.htm"});
     EXPECT_EQ(twice.Status, 1);
     EXPECT_FALSE(IsFile(in + "y.arc"));
-    EXPECT_EQ(Tool({"archive", "create", in + "y.arc"}).Status, 1);
-    EXPECT_EQ(Tool({"archive", "create", in + "y.arc", in + "missing"}).Status, 1);
-    const TRun notArchive = Tool({"archive", "list", in + "a.htm"});
+    EXPECT_EQ(RunOrvantoTool({"archive", "create", in + "y.arc"}).Status, 1);
+    EXPECT_EQ(RunOrvantoTool({"archive", "create", in + "y.arc", in + "missing"}).Status, 1);
+    const TToolRun notArchive = RunOrvantoTool({"archive", "list", in + "a.htm"});
     EXPECT_EQ(notArchive.Status, 1);
     EXPECT_NE(notArchive.Err.find("Unknown format"), std::string::npos) << notArchive.Err;
 }
@@ -140,7 +122,7 @@ TEST(ArchiveTool, ExtractWritesNothingOutsideTheFolder)
     for (const auto& name : names)
         archive += PackBoxItem(name, "\\", "payload of " + name, false)->WriteRecord();
     ASSERT_TRUE(WriteWholeFile(root + "evil.arc", archive));
-    const TRun run = Tool({"archive", "extract", root + "evil.arc", target});
+    const TToolRun run = RunOrvantoTool({"archive", "extract", root + "evil.arc", target});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("Unexpected error"), std::string::npos) << run.Err;
     EXPECT_EQ(Files(target), std::vector<std::string>{"good.txt"});

@@ -2,6 +2,7 @@
 // a 24-bit Windows bitmap, found again where the program looks for it.
 #include "archive/zip_box.h"
 #include "support/string_helpers.h"
+#include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 
 #include <QBuffer>
@@ -19,15 +20,10 @@ namespace {
 
 int Tool(const std::vector<std::string>& arguments, std::string* err = nullptr)
 {
-    QStringList list;
-    for (const auto& a : arguments)
-        list << QString::fromStdString(a);
-    QProcess process;
-    process.start(QStringLiteral(ORVANTO_BINARY_DIR "/bin/orvanto-tool"), list);
-    process.waitForFinished(120000);
+    const TToolRun run = RunOrvantoTool(arguments);
     if (err)
-        *err = process.readAllStandardError().toStdString();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        *err = run.Err;
+    return run.Status;
 }
 
 std::uint32_t Le32(const std::string& bytes, std::size_t at)

@@ -1,4 +1,5 @@
 // orvanto-tool language compile | dump | translate, run as a translator would.
+#include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 
 #include <QProcess>
@@ -7,28 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-TRun Tool(const std::vector<std::string>& arguments)
-{
-    QStringList list;
-    for (const auto& argument : arguments)
-        list << QString::fromStdString(argument);
-    QProcess process;
-    process.start(QStringLiteral(ORVANTO_BINARY_DIR "/bin/orvanto-tool"), list);
-    TRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.Status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Out = process.readAllStandardOutput().toStdString();
-    run.Err = process.readAllStandardError().toStdString();
-    return run;
-}
 
 TEST(LanguageTool, CompileDumpRoundTripAndTranslate)
 {
@@ -40,10 +19,10 @@ TEST(LanguageTool, CompileDumpRoundTripAndTranslate)
                                "&Open...\tÖffnen\r\n"
                                "Save as ,. \tSpeichern unter... \n"
                                "Größe\tGröße & Maß\n"));
-    TRun compile = Tool({"language", "compile", folder + "source.txt", folder + "de.llf", "--name", "Deutsch"});
+    TToolRun compile = RunOrvantoTool({"language", "compile", folder + "source.txt", folder + "de.llf", "--name", "Deutsch"});
     ASSERT_EQ(compile.Status, 0) << compile.Err;
 
-    TRun dump = Tool({"language", "dump", folder + "de.llf"});
+    TToolRun dump = RunOrvantoTool({"language", "dump", folder + "de.llf"});
     ASSERT_EQ(dump.Status, 0) << dump.Err;
     // English in its lookup form, translations exactly as written.
     EXPECT_EQ(dump.Out, "# name: Deutsch\n"
@@ -53,11 +32,11 @@ TEST(LanguageTool, CompileDumpRoundTripAndTranslate)
                         "Größe\tGröße & Maß\n");
 
     ASSERT_TRUE(WriteWholeFile(folder + "dumped.txt", dump.Out));
-    ASSERT_EQ(Tool({"language", "compile", folder + "dumped.txt", folder + "again.llf"}).Status, 0);
+    ASSERT_EQ(RunOrvantoTool({"language", "compile", folder + "dumped.txt", folder + "again.llf"}).Status, 0);
     EXPECT_EQ(ReadWholeFile(folder + "again.llf"), ReadWholeFile(folder + "de.llf"))
         << "the name travels in the dump";
 
-    TRun translate = Tool({"language", "translate", folder + "de.llf", "&Help", "&Open...", "Rotate &Right", "SAVE AS..."});
+    TToolRun translate = RunOrvantoTool({"language", "translate", folder + "de.llf", "&Help", "&Open...", "Rotate &Right", "SAVE AS..."});
     ASSERT_EQ(translate.Status, 0) << translate.Err;
     EXPECT_EQ(translate.Out, "&Hilfe\nÖffnen...\n&Rotate Right\nSpeichern unter... ...\n");
 }
@@ -82,7 +61,7 @@ TEST(LanguageTool, FailuresGoToStandardErrorWithStatus1)
         {{"language", "frobnicate"}, "Usage"},
     };
     for (const auto& c : cases) {
-        const TRun run = Tool(c.Arguments);
+        const TToolRun run = RunOrvantoTool(c.Arguments);
         EXPECT_EQ(run.Status, 1) << c.Arguments[1];
         EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
         EXPECT_EQ(run.Out, "");

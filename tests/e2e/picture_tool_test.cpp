@@ -1,5 +1,6 @@
 // `orvanto-tool info` and `convert` on the pixmap family and X Bitmap, run
 // as a user runs them.
+#include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 
 #include <QProcess>
@@ -10,24 +11,6 @@
 #include <filesystem>
 
 namespace {
-
-struct TToolRun {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-TToolRun RunTool(const std::vector<std::string>& arguments)
-{
-    QStringList list;
-    for (const auto& a : arguments)
-        list << QString::fromStdString(a);
-    QProcess process;
-    process.start(QStringLiteral(ORVANTO_BINARY_DIR "/bin/orvanto-tool"), list);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
 
 TEST(PictureTool, InfoNamesSizeAndFormat)
 {
@@ -50,12 +33,12 @@ TEST(PictureTool, InfoNamesSizeAndFormat)
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(WriteWholeFile(folder + c.Name, c.Bytes));
-        const TToolRun run = RunTool({"info", folder + c.Name});
+        const TToolRun run = RunOrvantoTool({"info", folder + c.Name});
         EXPECT_EQ(run.Status, c.Status) << c.Name;
         EXPECT_EQ(run.Out, c.Out) << c.Name;
         EXPECT_EQ(run.Err, c.Err) << c.Name;
     }
-    EXPECT_EQ(RunTool({"info", folder + "missing.ppm"}).Err, "File not found\n");
+    EXPECT_EQ(RunOrvantoTool({"info", folder + "missing.ppm"}).Err, "File not found\n");
 }
 
 TEST(PictureTool, ConvertWritesTheTypeTheExtensionOrOptionNames)
@@ -77,7 +60,7 @@ TEST(PictureTool, ConvertWritesTheTypeTheExtensionOrOptionNames)
     for (const auto& c : cases) {
         std::vector<std::string> arguments = {"convert", folder + "in.ppm", folder + c.Out};
         arguments.insert(arguments.end(), c.Options.begin(), c.Options.end());
-        const TToolRun run = RunTool(arguments);
+        const TToolRun run = RunOrvantoTool(arguments);
         EXPECT_EQ(run.Status, 0) << c.Out << ": " << run.Err;
         EXPECT_EQ(ReadWholeFile(folder + c.Out), c.Bytes) << c.Out;
     }
@@ -97,7 +80,7 @@ TEST(PictureTool, AFailedConvertLeavesNoOutput)
         {{"convert", folder + "good.ppm", folder + "no-such-folder/out.ppm"}, "File in use.\n"},
     };
     for (const auto& c : cases) {
-        const TToolRun run = RunTool(c.Arguments);
+        const TToolRun run = RunOrvantoTool(c.Arguments);
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(run.Err, c.Err);
     }

@@ -1,6 +1,7 @@
 // orvanto-tool as a user runs it: the format list and opening through the
 // registry.
 #include "imaging/jpeg_codec.h"
+#include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 
 #include <QImage>
@@ -11,30 +12,19 @@
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-TRun RunTool(const QStringList& arguments)
+TToolRun RunTool(const QStringList& arguments)
 {
-    QProcess tool;
-    tool.start(QStringLiteral(ORVANTO_BINARY_DIR "/bin/orvanto-tool"), arguments);
-    TRun run;
-    if (!tool.waitForFinished(60000))
-        return run;
-    run.Status = tool.exitCode();
-    run.Out = tool.readAllStandardOutput().toStdString();
-    run.Err = tool.readAllStandardError().toStdString();
-    return run;
+    std::vector<std::string> list;
+    for (const QString& argument : arguments)
+        list.push_back(argument.toStdString());
+    return RunOrvantoTool(list);
 }
 
 } // namespace
 
 TEST(ToolFormats, ListsTheFourteenFormatsAndTheFilter)
 {
-    const TRun run = RunTool({QStringLiteral("formats")});
+    const TToolRun run = RunTool({QStringLiteral("formats")});
     ASSERT_EQ(run.Status, 0) << run.Err;
     const QStringList lines = QString::fromStdString(run.Out).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 15);
@@ -61,7 +51,7 @@ TEST(ToolOpen, FailuresPrintTheOpenErrorText)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.File);
-        const TRun run = RunTool({QStringLiteral("info"), QString::fromStdString(c.File)});
+        const TToolRun run = RunTool({QStringLiteral("info"), QString::fromStdString(c.File)});
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(run.Err, c.Error);
     }
@@ -93,7 +83,7 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
     // The own formats are written by convert from the bitmap (read through
     // the registry too).
     for (const char* name : {"a.TEP", "a.omi"}) {
-        const TRun made = RunTool({QStringLiteral("convert"), QString::fromStdString(folder + "a.bmp"),
+        const TToolRun made = RunTool({QStringLiteral("convert"), QString::fromStdString(folder + "a.bmp"),
                                    QString::fromStdString(folder + name)});
         ASSERT_EQ(made.Status, 0) << name << ": " << made.Err;
     }
@@ -108,7 +98,7 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
     };
     for (const auto& [name, start] : cases) {
         SCOPED_TRACE(name);
-        const TRun run = RunTool({QStringLiteral("info"), QString::fromStdString(folder + name)});
+        const TToolRun run = RunTool({QStringLiteral("info"), QString::fromStdString(folder + name)});
         EXPECT_EQ(run.Status, 0) << run.Err;
         // Metafile sizes depend on the screen's resolution: only the name is fixed.
         if (std::string(start).find("Metafile") != std::string::npos)
