@@ -43,7 +43,10 @@ bool Measure(TEntry& e)
         const int depth = e.Data[24], type = e.Data[25];
         const int channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
         e.Bits = depth * channels;
-        return e.Width > 0 && e.Height > 0;
+        // PNG limits both sides to 2^31 - 1; larger values are damage, and
+        // keeping them out keeps the area comparisons below in range.
+        constexpr std::int64_t PngMaxSide = 0x7FFFFFFF;
+        return e.Width > 0 && e.Height > 0 && e.Width <= PngMaxSide && e.Height <= PngMaxSide;
     }
     std::int64_t storedHeight = 0;
     if (!PeekPackedBitmap(e.Data, e.Size, e.Width, storedHeight, e.Bits))

@@ -151,6 +151,9 @@ TEST(IconReader, RefusesDamagedIcons)
         {"zero width", patched(22 + 4, Le32(0))},
         {"zero height", patched(22 + 8, Le32(0))},
         {"PNG with zero width", IconFile({std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16) + std::string(17, '\0')})},
+        {"two PNGs claiming 4294967295 pixels square",
+         IconFile({std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x08\x06", 26) + std::string(7, '\0'),
+                   std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x08\x06", 26) + std::string(7, '\0')})},
         {"PNG that does not decode", IconFile({std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x06", 26)
                                                + std::string(20, 'x')})},
     };
