@@ -39,6 +39,8 @@ bool OwnsPictureMemory(const QImage& picture);
 // Hands the whole memory pages inside rows first..end - 1 back to the system:
 // a picture being consumed row band by row band (a quarter turn into a new
 // picture) then never holds two full copies. Afterwards those rows read as
-// zero bytes. Only for pictures OwnsPictureMemory accepts; false and nothing
-// done for any other.
+// zero bytes. A picture with large pages gives back whole large pages only,
+// so a caller consuming it gradually passes all rows consumed so far, not
+// just the latest band. Only for pictures OwnsPictureMemory accepts; false
+// and nothing done for any other.
 bool ReleasePictureRows(QImage& picture, int first, int end);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -100,6 +101,23 @@ TEST(PictureMemory, ReleasingRowsKeepsEveryOtherRow)
             if (y < c.First || y >= c.End) {
                 ASSERT_TRUE(RowIsPainted(picture, y)) << c.Width << "x" << c.Height << " row " << y;
             }
+    }
+}
+
+TEST(PictureMemory, ReleasingBandAfterBandGivesBackWhatNoSingleBandFills)
+{
+    // Bands of 37 rows of 9000 bytes are far smaller than a large page:
+    // only calls that continue one another give those pages back.
+    for (const TPictureTouch touch : {TPictureTouch::Rows, TPictureTouch::Columns}) {
+        QImage picture = NewPictureMemory(3000, 1500, touch);
+        ASSERT_FALSE(picture.isNull());
+        Paint(picture);
+        for (int first = 0; first < 900; first += 37)
+            ASSERT_TRUE(ReleasePictureRows(picture, first, std::min(first + 37, 900)));
+        EXPECT_FALSE(RowIsPainted(picture, 0)) << "row 0 lies in whole pages of rows given back";
+        EXPECT_EQ(picture.constScanLine(0)[0], 0);
+        for (int y = 900; y < 1500; ++y)
+            ASSERT_TRUE(RowIsPainted(picture, y)) << "row " << y;
     }
 }
 
