@@ -193,6 +193,8 @@ bool TByteStream::ReadLine(std::int64_t& position, std::int64_t end, char mark,
             bool ended = false;
             for (; p <= stop; ++p) {
                 const std::uint8_t b = *p;
+                if (b > 13 && b != markByte)
+                    continue; // the common case, decided by one test in most text
                 if (b == 13 || b == 10) {
                     ended = true;
                     break;
@@ -236,8 +238,13 @@ bool TByteStream::ReadLine(std::int64_t& position, std::int64_t end, char mark,
 std::int64_t TByteStream::FindByte(char character, std::int64_t from, std::int64_t to)
 {
     const std::uint8_t wanted = std::uint8_t(character);
+    from = std::max<std::int64_t>(from, 0);
+    if (const std::uint8_t* loaded = from <= to ? WindowSpan(from, to) : nullptr) {
+        const void* found = std::memchr(loaded, wanted, std::size_t(to - from + 1));
+        return found ? from + (static_cast<const std::uint8_t*>(found) - loaded) : -1;
+    }
     std::uint8_t byte = 0;
-    for (std::int64_t i = std::max<std::int64_t>(from, 0); i <= to; ++i) {
+    for (std::int64_t i = from; i <= to; ++i) {
         if (!ReadByte(i, byte))
             return -1;
         if (byte == wanted)
@@ -318,15 +325,22 @@ bool TByteStream::ScanNumbers(std::int64_t from, std::int64_t to, NumberList& li
 
 namespace {
 
+// The value of a hexadecimal digit; 0 for any other character.
+struct THexDigits {
+    std::uint8_t Values[256] = {};
+    constexpr THexDigits()
+    {
+        for (int c = 0; c < 10; ++c)
+            Values['0' + c] = std::uint8_t(c);
+        for (int c = 0; c < 6; ++c)
+            Values['a' + c] = Values['A' + c] = std::uint8_t(10 + c);
+    }
+};
+constexpr THexDigits HexDigits;
+
 std::uint8_t HexDigit(std::uint8_t c)
 {
-    if (c >= '0' && c <= '9')
-        return std::uint8_t(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return std::uint8_t(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return std::uint8_t(c - 'A' + 10);
-    return 0;
+    return HexDigits.Values[c];
 }
 
 } // namespace
@@ -335,8 +349,26 @@ bool TByteStream::ScanHexBytes(std::int64_t from, std::int64_t to, ByteSpan& spa
 {
     bool appended = false;
     std::int64_t consumed = from - 1;
+    const std::int64_t first = std::max<std::int64_t>(from, 0);
+    // The same walk over the loaded window with a pointer, when the range
+    // and the two digits that may follow its end are all in it: this loop
+    // carries the X Bitmap reader.
+    if (const std::uint8_t* loaded = first <= to ? WindowSpan(first, to + 2) : nullptr) {
+        const std::int64_t count = to - first + 1;
+        for (std::int64_t i = 0; i < count; ++i) {
+            if ((loaded[i] | 0x20) != 'x' || span.Length >= ByteSpan::Capacity)
+                continue;
+            span.Bytes[span.Length++] = std::uint8_t(HexDigit(loaded[i + 1]) * 16 + HexDigit(loaded[i + 2]));
+            consumed = first + i + 2;
+            appended = true;
+            i += 2;
+        }
+        if (nextFree != nullptr)
+            *nextFree = std::max(consumed + 1, to + 1);
+        return appended;
+    }
     std::uint8_t byte = 0, high = 0, low = 0;
-    for (std::int64_t p = std::max<std::int64_t>(from, 0); p <= to; ++p) {
+    for (std::int64_t p = first; p <= to; ++p) {
         if (p <= consumed)
             continue;
         if (!ReadByte(p, byte))

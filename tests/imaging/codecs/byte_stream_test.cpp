@@ -193,21 +193,36 @@ TEST(ByteStream, ScanHexBytesTakesTwoDigitsAfterEachX)
 {
     const struct {
         std::string Text;
+        std::int64_t To; // -1: the last byte
         std::vector<int> Bytes;
+        std::int64_t NextFree;
     } cases[] = {
-        {"0xff, 0X0A", {255, 10}},
-        {"0x5,", {80}},
-        {"xx12", {1}},
-        {"no hex", {}},
-        {"0xzz 0xAb", {0, 171}},
-        {"0x1", {}}, // the second digit is missing: the scan ends
+        {"0xff, 0X0A", -1, {255, 10}, 10},
+        {"0x5,", -1, {80}, 4},
+        {"xx12", -1, {1}, 4},
+        {"no hex", -1, {}, 6},
+        {"0xzz 0xAb", -1, {0, 171}, 9},
+        {"0x1", -1, {}, 3}, // the second digit is missing: the scan ends
+        {"0x12 0x34", 6, {18, 52}, 9}, // digits past the range's end still count
+        {"x9Fx", 0, {159}, 3},
     };
-    for (const auto& c : cases) {
-        TReadStream s(c.Text);
-        ByteSpan span;
-        const bool found = s.Stream.ScanHexBytes(0, std::int64_t(c.Text.size()) - 1, span);
-        EXPECT_EQ(found, !c.Bytes.empty()) << c.Text;
-        EXPECT_EQ(std::vector<int>(span.Bytes, span.Bytes + span.Length), c.Bytes) << c.Text;
+    // Once on a fresh stream, once with the text already in the window: the
+    // two ways through the scan must agree.
+    for (const bool loaded : {false, true}) {
+        for (const auto& c : cases) {
+            TReadStream s(c.Text);
+            std::uint8_t first = 0;
+            if (loaded) {
+                ASSERT_TRUE(s.Stream.ReadByte(0, first));
+            }
+            ByteSpan span;
+            std::int64_t nextFree = -1;
+            const std::int64_t to = c.To < 0 ? std::int64_t(c.Text.size()) - 1 : c.To;
+            const bool found = s.Stream.ScanHexBytes(0, to, span, &nextFree);
+            EXPECT_EQ(found, !c.Bytes.empty()) << c.Text << " loaded " << loaded;
+            EXPECT_EQ(std::vector<int>(span.Bytes, span.Bytes + span.Length), c.Bytes) << c.Text << " loaded " << loaded;
+            EXPECT_EQ(nextFree, c.NextFree) << c.Text << " loaded " << loaded;
+        }
     }
 }
 
@@ -225,6 +240,8 @@ TEST(ByteStream, FindByteAndReadText)
     EXPECT_EQ(s.Stream.FindByte('{', 0, 12), 7);
     EXPECT_EQ(s.Stream.FindByte('{', 8, 12), -1);
     EXPECT_EQ(s.Stream.FindByte('q', 0, 100), -1);
+    EXPECT_EQ(s.Stream.FindByte('}', 0, 12), 12) << "the window is loaded now";
+    EXPECT_EQ(s.Stream.FindByte('{', 7, 7), 7);
     EXPECT_EQ(s.Stream.ReadText(7, 100), "{0x01}");
     EXPECT_EQ(s.Stream.ReadText(3, 2), "");
 }
