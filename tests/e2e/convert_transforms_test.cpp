@@ -4,6 +4,7 @@
 
 #include "tests/test_support.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -137,6 +138,24 @@ TEST(ConvertTransforms, BadRotationsFailWithAMessage)
         EXPECT_FALSE(errors.empty()) << value;
         EXPECT_TRUE(ReadWholeFile(output).empty()) << value << ": nothing may be written";
     }
+}
+
+TEST(ConvertTransforms, ReplacesALargerExistingFileWhole)
+{
+    // Large enough to be written out behind the writer while it works, onto
+    // a file that is longer still, as a user converting again would.
+    const std::string folder = MakeTempFolder("replace-existing");
+    const std::string input = folder + "in.ppm", output = folder + "out.ppm";
+    const std::string picture = MakePixmap(2000, 1500);
+    ASSERT_TRUE(WriteWholeFile(input, picture));
+    ASSERT_TRUE(WriteWholeFile(output, std::string(picture.size() * 2, 'x')));
+    std::string errors;
+    ASSERT_EQ(RunProgram(Tool, {"convert", input, output}, errors), 0) << errors;
+    const TPixmap written = ParsePixmap(ReadWholeFile(output));
+    EXPECT_EQ(written.Width, 2000);
+    EXPECT_EQ(written.Height, 1500);
+    EXPECT_TRUE(written.Pixels == ParsePixmap(picture).Pixels);
+    EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files).size(), 2) << "no temporary file is left";
 }
 
 } // namespace

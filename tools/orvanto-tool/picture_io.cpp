@@ -1,6 +1,7 @@
 #include "picture_io.h"
 
 #include "command_registry.h"
+#include "write_behind.h"
 
 #include "imaging/open_image.h"
 #include "support/string_helpers.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 std::vector<TPictureReader>& PictureReaders()
@@ -148,7 +150,15 @@ bool WritePicture(const QImage& picture, const std::string& path, const TToolOpt
         if (writer.Extension != extension)
             continue;
         const std::string temporary = path + ".part-" + std::to_string(::getpid());
-        if (!writer.Write(picture, temporary, options, error)) {
+        bool written = false;
+        {
+            // Only a replaced file makes the rename below wait for its bytes.
+            std::optional<TWriteBehind> behind;
+            if (QFile::exists(QString::fromStdString(path)))
+                behind.emplace(temporary);
+            written = writer.Write(picture, temporary, options, error);
+        }
+        if (!written) {
             std::remove(temporary.c_str());
             return false;
         }

@@ -6,7 +6,6 @@
 #include "support/general.h"
 #include "support/paths.h"
 #include "support/string_helpers.h"
-#include "support/two_stage_pipeline.h"
 
 #include <algorithm>
 #include <cstring>
@@ -278,9 +277,6 @@ namespace {
 // Raw rasters move this many bytes at a time, in whole rows: few device
 // calls, and a block stays in the second-level cache while it is converted.
 constexpr std::int64_t RawBlockBytes = 256 * 1024;
-// From this many raster bytes on, moving bytes to or from the device and
-// converting them run on two cores; below it a thread costs more than it saves.
-constexpr std::int64_t OverlapBytes = std::int64_t(4) << 20;
 
 std::int64_t RowsPerBlock(std::int64_t rowBytes)
 {
@@ -396,30 +392,22 @@ void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& heade
     const std::int64_t rowBytes = std::int64_t(header.Width) * pixelBytes;
     const std::int64_t reportEvery = channels == 1 ? 10000 : 50000;
     const bool identity = sampleBytes == 1 && header.MaxValue == 255;
-    // Reading block k + 1 from the device overlaps converting block k.
     const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
-    const std::int64_t blockBytes = rowsPerBlock * rowBytes;
-    const std::int64_t blocks = (header.Height + rowsPerBlock - 1) / rowsPerBlock;
-    const std::int64_t size = std::max<std::int64_t>(stream.Size(), 1);
-    std::vector<std::uint8_t> buffers[2];
-    std::int64_t got[2] = {0, 0};
-    std::int64_t lastReport = header.DataStart;
-    auto read = [&](std::int64_t k, int slot) {
-        buffers[slot].resize(std::size_t(blockBytes));
-        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, header.Height - k * rowsPerBlock);
-        got[slot] = ReadFully(stream, header.DataStart + k * blockBytes, buffers[slot].data(), rows * rowBytes);
-    };
-    auto convert = [&](std::int64_t k, int slot) {
-        const std::int32_t y = std::int32_t(k * rowsPerBlock);
+    std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes), 0);
+    std::int64_t position = header.DataStart;
+    std::int64_t lastReport = position;
+    for (std::int32_t y = 0; y < header.Height; y += std::int32_t(rowsPerBlock)) {
         const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, header.Height - y);
+        const std::int64_t got = ReadFully(stream, position, block.data(), rows * rowBytes);
+        position += got;
         for (std::int64_t r = 0; r < rows; ++r) {
             const std::int32_t row = y + std::int32_t(r);
-            const std::int64_t available = std::min(got[slot] - r * rowBytes, rowBytes);
+            const std::int64_t available = std::min(got - r * rowBytes, rowBytes);
             std::uint8_t* pixels = image.RowPointer(row);
             if (pixels == nullptr)
-                return false;
+                return;
             const std::int64_t count = std::max<std::int64_t>(available, 0) / pixelBytes;
-            const std::uint8_t* in = buffers[slot].data() + r * rowBytes;
+            const std::uint8_t* in = block.data() + r * rowBytes;
             if (channels == 3 && identity) {
                 SwapRedBlue(in, pixels, count);
             } else if (sampleBytes == 1) {
@@ -451,17 +439,14 @@ void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& heade
             }
             if (count < header.Width) {
                 FillWhiteFrom(*image.Bitmap(), count, row);
-                return false;
+                return;
             }
         }
-        const std::int64_t position = header.DataStart + k * blockBytes + got[slot];
         if (position - lastReport >= reportEvery) {
             lastReport = position;
-            RequestProgress((position + 1) * 100 / size);
+            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
         }
-        return true;
-    };
-    RunTwoStage(blocks, header.Height * rowBytes >= OverlapBytes, read, convert);
+    }
 }
 
 void TPortablePixelmap::SaveSteps(QIODevice& device, std::string& message)
@@ -540,17 +525,14 @@ bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
     if (type >= 4) {
         const std::int64_t rowBytes = type == 4 ? (std::int64_t(width) + 7) / 8
                                                 : std::int64_t(width) * (type == 5 ? 1 : 3);
-        // Converting block k + 1 overlaps writing block k to the device.
         const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
-        const std::int64_t blocks = (height + rowsPerBlock - 1) / rowsPerBlock;
-        std::vector<std::uint8_t> buffers[2];
-        auto rowsOf = [&](std::int64_t k) { return std::min<std::int64_t>(rowsPerBlock, height - k * rowsPerBlock); };
-        auto convert = [&](std::int64_t k, int slot) {
-            buffers[slot].resize(std::size_t(rowsPerBlock * rowBytes));
-            const std::int32_t y = std::int32_t(k * rowsPerBlock);
-            for (std::int64_t r = 0; r < rowsOf(k); ++r) {
+        std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes));
+        for (std::int32_t y = 0; y < height; y += std::int32_t(rowsPerBlock)) {
+            const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, height - y);
+            RequestProgress((std::int64_t(y) + rows) * 100 / height);
+            for (std::int64_t r = 0; r < rows; ++r) {
                 const std::uint8_t* in = Picture.constScanLine(y + std::int32_t(r));
-                std::uint8_t* out = buffers[slot].data() + r * rowBytes;
+                std::uint8_t* out = block.data() + r * rowBytes;
                 if (type == 6) {
                     SwapRedBlue(in, out, width);
                 } else if (type == 5) {
@@ -560,12 +542,10 @@ bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
                     PackBlackBits(in, out, width);
                 }
             }
-        };
-        auto write = [&](std::int64_t k, int slot) {
-            RequestProgress((k * rowsPerBlock + rowsOf(k)) * 100 / height);
-            return stream.WriteText(position, reinterpret_cast<const char*>(buffers[slot].data()), rowsOf(k) * rowBytes);
-        };
-        return RunTwoStage(blocks, std::int64_t(height) * rowBytes >= OverlapBytes, convert, write);
+            if (!stream.WriteText(position, reinterpret_cast<const char*>(block.data()), rows * rowBytes))
+                return false;
+        }
+        return true;
     }
     // The longest text a pixel takes: "255 255 255 " and a line break.
     std::vector<char> row(std::size_t(width) * 14 + 16);

@@ -197,7 +197,7 @@ TEST(PortablePixelmap, RawRastersReadInBlocksGiveThePixelsOfTheFormat)
         {6, 13, 9, 100},    {6, 4001, 30, 65535}, {6, 5, 3, 1000},
         {5, 3, 4, 255},     {5, 30001, 20, 255}, {5, 9, 2, 65535},    {5, 7, 3, 15},
         {4, 1, 3, 1},       {4, 13, 5, 1},       {4, 20001, 110, 1},
-        {6, 1500, 1000, 255}, // large enough to be read and converted on two cores
+        {6, 1500, 1000, 255}, // a picture of many blocks
     };
     for (const auto& c : cases) {
         std::string raster;
