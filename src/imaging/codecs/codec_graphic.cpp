@@ -75,11 +75,15 @@ bool TCodecGraphic::TryLoadFromFile(const std::string& path)
         QFile file(QString::fromStdString(path));
         if (!file.open(QIODevice::ReadOnly))
             return false;
-        // Read through a mapping where the system gives one: the byte
-        // stream's window then reloads with a copy from memory instead of a
-        // seek and a read of the device's whole buffer each time, which the
-        // text formats' scanning back over a line makes often.
-        if (const uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
+        // Read a file of up to MappedFileBytes through a mapping where the
+        // system gives one: the byte stream's window then reloads with a copy
+        // from memory instead of a seek and a read of the device's whole
+        // buffer each time, which the text formats' scanning back over a line
+        // makes often. Larger files are read as they are: a mapping's pages
+        // count as the process's memory once read, on top of the picture.
+        constexpr qint64 MappedFileBytes = qint64(16) << 20;
+        const bool small = file.size() > 0 && file.size() <= MappedFileBytes;
+        if (const uchar* mapped = small ? file.map(0, file.size()) : nullptr) {
             QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::ReadOnly);
