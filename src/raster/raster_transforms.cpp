@@ -117,9 +117,8 @@ void ReverseRowsAndColumns(uchar* bits, qsizetype stride, const TRect& rect)
 constexpr int Tile = 64;
 
 // Copies source pixel (x, y) of a width x height picture to destination row
-// x, column height - 1 - y (clockwise), or to row width - 1 - x, column y.
-// When release is given (the source picture itself), each band of source
-// rows is given back to the system as soon as it has been copied.
+// x, column height - 1 - y (clockwise), or to row width - 1 - x, column y,
+// for the source rows firstRow..endRow - 1.
 void TurnTiles(const uchar* source, qsizetype sourceStride, int width, int height, uchar* target,
                qsizetype targetStride, bool clockwise, int firstRow, int endRow)
 {
