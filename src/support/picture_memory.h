@@ -21,9 +21,11 @@ enum class TPictureTouch {
     // Large pages where the picture is large: for pictures filled and read
     // row by row.
     Rows,
-    // Ordinary pages: for a picture filled column by column while another is
-    // given back row by row (a quarter turn), since a large page becomes
-    // resident as a whole at its first write.
+    // Large pages for the first two thirds of a large picture only, ordinary
+    // pages for the rest: for a picture filled column by column while another
+    // is given back row by row (a quarter turn). A large page becomes
+    // resident as a whole at its first write, and the first column touches
+    // them all, so the two pictures together stay near twice one.
     Columns,
 };
 
