@@ -1,6 +1,7 @@
 #include "write_behind.h"
 
 #include <chrono>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
