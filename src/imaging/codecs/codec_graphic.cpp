@@ -75,20 +75,23 @@ bool TCodecGraphic::TryLoadFromFile(const std::string& path)
         QFile file(QString::fromStdString(path));
         if (!file.open(QIODevice::ReadOnly))
             return false;
-        // Read a file of up to MappedFileBytes through a mapping where the
-        // system gives one: the byte stream's window then reloads with a copy
-        // from memory instead of a seek and a read of the device's whole
-        // buffer each time, which the text formats' scanning back over a line
-        // makes often. Larger files are read as they are: a mapping's pages
-        // count as the process's memory once read, on top of the picture.
-        constexpr qint64 MappedFileBytes = qint64(16) << 20;
-        const bool small = file.size() > 0 && file.size() <= MappedFileBytes;
-        if (const uchar* mapped = small ? file.map(0, file.size()) : nullptr) {
-            QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
-            LoadFromStream(buffer);
-            return true;
+        // A file of up to WholeFileBytes is read into memory at once: the
+        // byte stream's window then reloads with a copy from memory instead
+        // of a seek and a read of the device's whole buffer each time, which
+        // the text formats' scanning back over a line makes often. Larger
+        // files are read as they are, so that the picture is the only large
+        // thing in memory.
+        constexpr qint64 WholeFileBytes = qint64(16) << 20;
+        const qint64 size = file.size();
+        if (size > 0 && size <= WholeFileBytes) {
+            QByteArray bytes = file.read(size);
+            if (bytes.size() == size) {
+                QBuffer buffer(&bytes);
+                buffer.open(QIODevice::ReadOnly);
+                LoadFromStream(buffer);
+                return true;
+            }
+            file.seek(0); // changed while read: read it as it is now
         }
         LoadFromStream(file);
         return true;
