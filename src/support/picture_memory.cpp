@@ -119,15 +119,18 @@ bool OwnsPictureMemory(const QImage& picture)
 
 bool ReleasePictureRows(QImage& picture, int first, int end)
 {
-    if (!OwnsPictureMemory(picture))
+    if (picture.isNull() || !picture.isDetached())
+        return false;
+    TOwnedBuffers& owned = Owned();
+    std::lock_guard<std::mutex> guard(owned.Lock);
+    const auto found = owned.Buffers.find(picture.constBits());
+    if (found == owned.Buffers.end())
         return false;
     first = std::max(first, 0);
     end = std::min(end, picture.height());
     if (first >= end)
         return true;
-    TOwnedBuffers& owned = Owned();
-    std::lock_guard<std::mutex> guard(owned.Lock);
-    TOwnedBuffer& buffer = owned.Buffers.at(picture.constBits());
+    TOwnedBuffer& buffer = found->second;
     const std::uintptr_t unit = buffer.Unit;
     const std::uintptr_t bits = reinterpret_cast<std::uintptr_t>(picture.constBits());
     const std::uintptr_t from = bits + std::uintptr_t(first) * std::uintptr_t(picture.bytesPerLine());

@@ -9,8 +9,8 @@
 
 namespace {
 
-// Written bytes are handed on in pieces of this size; a smaller file is not
-// worth the thread.
+// Written bytes are handed on in pieces of this size, so that the system
+// gets few, large requests; a file's last partial piece is left to the rename.
 constexpr off_t Piece = off_t(4) << 20;
 
 } // namespace
