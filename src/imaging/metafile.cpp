@@ -1,4 +1,5 @@
 #include "imaging/metafile.h"
+#include "platform/platform.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile_formats.h"
@@ -6,8 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <cmath>
 #include <cstdlib>
@@ -37,19 +36,7 @@ int ClampSize(std::int64_t size)
 
 } // namespace
 
-int ScreenPixelsPerInch()
-{
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const int dpi = int(std::lround(screen->logicalDotsPerInch()));
-            if (dpi > 0)
-                return dpi;
-        }
-    }
-    return 96;
-}
-
-TMetafile::TMetafile(int pixelsPerInch) : PixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : ScreenPixelsPerInch()) {}
+TMetafile::TMetafile(int pixelsPerInch) : PixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : Platform().Screen().PixelsPerInch()) {}
 
 bool TMetafile::LoadFromFile(const std::string& path)
 {

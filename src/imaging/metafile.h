@@ -9,10 +9,6 @@
 
 #include <string>
 
-// The screen's pixels per inch: the primary screen's logical resolution
-// when a GUI application runs, else 96.
-int ScreenPixelsPerInch();
-
 class TMetafile {
 public:
     // Sizes are reported at this many pixels per inch; 0 = the screen's.

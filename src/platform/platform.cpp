@@ -34,6 +34,14 @@ std::unique_ptr<IFileDialogs> TPlatform::SetFileDialogs(std::unique_ptr<IFileDia
     return dialogs;
 }
 
+std::unique_ptr<orvanto::IScreen> TPlatform::SetScreen(std::unique_ptr<orvanto::IScreen> screen)
+{
+    if (!screen)
+        screen = std::make_unique<orvanto::TGuiScreen>();
+    std::swap(screen, Screen_);
+    return screen;
+}
+
 TPlatform& Platform()
 {
     static TPlatform instance;

@@ -3,6 +3,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
+#include "platform/screen.h"
 #include "platform/shell.h"
 
 #include <memory>
@@ -18,18 +19,21 @@ public:
     IShell& Shell() { return *Shell_; }
     IPrinter& Printer() { return *Printer_; }
     IFileDialogs& FileDialogs() { return *FileDialogs_; }
+    orvanto::IScreen& Screen() { return *Screen_; }
 
     // Installing returns the service it replaces, so a test can put it back.
     std::unique_ptr<IMessageBox> SetMessageBox(std::unique_ptr<IMessageBox> box);
     std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> shell);
     std::unique_ptr<IPrinter> SetPrinter(std::unique_ptr<IPrinter> printer);
     std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
+    std::unique_ptr<orvanto::IScreen> SetScreen(std::unique_ptr<orvanto::IScreen> screen);
 
 private:
     std::unique_ptr<IMessageBox> MessageBox_ = std::make_unique<TConsoleMessageBox>();
     std::unique_ptr<IShell> Shell_ = std::make_unique<TDesktopShell>();
     std::unique_ptr<IPrinter> Printer_ = std::make_unique<TNoPrinter>();
     std::unique_ptr<IFileDialogs> FileDialogs_ = std::make_unique<TNoFileDialogs>();
+    std::unique_ptr<orvanto::IScreen> Screen_ = std::make_unique<orvanto::TGuiScreen>();
 };
 
 TPlatform& Platform();
