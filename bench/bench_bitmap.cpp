@@ -9,6 +9,8 @@
 
 #include <string>
 
+using namespace orvanto;
+
 namespace {
 
 constexpr int Width = 6000, Height = 4000;

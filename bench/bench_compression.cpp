@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace orvanto;
+
 namespace {
 
 std::string FlatPicture(std::size_t bytes)

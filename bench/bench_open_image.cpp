@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace orvanto;
+
 namespace {
 
 constexpr int Width = 4000;

@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+using namespace orvanto;
+
 namespace {
 
 QImage Photo(int width, int height)

@@ -7,6 +7,8 @@
 
 #include <random>
 
+using namespace orvanto;
+
 namespace {
 
 // A picture of noise, so plain samples take their usual one to three digits.

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace orvanto;
+
 namespace {
 
 // Smooth colour fields with fine detail and a little noise, which compress

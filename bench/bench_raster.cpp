@@ -7,6 +7,8 @@
 
 #include <functional>
 
+using namespace orvanto;
+
 namespace {
 
 QImage& Picture()

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace orvanto;
+
 // Lines, numbers and hexadecimal bytes over arbitrary bytes: every reported
 // line lies inside the stream, and the scanners stay inside their storage.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

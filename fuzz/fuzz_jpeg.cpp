@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace orvanto;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // A frame header may claim any size; keep each picture small enough to fuzz fast.

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+using namespace orvanto;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TLanguage language(TLanguage::TStart::Empty);

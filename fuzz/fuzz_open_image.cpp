@@ -14,6 +14,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace orvanto;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // Metafile text needs the font database of a Gui application; small

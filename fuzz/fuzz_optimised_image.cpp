@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace orvanto;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     SetAllocationCeilingForTesting(16 * 1024 * 1024);

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace orvanto;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // A header may claim any size; keep the pictures within the fuzzer's budget.

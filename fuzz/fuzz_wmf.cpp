@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace orvanto;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // Text needs the font database of a Gui application; small pictures

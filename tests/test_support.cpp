@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace orvanto {
+
 std::string TestDataHome()
 {
     const char* home = std::getenv("XDG_DATA_HOME");
@@ -41,3 +43,5 @@ std::string TestDataPath(const std::string& relative)
 {
     return std::string(ORVANTO_SOURCE_DIR) + "/tests/data/" + relative;
 }
+
+} // namespace orvanto

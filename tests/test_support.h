@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 // The private data area this test process runs in (its XDG_DATA_HOME).
 std::string TestDataHome();
 
@@ -14,3 +16,5 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // A file of tests/data.
 std::string TestDataPath(const std::string& relative);
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+using namespace orvanto;
+
 int main(int argc, char* argv[])
 {
     // Stale temporary files go and the services are freed in their order

@@ -2,6 +2,8 @@
 
 #include <QStatusBar>
 
+namespace orvanto {
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Orvanto"));
@@ -9,3 +11,5 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     resize(800, 600);
     statusBar()->showMessage(QString());
 }
+
+} // namespace orvanto

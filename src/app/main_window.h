@@ -6,6 +6,8 @@
 
 class QLabel;
 
+namespace orvanto {
+
 // The program's one window: menus, the status bar and, docked over the
 // client area, the print workspace.
 class TForm1 : public QMainWindow {
@@ -18,3 +20,5 @@ public:
 private:
     std::string LastError_;
 };
+
+} // namespace orvanto

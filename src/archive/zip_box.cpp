@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace orvanto {
+
 namespace {
 
 const TRecordType& BoxItemType()
@@ -83,7 +85,7 @@ bool WriteNewFile(const std::string& fileName, const std::string& bytes)
 
 bool TBoxItem::ReadRecord(std::string_view data, std::size_t& position)
 {
-    return ::ReadRecord(data, position, BoxItemType(), [this](std::size_t index, TPropertyValue value) {
+    return orvanto::ReadRecord(data, position, BoxItemType(), [this](std::size_t index, TPropertyValue value) {
         switch (index) {
         case 0: pName = std::get<std::string>(std::move(value)); break;
         case 1: pPath = std::get<std::string>(std::move(value)); break;
@@ -98,7 +100,7 @@ bool TBoxItem::ReadRecord(std::string_view data, std::size_t& position)
 
 std::string TBoxItem::WriteRecord() const
 {
-    return ::WriteRecord(BoxItemType(), {pName, pPath, pSize, pSizeB, std::int32_t(pM), pD});
+    return orvanto::WriteRecord(BoxItemType(), {pName, pPath, pSize, pSizeB, std::int32_t(pM), pD});
 }
 
 std::unique_ptr<TBoxItem> PackBoxItem(const std::string& name, const std::string& path,
@@ -375,3 +377,5 @@ void FreeZipHandler()
 {
     ZipHandlerSlot().reset();
 }
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 
 class QIODevice;
 
+namespace orvanto {
+
 // One file inside an archive. The fields are stored, in this order, as the
 // properties of a "TBoxItem" component record.
 class TBoxItem {
@@ -112,3 +114,5 @@ private:
 TZipHandler* ZipHandler();
 // Frees the handler; the next ZipHandler() creates a new one.
 void FreeZipHandler();
+
+} // namespace orvanto

@@ -12,6 +12,8 @@
 #include <new>
 #include <vector>
 
+namespace orvanto {
+
 namespace {
 
 constexpr char UnknownFormat[] = "Unknown format";
@@ -736,3 +738,5 @@ bool ReadPackedDib(const std::uint8_t* data, std::size_t size, const TDibOptions
         return false;
     }
 }
+
+} // namespace orvanto

@@ -24,6 +24,8 @@
 
 class QIODevice;
 
+namespace orvanto {
+
 // Reads a bitmap held in memory. details, when given, receives a short
 // description of the variant ("40-byte header, 8 bits, RLE8").
 bool ReadBitmap(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
@@ -74,3 +76,5 @@ bool ReadDib(const std::uint8_t* header, std::size_t headerSize, const std::uint
 // as ReadDib, no bits at all fail.
 bool ReadPackedDib(const std::uint8_t* data, std::size_t size, const TDibOptions& options, QImage& picture,
                    std::string& error);
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+namespace orvanto {
+
 namespace {
 
 constexpr int HeaderBytes = 54;
@@ -119,3 +121,5 @@ bool SaveBitmapFile(const QImage& picture, const std::string& path, std::string&
     }
     return true;
 }
+
+} // namespace orvanto

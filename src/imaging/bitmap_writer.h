@@ -13,6 +13,8 @@
 
 class QIODevice;
 
+namespace orvanto {
+
 // The file's bytes; empty (with "Out of memory" in error) when the picture is
 // null or memory runs out.
 QByteArray BitmapFileBytes(const QImage& picture, std::string& error);
@@ -20,3 +22,5 @@ QByteArray BitmapFileBytes(const QImage& picture, std::string& error);
 // Writes at the device's position; "Out of disk space" when a write fails.
 bool SaveBitmapFile(const QImage& picture, QIODevice& device, std::string& error);
 bool SaveBitmapFile(const QImage& picture, const std::string& path, std::string& error);
+
+} // namespace orvanto

@@ -6,6 +6,8 @@
 
 #include <new>
 
+namespace orvanto {
+
 bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& read)
 {
     const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
@@ -43,3 +45,5 @@ bool ReadFileBytes(const std::string& path, std::string& error, const TBytesRead
             return read(mapped, std::size_t(file.size()));
     return ReadDeviceBytes(file, error, read);
 }
+
+} // namespace orvanto

@@ -12,6 +12,8 @@
 
 class QIODevice;
 
+namespace orvanto {
+
 using TBytesReader = std::function<bool(const std::uint8_t* data, std::size_t size)>;
 
 // "File not found" or "File in use" when the file cannot be opened, "Out of
@@ -19,3 +21,5 @@ using TBytesReader = std::function<bool(const std::uint8_t* data, std::size_t si
 bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read);
 // "Out of memory" when the rest of the device cannot be held.
 bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& read);
+
+} // namespace orvanto

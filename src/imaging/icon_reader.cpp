@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+namespace orvanto {
+
 namespace {
 
 constexpr char UnknownFormat[] = "Unknown format";
@@ -144,3 +146,5 @@ bool ReadIconFile(const std::string& path, std::int64_t backgroundColor, QImage&
         return ReadIcon(data, size, backgroundColor, picture, error, details);
     });
 }
+
+} // namespace orvanto

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 // A colour value with red in the lowest byte, green in the second and blue
 // in the third; NoBackground leaves transparent parts as the icon's colour
 // data over black, as drawing onto a fresh picture does.
@@ -26,3 +28,5 @@ bool ReadIcon(const QByteArray& bytes, std::int64_t backgroundColor, QImage& pic
 // "File not found" and "File in use" when the file cannot be read at all.
 bool ReadIconFile(const std::string& path, std::int64_t backgroundColor, QImage& picture, std::string& error,
                   std::string* details = nullptr);
+
+} // namespace orvanto

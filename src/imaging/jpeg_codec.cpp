@@ -18,6 +18,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+namespace orvanto {
+
 namespace {
 
 constexpr char UnknownFormat[] = "Unknown format";
@@ -422,3 +424,5 @@ bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, s
     }
     return true;
 }
+
+} // namespace orvanto

@@ -17,6 +17,8 @@
 
 class QIODevice;
 
+namespace orvanto {
+
 enum class TJpegOrientation {
     Upright, // turn the picture as its EXIF orientation tag says
     Stored,  // the raster as stored, tag ignored
@@ -40,3 +42,5 @@ int ExifOrientation(const std::uint8_t* exif, std::size_t size);
 // outside are held in that range). False with "Out of memory" on failure.
 bool EncodeJpeg(const QImage& picture, int quality, QByteArray& bytes, std::string& error);
 bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, std::string& error);
+
+} // namespace orvanto

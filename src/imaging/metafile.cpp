@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace orvanto {
+
 namespace {
 
 TMetaBytes View(const QByteArray& bytes)
@@ -115,3 +117,5 @@ bool LoadMetafile(const std::string& path, QImage& picture, std::string& error, 
         return false;
     }
 }
+
+} // namespace orvanto

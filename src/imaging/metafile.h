@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 class TMetafile {
 public:
     // Sizes are reported at this many pixels per inch; 0 = the screen's.
@@ -42,3 +44,5 @@ private:
 // metafile's size through the allocation ceiling, draw. On failure error
 // holds "File not found", "Unknown format" or "Out of memory".
 bool LoadMetafile(const std::string& path, QImage& picture, std::string& error, int pixelsPerInch = 0);
+
+} // namespace orvanto

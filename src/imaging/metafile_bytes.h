@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace orvanto {
+
 // A bounds-checked little-endian view of outside bytes. A read past the end
 // yields 0 and marks the view bad, so a record decoder reads all its fields
 // first and then asks Bad() once before acting on any of them.
@@ -74,3 +76,5 @@ private:
     std::size_t Count = 0;
     mutable bool Broken = false;
 };
+
+} // namespace orvanto

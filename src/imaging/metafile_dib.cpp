@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+namespace orvanto {
+
 namespace {
 
 constexpr std::uint32_t kJpeg = 4, kPng = 5;
@@ -101,3 +103,5 @@ QImage DecodePackedDib(const TMetaBytes& packed, TDibColours colours, const std:
         return QImage();
     return picture;
 }
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+namespace orvanto {
+
 // Bitmaps of drawing records, decoded by the shared bitmap reader. Records
 // either carry a packed bitmap or keep its header (with the colour table)
 // and its bits in two blocks of their own.
@@ -34,3 +36,5 @@ QRectF DibSource(const QRectF& source, const QImage& image, bool bottomUp);
 
 // The twenty colours a device context starts with.
 const std::vector<QRgb>& DefaultPalette();
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace orvanto {
+
 namespace {
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520; // " EMF"
@@ -524,3 +526,5 @@ std::size_t PlayEmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QIma
     }
     return played;
 }
+
+} // namespace orvanto

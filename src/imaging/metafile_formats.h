@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace orvanto {
+
 struct TMetafileLayout {
     bool Enhanced = false;
     std::size_t RecordsStart = 0;
@@ -34,3 +36,5 @@ std::size_t PlayEmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QIma
 
 // Text of the 8-bit records in a font's character set.
 QString DecodeCharSetText(const TMetaBytes& bytes, int charSet);
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace orvanto {
+
 namespace {
 
 constexpr std::size_t kMostSavedStates = 4096;
@@ -1052,3 +1054,5 @@ void TMetaPlayer::AlphaBlit(QRectF destination, const QImage& source, QRectF sou
     Painter.setOpacity(1);
     Painter.setTransform(QTransform());
 }
+
+} // namespace orvanto

@@ -16,6 +16,8 @@
 #include <set>
 #include <vector>
 
+namespace orvanto {
+
 struct TMetaPen {
     std::uint32_t Style = 0; // style, end cap, join and type bits as written
     double Width = 0;        // logical units; 0 draws one pixel wide
@@ -203,3 +205,5 @@ private:
     QPainterPath CurrentPath; // picture pixels
     bool PathOpen = false;
 };
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace orvanto {
+
 namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
@@ -466,3 +468,5 @@ std::size_t PlayWmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QIma
     }
     return played;
 }
+
+} // namespace orvanto

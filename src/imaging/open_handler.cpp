@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace orvanto {
+
 namespace {
 
 std::string FolderPart(const std::string& fileName)
@@ -110,3 +112,5 @@ void FreeOpenHandler()
 {
     Instance().reset();
 }
+
+} // namespace orvanto

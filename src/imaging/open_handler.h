@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 // The open dialog's settings; the main window keeps one for the whole run.
 struct TOpenInfo {
     std::string DefaultExt;
@@ -36,3 +38,5 @@ std::string DialogStartFolder(const std::string& startFolder, const std::string&
 // The process-wide instance, created on first use.
 TOpenHandler* OpenHandler();
 void FreeOpenHandler();
+
+} // namespace orvanto

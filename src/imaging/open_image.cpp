@@ -7,6 +7,8 @@
 
 #include <QColor>
 
+namespace orvanto {
+
 namespace {
 
 std::string LowerAscii(std::string text)
@@ -235,3 +237,5 @@ void FreeOpenImage()
 {
     Instance().reset();
 }
+
+} // namespace orvanto

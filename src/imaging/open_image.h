@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace orvanto {
+
 // The table of picture formats the program opens, one entry per file
 // extension, the open dialog's filter texts built from it, and the open
 // dispatch that loads a file with the reader its extension selects.
@@ -119,3 +121,5 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
 // (the next OpenImage() builds a fresh table).
 TOpenImage* OpenImage();
 void FreeOpenImage();
+
+} // namespace orvanto

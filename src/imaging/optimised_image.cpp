@@ -8,6 +8,8 @@
 #include "support/paths.h"
 #include "support/string_helpers.h"
 
+namespace orvanto {
+
 namespace {
 
 const TCodecTexts OptimisedTexts{"Out of memory", "File not found", "File in use"};
@@ -183,3 +185,5 @@ void TOptimisedImage::SaveSteps(QIODevice& stream, std::string& message)
         return;
     message.clear();
 }
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // Orvanto's container that stores one picture either as a JPEG file or as a
 // zlib-compressed 24-bit Windows bitmap, whichever the writer finds better:
 //   "OMIV1.0" 0, then length-prefixed blocks: three extra texts, the kind
@@ -50,3 +52,5 @@ private:
     bool DecodePayload(const std::string& kind, std::string payload);
     void ResetToBlank();
 };
+
+} // namespace orvanto

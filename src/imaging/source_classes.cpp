@@ -11,6 +11,8 @@
 
 #include <QPainter>
 
+namespace orvanto {
+
 // Each class is built once, on first use.
 
 namespace {
@@ -168,3 +170,5 @@ const TGraphicClass& OptimisedImageGraphicClass()
         "TOptimisedImage", Maker<TCodecSource<TOptimisedImage>>(), false};
     return graphicClass;
 }
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include "imaging/open_image.h"
 
+namespace orvanto {
+
 // The source graphic classes of the built-in formats. Each one wraps the
 // reader of its format; a class whose reader is not built in has an empty
 // Create, and its files fail as undecodable ones do.
@@ -13,3 +15,5 @@ const TGraphicClass& PortablePixelmapGraphicClass(); // .PPM .PGM .PBM
 const TGraphicClass& XBitmapGraphicClass();       // .XBM
 const TGraphicClass& TextPictureGraphicClass();   // .TEP
 const TGraphicClass& OptimisedImageGraphicClass(); // .OMI
+
+} // namespace orvanto

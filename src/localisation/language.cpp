@@ -17,6 +17,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace orvanto {
+
 namespace {
 
 const TRecordType LanguageRecord{"TLanguage",
@@ -360,3 +362,5 @@ void InstallTranslation()
     SetTranslateFunction(&Translate);
     RegisterServiceRelease(TService::Language, &FreeLanguage);
 }
+
+} // namespace orvanto

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace orvanto {
+
 // The translation table of the user's language file ("language.llf" in the
 // settings folder). The English text is the key: accelerator markers and
 // trailing blanks, commas and points are split off before the lookup and put
@@ -90,3 +92,5 @@ std::string Translate(const std::string& english);
 // this layer is linked; the program and the tool call it at start anyway so
 // that the link cannot be lost.
 void InstallTranslation();
+
+} // namespace orvanto

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvanto {
+
 // The fixed keys of the language file. The reader and orvanto-tool, which
 // writes the files, must use the same values: a file written with other keys
 // reads as gibberish.
@@ -20,3 +22,5 @@ static_assert(sizeof(DefaultX) - 1 == 54);
 static_assert(sizeof(DefaultY) - 1 == 51);
 
 } // namespace LanguageKeys
+
+} // namespace orvanto

@@ -1,5 +1,7 @@
 #include "platform/file_dialogs.h"
 
+namespace orvanto {
+
 TFileDialogResult TNoFileDialogs::Run(const TFileDialogRequest& request)
 {
     TFileDialogResult result;
@@ -51,3 +53,5 @@ std::vector<TFileFilterChoice> SplitFileFilter(const std::string& filter)
     }
     return choices;
 }
+
+} // namespace orvanto

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // The open and save dialogs, plain and with a picture preview pane. The
 // widget implementation lives in platform/qt; lower layers only see this
 // interface through TPlatform.
@@ -70,3 +72,5 @@ struct TFileFilterChoice {
 // are dropped; a description without a pattern part still counts as a
 // choice so that filter indices keep their meaning.
 std::vector<TFileFilterChoice> SplitFileFilter(const std::string& filter);
+
+} // namespace orvanto

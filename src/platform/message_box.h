@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 // The modal error box. The Qt implementation lives in platform/qt; lower
 // layers only see this interface through TPlatform.
 class IMessageBox {
@@ -19,3 +21,5 @@ class TConsoleMessageBox final : public IMessageBox {
 public:
     void ShowError(const std::string& text, const std::string& caption) override;
 };
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace orvanto {
+
 std::unique_ptr<IMessageBox> TPlatform::SetMessageBox(std::unique_ptr<IMessageBox> box)
 {
     if (!box)
@@ -47,3 +49,5 @@ TPlatform& Platform()
     static TPlatform instance;
     return instance;
 }
+
+} // namespace orvanto

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+namespace orvanto {
+
 // The operating-system services the rest of the program uses, one interface
 // each. Until a caller installs others (the program its Qt windows, tests
 // their recording doubles), the console message box, the desktop shell,
@@ -37,3 +39,5 @@ private:
 };
 
 TPlatform& Platform();
+
+} // namespace orvanto

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // How a stretch call ended. Running out of memory while preparing the
 // bitmap for the device is worth a retry with a smaller bitmap; a device
 // that refuses the page is not.
@@ -87,3 +89,5 @@ public:
 private:
     std::string Title_;
 };
+
+} // namespace orvanto

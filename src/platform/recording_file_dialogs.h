@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace orvanto {
+
 // Test double: records every request and answers from a script. Each
 // answer either throws (as a dialog that cannot be built) or returns its
 // result; with the script empty a request is cancelled with an empty name.
@@ -46,3 +48,5 @@ public:
         return answer.Result;
     }
 };
+
+} // namespace orvanto

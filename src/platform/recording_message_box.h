@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // Test double: remembers every box instead of showing it.
 class TRecordingMessageBox final : public IMessageBox {
 public:
@@ -19,3 +21,5 @@ public:
         Shown.push_back({text, caption});
     }
 };
+
+} // namespace orvanto

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+namespace orvanto {
+
 // Test double: a printer that records every job instead of printing it.
 // The public fields describe the device and say how it should fail.
 class TRecordingPrinter final : public IPrinter {
@@ -134,3 +136,5 @@ private:
     int Orientation_ = 0;
     bool InJob_ = false;
 };
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // Test double: records what it was asked to open or start; Fail makes every
 // request report failure.
 class TRecordingShell final : public IShell {
@@ -31,3 +33,5 @@ public:
         return !Fail;
     }
 };
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QUrl>
 
+namespace orvanto {
+
 bool TDesktopShell::OpenDocument(const std::string& target, const std::string&,
                                  const std::string&)
 {
@@ -23,3 +25,5 @@ bool TDesktopShell::StartProgram(const std::string& program, const std::string& 
     return QProcess::startDetached(QString::fromStdString(program), arguments,
                                    QString::fromStdString(workingFolder));
 }
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 // Hands documents, web addresses and programs to the desktop.
 class IShell {
 public:
@@ -23,3 +25,5 @@ public:
     bool StartProgram(const std::string& program, const std::string& parameters,
                       const std::string& workingFolder) override;
 };
+
+} // namespace orvanto

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+namespace orvanto {
+
 namespace {
 
 constexpr int PixelBytes = 3;
@@ -425,3 +427,5 @@ bool CopyBitmap(const QImage& source, QImage& target)
         return false;
     }
 }
+
+} // namespace orvanto

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 struct TManipulationInfo {
     QImage* Bitmap = nullptr; // not owned
     TRect Rect;
@@ -66,3 +68,5 @@ bool InvertChannels(TManipulationInfo& info);
 
 // The target becomes a copy of the source: format, size and pixels.
 bool CopyBitmap(const QImage& source, QImage& target);
+
+} // namespace orvanto

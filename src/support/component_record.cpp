@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace orvanto {
+
 namespace {
 
 constexpr char Signature[] = "TPF0";
@@ -178,3 +180,5 @@ bool ReadRecord(std::string_view data, std::size_t& position, const TRecordType&
     unsigned char endOfChildren = 1;
     return in.Byte(endOfChildren) && endOfChildren == 0;
 }
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+namespace orvanto {
+
 // The "TPF0" property records that the language file and the archive
 // container store: a type name, an empty object name, named typed values,
 // and two closing zero bytes. One reader and one writer serve every record
@@ -42,3 +44,5 @@ using TApplyProperty = std::function<void(std::size_t index, TPropertyValue valu
 // bad end-of-children byte; position is then undefined.
 bool ReadRecord(std::string_view data, std::size_t& position, const TRecordType& type,
                 const TApplyProperty& apply);
+
+} // namespace orvanto

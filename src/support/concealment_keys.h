@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvanto {
+
 // The two fixed texts behind HideText and RevealText. Every concealed text
 // the program carries was made with exactly these; changing either makes
 // those texts unreadable.
@@ -16,3 +18,5 @@ static_assert(sizeof(Master) - 1 == 97);
 static_assert(sizeof(Alphabet) - 1 == 53);
 
 } // namespace ConcealmentKeys
+
+} // namespace orvanto

@@ -21,6 +21,8 @@
 #include <sstream>
 #include <sys/stat.h>
 
+namespace orvanto {
+
 namespace {
 
 // A plain pointer: freed by the exit sequence (support/services.h).
@@ -225,3 +227,5 @@ std::string RevealText(const std::string& concealed)
     const std::string key = TGeneral::Scramble(text.substr(1, keyLength), ConcealmentKeys::Master, 2);
     return TGeneral::Scramble(text.substr(1 + keyLength), key, 3);
 }
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 
 class QWindow;
 
+namespace orvanto {
+
 // Small helpers every part of the program uses, and the error box. One
 // instance lives per process (General()); the helpers that need no instance
 // are static so that code below the windows can call them freely.
@@ -81,3 +83,5 @@ std::string HideText(const std::string& plain);
 std::string RevealText(const std::string& concealed);
 // 10 to 50 characters drawn from the key alphabet.
 std::string RandomKey();
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace orvanto {
+
 namespace {
 
 // A settings file is a few kilobytes; anything far larger is not ours.
@@ -165,3 +167,5 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
     }
     return file.commit();
 }
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+namespace orvanto {
+
 // A settings file in the standard INI form:
 //   [Section]
 //   Name=Value
@@ -39,3 +41,5 @@ private:
     std::string FileName_;
     std::string LastError_;
 };
+
+} // namespace orvanto

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unistd.h>
 
+namespace orvanto {
+
 namespace {
 
 std::int64_t TestingCeiling = 0;
@@ -31,3 +33,5 @@ void SetAllocationCeilingForTesting(std::int64_t bytes)
 {
     TestingCeiling = bytes > 0 ? bytes : 0;
 }
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace orvanto {
+
 // The most bytes one picture, decompressed block or archive entry may take.
 // Outside bytes can claim any size; anything above this is refused with an
 // out-of-memory message instead of letting the system kill the program.
@@ -10,3 +12,5 @@ std::int64_t AllocationCeiling();
 
 // Tests lower the ceiling to reach the refusal paths cheaply; 0 restores it.
 void SetAllocationCeilingForTesting(std::int64_t bytes);
+
+} // namespace orvanto

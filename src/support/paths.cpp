@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace orvanto {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -157,3 +159,5 @@ void ForceFolders(const std::string& path)
     std::error_code ignored;
     fs::create_directories(fs::path(path), ignored);
 }
+
+} // namespace orvanto

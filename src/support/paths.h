@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 // Where the program keeps its files, and the few file operations that must
 // behave the same everywhere. Every folder name returned ends with "/".
 //
@@ -46,3 +48,5 @@ void ForceFolders(const std::string& path);
 inline int Max(int a, int b) { return TPaths::Max(a, b); }
 inline int Min(int a, int b) { return TPaths::Min(a, b); }
 inline int Clamp(int value, int low, int high) { return TPaths::Clamp(value, low, high); }
+
+} // namespace orvanto

@@ -12,6 +12,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+namespace orvanto {
+
 namespace {
 
 // Pictures from this size on get large pages; below it the page faults are
@@ -151,3 +153,5 @@ bool ReleasePictureRows(QImage& picture, int first, int end)
     }
     return true;
 }
+
+} // namespace orvanto

@@ -17,6 +17,8 @@
 
 #include <QImage>
 
+namespace orvanto {
+
 enum class TPictureTouch {
     // Large pages where the picture is large: for pictures filled and read
     // row by row.
@@ -46,3 +48,5 @@ bool OwnsPictureMemory(const QImage& picture);
 // just the latest band. Only for pictures OwnsPictureMemory accepts; false
 // and nothing done for any other.
 bool ReleasePictureRows(QImage& picture, int first, int end);
+
+} // namespace orvanto

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvanto {
+
 // A rectangle by its four edges, right and bottom exclusive, as the layout
 // and raster code pass them around.
 struct TRect {
@@ -12,3 +14,5 @@ struct TRect {
     int Height() const { return Bottom - Top; }
     friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+} // namespace orvanto

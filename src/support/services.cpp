@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <mutex>
 
+namespace orvanto {
+
 namespace {
 
 // Plain arrays of function pointers: constant-initialised, no destructors,
@@ -55,3 +57,5 @@ void ShutdownServices()
         RunQuietly(release);
     RunQuietly(ExitSteps[static_cast<std::size_t>(TExitStep::LeftoverFiles)]);
 }
+
+} // namespace orvanto

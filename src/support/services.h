@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvanto {
+
 // The process-wide services (TZFile, TPaths, TGeneral, TLanguage) are made by
 // their accessors on first use and freed together when the process ends, in a
 // fixed order:
@@ -37,3 +39,5 @@ void ShutdownServices();
 
 // Makes sure ShutdownServices runs at process exit (idempotent).
 void ArrangeShutdownAtExit();
+
+} // namespace orvanto

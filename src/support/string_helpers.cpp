@@ -8,6 +8,8 @@
 #include <new>
 #include <sys/stat.h>
 
+namespace orvanto {
+
 std::string UpperAscii(const std::string& text)
 {
     std::string result = text;
@@ -158,3 +160,5 @@ bool DecompressText(std::string& text, std::string& errorText)
         return false;
     }
 }
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 // Helpers the picture codecs share. Texts are 8-bit byte strings that may
 // hold any byte value.
 
@@ -37,3 +39,5 @@ bool InflateBounded(const char* data, std::size_t size, std::string& output);
 // short leaves text unchanged ("Unknown format"); damaged data, or data that
 // inflates beyond the allocation ceiling, empties it ("Out of memory").
 bool DecompressText(std::string& text, std::string& errorText);
+
+} // namespace orvanto

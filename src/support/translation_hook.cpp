@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace orvanto {
+
 namespace {
 
 std::atomic<TTranslateFunction> Installed{nullptr};
@@ -29,3 +31,5 @@ std::string TranslateForDisplay(const std::string& english)
         return english;
     }
 }
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 // Support code sits below the translation service but has to show translated
 // texts (the error box). The translation layer installs its Translate here
 // when it is linked in (and InstallTranslation() in localisation/language.h
@@ -20,3 +22,5 @@ std::string TranslateForDisplay(const std::string& english);
 // test that checks the German language source finds the texts by it, as it
 // finds the literals passed to Translate, ShowError and LastError.
 constexpr const char* EnglishText(const char* text) { return text; }
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 #include <string>
 #include <sys/stat.h>
 
+namespace orvanto {
+
 namespace {
 
 // A plain pointer, not an object with a destructor of its own: the instance
@@ -115,3 +117,5 @@ void DeleteLeftoverPicture()
     } catch (...) {
     }
 }
+
+} // namespace orvanto

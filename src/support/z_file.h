@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvanto {
+
 // Keeps the data area's "TEMP" folder from filling up: each clean-up pass
 // deletes a few of the "*.ZMP" files found there that are older (or, with a
 // clock that was set back, newer) than about eight minutes. Nothing is
@@ -30,3 +32,5 @@ void RunTemporaryFileCleanup();
 // ... and, after they are freed, the removal of the picture file an earlier
 // version left in the settings folder.
 void DeleteLeftoverPicture();
+
+} // namespace orvanto

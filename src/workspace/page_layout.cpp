@@ -6,6 +6,8 @@
 #include <limits>
 #include <tuple>
 
+namespace orvanto {
+
 namespace {
 
 constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
@@ -282,3 +284,5 @@ TApplyResult TPageLayout::CenterPicture(bool pictureLoaded, int pictureWidth, in
     info.Y = centred.OutTop;
     return ApplyInfo(std::move(info));
 }
+
+} // namespace orvanto

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace orvanto {
+
 inline constexpr int FallbackPrinterDpi = 300;
 inline constexpr int FallbackScreenPpi = 96;
 inline constexpr int FallbackPageWidth = 2400;
@@ -140,3 +142,5 @@ private:
     long double FPreviewFactorY = 1;
     bool FPreviewCacheDirty = true;
 };
+
+} // namespace orvanto

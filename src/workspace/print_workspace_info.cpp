@@ -1,5 +1,7 @@
 #include "workspace/print_workspace_info.h"
 
+namespace orvanto {
+
 namespace {
 
 std::string NameOf(const char* const* names, int count, int value)
@@ -51,3 +53,5 @@ void SetDefaults(TPrintWorkspaceInfo& info)
     info.Y = 0;
     info.ZoomXY = 0;
 }
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 enum TPrintScale : std::uint8_t {
     psActualSize = 0,
     psScaleToPage = 1,
@@ -84,3 +86,5 @@ struct TPrintWorkspaceInfo {
 
 // The values a new workspace starts with.
 void SetDefaults(TPrintWorkspaceInfo& info);
+
+} // namespace orvanto

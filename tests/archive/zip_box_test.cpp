@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace orvanto;
+
 namespace {
 
 std::string RandomBytes(std::size_t count, unsigned seed)

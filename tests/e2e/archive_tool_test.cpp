@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <random>
 
+using namespace orvanto;
+
 namespace {
 
 std::string RandomBytes(std::size_t count)

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <random>
 
+using namespace orvanto;
+
 namespace {
 
 int Tool(const std::vector<std::string>& arguments, std::string* err = nullptr)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 TEST(LanguageTool, CompileDumpRoundTripAndTranslate)

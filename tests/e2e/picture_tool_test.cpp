@@ -10,6 +10,8 @@
 
 #include <filesystem>
 
+using namespace orvanto;
+
 namespace {
 
 TEST(PictureTool, InfoNamesSizeAndFormat)

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+using namespace orvanto;
+
 namespace {
 
 constexpr double PointMm = 25.4 / 72.0;

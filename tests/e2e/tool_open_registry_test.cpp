@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 TToolRun RunTool(const QStringList& arguments)

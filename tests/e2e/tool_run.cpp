@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+namespace orvanto {
+
 TToolRun RunOrvantoTool(const std::vector<std::string>& arguments)
 {
     QStringList list;
@@ -21,3 +23,5 @@ TToolRun RunOrvantoTool(const std::vector<std::string>& arguments)
     run.Err = process.readAllStandardError().toStdString();
     return run;
 }
+
+} // namespace orvanto

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // One run of the built orvanto-tool, as a user's shell would make it.
 struct TToolRun {
     int Status = -1; // -1 when it crashed or did not finish in two minutes
@@ -11,3 +13,5 @@ struct TToolRun {
 };
 
 TToolRun RunOrvantoTool(const std::vector<std::string>& arguments);
+
+} // namespace orvanto

@@ -14,6 +14,8 @@
 // defaults, which is what designated initializers are for.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
+using namespace orvanto;
+
 namespace {
 
 std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }

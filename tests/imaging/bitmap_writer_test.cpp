@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 std::uint32_t At32(const QByteArray& b, int at)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 const char* const Extensions[] = {".BMP", ".DIB", ".RLE", ".JPG", ".JIF", ".ICO", ".WMF",

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 std::string Le16(unsigned v) { return {char(v & 255), char(v >> 8 & 255)}; }

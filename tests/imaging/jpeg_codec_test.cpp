@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 double MeanDifference(const QImage& a, const QImage& b)

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace orvanto;
+
 using namespace metafile_test;
 
 namespace {

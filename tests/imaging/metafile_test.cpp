@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 using namespace metafile_test;
 
 namespace {

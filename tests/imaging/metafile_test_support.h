@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 namespace metafile_test {
 
 using namespace metafile_builder;
@@ -85,3 +87,5 @@ inline void CheckPixels(const TPixelCase& c, QRgb colour = qRgb(255, 0, 0))
 }
 
 } // namespace metafile_test
+
+} // namespace orvanto

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 // Installs the recording dialogs for one test and puts the old ones back.

@@ -8,6 +8,8 @@
 
 #include <stdexcept>
 
+using namespace orvanto;
+
 namespace {
 
 // A source that decodes PNG through Qt, so the loading steps can be tested

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace orvanto;
+
 namespace {
 
 // Smooth gradients with fine noise: what a camera gives, and what JPEG wins.

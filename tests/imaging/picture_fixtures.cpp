@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+namespace orvanto {
+
 int RunCommand(const std::string& command)
 {
     const int status = std::system(("(set -e; " + command + ") >/dev/null 2>&1").c_str());
@@ -70,3 +72,5 @@ QImage OverWhite(const QImage& picture)
         }
     return result;
 }
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace orvanto {
+
 // Runs a shell command; its exit status (127 when the program is missing, so
 // a test that needs a generator fails rather than passes without it).
 int RunCommand(const std::string& command);
@@ -24,3 +26,5 @@ QImage LoadWithQt(const std::string& path);
 
 // A picture with alpha laid over white, as 32-bit RGB.
 QImage OverWhite(const QImage& picture);
+
+} // namespace orvanto

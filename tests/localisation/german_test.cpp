@@ -13,6 +13,8 @@
 #include <regex>
 #include <set>
 
+using namespace orvanto;
+
 namespace {
 
 const std::string GermanFile = std::string(ORVANTO_BINARY_DIR) + "/languages/de.llf";

@@ -18,6 +18,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+using namespace orvanto;
+
 namespace {
 
 TLanguage SampleTable()

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 TEST(SplitFileFilter, ChoicesKeepTheirOrderAndPatterns)
 {
     struct TCase {

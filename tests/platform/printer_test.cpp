@@ -5,6 +5,8 @@
 
 #include <memory>
 
+using namespace orvanto;
+
 namespace {
 
 QImage Bitmap(int width, int height)

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <functional>
 
+using namespace orvanto;
+
 namespace {
 
 // A picture whose every byte differs from its neighbours, so a pixel moved

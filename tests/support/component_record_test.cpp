@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 const TRecordType Item{"TItem", {{"pCount", TPropertyKind::Integer}, {"pText", TPropertyKind::Text}}};

@@ -4,6 +4,8 @@
 
 #include <clocale>
 
+using namespace orvanto;
+
 namespace {
 
 TEST(General, ReplaceAll)

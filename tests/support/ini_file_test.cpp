@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+using namespace orvanto;
+
 namespace {
 
 TEST(IniFile, ReadsSectionsForgivingly)

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace orvanto;
+
 namespace {
 
 TEST(Paths, AddSlash)

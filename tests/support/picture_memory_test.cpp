@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace orvanto;
+
 namespace {
 
 // Every pixel byte set from its position, so a row that moved or was lost shows.

@@ -7,6 +7,8 @@
 
 #include <string>
 
+using namespace orvanto;
+
 namespace {
 
 std::string Trace;

@@ -7,6 +7,8 @@
 
 #include <zlib.h>
 
+using namespace orvanto;
+
 namespace {
 
 std::string Bytes(std::initializer_list<int> values)

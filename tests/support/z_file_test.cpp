@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <time.h>
 
+using namespace orvanto;
+
 namespace {
 
 std::string DataArea()

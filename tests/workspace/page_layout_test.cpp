@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+using namespace orvanto;
+
 namespace {
 
 constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();

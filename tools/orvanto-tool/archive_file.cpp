@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+namespace orvanto {
+
 bool ReadToolFile(const std::string& fileName, std::string& bytes, std::string& error)
 {
     QFile file(QString::fromStdString(fileName));
@@ -36,3 +38,5 @@ bool WriteToolFile(const std::string& fileName, const std::string& bytes, std::s
     }
     return true;
 }
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <set>
 
+namespace orvanto {
+
 namespace {
 
 const char* const Usage =
@@ -142,3 +144,5 @@ TRegisterCommand registration{
      &RunArchive}};
 
 } // namespace
+
+} // namespace orvanto

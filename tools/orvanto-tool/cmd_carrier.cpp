@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+namespace orvanto {
+
 namespace {
 
 const char* const Usage = "Usage: orvanto-tool carrier make ARCHIVE OUT.bmp [--width 334]";
@@ -90,3 +92,5 @@ TRegisterCommand registration{{"carrier", "carrier make ARCHIVE OUT.bmp [--width
                                &RunCarrier}};
 
 } // namespace
+
+} // namespace orvanto

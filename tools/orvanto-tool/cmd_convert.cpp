@@ -3,6 +3,8 @@
 
 #include <set>
 
+namespace orvanto {
+
 namespace {
 
 const TPictureTransform* FindTransform(const std::string& option)
@@ -70,3 +72,5 @@ TRegisterCommand registration{
      &RunConvert, false}};
 
 } // namespace
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace orvanto {
+
 namespace {
 
 int RunFormats(const std::vector<std::string>& arguments)
@@ -26,3 +28,5 @@ TRegisterCommand registration{
      "lists the picture formats Orvanto opens and the open dialog's filter text", &RunFormats}};
 
 } // namespace
+
+} // namespace orvanto

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+namespace orvanto {
+
 namespace {
 
 int RunInfo(const std::vector<std::string>& arguments)
@@ -24,3 +26,5 @@ TRegisterCommand registration{{"info", "info FILE",
                                "loads FILE as Orvanto does and prints WIDTH HEIGHT FORMAT", &RunInfo, false}};
 
 } // namespace
+
+} // namespace orvanto

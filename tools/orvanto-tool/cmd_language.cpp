@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace orvanto {
+
 namespace {
 
 const char* const Usage =
@@ -131,3 +133,5 @@ TRegisterCommand registration{{"language", "language compile|dump|translate ..."
                                &RunLanguage}};
 
 } // namespace
+
+} // namespace orvanto

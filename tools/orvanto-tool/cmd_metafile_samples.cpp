@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 
+namespace orvanto {
+
 using namespace metafile_builder;
 
 namespace {
@@ -393,3 +395,5 @@ TRegisterCommand registration{{"metafile-samples", "metafile-samples FOLDER",
                                "writes the hand-made test metafiles, one per record family", &RunSamples}};
 
 } // namespace
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace orvanto {
+
 namespace {
 
 int RunPaths(const std::vector<std::string>& arguments)
@@ -21,3 +23,5 @@ TRegisterCommand registration{{"paths", "paths",
                                "prints the folders where Orvanto keeps its files", &RunPaths}};
 
 } // namespace
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace orvanto {
+
 namespace {
 
 // What the program would print on: the installed printers, the current one
@@ -30,3 +32,5 @@ TRegisterCommand registration{{"printers", "printers",
                                "lists the printers; * marks the current one", &RunPrinters}};
 
 } // namespace
+
+} // namespace orvanto

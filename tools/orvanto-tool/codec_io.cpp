@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+namespace orvanto {
+
 bool LoadWithCodec(TCodecGraphic& codec, const std::string& path, QImage& picture, std::string& error)
 {
     if (!codec.TryLoadFromFile(path)) {
@@ -33,3 +35,5 @@ bool SaveWithCodec(TCodecGraphic& codec, const QImage& picture, const std::strin
     }
     return true;
 }
+
+} // namespace orvanto

@@ -10,8 +10,12 @@
 
 #include <string>
 
+namespace orvanto {
+
 bool LoadWithCodec(TCodecGraphic& codec, const std::string& path, QImage& picture, std::string& error);
 
 // The codec's settings are the caller's; the picture is assigned here.
 bool SaveWithCodec(TCodecGraphic& codec, const QImage& picture, const std::string& path,
                    std::string& error);
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // A command of orvanto-tool. Run gets the arguments after the command's name
 // and returns the process exit status.
 struct TToolCommand {
@@ -31,3 +33,5 @@ struct TRegisterCommand {
 
 // The error text on standard error, then status 1: how every command fails.
 int Fail(const std::string& message);
+
+} // namespace orvanto

@@ -3,6 +3,8 @@
 #include "imaging/bitmap_reader.h"
 #include "imaging/bitmap_writer.h"
 
+namespace orvanto {
+
 namespace {
 
 bool ReadAny(const std::string& path, QImage& picture, std::string& error, std::string& details)
@@ -21,3 +23,5 @@ TRegisterReader rle{{".RLE", "Windows RLE", &ReadAny}};
 TRegisterWriter bmpWriter{{".BMP", {}, &Write}};
 
 } // namespace
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include "imaging/icon_reader.h"
 
+namespace orvanto {
+
 namespace {
 
 // Icons print over white, as the workspace asks for.
@@ -13,3 +15,5 @@ bool Read(const std::string& path, QImage& picture, std::string& error, std::str
 TRegisterReader ico{{".ICO", "Icon", &Read}};
 
 } // namespace
+
+} // namespace orvanto

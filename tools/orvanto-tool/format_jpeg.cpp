@@ -2,6 +2,8 @@
 
 #include "imaging/jpeg_codec.h"
 
+namespace orvanto {
+
 namespace {
 
 bool Read(const std::string& path, QImage& picture, std::string& error, std::string& details)
@@ -22,3 +24,5 @@ TRegisterReader jif{{".JIF", "Jpeg", &Read}};
 TRegisterWriter jpgWriter{{".JPG", {"--jpeg-quality"}, &Write}};
 
 } // namespace
+
+} // namespace orvanto

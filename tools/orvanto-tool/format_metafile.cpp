@@ -2,6 +2,8 @@
 
 #include "imaging/metafile.h"
 
+namespace orvanto {
+
 namespace {
 
 bool ReadMetafile(const std::string& path, QImage& picture, std::string& error, std::string&)
@@ -13,3 +15,5 @@ TRegisterReader wmf{{".WMF", "Windows Metafile", &ReadMetafile}};
 TRegisterReader emf{{".EMF", "Enhanced Windows Metafile", &ReadMetafile}};
 
 } // namespace
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 
 #include "imaging/optimised_image.h"
 
+namespace orvanto {
+
 namespace {
 
 bool ReadOptimised(const std::string& path, QImage& picture, std::string& error, std::string& details)
@@ -26,3 +28,5 @@ TRegisterReader omiReader({".OMI", "Optimised Multiformat Image", &ReadOptimised
 TRegisterWriter omiWriter({".OMI", {}, &WriteOptimised});
 
 } // namespace
+
+} // namespace orvanto

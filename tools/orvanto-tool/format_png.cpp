@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+namespace orvanto {
+
 namespace {
 
 // PNG through Qt, for comparing pictures with other programs' renderings.
@@ -14,3 +16,5 @@ bool WritePng(const QImage& picture, const std::string& path, const TToolOptions
 TRegisterWriter writer{{".PNG", {}, &WritePng}};
 
 } // namespace
+
+} // namespace orvanto

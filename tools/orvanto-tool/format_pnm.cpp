@@ -5,6 +5,8 @@
 
 #include "imaging/codecs/portable_pixelmap.h"
 
+namespace orvanto {
+
 namespace {
 
 bool ReadPortable(const std::string& path, QImage& picture, std::string& error, std::string& details)
@@ -40,3 +42,5 @@ TRegisterWriter pgmWriter(PortableWriter(".PGM", 5));
 TRegisterWriter pbmWriter(PortableWriter(".PBM", 4));
 
 } // namespace
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+namespace orvanto {
+
 namespace {
 
 bool ReadTextPicture(const std::string& path, QImage& picture, std::string& error, std::string&)
@@ -95,3 +97,5 @@ TRegisterCommand tepText{{"tep-text", "tep-text IN [--tep-bits N] [--tep-style N
                           "prints a picture as Text Picture text for source code", &RunTepText, false}};
 
 } // namespace
+
+} // namespace orvanto

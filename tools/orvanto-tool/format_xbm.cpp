@@ -5,6 +5,8 @@
 
 #include "imaging/codecs/x_bitmap.h"
 
+namespace orvanto {
+
 namespace {
 
 bool ReadXBitmap(const std::string& path, QImage& picture, std::string& error, std::string&)
@@ -23,3 +25,5 @@ TRegisterReader xbmReader({".XBM", "X Bitmap (Monochrome)", &ReadXBitmap});
 TRegisterWriter xbmWriter({".XBM", {}, &WriteXBitmap});
 
 } // namespace
+
+} // namespace orvanto

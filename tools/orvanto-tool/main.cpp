@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace orvanto {
+
 std::vector<TToolCommand>& ToolCommands()
 {
     static std::vector<TToolCommand> commands;
@@ -58,6 +60,10 @@ void PrintHelp()
 }
 
 } // namespace
+
+} // namespace orvanto
+
+using namespace orvanto;
 
 int main(int argc, char* argv[])
 {

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+namespace orvanto {
+
 namespace metafile_builder {
 
 inline void Put16(std::string& out, int value)
@@ -154,3 +156,5 @@ private:
 };
 
 } // namespace metafile_builder
+
+} // namespace orvanto

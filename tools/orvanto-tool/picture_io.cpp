@@ -12,6 +12,8 @@
 #include <optional>
 #include <unistd.h>
 
+namespace orvanto {
+
 std::vector<TPictureReader>& PictureReaders()
 {
     static std::vector<TPictureReader> readers;
@@ -172,3 +174,5 @@ bool WritePicture(const QImage& picture, const std::string& path, const TToolOpt
     error = "Cannot write " + (extension.empty() ? std::string("files without extension") : extension + " files");
     return false;
 }
+
+} // namespace orvanto

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // "--name value" options of a command line, and the bare flags (value "").
 class TToolOptions {
 public:
@@ -80,3 +82,5 @@ std::string DescribePicture(const std::string& path);
 // Writes beside path and renames, so a failed write never leaves half a file.
 bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,
                   std::string& error);
+
+} // namespace orvanto

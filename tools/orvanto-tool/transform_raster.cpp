@@ -7,6 +7,8 @@
 
 #include <charconv>
 
+namespace orvanto {
+
 namespace {
 
 // The whole picture, as the program's edit commands pass it.
@@ -64,3 +66,5 @@ TRegisterTransform invert{{"--invert", false,
 }}};
 
 } // namespace
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace orvanto {
+
 namespace {
 
 // Written bytes are handed on in pieces of this size, so that the system
@@ -58,3 +60,5 @@ void TWriteBehind::Watch()
     if (fd >= 0)
         ::close(fd);
 }
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+namespace orvanto {
+
 // While this process writes a large file, asks the system every few
 // milliseconds to start putting what has been written so far on its way to
 // the disk. Replacing an existing file by renaming over it makes ext4 push
@@ -27,3 +29,5 @@ private:
     bool FStop = false;
     std::thread FThread;
 };
+
+} // namespace orvanto

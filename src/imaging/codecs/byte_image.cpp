@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace orvanto {
+
 void TByteImage::SetBitmap(QImage* bitmap)
 {
     if (bitmap == FBitmap)
@@ -76,3 +78,5 @@ std::int32_t TByteImage::PutRowPart(const std::uint8_t* pixels, std::int32_t cou
     }
     return n;
 }
+
+} // namespace orvanto

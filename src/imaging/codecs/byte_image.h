@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace orvanto {
+
 // A pixel cursor over a 24-bit blue-green-red picture: decoders emit pixels
 // one after another in raster order, encoders walk the rows. The row last
 // touched is cached, so setting a pixel costs no call into the picture.
@@ -63,3 +65,5 @@ private:
     std::int32_t FRowIndex = -1;
     std::uint8_t* FRowPixels = nullptr;
 };
+
+} // namespace orvanto

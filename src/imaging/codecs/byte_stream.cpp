@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace orvanto {
+
 void TByteStream::Reset()
 {
     FStream = nullptr;
@@ -395,3 +397,5 @@ bool TByteStream::AppendHexByte(std::uint8_t value, ByteSpan& span)
             span.Bytes[span.Length++] = std::uint8_t(c);
     return true;
 }
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 // Decimal numbers found by TByteStream::ScanNumbers, kept as a stack so that a
 // backwards scan pops them in text order. Fixed storage: a full list drops
 // further numbers.
@@ -130,3 +132,5 @@ private:
     bool FDirty = false;
     std::int64_t FSize = 0;
 };
+
+} // namespace orvanto

@@ -8,6 +8,8 @@
 
 #include <chrono>
 
+namespace orvanto {
+
 TCodecGraphic::TCodecGraphic(const TCodecTexts& texts) : FTexts(texts) {}
 
 std::int64_t TCodecGraphic::TickCount()
@@ -163,3 +165,5 @@ void TCodecGraphic::SaveToClipboardFormat(QImage& data) const
 {
     data = Picture;
 }
+
+} // namespace orvanto

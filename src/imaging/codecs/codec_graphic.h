@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+namespace orvanto {
+
 enum class TProgressStage { Starting = 0, Running = 1, Ending = 2 };
 
 // sender, stage, percent done 0..100, redraw now, the picture's rectangle, "Loading"/"Saving"
@@ -79,3 +81,5 @@ private:
     TCodecTexts FTexts;
     const char* FActivity = "Loading";
 };
+
+} // namespace orvanto

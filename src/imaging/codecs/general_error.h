@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+namespace orvanto {
+
 // What the picture codecs raise when a load or save fails. It carries only
 // the message the user is shown; the codecs catch it at their public edge.
 class EGeneralError : public std::exception {
@@ -12,3 +14,5 @@ public:
 
     std::string Message;
 };
+
+} // namespace orvanto

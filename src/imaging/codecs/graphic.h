@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QRect>
 
+namespace orvanto {
+
 // The abstract graphic our own picture codecs derive from: something that
 // has a size, draws itself, and loads from and saves to a stream. Load and
 // save raise on failure; callers that must not see exceptions use the
@@ -27,3 +29,5 @@ public:
     virtual void LoadFromClipboardFormat(const QImage& data) = 0;
     virtual void SaveToClipboardFormat(QImage& data) const = 0;
 };
+
+} // namespace orvanto

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace orvanto {
+
 std::int64_t PictureBytes(std::int64_t width, std::int64_t height)
 {
     if (width < 0 || height < 0)
@@ -56,3 +58,5 @@ void FillWhiteFrom(QImage& picture, std::int64_t x, std::int64_t y)
     for (; y < picture.height(); ++y)
         std::memset(picture.scanLine(int(y)), 0xFF, rowBytes);
 }
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace orvanto {
+
 // Every reader allocates its picture here. A header may claim more pixels
 // than memory holds; such a size is refused before anything is touched, so a
 // 65535 x 65535 file with no data fails at once instead of the system
@@ -34,3 +36,5 @@ QImage AllocatePicture(std::int64_t width, std::int64_t height, TPictureFill fil
 // Paints every pixel from (x, y) onwards, in reading order, white: the part
 // of a picture that data cut short never reached.
 void FillWhiteFrom(QImage& picture, std::int64_t x, std::int64_t y);
+
+} // namespace orvanto

@@ -13,6 +13,9 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+
+namespace orvanto {
+
 #endif
 
 namespace {
@@ -575,3 +578,5 @@ bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
     }
     return true;
 }
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include "imaging/codecs/codec_graphic.h"
 
+namespace orvanto {
+
 class TByteStream;
 class TByteImage;
 
@@ -42,3 +44,5 @@ private:
 
     int FPixelType = 6;
 };
+
+} // namespace orvanto

@@ -6,6 +6,8 @@
 
 #include <QBuffer>
 
+namespace orvanto {
+
 namespace {
 
 const TCodecTexts TextPictureTexts{"Out of memory", "File not found", "File in use"};
@@ -409,3 +411,5 @@ QImage BitmapFromText(const std::string& text)
         return QImage();
     return picture.Picture.copy();
 }
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace orvanto {
+
 class TByteStream;
 
 // Up to 256 colours, each as a colour value (red in the low byte) and as the
@@ -71,3 +73,5 @@ private:
 // The picture a Text Picture text describes, as a new 24-bit bitmap; an empty
 // (null) image when the text is not a Text Picture.
 QImage BitmapFromText(const std::string& text);
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+namespace orvanto {
+
 namespace {
 
 const TCodecTexts XBitmapTexts{"Out of memory.", "File not found.", "File in use."};
@@ -181,3 +183,5 @@ bool TXBitmap::WriteData(TByteStream& stream, std::int64_t& position)
     }
     return stream.WriteText(position, "};");
 }
+
+} // namespace orvanto

@@ -2,6 +2,8 @@
 
 #include "imaging/codecs/codec_graphic.h"
 
+namespace orvanto {
+
 class TByteStream;
 class TByteImage;
 
@@ -29,3 +31,5 @@ private:
     void ReadData(TByteStream& stream, std::int64_t start, TByteImage& image);
     bool WriteData(TByteStream& stream, std::int64_t& position);
 };
+
+} // namespace orvanto

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+namespace orvanto {
+
 namespace {
 
 void TranslateItems(const QList<QAction*>& items)
@@ -43,3 +45,5 @@ void TranslateMenu(QMenuBar* menuBar)
     if (menuBar)
         TranslateItems(menuBar->actions());
 }
+
+} // namespace orvanto

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace orvanto {
+
 void CenterForm(QWidget* widget)
 {
     if (!widget)
@@ -21,3 +23,5 @@ void CenterForm(QWidget* widget)
                                screen->geometry().height(), left, top);
     widget->move(left, top);
 }
+
+} // namespace orvanto

@@ -10,6 +10,8 @@
 
 #include <stdexcept>
 
+namespace orvanto {
+
 namespace {
 
 constexpr int PreviewSide = 200;
@@ -208,3 +210,5 @@ TFileDialogResult TQtFileDialogs::Run(const TFileDialogRequest& request)
         pane->Renderer = nullptr;
     return result;
 }
+
+} // namespace orvanto

@@ -9,6 +9,8 @@
 class QFileDialog;
 class QWidget;
 
+namespace orvanto {
+
 // QFileDialog (Qt's own, not the desktop's, so the preview pane can be
 // added) for the four kinds. A hidden widget owns the dialogs; each kind's
 // dialog is built on first use and keeps its state (size, history, view)
@@ -37,3 +39,5 @@ QStringList QtNameFilters(const std::string& filter);
 
 // The text under the preview picture: its size in pixels.
 std::string PreviewSizeText(int width, int height);
+
+} // namespace orvanto

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+namespace orvanto {
+
 void TQtMessageBox::ShowError(const std::string& text, const std::string& caption)
 {
     const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
@@ -18,3 +20,5 @@ void TQtMessageBox::ShowError(const std::string& text, const std::string& captio
                     QApplication::activeWindow());
     box.exec();
 }
+
+} // namespace orvanto

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <new>
 
+namespace orvanto {
+
 TQtPrinter::TQtPrinter(TTransfer transfer) : Transfer_(transfer) {}
 
 TQtPrinter::~TQtPrinter()
@@ -217,3 +219,5 @@ bool TQtPrinter::PrintDialog(int copies)
     Device().setFullPage(true);
     return confirmed;
 }
+
+} // namespace orvanto

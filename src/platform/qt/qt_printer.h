@@ -9,6 +9,8 @@
 class QPainter;
 class QPrinter;
 
+namespace orvanto {
+
 // The current CUPS destination through one long-lived QPrinter in high
 // resolution mode. The QPrinter is made on first use, so installing this
 // service costs nothing and does not talk to CUPS yet; the printer, copy
@@ -50,3 +52,5 @@ private:
     std::unique_ptr<QPrinter> Printer_;
     std::unique_ptr<QPainter> Painter_;
 };
+
+} // namespace orvanto

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace orvanto;
+
 namespace {
 
 // A read-only memory stream over the bytes.

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 // Loads bytes with a codec; Message is empty on success, the raised text otherwise.
 struct TLoadResult {
     QImage Picture;
@@ -72,3 +74,5 @@ inline std::vector<std::vector<unsigned>> PixelsOf(const QImage& picture)
 
 constexpr unsigned W = 0xffffff;
 constexpr unsigned K = 0x000000;
+
+} // namespace orvanto

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 // Hostile files that once could crash, hang or exhaust memory: each must

@@ -12,6 +12,8 @@
 
 #include <random>
 
+using namespace orvanto;
+
 // Our readers against independent ones on the same files: Qt's own image
 // readers, and Netpbm's tools, which write the files people actually have.
 

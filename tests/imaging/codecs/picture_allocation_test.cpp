@@ -6,6 +6,8 @@
 
 #include <QColor>
 
+using namespace orvanto;
+
 namespace {
 
 TEST(PictureAllocation, BytesArePaddedRows)

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <sstream>
 
+using namespace orvanto;
+
 namespace {
 
 using namespace std::string_literals;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 // The 2 x 1 picture, 1 bit per pixel, palette black and white, black then white.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 namespace {
 
 using TRows = std::vector<std::vector<unsigned>>;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace orvanto;
+
 TEST(QtNameFilters, EveryChoiceCarriesItsPatternsInParentheses)
 {
     struct TCase {

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+using namespace orvanto;
+
 namespace {
 
 class QtPrinterWithoutPrintSystem : public ::testing::Test {
