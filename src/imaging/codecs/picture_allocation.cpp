@@ -26,7 +26,8 @@ std::int64_t PictureBytes(std::int64_t width, std::int64_t height)
 
 bool PictureFits(std::int64_t width, std::int64_t height)
 {
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0 || width > MaxPicturePixels || height > MaxPicturePixels
+        || width * height > MaxPicturePixels)
         return false;
     // QImage keeps its stride and size in 32-bit integers.
     const std::int64_t bytes = PictureBytes(width, height);

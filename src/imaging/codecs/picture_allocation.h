@@ -16,8 +16,15 @@ namespace orvanto {
 // -1 for a negative size.
 std::int64_t PictureBytes(std::int64_t width, std::int64_t height);
 
-// True when a width x height picture fits under the allocation ceiling and
-// Qt's own size limits.
+// The most pixels one picture may have: 2^28, about 268 megapixels or 805 MB
+// at 24 bits. More than any print needs and more than the platform the
+// formats come from could ever allocate, so a larger size is taken for a
+// damaged header and refused as if memory had run out, even on a machine
+// whose memory would hold it.
+inline constexpr std::int64_t MaxPicturePixels = std::int64_t(1) << 28;
+
+// True when a width x height picture has at most MaxPicturePixels and fits
+// under the allocation ceiling and Qt's own size limits.
 bool PictureFits(std::int64_t width, std::int64_t height);
 
 enum class TPictureFill {

@@ -60,6 +60,28 @@ TEST(PictureAllocation, FillWhiteFromPaintsOnlyFromThePixelOn)
     }
 }
 
+TEST(PictureAllocation, RefusesMoreThanMaxPicturePixelsWhateverTheMemory)
+{
+    // Room for the largest picture, so only the pixel count decides.
+    // (AllocatePicture asks PictureFits first; calling it here would whiten
+    // 805 MB at the limit.)
+    SetAllocationCeilingForTesting(std::int64_t(1) << 31);
+    const struct {
+        std::int64_t Width, Height;
+        bool Fits;
+    } cases[] = {
+        {16384, 16384, true},           // exactly MaxPicturePixels
+        {16384, 16385, false},          // one row more
+        {MaxPicturePixels, 1, true},    // one row of the most pixels
+        {MaxPicturePixels + 1, 1, false},
+        {1, MaxPicturePixels + 1, false},
+        {4137, 147456, false},          // a damaged Text Picture header, 1.8 GB
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PictureFits(c.Width, c.Height), c.Fits) << c.Width << "x" << c.Height;
+    SetAllocationCeilingForTesting(0);
+}
+
 TEST(PictureAllocation, FollowsTheCeiling)
 {
     SetAllocationCeilingForTesting(1000);
