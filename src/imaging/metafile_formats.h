@@ -19,6 +19,8 @@ struct TMetafileLayout {
     // Enhanced: the frame in hundredths of a millimetre.
     QRectF Box;
     double UnitsPerInch = 2540;
+    // 16-bit: where the window starts before the records move it.
+    QPointF WindowOrigin;
     std::uint32_t ObjectCount = 0;
     // Enhanced: the reference device in pixels and in millimetres.
     QSizeF DevicePixels, DeviceMillimetres;

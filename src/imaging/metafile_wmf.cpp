@@ -398,6 +398,36 @@ QString DecodeCharSetText(const TMetaBytes& bytes, int charSet)
     return text;
 }
 
+namespace {
+
+// The first window origin and extent the records set, if any.
+struct TRecordWindow {
+    bool HaveOrigin = false, HaveExtent = false;
+    QPointF Origin, Extent;
+};
+
+TRecordWindow FindRecordWindow(const TMetaBytes& bytes, std::size_t pos)
+{
+    TRecordWindow window;
+    while (pos + 6 <= bytes.Size() && !(window.HaveOrigin && window.HaveExtent)) {
+        const std::uint32_t words = bytes.U32(pos);
+        const std::uint16_t function = bytes.U16(pos + 4);
+        if (function == 0 || words < 3 || words > (bytes.Size() - pos) / 2)
+            break;
+        if (function == 0x020B && !window.HaveOrigin && words >= 5) {
+            window.Origin = QPointF(bytes.I16(pos + 8), bytes.I16(pos + 6));
+            window.HaveOrigin = true;
+        } else if (function == 0x020C && !window.HaveExtent && words >= 5) {
+            window.Extent = QPointF(bytes.I16(pos + 8), bytes.I16(pos + 6));
+            window.HaveExtent = true;
+        }
+        pos += std::size_t(words) * 2;
+    }
+    return window;
+}
+
+} // namespace
+
 bool ReadWmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout)
 {
     layout = TMetafileLayout();
@@ -417,28 +447,21 @@ bool ReadWmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout)
     if (bytes.Bad() || (type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
         return false;
     layout.RecordsStart = at + 18;
+    const TRecordWindow window = FindRecordWindow(bytes, layout.RecordsStart);
+    // The window the records set is what fills the picture; its origin is
+    // 0, 0 until a record moves it. The placeable box gives the picture its
+    // size and, when the records set no window at all, frames the drawing.
+    // (Starting from the box's corner instead would shift a drawing whose box
+    // lies off the origin.)
+    if (window.HaveExtent)
+        layout.WindowOrigin = window.HaveOrigin ? window.Origin : QPointF(0, 0);
+    else
+        layout.WindowOrigin = layout.Box.topLeft();
     if (!placeable) {
         // Without the box the window the records set up frames the picture.
-        bool haveOrigin = false, haveExtent = false;
-        QPointF origin, extent;
-        std::size_t pos = layout.RecordsStart;
-        while (pos + 6 <= bytes.Size() && !(haveOrigin && haveExtent)) {
-            const std::uint32_t words = bytes.U32(pos);
-            const std::uint16_t function = bytes.U16(pos + 4);
-            if (function == 0 || words < 3 || words > (bytes.Size() - pos) / 2)
-                break;
-            if (function == 0x020B && !haveOrigin && words >= 5) {
-                origin = QPointF(bytes.I16(pos + 8), bytes.I16(pos + 6));
-                haveOrigin = true;
-            } else if (function == 0x020C && !haveExtent && words >= 5) {
-                extent = QPointF(bytes.I16(pos + 8), bytes.I16(pos + 6));
-                haveExtent = true;
-            }
-            pos += std::size_t(words) * 2;
-        }
-        if (!haveExtent || extent.x() == 0 || extent.y() == 0)
+        if (!window.HaveExtent || window.Extent.x() == 0 || window.Extent.y() == 0)
             return false;
-        layout.Box = QRectF(origin, QSizeF(extent.x(), extent.y()));
+        layout.Box = QRectF(layout.WindowOrigin, QSizeF(window.Extent.x(), window.Extent.y()));
         layout.UnitsPerInch = 96;
     }
     return layout.Box.width() != 0 && layout.Box.height() != 0;
@@ -450,7 +473,7 @@ std::size_t PlayWmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QIma
     TMetaPlayer player(picture, QTransform(), ppmm, ppmm);
     player.SetObjectTableSize(layout.ObjectCount);
     player.SetMapMode(8);
-    player.SetWindowOrg(layout.Box.left(), layout.Box.top());
+    player.SetWindowOrg(layout.WindowOrigin.x(), layout.WindowOrigin.y());
     player.SetWindowExt(layout.Box.width(), layout.Box.height());
     player.SetViewportOrg(0, 0);
     player.SetViewportExt(picture.width(), picture.height());

@@ -144,6 +144,11 @@ TEST(Metafile, MappingModesPlaceLogicalUnits)
         {"saved state comes back", FinishCanvas(EmfCanvas(kRed).Add(33, std::string()).Add(12, {50, 50}).Add(34, {-1}).Add(43, {0, 0, 10, 10})), {{5, 5}}, {{55, 55}}},
         {"16-bit window moves the picture", FinishCanvas(WmfCanvas(kRed).Add(0x020B, {-50, -50}).Add(0x041B, {10, 10, 0, 0})), {{55, 55}}, {{5, 5}}},
         {"16-bit window extent scales it", FinishCanvas(WmfCanvas(kRed).Add(0x020C, {10, 10}).Add(0x041B, {5, 5, 0, 0})), {{10, 10}, {45, 45}}, {{60, 60}}},
+        // As office programs export: anisotropic, the window extent the size of
+        // the placeable box (here off the origin), no viewport extent. The
+        // window, starting at 0, 0, fills the picture: the circle touches all
+        // four sides.
+        {"16-bit anisotropic window over a box off the origin", WmfCanvas(kRed).Add(0x0103, {8}).Add(0x020C, {100, 100}).Add(0x0418, {100, 100, 0, 0}).Finish(4, -30, 20, 70, 120, 96), {{50, 50}, {2, 50}, {97, 50}, {50, 2}, {50, 97}}, {{3, 3}, {96, 96}}},
     };
     for (const auto& c : cases)
         CheckPixels(c);
