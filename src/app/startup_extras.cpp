@@ -179,7 +179,7 @@ std::string DesktopEntryText(const std::string& executable, const std::string& i
 {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
-                       "Version=1.5\n"
+                       "Version=1.4\n"
                        "Name=Orvanto\n"
                        "GenericName=Picture Printer\n"
                        "Comment=Print one picture at a time, laid out on the page as you choose\n";

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include <chrono>
 #include <thread>
@@ -148,7 +149,7 @@ void TCompactSplash::Display(int mode)
             FForm->setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
             FForm->setWindowTitle(QString());
         } else {
-            FForm->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+            FForm->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
             FForm->setWindowTitle(Shown(Translate(RevealText(AboutWord)) + " " + RevealText(FTitleText)));
         }
@@ -164,6 +165,14 @@ void TCompactSplash::Display(int mode)
         if (FMode == 0) {
             FForm->show();
             FForm->raise();
+            // A window manager maps the window a moment later; start-up goes
+            // on only once the splash is on screen, or after 300 ms at most.
+            const auto start = std::chrono::steady_clock::now();
+            while (!(FForm->windowHandle() && FForm->windowHandle()->isExposed())
+                   && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+                QCoreApplication::processEvents();
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
             FForm->repaint();
             QCoreApplication::processEvents();
         } else {

@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,7 @@ TEST(StartupExtras, MenuCopyAndEntry)
     const std::string text = ReadWholeFile(entry);
     EXPECT_NE(text.find("Exec=\"" + copy + "\" %f\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Icon=" + folder + "orvanto.png\n"), std::string::npos) << text;
+    EXPECT_EQ(QProcess::execute(QStringLiteral("desktop-file-validate"), {QString::fromStdString(entry)}), 0);
     struct stat first {};
     ::stat(entry.c_str(), &first);
 

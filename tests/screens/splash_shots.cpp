@@ -2,6 +2,10 @@
 // from the screen as a user would see them (run under Xvfb):
 //   xvfb-run -a -s "-screen 0 1024x768x24" orvanto-splash-shots FOLDER
 #include "app/startup_extras.h"
+#include "archive/help.h"
+#include "platform/platform.h"
+#include "platform/recording_shell.h"
+#include "support/paths.h"
 #include "ui/compact_splash.h"
 
 #include <QApplication>
@@ -61,5 +65,19 @@ int main(int argc, char* argv[])
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     });
     extras.ShowAbout();
-    return extras.Splash()->Visible() ? 1 : 0;
+    const bool aboutClosed = !extras.Splash()->Visible();
+
+    // The rest of a start and an exit: the menu entry, and the help pages
+    // unpacked for one F1 (the browser stands in) and gone at the end.
+    const bool installed = extras.InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
+    std::printf("menu entry: %s%s\n", Paths()->MakerMenuFolder("Fennick", false).c_str(),
+                installed ? "orvanto.desktop" : " (failed)");
+    Platform().SetShell(std::make_unique<TRecordingShell>());
+    extras.CreateHelp();
+    const bool helped = extras.ShowHelp();
+    const std::string helpFolder = extras.Help()->HelpFolder();
+    std::printf("help shown: %d, %s exists: %d\n", int(helped), helpFolder.c_str(), int(FolderExists(helpFolder)));
+    extras.Shutdown();
+    std::printf("after exit %s exists: %d\n", helpFolder.c_str(), int(FolderExists(helpFolder)));
+    return aboutClosed && installed && helped && !FolderExists(helpFolder) ? 0 : 1;
 }
