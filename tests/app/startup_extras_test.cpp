@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
 #include "support/paths.h"
+#include "tests/archive/carrier_fixture.h"
 #include "tests/test_support.h"
 #include "ui/compact_splash.h"
 
@@ -15,36 +16,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sys/stat.h>
 
 using namespace orvanto;
 
 namespace {
-
-struct TEntry {
-    std::string Name;
-    std::string Bytes;
-    std::uint8_t Method = TBoxItem::MethodStored;
-};
-
-// A carrier as the build makes them: the archive 154 bytes into the file.
-QImage Carrier(const std::vector<TEntry>& entries)
-{
-    std::string archive;
-    for (const auto& e : entries) {
-        auto item = PackBoxItem(e.Name, "\\", e.Bytes, true);
-        item->pM = e.Method;
-        archive += item->WriteRecord();
-    }
-    const std::string pixels = std::string(100, '\xFF') + archive;
-    const int rows = int(pixels.size() / 100) + 1;
-    QImage picture(33, rows, QImage::Format_BGR888);
-    std::string padded = pixels + std::string(std::size_t(rows) * 100 - pixels.size(), '\xFF');
-    for (int row = 0; row < rows; ++row)
-        std::memcpy(picture.scanLine(rows - 1 - row), padded.data() + row * 100, 100);
-    return picture;
-}
 
 std::string SplashBitmap()
 {
@@ -58,7 +34,7 @@ TEST(StartupExtras, SplashDecisions)
 {
     const struct {
         const char* Case;
-        std::vector<TEntry> Entries;
+        std::vector<TCarrierEntry> Entries;
         bool HasArgument;
         bool Result;
         bool Shown;
@@ -75,7 +51,7 @@ TEST(StartupExtras, SplashDecisions)
     };
     for (const auto& c : cases) {
         auto splash = CreateSplash();
-        QImage carrier = c.Entries.empty() ? QImage(40, 30, QImage::Format_BGR888) : Carrier(c.Entries);
+        QImage carrier = c.Entries.empty() ? QImage(40, 30, QImage::Format_BGR888) : CarrierFixture(c.Entries);
         std::string error;
         EXPECT_EQ(PrepareSplashPicture(carrier, *splash, c.HasArgument, error), c.Result) << c.Case;
         EXPECT_EQ(splash->Visible(), c.Shown) << c.Case;

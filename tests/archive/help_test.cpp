@@ -5,6 +5,7 @@
 #include "support/general.h"
 #include "support/paths.h"
 #include "support/string_helpers.h"
+#include "tests/archive/carrier_fixture.h"
 #include "tests/test_support.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,33 +20,7 @@ using namespace orvanto;
 
 namespace {
 
-struct TEntry {
-    std::string Name;
-    std::string Bytes;
-    std::uint8_t Method = TBoxItem::MethodStored;
-};
-
-// A carrier picture as the build makes them: 100 filler bytes, then the
-// archive, in the pixel rows (padding included) in file order.
-QImage Carrier(const std::vector<TEntry>& entries)
-{
-    std::string archive;
-    for (const auto& e : entries) {
-        auto item = PackBoxItem(e.Name, "\\", e.Bytes, true);
-        item->pM = e.Method;
-        archive += item->WriteRecord();
-    }
-    const int width = 33; // 99 bytes of pixels and one of padding a row
-    const std::string pixels = std::string(100, '\xFF') + archive + std::string(100, '\xFF');
-    const int rows = int(pixels.size() / 100) + 1;
-    QImage picture(width, rows, QImage::Format_BGR888);
-    std::string padded = pixels + std::string(std::size_t(rows) * 100 - pixels.size(), '\xFF');
-    for (int row = 0; row < rows; ++row)
-        std::memcpy(picture.scanLine(rows - 1 - row), padded.data() + row * 100, 100);
-    return picture;
-}
-
-const std::vector<TEntry> Pages = {{"index.html", "<p>index</p>"}, {"scale.png", "png bytes"},
+const std::vector<TCarrierEntry> Pages = {{"index.html", "<p>index</p>"}, {"scale.png", "png bytes"},
                                    {"print.html", "<p>print</p>"}};
 
 // Each case gets a shell double of its own and a clean "Help" folder.
@@ -87,7 +61,7 @@ TEST_F(HelpTest, TitleBecomesAFolderName)
 
 TEST_F(HelpTest, UnpacksOnceKeepsUserEditsAndCleansUp)
 {
-    QImage carrier = Carrier(Pages);
+    QImage carrier = CarrierFixture(Pages);
     const std::string folder = HelpRoot + "Orvanto/";
     {
         THelp help("Orvanto", &carrier);
@@ -110,7 +84,7 @@ TEST_F(HelpTest, Failures)
 {
     const struct {
         const char* Case;
-        std::vector<TEntry> Entries;
+        std::vector<TCarrierEntry> Entries;
         const char* Page;
         const char* Planted; // a folder planted in the way of a page, or of the title folder
         const char* Error;
@@ -126,7 +100,7 @@ TEST_F(HelpTest, Failures)
     };
     for (const auto& c : cases) {
         QDir(QString::fromStdString(HelpRoot)).removeRecursively();
-        QImage carrier = Carrier(c.Entries);
+        QImage carrier = CarrierFixture(c.Entries);
         THelp help("Orvanto", c.Entries.empty() ? nullptr : &carrier);
         const std::string folder = help.HelpFolder();
         if (c.Planted && *c.Planted) {
@@ -150,7 +124,7 @@ TEST_F(HelpTest, BlockingFileIsRemovedAndInterruptedUnpackIsFinished)
     const std::string folder = HelpRoot + "Orvanto/";
     ASSERT_TRUE(WriteWholeFile(HelpRoot + "Orvanto", "in the way"));
     ::chmod((HelpRoot + "Orvanto").c_str(), 0444);
-    QImage carrier = Carrier(Pages);
+    QImage carrier = CarrierFixture(Pages);
     {
         THelp help("Orvanto", &carrier);
         ASSERT_TRUE(help.ShowPage("index.html")) << help.LastError();
@@ -159,7 +133,7 @@ TEST_F(HelpTest, BlockingFileIsRemovedAndInterruptedUnpackIsFinished)
     // An earlier run stopped half-way: one page written, no completion mark.
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
     ASSERT_TRUE(WriteWholeFile(folder + "index.html", "<p>kept</p>"));
-    QImage again = Carrier(Pages);
+    QImage again = CarrierFixture(Pages);
     THelp help("Orvanto", &again);
     ASSERT_TRUE(help.ShowPage("print.html")) << help.LastError();
     EXPECT_EQ(ReadWholeFile(folder + "index.html"), "<p>kept</p>");

@@ -119,14 +119,4 @@ TEST(CompactSplash, LinkOpensOnceForTwoQuickClicks)
     Platform().SetShell(std::move(previous));
 }
 
-TEST(CompactSplash, CloseDelayIsClamped)
-{
-    const struct {
-        int Seconds;
-        int Ms;
-    } cases[] = {{25, 10000}, {-3, 0}, {1, 1000}, {0, 0}, {10, 10000}};
-    for (const auto& c : cases)
-        EXPECT_EQ(TCompactSplash::CloseDelayMs(c.Seconds), c.Ms) << c.Seconds;
-}
-
 } // namespace
