@@ -39,7 +39,7 @@ bool WriteWhenChanged(const std::string& fileName, const std::string& bytes, mod
             && old.readAll() == QByteArray::fromStdString(bytes))
             return true;
     }
-    std::string temporary = fileName + ".partXXXXXX";
+    std::string temporary = fileName.substr(0, fileName.rfind('/') + 1) + ".partXXXXXX";
     const int handle = ::mkstemp(temporary.data());
     if (handle < 0)
         return false;

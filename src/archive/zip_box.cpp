@@ -69,7 +69,9 @@ bool WriteAll(int handle, const std::string& bytes)
 bool WriteBeside(const std::string& fileName, const std::string& bytes, std::string& error)
 {
     error = "Out of disk space";
-    std::string temporary = fileName + ".partXXXXXX";
+    // A short name of its own: the target's name may already be as long as
+    // the file system allows.
+    std::string temporary = fileName.substr(0, fileName.rfind('/') + 1) + ".partXXXXXX";
     const int handle = ::mkstemp(temporary.data());
     if (handle < 0)
         return false;

@@ -133,7 +133,7 @@ bool TPaths::CopyFileOver(const std::string& source, const std::string& target) 
     // The copy is made beside the target and renamed over it when complete,
     // so a failed copy leaves the old file and a program running from the
     // old file keeps its own bytes.
-    std::string temporary = target + ".partXXXXXX";
+    std::string temporary = folder + ".partXXXXXX";
     const int handle = ::mkstemp(temporary.data());
     if (handle < 0)
         return false;
