@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace orvanto {
+
 struct TCarrierEntry {
     std::string Name;
     std::string Bytes;
@@ -33,3 +35,5 @@ inline QImage CarrierFixture(const std::vector<TCarrierEntry>& entries)
         std::memcpy(picture.scanLine(rows - 1 - row), pixels.data() + row * 100, 100);
     return picture;
 }
+
+} // namespace orvanto

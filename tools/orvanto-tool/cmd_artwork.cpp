@@ -14,6 +14,8 @@
 #include <map>
 #include <sstream>
 
+namespace orvanto {
+
 namespace {
 
 const char* const Usage = "Usage: orvanto-tool artwork draw SOURCE GROUP OUT.bmp|OUT.png [--size N]\n"
@@ -304,3 +306,5 @@ TRegisterCommand registration{{"artwork", "artwork draw SOURCE GROUP OUT [--size
                                &RunArtwork}};
 
 } // namespace
+
+} // namespace orvanto
