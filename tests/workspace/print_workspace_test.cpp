@@ -191,6 +191,51 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
     }
 }
 
+TEST_F(Workspace, ThePageBitmapHoldsThePictureWhereTheLayoutPutsIt)
+{
+    // Page 2400 x 3000 printed as a 2000 x 2500 bitmap: 5/6 of a page pixel.
+    const struct {
+        const char* Shows;
+        int Scale, Position;
+        std::int32_t X, Y;
+        QRect Expected; // in the page bitmap
+    } cases[] = {
+        {"as is, top left", psAsIs, ppTopLeft, 0, 0, QRect(0, 0, 50, 33)},
+        {"as is, bottom right", psAsIs, ppBottomRight, 0, 0, QRect(1950, 2467, 50, 33)},
+        {"scale to page, centred", psScaleToPage, ppCenter, 0, 0, QRect(0, 583, 2000, 1333)},
+        {"custom far off the page stays 3 pixels on it", psAsIs, ppCustom, 90000, -90000,
+         QRect(1997, -30, 50, 33)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        TPrintWorkspace workspace;
+        QImage red(60, 40, QImage::Format_BGR888);
+        red.fill(Qt::red);
+        Clipboard->Content = red;
+        ASSERT_TRUE(workspace.PasteFromClipboard());
+        workspace.SetBackground(0x00FF00, 1);
+        TPrintWorkspaceInfo info = workspace.Info();
+        info.Quality = pqHigh;
+        info.Scale = std::uint8_t(c.Scale);
+        info.Position = std::uint8_t(c.Position);
+        info.X = c.X;
+        info.Y = c.Y;
+        workspace.ApplyInfo(info);
+        Printer->Jobs.clear();
+        ASSERT_TRUE(workspace.Print());
+        const QImage page = Printer->Jobs.at(0).Stretches.at(0).Bitmap;
+        ASSERT_EQ(page.size(), QSize(2000, 2500));
+        const QRect r = c.Expected;
+        const QRect onPage = r & page.rect();
+        for (const QPoint inside : {onPage.topLeft(), onPage.bottomRight()})
+            EXPECT_EQ(page.pixelColor(inside), QColor(Qt::red)) << inside.x() << "," << inside.y();
+        for (const QPoint outside : {r.topLeft() - QPoint(1, 1), r.bottomRight() + QPoint(1, 1)})
+            if (page.rect().contains(outside)) {
+                EXPECT_EQ(page.pixelColor(outside), QColor(Qt::green)) << outside.x() << "," << outside.y();
+            }
+    }
+}
+
 TEST_F(Workspace, TitlesAndCopyTexts)
 {
     const struct {
