@@ -169,15 +169,16 @@ void SpreadRow(const TAxis& columns, const float* line, std::uint8_t* out, int b
 // Target rows first..end - 1 of the clipped area; column 0 of the area is
 // target column left, row 0 target row top. line holds the source columns
 // the target columns need, 3 floats each, and one more.
-void ScaleRows(const QImage& source, QImage& target, const TAxis& columns, const TAxis& rows,
-               int left, int top, int first, int end, std::vector<float>& line)
+// origin is the target's first pixel of the area, stride its row length.
+// The threads write through plain pointers: QImage::scanLine counts
+// detaches, which two threads must not do at once.
+void ScaleRows(const QImage& source, std::uint8_t* origin, qsizetype stride, int bytesPerPixel,
+               const TAxis& columns, const TAxis& rows, int first, int end, std::vector<float>& line)
 {
     const int span = (columns.High - columns.Low) * 3;
-    const int bytesPerPixel = target.depth() / 8;
     for (int y = first; y < end; ++y) {
         CombineRows(source, rows, y, columns.Low, span, line.data());
-        SpreadRow(columns, line.data(),
-                  target.scanLine(top + y) + std::size_t(left) * bytesPerPixel, bytesPerPixel);
+        SpreadRow(columns, line.data(), origin + y * stride, bytesPerPixel);
     }
 }
 
@@ -219,16 +220,19 @@ bool DrawScaled(const QImage& source, QImage& target, const TScaleRect& destinat
         const int parts = std::clamp(threads, 1, 2) == 2 && count >= 64 ? 2 : 1;
         const std::size_t span = std::size_t(columns.High - columns.Low) * 3 + 1;
         std::vector<float> line(span), helperLine(parts == 2 ? span : 0);
-        if (target.bits() == nullptr) // detaches once here, not in each thread
+        std::uint8_t* bits = target.bits(); // detaches once, before the threads
+        if (!bits)
             return false;
+        const int bytesPerPixel = target.depth() / 8;
+        const qsizetype stride = target.bytesPerLine();
+        std::uint8_t* origin = bits + top * stride + left * bytesPerPixel;
         const int middle = parts == 2 ? count / 2 : count;
         std::thread helper;
         if (parts == 2)
             helper = std::thread([&] {
-                ScaleRows(source, target, columns, rows, int(left), int(top), middle, count,
-                          helperLine);
+                ScaleRows(source, origin, stride, bytesPerPixel, columns, rows, middle, count, helperLine);
             });
-        ScaleRows(source, target, columns, rows, int(left), int(top), 0, middle, line);
+        ScaleRows(source, origin, stride, bytesPerPixel, columns, rows, 0, middle, line);
         if (helper.joinable())
             helper.join();
         return true;
