@@ -22,15 +22,12 @@ namespace {
 
 constexpr int RenderDpi = 300;
 constexpr double Mm = 25.4;
-// The private server's A4 printable area starts this far from the paper's
-// left and top edge, in points; the bottom margin turns to the left in
-// landscape (scripts/print-server).
+// Margins of the server's A4 printable area, points (landscape: bottom left).
 constexpr double LeftPt = 18, TopPt = 842 - 818, BottomPt = 36;
 const QColor Ink(220, 0, 0);
 
-// The page cups-pdf wrote for a job title, rendered; null until it is there
-// whole. cups-pdf names the file after the title: letters, digits and "-"
-// kept, everything else "_".
+// The page cups-pdf wrote for a job title (letters, digits and "-" kept,
+// the rest "_"), rendered; null until it is there whole.
 QImage PrintedPage(const std::string& title, const QDateTime& since, const QString& folder)
 {
     QString prefix;
@@ -116,8 +113,7 @@ TEST(PrintWorkspaceEndToEnd, ThePictureLandsWhereTheLayoutPutsIt)
         if (turned)
             page = page.transformed(QTransform().rotate(90));
 
-        // Where the layout puts the picture on the printable area, cut at
-        // its edges, in millimetres of the paper.
+        // The layout's place on the printable area, cut at its edges, in mm.
         TPrintWorkspaceInfo placed = workspace.Info();
         placed.FactorX = placed.FactorY = 1;
         workspace.Layout().Layout(placed, placed.PageWidth, placed.PageHeight);
