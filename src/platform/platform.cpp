@@ -44,6 +44,14 @@ std::unique_ptr<orvanto::IScreen> TPlatform::SetScreen(std::unique_ptr<orvanto::
     return screen;
 }
 
+std::unique_ptr<orvanto::IClipboard> TPlatform::SetClipboard(std::unique_ptr<orvanto::IClipboard> clipboard)
+{
+    if (!clipboard)
+        clipboard = std::make_unique<orvanto::TNoClipboard>();
+    std::swap(clipboard, Clipboard_);
+    return clipboard;
+}
+
 TPlatform& Platform()
 {
     static TPlatform instance;

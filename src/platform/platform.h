@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clipboard.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -13,7 +14,8 @@ namespace orvanto {
 // The operating-system services the rest of the program uses, one interface
 // each. Until a caller installs others (the program its Qt windows, tests
 // their recording doubles), the console message box, the desktop shell,
-// a printer that is not there and file dialogs that cancel at once serve:
+// a printer that is not there, file dialogs that cancel at once and an
+// empty clipboard serve:
 // constructing the defaults needs neither a display nor a print system.
 class TPlatform {
 public:
@@ -22,6 +24,7 @@ public:
     IPrinter& Printer() { return *Printer_; }
     IFileDialogs& FileDialogs() { return *FileDialogs_; }
     orvanto::IScreen& Screen() { return *Screen_; }
+    orvanto::IClipboard& Clipboard() { return *Clipboard_; }
 
     // Installing returns the service it replaces, so a test can put it back.
     std::unique_ptr<IMessageBox> SetMessageBox(std::unique_ptr<IMessageBox> box);
@@ -29,6 +32,7 @@ public:
     std::unique_ptr<IPrinter> SetPrinter(std::unique_ptr<IPrinter> printer);
     std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
     std::unique_ptr<orvanto::IScreen> SetScreen(std::unique_ptr<orvanto::IScreen> screen);
+    std::unique_ptr<orvanto::IClipboard> SetClipboard(std::unique_ptr<orvanto::IClipboard> clipboard);
 
 private:
     std::unique_ptr<IMessageBox> MessageBox_ = std::make_unique<TConsoleMessageBox>();
@@ -36,6 +40,7 @@ private:
     std::unique_ptr<IPrinter> Printer_ = std::make_unique<TNoPrinter>();
     std::unique_ptr<IFileDialogs> FileDialogs_ = std::make_unique<TNoFileDialogs>();
     std::unique_ptr<orvanto::IScreen> Screen_ = std::make_unique<orvanto::TGuiScreen>();
+    std::unique_ptr<orvanto::IClipboard> Clipboard_ = std::make_unique<orvanto::TNoClipboard>();
 };
 
 TPlatform& Platform();

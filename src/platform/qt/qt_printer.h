@@ -2,11 +2,12 @@
 
 #include "platform/printer.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <memory>
+#include <vector>
 
-class QPainter;
 class QPrinter;
 
 namespace orvanto {
@@ -41,6 +42,7 @@ public:
     bool BeginDoc() override;
     TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) override;
     bool EndDoc() override;
+    void AbortDoc() override;
     bool PrintDialog(int copies) override;
 
 private:
@@ -48,9 +50,15 @@ private:
     bool HasDevice();
     QRect PrintableRect();
 
+    struct TPendingDrawing {
+        QImage Bitmap;
+        QRect Destination;
+    };
+
     TTransfer Transfer_;
     std::unique_ptr<QPrinter> Printer_;
-    std::unique_ptr<QPainter> Painter_;
+    bool JobOpen_ = false;
+    std::vector<TPendingDrawing> Pending_;
 };
 
 } // namespace orvanto

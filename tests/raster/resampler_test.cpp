@@ -1,0 +1,79 @@
+#include "raster/resampler.h"
+
+#include <QColor>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace orvanto;
+
+namespace {
+
+TEST(Resampler, FineLinesReduceToGreyWithoutMoire)
+{
+    QImage stripes(661, 8, QImage::Format_BGR888); // one-pixel black and white columns
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixelColor(x, y, x % 2 ? Qt::white : Qt::black);
+    for (int tenths = 11; tenths <= 80; ++tenths) {
+        const QImage reduced = ScaledPicture(stripes, 6610 / tenths, 4);
+        ASSERT_EQ(reduced.width(), 6610 / tenths);
+        for (int x = 0; x < reduced.width(); ++x) {
+            const int grey = qGray(reduced.pixel(x, 2));
+            ASSERT_TRUE(grey >= 255 * 3 / 10 && grey <= 255 * 7 / 10)
+                << "column " << x << " is " << grey << " reduced by " << tenths / 10.0;
+        }
+    }
+}
+
+TEST(Resampler, EnlargingInterpolatesAndFlatColoursStayFlat)
+{
+    QImage two(2, 1, QImage::Format_BGR888);
+    two.setPixelColor(0, 0, QColor(0, 0, 0));
+    two.setPixelColor(1, 0, QColor(200, 100, 50));
+    const QImage wide = ScaledPicture(two, 8, 1);
+    for (int x = 1; x < 8; ++x)
+        EXPECT_GT(qRed(wide.pixel(x, 0)), qRed(wide.pixel(x - 1, 0)) - (x == 1 || x == 7 ? 1 : 0));
+    EXPECT_EQ(wide.pixelColor(0, 0), QColor(0, 0, 0));
+    EXPECT_EQ(wide.pixelColor(7, 0), QColor(200, 100, 50));
+    QImage flat(37, 23, QImage::Format_BGR888);
+    flat.fill(QColor(12, 34, 56));
+    for (const QSize size : {QSize(5, 3), QSize(37, 23), QSize(101, 77)})
+        EXPECT_EQ(ScaledPicture(flat, size.width(), size.height()), flat.scaled(size)) << size.width();
+}
+
+TEST(Resampler, OnlyThePartOnTheTargetIsDrawnAndItMatchesTheWhole)
+{
+    QImage picture(300, 200, QImage::Format_BGR888);
+    std::srand(7);
+    for (int y = 0; y < picture.height(); ++y)
+        std::generate_n(picture.scanLine(y), 900, [] { return uchar(std::rand()); });
+    const TScaleRect cases[] = {
+        {-40, -25, 120, 80},   // reduced, off the top left
+        {50, 30, 700, 500},    // enlarged, off the bottom right
+        {-7, 10, 450, 90},     // wider, lower
+        {-90000, -60000, 300000, 200000}, // zoomed far beyond: only the target's part is made
+    };
+    for (const TScaleRect& d : cases) {
+        SCOPED_TRACE(d.Width);
+        QImage target(160, 100, QImage::Format_RGB32);
+        target.fill(Qt::green);
+        ASSERT_TRUE(DrawScaled(picture, target, d));
+        const bool small = d.Width < 1000;
+        const QImage whole = small ? ScaledPicture(picture, int(d.Width), int(d.Height), 1) : QImage();
+        for (int y = 0; y < 100; y += 3)
+            for (int x = 0; x < 160; x += 3) {
+                const bool inside = x >= d.Left && x < d.Left + d.Width && y >= d.Top && y < d.Top + d.Height;
+                const QRgb expected = !inside ? qRgb(0, 255, 0)
+                    : small                   ? whole.pixel(int(x - d.Left), int(y - d.Top))
+                                              : target.pixel(x, y);
+                ASSERT_EQ(target.pixel(x, y), expected) << x << "," << y;
+            }
+    }
+    QImage indexed(4, 4, QImage::Format_Indexed8);
+    EXPECT_FALSE(DrawScaled(picture, indexed, {0, 0, 4, 4})) << "unsupported target";
+}
+
+} // namespace

@@ -1,0 +1,372 @@
+#include "workspace/print_workspace.h"
+
+#include "platform/platform.h"
+#include "platform/recording_clipboard.h"
+#include "platform/recording_message_box.h"
+#include "platform/recording_printer.h"
+#include "tests/test_support.h"
+
+#include <QTransform>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <limits>
+
+using namespace orvanto;
+
+namespace {
+
+using TChange = std::function<void(TPrintWorkspaceInfo&)>;
+using TAction = std::function<bool(TPrintWorkspace&)>;
+
+// Fresh recording devices for each test; the page is 2400 x 3000 at 300 dpi.
+class Workspace : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Printer = new TRecordingPrinter;
+        Printer->PortraitWidth = 2400;
+        Printer->PortraitHeight = 3000;
+        Printer->ResolutionX = Printer->ResolutionY = 300;
+        Platform().SetPrinter(std::unique_ptr<IPrinter>(Printer));
+        Platform().SetClipboard(std::unique_ptr<IClipboard>(Clipboard = new TRecordingClipboard));
+        Platform().SetMessageBox(std::unique_ptr<IMessageBox>(Box = new TRecordingMessageBox));
+        Platform().SetScreen(std::make_unique<TFixedScreen>(96));
+    }
+    // A portable pixmap file, every pixel its own colour.
+    std::string PictureFile(const std::string& name)
+    {
+        std::string bytes = "P6\n30 20\n255\n";
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x)
+                bytes += {char(x * 8), char(y * 12), char((x + y) * 3)};
+        EXPECT_TRUE(WriteWholeFile(Folder + name, bytes));
+        return Folder + name;
+    }
+    void Paste(TPrintWorkspace& workspace, const QImage& picture)
+    {
+        Clipboard->Content = picture;
+        EXPECT_TRUE(workspace.PasteFromClipboard());
+    }
+    static void Apply(TPrintWorkspace& workspace, const TChange& change)
+    {
+        TPrintWorkspaceInfo info = workspace.Info();
+        change(info);
+        workspace.ApplyInfo(info);
+    }
+
+    TRecordingPrinter* Printer = nullptr;
+    TRecordingClipboard* Clipboard = nullptr;
+    TRecordingMessageBox* Box = nullptr;
+    const std::string Folder = MakeTempFolder("workspace");
+};
+
+QImage Colourful(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_BGR888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixelColor(x, y, QColor(x * 40 % 256, y * 70 % 256, (x * y * 13) % 256));
+    return picture;
+}
+
+TEST_F(Workspace, PrintAttemptsAndBudgets)
+{
+    const std::int64_t none = std::numeric_limits<std::int64_t>::max();
+    const struct {
+        const char* Shows;
+        int Quality;
+        std::int64_t Budget, AllocationLimit;
+        int FailStretch; // -1 never
+        bool FailBegin, FailEnd, Printed;
+        std::vector<QSize> Attempts; // the page bitmaps handed to the device
+        std::int32_t Resolution;
+        std::string Error;
+    } cases[] = {
+        {"High fills the budget", pqHigh, 15000000, none, -1, false, false, true, {{2000, 2500}}, 100, ""},
+        {"Medium: three quarters a side", pqMedium, 15000000, none, -1, false, false, true, {{1500, 1875}}, 100, ""},
+        {"one retry leaves 93 percent", pqHigh, 15000000, 14000000, -1, false, false, true,
+         {{2000, 2500}, {1932, 2415}}, 93, ""},
+        {"a Low retry never grows", pqLow, 15000000, 3000000, -1, false, false, true,
+         {{1000, 1250}, {966, 1207}, {930, 1163}, {894, 1117}}, 80, ""},
+        {"no memory at all", pqHigh, 2500000, 100000, -1, false, false, false, {{816, 1020}, {632, 790}}, 60,
+         "Out of memory"},
+        {"the device fails: no retry", pqHigh, 15000000, none, 0, false, false, false, {{2000, 2500}}, 100,
+         "The printer failed while printing the page"},
+        {"the job cannot start", pqHigh, 15000000, none, -1, true, false, false, {}, 100,
+         "The printer could not start the print job"},
+        {"the print system refuses the job", pqHigh, 15000000, none, -1, false, true, false, {{2000, 2500}},
+         100, "The print system refused the print job"},
+        {"the largest budget does not overflow", pqLow, 0, none, -1, false, false, true, {{1200, 1500}}, 100, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        Printer->Jobs.clear();
+        Printer->AllocationLimit = c.AllocationLimit;
+        Printer->FailStretchFrom = c.FailStretch < 0 ? -1 : Printer->StretchCalls + c.FailStretch;
+        Printer->FailBegin = c.FailBegin;
+        Printer->FailEnd = c.FailEnd;
+        TPrintWorkspace workspace;
+        Paste(workspace, Colourful(60, 40));
+        workspace.SetMemoryBudget(c.Budget);
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) { i.Quality = std::uint8_t(c.Quality); });
+        EXPECT_EQ(workspace.Print(), c.Printed);
+        EXPECT_EQ(workspace.LastError(), c.Printed ? workspace.LastError() : c.Error);
+        EXPECT_FALSE(workspace.Printing());
+        EXPECT_EQ(workspace.Info().Resolution, c.Resolution);
+        EXPECT_FALSE(Printer->InJob());
+        ASSERT_EQ(Printer->Jobs.size(), c.FailBegin ? 0u : 1u);
+        if (c.FailBegin)
+            continue;
+        const TRecordingPrinter::TJob& job = Printer->Jobs.front();
+        // Nothing of a job that failed on the device or for memory prints.
+        EXPECT_EQ(job.Aborted, !c.Printed && !c.FailEnd);
+        EXPECT_EQ(job.Title, workspace.Info().JobTitle);
+        std::vector<QSize> attempts;
+        for (const auto& stretch : job.Stretches) {
+            EXPECT_EQ(stretch.Destination, QRect(0, 0, 2400, 3000)) << "the whole page";
+            attempts.push_back(stretch.Size);
+        }
+        EXPECT_EQ(attempts, c.Attempts);
+        EXPECT_EQ(QSize(workspace.Info().LastPrintWidth, workspace.Info().LastPrintHeight),
+                  attempts.back());
+    }
+}
+
+TEST_F(Workspace, TitlesCopiesAndPrinterPresence)
+{
+    const struct {
+        std::string PrinterName;
+        int Quality, Copies;
+        std::vector<std::string> Printers;
+        bool HasCurrent;
+        std::string JobTitle, CopiesText;
+        bool CanPrint;
+    } cases[] = {
+        {"", pqMedium, 1, {"Office"}, true, "Orvanto [Medium, 1 copy]", "1 copy", true},
+        {"Office", pqHigh, 2, {"Office"}, true, "Office - Orvanto [High, 2 copies]", "2 copies", true},
+        {"", pqLow, 0, {"Office"}, true, "Orvanto [Low, 1 copy]", "1 copy", true},
+        {"", pqLow, 250, {"Office"}, true, "Orvanto [Low, 99 copies]", "99 copies", true},
+        {std::string(40, 'n'), pqLow, 1, {"Office"}, true, std::string(32, 'n') + " - Orvanto [Low, 1 copy]",
+         "1 copy", true},
+        {"", pqLow, 1, {}, true, "Orvanto [Low, 1 copy]", "1 copy", false},
+        // CUPS may list printers and have no default: nothing can print.
+        {"", pqLow, 1, {"Office", "Lab"}, false, "Orvanto [Low, 1 copy]", "1 copy", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.JobTitle);
+        Printer->Names = c.Printers;
+        Printer->HasCurrent = c.HasCurrent;
+        TPrintWorkspace workspace;
+        EXPECT_FALSE(workspace.CanPrint()) << "no picture";
+        Paste(workspace, Colourful(4, 4));
+        int changes = 0;
+        workspace.OnChange = [&changes](TPrintWorkspace&) { ++changes; };
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
+            i.PrinterName = c.PrinterName;
+            i.Quality = std::uint8_t(c.Quality);
+        });
+        workspace.SetCopies(c.Copies);
+        EXPECT_EQ(changes, 2) << "each change tells the owner";
+        EXPECT_EQ(workspace.Info().JobTitle, c.JobTitle);
+        EXPECT_EQ(workspace.Info().CopiesText, c.CopiesText);
+        EXPECT_EQ(workspace.CanPrint(), c.CanPrint);
+        EXPECT_EQ(workspace.Print(), c.CanPrint);
+        EXPECT_EQ(workspace.LastError(), c.CanPrint ? workspace.LastError() : "No printer installed");
+    }
+}
+
+TEST_F(Workspace, CommandLine)
+{
+    const std::string picture = PictureFile("picture.ppm");
+    const std::string odd = PictureFile("p\xe9 \x01'.ppm"); // names may hold any bytes
+    const std::vector<bool> none, printed{true}, failed{false};
+    const struct {
+        const char* Shows;
+        std::vector<std::string> Arguments;
+        bool StoredAutoPrint, DeviceFails, Result, Loaded;
+        std::string Caption;
+        std::vector<bool> AutoPrinted; // what OnAutoPrinted told; a job and NoSave with it
+        std::string Error;             // of a false result, or shown after the print
+    } cases[] = {
+        {"nothing to do", {}, false, false, true, false, "Orvanto", none, ""},
+        {"an empty first argument", {""}, false, false, true, false, "Orvanto", none, ""},
+        {"any bytes in the name", {odd}, false, false, true, true, "Orvanto", none, ""},
+        {"a picture and a name", {picture, "Office"}, false, false, true, true, "Office - Orvanto", none, ""},
+        {"switch after the picture", {picture, "/autoprint"}, false, false, true, true, "Orvanto", printed, ""},
+        {"switch after a name", {picture, "Office", "/AutoPrint"}, false, false, true, true, "Office - Orvanto",
+         printed, ""},
+        {"stored AutoPrint prints", {picture}, true, false, true, true, "Orvanto", printed, ""},
+        {"no switch in fourth place", {picture, "a", "b", "/AUTOPRINT"}, false, false, true, true, "a - Orvanto",
+         none, ""},
+        {"a missing picture", {Folder + "missing.ppm", "/AUTOPRINT"}, false, false, false, false, "Orvanto",
+         none, "File not found"},
+        {"a failed print is shown and told", {picture, "/AUTOPRINT"}, false, true, true, true, "Orvanto", failed,
+         "The printer failed while printing the page"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        Printer->Jobs.clear();
+        Printer->FailStretchFrom = c.DeviceFails ? 0 : -1;
+        Box->Shown.clear();
+        TPrintWorkspace workspace;
+        workspace.SetAutoPrint(c.StoredAutoPrint);
+        std::vector<bool> outcomes;
+        workspace.OnAutoPrinted = [&outcomes](TPrintWorkspace&, bool ok) { outcomes.push_back(ok); };
+        EXPECT_EQ(workspace.ProcessCommandLine(c.Arguments), c.Result);
+        EXPECT_EQ(!workspace.Empty(), c.Loaded);
+        EXPECT_EQ(workspace.Info().Caption, c.Caption);
+        EXPECT_EQ(outcomes, c.AutoPrinted);
+        EXPECT_EQ(workspace.Info().NoSave, !c.AutoPrinted.empty());
+        ASSERT_EQ(Printer->Jobs.size(), c.AutoPrinted.size());
+        if (!c.AutoPrinted.empty()) {
+            EXPECT_EQ(Printer->Jobs.front().Title, c.Caption + " [Low, 1 copy]");
+        }
+        EXPECT_EQ(workspace.LastError(), c.Error.empty() ? workspace.LastError() : c.Error);
+        EXPECT_EQ(Box->Shown.size(), c.DeviceFails ? 1u : 0u);
+    }
+    std::remove(odd.c_str()); // Qt cannot name it to clean it up
+}
+
+TEST_F(Workspace, EditsUndoAndRedo)
+{
+    const QImage start = Colourful(5, 3);
+    const auto turned = [&start](int degrees) { return start.transformed(QTransform().rotate(degrees)); };
+    QImage negative = start;
+    negative.invertPixels();
+    const struct {
+        const char* Caption;
+        TAction Edit;
+        QImage Edited;
+    } cases[] = {
+        {"Flip", [](TPrintWorkspace& w) { return w.Flip(); }, start.mirrored(false, true)},
+        {"Mirror", [](TPrintWorkspace& w) { return w.Mirror(); }, start.mirrored(true, false)},
+        {"Invert", [](TPrintWorkspace& w) { return w.Invert(); }, negative},
+        {"Rotate", [](TPrintWorkspace& w) { return w.Rotate(90); }, turned(90)},
+        {"Rotate", [](TPrintWorkspace& w) { return w.Rotate(-270); }, turned(90)},
+        {"Rotate", [](TPrintWorkspace& w) { return w.Rotate(-90); }, turned(-90)},
+        {"Rotate", [](TPrintWorkspace& w) { return w.Rotate(180); }, turned(180)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Caption);
+        const QImage edited = c.Edited.convertToFormat(QImage::Format_BGR888);
+        TPrintWorkspace workspace;
+        EXPECT_FALSE(c.Edit(workspace)) << "nothing to edit";
+        EXPECT_EQ(workspace.LastError(), "Unexpected error");
+        Paste(workspace, start);
+        EXPECT_TRUE(workspace.Undo()) << "nothing to undo is no failure";
+        EXPECT_EQ(workspace.UndoCaption(), "");
+        ASSERT_TRUE(c.Edit(workspace));
+        EXPECT_EQ(workspace.Picture(), edited);
+        EXPECT_EQ(workspace.Info().PictureWidth, edited.width()) << "the page follows the picture";
+        EXPECT_EQ(workspace.UndoCaption(), c.Caption);
+        ASSERT_TRUE(workspace.Undo());
+        EXPECT_EQ(workspace.Picture(), start);
+        EXPECT_EQ(workspace.Info().PictureWidth, start.width());
+        ASSERT_TRUE(workspace.Undo()) << "a second undo redoes";
+        EXPECT_EQ(workspace.Picture(), edited);
+    }
+}
+
+TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
+{
+    const std::string corrupt = Folder + "corrupt.omi", unknown = Folder + "picture.xyz";
+    ASSERT_TRUE(WriteWholeFile(corrupt, "not a picture at all") && WriteWholeFile(unknown, "whatever"));
+    const std::string good = PictureFile("good.ppm");
+    QImage glass(2, 2, QImage::Format_ARGB32); // half-transparent red pastes pink over white
+    glass.fill(QColor(255, 0, 0, 128));
+    const struct {
+        const char* Shows;
+        std::function<void(TRecordingClipboard&)> Prepare;
+        TAction Action;
+        std::string Error; // empty: succeeds
+        QSize Size;
+        QColor Pixel;      // at (1, 1)
+    } cases[] = {
+        {"missing file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(Folder + "gone.ppm"); },
+         "File not found", {}, {}},
+        {"a folder", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(Folder); }, "File not found", {}, {}},
+        {"damaged file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(corrupt); }, "Unknown format", {}, {}},
+        {"unknown extension", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(unknown); },
+         "Index out of range", {}, {}},
+        {"text on the clipboard", [](TRecordingClipboard& b) { b.HoldsOther = true; },
+         [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}},
+        {"clipboard picture cannot be taken", [](TRecordingClipboard& b) { b.FailTake = true; },
+         [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}},
+        {"a good file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(good); }, "", {30, 20}, {8, 12, 6}},
+        {"transparency over white", [&](TRecordingClipboard& b) { b.Content = glass; },
+         [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "", {2, 2}, {255, 127, 127}},
+    };
+    const QImage before = Colourful(7, 4);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        TPrintWorkspace workspace;
+        *Clipboard = TRecordingClipboard();
+        Paste(workspace, before);
+        ASSERT_TRUE(workspace.Mirror());
+        if (c.Prepare)
+            c.Prepare(*Clipboard);
+        EXPECT_EQ(c.Action(workspace), c.Error.empty());
+        EXPECT_FALSE(workspace.Empty());
+        if (!c.Error.empty()) {
+            EXPECT_EQ(workspace.LastError(), c.Error);
+            EXPECT_EQ(workspace.Picture(), before.mirrored(true, false));
+            continue;
+        }
+        EXPECT_EQ(workspace.Picture().format(), QImage::Format_BGR888);
+        EXPECT_EQ(workspace.Picture().size(), c.Size);
+        EXPECT_EQ(workspace.Info().PictureWidth, c.Size.width());
+        EXPECT_EQ(workspace.Picture().pixelColor(1, 1), c.Pixel);
+        EXPECT_TRUE(workspace.CopyToClipboard());
+        EXPECT_EQ(Clipboard->Puts.back(), workspace.Picture());
+        workspace.Clear();
+        EXPECT_FALSE(workspace.CopyToClipboard());
+    }
+}
+
+// Counts what the core asks; asks for a relayout while placing, as windows do.
+struct TCountingView final : IWorkspaceView {
+    TPrintWorkspace* Workspace = nullptr;
+    int Places = 0, Colours = 0;
+    bool Hand = false, OnTop = false;
+    void PlacePreview() override
+    {
+        ++Places;
+        Workspace->Relayout();
+        Workspace->SetPreviewGeometry(240, 300, 260, 320);
+    }
+    void UpdatePanel() override {}
+    void SyncPanel() override {}
+    void RepaintPreview() override {}
+    void PageColourChanged() override { ++Colours; }
+    void SetPageCursor(bool hand) override { Hand = hand; }
+    void SetPanelOnTop(bool onTop) override { OnTop = onTop; }
+    bool PanelOnTop() const override { return OnTop; }
+};
+
+TEST_F(Workspace, RelayoutReachesTheWindowOnceEvenWhenItReenters)
+{
+    TPrintWorkspace workspace;
+    TCountingView view;
+    view.Workspace = &workspace;
+    workspace.SetView(&view);
+    workspace.Relayout();
+    EXPECT_EQ(view.Places, 1);
+    EXPECT_DOUBLE_EQ(double(workspace.Info().FactorY), 320.0 / 3000);
+    Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Position = ppCustom; });
+    EXPECT_EQ(view.Places, 2);
+    EXPECT_TRUE(view.Hand) << "the hand to drag with";
+    Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Quality = pqHigh; });
+    workspace.SetMemoryBudget(15000000);
+    EXPECT_EQ(view.Places, 2) << "neither quality nor an unchanged budget relayouts";
+    workspace.SetMemoryBudget(3000000);
+    EXPECT_EQ(view.Places, 3);
+    workspace.SetBackground(0x00FF00, 1);
+    workspace.SetBackground(0x00FF00, 1);
+    EXPECT_EQ(view.Colours, 1) << "the same colour again changes nothing";
+    workspace.SetView(nullptr);
+}
+
+} // namespace
