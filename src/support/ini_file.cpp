@@ -11,9 +11,6 @@ namespace orvanto {
 
 namespace {
 
-// A settings file is a few kilobytes; anything far larger is not ours.
-constexpr qint64 MaxIniBytes = 16 * 1024 * 1024;
-
 std::string Trim(const std::string& text)
 {
     const auto first = text.find_first_not_of(" \t\r");

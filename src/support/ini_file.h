@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace orvanto {
+
+// A settings file is a few kilobytes; a larger one than this is not ours
+// and reads as empty.
+inline constexpr std::int64_t MaxIniBytes = 16 * 1024 * 1024;
 
 // A settings file in the standard INI form:
 //   [Section]
