@@ -13,26 +13,26 @@
 
 namespace orvanto {
 
-TQtPrinter::TQtPrinter(TTransfer transfer) : Transfer_(transfer) {}
+TQtPrinter::TQtPrinter(TTransfer transfer) : FTransfer(transfer) {}
 
 TQtPrinter::~TQtPrinter()
 {
     // A job still open when the program ends is abandoned, not sent half done.
-    if (Painter_ && Painter_->isActive()) {
-        Printer_->abort();
-        Painter_->end();
+    if (FPainter && FPainter->isActive()) {
+        FPrinter->abort();
+        FPainter->end();
     }
 }
 
 QPrinter& TQtPrinter::Device()
 {
-    if (!Printer_) {
-        Printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!FPrinter) {
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
         // We place the printable area on the paper ourselves (see
         // PrintableRect), so the painter starts at the paper's corner.
-        Printer_->setFullPage(true);
+        FPrinter->setFullPage(true);
     }
-    return *Printer_;
+    return *FPrinter;
 }
 
 namespace {
@@ -157,28 +157,28 @@ std::string TQtPrinter::Title()
 
 bool TQtPrinter::BeginDoc()
 {
-    if (Painter_ && Painter_->isActive())
+    if (FPainter && FPainter->isActive())
         return false;
     if (!HasDevice())
         return false;
-    Painter_ = std::make_unique<QPainter>();
-    if (!Painter_->begin(&Device())) {
-        Painter_.reset();
+    FPainter = std::make_unique<QPainter>();
+    if (!FPainter->begin(&Device())) {
+        FPainter.reset();
         return false;
     }
     // Destinations are given on the printable area, and nothing reaches
     // the paper outside it, as on a device that cannot print there.
     const QRect printable = PrintableRect();
-    Painter_->translate(printable.topLeft());
-    Painter_->setClipRect(QRect(QPoint(0, 0), printable.size()));
-    Painter_->setRenderHint(QPainter::LosslessImageRendering, Transfer_ == TTransfer::Lossless);
-    Painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    FPainter->translate(printable.topLeft());
+    FPainter->setClipRect(QRect(QPoint(0, 0), printable.size()));
+    FPainter->setRenderHint(QPainter::LosslessImageRendering, FTransfer == TTransfer::Lossless);
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, true);
     return true;
 }
 
 TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
 {
-    if (!Painter_ || !Painter_->isActive() || bitmap.isNull() || destination.isEmpty())
+    if (!FPainter || !FPainter->isActive() || bitmap.isNull() || destination.isEmpty())
         return TStretchResult::DeviceFailed;
     try {
         // The PDF engine works on 32-bit pixels; converting here, where a
@@ -186,19 +186,19 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
         const QImage device = bitmap.convertToFormat(QImage::Format_RGB32);
         if (device.isNull())
             return TStretchResult::OutOfMemory;
-        Painter_->drawImage(QRectF(destination), device);
+        FPainter->drawImage(QRectF(destination), device);
     } catch (const std::bad_alloc&) {
         return TStretchResult::OutOfMemory;
     }
-    return Painter_->isActive() ? TStretchResult::Drawn : TStretchResult::DeviceFailed;
+    return FPainter->isActive() ? TStretchResult::Drawn : TStretchResult::DeviceFailed;
 }
 
 bool TQtPrinter::EndDoc()
 {
-    if (!Painter_)
+    if (!FPainter)
         return false;
-    const bool ended = Painter_->end();
-    Painter_.reset();
+    const bool ended = FPainter->end();
+    FPainter.reset();
     return ended && Device().printerState() != QPrinter::Error;
 }
 
@@ -209,7 +209,7 @@ bool TQtPrinter::PrintDialog(int copies)
     const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
         && QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!visible || !HasDevice() || (Painter_ && Painter_->isActive()))
+    if (!visible || !HasDevice() || (FPainter && FPainter->isActive()))
         return false;
     SetCopies(copies);
     QPrintDialog dialog(&Device(), QApplication::activeWindow());

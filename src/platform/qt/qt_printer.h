@@ -48,9 +48,9 @@ private:
     bool HasDevice();
     QRect PrintableRect();
 
-    TTransfer Transfer_;
-    std::unique_ptr<QPrinter> Printer_;
-    std::unique_ptr<QPainter> Painter_;
+    TTransfer FTransfer;
+    std::unique_ptr<QPrinter> FPrinter;
+    std::unique_ptr<QPainter> FPainter;
 };
 
 } // namespace orvanto
