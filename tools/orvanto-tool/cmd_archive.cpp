@@ -141,7 +141,7 @@ int RunArchive(const std::vector<std::string>& arguments)
 TRegisterCommand registration{
     {"archive", "archive create|list|extract ...",
      "makes an archive of files, lists an archive or carrier picture, unpacks one into a folder",
-     &RunArchive}};
+     &RunArchive, false}};
 
 } // namespace
 

@@ -77,10 +77,13 @@ void TXBitmap::LoadSteps(QIODevice& device, std::string& message)
     TByteStream stream;
     THeader header;
     TByteImage image;
-    if (!BeginPicture(device, stream, header, &ReadHeader, [](const THeader&) { return TPictureFill::White; },
+    // Every pixel is written: the data's, then white where the data ends.
+    if (!BeginPicture(device, stream, header, &ReadHeader, [](const THeader&) { return TPictureFill::None; },
                       image, message))
         return;
     ReadData(stream, header.DataStart, image);
+    if (!image.Full())
+        FillWhiteFrom(Picture, image.CursorX, image.CursorY);
     message.clear();
 }
 
