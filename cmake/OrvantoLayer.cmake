@@ -20,10 +20,30 @@ function(orvanto_layer name)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
   set_property(GLOBAL APPEND PROPERTY ORVANTO_LAYER_TARGETS ${target})
+  # A layer is free of widgets when neither it nor a layer below it needs
+  # Qt Widgets or Print Support: what a light program may link.
+  get_property(free GLOBAL PROPERTY ORVANTO_WIDGET_FREE_LAYERS)
+  set(widget_free ON)
+  foreach(dependency IN LISTS ARG_DEPENDS)
+    if(dependency MATCHES "^Qt6::(Widgets|PrintSupport)$"
+       OR (dependency MATCHES "^orvanto_" AND NOT dependency IN_LIST free))
+      set(widget_free OFF)
+    endif()
+  endforeach()
+  if(widget_free)
+    set_property(GLOBAL APPEND PROPERTY ORVANTO_WIDGET_FREE_LAYERS ${target})
+  endif()
 endfunction()
 
 # Everything built so far, for the tools, tests, benchmarks and fuzzers.
+# WITHOUT_WIDGETS: only the layers free of Qt Widgets and Print Support, so
+# that the program starts without loading them.
 function(orvanto_link_all target)
-  get_property(layers GLOBAL PROPERTY ORVANTO_LAYER_TARGETS)
+  cmake_parse_arguments(ARG "WITHOUT_WIDGETS" "" "" ${ARGN})
+  if(ARG_WITHOUT_WIDGETS)
+    get_property(layers GLOBAL PROPERTY ORVANTO_WIDGET_FREE_LAYERS)
+  else()
+    get_property(layers GLOBAL PROPERTY ORVANTO_LAYER_TARGETS)
+  endif()
   target_link_libraries(${target} PRIVATE ${layers})
 endfunction()

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QBuffer target;
         target.open(QIODevice::WriteOnly);
         box.ExtractToStream(box.Item(i), target);
-        box.Find(box.Item(i)->pName, "*");
+        box.Find(box.Item(i)->Name, "*");
     }
     return 0;
 }

@@ -15,10 +15,10 @@ class TForm1 : public QMainWindow {
 public:
     explicit TForm1(QWidget* parent = nullptr);
 
-    const std::string& LastError() const { return LastError_; }
+    const std::string& LastError() const { return FLastError; }
 
 private:
-    std::string LastError_;
+    std::string FLastError;
 };
 
 } // namespace orvanto

@@ -130,7 +130,7 @@ bool PrepareSplashPicture(QImage& carrier, TCompactSplash& splash, bool hasArgum
             return true;
         for (int i = 0; i < box.Count(); ++i) {
             const TBoxItem* item = box.Item(i);
-            if (UpperAscii(item->pName) != "A.BMP")
+            if (UpperAscii(item->Name) != "A.BMP")
                 continue;
             QByteArray bytes;
             QBuffer extracted(&bytes);

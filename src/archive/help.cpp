@@ -121,7 +121,7 @@ bool THelp::Unpack()
         std::string fileName;
         // An entry whose name would leave the folder is never written, and
         // the archive cannot mark the folder complete by itself.
-        if (!FBox.SafeFileName(folder, item->pName, fileName) || fileName == marker)
+        if (!FBox.SafeFileName(folder, item->Name, fileName) || fileName == marker)
             continue;
         if (!FBox.ExtractToFile(item, fileName, false)) {
             FLastError = FBox.LastError();

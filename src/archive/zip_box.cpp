@@ -98,20 +98,20 @@ bool TBoxItem::ReadRecord(std::string_view data, std::size_t& position)
 {
     return orvanto::ReadRecord(data, position, BoxItemType(), [this](std::size_t index, TPropertyValue value) {
         switch (index) {
-        case 0: pName = std::get<std::string>(std::move(value)); break;
-        case 1: pPath = std::get<std::string>(std::move(value)); break;
-        case 2: pSize = std::get<std::int32_t>(value); break;
-        case 3: pSizeB = std::get<std::int32_t>(value); break;
+        case 0: Name = std::get<std::string>(std::move(value)); break;
+        case 1: Path = std::get<std::string>(std::move(value)); break;
+        case 2: Size = std::get<std::int32_t>(value); break;
+        case 3: StoredSize = std::get<std::int32_t>(value); break;
         // An 8-bit property keeps the low byte of whatever integer is stored.
-        case 4: pM = std::uint8_t(std::get<std::int32_t>(value) & 0xFF); break;
-        default: pD = std::get<std::string>(std::move(value)); break;
+        case 4: Method = std::uint8_t(std::get<std::int32_t>(value) & 0xFF); break;
+        default: Data = std::get<std::string>(std::move(value)); break;
         }
     });
 }
 
 std::string TBoxItem::WriteRecord() const
 {
-    return orvanto::WriteRecord(BoxItemType(), {pName, pPath, pSize, pSizeB, std::int32_t(pM), pD});
+    return orvanto::WriteRecord(BoxItemType(), {Name, Path, Size, StoredSize, std::int32_t(Method), Data});
 }
 
 std::unique_ptr<TBoxItem> PackBoxItem(const std::string& name, const std::string& path,
@@ -121,11 +121,11 @@ std::unique_ptr<TBoxItem> PackBoxItem(const std::string& name, const std::string
         return nullptr;
     try {
         auto item = std::make_unique<TBoxItem>();
-        item->pName = name;
-        item->pPath = path;
-        item->pSize = std::int32_t(bytes.size());
-        item->pM = TBoxItem::MethodStored;
-        item->pD = bytes;
+        item->Name = name;
+        item->Path = path;
+        item->Size = std::int32_t(bytes.size());
+        item->Method = TBoxItem::MethodStored;
+        item->Data = bytes;
         if (!store) {
             uLongf capacity = compressBound(uLong(bytes.size()));
             std::string packed(capacity, '\0');
@@ -135,11 +135,11 @@ std::unique_ptr<TBoxItem> PackBoxItem(const std::string& name, const std::string
                 return nullptr;
             if (capacity < bytes.size()) {
                 packed.resize(capacity);
-                item->pD.swap(packed);
-                item->pM = TBoxItem::MethodZlib;
+                item->Data.swap(packed);
+                item->Method = TBoxItem::MethodZlib;
             }
         }
-        item->pSizeB = std::int32_t(item->pD.size());
+        item->StoredSize = std::int32_t(item->Data.size());
         return item;
     } catch (...) {
         return nullptr;
@@ -221,10 +221,10 @@ int TZipBox::Find(const std::string& name, const std::string& path) const
     for (std::size_t i = 0; i < FItems.size(); ++i) {
         const TBoxItem& item = *FItems[i];
         // The cheap first-character test rules out most entries.
-        if (!name.empty() && !item.pName.empty() && FoldAscii(item.pName[0]) != first)
+        if (!name.empty() && !item.Name.empty() && FoldAscii(item.Name[0]) != first)
             continue;
-        if (EqualIgnoringAsciiCase(item.pName, name)
-            && (anyPath || EqualIgnoringAsciiCase(item.pPath, path)))
+        if (EqualIgnoringAsciiCase(item.Name, name)
+            && (anyPath || EqualIgnoringAsciiCase(item.Path, path)))
             return int(i);
     }
     return -1;
@@ -244,7 +244,7 @@ bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
         FLastError = "Unexpected error";
         if (!item || IndexOf(item.get()) >= 0)
             return false;
-        const int existing = Find(item->pName, item->pPath);
+        const int existing = Find(item->Name, item->Path);
         if (existing >= 0)
             FItems.erase(FItems.begin() + existing);
         FLastError = "Capacity reached";
@@ -278,15 +278,15 @@ bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
         if (item == nullptr)
             return false;
         FLastError = "Out of memory";
-        std::string data = item->pD;
-        if (item->pM == TBoxItem::MethodZlib) {
+        std::string data = item->Data;
+        if (item->Method == TBoxItem::MethodZlib) {
             TZipHandler* handler = ZipHandler();
             std::string error = FLastError;
             if (handler == nullptr || !handler->Inflate(data, error)) {
                 FLastError = error;
                 return false;
             }
-        } else if (item->pM != TBoxItem::MethodStored) {
+        } else if (item->Method != TBoxItem::MethodStored) {
             FLastError = "Unsupported encoding";
             return false;
         }

@@ -19,12 +19,12 @@ public:
     static constexpr std::uint8_t MethodStored = 0;
     static constexpr std::uint8_t MethodZlib = 1;
 
-    std::string pName;      // file name, compared ignoring ASCII case
-    std::string pPath;      // folder inside the archive, "\" at the top level
-    std::int32_t pSize = 0; // unpacked size; informative only
-    std::int32_t pSizeB = 0; // stored size; informative only
-    std::uint8_t pM = 0;    // storage method
-    std::string pD;         // the stored bytes
+    std::string Name;      // file name, compared ignoring ASCII case
+    std::string Path;      // folder inside the archive, "\" at the top level
+    std::int32_t Size = 0; // unpacked size; informative only
+    std::int32_t StoredSize = 0; // stored size; informative only
+    std::uint8_t Method = 0;    // storage method
+    std::string Data;         // the stored bytes
 
     // Reads one record at position and moves position past it. False (the
     // item then holds whatever was read so far) when no record can be read.

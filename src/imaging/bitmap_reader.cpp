@@ -1,6 +1,7 @@
 #include "imaging/bitmap_reader.h"
 
 #include "imaging/codecs/picture_allocation.h"
+#include "support/byte_order.h"
 #include "imaging/file_bytes.h"
 
 #include <QIODevice>
@@ -31,13 +32,6 @@ enum : std::uint32_t {
     CompressionAlphaBitFields = 6,
 };
 
-std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t U32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-        | std::uint32_t(p[3]) << 24;
-}
-
 struct TColour {
     std::uint8_t B = 0, G = 0, R = 0;
 };
@@ -63,14 +57,14 @@ bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const c
     error = UnknownFormat;
     if (size < 4)
         return false;
-    h.HeaderSize = U32(data);
+    h.HeaderSize = LittleEndian32(data);
     const std::uint32_t hs = h.HeaderSize;
     if (hs == 12) {
         if (size < 12)
             return false;
-        h.Width = U16(data + 4);
-        h.Height = U16(data + 6);
-        h.Bits = U16(data + 10);
+        h.Width = LittleEndian16(data + 4);
+        h.Height = LittleEndian16(data + 6);
+        h.Bits = LittleEndian16(data + 10);
         h.PaletteEntry = 3;
     } else if (hs >= 16 && hs <= 0x10000) {
         // OS/2 2.x headers may stop after any field; the missing ones are zero.
@@ -80,22 +74,22 @@ bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const c
             return false;
         std::uint8_t fields[40] = {};
         std::memcpy(fields, data, present);
-        h.Width = std::int32_t(U32(fields + 4));
-        const std::int32_t height = std::int32_t(U32(fields + 8));
+        h.Width = std::int32_t(LittleEndian32(fields + 4));
+        const std::int32_t height = std::int32_t(LittleEndian32(fields + 8));
         if (height == INT32_MIN)
             return false;
         h.TopDown = height < 0;
         h.Height = height < 0 ? -std::int64_t(height) : height;
-        h.Bits = U16(fields + 14);
-        h.Compression = U32(fields + 16);
-        h.PaletteCount = U32(fields + 32);
+        h.Bits = LittleEndian16(fields + 14);
+        h.Compression = LittleEndian32(fields + 16);
+        h.PaletteCount = LittleEndian32(fields + 32);
         if (!h.Os2 && hs >= 52) {
             if (size < std::min<std::size_t>(hs, 56))
                 return false;
             for (int i = 0; i < 3; ++i)
-                h.Masks[i] = U32(data + 40 + 4 * i);
+                h.Masks[i] = LittleEndian32(data + 40 + 4 * i);
             if (hs >= 56) {
-                h.Masks[3] = U32(data + 52);
+                h.Masks[3] = LittleEndian32(data + 52);
                 h.AlphaMaskGiven = true;
             }
         }
@@ -134,7 +128,7 @@ bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const c
             if (size < std::size_t(40 + maskBytes))
                 return false;
             for (int i = 0; i < maskBytes / 4; ++i)
-                h.Masks[i] = U32(data + 40 + 4 * i);
+                h.Masks[i] = LittleEndian32(data + 40 + 4 * i);
             h.AlphaMaskGiven = h.Compression == CompressionAlphaBitFields;
         }
         break;
@@ -317,7 +311,7 @@ private:
     template <int Bytes>
     std::uint32_t PixelAt(const std::uint8_t* p) const
     {
-        return Bytes == 2 ? U16(p) : U32(p);
+        return Bytes == 2 ? LittleEndian16(p) : LittleEndian32(p);
     }
 
     template <int Bytes>
@@ -372,14 +366,14 @@ private:
             for (std::int64_t x = 0; x < count; ++x, src += Bytes, dst += 3) {
                 std::uint8_t b, g, rr, a = 255;
                 if (Bytes == 2) {
-                    const std::uint8_t* t = &table[std::size_t(U16(src)) * 4];
+                    const std::uint8_t* t = &table[std::size_t(LittleEndian16(src)) * 4];
                     b = t[0], g = t[1], rr = t[2], a = t[3];
                 } else if (plain) {
                     b = src[0], g = src[1], rr = src[2];
                     if (useAlpha)
-                        a = alpha.Of(U32(src));
+                        a = alpha.Of(LittleEndian32(src));
                 } else {
-                    const std::uint32_t v = U32(src);
+                    const std::uint32_t v = LittleEndian32(src);
                     b = blue.Of(v), g = green.Of(v), rr = red.Of(v);
                     if (useAlpha)
                         a = alpha.Of(v);
@@ -567,7 +561,7 @@ bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibO
         for (std::int64_t i = 0; i < entries; ++i) {
             const std::uint8_t* e = data + h.PaletteStart + i * h.PaletteEntry;
             if (indexed) {
-                const QRgb c = PaletteColour(*options.IndexedPalette, U16(e));
+                const QRgb c = PaletteColour(*options.IndexedPalette, LittleEndian16(e));
                 palette[std::size_t(i)] = TColour{std::uint8_t(qBlue(c)), std::uint8_t(qGreen(c)), std::uint8_t(qRed(c))};
             } else {
                 palette[std::size_t(i)] = TColour{e[0], e[1], e[2]};
@@ -649,7 +643,7 @@ bool ReadBitmap(const std::uint8_t* data, std::size_t size, QImage& picture, std
                 error = UnknownFormat;
                 return false;
             }
-            const std::int64_t offBits = U32(data + 10);
+            const std::int64_t offBits = LittleEndian32(data + 10);
             // The pixel offset is relative to the file; the decoder counts
             // from the information header.
             return DecodeDib(TDibSource{data + 14, size - 14, offBits - 14}, false, qRgb(255, 255, 255),

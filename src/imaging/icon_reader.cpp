@@ -2,6 +2,7 @@
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/picture_allocation.h"
+#include "support/byte_order.h"
 #include "imaging/file_bytes.h"
 
 
@@ -14,13 +15,6 @@ namespace {
 
 constexpr char UnknownFormat[] = "Unknown format";
 constexpr char OutOfMemory[] = "Out of memory";
-
-std::uint32_t U16(const std::uint8_t* p) { return std::uint32_t(p[0] | p[1] << 8); }
-std::uint32_t U32(const std::uint8_t* p) { return U16(p) | U16(p + 2) << 16; }
-std::uint32_t Big32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
 
 const std::uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -40,8 +34,8 @@ bool Measure(TEntry& e)
     if (e.Png) {
         if (e.Size < 33 || std::memcmp(e.Data + 12, "IHDR", 4) != 0)
             return false;
-        e.Width = Big32(e.Data + 16);
-        e.Height = Big32(e.Data + 20);
+        e.Width = BigEndian32(e.Data + 16);
+        e.Height = BigEndian32(e.Data + 20);
         const int depth = e.Data[24], type = e.Data[25];
         const int channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
         e.Bits = depth * channels;
@@ -94,9 +88,9 @@ bool ReadIcon(const std::uint8_t* data, std::size_t size, std::int64_t backgroun
 {
     error = UnknownFormat;
     picture = QImage();
-    if (size < 6 || U16(data) != 0 || (U16(data + 2) != 1 && U16(data + 2) != 2))
+    if (size < 6 || LittleEndian16(data) != 0 || (LittleEndian16(data + 2) != 1 && LittleEndian16(data + 2) != 2))
         return false;
-    const std::size_t count = U16(data + 4);
+    const std::size_t count = LittleEndian16(data + 4);
     if (count == 0 || size < 6 + 16 * count)
         return false;
     TEntry best;
@@ -104,8 +98,8 @@ bool ReadIcon(const std::uint8_t* data, std::size_t size, std::int64_t backgroun
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* d = data + 6 + 16 * i;
         TEntry e;
-        e.Size = U32(d + 8);
-        const std::uint32_t offset = U32(d + 12);
+        e.Size = LittleEndian32(d + 8);
+        const std::uint32_t offset = LittleEndian32(d + 12);
         if (e.Size == 0 || offset >= size || e.Size > size - offset)
             return false;
         e.Data = data + offset;

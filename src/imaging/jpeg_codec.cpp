@@ -1,6 +1,7 @@
 #include "imaging/jpeg_codec.h"
 
 #include "imaging/codecs/picture_allocation.h"
+#include "support/byte_order.h"
 #include "imaging/file_bytes.h"
 #include "support/memory_limit.h"
 
@@ -150,12 +151,8 @@ bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, J
     return true;
 }
 
-std::uint16_t Exif16(const std::uint8_t* p, bool big) { return big ? std::uint16_t(p[0] << 8 | p[1]) : std::uint16_t(p[1] << 8 | p[0]); }
-std::uint32_t Exif32(const std::uint8_t* p, bool big)
-{
-    return big ? std::uint32_t(Exif16(p, true)) << 16 | Exif16(p + 2, true)
-               : std::uint32_t(Exif16(p + 2, false)) << 16 | Exif16(p, false);
-}
+std::uint16_t Exif16(const std::uint8_t* p, bool big) { return big ? BigEndian16(p) : LittleEndian16(p); }
+std::uint32_t Exif32(const std::uint8_t* p, bool big) { return big ? BigEndian32(p) : LittleEndian32(p); }
 
 // A picture turned as EXIF orientation 2..8 describes.
 QImage Oriented(const QImage& source, int orientation)

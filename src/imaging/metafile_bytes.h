@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/byte_order.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,15 +36,14 @@ public:
     {
         if (!Has(offset, 2))
             return Miss<std::uint16_t>();
-        return std::uint16_t(Data[offset] | Data[offset + 1] << 8);
+        return LittleEndian16(Data + offset);
     }
     std::int16_t I16(std::size_t offset) const { return std::int16_t(U16(offset)); }
     std::uint32_t U32(std::size_t offset) const
     {
         if (!Has(offset, 4))
             return Miss<std::uint32_t>();
-        return std::uint32_t(Data[offset]) | std::uint32_t(Data[offset + 1]) << 8
-               | std::uint32_t(Data[offset + 2]) << 16 | std::uint32_t(Data[offset + 3]) << 24;
+        return LittleEndian32(Data + offset);
     }
     std::int32_t I32(std::size_t offset) const { return std::int32_t(U32(offset)); }
     float F32(std::size_t offset) const

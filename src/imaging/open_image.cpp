@@ -37,19 +37,19 @@ int TOpenImageEventCollection::AddFormat(const TOpenImageEventHandler& entry)
     stored.Extension = UpperAscii(entry.Extension);
     int index = FindByExtension(stored.Extension);
     if (index < 0) {
-        if (Handlers_.Count >= TOpenImageEventHandlers::Capacity)
+        if (FHandlers.Count >= TOpenImageEventHandlers::Capacity)
             return -1;
-        index = Handlers_.Count++;
+        index = FHandlers.Count++;
     }
-    Handlers_.Items[index] = std::move(stored);
+    FHandlers.Items[index] = std::move(stored);
     return index;
 }
 
 int TOpenImageEventCollection::FindByExtension(const std::string& extension) const
 {
     const std::string wanted = UpperAscii(extension);
-    for (int i = 0; i < Handlers_.Count; ++i)
-        if (Handlers_.Items[i].Extension == wanted)
+    for (int i = 0; i < FHandlers.Count; ++i)
+        if (FHandlers.Items[i].Extension == wanted)
             return i;
     return -1;
 }
@@ -62,10 +62,10 @@ int TOpenImageEventCollection::FindByFileName(const std::string& fileName) const
 bool TOpenImageEventCollection::Load(int index, TImageInfoRec& info) const
 {
     info.ErrorText = "Index out of range";
-    if (!IsValidIndex(index) || !Handlers_.Items[index].OnOpen)
+    if (!IsValidIndex(index) || !FHandlers.Items[index].OnOpen)
         return false;
     try {
-        return Handlers_.Items[index].OnOpen(info);
+        return FHandlers.Items[index].OnOpen(info);
     } catch (...) {
         return false;
     }
@@ -73,24 +73,24 @@ bool TOpenImageEventCollection::Load(int index, TImageInfoRec& info) const
 
 std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly) const
 {
-    auto pattern = [this](int i) { return "*" + Handlers_.Items[i].Extension; };
+    auto pattern = [this](int i) { return "*" + FHandlers.Items[i].Extension; };
     std::string text;
     switch (index) {
     case -1:
         if (!patternsOnly)
             text = Translate("All Pictures") + "|";
-        for (int i = 0; i < Handlers_.Count; ++i)
+        for (int i = 0; i < FHandlers.Count; ++i)
             text += pattern(i) + ";";
         if (!patternsOnly)
             text += "|";
         return text;
     case -3:
-        for (int i = 0; i < Handlers_.Count; ++i) {
+        for (int i = 0; i < FHandlers.Count; ++i) {
             if (patternsOnly)
                 text += pattern(i) + ";";
             else
-                text += Handlers_.Items[i].Description + " (*"
-                    + LowerAscii(Handlers_.Items[i].Extension) + ")|" + pattern(i) + ";|";
+                text += FHandlers.Items[i].Description + " (*"
+                    + LowerAscii(FHandlers.Items[i].Extension) + ")|" + pattern(i) + ";|";
         }
         return text;
     case -2:
@@ -100,7 +100,7 @@ std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly)
             return std::string();
         if (patternsOnly)
             return pattern(index);
-        return Handlers_.Items[index].Description + " (" + pattern(index) + ")|" + pattern(index)
+        return FHandlers.Items[index].Description + " (" + pattern(index) + ")|" + pattern(index)
             + "|";
     }
 }
@@ -201,13 +201,13 @@ TOpenImage::TOpenImage()
         entry.OnOpen = [graphicClass, fill](TImageInfoRec& info) {
             return LoadWithGraphicClass(*graphicClass, fill, info);
         };
-        Formats_.AddFormat(entry);
+        FFormats.AddFormat(entry);
     }
 }
 
 bool TOpenImage::Open(TImageInfoRec& info) const
 {
-    return Formats_.Load(Formats_.FindByFileName(info.FileName), info);
+    return FFormats.Load(FFormats.FindByFileName(info.FileName), info);
 }
 
 namespace {

@@ -79,19 +79,19 @@ public:
     // The extension is the text from the last "." of the name (not of the
     // folder it is in), dot included; a name without one has none.
     int FindByFileName(const std::string& fileName) const;
-    bool IsValidIndex(int index) const { return index >= 0 && index < Handlers_.Count; }
+    bool IsValidIndex(int index) const { return index >= 0 && index < FHandlers.Count; }
     bool Load(int index, TImageInfoRec& info) const;
     // index -1: all formats in one choice, -3: one choice per format, -2:
     // both; a valid index: that format alone. patternsOnly leaves out the
     // descriptions and separators.
     std::string BuildFilter(int index, bool patternsOnly) const;
-    void Clear() { Handlers_.Count = 0; }
+    void Clear() { FHandlers.Count = 0; }
 
-    int Count() const { return Handlers_.Count; }
-    const TOpenImageEventHandler& Item(int index) const { return Handlers_.Items[index]; }
+    int Count() const { return FHandlers.Count; }
+    const TOpenImageEventHandler& Item(int index) const { return FHandlers.Items[index]; }
 
 private:
-    TOpenImageEventHandlers Handlers_;
+    TOpenImageEventHandlers FHandlers;
 };
 
 // The extension part of a file name as FindByFileName uses it: ".jpeg" for
@@ -104,11 +104,11 @@ public:
     TOpenImage();
 
     bool Open(TImageInfoRec& info) const;
-    TOpenImageEventCollection& Formats() { return Formats_; }
-    const TOpenImageEventCollection& Formats() const { return Formats_; }
+    TOpenImageEventCollection& Formats() { return FFormats; }
+    const TOpenImageEventCollection& Formats() const { return FFormats; }
 
 private:
-    TOpenImageEventCollection Formats_;
+    TOpenImageEventCollection FFormats;
 };
 
 // The loading steps every built-in format follows: check the request and

@@ -35,20 +35,20 @@ void DrawPicture(const QImage& picture, QImage& target)
 // A reader that decodes a whole file into a picture at once.
 class TDecodedSource : public TSourceGraphic {
 public:
-    int Width() const override { return Picture_.width(); }
-    int Height() const override { return Picture_.height(); }
-    void Draw(QImage& target) const override { DrawPicture(Picture_, target); }
-    QImage WholePicture() const override { return Picture_; }
+    int Width() const override { return FPicture.width(); }
+    int Height() const override { return FPicture.height(); }
+    void Draw(QImage& target) const override { DrawPicture(FPicture, target); }
+    QImage WholePicture() const override { return FPicture; }
 
 protected:
-    QImage Picture_;
+    QImage FPicture;
 };
 
 class TBitmapSource final : public TDecodedSource {
 public:
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadBitmapFile(fileName, Picture_, error);
+        return ReadBitmapFile(fileName, FPicture, error);
     }
 };
 
@@ -56,7 +56,7 @@ class TJpegSource final : public TDecodedSource {
 public:
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadJpegFile(fileName, Picture_, error);
+        return ReadJpegFile(fileName, FPicture, error);
     }
 };
 
@@ -64,14 +64,14 @@ public:
 // has to be known before decoding.
 class TIconSource final : public TDecodedSource {
 public:
-    void SetBackground(std::int64_t colour) override { Background_ = colour; }
+    void SetBackground(std::int64_t colour) override { FBackground = colour; }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadIconFile(fileName, Background_, Picture_, error);
+        return ReadIconFile(fileName, FBackground, FPicture, error);
     }
 
 private:
-    std::int64_t Background_ = NoBackground;
+    std::int64_t FBackground = NoBackground;
 };
 
 // Metafiles are played at the screen's resolution straight onto the target.
@@ -79,17 +79,17 @@ class TMetafileSource final : public TSourceGraphic {
 public:
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        if (Metafile_.LoadFromFile(fileName))
+        if (FMetafile.LoadFromFile(fileName))
             return true;
-        error = Metafile_.LastError();
+        error = FMetafile.LastError();
         return false;
     }
-    int Width() const override { return Metafile_.Width(); }
-    int Height() const override { return Metafile_.Height(); }
-    void Draw(QImage& target) const override { Metafile_.Draw(target); }
+    int Width() const override { return FMetafile.Width(); }
+    int Height() const override { return FMetafile.Height(); }
+    void Draw(QImage& target) const override { FMetafile.Draw(target); }
 
 private:
-    TMetafile Metafile_;
+    TMetafile FMetafile;
 };
 
 // One of our own codecs, loaded with TryLoadFromFile.
@@ -98,18 +98,18 @@ class TCodecSource final : public TSourceGraphic {
 public:
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        if (Codec_.TryLoadFromFile(fileName))
+        if (FCodec.TryLoadFromFile(fileName))
             return true;
-        error = Codec_.LastError;
+        error = FCodec.LastError;
         return false;
     }
-    int Width() const override { return Codec_.GetWidth(); }
-    int Height() const override { return Codec_.GetHeight(); }
-    void Draw(QImage& target) const override { DrawPicture(Codec_.Picture, target); }
-    QImage WholePicture() const override { return Codec_.Picture; }
+    int Width() const override { return FCodec.GetWidth(); }
+    int Height() const override { return FCodec.GetHeight(); }
+    void Draw(QImage& target) const override { DrawPicture(FCodec.Picture, target); }
+    QImage WholePicture() const override { return FCodec.Picture; }
 
 private:
-    TCodec Codec_;
+    TCodec FCodec;
 };
 
 template <typename TSource>

@@ -112,12 +112,12 @@ TLanguage::TLanguage(TStart start)
 
 void TLanguage::Reset()
 {
-    Name_ = "English";
-    PText_.clear();
-    DText_.clear();
-    Entries_.clear();
-    KeyX_ = LanguageKeys::DefaultX;
-    KeyY_ = LanguageKeys::DefaultY;
+    FName = "English";
+    FCarriedPlainText.clear();
+    FCarriedConcealedText.clear();
+    FEntries.clear();
+    FEntryKeyX = LanguageKeys::DefaultX;
+    FEntryKeyY = LanguageKeys::DefaultY;
 }
 
 std::string TLanguage::LanguageFileName()
@@ -137,7 +137,7 @@ bool TLanguage::LoadLanguageFile()
     for (int attempt = 1; attempt <= LoadAttempts; ++attempt) {
         if (LoadFromFile(name, 0))
             return true;
-        if (LastError_ != "File in use")
+        if (FLastError != "File in use")
             break;
         if (attempt < LoadAttempts && WaitBeforeRetry)
             WaitBeforeRetry();
@@ -148,11 +148,11 @@ bool TLanguage::LoadLanguageFile()
 
 bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
 {
-    LastError_ = "File not found";
+    FLastError = "File not found";
     struct stat info {};
     if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    LastError_ = "File in use";
+    FLastError = "File in use";
     const int file = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return false;
@@ -165,7 +165,7 @@ bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
     }
     bool loaded = false;
     try {
-        LastError_ = "Out of memory";
+        FLastError = "Out of memory";
         std::string data;
         const off_t start = offset < 0 ? 0 : static_cast<off_t>(offset);
         if (::fstat(file, &info) == 0 && info.st_size > start
@@ -195,7 +195,7 @@ bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
 
 bool TLanguage::LoadFromBytes(std::string_view data)
 {
-    LastError_ = "Unsupported format";
+    FLastError = "Unsupported format";
     Reset();
     bool ok = false;
     try {
@@ -203,11 +203,11 @@ bool TLanguage::LoadFromBytes(std::string_view data)
         ok = ReadRecord(data, position, LanguageRecord, [this](std::size_t index, TPropertyValue value) {
             std::string& text = std::get<std::string>(value);
             switch (index) {
-            case PropC: Name_ = text; break;
-            case PropP: PText_ = text; break;
-            case PropA: KeyX_ = TGeneral::Scramble(text, LanguageKeys::FixedA, 0); break;
-            case PropB: KeyY_ = TGeneral::Scramble(text, LanguageKeys::FixedB, 0); break;
-            case PropD: DText_ = TGeneral::Scramble(text, KeyX_, 0); break;
+            case PropC: FName = text; break;
+            case PropP: FCarriedPlainText = text; break;
+            case PropA: FEntryKeyX = TGeneral::Scramble(text, LanguageKeys::FixedA, 0); break;
+            case PropB: FEntryKeyY = TGeneral::Scramble(text, LanguageKeys::FixedB, 0); break;
+            case PropD: FCarriedConcealedText = TGeneral::Scramble(text, FEntryKeyX, 0); break;
             case PropI: ReadEntryList(text); break;
             default: break;
             }
@@ -222,9 +222,9 @@ bool TLanguage::LoadFromBytes(std::string_view data)
 
 void TLanguage::ReadEntryList(std::string_view list)
 {
-    Entries_.clear();
+    FEntries.clear();
     std::size_t position = 0;
-    while (Entries_.size() < MaxEntries && position < list.size()) {
+    while (FEntries.size() < MaxEntries && position < list.size()) {
         // Each record starts from empty texts: a record without a "Y" has an
         // empty translation, not the previous entry's.
         std::string x, y;
@@ -234,34 +234,34 @@ void TLanguage::ReadEntryList(std::string_view list)
         if (!read)
             break;
         TEntry entry;
-        entry.English = TGeneral::Scramble(x, KeyX_, 1);
-        entry.Translated = TGeneral::Scramble(y, KeyY_, 1);
+        entry.English = TGeneral::Scramble(x, FEntryKeyX, 1);
+        entry.Translated = TGeneral::Scramble(y, FEntryKeyY, 1);
         entry.Upper = UpperAscii(entry.English);
-        Entries_.push_back(std::move(entry));
+        FEntries.push_back(std::move(entry));
     }
 }
 
 std::string TLanguage::WriteEntryList() const
 {
     std::string list;
-    for (const TEntry& entry : Entries_)
-        list += WriteRecord(EntryRecord, {TGeneral::Scramble(entry.English, KeyX_, 0),
-                                          TGeneral::Scramble(entry.Translated, KeyY_, 0)});
+    for (const TEntry& entry : FEntries)
+        list += WriteRecord(EntryRecord, {TGeneral::Scramble(entry.English, FEntryKeyX, 0),
+                                          TGeneral::Scramble(entry.Translated, FEntryKeyY, 0)});
     return list;
 }
 
 std::string TLanguage::SaveToBytes() const
 {
-    return WriteRecord(LanguageRecord, {Name_, PText_, TGeneral::Scramble(KeyX_, LanguageKeys::FixedA, 1),
-                                        TGeneral::Scramble(KeyY_, LanguageKeys::FixedB, 1),
-                                        TGeneral::Scramble(DText_, KeyX_, 1), WriteEntryList()});
+    return WriteRecord(LanguageRecord, {FName, FCarriedPlainText, TGeneral::Scramble(FEntryKeyX, LanguageKeys::FixedA, 1),
+                                        TGeneral::Scramble(FEntryKeyY, LanguageKeys::FixedB, 1),
+                                        TGeneral::Scramble(FCarriedConcealedText, FEntryKeyX, 1), WriteEntryList()});
 }
 
 bool TLanguage::AddEntry(const std::string& english, const std::string& translated)
 {
-    if (Entries_.size() >= MaxEntries)
+    if (FEntries.size() >= MaxEntries)
         return false;
-    Entries_.push_back({english, translated, UpperAscii(english)});
+    FEntries.push_back({english, translated, UpperAscii(english)});
     return true;
 }
 
@@ -270,8 +270,8 @@ int TLanguage::IndexOfText(const std::string& english) const
     if (english.empty())
         return -1;
     const std::string upper = UpperAscii(english);
-    for (std::size_t i = 0; i < Entries_.size(); ++i) {
-        const std::string& candidate = Entries_[i].Upper;
+    for (std::size_t i = 0; i < FEntries.size(); ++i) {
+        const std::string& candidate = FEntries[i].Upper;
         if (!candidate.empty() && candidate[0] == upper[0] && candidate == upper)
             return static_cast<int>(i);
     }
@@ -283,7 +283,7 @@ bool TLanguage::LookUp(std::string& text) const
     const int index = IndexOfText(text);
     if (index < 0)
         return false;
-    text = Entries_[static_cast<std::size_t>(index)].Translated;
+    text = FEntries[static_cast<std::size_t>(index)].Translated;
     return true;
 }
 

@@ -51,16 +51,16 @@ public:
     // English text should already be in its lookup form. False when the
     // table is full.
     bool AddEntry(const std::string& english, const std::string& translated);
-    void SetName(const std::string& name) { Name_ = name; }
+    void SetName(const std::string& name) { FName = name; }
     // The table as a "TLanguage" component record, what LoadFromBytes reads.
     std::string SaveToBytes() const;
 
-    const std::string& Name() const { return Name_; }
-    const std::string& PText() const { return PText_; }
-    const std::string& DText() const { return DText_; }
-    std::size_t EntryCount() const { return Entries_.size(); }
-    const TEntry& Entry(std::size_t index) const { return Entries_[index]; }
-    const std::string& LastError() const { return LastError_; }
+    const std::string& Name() const { return FName; }
+    const std::string& CarriedPlainText() const { return FCarriedPlainText; }
+    const std::string& CarriedConcealedText() const { return FCarriedConcealedText; }
+    std::size_t EntryCount() const { return FEntries.size(); }
+    const TEntry& Entry(std::size_t index) const { return FEntries[index]; }
+    const std::string& LastError() const { return FLastError; }
 
     // Waits between two attempts to open a file in use; 20 ms by default.
     std::function<void()> WaitBeforeRetry;
@@ -69,13 +69,13 @@ private:
     void ReadEntryList(std::string_view list);
     std::string WriteEntryList() const;
 
-    std::vector<TEntry> Entries_;
-    std::string Name_;
-    std::string PText_;
-    std::string DText_;
-    std::string KeyX_;
-    std::string KeyY_;
-    std::string LastError_;
+    std::vector<TEntry> FEntries;
+    std::string FName;
+    std::string FCarriedPlainText;
+    std::string FCarriedConcealedText;
+    std::string FEntryKeyX;
+    std::string FEntryKeyY;
+    std::string FLastError;
 };
 
 // The process-wide instance, created and loaded on first use; null only when

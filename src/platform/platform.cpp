@@ -8,7 +8,7 @@ std::unique_ptr<IMessageBox> TPlatform::SetMessageBox(std::unique_ptr<IMessageBo
 {
     if (!box)
         box = std::make_unique<TConsoleMessageBox>();
-    std::swap(box, MessageBox_);
+    std::swap(box, FMessageBox);
     return box;
 }
 
@@ -16,7 +16,7 @@ std::unique_ptr<IShell> TPlatform::SetShell(std::unique_ptr<IShell> shell)
 {
     if (!shell)
         shell = std::make_unique<TDesktopShell>();
-    std::swap(shell, Shell_);
+    std::swap(shell, FShell);
     return shell;
 }
 
@@ -24,7 +24,7 @@ std::unique_ptr<IPrinter> TPlatform::SetPrinter(std::unique_ptr<IPrinter> printe
 {
     if (!printer)
         printer = std::make_unique<TNoPrinter>();
-    std::swap(printer, Printer_);
+    std::swap(printer, FPrinter);
     return printer;
 }
 
@@ -32,7 +32,7 @@ std::unique_ptr<IFileDialogs> TPlatform::SetFileDialogs(std::unique_ptr<IFileDia
 {
     if (!dialogs)
         dialogs = std::make_unique<TNoFileDialogs>();
-    std::swap(dialogs, FileDialogs_);
+    std::swap(dialogs, FFileDialogs);
     return dialogs;
 }
 
@@ -40,7 +40,7 @@ std::unique_ptr<orvanto::IScreen> TPlatform::SetScreen(std::unique_ptr<orvanto::
 {
     if (!screen)
         screen = std::make_unique<orvanto::TGuiScreen>();
-    std::swap(screen, Screen_);
+    std::swap(screen, FScreen);
     return screen;
 }
 
@@ -48,7 +48,7 @@ std::unique_ptr<orvanto::IClipboard> TPlatform::SetClipboard(std::unique_ptr<orv
 {
     if (!clipboard)
         clipboard = std::make_unique<orvanto::TNoClipboard>();
-    std::swap(clipboard, Clipboard_);
+    std::swap(clipboard, FClipboard);
     return clipboard;
 }
 

@@ -19,12 +19,12 @@ namespace orvanto {
 // constructing the defaults needs neither a display nor a print system.
 class TPlatform {
 public:
-    IMessageBox& MessageBox() { return *MessageBox_; }
-    IShell& Shell() { return *Shell_; }
-    IPrinter& Printer() { return *Printer_; }
-    IFileDialogs& FileDialogs() { return *FileDialogs_; }
-    orvanto::IScreen& Screen() { return *Screen_; }
-    orvanto::IClipboard& Clipboard() { return *Clipboard_; }
+    IMessageBox& MessageBox() { return *FMessageBox; }
+    IShell& Shell() { return *FShell; }
+    IPrinter& Printer() { return *FPrinter; }
+    IFileDialogs& FileDialogs() { return *FFileDialogs; }
+    orvanto::IScreen& Screen() { return *FScreen; }
+    orvanto::IClipboard& Clipboard() { return *FClipboard; }
 
     // Installing returns the service it replaces, so a test can put it back.
     std::unique_ptr<IMessageBox> SetMessageBox(std::unique_ptr<IMessageBox> box);
@@ -35,12 +35,12 @@ public:
     std::unique_ptr<orvanto::IClipboard> SetClipboard(std::unique_ptr<orvanto::IClipboard> clipboard);
 
 private:
-    std::unique_ptr<IMessageBox> MessageBox_ = std::make_unique<TConsoleMessageBox>();
-    std::unique_ptr<IShell> Shell_ = std::make_unique<TDesktopShell>();
-    std::unique_ptr<IPrinter> Printer_ = std::make_unique<TNoPrinter>();
-    std::unique_ptr<IFileDialogs> FileDialogs_ = std::make_unique<TNoFileDialogs>();
-    std::unique_ptr<orvanto::IScreen> Screen_ = std::make_unique<orvanto::TGuiScreen>();
-    std::unique_ptr<orvanto::IClipboard> Clipboard_ = std::make_unique<orvanto::TNoClipboard>();
+    std::unique_ptr<IMessageBox> FMessageBox = std::make_unique<TConsoleMessageBox>();
+    std::unique_ptr<IShell> FShell = std::make_unique<TDesktopShell>();
+    std::unique_ptr<IPrinter> FPrinter = std::make_unique<TNoPrinter>();
+    std::unique_ptr<IFileDialogs> FFileDialogs = std::make_unique<TNoFileDialogs>();
+    std::unique_ptr<orvanto::IScreen> FScreen = std::make_unique<orvanto::TGuiScreen>();
+    std::unique_ptr<orvanto::IClipboard> FClipboard = std::make_unique<orvanto::TNoClipboard>();
 };
 
 TPlatform& Platform();

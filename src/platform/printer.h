@@ -78,8 +78,8 @@ public:
     int DpiY() override { return 0; }
     int PageWidth() override { return 0; }
     int PageHeight() override { return 0; }
-    void SetTitle(const std::string& title) override { Title_ = title; }
-    std::string Title() override { return Title_; }
+    void SetTitle(const std::string& title) override { FTitle = title; }
+    std::string Title() override { return FTitle; }
     bool BeginDoc() override { return false; }
     TStretchResult StretchToDevice(const QImage&, const QRect&) override
     {
@@ -90,7 +90,7 @@ public:
     bool PrintDialog(int) override { return false; }
 
 private:
-    std::string Title_;
+    std::string FTitle;
 };
 
 } // namespace orvanto

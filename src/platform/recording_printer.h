@@ -70,7 +70,7 @@ public:
     std::vector<TJob> Jobs;
     int StretchCalls = 0;
 
-    bool InJob() const { return InJob_; }
+    bool InJob() const { return FInJob; }
 
     std::vector<std::string> PrinterNames() override { return Names; }
     std::string CurrentPrinterName() override
@@ -78,29 +78,29 @@ public:
         return Names.empty() || !HasCurrent ? std::string() : Names.front();
     }
 
-    int Copies() override { return Copies_; }
-    void SetCopies(int copies) override { Copies_ = std::clamp(copies, 1, std::max(1, MaxCopies)); }
-    int Orientation() override { return Orientation_; }
+    int Copies() override { return FCopies; }
+    void SetCopies(int copies) override { FCopies = std::clamp(copies, 1, std::max(1, MaxCopies)); }
+    int Orientation() override { return FOrientation; }
     void SetOrientation(int orientation) override
     {
         if (orientation == 0 || orientation == 1)
-            Orientation_ = orientation;
+            FOrientation = orientation;
     }
 
     int DpiX() override { return Names.empty() ? 0 : ResolutionX; }
     int DpiY() override { return Names.empty() ? 0 : ResolutionY; }
-    int PageWidth() override { return Names.empty() ? 0 : (Orientation_ == 1 ? PortraitHeight : PortraitWidth); }
-    int PageHeight() override { return Names.empty() ? 0 : (Orientation_ == 1 ? PortraitWidth : PortraitHeight); }
+    int PageWidth() override { return Names.empty() ? 0 : (FOrientation == 1 ? PortraitHeight : PortraitWidth); }
+    int PageHeight() override { return Names.empty() ? 0 : (FOrientation == 1 ? PortraitWidth : PortraitHeight); }
 
-    void SetTitle(const std::string& title) override { Title_ = title; }
-    std::string Title() override { return Title_; }
+    void SetTitle(const std::string& title) override { FTitle = title; }
+    std::string Title() override { return FTitle; }
 
     bool BeginDoc() override
     {
-        if (Names.empty() || FailBegin || InJob_)
+        if (Names.empty() || FailBegin || FInJob)
             return false;
-        Jobs.push_back({Title_, Copies_, Orientation_, {}, false, false});
-        InJob_ = true;
+        Jobs.push_back({FTitle, FCopies, FOrientation, {}, false, false});
+        FInJob = true;
         return true;
     }
 
@@ -108,11 +108,11 @@ public:
     {
         const int call = StretchCalls++;
         TStretchResult result = TStretchResult::Drawn;
-        if (!InJob_ || bitmap.isNull() || (FailStretchFrom >= 0 && call >= FailStretchFrom))
+        if (!FInJob || bitmap.isNull() || (FailStretchFrom >= 0 && call >= FailStretchFrom))
             result = TStretchResult::DeviceFailed;
         else if (bitmap.sizeInBytes() > AllocationLimit)
             result = TStretchResult::OutOfMemory;
-        if (InJob_) {
+        if (FInJob) {
             TStretch stretch{destination, QImage(), bitmap.size(), result};
             if (result == TStretchResult::Drawn)
                 stretch.Bitmap = bitmap;
@@ -123,18 +123,18 @@ public:
 
     bool EndDoc() override
     {
-        if (!InJob_)
+        if (!FInJob)
             return false;
-        InJob_ = false;
+        FInJob = false;
         Jobs.back().Ended = true;
         return !FailEnd;
     }
 
     void AbortDoc() override
     {
-        if (!InJob_)
+        if (!FInJob)
             return;
-        InJob_ = false;
+        FInJob = false;
         Jobs.back().Aborted = true;
     }
 
@@ -150,10 +150,10 @@ public:
     }
 
 private:
-    std::string Title_;
-    int Copies_ = 1;
-    int Orientation_ = 0;
-    bool InJob_ = false;
+    std::string FTitle;
+    int FCopies = 1;
+    int FOrientation = 0;
+    bool FInJob = false;
 };
 
 } // namespace orvanto

@@ -11,9 +11,6 @@ namespace orvanto {
 
 namespace {
 
-// A settings file is a few kilobytes; anything far larger is not ours.
-constexpr qint64 MaxIniBytes = 16 * 1024 * 1024;
-
 std::string Trim(const std::string& text)
 {
     const auto first = text.find_first_not_of(" \t\r");
@@ -78,13 +75,13 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value)
 
 } // namespace
 
-TIniFile::TIniFile(std::string fileName) : FileName_(std::move(fileName)) {}
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
 TIniFile::TPairs TIniFile::ReadSection(const std::string& section) const
 {
     TPairs pairs;
     bool inside = false;
-    for (const std::string& line : ReadLines(FileName_)) {
+    for (const std::string& line : ReadLines(FFileName)) {
         std::string name, key, value;
         if (SectionName(line, name))
             inside = SameName(name, section);
@@ -111,7 +108,7 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key,
 
 bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
 {
-    std::vector<std::string> lines = ReadLines(FileName_);
+    std::vector<std::string> lines = ReadLines(FFileName);
     std::vector<bool> written(values.size(), false);
 
     // Replace existing keys in place; remember where the section ends so
@@ -155,8 +152,8 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
     for (const std::string& line : lines)
         text += line + "\n";
 
-    LastError_ = "Out of disk space";
-    const QString path = QString::fromStdString(FileName_);
+    FLastError = "Out of disk space";
+    const QString path = QString::fromStdString(FFileName);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace orvanto {
+
+// A settings file is a few kilobytes; a larger one than this is not ours
+// and reads as empty.
+inline constexpr std::int64_t MaxIniBytes = 16 * 1024 * 1024;
 
 // A settings file in the standard INI form:
 //   [Section]
@@ -19,7 +24,7 @@ public:
 
     explicit TIniFile(std::string fileName);
 
-    const std::string& FileName() const { return FileName_; }
+    const std::string& FileName() const { return FFileName; }
 
     // The name=value pairs of a section in file order; empty when the file
     // or the section is missing. Section and key names compare ignoring the
@@ -35,11 +40,11 @@ public:
     bool WriteStrings(const std::string& section, const TPairs& values);
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
 
-    const std::string& LastError() const { return LastError_; }
+    const std::string& LastError() const { return FLastError; }
 
 private:
-    std::string FileName_;
-    std::string LastError_;
+    std::string FFileName;
+    std::string FLastError;
 };
 
 } // namespace orvanto

@@ -24,7 +24,7 @@ inline QImage CarrierFixture(const std::vector<TCarrierEntry>& entries)
     std::string pixels(100, '\xFF');
     for (const auto& e : entries) {
         auto item = PackBoxItem(e.Name, "\\", e.Bytes, true);
-        item->pM = e.Method;
+        item->Method = e.Method;
         pixels += item->WriteRecord();
     }
     // 33 pixels a row: 99 bytes of pixels and one byte of padding.

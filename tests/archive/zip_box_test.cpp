@@ -32,10 +32,10 @@ std::unique_ptr<TBoxItem> MakeItem(const std::string& name, const std::string& p
                                    const std::string& data = "data")
 {
     auto item = std::make_unique<TBoxItem>();
-    item->pName = name;
-    item->pPath = path;
-    item->pD = data;
-    item->pSize = item->pSizeB = std::int32_t(data.size());
+    item->Name = name;
+    item->Path = path;
+    item->Data = data;
+    item->Size = item->StoredSize = std::int32_t(data.size());
     return item;
 }
 
@@ -61,7 +61,7 @@ std::vector<std::string> Names(const TZipBox& box)
 {
     std::vector<std::string> names;
     for (int i = 0; i < box.Count(); ++i)
-        names.push_back(box.Item(i)->pName);
+        names.push_back(box.Item(i)->Name);
     return names;
 }
 
@@ -77,12 +77,12 @@ bool Load(TZipBox& box, const std::string& bytes, bool append = false, qint64 st
 TEST(ZipBox, RecordLayout)
 {
     TBoxItem item;
-    item.pName = "a.htm";
-    item.pPath = "\\";
-    item.pSize = 300;
-    item.pSizeB = 3;
-    item.pM = 1;
-    item.pD = "xyz";
+    item.Name = "a.htm";
+    item.Path = "\\";
+    item.Size = 300;
+    item.StoredSize = 3;
+    item.Method = 1;
+    item.Data = "xyz";
     const std::string expected = std::string("TPF0\x08TBoxItem\x00", 14)
         + std::string("\x05pName\x06\x05" "a.htm", 13) + std::string("\x05pPath\x06\x01\\", 9)
         + std::string("\x05pSize\x03\x2C\x01", 9) + std::string("\x06pSizeB\x02\x03", 9)
@@ -163,7 +163,7 @@ TEST(ZipBox, AddReplacesAnEntryOfEqualNameAndPath)
         EXPECT_EQ(added, nullptr); // the box owns it now
         std::vector<std::string> result = Names(box);
         for (int i = 0; i < box.Count(); ++i)
-            result.push_back(box.Item(i)->pPath);
+            result.push_back(box.Item(i)->Path);
         EXPECT_EQ(result, c.Expected) << c.Name << " " << c.Path;
         EXPECT_EQ(box.IndexOf(raw), box.Count() - 1);
     }
@@ -193,7 +193,7 @@ TEST(ZipBox, CapacityIsTenThousandAndTwo)
     EXPECT_FALSE(Load(box, archive));
     EXPECT_EQ(box.LastError(), "Capacity reached");
     ASSERT_EQ(box.Count(), 10002);
-    EXPECT_EQ(box.Item(10001)->pName, "B10001");
+    EXPECT_EQ(box.Item(10001)->Name, "B10001");
 
     auto extra = MakeItem("one more");
     EXPECT_FALSE(box.Add(extra));
@@ -205,7 +205,7 @@ TEST(ZipBox, CapacityIsTenThousandAndTwo)
     auto replacement = MakeItem("f5", "\\", "new");
     EXPECT_TRUE(box.Add(replacement));
     EXPECT_EQ(box.Count(), 10002);
-    EXPECT_EQ(box.Item(10001)->pName, "f5");
+    EXPECT_EQ(box.Item(10001)->Name, "f5");
 }
 
 TEST(ZipBox, ItemClampsTheIndex)
@@ -219,7 +219,7 @@ TEST(ZipBox, ItemClampsTheIndex)
     } cases[] = {{-5, "first"}, {0, "first"}, {1, "middle"}, {2, "last"}, {3, "last"},
                  {1000000, "last"}, {INT32_MIN, "first"}, {INT32_MAX, "last"}};
     for (const auto& c : cases)
-        EXPECT_EQ(box.Item(c.Index)->pName, c.Name) << c.Index;
+        EXPECT_EQ(box.Item(c.Index)->Name, c.Name) << c.Index;
 }
 
 TEST(ZipBox, Find)
@@ -262,8 +262,8 @@ TEST(ZipBox, ExtractToStream)
 {
     const std::string text = std::string(3000, 'a') + RandomBytes(500, 3);
     const auto packed = PackBoxItem("t", "\\", text, false);
-    ASSERT_EQ(packed->pM, 1);
-    std::string damaged = packed->pD;
+    ASSERT_EQ(packed->Method, 1);
+    std::string damaged = packed->Data;
     damaged[damaged.size() / 2] ^= 0x55;
     damaged[2] ^= 0x7F;
     const struct {
@@ -276,18 +276,18 @@ TEST(ZipBox, ExtractToStream)
     } cases[] = {
         {"stored", 0, text, true, text, ""},
         {"stored, empty", 0, "", true, "", ""},
-        {"zlib", 1, packed->pD, true, text, ""},
-        {"method 2", 2, packed->pD, false, "", "Unsupported encoding"},
+        {"zlib", 1, packed->Data, true, text, ""},
+        {"method 2", 2, packed->Data, false, "", "Unsupported encoding"},
         {"method 255", 255, text, false, "", "Unsupported encoding"},
         {"damaged zlib", 1, damaged, false, "", "Out of memory"},
-        {"zlib cut short", 1, packed->pD.substr(0, packed->pD.size() - 10), false, "", "Out of memory"},
+        {"zlib cut short", 1, packed->Data.substr(0, packed->Data.size() - 10), false, "", "Out of memory"},
         {"zlib, no data", 1, "", false, "", "Out of memory"},
         {"stored bytes as zlib", 1, text, false, "", "Out of memory"},
     };
     for (const auto& c : cases) {
         TZipBox box;
         auto item = MakeItem("t", "\\", c.Data);
-        item->pM = std::uint8_t(c.Method);
+        item->Method = std::uint8_t(c.Method);
         QBuffer target;
         target.open(QIODevice::WriteOnly);
         target.write("prefix");
@@ -307,8 +307,8 @@ TEST(ZipBox, ExtractToStream)
 TEST(ZipBox, InflatingBeyondTheCeilingIsRefused)
 {
     const auto item = PackBoxItem("big", "\\", std::string(1 << 20, 'z'), false);
-    ASSERT_EQ(item->pM, 1);
-    ASSERT_LT(item->pD.size(), 10000u);
+    ASSERT_EQ(item->Method, 1);
+    ASSERT_LT(item->Data.size(), 10000u);
     SetAllocationCeilingForTesting(100000);
     TZipBox box;
     QBuffer target;
@@ -319,7 +319,7 @@ TEST(ZipBox, InflatingBeyondTheCeilingIsRefused)
     EXPECT_EQ(box.LastError(), "Out of memory");
     EXPECT_EQ(target.size(), 0);
     std::string error;
-    std::string bytes = item->pD;
+    std::string bytes = item->Data;
     ASSERT_TRUE(ZipHandler()->Inflate(bytes, error));
     EXPECT_EQ(bytes.size(), std::size_t(1 << 20));
 }
@@ -341,16 +341,16 @@ TEST(ZipBox, PackChoosesTheSmallerForm)
     for (const auto& c : cases) {
         const auto item = PackBoxItem(std::string(256, 'n'), "\\sub\\", c.Bytes, c.Store);
         ASSERT_NE(item, nullptr) << c.Case;
-        EXPECT_EQ(item->pM, c.Method) << c.Case;
-        EXPECT_EQ(item->pSize, std::int32_t(c.Bytes.size())) << c.Case;
-        EXPECT_EQ(item->pSizeB, std::int32_t(item->pD.size())) << c.Case;
+        EXPECT_EQ(item->Method, c.Method) << c.Case;
+        EXPECT_EQ(item->Size, std::int32_t(c.Bytes.size())) << c.Case;
+        EXPECT_EQ(item->StoredSize, std::int32_t(item->Data.size())) << c.Case;
         // Through a record and back.
         TZipBox box;
         ASSERT_TRUE(Load(box, item->WriteRecord())) << c.Case;
         const TBoxItem* loaded = box.Item(0);
-        EXPECT_EQ(loaded->pName, item->pName);
-        EXPECT_EQ(loaded->pPath, "\\sub\\");
-        EXPECT_EQ(loaded->pSizeB, item->pSizeB);
+        EXPECT_EQ(loaded->Name, item->Name);
+        EXPECT_EQ(loaded->Path, "\\sub\\");
+        EXPECT_EQ(loaded->StoredSize, item->StoredSize);
         std::string bytes;
         ASSERT_TRUE(box.ExtractToBytes(loaded, bytes)) << c.Case;
         EXPECT_EQ(bytes, c.Bytes) << c.Case;
@@ -394,7 +394,7 @@ TEST(ZipBox, ExtractToFileFailures)
     const std::string folder = MakeTempFolder("extract-fail");
     TZipBox box;
     auto bad = MakeItem("x", "\\", "data");
-    bad->pM = 2;
+    bad->Method = 2;
     EXPECT_FALSE(box.ExtractToFile(bad.get(), folder + "a", true));
     EXPECT_EQ(box.LastError(), "Unsupported encoding");
     EXPECT_FALSE(IsFile(folder + "a"));

@@ -19,9 +19,9 @@ protected:
     {
         auto dialogs = std::make_unique<TRecordingFileDialogs>();
         Dialogs = dialogs.get();
-        Previous_ = Platform().SetFileDialogs(std::move(dialogs));
+        FPrevious = Platform().SetFileDialogs(std::move(dialogs));
     }
-    void TearDown() override { Platform().SetFileDialogs(std::move(Previous_)); }
+    void TearDown() override { Platform().SetFileDialogs(std::move(FPrevious)); }
 
     TOpenInfo Info(const std::string& fileName)
     {
@@ -37,7 +37,7 @@ protected:
     TRecordingFileDialogs* Dialogs = nullptr;
 
 private:
-    std::unique_ptr<IFileDialogs> Previous_;
+    std::unique_ptr<IFileDialogs> FPrevious;
 };
 
 } // namespace

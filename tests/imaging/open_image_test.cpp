@@ -23,24 +23,24 @@ public:
             error = "File in use";
             return false;
         }
-        ThrowOnDraw_ = ReadWholeFile(fileName) == "throw";
-        if (ThrowOnDraw_)
+        FThrowOnDraw = ReadWholeFile(fileName) == "throw";
+        if (FThrowOnDraw)
             return true;
-        return Picture_.load(QString::fromStdString(fileName), "PNG");
+        return FPicture.load(QString::fromStdString(fileName), "PNG");
     }
-    int Width() const override { return ThrowOnDraw_ ? 2 : Picture_.width(); }
-    int Height() const override { return ThrowOnDraw_ ? 2 : Picture_.height(); }
+    int Width() const override { return FThrowOnDraw ? 2 : FPicture.width(); }
+    int Height() const override { return FThrowOnDraw ? 2 : FPicture.height(); }
     void Draw(QImage& target) const override
     {
-        if (ThrowOnDraw_)
+        if (FThrowOnDraw)
             throw std::runtime_error("draw");
         QPainter painter(&target);
-        painter.drawImage(0, 0, Picture_);
+        painter.drawImage(0, 0, FPicture);
     }
 
 private:
-    QImage Picture_;
-    bool ThrowOnDraw_ = false;
+    QImage FPicture;
+    bool FThrowOnDraw = false;
 };
 
 const TGraphicClass PngClass{"TPng", [] { return std::make_unique<TPngSource>(); }, false};
@@ -180,20 +180,20 @@ TEST(LoadingSteps, WholePicturesAreTakenOnlyWhenTheyCoverTheTarget)
     // and of the reported size, else the source is drawn over the filled target.
     class TReady final : public TSourceGraphic {
     public:
-        TReady(QImage picture, QSize reported) : Picture_(std::move(picture)), Reported_(reported) {}
+        TReady(QImage picture, QSize reported) : FPicture(std::move(picture)), FReported(reported) {}
         bool LoadFromFile(const std::string&, std::string&) override { return true; }
-        int Width() const override { return Reported_.width(); }
-        int Height() const override { return Reported_.height(); }
+        int Width() const override { return FReported.width(); }
+        int Height() const override { return FReported.height(); }
         void Draw(QImage& target) const override
         {
             QPainter painter(&target);
-            painter.drawImage(0, 0, Picture_);
+            painter.drawImage(0, 0, FPicture);
         }
-        QImage WholePicture() const override { return Picture_; }
+        QImage WholePicture() const override { return FPicture; }
 
     private:
-        QImage Picture_;
-        QSize Reported_;
+        QImage FPicture;
+        QSize FReported;
     };
     QImage solid(3, 2, QImage::Format_BGR888);
     solid.fill(QColor(9, 8, 7));

@@ -111,7 +111,7 @@ TEST(German, EveryTranslatedTextOfTheSourcesHasAnEntry)
     TLanguage german(TLanguage::TStart::Empty);
     ASSERT_TRUE(german.LoadFromFile(GermanFile, 0)) << german.LastError();
 
-    const std::regex use(R"((\bTranslate|\bShowError|\bEnglishText|\bTranslateForDisplay)\s*\(\s*"|\b(LastError_?|ErrorText)\s*=\s*")");
+    const std::regex use(R"((\bTranslate|\bShowError|\bEnglishText|\bTranslateForDisplay)\s*\(\s*"|\b(F?LastError|ErrorText)\s*=\s*")");
     std::set<std::string> missing;
     std::size_t checked = 0;
     const std::filesystem::path sources = std::filesystem::path(ORVANTO_SOURCE_DIR) / "src";

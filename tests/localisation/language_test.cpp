@@ -146,8 +146,8 @@ TEST(Language, EntryKeysComeFromTheFileOnlyWhenReadBeforeTheEntries)
     ASSERT_TRUE(language.LoadFromBytes(
         LanguageRecord({{"pC", "Deutsch"}, {"pP", "p"}, {"pA", pA}, {"pB", pB}, {"pD", pD}, {"pI", ownKeys}})));
     EXPECT_EQ(language.TranslateText("Help"), "Hilfe");
-    EXPECT_EQ(language.DText(), "carried");
-    EXPECT_EQ(language.PText(), "p");
+    EXPECT_EQ(language.CarriedConcealedText(), "carried");
+    EXPECT_EQ(language.CarriedPlainText(), "p");
 
     // pI before pA and pB: the entries were written with the default keys.
     ASSERT_TRUE(language.LoadFromBytes(

@@ -26,6 +26,47 @@ TEST(IniFile, ReadsSectionsForgivingly)
     EXPECT_TRUE(TIniFile(file + ".missing").ReadSection("Settings").empty());
 }
 
+// A section's pairs as "key=value|key=value".
+std::string Joined(const TIniFile::TPairs& pairs)
+{
+    std::string text;
+    for (const auto& [key, value] : pairs)
+        text += (text.empty() ? "" : "|") + key + "=" + value;
+    return text;
+}
+
+// The text padded with comment lines to exactly bytes bytes.
+std::string PaddedTo(std::string text, std::int64_t bytes)
+{
+    text += ";";
+    text.resize(std::size_t(bytes) - 1, 'x');
+    return text + "\n";
+}
+
+TEST(IniFile, ReadsSectionsAsTheFileHoldsThem)
+{
+    const std::string file = MakeTempFolder("ini-table") + "Orvanto.INI";
+    const struct {
+        const char* Name;
+        std::string Text;
+        std::string Section; // "key=value|..." of section Settings
+        std::string Copies;  // ReadString of Copies, "?" when missing
+    } cases[] = {
+        {"a comment inside the section", "[Settings]\n;Copies=5\nZoom=1\n  ; Copies=6\n", "Zoom=1", "?"},
+        {"a duplicate key: the first wins", "[Settings]\nCopies=1\nCopies=2\n", "Copies=1|Copies=2", "1"},
+        {"a duplicate section adds to the first", "[Settings]\nCopies=3\n[Other]\nX=1\n[SETTINGS]\nCopies=4\nZoom=2\n",
+         "Copies=3|Copies=4|Zoom=2", "3"},
+        {"at the size cap", PaddedTo("[Settings]\nCopies=7\n", MaxIniBytes), "Copies=7", "7"},
+        {"one byte over the size cap", PaddedTo("[Settings]\nCopies=7\n", MaxIniBytes + 1), "", "?"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(file, c.Text));
+        const TIniFile ini(file);
+        EXPECT_EQ(Joined(ini.ReadSection("Settings")), c.Section) << c.Name;
+        EXPECT_EQ(ini.ReadString("Settings", "Copies", "?"), c.Copies) << c.Name;
+    }
+}
+
 TEST(IniFile, WritesCreatingFileFolderAndSection)
 {
     const std::string file = MakeTempFolder("ini-create") + "sub/folder/Orvanto.INI";

@@ -67,6 +67,7 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
         int SurfaceWidth, SurfaceHeight;
         int ZoomX, ZoomY, ZoomXY; // current settings
         TRect Expected;           // left, top, width, height
+        int DpiX = 300, DpiY = 300;
     } cases[] = {
         {"scale to page, centred", psScaleToPage, ppCenter, 100, 50, 0, 0, 1, 1, 2400, 3000, 0, 0, 0,
          {0, 900, 2400, 1200}},
@@ -74,10 +75,14 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
          {0, 0, 500, 3000}},
         {"wider than the page: -7 halves to -3", psAsIs, ppCenter, 2407, 3000, 0, 0, 1, 1, 0, 0, 0, 0,
          0, {-3, 0, 2407, 3000}},
+        {"narrower than the page: 7 halves to 3, not 4", psAsIs, ppCenter, 2393, 2991, 0, 0, 1, 1, 0, 0,
+         0, 0, 0, {3, 4, 2393, 2991}},
         {"fit to page", psFitToPage, ppBottomRight, 10, 10, 0, 0, 1, 1, 0, 0, 0, 0, 0,
          {0, 0, 2400, 3000}},
         {"actual size at 300 dpi on 96 ppi", psActualSize, ppTopRight, 96, 48, 0, 0, 1, 1, 0, 0, 0, 0,
          0, {2100, 0, 300, 150}},
+        {"actual size at 300 x 600 dpi: each side by its own resolution", psActualSize, ppTopLeft, 96, 48,
+         0, 0, 1, 1, 0, 0, 0, 0, 0, {0, 0, 300, 300}, 300, 600},
         {"as is, bottom left", psAsIs, ppBottomLeft, 640, 480, 0, 0, 1, 1, 0, 0, 0, 0, 0,
          {0, 2520, 640, 480}},
         {"custom zoom -3200", psCustom, ppTopLeft, 3201, 3201, 0, 0, 1, 1, 0, 0, -3200, 100, 0,
@@ -98,7 +103,8 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
          {1200, 1500, 0, 0}},
     };
     for (const auto& c : cases) {
-        TPageLayout engine = Engine();
+        TPageLayout engine;
+        engine.UpdatePageGeometry({c.DpiX, c.DpiY, 2400, 3000, 96}, 0, 0);
         TPrintWorkspaceInfo settings = engine.Info();
         settings.ZoomX = c.ZoomX;
         settings.ZoomY = c.ZoomY;
@@ -127,13 +133,15 @@ TEST(PageLayout, DevicesThatReportNothingGetTheFallbacks)
     const struct {
         TDeviceMetrics Device;
         int PageWidth, PageHeight, DpiX, DpiY, WidthMM, HeightMM, BitmapWidth, BitmapHeight;
+        int PictureWidthMM, PictureHeightMM; // of the 640 x 480 picture
     } cases[] = {
-        {{0, 0, 0, 0, 0}, 2400, 3000, 300, 300, 203, 254, 2000, 2500},
-        {{-5, 0, -1, -1, 96}, 2400, 3000, 300, 300, 203, 254, 2000, 2500},
+        {{0, 0, 0, 0, 0}, 2400, 3000, 300, 300, 203, 254, 2000, 2500, 54, 41},
+        {{-5, 0, -1, -1, 96}, 2400, 3000, 300, 300, 203, 254, 2000, 2500, 54, 41},
         // A4 at 600 dpi: too large for the budget, fitted at the page's aspect.
-        {{600, 600, 4960, 7016, 96}, 4960, 7016, 600, 600, 210, 297, 1880, 2659},
-        // A small page fits whole.
-        {{100, 200, 800, 2000, 96}, 800, 2000, 100, 200, 203, 254, 800, 2000},
+        {{600, 600, 4960, 7016, 96}, 4960, 7016, 600, 600, 210, 297, 1880, 2659, 27, 20},
+        // A small page fits whole; each direction measured at its own resolution.
+        {{100, 200, 800, 2000, 96}, 800, 2000, 100, 200, 203, 254, 800, 2000, 163, 61},
+        {{200, 100, 2000, 800, 96}, 2000, 800, 200, 100, 254, 203, 2000, 800, 81, 122},
     };
     for (const auto& c : cases) {
         TPageLayout engine;
@@ -147,6 +155,8 @@ TEST(PageLayout, DevicesThatReportNothingGetTheFallbacks)
         EXPECT_GE(engine.ScreenPpi(), 1);
         EXPECT_EQ(info.PageWidthMM, c.WidthMM);
         EXPECT_EQ(info.PageHeightMM, c.HeightMM);
+        EXPECT_EQ(info.PictureWidthMM, c.PictureWidthMM);
+        EXPECT_EQ(info.PictureHeightMM, c.PictureHeightMM);
         EXPECT_EQ(engine.PrintBitmapWidth(), c.BitmapWidth) << c.PageWidth;
         EXPECT_EQ(engine.PrintBitmapHeight(), c.BitmapHeight) << c.PageWidth;
         EXPECT_LE(std::int64_t(engine.PrintBitmapWidth()) * engine.PrintBitmapHeight() * 3,

@@ -89,8 +89,8 @@ int List(const std::vector<std::string>& arguments)
         return Fail(error);
     for (int i = 0; i < box.Count(); ++i) {
         const TBoxItem& item = *box.Item(i);
-        std::printf("%s\t%s\t%d\t%d\t%d\n", item.pName.c_str(), item.pPath.c_str(), int(item.pM),
-                    int(item.pSize), int(item.pSizeB));
+        std::printf("%s\t%s\t%d\t%d\t%d\n", item.Name.c_str(), item.Path.c_str(), int(item.Method),
+                    int(item.Size), int(item.StoredSize));
     }
     return 0;
 }
@@ -114,8 +114,8 @@ int Extract(const std::vector<std::string>& arguments)
         std::string fileName;
         // Every entry lands in the folder itself whatever its archive path,
         // as the program unpacks them.
-        if (!box.SafeFileName(folder, item->pName, fileName)) {
-            status = Fail(box.LastError() + ": entry \"" + item->pName + "\" is not a plain file name");
+        if (!box.SafeFileName(folder, item->Name, fileName)) {
+            status = Fail(box.LastError() + ": entry \"" + item->Name + "\" is not a plain file name");
             continue;
         }
         if (!box.ExtractToFile(item, fileName, true))
@@ -141,7 +141,7 @@ int RunArchive(const std::vector<std::string>& arguments)
 TRegisterCommand registration{
     {"archive", "archive create|list|extract ...",
      "makes an archive of files, lists an archive or carrier picture, unpacks one into a folder",
-     &RunArchive}};
+     &RunArchive, false}};
 
 } // namespace
 

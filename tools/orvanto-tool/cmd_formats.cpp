@@ -25,7 +25,7 @@ int RunFormats(const std::vector<std::string>& arguments)
 
 TRegisterCommand registration{
     {"formats", "formats",
-     "lists the picture formats Orvanto opens and the open dialog's filter text", &RunFormats}};
+     "lists the picture formats Orvanto opens and the open dialog's filter text", &RunFormats, false}};
 
 } // namespace
 

@@ -130,7 +130,7 @@ int RunLanguage(const std::vector<std::string>& arguments)
 
 TRegisterCommand registration{{"language", "language compile|dump|translate ...",
                                "makes a language file from text, prints one, or translates with it",
-                               &RunLanguage}};
+                               &RunLanguage, false}};
 
 } // namespace
 

@@ -20,7 +20,7 @@ int RunPaths(const std::vector<std::string>& arguments)
 }
 
 TRegisterCommand registration{{"paths", "paths",
-                               "prints the folders where Orvanto keeps its files", &RunPaths}};
+                               "prints the folders where Orvanto keeps its files", &RunPaths, false}};
 
 } // namespace
 

@@ -1,35 +1,35 @@
 #include "command_registry.h"
 
-#include "platform/qt/qt_printer.h"
-
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
 
 namespace orvanto {
 
 namespace {
 
-// What the program would print on: the installed printers, the current one
-// marked, and its resolution and printable area.
+// Printing needs Qt Print Support and Widgets, which the other commands
+// should not pay for at start: the printers command lives in
+// orvanto-tool-print beside this program, which takes over the process.
 int RunPrinters(const std::vector<std::string>& arguments)
 {
-    if (!arguments.empty())
-        return Fail("Usage: orvanto-tool printers");
-    TQtPrinter printer;
-    const std::vector<std::string> names = printer.PrinterNames();
-    if (names.empty())
-        return Fail("No printer installed");
-    const std::string current = printer.CurrentPrinterName();
-    for (const std::string& name : names)
-        std::printf("%s %s\n", name == current ? "*" : " ", name.c_str());
-    if (!current.empty())
-        std::printf("current: %s, %d x %d dpi, printable area %d x %d pixels, %d cop%s\n", current.c_str(),
-                    printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight(), printer.Copies(),
-                    printer.Copies() == 1 ? "y" : "ies");
-    return 0;
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::string program = (error ? std::filesystem::path("orvanto-tool-print")
+                                       : self.parent_path() / "orvanto-tool-print").string();
+    std::vector<std::string> words{program, "printers"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    return Fail("Cannot run " + program + ": " + std::strerror(errno));
 }
 
-TRegisterCommand registration{{"printers", "printers",
-                               "lists the printers; * marks the current one", &RunPrinters}};
+TRegisterCommand registration{{"printers", "printers", "lists the printers; * marks the current one",
+                               &RunPrinters, false}};
 
 } // namespace
 

@@ -13,10 +13,10 @@ struct TToolCommand {
     std::string Usage;   // e.g. "convert IN OUT [options]"
     std::string Summary; // one line for --help
     std::function<int(const std::vector<std::string>& arguments)> Run;
-    // Most commands paint, print or list printers and get a Qt Gui
-    // application up front. Those that only move pixels start without one,
-    // which saves a good part of a short run, and ask for it when a picture
-    // needs fonts (EnsureGuiApplication).
+    // Commands that paint or print get a Qt Gui application up front.
+    // Those that only read, write and list files start without one, which
+    // saves a good part of a short run, and ask for it when a picture needs
+    // fonts (EnsureGuiApplication).
     bool NeedsGui = true;
 };
 

@@ -166,4 +166,22 @@ void TCodecGraphic::SaveToClipboardFormat(QImage& data) const
     data = Picture;
 }
 
+bool TCodecGraphic::BeginPicture(bool headerRead, std::int64_t width, std::int64_t height, TPictureFill fill,
+                                 TByteImage& image, std::string& message)
+{
+    if (!headerRead) {
+        message = "Unknown format.";
+        return false;
+    }
+    if (width < 1 || height < 1) {
+        message = "Invalid dimensions.";
+        return false;
+    }
+    Picture = AllocatePicture(width, height, fill);
+    if (Picture.isNull())
+        return false; // the pending message: out of memory
+    image.SetBitmap(&Picture);
+    return true;
+}
+
 } // namespace orvanto

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "imaging/codecs/byte_image.h"
+#include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/general_error.h"
 #include "imaging/codecs/graphic.h"
+#include "imaging/codecs/picture_allocation.h"
 
 #include <cstdint>
 #include <functional>
@@ -71,6 +74,25 @@ protected:
             RunningProgress(percent);
     }
     void MakeTrueColor();
+
+    // The first steps every reader takes once it has read its header: false
+    // with message "Unknown format." when the header was not read, or
+    // "Invalid dimensions." when a side is below 1; false with the pending
+    // out-of-memory message when Picture cannot be allocated. On success
+    // image addresses the new Picture.
+    bool BeginPicture(bool headerRead, std::int64_t width, std::int64_t height, TPictureFill fill,
+                      TByteImage& image, std::string& message);
+    // The same with the header read first, from the device's position;
+    // fillFor(header) picks how the picture starts.
+    template <typename THeader, typename TFillFor>
+    bool BeginPicture(QIODevice& device, TByteStream& stream, THeader& header,
+                      bool (*readHeader)(TByteStream&, std::int64_t, THeader&), TFillFor fillFor,
+                      TByteImage& image, std::string& message)
+    {
+        stream.SetStream(&device);
+        const bool headerRead = readHeader(stream, device.pos(), header);
+        return BeginPicture(headerRead, header.Width, header.Height, fillFor(header), image, message);
+    }
 
 private:
     void Report(TProgressStage stage, int percent, const std::string& message);

@@ -164,25 +164,16 @@ bool TPortablePixelmap::ReadHeader(TByteStream& stream, std::int64_t start, THea
 
 void TPortablePixelmap::LoadSteps(QIODevice& device, std::string& message)
 {
-    TByteStream stream;
-    stream.SetStream(&device);
-    THeader header;
-    if (!ReadHeader(stream, device.pos(), header)) {
-        message = "Unknown format.";
-        return;
-    }
-    if (header.Width == 0 || header.Height == 0) {
-        message = "Invalid dimensions.";
-        return;
-    }
     // The raw readers write every pixel, white where the data ends early.
-    Picture = AllocatePicture(header.Width, header.Height,
-                              IsPlain(header.PixelType) ? TPictureFill::White : TPictureFill::None);
-    if (Picture.isNull())
-        return; // pending: out of memory
-    SetPixelType(header.PixelType);
+    const auto fillFor = [](const THeader& header) {
+        return IsPlain(header.PixelType) ? TPictureFill::White : TPictureFill::None;
+    };
+    TByteStream stream;
+    THeader header;
     TByteImage image;
-    image.SetBitmap(&Picture);
+    if (!BeginPicture(device, stream, header, &ReadHeader, fillFor, image, message))
+        return;
+    SetPixelType(header.PixelType);
     switch (header.PixelType) {
     case 1:
         ReadPlainBits(stream, header, image);
@@ -341,6 +332,42 @@ void SwapRedBlue(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
     SwapRedBlueBytes(in, out, count);
 }
 
+// The raw raster in blocks of whole rows. convertRow(in, bytes, pixels)
+// turns the bytes one row got into pixels and returns how many pixels it
+// wrote; a row short of the width ends the raster, the rest white. report
+// gets the percentage read whenever reportEvery more bytes came in.
+template <typename ConvertRow, typename Report>
+void ReadRawRows(TByteStream& stream, std::int64_t start, std::int32_t width, std::int32_t height,
+                 std::int64_t rowBytes, std::int64_t reportEvery, TByteImage& image, ConvertRow convertRow,
+                 Report report)
+{
+    const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
+    std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes), 0);
+    std::int64_t position = start;
+    std::int64_t lastReport = position;
+    for (std::int32_t y = 0; y < height; y += std::int32_t(rowsPerBlock)) {
+        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, height - y);
+        const std::int64_t got = ReadFully(stream, position, block.data(), rows * rowBytes);
+        position += got;
+        for (std::int64_t r = 0; r < rows; ++r) {
+            const std::int32_t row = y + std::int32_t(r);
+            std::uint8_t* pixels = image.RowPointer(row);
+            if (pixels == nullptr)
+                return;
+            const std::int64_t available = std::max<std::int64_t>(std::min(got - r * rowBytes, rowBytes), 0);
+            const std::int64_t written = convertRow(block.data() + r * rowBytes, available, pixels);
+            if (written < width) {
+                FillWhiteFrom(*image.Bitmap(), written, row);
+                return;
+            }
+        }
+        if (position - lastReport >= reportEvery) {
+            lastReport = position;
+            report((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
+        }
+    }
+}
+
 } // namespace
 
 // Rows of (width + 7) / 8 bytes, most significant bit leftmost, 1 black;
@@ -350,36 +377,17 @@ void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, 
 {
     static const TExpandedBytes expanded;
     const std::int64_t rowBytes = (std::int64_t(header.Width) + 7) / 8;
-    const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
-    std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes), 0);
-    std::int64_t position = header.DataStart;
-    std::int64_t lastReport = position;
-    for (std::int32_t y = 0; y < header.Height; y += std::int32_t(rowsPerBlock)) {
-        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, header.Height - y);
-        const std::int64_t got = ReadFully(stream, position, block.data(), rows * rowBytes);
-        position += got;
-        for (std::int64_t r = 0; r < rows; ++r) {
-            const std::int32_t row = y + std::int32_t(r);
-            const std::int64_t available = std::min(got - r * rowBytes, rowBytes);
-            std::uint8_t* pixels = image.RowPointer(row);
-            if (pixels == nullptr)
-                return;
-            const std::uint8_t* in = block.data() + r * rowBytes;
-            const std::int64_t width = std::min<std::int64_t>(header.Width, std::max<std::int64_t>(available, 0) * 8);
+    ReadRawRows(
+        stream, header.DataStart, header.Width, header.Height, rowBytes, 10000, image,
+        [&](const std::uint8_t* in, std::int64_t available, std::uint8_t* pixels) {
+            const std::int64_t width = std::min<std::int64_t>(header.Width, available * 8);
             for (std::int64_t x = 0; x < width; x += 8) {
                 const std::int64_t count = std::min<std::int64_t>(8, width - x);
                 std::memcpy(pixels + x * 3, expanded.Pixels[in[x >> 3]], std::size_t(count) * 3);
             }
-            if (width < header.Width) {
-                FillWhiteFrom(*image.Bitmap(), width, row);
-                return;
-            }
-        }
-        if (position - lastReport >= 10000) {
-            lastReport = position;
-            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
-        }
-    }
+            return width;
+        },
+        [this](std::int64_t percent) { RequestProgress(percent); });
 }
 
 // One (maximum up to 255) or two (above, most significant first) bytes a
@@ -393,24 +401,11 @@ void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& heade
     const std::vector<std::uint8_t> scale = ScaleTable(sampleBytes == 2 ? 65535 : 255, header.MaxValue);
     const std::int64_t pixelBytes = std::int64_t(channels) * sampleBytes;
     const std::int64_t rowBytes = std::int64_t(header.Width) * pixelBytes;
-    const std::int64_t reportEvery = channels == 1 ? 10000 : 50000;
     const bool identity = sampleBytes == 1 && header.MaxValue == 255;
-    const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
-    std::vector<std::uint8_t> block(std::size_t(rowsPerBlock * rowBytes), 0);
-    std::int64_t position = header.DataStart;
-    std::int64_t lastReport = position;
-    for (std::int32_t y = 0; y < header.Height; y += std::int32_t(rowsPerBlock)) {
-        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, header.Height - y);
-        const std::int64_t got = ReadFully(stream, position, block.data(), rows * rowBytes);
-        position += got;
-        for (std::int64_t r = 0; r < rows; ++r) {
-            const std::int32_t row = y + std::int32_t(r);
-            const std::int64_t available = std::min(got - r * rowBytes, rowBytes);
-            std::uint8_t* pixels = image.RowPointer(row);
-            if (pixels == nullptr)
-                return;
-            const std::int64_t count = std::max<std::int64_t>(available, 0) / pixelBytes;
-            const std::uint8_t* in = block.data() + r * rowBytes;
+    ReadRawRows(
+        stream, header.DataStart, header.Width, header.Height, rowBytes, channels == 1 ? 10000 : 50000, image,
+        [&](const std::uint8_t* in, std::int64_t available, std::uint8_t* pixels) {
+            const std::int64_t count = available / pixelBytes;
             if (channels == 3 && identity) {
                 SwapRedBlue(in, pixels, count);
             } else if (sampleBytes == 1) {
@@ -440,16 +435,9 @@ void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& heade
                     }
                 }
             }
-            if (count < header.Width) {
-                FillWhiteFrom(*image.Bitmap(), count, row);
-                return;
-            }
-        }
-        if (position - lastReport >= reportEvery) {
-            lastReport = position;
-            RequestProgress((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
-        }
-    }
+            return count;
+        },
+        [this](std::int64_t percent) { RequestProgress(percent); });
 }
 
 void TPortablePixelmap::SaveSteps(QIODevice& device, std::string& message)

@@ -75,22 +75,15 @@ bool TXBitmap::ReadHeader(TByteStream& stream, std::int64_t start, THeader& head
 void TXBitmap::LoadSteps(QIODevice& device, std::string& message)
 {
     TByteStream stream;
-    stream.SetStream(&device);
     THeader header;
-    if (!ReadHeader(stream, device.pos(), header)) {
-        message = "Unknown format.";
-        return;
-    }
-    if (header.Width < 1 || header.Height < 1) {
-        message = "Invalid dimensions.";
-        return;
-    }
-    Picture = AllocatePicture(header.Width, header.Height);
-    if (Picture.isNull())
-        return; // pending: out of memory
     TByteImage image;
-    image.SetBitmap(&Picture);
+    // Every pixel is written: the data's, then white where the data ends.
+    if (!BeginPicture(device, stream, header, &ReadHeader, [](const THeader&) { return TPictureFill::None; },
+                      image, message))
+        return;
     ReadData(stream, header.DataStart, image);
+    if (!image.Full())
+        FillWhiteFrom(Picture, image.CursorX, image.CursorY);
     message.clear();
 }
 

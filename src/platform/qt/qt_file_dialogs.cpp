@@ -34,16 +34,16 @@ public:
     {
         setObjectName(QStringLiteral("previewPane"));
         auto* layout = new QVBoxLayout(this);
-        Size_ = new QLabel(this);
-        Size_->setObjectName(QStringLiteral("previewSize"));
-        Size_->setAlignment(Qt::AlignCenter);
-        Picture_ = new QLabel(this);
-        Picture_->setObjectName(QStringLiteral("previewPicture"));
-        Picture_->setAlignment(Qt::AlignCenter);
-        Picture_->setFixedSize(PreviewSide, PreviewSide);
-        Picture_->setFrameShape(QFrame::StyledPanel);
-        layout->addWidget(Size_);
-        layout->addWidget(Picture_);
+        FSize = new QLabel(this);
+        FSize->setObjectName(QStringLiteral("previewSize"));
+        FSize->setAlignment(Qt::AlignCenter);
+        FPicture = new QLabel(this);
+        FPicture->setObjectName(QStringLiteral("previewPicture"));
+        FPicture->setAlignment(Qt::AlignCenter);
+        FPicture->setFixedSize(PreviewSide, PreviewSide);
+        FPicture->setFrameShape(QFrame::StyledPanel);
+        layout->addWidget(FSize);
+        layout->addWidget(FPicture);
         layout->addStretch();
     }
 
@@ -51,8 +51,8 @@ public:
 
     void Show(const QString& path)
     {
-        Size_->clear();
-        Picture_->clear();
+        FSize->clear();
+        FPicture->clear();
         if (!Renderer || path.isEmpty() || !QFileInfo(path).isFile())
             return;
         QImage picture;
@@ -65,17 +65,17 @@ public:
         }
         if (!shown)
             return;
-        Size_->setText(QString::fromStdString(PreviewSizeText(picture.width(), picture.height())));
+        FSize->setText(QString::fromStdString(PreviewSizeText(picture.width(), picture.height())));
         QPixmap pixmap = QPixmap::fromImage(picture);
         if (pixmap.width() > PreviewSide || pixmap.height() > PreviewSide)
             pixmap = pixmap.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
                                    Qt::SmoothTransformation);
-        Picture_->setPixmap(pixmap);
+        FPicture->setPixmap(pixmap);
     }
 
 private:
-    QLabel* Size_ = nullptr;
-    QLabel* Picture_ = nullptr;
+    QLabel* FSize = nullptr;
+    QLabel* FPicture = nullptr;
 };
 
 TPreviewPane* PaneOf(QFileDialog* dialog)
@@ -140,7 +140,7 @@ TQtFileDialogs::~TQtFileDialogs() = default;
 
 QFileDialog* TQtFileDialogs::Dialog(TFileDialogKind kind)
 {
-    QFileDialog*& dialog = Dialogs_[int(kind)];
+    QFileDialog*& dialog = FDialogs[int(kind)];
     if (!dialog)
         dialog = Build(kind);
     return dialog;
@@ -148,9 +148,9 @@ QFileDialog* TQtFileDialogs::Dialog(TFileDialogKind kind)
 
 QFileDialog* TQtFileDialogs::Build(TFileDialogKind kind)
 {
-    if (!Owner_)
-        Owner_ = std::make_unique<QWidget>();
-    auto* dialog = new QFileDialog(Owner_.get());
+    if (!FOwner)
+        FOwner = std::make_unique<QWidget>();
+    auto* dialog = new QFileDialog(FOwner.get());
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setOption(QFileDialog::HideNameFilterDetails, true);
     dialog->setAcceptMode(IsSave(kind) ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

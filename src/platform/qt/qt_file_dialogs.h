@@ -28,8 +28,8 @@ public:
 private:
     QFileDialog* Build(TFileDialogKind kind);
 
-    std::unique_ptr<QWidget> Owner_;
-    QFileDialog* Dialogs_[4] = {};
+    std::unique_ptr<QWidget> FOwner;
+    QFileDialog* FDialogs[4] = {};
 };
 
 // The filter text as Qt's name filters: "Description (pattern pattern)" per

@@ -13,7 +13,7 @@
 
 namespace orvanto {
 
-TQtPrinter::TQtPrinter(TTransfer transfer) : Transfer_(transfer) {}
+TQtPrinter::TQtPrinter(TTransfer transfer) : FTransfer(transfer) {}
 
 // A job still open when the program ends is abandoned: it never reached
 // the device.
@@ -21,13 +21,13 @@ TQtPrinter::~TQtPrinter() = default;
 
 QPrinter& TQtPrinter::Device()
 {
-    if (!Printer_) {
-        Printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!FPrinter) {
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
         // We place the printable area on the paper ourselves (see
         // PrintableRect), so the painter starts at the paper's corner.
-        Printer_->setFullPage(true);
+        FPrinter->setFullPage(true);
     }
-    return *Printer_;
+    return *FPrinter;
 }
 
 namespace {
@@ -156,16 +156,16 @@ std::string TQtPrinter::Title()
 // has never touched the device, and nothing prints.
 bool TQtPrinter::BeginDoc()
 {
-    if (JobOpen_ || !HasDevice())
+    if (FJobOpen || !HasDevice())
         return false;
-    Pending_.clear();
-    JobOpen_ = true;
+    FPending.clear();
+    FJobOpen = true;
     return true;
 }
 
 TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
 {
-    if (!JobOpen_ || bitmap.isNull() || destination.isEmpty())
+    if (!FJobOpen || bitmap.isNull() || destination.isEmpty())
         return TStretchResult::DeviceFailed;
     try {
         // The PDF engine works on 32-bit pixels; converting here, where a
@@ -173,7 +173,7 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
         QImage device = bitmap.convertToFormat(QImage::Format_RGB32);
         if (device.isNull())
             return TStretchResult::OutOfMemory;
-        Pending_.push_back({std::move(device), destination});
+        FPending.push_back({std::move(device), destination});
     } catch (const std::bad_alloc&) {
         return TStretchResult::OutOfMemory;
     }
@@ -182,11 +182,11 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
 
 bool TQtPrinter::EndDoc()
 {
-    if (!JobOpen_)
+    if (!FJobOpen)
         return false;
-    JobOpen_ = false;
+    FJobOpen = false;
     std::vector<TPendingDrawing> drawings;
-    drawings.swap(Pending_);
+    drawings.swap(FPending);
     QPainter painter;
     if (!painter.begin(&Device()))
         return false;
@@ -195,7 +195,7 @@ bool TQtPrinter::EndDoc()
     const QRect printable = PrintableRect();
     painter.translate(printable.topLeft());
     painter.setClipRect(QRect(QPoint(0, 0), printable.size()));
-    painter.setRenderHint(QPainter::LosslessImageRendering, Transfer_ == TTransfer::Lossless);
+    painter.setRenderHint(QPainter::LosslessImageRendering, FTransfer == TTransfer::Lossless);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (TPendingDrawing& drawing : drawings) {
         painter.drawImage(QRectF(drawing.Destination), drawing.Bitmap);
@@ -208,8 +208,8 @@ bool TQtPrinter::EndDoc()
 
 void TQtPrinter::AbortDoc()
 {
-    JobOpen_ = false;
-    Pending_.clear();
+    FJobOpen = false;
+    FPending.clear();
 }
 
 bool TQtPrinter::PrintDialog(int copies)
@@ -219,7 +219,7 @@ bool TQtPrinter::PrintDialog(int copies)
     const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
         && QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!visible || !HasDevice() || JobOpen_)
+    if (!visible || !HasDevice() || FJobOpen)
         return false;
     SetCopies(copies);
     QPrintDialog dialog(&Device(), QApplication::activeWindow());

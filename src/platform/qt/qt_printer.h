@@ -55,10 +55,10 @@ private:
         QRect Destination;
     };
 
-    TTransfer Transfer_;
-    std::unique_ptr<QPrinter> Printer_;
-    bool JobOpen_ = false;
-    std::vector<TPendingDrawing> Pending_;
+    TTransfer FTransfer;
+    std::unique_ptr<QPrinter> FPrinter;
+    bool FJobOpen = false;
+    std::vector<TPendingDrawing> FPending;
 };
 
 } // namespace orvanto

@@ -42,6 +42,10 @@ TEST(PortablePixelmap, ReadsEveryType)
         {"data beyond the raster unused", "P2\n1 1\n255\n9 8 7\n", 2, {{0x090909}}},
         {"magic digit clamped", "P9\n1 1\n255\n\x11\x22\x33", 6, {{0x112233}}},
         {"letter after P is type 1", "PX\n2 1\n1 0\n", 1, {{K, W}}},
+        {"header numbers keep their last five digits", "P2\n1000002 0000001\n9900255\n1 2\n", 2,
+         {{0x010101, 0x020202}}},
+        {"plain samples keep their last five digits", "P2\n2 1\n255\n123400100 9900007\n", 2,
+         {{0x646464, 0x070707}}},
     };
     for (const auto& c : cases) {
         TPortablePixelmap codec;
