@@ -76,8 +76,8 @@ void TPrintWorkspaceWindow::BuildPreviewBox()
 {
     FPreviewBox = new QScrollArea(this);
     FPreviewBox->setObjectName("PreviewBox");
-    FPreviewBox->setFrameStyle(QFrame::Box | QFrame::Plain);
-    FPreviewBox->setLineWidth(1);
+    // The single border of the desktop's style, as its other scrolling views have.
+    FPreviewBox->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     FPreviewBox->setWidgetResizable(false);
     FPreviewBox->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Fill(FPreviewBox->viewport(), BoxColour);
