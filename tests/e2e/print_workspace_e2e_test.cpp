@@ -1,7 +1,5 @@
-// Prints through the workspace core and the real Qt printer service into
-// the private CUPS server (scripts/print-server), and finds on the rendered
-// PDF page where the picture landed: within half a millimetre of where the
-// layout and the printable area put it, for every scale and position.
+// Prints through the workspace and the Qt printer into the private CUPS
+// server (scripts/print-server) and finds where the picture landed.
 #include "platform/platform.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/recording_clipboard.h"
@@ -11,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -23,22 +22,18 @@ namespace {
 
 constexpr int RenderDpi = 300;
 constexpr double Mm = 25.4;
-// The private server's A4 printable area starts this far from the paper's
-// left and top edge, in points; the bottom margin turns to the left in
-// landscape (scripts/print-server).
+// Margins of the server's A4 printable area, points (landscape: bottom left).
 constexpr double LeftPt = 18, TopPt = 842 - 818, BottomPt = 36;
 const QColor Ink(220, 0, 0);
 
-// The page cups-pdf wrote for a job title, rendered; null until it is there
-// whole. cups-pdf names the file after the title: letters, digits and "-"
-// kept, everything else "_".
+// The page cups-pdf wrote for a job title (letters, digits and "-" kept,
+// the rest "_"), rendered; null until it is there whole.
 QImage PrintedPage(const std::string& title, const QDateTime& since, const QString& folder)
 {
     QString prefix;
     for (char c : title)
         prefix += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? QChar(c) : QChar('_');
-    while (prefix.startsWith('_') || prefix.endsWith('_'))
-        prefix = prefix.startsWith('_') ? prefix.mid(1) : prefix.chopped(1);
+    prefix.remove(QRegularExpression("^_+|_+$"));
     const QDir pdfs(QString::fromLocal8Bit(std::getenv("ORVANTO_PDF_DIR")));
     const QFileInfoList found = pdfs.entryInfoList({prefix + "-job_*.pdf"}, QDir::Files, QDir::Time);
     if (found.isEmpty() || found.front().lastModified() < since.addSecs(-1))
@@ -118,8 +113,7 @@ TEST(PrintWorkspaceEndToEnd, ThePictureLandsWhereTheLayoutPutsIt)
         if (turned)
             page = page.transformed(QTransform().rotate(90));
 
-        // Where the layout puts the picture on the printable area, cut at
-        // its edges, in millimetres of the paper.
+        // The layout's place on the printable area, cut at its edges, in mm.
         TPrintWorkspaceInfo placed = workspace.Info();
         placed.FactorX = placed.FactorY = 1;
         workspace.Layout().Layout(placed, placed.PageWidth, placed.PageHeight);
@@ -135,8 +129,7 @@ TEST(PrintWorkspaceEndToEnd, ThePictureLandsWhereTheLayoutPutsIt)
         EXPECT_NEAR(found.right(), expected.right(), 0.5);
         EXPECT_NEAR(found.bottom(), expected.bottom(), 0.5);
     }
-    Platform().SetPrinter(nullptr); // back to the defaults
-    Platform().SetClipboard(nullptr);
+    Platform().SetPrinter(nullptr); // back to the default
 }
 
 } // namespace

@@ -40,11 +40,8 @@ TEST(Resampler, EnlargingInterpolatesAndFlatColoursStayFlat)
     EXPECT_EQ(wide.pixelColor(7, 0), QColor(200, 100, 50));
     QImage flat(37, 23, QImage::Format_BGR888);
     flat.fill(QColor(12, 34, 56));
-    for (const QSize size : {QSize(5, 3), QSize(37, 23), QSize(101, 77)}) {
-        QImage expected(size, QImage::Format_BGR888);
-        expected.fill(QColor(12, 34, 56));
-        EXPECT_EQ(ScaledPicture(flat, size.width(), size.height()), expected) << size.width();
-    }
+    for (const QSize size : {QSize(5, 3), QSize(37, 23), QSize(101, 77)})
+        EXPECT_EQ(ScaledPicture(flat, size.width(), size.height()), flat.scaled(size)) << size.width();
 }
 
 TEST(Resampler, OnlyThePartOnTheTargetIsDrawnAndItMatchesTheWhole)

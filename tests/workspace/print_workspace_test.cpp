@@ -21,8 +21,7 @@ namespace {
 using TChange = std::function<void(TPrintWorkspaceInfo&)>;
 using TAction = std::function<bool(TPrintWorkspace&)>;
 
-// Fresh recording devices for each test: a 2400 x 3000 page at 300 dpi, a
-// clipboard and a message box.
+// Fresh recording devices for each test; the page is 2400 x 3000 at 300 dpi.
 class Workspace : public ::testing::Test {
 protected:
     void SetUp() override
@@ -183,28 +182,35 @@ TEST_F(Workspace, CommandLine)
 {
     const std::string picture = PictureFile("picture.ppm");
     const std::string odd = PictureFile("p\xe9 \x01'.ppm"); // names may hold any bytes
+    const std::vector<bool> none, printed{true}, failed{false};
     const struct {
         const char* Shows;
         std::vector<std::string> Arguments;
-        bool StoredAutoPrint, Result, Loaded;
+        bool StoredAutoPrint, DeviceFails, Result, Loaded;
         std::string Caption;
-        bool Printed; // OnAutoPrinted fired, NoSave set and one job printed
-        std::string Error;
+        std::vector<bool> AutoPrinted; // what OnAutoPrinted told; a job and NoSave with it
+        std::string Error;             // of a false result, or shown after the print
     } cases[] = {
-        {"nothing to do", {}, false, true, false, "Orvanto", false, ""},
-        {"an empty first argument", {""}, false, true, false, "Orvanto", false, ""},
-        {"any bytes in the name", {odd}, false, true, true, "Orvanto", false, ""},
-        {"a picture and a name", {picture, "Office"}, false, true, true, "Office - Orvanto", false, ""},
-        {"switch after the picture", {picture, "/autoprint"}, false, true, true, "Orvanto", true, ""},
-        {"switch after a name", {picture, "Office", "/AutoPrint"}, false, true, true, "Office - Orvanto", true, ""},
-        {"stored AutoPrint prints", {picture}, true, true, true, "Orvanto", true, ""},
-        {"no switch in fourth place", {picture, "a", "b", "/AUTOPRINT"}, false, true, true, "a - Orvanto", false, ""},
-        {"a missing picture", {Folder + "missing.ppm", "/AUTOPRINT"}, false, false, false, "Orvanto", false,
-         "File not found"},
+        {"nothing to do", {}, false, false, true, false, "Orvanto", none, ""},
+        {"an empty first argument", {""}, false, false, true, false, "Orvanto", none, ""},
+        {"any bytes in the name", {odd}, false, false, true, true, "Orvanto", none, ""},
+        {"a picture and a name", {picture, "Office"}, false, false, true, true, "Office - Orvanto", none, ""},
+        {"switch after the picture", {picture, "/autoprint"}, false, false, true, true, "Orvanto", printed, ""},
+        {"switch after a name", {picture, "Office", "/AutoPrint"}, false, false, true, true, "Office - Orvanto",
+         printed, ""},
+        {"stored AutoPrint prints", {picture}, true, false, true, true, "Orvanto", printed, ""},
+        {"no switch in fourth place", {picture, "a", "b", "/AUTOPRINT"}, false, false, true, true, "a - Orvanto",
+         none, ""},
+        {"a missing picture", {Folder + "missing.ppm", "/AUTOPRINT"}, false, false, false, false, "Orvanto",
+         none, "File not found"},
+        {"a failed print is shown and told", {picture, "/AUTOPRINT"}, false, true, true, true, "Orvanto", failed,
+         "The printer failed while printing the page"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
         Printer->Jobs.clear();
+        Printer->FailStretchFrom = c.DeviceFails ? 0 : -1;
+        Box->Shown.clear();
         TPrintWorkspace workspace;
         workspace.SetAutoPrint(c.StoredAutoPrint);
         std::vector<bool> outcomes;
@@ -212,25 +218,16 @@ TEST_F(Workspace, CommandLine)
         EXPECT_EQ(workspace.ProcessCommandLine(c.Arguments), c.Result);
         EXPECT_EQ(!workspace.Empty(), c.Loaded);
         EXPECT_EQ(workspace.Info().Caption, c.Caption);
-        EXPECT_EQ(workspace.Info().NoSave, c.Printed);
-        EXPECT_EQ(outcomes, c.Printed ? std::vector<bool>{true} : std::vector<bool>{});
-        ASSERT_EQ(Printer->Jobs.size(), c.Printed ? 1u : 0u);
-        if (c.Printed) {
+        EXPECT_EQ(outcomes, c.AutoPrinted);
+        EXPECT_EQ(workspace.Info().NoSave, !c.AutoPrinted.empty());
+        ASSERT_EQ(Printer->Jobs.size(), c.AutoPrinted.size());
+        if (!c.AutoPrinted.empty()) {
             EXPECT_EQ(Printer->Jobs.front().Title, c.Caption + " [Low, 1 copy]");
         }
-        EXPECT_EQ(workspace.LastError(), c.Result ? workspace.LastError() : c.Error);
+        EXPECT_EQ(workspace.LastError(), c.Error.empty() ? workspace.LastError() : c.Error);
+        EXPECT_EQ(Box->Shown.size(), c.DeviceFails ? 1u : 0u);
     }
     std::remove(odd.c_str()); // Qt cannot name it to clean it up
-
-    // An unattended print that fails is shown and reported to the owner.
-    Printer->FailStretchFrom = 0;
-    TPrintWorkspace workspace;
-    std::vector<bool> outcomes;
-    workspace.OnAutoPrinted = [&outcomes](TPrintWorkspace&, bool ok) { outcomes.push_back(ok); };
-    EXPECT_TRUE(workspace.ProcessCommandLine({picture, "/AUTOPRINT"}));
-    EXPECT_EQ(outcomes, std::vector<bool>{false});
-    ASSERT_EQ(Box->Shown.size(), 1u);
-    EXPECT_EQ(Box->Shown[0].Text, "The printer failed while printing the page");
 }
 
 TEST_F(Workspace, EditsUndoAndRedo)
@@ -329,8 +326,7 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
     }
 }
 
-// A window that counts what the core asks of it and, like a real one,
-// asks for another relayout while its preview is placed.
+// Counts what the core asks; asks for a relayout while placing, as windows do.
 struct TCountingView final : IWorkspaceView {
     TPrintWorkspace* Workspace = nullptr;
     int Places = 0, Colours = 0;
