@@ -44,6 +44,15 @@ std::unique_ptr<orvanto::IScreen> TPlatform::SetScreen(std::unique_ptr<orvanto::
     return screen;
 }
 
+std::unique_ptr<orvanto::IColourDialog>
+TPlatform::SetColourDialog(std::unique_ptr<orvanto::IColourDialog> dialog)
+{
+    if (!dialog)
+        dialog = std::make_unique<orvanto::TNoColourDialog>();
+    std::swap(dialog, FColourDialog);
+    return dialog;
+}
+
 std::unique_ptr<orvanto::IClipboard> TPlatform::SetClipboard(std::unique_ptr<orvanto::IClipboard> clipboard)
 {
     if (!clipboard)
