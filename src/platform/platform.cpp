@@ -42,6 +42,15 @@ std::unique_ptr<orvanto::IScreen> TPlatform::SetScreen(std::unique_ptr<orvanto::
     return screen;
 }
 
+std::unique_ptr<orvanto::IColourDialog>
+TPlatform::SetColourDialog(std::unique_ptr<orvanto::IColourDialog> dialog)
+{
+    if (!dialog)
+        dialog = std::make_unique<orvanto::TNoColourDialog>();
+    std::swap(dialog, ColourDialog_);
+    return dialog;
+}
+
 TPlatform& Platform()
 {
     static TPlatform instance;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/colour_dialog.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -11,8 +12,9 @@
 // The operating-system services the rest of the program uses, one interface
 // each. Until a caller installs others (the program its Qt windows, tests
 // their recording doubles), the console message box, the desktop shell,
-// a printer that is not there and file dialogs that cancel at once serve:
-// constructing the defaults needs neither a display nor a print system.
+// a printer that is not there and file and colour dialogs that cancel at
+// once serve: constructing the defaults needs neither a display nor a print
+// system.
 class TPlatform {
 public:
     IMessageBox& MessageBox() { return *MessageBox_; }
@@ -20,6 +22,7 @@ public:
     IPrinter& Printer() { return *Printer_; }
     IFileDialogs& FileDialogs() { return *FileDialogs_; }
     orvanto::IScreen& Screen() { return *Screen_; }
+    orvanto::IColourDialog& ColourDialog() { return *ColourDialog_; }
 
     // Installing returns the service it replaces, so a test can put it back.
     std::unique_ptr<IMessageBox> SetMessageBox(std::unique_ptr<IMessageBox> box);
@@ -27,6 +30,7 @@ public:
     std::unique_ptr<IPrinter> SetPrinter(std::unique_ptr<IPrinter> printer);
     std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
     std::unique_ptr<orvanto::IScreen> SetScreen(std::unique_ptr<orvanto::IScreen> screen);
+    std::unique_ptr<orvanto::IColourDialog> SetColourDialog(std::unique_ptr<orvanto::IColourDialog> dialog);
 
 private:
     std::unique_ptr<IMessageBox> MessageBox_ = std::make_unique<TConsoleMessageBox>();
@@ -34,6 +38,7 @@ private:
     std::unique_ptr<IPrinter> Printer_ = std::make_unique<TNoPrinter>();
     std::unique_ptr<IFileDialogs> FileDialogs_ = std::make_unique<TNoFileDialogs>();
     std::unique_ptr<orvanto::IScreen> Screen_ = std::make_unique<orvanto::TGuiScreen>();
+    std::unique_ptr<orvanto::IColourDialog> ColourDialog_ = std::make_unique<orvanto::TNoColourDialog>();
 };
 
 TPlatform& Platform();

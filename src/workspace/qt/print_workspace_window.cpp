@@ -1,0 +1,346 @@
+#include "workspace/qt/print_workspace_window.h"
+
+#include "platform/platform.h"
+#include "workspace/page_layout.h"
+#include "workspace/print_workspace.h"
+#include "workspace/qt/preview_page.h"
+#include "workspace/qt/preview_placement.h"
+#include "workspace/qt/workspace_display_names.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace orvanto {
+
+namespace {
+
+constexpr std::uint32_t BoxColour = 0x808080;
+constexpr std::uint32_t ShadowColour = 0x000000;
+constexpr int ShadowWidth = 2;
+constexpr int SettingsBarHeight = 65;
+constexpr int FineDragDivisor = 5;
+
+void Fill(QWidget* widget, std::uint32_t colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, QColorFromWindows(colour));
+    widget->setPalette(palette);
+    widget->setBackgroundRole(QPalette::Window);
+    widget->setAutoFillBackground(true);
+}
+
+QString Signed(std::int32_t value)
+{
+    return (value > 0 ? QStringLiteral("+") : QString()) + QString::number(value) + QLatin1Char('%');
+}
+
+// Restores a depth counter however the guarded step ends.
+class TDepth {
+public:
+    explicit TDepth(int& depth) : FDepth(depth) { ++FDepth; }
+    ~TDepth() { --FDepth; }
+    TDepth(const TDepth&) = delete;
+    TDepth& operator=(const TDepth&) = delete;
+
+private:
+    int& FDepth;
+};
+
+} // namespace
+
+TPrintWorkspaceWindow::TPrintWorkspaceWindow(TPrintWorkspace& workspace, QWidget* parent)
+    : QWidget(parent), FWorkspace(workspace)
+{
+    setObjectName("WorkspaceWindow");
+    FLayout = new QVBoxLayout(this);
+    FLayout->setContentsMargins(0, 0, 0, 0);
+    FLayout->setSpacing(0);
+    BuildPreviewBox();
+    BuildSettingsBar();
+    FWorkspace.SetView(this);
+    FWorkspace.Refresh();
+}
+
+TPrintWorkspaceWindow::~TPrintWorkspaceWindow()
+{
+    if (FWorkspace.View() == this)
+        FWorkspace.SetView(nullptr);
+}
+
+void TPrintWorkspaceWindow::BuildPreviewBox()
+{
+    FPreviewBox = new QScrollArea(this);
+    FPreviewBox->setObjectName("PreviewBox");
+    FPreviewBox->setFrameStyle(QFrame::Box | QFrame::Plain);
+    FPreviewBox->setLineWidth(1);
+    FPreviewBox->setWidgetResizable(false);
+    FPreviewBox->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Fill(FPreviewBox->viewport(), BoxColour);
+    FLayout->addWidget(FPreviewBox, 1);
+
+    FPageFrame = new QWidget;
+    FPageFrame->setObjectName("PageFrame");
+    Fill(FPageFrame, BoxColour);
+    FPageShadow = new QWidget(FPageFrame);
+    FPageShadow->setObjectName("PageShadow");
+    Fill(FPageShadow, ShadowColour);
+    FPage = new TPreviewPage(FPageFrame);
+    FPage->OnPaint = [this](QPainter& painter) { DrawPage(painter); };
+    FPage->OnMousePress = [this](QMouseEvent& event) { StartDrag(event); };
+    FPage->OnMouseMove = [this](QMouseEvent& event) { Drag(event); };
+    FPage->OnMouseRelease = [this](QMouseEvent&) { EndDrag(); };
+    FPreviewBox->setWidget(FPageFrame);
+    FPreviewBox->installEventFilter(this);
+}
+
+void TPrintWorkspaceWindow::BuildSettingsBar()
+{
+    FSettingsBar = new QWidget(this);
+    FSettingsBar->setObjectName("SettingsBar");
+    FSettingsBar->setFixedHeight(SettingsBarHeight);
+    FPanel = new TSettingsPanel(FSettingsBar);
+    connect(FPanel, &TSettingsPanel::ControlChanged, this,
+            [this](TPanelControl control) { PanelChanged(control); });
+    FLayout->addWidget(FSettingsBar);
+    FSettingsBar->installEventFilter(this);
+}
+
+bool TPrintWorkspaceWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && (watched == FPreviewBox || watched == FSettingsBar))
+        ControlResized(watched);
+    return QWidget::eventFilter(watched, event);
+}
+
+void TPrintWorkspaceWindow::ControlResized(QObject* control)
+{
+    if (control == FPreviewBox) {
+        FWorkspace.Relayout();
+    } else if (control == FSettingsBar) {
+        const int width = FPanel->width();
+        FPanel->setGeometry(int(Halve(FSettingsBar->width() - width)), 0, width,
+                            FSettingsBar->height());
+    }
+}
+
+void TPrintWorkspaceWindow::PlacePreview()
+{
+    // The box's client size is worked out here rather than read from its
+    // viewport: the scroll bars come and go only after this returns.
+    const QSize inner = FPreviewBox->contentsRect().size();
+    const int barExtent = FPreviewBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                            FPreviewBox);
+    const QSize client = ClientForFrame(FPageFrame->size(), inner, barExtent);
+    const TPreviewPlacement placement = PlacePreviewPage(
+        client, inner, barExtent, FWorkspace.Layout().PageAspect(), FWorkspace.PreviewSize());
+    const int m = PreviewMargin;
+    // The scroll area positions the frame itself (centred while it fits,
+    // else at minus the scroll offset), so only its size is set here.
+    FPageFrame->resize(placement.Frame);
+    FPageShadow->setGeometry(m - ShadowWidth, m - ShadowWidth,
+                             placement.Page.width() + 2 * ShadowWidth,
+                             placement.Page.height() + 2 * ShadowWidth);
+    FPage->setGeometry(m, m, placement.Page.width(), placement.Page.height());
+    FWorkspace.SetPreviewGeometry(placement.Page.width(), placement.Page.height(),
+                                  placement.Frame.width(), placement.Frame.height());
+}
+
+void TPrintWorkspaceWindow::UpdatePanel()
+{
+    const TPrintWorkspaceInfo info = FWorkspace.Info();
+    const TWorkspaceDisplayNames& names = WorkspaceDisplayNames();
+    TZoomRow row = TZoomRow::None;
+    QString first;
+    QString second;
+    if (info.Scale == psCustom) {
+        row = TZoomRow::Custom;
+        first = names.Horizontal + QLatin1Char(' ') + Signed(info.ZoomX);
+        second = names.Vertical + QLatin1Char(' ') + Signed(info.ZoomY);
+    } else if (info.Scale == psCustomFixed) {
+        row = TZoomRow::Fixed;
+        first = names.Fixed + QLatin1Char(' ') + Signed(info.ZoomXY);
+    }
+    FPanel->ShowZoomRow(row, first, second);
+    FSettingsBar->setFixedHeight(FPanel->HeightFor(row));
+    FPanel->SetWarning(FWorkspace.PaintFailed());
+}
+
+void TPrintWorkspaceWindow::SyncPanel()
+{
+    if (FSyncDepth > 0)
+        return;
+    TDepth depth(FSyncDepth);
+    try {
+        const TPrintWorkspaceInfo info = FWorkspace.Info();
+        FPanel->SetListIndex(TPanelControl::QualityList, info.Quality);
+        FPanel->SetListIndex(TPanelControl::ScaleList, info.Scale);
+        FPanel->SetListIndex(TPanelControl::PositionList, info.Position);
+        FPanel->SetListIndex(TPanelControl::OrientationList, info.Orientation);
+        // A bar that moves reports it, and PanelChanged writes its position
+        // back: a zoom beyond the bar's range is pulled back to the range's
+        // end. Each bar therefore reads the settings as they are by then.
+        FPanel->SetBarPosition(TPanelControl::HorizontalBar, FWorkspace.Info().ZoomX);
+        FPanel->SetBarPosition(TPanelControl::VerticalBar, FWorkspace.Info().ZoomY);
+        FPanel->SetBarPosition(TPanelControl::FixedBar, FWorkspace.Info().ZoomXY);
+    } catch (...) {
+        // A control that fails ends the synchronisation; the next one mends it.
+    }
+}
+
+void TPrintWorkspaceWindow::PanelChanged(TPanelControl control)
+{
+    TPrintWorkspaceInfo info = FWorkspace.Info();
+    const int index = FPanel->ListIndex(control);
+    const std::int32_t position = FPanel->BarPosition(control);
+    switch (control) {
+    case TPanelControl::QualityList: info.Quality = std::uint8_t(index); break;
+    case TPanelControl::ScaleList: info.Scale = std::uint8_t(index); break;
+    case TPanelControl::PositionList: info.Position = std::uint8_t(index); break;
+    case TPanelControl::OrientationList: info.Orientation = std::uint8_t(index); break;
+    case TPanelControl::HorizontalBar: info.ZoomX = position; break;
+    case TPanelControl::VerticalBar: info.ZoomY = position; break;
+    case TPanelControl::FixedBar: info.ZoomXY = position; break;
+    case TPanelControl::HorizontalReset: info.ZoomX = 0; break;
+    case TPanelControl::VerticalReset: info.ZoomY = 0; break;
+    case TPanelControl::FixedReset: info.ZoomXY = 0; break;
+    default: return;
+    }
+    FWorkspace.ApplyInfo(info);
+    UpdatePanel();
+}
+
+void TPrintWorkspaceWindow::PaintPreview()
+{
+    if (FPage->isVisible())
+        FPage->repaint();
+    else
+        FPage->update();
+}
+
+void TPrintWorkspaceWindow::RepaintPreview()
+{
+    FPage->update();
+}
+
+void TPrintWorkspaceWindow::PageColourChanged()
+{
+    FPage->update();
+}
+
+QRect TPrintWorkspaceWindow::VisiblePage() const
+{
+    const QWidget* viewport = FPreviewBox->viewport();
+    return QRect(FPage->mapFrom(viewport, QPoint(0, 0)), viewport->size()) & FPage->rect();
+}
+
+void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
+{
+    // Drawn in device pixels: the scaled copy then matches the screen's
+    // pixels one to one, also on a screen of high density.
+    const qreal ratio = FPage->devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
+    TPreviewFrame frame;
+    frame.Page = QSize(qRound(FPage->width() * ratio), qRound(FPage->height() * ratio));
+    frame.Visible = QRectF(QRectF(VisiblePage()).topLeft() * ratio,
+                           QRectF(VisiblePage()).size() * ratio).toAlignedRect();
+    frame.Background = QColorFromWindows(FWorkspace.EffectiveBackground());
+    bool drawn = false;
+    try {
+        const QImage* picture = FWorkspace.Empty() ? nullptr : &FWorkspace.Picture();
+        if (picture) {
+            TPrintWorkspaceInfo info = FWorkspace.Info();
+            info.FactorX = FWorkspace.Layout().PreviewFactorX() * ratio;
+            info.FactorY = FWorkspace.Layout().PreviewFactorY() * ratio;
+            info.PictureWidth = picture->width();
+            info.PictureHeight = picture->height();
+            FWorkspace.Layout().Layout(info, frame.Page.width(), frame.Page.height());
+            frame.Left = info.OutLeft;
+            frame.Top = info.OutTop;
+            frame.Width = info.OutWidth;
+            frame.Height = info.OutHeight;
+        }
+        drawn = FCache.Paint(painter, picture, frame, FWorkspace.PreviewCacheDirty());
+        FWorkspace.SetPreviewCacheDirty(false);
+    } catch (...) {
+        FCache.Clear();
+        painter.fillRect(QRect(QPoint(0, 0), frame.Page), frame.Background);
+    }
+    FWorkspace.SetPaintFailed(!drawn);
+}
+
+void TPrintWorkspaceWindow::StartDrag(const QMouseEvent& event)
+{
+    FLastMouse = event.position().toPoint();
+    FDragButton = event.button();
+    FDragging = FWorkspace.Info().Position == ppCustom;
+    if (FDragging)
+        Drag(event);
+}
+
+void TPrintWorkspaceWindow::Drag(const QMouseEvent& event)
+{
+    if (!FDragging || FPage->width() < 1)
+        return;
+    const QPoint at = event.position().toPoint();
+    // Preview pixels to page pixels, both directions with the horizontal
+    // factor (the preview keeps the page's aspect).
+    const long double factor = static_cast<long double>(FWorkspace.Info().PageWidth) / FPage->width();
+    std::int32_t dx = Round((at.x() - FLastMouse.x()) * factor);
+    std::int32_t dy = Round((at.y() - FLastMouse.y()) * factor);
+    FLastMouse = at;
+    if (FDragButton == Qt::RightButton) {
+        // Fine positioning; integer division truncates toward zero.
+        dx /= FineDragDivisor;
+        dy /= FineDragDivisor;
+    }
+    FWorkspace.MoveCustomOffset(dx, dy);
+    FPage->update();
+}
+
+void TPrintWorkspaceWindow::EndDrag()
+{
+    if (!FDragging)
+        return;
+    FDragging = false;
+    FPage->update();
+}
+
+void TPrintWorkspaceWindow::SetPageCursor(bool hand)
+{
+    if (hand)
+        FPage->setCursor(Qt::PointingHandCursor);
+    else
+        FPage->unsetCursor();
+}
+
+void TPrintWorkspaceWindow::SetPanelOnTop(bool onTop)
+{
+    FPanelOnTop = onTop;
+    FLayout->removeWidget(FSettingsBar);
+    FLayout->insertWidget(onTop ? 0 : 1, FSettingsBar);
+}
+
+bool TPrintWorkspaceWindow::PanelOnTop() const
+{
+    return FPanelOnTop;
+}
+
+void TPrintWorkspaceWindow::ChooseBackground()
+{
+    const TColourChoice choice = Platform().ColourDialog().Choose(FWorkspace.BkColor());
+    if (choice.Confirmed)
+        FWorkspace.SetBackground(choice.Colour, 1);
+}
+
+void TPrintWorkspaceWindow::Detach()
+{
+    hide();
+    setParent(nullptr);
+}
+
+} // namespace orvanto

@@ -1,0 +1,234 @@
+#include "workspace/qt/settings_panel.h"
+
+#include "localisation/language.h"
+#include "platform/colour_dialog.h"
+#include "support/translation_hook.h"
+#include "workspace/qt/workspace_display_names.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace orvanto {
+
+namespace {
+
+constexpr int LabelTop = 4;
+constexpr int FirstLeft = 5;
+constexpr int LabelGap = 5;       // a label starts this far right of the list before
+constexpr int ZoomLabelGap = 2;   // zoom label 1 below the Scale list
+constexpr int ZoomBarLeft = 90;
+constexpr int ResetFontPoints = 7;
+constexpr std::uint32_t WarningColour = 0x0000FF; // red
+
+struct TListEntry {
+    const char* Caption;
+    const char* Name;
+    int Width;
+};
+
+// In the order they stand in the panel: Scale, Position, Orientation, Quality.
+constexpr TListEntry ListEntries[4] = {
+    {EnglishText("Scale"), "ScaleList", 100},
+    {EnglishText("Position"), "PositionList", 100},
+    {EnglishText("Orientation"), "OrientationList", 100},
+    {EnglishText("Quality"), "QualityList", 70},
+};
+
+int ListSlot(TPanelControl list)
+{
+    switch (list) {
+    case TPanelControl::ScaleList: return 0;
+    case TPanelControl::PositionList: return 1;
+    case TPanelControl::OrientationList: return 2;
+    case TPanelControl::QualityList: return 3;
+    default: return -1;
+    }
+}
+
+template <std::size_t N>
+QStringList Items(const std::array<QString, N>& names)
+{
+    return QStringList(names.begin(), names.end());
+}
+
+int Bottom(const QWidget* widget)
+{
+    return widget->y() + widget->height();
+}
+
+int Right(const QWidget* widget)
+{
+    return widget->x() + widget->width();
+}
+
+} // namespace
+
+TSettingsPanel::TSettingsPanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("SettingsPanel");
+    BuildLists();
+    BuildZoomRow();
+    resize(Right(FVerticalReset) + 1, HeightFor(TZoomRow::None));
+}
+
+void TSettingsPanel::BuildLists()
+{
+    const TWorkspaceDisplayNames& names = WorkspaceDisplayNames();
+    const QStringList items[4] = {Items(names.Scale), Items(names.Position),
+                                  Items(names.Orientation), Items(names.Quality)};
+    const TPanelControl controls[4] = {TPanelControl::ScaleList, TPanelControl::PositionList,
+                                       TPanelControl::OrientationList, TPanelControl::QualityList};
+    int left = FirstLeft;
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(QString::fromStdString(Translate(ListEntries[i].Caption)), this);
+        label->setObjectName(QString::fromLatin1(ListEntries[i].Name).replace("List", "Label"));
+        label->move(left, LabelTop);
+        label->resize(label->sizeHint());
+        auto* list = new QComboBox(this);
+        list->setObjectName(ListEntries[i].Name);
+        list->addItems(items[i]);
+        list->setGeometry(left, Bottom(label), ListEntries[i].Width, list->sizeHint().height());
+        const TPanelControl control = controls[i];
+        // Only the user's choice counts: SyncPanel sets the lists silently.
+        connect(list, &QComboBox::activated, this, [this, control] { emit ControlChanged(control); });
+        FLabels[i] = label;
+        FLists[i] = list;
+        left = Right(list) + LabelGap;
+    }
+}
+
+void TSettingsPanel::BuildZoomRow()
+{
+    const QComboBox* scaleList = FLists[0];
+    FZoomLabel1 = new QLabel(this);
+    FZoomLabel1->setObjectName("ZoomLabel1");
+    FZoomLabel1->move(scaleList->x(), Bottom(scaleList) + ZoomLabelGap);
+    FZoomLabel1->resize(ZoomBarLeft - FZoomLabel1->x(), FZoomLabel1->sizeHint().height());
+
+    FHorizontalBar = MakeBar(TPanelControl::HorizontalBar, "HorizontalZoomBar", FZoomLabel1->y());
+    FHorizontalReset = MakeReset(TPanelControl::HorizontalReset, "HorizontalReset", FHorizontalBar);
+    FFixedBar = MakeBar(TPanelControl::FixedBar, "FixedZoomBar", FZoomLabel1->y());
+    FFixedReset = MakeReset(TPanelControl::FixedReset, "FixedReset", FFixedBar);
+
+    FZoomLabel2 = new QLabel(this);
+    FZoomLabel2->setObjectName("ZoomLabel2");
+    FZoomLabel2->setGeometry(FZoomLabel1->x(), Bottom(FHorizontalBar) + 1, FZoomLabel1->width(),
+                             FZoomLabel1->height());
+    FVerticalBar = MakeBar(TPanelControl::VerticalBar, "VerticalZoomBar", FZoomLabel2->y());
+    FVerticalReset = MakeReset(TPanelControl::VerticalReset, "VerticalReset", FVerticalBar);
+    ShowZoomRow(TZoomRow::None, {}, {});
+}
+
+QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name, int top)
+{
+    auto* bar = new QScrollBar(Qt::Horizontal, this);
+    bar->setObjectName(name);
+    bar->setRange(-ZoomBarRange, ZoomBarRange);
+    bar->setPageStep(ZoomBarPageStep);
+    const int height = FZoomLabel1->height();
+    // Ends one label height before the Quality list's right edge, leaving a
+    // square for the reset button.
+    bar->setGeometry(ZoomBarLeft, top, Right(FLists[3]) - height - ZoomBarLeft, height);
+    // Every position counts, the user's and SyncPanel's alike.
+    connect(bar, &QScrollBar::valueChanged, this, [this, control] { emit ControlChanged(control); });
+    return bar;
+}
+
+QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name, const QScrollBar* bar)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setText(QString::fromStdString(Translate("R")));
+    button->setToolTip(QString::fromStdString(Translate("Reset")));
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    QFont font = QApplication::font();
+    font.setPointSize(ResetFontPoints);
+    button->setFont(font);
+    button->setGeometry(Right(bar), bar->y(), bar->height(), bar->height());
+    connect(button, &QToolButton::clicked, this, [this, control] { emit ControlChanged(control); });
+    return button;
+}
+
+QComboBox* TSettingsPanel::List(TPanelControl list) const
+{
+    const int slot = ListSlot(list);
+    return slot < 0 ? nullptr : FLists[std::size_t(slot)];
+}
+
+QScrollBar* TSettingsPanel::Bar(TPanelControl bar) const
+{
+    switch (bar) {
+    case TPanelControl::HorizontalBar: return FHorizontalBar;
+    case TPanelControl::VerticalBar: return FVerticalBar;
+    case TPanelControl::FixedBar: return FFixedBar;
+    default: return nullptr;
+    }
+}
+
+int TSettingsPanel::ListIndex(TPanelControl list) const
+{
+    const QComboBox* box = List(list);
+    return box ? box->currentIndex() : -1;
+}
+
+void TSettingsPanel::SetListIndex(TPanelControl list, int index)
+{
+    if (QComboBox* box = List(list))
+        box->setCurrentIndex(std::clamp(index, 0, box->count() - 1));
+}
+
+int TSettingsPanel::BarPosition(TPanelControl bar) const
+{
+    const QScrollBar* scrollBar = Bar(bar);
+    return scrollBar ? scrollBar->value() : 0;
+}
+
+void TSettingsPanel::SetBarPosition(TPanelControl bar, std::int32_t position)
+{
+    if (QScrollBar* scrollBar = Bar(bar))
+        scrollBar->setValue(std::clamp(position, -ZoomBarRange, ZoomBarRange));
+}
+
+void TSettingsPanel::ShowZoomRow(TZoomRow row, const QString& first, const QString& second)
+{
+    const bool custom = row == TZoomRow::Custom;
+    const bool fixed = row == TZoomRow::Fixed;
+    FZoomLabel1->setText(first);
+    FZoomLabel2->setText(second);
+    FZoomLabel1->setVisible(custom || fixed);
+    FZoomLabel2->setVisible(custom);
+    FHorizontalBar->setVisible(custom);
+    FHorizontalReset->setVisible(custom);
+    FVerticalBar->setVisible(custom);
+    FVerticalReset->setVisible(custom);
+    FFixedBar->setVisible(fixed);
+    FFixedReset->setVisible(fixed);
+}
+
+int TSettingsPanel::HeightFor(TZoomRow row) const
+{
+    const QWidget* lowest = row == TZoomRow::Custom ? static_cast<const QWidget*>(FVerticalBar)
+        : row == TZoomRow::Fixed                    ? static_cast<const QWidget*>(FFixedBar)
+                                                    : static_cast<const QWidget*>(FLists[0]);
+    return 2 * FLabels[0]->y() + Bottom(lowest);
+}
+
+void TSettingsPanel::SetWarning(bool warning)
+{
+    const QColor colour = warning ? QColorFromWindows(WarningColour)
+                                  : FLabels[1]->palette().color(QPalette::WindowText);
+    for (QLabel* label : {FLabels[0], FZoomLabel1, FZoomLabel2}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
+    }
+}
+
+} // namespace orvanto

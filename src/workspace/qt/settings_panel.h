@@ -1,0 +1,87 @@
+#pragma once
+
+// The settings panel in the workspace's settings bar: the Scale, Position,
+// Orientation and Quality lists under their labels, and under them the zoom
+// row: the horizontal and vertical zoom bars (scale Custom) or the fixed
+// zoom bar (Custom Fixed), each with its "R" reset button and a label.
+//
+// The panel only shows values and reports the user's input; the workspace
+// window decides what they mean. A list reports only what the user picks
+// (setting it from code is silent); a zoom bar reports every change of its
+// position, also one made from code, because the window relies on that to
+// pull a zoom beyond the bar's range back to the range's end.
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class QComboBox;
+class QLabel;
+class QScrollBar;
+class QToolButton;
+
+namespace orvanto {
+
+enum class TPanelControl {
+    QualityList,
+    ScaleList,
+    PositionList,
+    OrientationList,
+    HorizontalBar,
+    VerticalBar,
+    FixedBar,
+    HorizontalReset,
+    VerticalReset,
+    FixedReset,
+};
+
+enum class TZoomRow { None, Custom, Fixed };
+
+inline constexpr int ZoomBarRange = 3200;
+inline constexpr int ZoomBarPageStep = 20;
+
+class TSettingsPanel final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSettingsPanel(QWidget* parent = nullptr);
+
+    int ListIndex(TPanelControl list) const;
+    void SetListIndex(TPanelControl list, int index);
+    int BarPosition(TPanelControl bar) const;
+    // Clamped into the bar's range; a move reports the change.
+    void SetBarPosition(TPanelControl bar, std::int32_t position);
+
+    // Shows the zoom controls of the row with the two label texts (the
+    // second only for Custom) and hides the others.
+    void ShowZoomRow(TZoomRow row, const QString& first, const QString& second);
+    // The bar height that fits the row: its lowest control's bottom plus the
+    // space above the labels, twice.
+    int HeightFor(TZoomRow row) const;
+    // The Scale and zoom labels turn red while the preview cannot be drawn.
+    void SetWarning(bool warning);
+
+signals:
+    void ControlChanged(orvanto::TPanelControl control);
+
+private:
+    QComboBox* List(TPanelControl list) const;
+    QScrollBar* Bar(TPanelControl bar) const;
+    void BuildLists();
+    void BuildZoomRow();
+    QScrollBar* MakeBar(TPanelControl control, const char* name, int top);
+    QToolButton* MakeReset(TPanelControl control, const char* name, const QScrollBar* bar);
+
+    std::array<QLabel*, 4> FLabels{};   // Scale, Position, Orientation, Quality
+    std::array<QComboBox*, 4> FLists{}; // same order
+    QLabel* FZoomLabel1 = nullptr;
+    QLabel* FZoomLabel2 = nullptr;
+    QScrollBar* FHorizontalBar = nullptr;
+    QScrollBar* FVerticalBar = nullptr;
+    QScrollBar* FFixedBar = nullptr;
+    QToolButton* FHorizontalReset = nullptr;
+    QToolButton* FVerticalReset = nullptr;
+    QToolButton* FFixedReset = nullptr;
+};
+
+} // namespace orvanto
