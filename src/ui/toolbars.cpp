@@ -1,0 +1,467 @@
+#include "ui/toolbars.h"
+
+#include "imaging/codecs/text_picture.h"
+#include "ui/multi_timer.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace orvanto {
+
+namespace {
+
+constexpr int HoverPollInterval = 100;
+constexpr int TickInterval = 500;
+constexpr int LineHeight = 2;
+
+int Channel(std::uint32_t colour, int shift) { return int(colour >> shift) & 0xFF; }
+
+std::uint32_t Colour(int red, int green, int blue)
+{
+    return std::uint32_t(std::clamp(red, 0, 255)) << 16 | std::uint32_t(std::clamp(green, 0, 255)) << 8
+           | std::uint32_t(std::clamp(blue, 0, 255));
+}
+
+std::uint32_t Shifted(std::uint32_t colour, int by)
+{
+    return Colour(Channel(colour, 16) + by, Channel(colour, 8) + by, Channel(colour, 0) + by);
+}
+
+// Disabled pixels lose their colour; the ends of the scale move inwards so
+// that black and white icon parts stay apart from the frame and background.
+std::uint32_t Greyed(std::uint32_t colour)
+{
+    int value = (Channel(colour, 16) + Channel(colour, 8) + Channel(colour, 0)) / 3;
+    if (value == 0)
+        value = 50;
+    else if (value == 255)
+        value = 240;
+    return Colour(value, value, value);
+}
+
+void PutPixel(QImage& image, int x, int y, std::uint32_t colour)
+{
+    uchar* pixel = image.scanLine(y) + 3 * x;
+    pixel[0] = uchar(Channel(colour, 0));
+    pixel[1] = uchar(Channel(colour, 8));
+    pixel[2] = uchar(Channel(colour, 16));
+}
+
+template <typename TEvent, typename... TArguments>
+void Fire(const TEvent& event, TArguments&&... arguments)
+{
+    if (!event)
+        return;
+    try {
+        event(std::forward<TArguments>(arguments)...);
+    } catch (...) {
+        // An owner's failing handler ends that call only.
+    }
+}
+
+} // namespace
+
+// The bar's window: forwards its input to the bar and paints its back buffer.
+class TToolbarWindow final : public QWidget {
+public:
+    explicit TToolbarWindow(TToolbars& bar) : FBar(bar)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setMouseTracking(true);
+        resize(100, 1);
+    }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        // During an accepted drag the hints would only be in the way.
+        if (event->type() == QEvent::ToolTip && !FBar.FHintsOn)
+            return true;
+        return QWidget::event(event);
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const int top = FBar.FTopLine ? LineHeight : 0;
+        painter.drawImage(0, top, FBar.FBackBuffer);
+        const int right = width() - 1;
+        // Sunken lines: shadow above highlight.
+        auto line = [&](int y) {
+            painter.setPen(palette().color(QPalette::Mid));
+            painter.drawLine(0, y, right, y);
+            painter.setPen(palette().color(QPalette::Light));
+            painter.drawLine(0, y + 1, right, y + 1);
+        };
+        if (FBar.FTopLine)
+            line(0);
+        if (FBar.FBottomLine)
+            line(height() - LineHeight);
+    }
+    void resizeEvent(QResizeEvent*) override { FBar.Resized(); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const QPoint at = event->position().toPoint();
+        FBar.MouseDown(event->button(), event->modifiers(), at.x(), at.y());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const QPoint at = event->position().toPoint();
+        FBar.MouseMove(event->modifiers(), at.x(), at.y());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        const QPoint at = event->position().toPoint();
+        FBar.MouseUp(event->button(), event->modifiers(), at.x(), at.y());
+    }
+
+private:
+    TToolbars& FBar;
+};
+
+TToolbars::TToolbars() : FWindow(new TToolbarWindow(*this))
+{
+    FBarEnabled = FWindow->isEnabled();
+    FBackBuffer = QImage(1, 1, QImage::Format_BGR888);
+    TMultiTimer& timers = MultiTimer();
+    timers.AddTimer(this, HoverPollInterval, true, [this](TMultiTimer&) { PollHover(); });
+    timers.AddTimer(this, TickInterval, true, [this](TMultiTimer&) { Fire(OnTick, *this); });
+    Relayout();
+}
+
+TToolbars::~TToolbars()
+{
+    MultiTimer().RemoveTimersOf(this, true);
+    if (FWindow) {
+        FWindow->hide();
+        FWindow->setParent(nullptr);
+        delete FWindow.data();
+    }
+}
+
+QWidget* TToolbars::Window() const { return FWindow.data(); }
+
+int TToolbars::AddButton(const std::string& caption, const std::string& iconText, int gap)
+{
+    const auto free = std::find_if(FEntries.begin(), FEntries.end(), [](const TEntry& e) { return !e.Used; });
+    if (free == FEntries.end())
+        return -1;
+    TEntry& entry = *free;
+    // The slot keeps a cursor that SetAllButtonCursors gave it while free.
+    const Qt::CursorShape cursor = entry.Cursor;
+    entry = TEntry{};
+    entry.Cursor = cursor;
+    entry.Used = true;
+    entry.Caption = caption;
+    entry.IconText = iconText;
+    entry.Gap = gap;
+    const QImage icon = iconText.empty() ? QImage() : BitmapFromText(iconText);
+    entry.Icon = icon.isNull() ? QImage() : icon.convertToFormat(QImage::Format_RGB32);
+    entry.Width = entry.Icon.width() + 2 * Margin;
+    entry.Height = entry.Icon.height() + 2 * Margin;
+    Relayout();
+    return int(free - FEntries.begin());
+}
+
+void TToolbars::ClearButtons(int first, int last)
+{
+    if (first < 0 || last < 0) {
+        first = 0;
+        last = SlotCount - 1;
+    }
+    bool freed = false;
+    for (int index = std::max(first, 0); index <= std::min(last, SlotCount - 1); ++index) {
+        if (!FEntries[index].Used)
+            continue;
+        FEntries[index] = TEntry{};
+        if (FHotButton == index)
+            FHotButton = -1;
+        freed = true;
+    }
+    if (freed)
+        Relayout();
+}
+
+void TToolbars::SetButtonEnabled(int index, bool enabled)
+{
+    if (!Valid(index) || FEntries[index].Enabled == enabled)
+        return;
+    FEntries[index].Enabled = enabled;
+    Relayout();
+}
+
+void TToolbars::SetButtonVisible(int index, bool visible)
+{
+    if (!Valid(index) || FEntries[index].Visible == visible)
+        return;
+    FEntries[index].Visible = visible;
+    Relayout();
+}
+
+void TToolbars::SetButtonCursor(int index, Qt::CursorShape cursor)
+{
+    if (Valid(index))
+        FEntries[index].Cursor = cursor;
+}
+
+void TToolbars::SetAllButtonCursors(Qt::CursorShape cursor)
+{
+    for (int index = 0; index < SlotCount; ++index)
+        SetButtonCursor(index, cursor);
+}
+
+void TToolbars::SetSeparatorLines(bool on)
+{
+    if (FSeparatorLines == on)
+        return;
+    FSeparatorLines = on;
+    Relayout();
+}
+
+void TToolbars::SetTopLine(bool on)
+{
+    if (FTopLine == on)
+        return;
+    FTopLine = on;
+    Relayout();
+}
+
+void TToolbars::SetBottomLine(bool on)
+{
+    if (FBottomLine == on)
+        return;
+    FBottomLine = on;
+    Relayout();
+}
+
+void TToolbars::SetBarEnabled(bool enabled)
+{
+    if (FBarEnabled == enabled)
+        return;
+    FBarEnabled = enabled;
+    if (FWindow)
+        FWindow->setEnabled(enabled);
+    Relayout();
+}
+
+bool TToolbars::ButtonEnabled(int index) const { return Valid(index) && FEntries[index].Enabled; }
+
+QRect TToolbars::ButtonRect(int index) const { return Valid(index) ? FEntries[index].Rect : QRect(); }
+
+int TToolbars::ButtonAt(int x, int y, bool includeDisabled) const
+{
+    for (int index = 0; index < SlotCount; ++index) {
+        const TEntry& entry = FEntries[index];
+        if (entry.Used && entry.Visible && (entry.Enabled || includeDisabled) && entry.Rect.contains(x, y))
+            return index;
+    }
+    return -1;
+}
+
+void TToolbars::SetHint(const std::string& text)
+{
+    const QString hint = QString::fromStdString(text);
+    if (!FWindow || FWindow->toolTip() == hint)
+        return;
+    QToolTip::hideText();
+    FWindow->setToolTip(hint);
+}
+
+void TToolbars::Relayout()
+{
+    if (!FWindow)
+        return;
+    const bool hotEnabled = Valid(FHotButton) && FEntries[FHotButton].Enabled;
+    const Qt::CursorShape cursor = hotEnabled ? FEntries[FHotButton].Cursor : Qt::ArrowCursor;
+    if (FWindow->cursor().shape() != cursor)
+        FWindow->setCursor(cursor);
+    SetHint(Valid(FHotButton) ? FEntries[FHotButton].Caption : std::string());
+
+    int tallest = 0;
+    for (const TEntry& entry : FEntries)
+        if (entry.Used && entry.Visible)
+            tallest = std::max(tallest, entry.Height);
+    const int lines = (FTopLine ? LineHeight : 0) + (FBottomLine ? LineHeight : 0);
+    if (FWindow->height() != tallest + lines || FWindow->minimumHeight() != tallest + lines)
+        FWindow->setFixedHeight(tallest + lines);
+    const int inner = tallest;
+
+    FBackBuffer = QImage(std::max(FWindow->width(), 1), std::max(inner, 1), QImage::Format_BGR888);
+    if (FBackBuffer.isNull())
+        return;
+    FBase = FWindow->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    FDark = Shifted(FBase, -55);
+    FLight = Shifted(FBase, 40);
+    for (int y = 0; y < FBackBuffer.height(); ++y)
+        for (int x = 0; x < FBackBuffer.width(); ++x)
+            PutPixel(FBackBuffer, x, y, FBase);
+
+    int x = Margin;
+    int separatorTracker = 0;
+    for (int index = 0; index < SlotCount; ++index) {
+        TEntry& entry = FEntries[index];
+        if (!entry.Used || !entry.Visible)
+            continue;
+        entry.Rect = QRect(x - Margin, Margin, entry.Width, inner);
+        DrawEntry(index, x, Margin, separatorTracker);
+        x += entry.Width + entry.Gap;
+    }
+    Paint();
+}
+
+void TToolbars::Paint()
+{
+    if (FWindow)
+        FWindow->update();
+}
+
+void TToolbars::DrawEntry(int index, int x, int y, int& separatorTracker)
+{
+    const TEntry& entry = FEntries[index];
+    const bool hot = FBarEnabled && entry.Enabled && index == FHotButton;
+    const bool pressed = hot && FMouseDown;
+    const bool grey = !FBarEnabled || !entry.Enabled;
+    const int left = pressed ? x + 1 : x;
+    const int top = pressed ? y + 1 : y;
+    const int height = FBackBuffer.height();
+    if (hot) {
+        QPainter painter(&FBackBuffer);
+        painter.setPen(QColor::fromRgb(FDark));
+        painter.setBrush(QColor::fromRgb(FLight));
+        // The corners are ellipses 10 wide and 14 high; right and bottom end
+        // one pixel before (x + width - 4, y + height - 4).
+        painter.drawRoundedRect(QRect(left - 2, top - 2, entry.Width - 4, height - 4), 5, 7);
+    }
+    const std::uint32_t fill = hot ? FLight : FBase;
+    const QImage& icon = entry.Icon;
+    if (!icon.isNull()) {
+        const std::uint32_t transparent = icon.pixel(0, 0) & 0xFFFFFF;
+        auto at = [&icon](int ix, int iy) { return std::uint32_t(icon.pixel(ix, iy)) & 0xFFFFFF; };
+        for (int dy = 0; dy < icon.height() && top + dy < height; ++dy) {
+            for (int dx = 0; dx < icon.width() && left + dx < FBackBuffer.width() - 1; ++dx) {
+                std::uint32_t colour = at(dx, dy);
+                if (colour == transparent) {
+                    // An outline pixel takes in its coloured neighbours, so
+                    // the icon's edge blends into the background.
+                    int sum[3] = {0, 0, 0}, count = 0;
+                    const int near[4][2] = {{dx - 1, dy}, {dx + 1, dy}, {dx, dy - 1}, {dx, dy + 1}};
+                    for (const auto& n : near) {
+                        if (n[0] < 0 || n[1] < 0 || n[0] >= icon.width() || n[1] >= icon.height())
+                            continue;
+                        const std::uint32_t neighbour = at(n[0], n[1]);
+                        if (neighbour == transparent)
+                            continue;
+                        for (int c = 0; c < 3; ++c)
+                            sum[c] += Channel(neighbour, 16 - 8 * c);
+                        ++count;
+                    }
+                    if (count == 0)
+                        continue;
+                    colour = Colour((Channel(fill, 16) * 8 + sum[0]) / (8 + count),
+                                    (Channel(fill, 8) * 8 + sum[1]) / (8 + count),
+                                    (Channel(fill, 0) * 8 + sum[2]) / (8 + count));
+                } else if (hot) {
+                    colour = Shifted(colour, 20);
+                }
+                PutPixel(FBackBuffer, left + dx, top + dy, grey ? Greyed(colour) : colour);
+            }
+        }
+    }
+    if (FSeparatorLines && entry.Gap > 0 && separatorTracker == -1) {
+        const int lineX = x - Margin + entry.Width + entry.Gap / 2;
+        if (lineX >= 0 && lineX < FBackBuffer.width())
+            for (int lineY = y + 1; lineY < std::min(y + height - 7, height); ++lineY)
+                PutPixel(FBackBuffer, lineX, lineY, FDark);
+        separatorTracker = index;
+    } else if (!entry.IconText.empty()) {
+        separatorTracker = -1;
+    }
+}
+
+void TToolbars::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    if (FMouseDown)
+        return;
+    FMouseDown = true;
+    FDrag = TDrag::None;
+    Fire(OnBarMouseDown, *FWindow, button, shift, x, y);
+    FHotButton = ButtonAt(x, y, false);
+    Relayout();
+}
+
+void TToolbars::MouseMove(Qt::KeyboardModifiers shift, int x, int y)
+{
+    if (!FMouseDown) {
+        const int hot = ButtonAt(x, y, false);
+        if (hot != FHotButton) {
+            FHotButton = hot;
+            Relayout();
+        }
+        const int under = ButtonAt(x, y, true);
+        SetHint(under >= 0 ? FEntries[under].Caption : std::string());
+    }
+    Fire(OnBarMouseMove, *FWindow, shift, x, y);
+    if (!FMouseDown)
+        return;
+    if (FDrag == TDrag::None && ButtonAt(x, y, false) != FHotButton) {
+        FDrag = TDrag::Refused;
+        if (OnDragQuery) {
+            QToolTip::hideText();
+            bool accept = true;
+            Fire(OnDragQuery, *FWindow, shift, accept, x, y);
+            if (accept)
+                FDrag = TDrag::Dragging;
+        }
+    }
+    if (FDrag == TDrag::Dragging) {
+        FHintsOn = false;
+        Fire(OnDragMove, *FWindow, shift, x, y);
+    }
+}
+
+void TToolbars::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    // Only the release that ends a press on the bar counts, so a second
+    // button let go after the first cannot click twice.
+    if (!FMouseDown)
+        return;
+    FMouseDown = false;
+    Relayout();
+    Fire(OnBarMouseUp, *FWindow, button, shift, x, y);
+    if (FDrag == TDrag::Dragging) {
+        FHintsOn = true;
+        Fire(OnDragEnd, *FWindow, button, shift, x, y);
+    } else {
+        Fire(OnButtonClick, *this, FHotButton);
+    }
+}
+
+void TToolbars::Resized()
+{
+    Relayout();
+    Fire(OnBarResize, *this);
+}
+
+void TToolbars::PollHover()
+{
+    if (!FWindow)
+        return;
+    if (!FMouseDown) {
+        // A hidden bar has nothing under the pointer.
+        const QPoint at = FWindow->mapFromGlobal(QCursor::pos());
+        const int hot = FWindow->isVisible() ? ButtonAt(at.x(), at.y(), false) : -1;
+        if (hot != FHotButton) {
+            FHotButton = hot;
+            Relayout();
+        }
+    }
+    if ((FWindow->palette().color(QPalette::Window).rgb() & 0xFFFFFF) != FBase)
+        Relayout();
+}
+
+} // namespace orvanto
