@@ -1,10 +1,12 @@
 #include "imaging/file_bytes.h"
 
 #include "support/memory_limit.h"
+#include "support/string_helpers.h"
 
 #include <QFile>
 
 #include <new>
+#include <sys/stat.h>
 
 bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& read)
 {
@@ -29,12 +31,13 @@ bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& 
 
 bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.exists()) {
+    QFile file;
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
         error = "File not found";
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!OpenReadOnly(file, path)) {
         error = "File in use";
         return false;
     }

@@ -4,6 +4,7 @@
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile_formats.h"
 #include "support/memory_limit.h"
+#include "support/string_helpers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -41,12 +42,11 @@ TMetafile::TMetafile(int pixelsPerInch) : PixelsPerInch(pixelsPerInch > 0 ? pixe
 bool TMetafile::LoadFromFile(const std::string& path)
 {
     Error = "File not found";
-    const QString name = QString::fromStdString(path);
-    if (!QFileInfo(name).isFile())
+    if (!IsFile(path))
         return false;
     Error = "File in use";
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenReadOnly(file, path))
         return false;
     Error = "Out of memory";
     if (file.size() > AllocationCeiling())

@@ -51,6 +51,14 @@ TPlatform::SetColourDialog(std::unique_ptr<orvanto::IColourDialog> dialog)
     return dialog;
 }
 
+std::unique_ptr<orvanto::IClipboard> TPlatform::SetClipboard(std::unique_ptr<orvanto::IClipboard> clipboard)
+{
+    if (!clipboard)
+        clipboard = std::make_unique<orvanto::TNoClipboard>();
+    std::swap(clipboard, Clipboard_);
+    return clipboard;
+}
+
 TPlatform& Platform()
 {
     static TPlatform instance;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/colour_dialog.h"
+#include "platform/clipboard.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -12,9 +13,9 @@
 // The operating-system services the rest of the program uses, one interface
 // each. Until a caller installs others (the program its Qt windows, tests
 // their recording doubles), the console message box, the desktop shell,
-// a printer that is not there and file and colour dialogs that cancel at
-// once serve: constructing the defaults needs neither a display nor a print
-// system.
+// a printer that is not there, file and colour dialogs that cancel at
+// once and an empty clipboard serve: constructing the defaults needs
+// neither a display nor a print system.
 class TPlatform {
 public:
     IMessageBox& MessageBox() { return *MessageBox_; }
@@ -23,6 +24,7 @@ public:
     IFileDialogs& FileDialogs() { return *FileDialogs_; }
     orvanto::IScreen& Screen() { return *Screen_; }
     orvanto::IColourDialog& ColourDialog() { return *ColourDialog_; }
+    orvanto::IClipboard& Clipboard() { return *Clipboard_; }
 
     // Installing returns the service it replaces, so a test can put it back.
     std::unique_ptr<IMessageBox> SetMessageBox(std::unique_ptr<IMessageBox> box);
@@ -31,6 +33,7 @@ public:
     std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
     std::unique_ptr<orvanto::IScreen> SetScreen(std::unique_ptr<orvanto::IScreen> screen);
     std::unique_ptr<orvanto::IColourDialog> SetColourDialog(std::unique_ptr<orvanto::IColourDialog> dialog);
+    std::unique_ptr<orvanto::IClipboard> SetClipboard(std::unique_ptr<orvanto::IClipboard> clipboard);
 
 private:
     std::unique_ptr<IMessageBox> MessageBox_ = std::make_unique<TConsoleMessageBox>();
@@ -39,6 +42,7 @@ private:
     std::unique_ptr<IFileDialogs> FileDialogs_ = std::make_unique<TNoFileDialogs>();
     std::unique_ptr<orvanto::IScreen> Screen_ = std::make_unique<orvanto::TGuiScreen>();
     std::unique_ptr<orvanto::IColourDialog> ColourDialog_ = std::make_unique<orvanto::TNoColourDialog>();
+    std::unique_ptr<orvanto::IClipboard> Clipboard_ = std::make_unique<orvanto::TNoClipboard>();
 };
 
 TPlatform& Platform();

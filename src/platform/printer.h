@@ -52,6 +52,8 @@ public:
     virtual TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) = 0;
     // True when the job reached the print system.
     virtual bool EndDoc() = 0;
+    // Abandons the open job so that nothing of it prints; nothing without one.
+    virtual void AbortDoc() = 0;
 
     // The print dialog, preset with copies. True when the user confirmed;
     // the printer, copy count and orientation chosen there then belong to
@@ -82,6 +84,7 @@ public:
         return TStretchResult::DeviceFailed;
     }
     bool EndDoc() override { return false; }
+    void AbortDoc() override {}
     bool PrintDialog(int) override { return false; }
 
 private:

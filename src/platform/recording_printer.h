@@ -18,7 +18,8 @@ class TRecordingPrinter final : public IPrinter {
 public:
     struct TStretch {
         QRect Destination;
-        QImage Bitmap; // a deep copy, as it was at the call
+        QImage Bitmap; // a deep copy, as it was at the call, when drawn
+        QSize Size;    // the bitmap's size, whatever the result
         TStretchResult Result = TStretchResult::Drawn;
     };
     struct TJob {
@@ -27,11 +28,15 @@ public:
         int Orientation = 0;
         std::vector<TStretch> Stretches;
         bool Ended = false;
+        bool Aborted = false; // abandoned: nothing of it printed
     };
 
     // --- the device ---
     // Empty means "no printer installed".
     std::vector<std::string> Names{"Recording Printer"};
+    // False: the printers are listed but none is the default (CUPS without
+    // a default destination), so there is no current printer.
+    bool HasCurrent = true;
     int ResolutionX = 600;
     int ResolutionY = 600;
     // Printable area in portrait; landscape swaps the two.
@@ -63,7 +68,10 @@ public:
     bool InJob() const { return InJob_; }
 
     std::vector<std::string> PrinterNames() override { return Names; }
-    std::string CurrentPrinterName() override { return Names.empty() ? std::string() : Names.front(); }
+    std::string CurrentPrinterName() override
+    {
+        return Names.empty() || !HasCurrent ? std::string() : Names.front();
+    }
 
     int Copies() override { return Copies_; }
     void SetCopies(int copies) override { Copies_ = std::clamp(copies, 1, std::max(1, MaxCopies)); }
@@ -86,7 +94,7 @@ public:
     {
         if (Names.empty() || FailBegin || InJob_)
             return false;
-        Jobs.push_back({Title_, Copies_, Orientation_, {}, false});
+        Jobs.push_back({Title_, Copies_, Orientation_, {}, false, false});
         InJob_ = true;
         return true;
     }
@@ -100,7 +108,7 @@ public:
         else if (bitmap.sizeInBytes() > AllocationLimit)
             result = TStretchResult::OutOfMemory;
         if (InJob_) {
-            TStretch stretch{destination, QImage(), result};
+            TStretch stretch{destination, QImage(), bitmap.size(), result};
             if (result == TStretchResult::Drawn)
                 stretch.Bitmap = bitmap.copy();
             Jobs.back().Stretches.push_back(std::move(stretch));
@@ -115,6 +123,14 @@ public:
         InJob_ = false;
         Jobs.back().Ended = true;
         return !FailEnd;
+    }
+
+    void AbortDoc() override
+    {
+        if (!InJob_)
+            return;
+        InJob_ = false;
+        Jobs.back().Aborted = true;
     }
 
     bool PrintDialog(int copies) override

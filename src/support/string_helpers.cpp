@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <new>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 std::string UpperAscii(const std::string& text)
 {
@@ -31,6 +33,21 @@ bool IsFile(const std::string& path)
 {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool OpenReadOnly(QFile& file, const std::string& path)
+{
+    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0)
+        return false;
+    // A folder opens too on this system, but is no file to read.
+    struct stat info {};
+    if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return false;
+    }
+    return true;
 }
 
 std::string Int32ToBytes(std::int32_t value)

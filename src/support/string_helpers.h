@@ -2,6 +2,8 @@
 
 #include "support/rect.h"
 
+#include <QFile>
+
 #include <cstdint>
 #include <string>
 
@@ -14,6 +16,10 @@ std::string IntToText(std::int32_t value);
 TRect MakeRect(int left, int top, int right, int bottom);
 // True for an existing ordinary file; false for folders, missing paths, errors.
 bool IsFile(const std::string& path);
+// Opens file for reading by path's bytes as the system takes them. Names
+// that are not valid UTF-8 (the system allows any bytes) would not survive
+// a detour through QString. False when the file cannot be opened.
+bool OpenReadOnly(QFile& file, const std::string& path);
 
 // Four bytes, least significant first.
 std::string Int32ToBytes(std::int32_t value);

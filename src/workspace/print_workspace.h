@@ -37,9 +37,15 @@ public:
     const std::string& LastError() const;
 
     // --- Settings and layout ---
+    // The settings a new workspace starts with (page colour included), and
+    // no picture.
+    void SetDefaults();
     TPrintWorkspaceInfo Info() const;            // a copy of the current settings
     void ApplyInfo(const TPrintWorkspaceInfo& info);
     void Relayout();
+    // Printer resolution, screen density and page aspect from the devices;
+    // the page cursor (view).
+    void ReadDeviceMetrics();
     void Refresh();                              // page colour, Relayout, repaint, SyncPanel (view)
     void SetMemoryBudget(std::int64_t bytes);
     std::int32_t MemoryBudget() const;
@@ -121,6 +127,16 @@ public:
 private:
     struct TState;
     TState* FState;
+
+    TDeviceMetrics DeviceMetrics();
+    void ForgetEdit();
+    // One edit command by its undo name ("FLIP", "ROTATE", ...).
+    bool RunEdit(const std::string& name, int parameter);
+    // A new picture replaces the old one whole, or not at all.
+    void TakePicture(QImage picture);
+    // The attempts of one print job; budget ends as the last one used.
+    bool PrintPage(std::int64_t& budget);
+    QImage RenderPageBitmap(int width, int height);
 };
 
 } // namespace orvanto

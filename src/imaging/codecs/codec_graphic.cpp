@@ -72,8 +72,8 @@ bool TCodecGraphic::TryLoadFromFile(const std::string& path)
         if (!IsFile(path))
             return false;
         LastError = FTexts.InUse;
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (!OpenReadOnly(file, path))
             return false;
         // A file of up to WholeFileBytes is read into memory at once: the
         // byte stream's window then reloads with a copy from memory instead

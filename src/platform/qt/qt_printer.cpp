@@ -200,6 +200,19 @@ bool TQtPrinter::EndDoc()
     return ended && Device().printerState() != QPrinter::Error;
 }
 
+void TQtPrinter::AbortDoc()
+{
+    if (!Painter_)
+        return;
+    // Aborting before the painter ends keeps the spooled pages from being
+    // handed to the print system.
+    if (Painter_->isActive()) {
+        Device().abort();
+        Painter_->end();
+    }
+    Painter_.reset();
+}
+
 bool TQtPrinter::PrintDialog(int copies)
 {
     // A dialog nobody can see would wait for ever: on Qt's offscreen platform

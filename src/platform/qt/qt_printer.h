@@ -39,6 +39,7 @@ public:
     bool BeginDoc() override;
     TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) override;
     bool EndDoc() override;
+    void AbortDoc() override;
     bool PrintDialog(int copies) override;
 
 private:

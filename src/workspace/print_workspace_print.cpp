@@ -1,0 +1,186 @@
+// Printing: the page bitmap within the memory budget, the attempts that
+// lower it when memory runs short, the printer's copies and dialog.
+#include "workspace/print_workspace.h"
+
+#include "localisation/language.h"
+#include "platform/platform.h"
+#include "workspace/page_bitmap.h"
+#include "workspace/print_workspace_state.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace orvanto {
+
+namespace {
+
+constexpr std::int64_t RetryStep = 1000000;
+constexpr std::int64_t SmallestRetryBudget = 2000000;
+constexpr int MostCopies = 99;
+
+// The budget's share of the full memory budget, in percent. The product is
+// taken in 64 bits: a budget of the largest 32-bit value times 100 would
+// not fit 32.
+std::int32_t BudgetPercent(std::int64_t budget, std::int64_t memoryBudget)
+{
+    if (memoryBudget <= 0)
+        return 0;
+    return std::int32_t(std::clamp<std::int64_t>(budget * 100 / memoryBudget, 0, 100));
+}
+
+} // namespace
+
+bool TPrintWorkspace::PrinterPresent()
+{
+    try {
+        IPrinter& printer = Platform().Printer();
+        // A list without a current printer cannot print either: CUPS may
+        // know printers and have no default.
+        if (!printer.PrinterNames().empty() && !printer.CurrentPrinterName().empty())
+            return true;
+    } catch (...) {
+    }
+    FState->LastError = Translate("No printer installed");
+    return false;
+}
+
+bool TPrintWorkspace::CanPrint()
+{
+    return !FState->Empty && !FState->Printing && PrinterPresent();
+}
+
+bool TPrintWorkspace::Printing() const
+{
+    return FState->Printing;
+}
+
+void TPrintWorkspace::SetCopies(int copies)
+{
+    try {
+        Platform().Printer().SetCopies(std::clamp(copies, 1, MostCopies));
+        Changed();
+    } catch (...) {
+    }
+}
+
+int TPrintWorkspace::GetCopies()
+{
+    try {
+        const int copies = Platform().Printer().Copies();
+        return copies >= 1 ? copies : 1;
+    } catch (...) {
+        return 1;
+    }
+}
+
+bool TPrintWorkspace::PrinterSetup()
+{
+    try {
+        if (!Platform().Printer().PrintDialog(GetCopies()))
+            return false;
+    } catch (...) {
+        return false;
+    }
+    try {
+        const int orientation = Platform().Printer().Orientation();
+        if (orientation == poPortrait || orientation == poLandscape)
+            FState->Layout.OwnInfo().Orientation = std::uint8_t(orientation);
+    } catch (...) {
+    }
+    Refresh();
+    return true;
+}
+
+bool TPrintWorkspace::Print()
+{
+    FState->LastError = "Out of memory";
+    if (!CanPrint())
+        return false;
+    FState->Printing = true;
+    bool done = false;
+    std::int64_t budget = MemoryBudget();
+    try {
+        ApplyInfo(Info());
+        Changed();
+        done = PrintPage(budget);
+    } catch (...) {
+        done = false;
+    }
+    FState->Layout.OwnInfo().Resolution = BudgetPercent(budget, MemoryBudget());
+    FState->Printing = false;
+    Changed();
+    return done;
+}
+
+bool TPrintWorkspace::PrintPage(std::int64_t& budget)
+{
+    TPrintWorkspaceInfo& info = FState->Layout.OwnInfo();
+    const int quality = info.Quality;
+    int width = QualityDimension(FState->Layout.PrintBitmapWidth(), quality);
+    int height = QualityDimension(FState->Layout.PrintBitmapHeight(), quality);
+    FitPageBitmap(width, height, budget);
+
+    IPrinter& printer = Platform().Printer();
+    printer.SetTitle(info.JobTitle);
+    FState->LastError = "The printer could not start the print job";
+    if (!printer.BeginDoc())
+        return false;
+
+    const QRect page(0, 0, info.PageWidth, info.PageHeight);
+    for (;;) {
+        FState->LastError = "Out of memory";
+        TStretchResult result = TStretchResult::OutOfMemory;
+        {
+            QImage bitmap = RenderPageBitmap(width, height);
+            if (!bitmap.isNull()) {
+                info.LastPrintWidth = bitmap.width();
+                info.LastPrintHeight = bitmap.height();
+                info.LastPrintBudget = std::int32_t(budget);
+                result = printer.StretchToDevice(bitmap, page);
+            }
+        }
+        if (result == TStretchResult::Drawn)
+            break;
+        if (result == TStretchResult::DeviceFailed) {
+            // Only memory is worth another attempt; a device that failed
+            // once gets no half-drawn page sent.
+            FState->LastError = "The printer failed while printing the page";
+            printer.AbortDoc();
+            return false;
+        }
+        // A smaller page bitmap: the budget drops a step at a time, and the
+        // quality rule still applies, so a Low job never grows on a retry.
+        // Budgets that would give no smaller bitmap are passed over.
+        const std::int64_t failed = std::int64_t(width) * height;
+        bool smaller = false;
+        while (!smaller && budget >= SmallestRetryBudget) {
+            budget -= RetryStep;
+            const auto [w, h] = FState->Layout.FitPrintBitmap(budget);
+            width = QualityDimension(w, quality);
+            height = QualityDimension(h, quality);
+            FitPageBitmap(width, height, budget);
+            smaller = std::int64_t(width) * height < failed;
+        }
+        if (!smaller) {
+            FState->LastError = "Out of memory";
+            printer.AbortDoc();
+            return false;
+        }
+    }
+    FState->LastError = "The print system refused the print job";
+    return printer.EndDoc();
+}
+
+QImage TPrintWorkspace::RenderPageBitmap(int width, int height)
+{
+    TPrintWorkspaceInfo info = Info();
+    info.FactorX = (long double)width / info.PageWidth;
+    info.FactorY = (long double)height / info.PageHeight;
+    info.PictureWidth = FState->Picture.width();
+    info.PictureHeight = FState->Picture.height();
+    FState->Layout.Layout(info, width, height);
+    return DrawPageBitmap(FState->Picture, width, height, info.OutLeft, info.OutTop,
+                          info.OutWidth, info.OutHeight, EffectiveBackground());
+}
+
+} // namespace orvanto

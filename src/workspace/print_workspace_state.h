@@ -1,0 +1,41 @@
+#pragma once
+
+// The private state of TPrintWorkspace, shared by the files that implement
+// it (settings and titles, the picture and its edits, printing).
+
+#include "workspace/page_layout.h"
+#include "workspace/print_workspace.h"
+#include "workspace/workspace_view.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+
+namespace orvanto {
+
+struct TPrintWorkspace::TState {
+    TPageLayout Layout;
+    IWorkspaceView* View = nullptr;
+    std::string LastError;
+
+    QImage Picture; // 1 x 1 while Empty
+    bool Empty = true;
+    bool UndoAvailable = false;
+    std::string UndoCommand;
+    int UndoParameter = 0;
+
+    bool Printing = false;
+    bool AutoPrint = false;
+    bool AutoClose = false;
+
+    int PreviewSize = 0;
+    bool PanelOnTop = false; // kept here while no window is attached
+    std::uint32_t BkColor = 0xFF0000;
+    int UseBkColor = 0;
+    bool PaintFailed = false;
+
+    int RelayoutDepth = 0;
+};
+
+} // namespace orvanto
