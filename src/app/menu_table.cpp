@@ -99,6 +99,26 @@ constexpr TMenuEntry Entries[] = {
     {1, "VisitQuendalEnterprises1", EnglishText("Visit &Quendal Enterprises"), "", C::WebPage, 3},
 };
 
+// Icons by their TButtonIcon values: Print 0 ... Help 12.
+constexpr TBarEntry Bar[] = {
+    {EnglishText("Print"), 0, "Print1", ""},
+    {EnglishText("Printer Setup..."), 1, "PrinterSetup1", ""},
+    {EnglishText("Open..."), 2, "Open1", ""},
+    {"", -1, "", ""},
+    {EnglishText("Undo"), 3, "Undo1", ""},
+    {EnglishText("Copy"), 4, "Copy1", ""},
+    {EnglishText("Paste"), 5, "Paste1", ""},
+    {"", -1, "", ""},
+    {EnglishText("Mirror"), 6, "Mirror1", ""},
+    {EnglishText("Flip"), 7, "Flip1", ""},
+    {EnglishText("Rotate 90"), 8, "N901", ""},
+    {EnglishText("Increase Scaling"), 9, "N251", " 25%"},
+    {EnglishText("Decrease Scaling"), 10, "N252", " 25%"},
+    {EnglishText("Center"), 11, "Center1", ""},
+    {"", -1, "", ""},
+    {EnglishText("Help"), 12, "OnlineHelp1", ""},
+};
+
 // Made with HideText; the order follows the WebPage arguments above:
 // additional resources, the product's page, free software, the maker.
 constexpr const char* WebPages[] = {
@@ -146,6 +166,11 @@ int FindMenuEntry(const std::string& name)
 bool IsSeparator(const TMenuEntry& entry)
 {
     return std::strcmp(entry.Caption, "-") == 0;
+}
+
+std::span<const TBarEntry> BarEntries()
+{
+    return Bar;
 }
 
 std::size_t WebPageCount()

@@ -93,6 +93,17 @@ int ParentEntry(int index);
 int FindMenuEntry(const std::string& name);
 bool IsSeparator(const TMenuEntry& entry);
 
+// One entry of the button bar, in bar order: a button runs the menu entry
+// of that name; a separator (no caption) only adds its gap.
+struct TBarEntry {
+    const char* Caption; // the hint, translated; empty for a separator
+    int Icon;            // a TButtonIcon value, -1 for a separator
+    const char* MenuEntry;
+    const char* Suffix;  // appended after translation
+};
+
+std::span<const TBarEntry> BarEntries();
+
 // The web addresses of the link commands, stored concealed (RevealText).
 std::size_t WebPageCount();
 std::string WebPageAddress(int index); // empty for an index out of range
