@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+namespace orvanto {}
 using namespace orvanto;
 
 namespace {
