@@ -140,6 +140,7 @@ void TMultiTimer::RecomputeHighest()
 void TMultiTimer::Dispatch()
 {
     const std::int64_t now = FClock();
+    ++FDispatchDepth;
     try {
         for (int slot = 0; slot <= FHighest; ++slot) {
             TSlot& entry = FSlots[slot];
@@ -155,12 +156,17 @@ void TMultiTimer::Dispatch()
     } catch (...) {
         // The remaining slots wait for the next pass.
     }
+    --FDispatchDepth;
 }
 
 void TMultiTimer::Shutdown()
 {
-    if (FFastTimer)
+    // Inside a pass the fast timer's call is still on the stack: stop its
+    // thread now and free it on a later shutdown or with the table.
+    if (FDispatchDepth > 0 && FFastTimer)
         FFastTimer->Stop();
+    else
+        FFastTimer.reset();
 }
 
 namespace {

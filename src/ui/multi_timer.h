@@ -53,7 +53,9 @@ public:
 
     // One pass over the table (the fast timer's event).
     void Dispatch();
-    // Stops the thread for good; the table stays usable but nothing fires.
+    // Stops the thread for good and frees it (unless called from a handler,
+    // then a later Shutdown or the destructor frees it); the table stays
+    // usable but nothing fires.
     void Shutdown();
 
 private:
@@ -76,6 +78,7 @@ private:
     std::vector<TSlot> FSlots;
     int FHighest = -1;
     std::int32_t FFastInterval = IdleInterval;
+    int FDispatchDepth = 0;
     std::unique_ptr<TFastTimer> FFastTimer;
 };
 
