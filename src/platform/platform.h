@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/colour_dialog.h"
 #include "platform/clipboard.h"
+#include "platform/colour_dialog.h"
 #include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 #include "platform/printer.h"
@@ -13,9 +13,9 @@
 // The operating-system services the rest of the program uses, one interface
 // each. Until a caller installs others (the program its Qt windows, tests
 // their recording doubles), the console message box, the desktop shell,
-// a printer that is not there, file and colour dialogs that cancel at
-// once and an empty clipboard serve: constructing the defaults needs
-// neither a display nor a print system.
+// a printer that is not there, file and colour dialogs that cancel at once
+// and an empty clipboard serve: constructing the defaults needs neither a
+// display nor a print system.
 class TPlatform {
 public:
     IMessageBox& MessageBox() { return *MessageBox_; }

@@ -1,7 +1,8 @@
 #include "workspace/page_bitmap.h"
 
+#include "raster/resampler.h"
+
 #include <QColor>
-#include <QPainter>
 
 #include <new>
 
@@ -35,11 +36,10 @@ QImage DrawPageBitmap(const QImage& picture, int width, int height, int left, in
             return QImage();
         page.fill(QColor(int(background & 0xFF), int((background >> 8) & 0xFF),
                          int((background >> 16) & 0xFF)));
-        if (pictureWidth > 0 && pictureHeight > 0 && !picture.isNull()) {
-            QPainter painter(&page);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-            painter.drawImage(QRectF(left, top, pictureWidth, pictureHeight), picture);
-        }
+        // Only the part of the picture on the page is scaled, straight into
+        // the page: no scaled copy of the picture is made.
+        if (!DrawScaled(picture, page, {left, top, pictureWidth, pictureHeight}))
+            return QImage();
         return page;
     } catch (const std::bad_alloc&) {
         return QImage();

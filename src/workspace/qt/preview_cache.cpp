@@ -1,5 +1,6 @@
 #include "workspace/qt/preview_cache.h"
 
+#include "raster/resampler.h"
 #include "support/memory_limit.h"
 
 #include <QPainter>
@@ -49,15 +50,12 @@ bool TPreviewCache::Rebuild(const QImage& picture, std::int64_t width, std::int6
     const std::int64_t bytes = std::int64_t(part.width()) * part.height() * 4;
     if (bytes > AllocationCeiling())
         return false;
+    // Kept in the screen's own format, so a repaint copies it unconverted.
     QImage scaled(part.size(), QImage::Format_RGB32);
     if (scaled.isNull())
         return false;
-    {
-        QPainter painter(&scaled);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.translate(-part.x(), -part.y());
-        painter.drawImage(QRectF(0, 0, qreal(width), qreal(height)), picture);
-    }
+    if (!DrawScaled(picture, scaled, {-part.x(), -part.y(), width, height}))
+        return false;
     FImage = std::move(scaled);
     FPart = part;
     FWidth = width;

@@ -76,8 +76,8 @@ void TPrintWorkspaceWindow::BuildPreviewBox()
 {
     FPreviewBox = new QScrollArea(this);
     FPreviewBox->setObjectName("PreviewBox");
-    FPreviewBox->setFrameStyle(QFrame::Box | QFrame::Plain);
-    FPreviewBox->setLineWidth(1);
+    // The single border of the desktop's style, as its other scrolling views have.
+    FPreviewBox->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     FPreviewBox->setWidgetResizable(false);
     FPreviewBox->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Fill(FPreviewBox->viewport(), BoxColour);
@@ -187,6 +187,9 @@ void TPrintWorkspaceWindow::SyncPanel()
         FPanel->SetBarPosition(TPanelControl::HorizontalBar, FWorkspace.Info().ZoomX);
         FPanel->SetBarPosition(TPanelControl::VerticalBar, FWorkspace.Info().ZoomY);
         FPanel->SetBarPosition(TPanelControl::FixedBar, FWorkspace.Info().ZoomXY);
+        // A bar that did not move (already at its end) reported nothing, yet
+        // its label must show the zoom the settings now hold.
+        UpdatePanel();
     } catch (...) {
         // A control that fails ends the synchronisation; the next one mends it.
     }

@@ -21,7 +21,7 @@ constexpr int LabelTop = 4;
 constexpr int FirstLeft = 5;
 constexpr int LabelGap = 5;       // a label starts this far right of the list before
 constexpr int ZoomLabelGap = 2;   // zoom label 1 below the Scale list
-constexpr int ZoomBarLeft = 90;
+constexpr int ZoomBarFirstLeft = 90;
 constexpr int ResetFontPoints = 7;
 constexpr std::uint32_t WarningColour = 0x0000FF; // red
 
@@ -92,7 +92,10 @@ void TSettingsPanel::BuildLists()
         auto* list = new QComboBox(this);
         list->setObjectName(ListEntries[i].Name);
         list->addItems(items[i]);
-        list->setGeometry(left, Bottom(label), ListEntries[i].Width, list->sizeHint().height());
+        // Never narrower than its longest item: a translation or a larger
+        // desktop font must not cut a name short.
+        list->setGeometry(left, Bottom(label), std::max(ListEntries[i].Width, list->sizeHint().width()),
+                          list->sizeHint().height());
         const TPanelControl control = controls[i];
         // Only the user's choice counts: SyncPanel sets the lists silently.
         connect(list, &QComboBox::activated, this, [this, control] { emit ControlChanged(control); });
@@ -108,7 +111,7 @@ void TSettingsPanel::BuildZoomRow()
     FZoomLabel1 = new QLabel(this);
     FZoomLabel1->setObjectName("ZoomLabel1");
     FZoomLabel1->move(scaleList->x(), Bottom(scaleList) + ZoomLabelGap);
-    FZoomLabel1->resize(ZoomBarLeft - FZoomLabel1->x(), FZoomLabel1->sizeHint().height());
+    FZoomLabel1->resize(ZoomBarLeft() - FZoomLabel1->x(), FZoomLabel1->sizeHint().height());
 
     FHorizontalBar = MakeBar(TPanelControl::HorizontalBar, "HorizontalZoomBar", FZoomLabel1->y());
     FHorizontalReset = MakeReset(TPanelControl::HorizontalReset, "HorizontalReset", FHorizontalBar);
@@ -133,7 +136,7 @@ QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name, int
     const int height = FZoomLabel1->height();
     // Ends one label height before the Quality list's right edge, leaving a
     // square for the reset button.
-    bar->setGeometry(ZoomBarLeft, top, Right(FLists[3]) - height - ZoomBarLeft, height);
+    bar->setGeometry(ZoomBarLeft(), top, Right(FLists[3]) - height - ZoomBarLeft(), height);
     // Every position counts, the user's and SyncPanel's alike.
     connect(bar, &QScrollBar::valueChanged, this, [this, control] { emit ControlChanged(control); });
     return bar;
@@ -154,6 +157,17 @@ QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name, 
     button->setGeometry(Right(bar), bar->y(), bar->height(), bar->height());
     connect(button, &QToolButton::clicked, this, [this, control] { emit ControlChanged(control); });
     return button;
+}
+
+int TSettingsPanel::ZoomBarLeft() const
+{
+    // At x = 90 unless the longest zoom label needs more room.
+    const TWorkspaceDisplayNames& names = WorkspaceDisplayNames();
+    const QFontMetrics metrics = FZoomLabel1->fontMetrics();
+    int widest = 0;
+    for (const QString& word : {names.Horizontal, names.Vertical, names.Fixed})
+        widest = std::max(widest, metrics.horizontalAdvance(word + QStringLiteral(" -3200%")));
+    return std::max(ZoomBarFirstLeft, FZoomLabel1->x() + widest + LabelGap);
 }
 
 QComboBox* TSettingsPanel::List(TPanelControl list) const

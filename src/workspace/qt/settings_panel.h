@@ -10,6 +10,10 @@
 // (setting it from code is silent); a zoom bar reports every change of its
 // position, also one made from code, because the window relies on that to
 // pull a zoom beyond the bar's range back to the range's end.
+//
+// The lists are 100 (Quality 70) pixels wide and the zoom bars start at
+// x = 90, unless the desktop's font or a translation needs more room: a list
+// grows to its longest item, the bars move right of the longest zoom label.
 
 #include <QWidget>
 
@@ -69,6 +73,7 @@ private:
     QScrollBar* Bar(TPanelControl bar) const;
     void BuildLists();
     void BuildZoomRow();
+    int ZoomBarLeft() const;
     QScrollBar* MakeBar(TPanelControl control, const char* name, int top);
     QToolButton* MakeReset(TPanelControl control, const char* name, const QScrollBar* bar);
 

@@ -1,0 +1,73 @@
+// Shows the workspace window with a picture and saves what it looks like,
+// for looking at next to the desktop's other programs (run it under Xvfb):
+//   workspace_screenshots picture.jpg out-folder/
+// Writes overall.png, close-up.png, custom-scale.png and bar-on-top.png.
+#include "platform/platform.h"
+#include "platform/recording_printer.h"
+#include "workspace/print_workspace.h"
+#include "workspace/qt/print_workspace_window.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+
+using namespace orvanto;
+
+namespace {
+
+bool Save(QWidget& window, const QString& file)
+{
+    QTest::qWait(200);
+    return window.grab().save(file);
+}
+
+void Apply(TPrintWorkspace& workspace, int scale, std::int32_t zoomX, std::int32_t zoomY)
+{
+    TPrintWorkspaceInfo info = workspace.Info();
+    info.Scale = std::uint8_t(scale);
+    info.ZoomX = zoomX;
+    info.ZoomY = zoomY;
+    workspace.ApplyInfo(info);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: workspace_screenshots picture out-folder/\n");
+        return 2;
+    }
+    // A letter-sized page at 300 dpi, as a typical printer reports it.
+    auto printer = std::make_unique<TRecordingPrinter>();
+    printer->ResolutionX = printer->ResolutionY = 300;
+    printer->PortraitWidth = 2400;
+    printer->PortraitHeight = 3150;
+    Platform().SetPrinter(std::move(printer));
+
+    TPrintWorkspace workspace;
+    TPrintWorkspaceWindow window(workspace);
+    window.resize(900, 650);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    if (!workspace.LoadFile(argv[1])) {
+        std::fprintf(stderr, "%s\n", workspace.LastError().c_str());
+        return 1;
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    Apply(workspace, psScaleToPage, 0, 0);
+    bool saved = Save(window, out + "overall.png");
+    workspace.SetPreviewSize(1);
+    saved = Save(window, out + "close-up.png") && saved;
+    workspace.SetPreviewSize(0);
+    Apply(workspace, psCustom, 50, -25);
+    saved = Save(window, out + "custom-scale.png") && saved;
+    workspace.SetPanelOnTop(true);
+    saved = Save(window, out + "bar-on-top.png") && saved;
+    return saved ? 0 : 1;
+}
