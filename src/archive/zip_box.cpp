@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <algorithm>
 #include <climits>
-#include <fcntl.h>
+#include <cstdlib>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,33 +48,44 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
     return true;
 }
 
-bool IsSymbolicLink(const std::string& path)
+bool WriteAll(int handle, const std::string& bytes)
 {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
-// Writes the whole file without following a link planted at its name, so
-// an unpacked entry can only ever land at the name the caller chose.
-bool WriteNewFile(const std::string& fileName, const std::string& bytes)
-{
-    const int handle = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                              0666);
-    if (handle < 0)
-        return false;
     std::size_t written = 0;
-    bool ok = true;
     while (written < bytes.size()) {
         const ssize_t n = ::write(handle, bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
+        if (n <= 0)
+            return false;
         written += std::size_t(n);
     }
-    return ::close(handle) == 0 && ok;
+    return true;
+}
+
+// Writes the bytes into a new file beside fileName and only then renames it
+// over the name, so a write that fails half-way (disk full) leaves the old
+// file, or nothing, but never a truncated one. The rename replaces a link
+// planted at the name as itself, never the file it points to.
+bool WriteBeside(const std::string& fileName, const std::string& bytes, std::string& error)
+{
+    error = "Out of disk space";
+    // A short name of its own: the target's name may already be as long as
+    // the file system allows.
+    std::string temporary = fileName.substr(0, fileName.rfind('/') + 1) + ".partXXXXXX";
+    const int handle = ::mkstemp(temporary.data());
+    if (handle < 0)
+        return false;
+    // mkstemp makes the file private; a page is as readable as any other.
+    ::fchmod(handle, 0644);
+    const bool written = WriteAll(handle, bytes);
+    const bool closed = ::close(handle) == 0;
+    if (written && closed) {
+        error = "File in use";
+        if (::rename(temporary.c_str(), fileName.c_str()) == 0)
+            return true;
+    }
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 } // namespace
@@ -307,18 +318,10 @@ bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, b
         std::string bytes;
         if (!ExtractToBytes(item, bytes))
             return false;
-        FLastError = "File in use";
-        // A link at the target is removed itself, never the file it names.
-        if (IsSymbolicLink(fileName)) {
-            if (::unlink(fileName.c_str()) != 0)
-                return false;
-        } else {
-            TPaths* paths = Paths();
-            if (paths == nullptr || !paths->RemoveFile(fileName))
-                return false;
-        }
-        FLastError = "Out of disk space";
-        return WriteNewFile(fileName, bytes);
+        std::string error;
+        const bool written = WriteBeside(fileName, bytes, error);
+        FLastError = error;
+        return written;
     } catch (...) {
         return false;
     }

@@ -73,7 +73,9 @@ public:
     // Writes the unpacked bytes at the target's current position.
     bool ExtractToStream(const TBoxItem* item, QIODevice& target);
     // Writes the unpacked bytes as the file fileName. Without overwrite an
-    // existing file is kept and the result is true.
+    // existing file is kept and the result is true. The bytes go into a new
+    // file beside it that is renamed over the name only when complete, so a
+    // failed write leaves the old file (or none), never a truncated one.
     bool ExtractToFile(const TBoxItem* item, const std::string& fileName, bool overwrite);
     // The unpacked bytes, for callers that want them in memory.
     bool ExtractToBytes(const TBoxItem* item, std::string& bytes);

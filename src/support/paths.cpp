@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,14 +119,32 @@ bool TPaths::RemoveFile(const std::string& fileName) const
 
 bool TPaths::CopyFileOver(const std::string& source, const std::string& target) const
 {
-    if (!IsRegularFile(source))
+    struct stat from {};
+    if (::stat(source.c_str(), &from) != 0 || !S_ISREG(from.st_mode))
         return false;
     const std::string folder = FolderPart(target);
     if (!folder.empty() && !FolderExists(folder))
         ForceFolders(folder);
-    RemoveFile(target);
+    // A program started from its own copy would empty itself: the copy is
+    // already there.
+    struct stat to {};
+    if (::stat(target.c_str(), &to) == 0 && to.st_dev == from.st_dev && to.st_ino == from.st_ino)
+        return true;
+    // The copy is made beside the target and renamed over it when complete,
+    // so a failed copy leaves the old file and a program running from the
+    // old file keeps its own bytes.
+    std::string temporary = folder + ".partXXXXXX";
+    const int handle = ::mkstemp(temporary.data());
+    if (handle < 0)
+        return false;
+    ::close(handle);
     std::error_code error;
-    return fs::copy_file(source, target, fs::copy_options::overwrite_existing, error) && !error;
+    const bool copied = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error)
+                        && !error && ::chmod(temporary.c_str(), from.st_mode & 07777) == 0;
+    if (copied && ::rename(temporary.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 bool TPaths::OpenDocument(const std::string& target, const std::string& parameters) const

@@ -20,6 +20,8 @@ public:
     std::string MakerDataFolder(const std::string& subFolder) const;
 
     bool RemoveFile(const std::string& fileName) const;
+    // Replaces target by a copy of source, atomically (a new file renamed
+    // over it); true at once when both names are the same file.
     bool CopyFileOver(const std::string& source, const std::string& target) const;
     bool OpenDocument(const std::string& target, const std::string& parameters) const;
 

@@ -1,5 +1,6 @@
 #include "archive/zip_box.h"
 
+#include "support/general.h"
 #include "support/memory_limit.h"
 #include "support/string_helpers.h"
 #include "tests/test_support.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -397,6 +400,24 @@ TEST(ZipBox, ExtractToFileFailures)
     const auto good = MakeItem("x", "\\", "data");
     EXPECT_FALSE(box.ExtractToFile(good.get(), folder + "missing/a", true));
     EXPECT_EQ(box.LastError(), "Out of disk space");
+
+    // A disk that fills up half-way through leaves the old file whole and
+    // nothing beside it.
+    ASSERT_TRUE(WriteWholeFile(folder + "full", "old"));
+    const auto large = MakeItem("x", "\\", std::string(100000, 'n'));
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = box.ExtractToFile(large.get(), folder + "full", true);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(box.LastError(), "Out of disk space");
+    EXPECT_EQ(ReadWholeFile(folder + "full"), "old");
+    EXPECT_EQ(TGeneral::ListFiles(folder + "*", false), "full\r\n");
 
     // A link planted at the target is replaced, never written through:
     // one to an existing file (overwriting) and a dangling one (not).

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +128,20 @@ TEST(Paths, CopyFileOver)
     WriteWholeFile(untouched, "keep");
     EXPECT_FALSE(Paths()->CopyFileOver(folder + "missing.bin", untouched));
     EXPECT_EQ(ReadWholeFile(untouched), "keep");
+
+    // A program started from its own copy: the same file under its own name
+    // or through a link stays whole.
+    const std::string link = folder + "link.bin";
+    ASSERT_EQ(::symlink(source.c_str(), link.c_str()), 0);
+    for (const std::string& same : {source, link}) {
+        EXPECT_TRUE(Paths()->CopyFileOver(source, same)) << same;
+        EXPECT_EQ(ReadWholeFile(source), std::string("\0\1\2data", 7)) << same;
+    }
+    // Replacing is atomic: a reader of the old file keeps reading it.
+    std::ifstream reader(untouched, std::ios::binary);
+    EXPECT_TRUE(Paths()->CopyFileOver(source, untouched));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "keep");
+    EXPECT_EQ(ReadWholeFile(untouched), ReadWholeFile(source));
 }
 
 TEST(Paths, OpenDocumentGoesThroughTheShell)

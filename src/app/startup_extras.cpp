@@ -1,0 +1,293 @@
+#include "app/startup_extras.h"
+
+#include "archive/help.h"
+#include "archive/zip_box.h"
+#include "imaging/bitmap_reader.h"
+#include "imaging/bitmap_writer.h"
+#include "support/general.h"
+#include "support/paths.h"
+#include "support/string_helpers.h"
+#include "ui/compact_splash.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvanto {
+
+namespace {
+
+constexpr int SplashPictureTop = 21;
+const int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+QString IconResource(int size)
+{
+    return QStringLiteral(":/icons/orvanto-%1.png").arg(size);
+}
+
+// Writes the file only when its bytes differ, beside it first and renamed
+// over it, so a desktop watching the folder never reads half an entry.
+bool WriteWhenChanged(const std::string& fileName, const std::string& bytes, mode_t mode)
+{
+    if (IsFile(fileName)) {
+        QFile old(QString::fromStdString(fileName));
+        if (old.open(QIODevice::ReadOnly) && old.size() == qint64(bytes.size())
+            && old.readAll() == QByteArray::fromStdString(bytes))
+            return true;
+    }
+    std::string temporary = fileName.substr(0, fileName.rfind('/') + 1) + ".partXXXXXX";
+    const int handle = ::mkstemp(temporary.data());
+    if (handle < 0)
+        return false;
+    bool ok = ::fchmod(handle, mode) == 0;
+    std::size_t written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n = ::write(handle, bytes.data() + written, bytes.size() - written);
+        ok = n > 0;
+        written += ok ? std::size_t(n) : 0;
+    }
+    ok = ::close(handle) == 0 && ok;
+    if (ok && ::rename(temporary.c_str(), fileName.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+// The entry format's string escapes: a backslash is written twice, and
+// line breaks cannot appear.
+std::string EscapeEntryString(const std::string& text)
+{
+    std::string result;
+    for (const char c : text) {
+        if (c == '\\')
+            result += "\\\\";
+        else if (c == '\n')
+            result += "\\n";
+        else if (c != '\r')
+            result += c;
+    }
+    return result;
+}
+
+} // namespace
+
+QImage LoadCarrier(const QString& fileName, std::string& error)
+{
+    error = "File not found";
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QImage picture;
+    if (!ReadBitmap(file, picture, error))
+        return {};
+    return picture;
+}
+
+std::unique_ptr<TCompactSplash> CreateSplash()
+{
+    auto splash = std::make_unique<TCompactSplash>();
+    splash->SetTitleText(HideText(ProgramTitle));
+    splash->SetVersionText(HideText(ProgramVersion));
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(8);
+    font.setBold(true);
+    splash->SetTextFont(font, Qt::black);
+    splash->SetMargins(10, 10);
+    return splash;
+}
+
+QImage FrameSplashPicture(const QImage& picture)
+{
+    QImage framed(SplashWidth, SplashHeight, QImage::Format_BGR888);
+    if (framed.isNull())
+        return {};
+    framed.fill(Qt::white);
+    QPainter painter(&framed);
+    painter.drawImage((SplashWidth - picture.width()) / 2, SplashPictureTop, picture);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, SplashWidth - 1, SplashHeight - 1);
+    return framed;
+}
+
+bool PrepareSplashPicture(QImage& carrier, TCompactSplash& splash, bool hasArgument,
+                          std::string& lastError)
+{
+    try {
+        lastError = "Out of memory";
+        std::string error;
+        QByteArray image = carrier.isNull() ? QByteArray() : BitmapFileBytes(carrier, error);
+        carrier = carrier.isNull() ? carrier : carrier.scaled(1, 1);
+        QBuffer stream(&image);
+        stream.open(QIODevice::ReadOnly);
+        TZipBox box;
+        if (image.isEmpty() || !box.LoadFromStream(stream, false))
+            return true;
+        for (int i = 0; i < box.Count(); ++i) {
+            const TBoxItem* item = box.Item(i);
+            if (UpperAscii(item->pName) != "A.BMP")
+                continue;
+            QByteArray bytes;
+            QBuffer extracted(&bytes);
+            extracted.open(QIODevice::WriteOnly);
+            if (!box.ExtractToStream(item, extracted)) {
+                lastError = box.LastError();
+                return false;
+            }
+            QImage picture;
+            if (!ReadBitmap(bytes, picture, error)) {
+                lastError = error;
+                return false;
+            }
+            lastError = "Out of memory";
+            const QImage framed = FrameSplashPicture(picture);
+            if (framed.isNull())
+                return false;
+            splash.SetPicture(framed);
+            if (!hasArgument)
+                splash.ShowSplash();
+            return true;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string QuoteExecArgument(const std::string& argument)
+{
+    static const std::string reserved = " \t\n\"'\\><~|&;$*?#()`=%";
+    std::string quoted;
+    bool needsQuotes = argument.empty();
+    for (const char c : argument) {
+        if (reserved.find(c) != std::string::npos)
+            needsQuotes = true;
+        // Inside quotes these four take a backslash; a percent sign is a
+        // field code unless doubled.
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c == '%' ? std::string("%%") : std::string(1, c);
+    }
+    return needsQuotes ? '"' + quoted + '"' : quoted;
+}
+
+std::string DesktopEntryText(const std::string& executable, const std::string& iconFile)
+{
+    std::string text = "[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Version=1.4\n"
+                       "Name=Orvanto\n"
+                       "GenericName=Picture Printer\n"
+                       "Comment=Print one picture at a time, laid out on the page as you choose\n";
+    text += "TryExec=" + EscapeEntryString(executable) + "\n";
+    text += "Exec=" + EscapeEntryString(QuoteExecArgument(executable)) + " %f\n";
+    if (!iconFile.empty())
+        text += "Icon=" + EscapeEntryString(iconFile) + "\n";
+    text += "Terminal=false\n"
+            "Categories=Graphics;Viewer;Printing;\n"
+            "Keywords=print;picture;photo;bitmap;\n"
+            "MimeType=image/bmp;image/x-bmp;image/x-ms-bmp;image/jpeg;image/pjpeg;"
+            "image/vnd.microsoft.icon;image/x-icon;image/wmf;image/x-wmf;image/emf;image/x-emf;"
+            "image/x-portable-pixmap;image/x-portable-graymap;image/x-portable-bitmap;"
+            "image/x-portable-anymap;image/x-xbitmap;image/x-orvanto-text-picture;"
+            "image/x-orvanto-multiformat-image;\n";
+    return text;
+}
+
+bool InstallMenuEntry(const std::string& executable)
+{
+    try {
+        TPaths* paths = Paths();
+        if (paths == nullptr || executable.empty())
+            return false;
+        const std::string folder = paths->MakerMenuFolder("Fennick", true);
+        const std::string copy = folder + ProgramTitle + ".EXE";
+        bool ok = paths->CopyFileOver(executable, copy);
+        std::string iconFile = folder + "orvanto.png";
+        QFile icon(IconResource(256));
+        if (!icon.open(QIODevice::ReadOnly)
+            || !WriteWhenChanged(iconFile, icon.readAll().toStdString(), 0644)) {
+            iconFile.clear();
+            ok = false;
+        }
+        return WriteWhenChanged(folder + "orvanto.desktop", DesktopEntryText(copy, iconFile), 0644) && ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int size : IconSizes)
+        icon.addFile(IconResource(size), QSize(size, size));
+    return icon;
+}
+
+// ------------------------------------------------------------ TStartupExtras
+
+TStartupExtras::TStartupExtras() = default;
+
+TStartupExtras::~TStartupExtras()
+{
+    Shutdown();
+}
+
+bool TStartupExtras::PrepareSplash(bool hasArgument)
+{
+    try {
+        FLastError = "Out of memory";
+        FSplash = CreateSplash();
+        std::string error;
+        QImage carrier = LoadCarrier(QString::fromLatin1(SplashCarrierResource), error);
+        if (PrepareSplashPicture(carrier, *FSplash, hasArgument, FLastError))
+            return true;
+    } catch (...) {
+    }
+    FSplash.reset();
+    return false;
+}
+
+void TStartupExtras::CreateHelp()
+{
+    try {
+        std::string error;
+        QImage carrier = LoadCarrier(QString::fromLatin1(HelpCarrierResource), error);
+        FHelp = std::make_unique<THelp>(ProgramTitle, &carrier);
+    } catch (...) {
+    }
+}
+
+void TStartupExtras::FinishSplash()
+{
+    if (FSplash && FSplash->Visible())
+        FSplash->CloseAfter(1);
+}
+
+bool TStartupExtras::ShowHelp()
+{
+    if (!FHelp)
+        return false;
+    if (FHelp->ShowPage("index.html"))
+        return true;
+    FHelp->ShowLastError();
+    return false;
+}
+
+void TStartupExtras::ShowAbout()
+{
+    if (FSplash)
+        FSplash->ShowAbout();
+}
+
+void TStartupExtras::Shutdown()
+{
+    FSplash.reset();
+    FHelp.reset();
+}
+
+} // namespace orvanto

@@ -1,0 +1,109 @@
+#pragma once
+
+// The furnishings around the main window's core: the splash window shown
+// while the program starts, the about box, the built-in help, and the copy
+// of the program in the desktop's application menu with its menu entry.
+//
+// The splash picture and the help pages travel inside two carrier pictures
+// built into the program (Qt resources made from assets/ at build time):
+// each holds an archive in its pixel rows, padding included, so they are
+// read with our own bitmap reader. The splash carrier's entry "A.BMP" is the
+// splash picture; the help carrier is the help service's archive.
+//
+// Order of use by the main window's start-up (each step's number in its
+// comment):
+//   2-4  TStartupExtras::PrepareSplash(hasArgument); false: show LastError()
+//        with ShowError and end the process at once, writing no settings
+//   11   TStartupExtras::CreateHelp()
+//   13   TStartupExtras::InstallMenuEntry(the running executable's file name)
+//   20   TStartupExtras::FinishSplash()
+//   shutdown, right after the workspace: TStartupExtras::Shutdown()
+//   Help command (F1) inside busy mode: TStartupExtras::ShowHelp()
+//   About command: TStartupExtras::ShowAbout()
+
+#include <QIcon>
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+namespace orvanto {
+
+class TCompactSplash;
+class THelp;
+
+inline constexpr int SplashWidth = 510;
+inline constexpr int SplashHeight = 310;
+inline constexpr const char* ProgramTitle = "Orvanto";
+inline constexpr const char* ProgramVersion = "2.00.772";
+inline constexpr const char* SplashCarrierResource = ":/carriers/cri.bmp";
+inline constexpr const char* HelpCarrierResource = ":/carriers/help.bmp";
+
+// A carrier picture from the resources (or any bitmap file), read with our
+// reader so that the bytes in its row padding survive. Null (error set)
+// when it is not there or not a bitmap.
+QImage LoadCarrier(const QString& fileName, std::string& error);
+
+// The splash window configured as the program shows it: title, version,
+// black bold 8-point text, margins 10 and 10.
+std::unique_ptr<TCompactSplash> CreateSplash();
+
+// The picture centred on a white 510 x 310 canvas with its top at y = 21
+// and a one-pixel black frame round the canvas.
+QImage FrameSplashPicture(const QImage& picture);
+
+// Unpacks "A.BMP" from the archive the carrier holds and gives it, framed,
+// to the splash, which is shown unless the command line has an argument.
+// The carrier is shrunk to 1 x 1 pixel: its pixels are no longer needed.
+// No archive, or none with "A.BMP": true, no splash. An "A.BMP" that cannot
+// be unpacked or read: false with the archive's (or reader's) message.
+bool PrepareSplashPicture(QImage& carrier, TCompactSplash& splash, bool hasArgument,
+                          std::string& lastError);
+
+// The desktop entry that shows the program in the application menu and in
+// "Open With" for its formats. iconFile may be empty.
+std::string DesktopEntryText(const std::string& executable, const std::string& iconFile);
+// One argument of an entry's Exec line, quoted where the entry format asks.
+std::string QuoteExecArgument(const std::string& argument);
+
+// Copies the executable into the menu area's "Fennick" folder (nothing is
+// copied when it runs from there) and writes, beside it, the program icon
+// and the desktop entry, each only when its bytes change. False when any
+// part failed; the program goes on either way.
+bool InstallMenuEntry(const std::string& executable);
+
+// The program icon at the sizes desktops use.
+QIcon ProgramIcon();
+
+// What the main window owns of all this, from its creation to Shutdown.
+class TStartupExtras {
+public:
+    TStartupExtras();
+    ~TStartupExtras();
+
+    // Creates the splash window and runs PrepareSplashPicture on the
+    // built-in splash carrier.
+    bool PrepareSplash(bool hasArgument);
+    // Creates the help service over the built-in help carrier.
+    void CreateHelp();
+    bool InstallMenuCopy(const std::string& executable) { return InstallMenuEntry(executable); }
+    // At the end of start-up: a visible splash stays one more second.
+    void FinishSplash();
+    // The help's start page in the browser; the error box when it fails.
+    bool ShowHelp();
+    void ShowAbout();
+    // Frees the splash window, then the help service (which removes the
+    // pages it unpacked).
+    void Shutdown();
+
+    TCompactSplash* Splash() const { return FSplash.get(); }
+    THelp* Help() const { return FHelp.get(); }
+    const std::string& LastError() const { return FLastError; }
+
+private:
+    std::unique_ptr<TCompactSplash> FSplash;
+    std::unique_ptr<THelp> FHelp;
+    std::string FLastError;
+};
+
+} // namespace orvanto
