@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/menu_table.h"
+#include "app/startup_extras.h"
 #include "localisation/language.h"
 #include "localisation/qt/translate_menu.h"
 #include "platform/qt/center_form.h"
@@ -86,6 +87,7 @@ TForm1::~TForm1()
     delete FWorkspaceWindow;
     FWorkspaceWindow = nullptr;
     FWorkspace.reset();
+    FExtras.reset();
     FToolbars.reset();
 }
 
@@ -93,9 +95,22 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
 {
     QApplication::setApplicationDisplayName(QString());
     setWindowTitle(QStringLiteral("Orvanto"));
+    setWindowIcon(ProgramIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
     resize(DefaultWidth, DefaultHeight);
     setAcceptDrops(true);
+
+    // The splash (shown only when no picture was named). A splash archive
+    // that is there but cannot be unpacked ends the program before anything
+    // else is built, and no settings are written.
+    FExtras = std::make_unique<TStartupExtras>();
+    if (!FExtras->PrepareSplash(!arguments.empty() && !arguments[0].empty())) {
+        General()->ShowError(FExtras->LastError());
+        FExitStatus = 1;
+        FNoSave = true;
+        Shutdown();
+        return;
+    }
 
     // The client area: the button bar at the top, the workspace below it.
     auto* area = new QWidget(this);
@@ -113,8 +128,10 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     BuildStatusBar();
     FCommands = std::make_unique<TMainCommands>(*FWorkspace, *this);
     BuildButtonBar(area);
+    FExtras->CreateHelp();
     BuildMenu();
     TranslateMenu(menuBar());
+    FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
 
     FWorkspace->OnChange = [this](TPrintWorkspace&) { RefreshStatus(); };
     FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
@@ -129,6 +146,7 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     RefreshButtons();
     CenterForm(this);
     ProcessCommandLine(arguments);
+    FExtras->FinishSplash();
 }
 
 void TForm1::ProcessCommandLine(const std::vector<std::string>& arguments)
@@ -297,7 +315,7 @@ void TForm1::SetBusy(bool on)
         FWorkspaceWindow->setEnabled(!on);
     if (FToolbars)
         FToolbars->SetBarEnabled(!on);
-    if (on)
+    if (on && FPanels.size() == 6)
         FPanels[5]->setText(Text(Translate("Working") + "..."));
     else
         ShowStatusText({});
@@ -371,9 +389,20 @@ void TForm1::ChooseBackground()
         FWorkspaceWindow->ChooseBackground();
 }
 
-void TForm1::ShowHelp() {}
+void TForm1::ShowHelp()
+{
+    if (!FExtras)
+        return;
+    SetBusy(true);
+    FExtras->ShowHelp();
+    SetBusy(false);
+}
 
-void TForm1::ShowAbout() {}
+void TForm1::ShowAbout()
+{
+    if (FExtras)
+        FExtras->ShowAbout();
+}
 
 void TForm1::LoadSettings()
 {
@@ -461,6 +490,9 @@ void TForm1::FinishShutdown()
             FWorkspaceWindow = nullptr;
         }
         FWorkspace.reset();
+        if (FExtras)
+            FExtras->Shutdown();
+        FExtras.reset();
         FToolbars.reset();
     } catch (const std::exception&) {
     }

@@ -29,6 +29,7 @@ namespace orvanto {
 class TPrintWorkspace;
 class TPrintWorkspaceWindow;
 class TToolbars;
+class TStartupExtras;
 
 class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
@@ -86,6 +87,7 @@ private:
     std::unique_ptr<TMainCommands> FCommands;
     TPrintWorkspaceWindow* FWorkspaceWindow = nullptr;
     std::unique_ptr<TToolbars> FToolbars;
+    std::unique_ptr<TStartupExtras> FExtras; // splash, help, the menu copy
     std::vector<int> FBarCommands; // the menu entry of each bar index, -1 for none
     std::vector<QAction*> FActions; // one per menu entry, in table order
     std::vector<QLabel*> FPanels;
