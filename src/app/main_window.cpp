@@ -42,6 +42,28 @@ constexpr int MinimumHeight = 300;
 // Panels 1 to 5; the sixth takes the rest of the bar.
 constexpr int PanelWidths[] = {104, 65, 75, 75, 35};
 
+// A status panel as wide as its width from the table or its text, whichever
+// is more, that gives way (cutting its text) only when the window is too
+// narrow for all panels, rather than being drawn over by its neighbour.
+class TStatusPanel final : public QLabel {
+public:
+    TStatusPanel(int width, QWidget* parent) : QLabel(parent), FWidth(width) {}
+    QSize sizeHint() const override
+    {
+        const QSize text = QLabel::sizeHint();
+        return {std::max(text.width(), FWidth), text.height()};
+    }
+    // The last panel (no width of its own) keeps its whole text: "Ready",
+    // "Working...".
+    QSize minimumSizeHint() const override
+    {
+        return FWidth > 0 ? QSize(20, QLabel::minimumSizeHint().height()) : QLabel::minimumSizeHint();
+    }
+
+private:
+    int FWidth;
+};
+
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -168,11 +190,11 @@ void TForm1::BuildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
     for (int i = 0; i < 6; ++i) {
-        auto* panel = new QLabel(bar);
+        // The widths were chosen for a small 96-dpi font; a larger desktop
+        // font widens a panel rather than cutting its text off.
+        auto* panel = new TStatusPanel(i < 5 ? PanelWidths[i] : 0, bar);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setTextFormat(Qt::PlainText);
-        if (i < 5)
-            panel->setFixedWidth(PanelWidths[i]);
         bar->addWidget(panel, i < 5 ? 0 : 1);
         FPanels.push_back(panel);
     }
