@@ -18,7 +18,10 @@ class TRecordingPrinter final : public IPrinter {
 public:
     struct TStretch {
         QRect Destination;
-        QImage Bitmap; // a deep copy, as it was at the call, when drawn
+        // The bitmap as it was at the call, when drawn. Kept by sharing: a
+        // caller that changes its bitmap afterwards gets a copy of its own,
+        // and the double adds no page of memory to a print.
+        QImage Bitmap;
         QSize Size;    // the bitmap's size, whatever the result
         TStretchResult Result = TStretchResult::Drawn;
     };
@@ -110,7 +113,7 @@ public:
         if (InJob_) {
             TStretch stretch{destination, QImage(), bitmap.size(), result};
             if (result == TStretchResult::Drawn)
-                stretch.Bitmap = bitmap.copy();
+                stretch.Bitmap = bitmap;
             Jobs.back().Stretches.push_back(std::move(stretch));
         }
         return result;

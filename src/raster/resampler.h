@@ -14,7 +14,7 @@
 //
 // The source is QImage::Format_BGR888; the target Format_BGR888 or one of
 // the 32-bit formats (RGB32, ARGB32, ARGB32_Premultiplied; alpha is set to
-// opaque). Nothing throws.
+// opaque); two different pictures. Nothing throws.
 
 #include <QImage>
 

@@ -2,6 +2,7 @@
 
 #include "support/paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <tuple>
@@ -165,15 +166,26 @@ void TPageLayout::Layout(TPrintWorkspaceInfo& info, int surfaceWidth, int surfac
 
 std::pair<int, int> TPageLayout::FitPrintBitmap(std::int64_t budget) const
 {
+    // A page so wide that its height rounds to nothing still gets one row,
+    // rather than the fallback far beyond the budget.
+    auto rows = [this](std::int64_t n) { return std::max<std::int64_t>(1, Round(n * FPageAspect)); };
     std::int64_t n = FInfo.PageWidth;
-    std::int64_t m = Round(n * FPageAspect);
+    std::int64_t m = rows(n);
     while (n >= 1 && n * m * 3 > budget) {
         --n;
-        m = Round(n * FPageAspect);
+        m = rows(n);
     }
-    if (n >= 1 && m >= 1)
+    if (n >= 1 && FPageAspect > 0)
         return {int(n), int(m)};
-    return {FallbackPrintBitmapWidth, FallbackPrintBitmapHeight};
+    // No page to fit: the fallback size, shrunk into the budget keeping its
+    // shape; never below one pixel.
+    std::int64_t width = FallbackPrintBitmapWidth, height = FallbackPrintBitmapHeight;
+    if (width * height * 3 > budget) {
+        const double k = std::sqrt(double(std::max<std::int64_t>(budget, 0)) / double(width * height * 3));
+        width = std::max<std::int64_t>(1, std::int64_t(width * k));
+        height = std::max<std::int64_t>(1, std::int64_t(height * k));
+    }
+    return {int(width), int(height)};
 }
 
 void TPageLayout::ReadDeviceMetrics(const TDeviceMetrics& device)

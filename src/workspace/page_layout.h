@@ -84,7 +84,8 @@ public:
     std::pair<std::int32_t, std::int32_t> SizeOnPage(const TPrintWorkspaceInfo& info) const;
 
     // The largest page bitmap of the page's aspect within budget bytes
-    // (3 bytes a pixel); 2000 x 2500 when none fits.
+    // (3 bytes a pixel), at least one row high; without a page, 2000 x 2500
+    // shrunk into the budget. 1 x 1 when not even that fits.
     std::pair<int, int> FitPrintBitmap(std::int64_t budget) const;
 
     // Printer resolution and screen density, with fallbacks, and the page aspect.

@@ -137,6 +137,7 @@ private:
     // The attempts of one print job; budget ends as the last one used.
     bool PrintPage(std::int64_t& budget);
     QImage RenderPageBitmap(int width, int height);
+    void Progress(int percent);
 };
 
 } // namespace orvanto

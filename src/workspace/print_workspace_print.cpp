@@ -102,10 +102,17 @@ bool TPrintWorkspace::Print()
     try {
         ApplyInfo(Info());
         Changed();
+        Progress(10);
         done = PrintPage(budget);
     } catch (...) {
+        // Whatever failed, no half-made job is left open to print.
         done = false;
+        try {
+            Platform().Printer().AbortDoc();
+        } catch (...) {
+        }
     }
+    Progress(100);
     FState->Layout.OwnInfo().Resolution = BudgetPercent(budget, MemoryBudget());
     FState->Printing = false;
     Changed();
@@ -136,6 +143,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
                 info.LastPrintWidth = bitmap.width();
                 info.LastPrintHeight = bitmap.height();
                 info.LastPrintBudget = std::int32_t(budget);
+                Progress(60);
                 result = printer.StretchToDevice(bitmap, page);
             }
         }
@@ -169,6 +177,16 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
     }
     FState->LastError = "The print system refused the print job";
     return printer.EndDoc();
+}
+
+void TPrintWorkspace::Progress(int percent)
+{
+    if (!OnProgress)
+        return;
+    try {
+        OnProgress(percent);
+    } catch (...) {
+    }
 }
 
 QImage TPrintWorkspace::RenderPageBitmap(int width, int height)

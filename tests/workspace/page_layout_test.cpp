@@ -159,17 +159,20 @@ TEST(PageLayout, PageBitmapFitsTheBudget)
     const struct {
         std::int64_t Budget;
         int Width, Height;
+        int PageWidth = 2400, PageHeight = 3000;
     } cases[] = {
         {15000000, 2000, 2500},           // exactly the budget
         {14999999, 1999, 2499},
         {0, 2400, 3000},                   // 0 or less: no limit
         {-1, 2400, 3000},
-        {2, 2000, 2500}, // nothing fits: the fallback
+        {2, 1, 1}, // nothing fits: the smallest bitmap, not one far beyond the budget
         {3, 1, 1},
         {1000000, 516, 645},
+        // So wide a page that its height would round to no row: one row.
+        {100, 33, 1, 10000, 100},
     };
     for (const auto& c : cases) {
-        TPageLayout engine = Engine();
+        TPageLayout engine = Engine(c.PageWidth, c.PageHeight);
         engine.SetMemoryBudget(c.Budget);
         const auto [width, height] = engine.FitPrintBitmap(engine.MemoryBudget());
         EXPECT_EQ(width, c.Width) << c.Budget;

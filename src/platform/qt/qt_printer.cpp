@@ -13,14 +13,9 @@
 
 TQtPrinter::TQtPrinter(TTransfer transfer) : Transfer_(transfer) {}
 
-TQtPrinter::~TQtPrinter()
-{
-    // A job still open when the program ends is abandoned, not sent half done.
-    if (Painter_ && Painter_->isActive()) {
-        Printer_->abort();
-        Painter_->end();
-    }
-}
+// A job still open when the program ends is abandoned: it never reached
+// the device.
+TQtPrinter::~TQtPrinter() = default;
 
 QPrinter& TQtPrinter::Device()
 {
@@ -153,64 +148,66 @@ std::string TQtPrinter::Title()
     return Device().docName().toStdString();
 }
 
+// Qt's print engines cannot take back a page once the painter has drawn
+// it: aborting still hands the job to CUPS. So the job collects its
+// drawings and the painter runs only in EndDoc; a job abandoned before then
+// has never touched the device, and nothing prints.
 bool TQtPrinter::BeginDoc()
 {
-    if (Painter_ && Painter_->isActive())
+    if (JobOpen_ || !HasDevice())
         return false;
-    if (!HasDevice())
-        return false;
-    Painter_ = std::make_unique<QPainter>();
-    if (!Painter_->begin(&Device())) {
-        Painter_.reset();
-        return false;
-    }
-    // Destinations are given on the printable area, and nothing reaches
-    // the paper outside it, as on a device that cannot print there.
-    const QRect printable = PrintableRect();
-    Painter_->translate(printable.topLeft());
-    Painter_->setClipRect(QRect(QPoint(0, 0), printable.size()));
-    Painter_->setRenderHint(QPainter::LosslessImageRendering, Transfer_ == TTransfer::Lossless);
-    Painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    Pending_.clear();
+    JobOpen_ = true;
     return true;
 }
 
 TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
 {
-    if (!Painter_ || !Painter_->isActive() || bitmap.isNull() || destination.isEmpty())
+    if (!JobOpen_ || bitmap.isNull() || destination.isEmpty())
         return TStretchResult::DeviceFailed;
     try {
         // The PDF engine works on 32-bit pixels; converting here, where a
         // failure can still be told apart, is the copy it would make anyway.
-        const QImage device = bitmap.convertToFormat(QImage::Format_RGB32);
+        QImage device = bitmap.convertToFormat(QImage::Format_RGB32);
         if (device.isNull())
             return TStretchResult::OutOfMemory;
-        Painter_->drawImage(QRectF(destination), device);
+        Pending_.push_back({std::move(device), destination});
     } catch (const std::bad_alloc&) {
         return TStretchResult::OutOfMemory;
     }
-    return Painter_->isActive() ? TStretchResult::Drawn : TStretchResult::DeviceFailed;
+    return TStretchResult::Drawn;
 }
 
 bool TQtPrinter::EndDoc()
 {
-    if (!Painter_)
+    if (!JobOpen_)
         return false;
-    const bool ended = Painter_->end();
-    Painter_.reset();
-    return ended && Device().printerState() != QPrinter::Error;
+    JobOpen_ = false;
+    std::vector<TPendingDrawing> drawings;
+    drawings.swap(Pending_);
+    QPainter painter;
+    if (!painter.begin(&Device()))
+        return false;
+    // Destinations are given on the printable area, and nothing reaches
+    // the paper outside it, as on a device that cannot print there.
+    const QRect printable = PrintableRect();
+    painter.translate(printable.topLeft());
+    painter.setClipRect(QRect(QPoint(0, 0), printable.size()));
+    painter.setRenderHint(QPainter::LosslessImageRendering, Transfer_ == TTransfer::Lossless);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    for (TPendingDrawing& drawing : drawings) {
+        painter.drawImage(QRectF(drawing.Destination), drawing.Bitmap);
+        drawing.Bitmap = QImage(); // gone as soon as it is drawn
+    }
+    const bool drawn = painter.isActive();
+    const bool ended = painter.end();
+    return drawn && ended && Device().printerState() != QPrinter::Error;
 }
 
 void TQtPrinter::AbortDoc()
 {
-    if (!Painter_)
-        return;
-    // Aborting before the painter ends keeps the spooled pages from being
-    // handed to the print system.
-    if (Painter_->isActive()) {
-        Device().abort();
-        Painter_->end();
-    }
-    Painter_.reset();
+    JobOpen_ = false;
+    Pending_.clear();
 }
 
 bool TQtPrinter::PrintDialog(int copies)
@@ -220,7 +217,7 @@ bool TQtPrinter::PrintDialog(int copies)
     const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
         && QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!visible || !HasDevice() || (Painter_ && Painter_->isActive()))
+    if (!visible || !HasDevice() || JobOpen_)
         return false;
     SetCopies(copies);
     QPrintDialog dialog(&Device(), QApplication::activeWindow());

@@ -2,11 +2,12 @@
 
 #include "platform/printer.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <memory>
+#include <vector>
 
-class QPainter;
 class QPrinter;
 
 // The current CUPS destination through one long-lived QPrinter in high
@@ -47,7 +48,13 @@ private:
     bool HasDevice();
     QRect PrintableRect();
 
+    struct TPendingDrawing {
+        QImage Bitmap;
+        QRect Destination;
+    };
+
     TTransfer Transfer_;
     std::unique_ptr<QPrinter> Printer_;
-    std::unique_ptr<QPainter> Painter_;
+    bool JobOpen_ = false;
+    std::vector<TPendingDrawing> Pending_;
 };
