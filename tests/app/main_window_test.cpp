@@ -14,6 +14,9 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
 #include <QMenu>
 #include <QTest>
 
@@ -93,6 +96,32 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     Platform().SetColourDialog(std::move(oldColours));
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+// Qt hands a drop only to the target of a drag in progress; the test hands
+// it to the window's handler directly.
+struct TDropTarget : TForm1 {
+    using TForm1::TForm1;
+    void Drop(QDropEvent* event) { dropEvent(event); }
+};
+
+// A damaged size asks for no more than the screen, nor less than the
+// minimum; a picture dropped on the window opens.
+TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
+{
+    WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nWidth=2000000000\nHeight=100\n");
+    const std::string picture = MakeTempFolder("drop") + "dropped.bmp";
+    ASSERT_TRUE(QImage(30, 10, QImage::Format_RGB32).save(QString::fromStdString(picture)));
+    TDropTarget window(std::vector<std::string>{});
+    EXPECT_LE(window.width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+    EXPECT_EQ(window.height(), 300);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture))});
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    window.Drop(&drop);
+    QTest::qWait(20);
+    EXPECT_EQ(window.Workspace()->Picture().width(), 30);
+    EXPECT_EQ(window.Commands()->OpenInfo().FileName, picture);
 }
 
 } // namespace
