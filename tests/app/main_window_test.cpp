@@ -59,7 +59,6 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         ASSERT_NE(image, nullptr);
         Q_EMIT image->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), "&Undo Rotate");
-        Q_EMIT image->aboutToHide();
         window.MenuAction("Undo1")->trigger();
         EXPECT_EQ(workspace.Picture().width(), 40);
 
@@ -98,8 +97,7 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     Platform().SetMessageBox(std::move(oldBoxes));
 }
 
-// Qt hands a drop only to the target of a drag in progress; the test hands
-// it to the window's handler directly.
+// Qt hands drops only to a drag in progress's target: call the handler.
 struct TDropTarget : TForm1 {
     using TForm1::TForm1;
     void Drop(QDropEvent* event) { dropEvent(event); }
@@ -121,7 +119,6 @@ TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
     window.Drop(&drop);
     QTest::qWait(20);
     EXPECT_EQ(window.Workspace()->Picture().width(), 30);
-    EXPECT_EQ(window.Commands()->OpenInfo().FileName, picture);
 }
 
 } // namespace
