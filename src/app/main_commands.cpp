@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include <exception>
 
 namespace orvanto {
 
@@ -94,7 +93,12 @@ bool TMainCommands::Dispatch(int entry)
     if (FHost.IsBusy() || entry < 0 || entry >= int(entries.size())
         || entries[entry].Command == TCommand::None || !Enabled(entry))
         return false;
-    Execute(entries[entry]);
+    // A failure the command did not report itself must not escape into the
+    // event loop; busy mode has been left by then.
+    try {
+        Execute(entries[entry]);
+    } catch (...) {
+    }
     return true;
 }
 
@@ -102,7 +106,7 @@ bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showErr
 {
     try {
         FHost.SetBusy(true);
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
     bool done = false;
@@ -110,11 +114,11 @@ bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showErr
         done = operation();
         if (!done && showError)
             FWorkspace.ShowLastError();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     try {
         FHost.SetBusy(false);
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     return done;
 }

@@ -28,7 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <exception>
+#include <cstdlib>
 
 namespace orvanto {
 
@@ -92,8 +92,10 @@ TForm1::TForm1(const std::vector<std::string>& arguments, QWidget* parent) : QMa
 {
     try {
         FormCreate(arguments);
-    } catch (const std::exception&) {
-        General()->FatalOutOfMemory();
+    } catch (...) {
+        if (TGeneral* general = General())
+            general->FatalOutOfMemory();
+        std::exit(EXIT_FAILURE);
     }
     FCreating = false;
     // A shutdown asked for while the window was being built (an unattended
@@ -115,7 +117,7 @@ TForm1::~TForm1()
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments)
 {
-    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto"));
     setWindowTitle(QStringLiteral("Orvanto"));
     setWindowIcon(ProgramIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
@@ -495,7 +497,7 @@ void TForm1::Shutdown()
         hide();
         if (FWorkspace && !FNoSave && !FWorkspace->Info().NoSave)
             SaveSettings();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     if (!FCreating)
         QMetaObject::invokeMethod(this, &TForm1::FinishShutdown, Qt::QueuedConnection);
@@ -516,7 +518,7 @@ void TForm1::FinishShutdown()
             FExtras->Shutdown();
         FExtras.reset();
         FToolbars.reset();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     QCoreApplication::exit(FExitStatus);
 }

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <exception>
 
 namespace orvanto {
 
@@ -98,7 +97,7 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
             settings.*key.Field = ValueFromText(key.Kind, text);
         }
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         return true;
     }
 }
@@ -120,7 +119,7 @@ bool TSettingsFile::Save(const TStoredSettings& settings)
                                                                  : std::to_string(value));
         }
         return TIniFile(FFileName).WriteStrings(Section, pairs);
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
 }
