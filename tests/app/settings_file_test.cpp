@@ -36,7 +36,6 @@ TEST(SettingsFile, LoadRules)
         {"500.5 ties to the even 500", "[Settings]\nWidth=500.5\n", &TStoredSettings::Width, 500},
         {"501.5 ties to the even 502", "[Settings]\nWidth=501.5\n", &TStoredSettings::Width, 502},
         {"letters read as 0, raised to 1", "[Settings]\nHeight=abc\n", &TStoredSettings::Height, 1},
-        {"copies are passed on unclamped", "[Settings]\nCopies=150\n", &TStoredSettings::Copies, 150},
         {"key names ignore case", "[settings]\nbkcolor=255\n", &TStoredSettings::BkColor, 255},
     };
     const std::string folder = MakeTempFolder("settings-load");
