@@ -4,6 +4,7 @@
 #include "archive/zip_box.h"
 #include "imaging/bitmap_reader.h"
 #include "imaging/bitmap_writer.h"
+#include "localisation/language.h"
 #include "support/general.h"
 #include "support/paths.h"
 #include "support/string_helpers.h"
@@ -272,6 +273,11 @@ bool TStartupExtras::ShowHelp()
 {
     if (!FHelp)
         return false;
+    // A language file names the start page of the help in its language;
+    // without one, or when the help has no such page, the English one opens.
+    const std::string page = Translate("index.html");
+    if (page != "index.html" && FHelp->ShowPage(page))
+        return true;
     if (FHelp->ShowPage("index.html"))
         return true;
     FHelp->ShowLastError();

@@ -89,7 +89,8 @@ public:
     bool InstallMenuCopy(const std::string& executable) { return InstallMenuEntry(executable); }
     // At the end of start-up: a visible splash stays one more second.
     void FinishSplash();
-    // The help's start page in the browser; the error box when it fails.
+    // The help's start page in the browser (the one the language file names,
+    // when the help has it); the error box when it fails.
     bool ShowHelp();
     void ShowAbout();
     // Frees the splash window, then the help service (which removes the

@@ -3,6 +3,7 @@
 #include "archive/help.h"
 #include "archive/zip_box.h"
 #include "imaging/bitmap_writer.h"
+#include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
 #include "support/paths.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvanto;
 
@@ -138,6 +140,14 @@ TEST(StartupExtras, BuiltInCarriersHoldTheSplashAndTheHelp)
         EXPECT_TRUE(extras.ShowHelp()) << extras.Help()->LastError();
         ASSERT_EQ(requests->Requests.size(), 1u);
         EXPECT_TRUE(QFile::exists(QString::fromStdString(extras.Help()->PagePath("index.html"))));
+        // With the German language file the German start page opens.
+        const std::string installed = TLanguage::LanguageFileName();
+        ASSERT_TRUE(WriteWholeFile(installed, ReadWholeFile(ORVANTO_BINARY_DIR "/languages/de.llf")));
+        FreeLanguage();
+        EXPECT_TRUE(extras.ShowHelp());
+        ::unlink(installed.c_str());
+        FreeLanguage();
+        EXPECT_EQ(requests->Requests.back().Target, extras.Help()->PagePath("de-index.html"));
     }
     // Ending removes the unpacked pages.
     EXPECT_FALSE(FolderExists(Paths()->MakerDataFolder("Help") + "Orvanto/"));
