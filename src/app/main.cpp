@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_colour_dialog.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
@@ -9,6 +11,10 @@
 #include <QApplication>
 
 #include <memory>
+#include <string>
+#include <vector>
+
+using namespace orvanto;
 
 using namespace orvanto;
 
@@ -23,11 +29,23 @@ int main(int argc, char* argv[])
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
     InstallTranslation();
     Platform().SetFileDialogs(std::make_unique<TQtFileDialogs>());
+    Platform().SetColourDialog(std::make_unique<TQtColourDialog>());
+    Platform().SetClipboard(std::make_unique<TQtClipboard>());
 
-    TForm1 window;
-    window.show();
-    const int status = application.exec();
+    // Qt has taken its own options out of argv by now.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    int status = 0;
+    {
+        TForm1 window(arguments);
+        if (!window.ShuttingDown())
+            window.show();
+        // An unattended run has already asked to end: the loop runs just
+        // long enough to take the window down.
+        status = application.exec();
+    }
     // The dialogs are widgets: they must go while the application still exists.
     Platform().SetFileDialogs(nullptr);
+    Platform().SetColourDialog(nullptr);
+    Platform().SetClipboard(nullptr);
     return status;
 }

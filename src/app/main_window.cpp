@@ -1,15 +1,560 @@
 #include "app/main_window.h"
 
+#include "app/menu_table.h"
+#include "app/startup_extras.h"
+#include "localisation/language.h"
+#include "localisation/qt/translate_menu.h"
+#include "platform/qt/center_form.h"
+#include "support/general.h"
+#include "support/paths.h"
+#include "ui/button_icons.h"
+#include "ui/toolbars.h"
+#include "workspace/print_workspace.h"
+#include "workspace/qt/print_workspace_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace orvanto {
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+namespace {
+
+// The window's size before the settings file is read.
+constexpr int DefaultWidth = 333;
+constexpr int DefaultHeight = 374;
+constexpr int MinimumWidth = 430;
+constexpr int MinimumHeight = 300;
+// Panels 1 to 5; the sixth takes the rest of the bar.
+constexpr int PanelWidths[] = {104, 65, 75, 75, 35};
+
+// A status panel as wide as its width from the table or its text, whichever
+// is more, that gives way (cutting its text) only when the window is too
+// narrow for all panels, rather than being drawn over by its neighbour.
+class TStatusPanel final : public QLabel {
+public:
+    TStatusPanel(int width, QWidget* parent) : QLabel(parent), FWidth(width) {}
+    QSize sizeHint() const override
+    {
+        const QSize text = QLabel::sizeHint();
+        return {std::max(text.width(), FWidth), text.height()};
+    }
+    // The last panel (no width of its own) keeps its whole text: "Ready",
+    // "Working...".
+    QSize minimumSizeHint() const override
+    {
+        return FWidth > 0 ? QSize(20, QLabel::minimumSizeHint().height()) : QLabel::minimumSizeHint();
+    }
+
+private:
+    int FWidth;
+};
+
+QString Text(const std::string& text)
 {
+    return QString::fromStdString(text);
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 32);
+    return text;
+}
+
+// The switch counts only in the two places the command line allows it.
+bool HasAutoPrintSwitch(const std::vector<std::string>& arguments)
+{
+    for (std::size_t i = 1; i < std::min<std::size_t>(arguments.size(), 3); ++i)
+        if (Upper(arguments[i]) == "/AUTOPRINT")
+            return true;
+    return false;
+}
+
+} // namespace
+
+TForm1::TForm1(const std::vector<std::string>& arguments, QWidget* parent) : QMainWindow(parent)
+{
+    try {
+        FormCreate(arguments);
+    } catch (...) {
+        if (TGeneral* general = General())
+            general->FatalOutOfMemory();
+        std::exit(EXIT_FAILURE);
+    }
+    FCreating = false;
+    // A shutdown asked for while the window was being built (an unattended
+    // print) ends the message loop as soon as it runs.
+    if (FShutdownRequested)
+        QMetaObject::invokeMethod(this, &TForm1::FinishShutdown, Qt::QueuedConnection);
+}
+
+TForm1::~TForm1()
+{
+    FCommands.reset();
+    // The window refers to the workspace: it goes first.
+    delete FWorkspaceWindow;
+    FWorkspaceWindow = nullptr;
+    FWorkspace.reset();
+    FExtras.reset();
+    FToolbars.reset();
+}
+
+void TForm1::FormCreate(const std::vector<std::string>& arguments)
+{
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto"));
     setWindowTitle(QStringLiteral("Orvanto"));
-    setMinimumSize(430, 300);
-    resize(800, 600);
-    statusBar()->showMessage(QString());
+    setWindowIcon(ProgramIcon());
+    setMinimumSize(MinimumWidth, MinimumHeight);
+    resize(DefaultWidth, DefaultHeight);
+    setAcceptDrops(true);
+
+    // The splash (shown only when no picture was named). A splash archive
+    // that is there but cannot be unpacked ends the program before anything
+    // else is built, and no settings are written.
+    FExtras = std::make_unique<TStartupExtras>();
+    if (!FExtras->PrepareSplash(!arguments.empty() && !arguments[0].empty())) {
+        General()->ShowError(FExtras->LastError());
+        FExitStatus = 1;
+        FNoSave = true;
+        Shutdown();
+        return;
+    }
+
+    // The client area: the button bar at the top, the workspace below it.
+    auto* area = new QWidget(this);
+    auto* column = new QVBoxLayout(area);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(area);
+    FWorkspace = std::make_unique<TPrintWorkspace>();
+    FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
+    column->addWidget(FWorkspaceWindow, 1);
+    FWorkspaceWindow->show();
+    FWorkspace->SetPreviewSize(0);
+    FWorkspace->Refresh();
+
+    BuildStatusBar();
+    FCommands = std::make_unique<TMainCommands>(*FWorkspace, *this);
+    BuildButtonBar(area);
+    FExtras->CreateHelp();
+    BuildMenu();
+    TranslateMenu(menuBar());
+    FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
+
+    FWorkspace->OnChange = [this](TPrintWorkspace&) { RefreshStatus(); };
+    FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
+        if (!printed)
+            FExitStatus = 1;
+        Shutdown();
+    };
+    FWorkspace->OnProgress = [this](int percent) { ShowProgress(percent); };
+    ShowStatusText({});
+    RefreshStatus();
+    LoadSettings();
+    RefreshButtons();
+    CenterForm(this);
+    ProcessCommandLine(arguments);
+    FExtras->FinishSplash();
+}
+
+void TForm1::ProcessCommandLine(const std::vector<std::string>& arguments)
+{
+    if (FWorkspace->ProcessCommandLine(arguments))
+        return;
+    FWorkspace->ShowLastError();
+    // Unattended, nobody is there to close a window that failed to load its
+    // picture: end with a failure status and keep the stored settings.
+    if (HasAutoPrintSwitch(arguments)) {
+        FExitStatus = 1;
+        FNoSave = true;
+        Shutdown();
+    }
+}
+
+void TForm1::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < 6; ++i) {
+        // The widths were chosen for a small 96-dpi font; a larger desktop
+        // font widens a panel rather than cutting its text off.
+        auto* panel = new TStatusPanel(i < 5 ? PanelWidths[i] : 0, bar);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText);
+        bar->addWidget(panel, i < 5 ? 0 : 1);
+        FPanels.push_back(panel);
+    }
+}
+
+void TForm1::BuildButtonBar(QWidget* area)
+{
+    FToolbars = std::make_unique<TToolbars>();
+    QWidget* bar = FToolbars->Window();
+    bar->setParent(area);
+    static_cast<QVBoxLayout*>(area->layout())->insertWidget(0, bar);
+    bar->show();
+    FToolbars->OnButtonClick = [this](TToolbars& sender, int index) { ButtonClicked(sender, index); };
+    FToolbars->OnTick = [this](TToolbars&) {
+        if (!IsBusy())
+            RefreshButtons();
+    };
+    FBarCommands.assign(TToolbars::SlotCount, -1);
+    for (const TBarEntry& entry : BarEntries()) {
+        const bool separator = entry.Icon < 0;
+        const int index = separator
+            ? FToolbars->AddButton({}, {}, 5)
+            : FToolbars->AddButton(Translate(entry.Caption) + entry.Suffix,
+                                   ButtonIconText(TButtonIcon(entry.Icon)), 0);
+        if (index >= 0 && !separator)
+            FBarCommands[index] = FindMenuEntry(entry.MenuEntry);
+    }
+    FToolbars->SetAllButtonCursors(Qt::PointingHandCursor);
+    FToolbars->SetSeparatorLines(true);
+}
+
+// The bar reports the entry the mouse went down on; a separator or no
+// entry runs nothing, and a command runs exactly as its menu item would.
+void TForm1::ButtonClicked(TToolbars& sender, int index)
+{
+    if (&sender != FToolbars.get() || index < 0 || index >= int(FBarCommands.size()) || !FCommands)
+        return;
+    const int entry = FBarCommands[index];
+    if (entry < 0)
+        return;
+    // The click may end the program (Print with Auto Close): the bar must
+    // not be freed while it is still delivering this event, and Shutdown
+    // only ever defers that.
+    FCommands->Dispatch(entry);
+}
+
+void TForm1::BuildMenu()
+{
+    const auto entries = MenuEntries();
+    FActions.assign(entries.size(), nullptr);
+    std::vector<QMenu*> menus(entries.size(), nullptr);
+    QActionGroup* groups[2] = {new QActionGroup(this), new QActionGroup(this)};
+    for (int i = 0; i < int(entries.size()); ++i) {
+        const TMenuEntry& entry = entries[i];
+        const int parent = ParentEntry(i);
+        QMenu* owner = parent >= 0 ? menus[parent] : nullptr;
+        const bool holdsItems = i + 1 < int(entries.size()) && entries[i + 1].Level > entry.Level;
+        if (entry.Level == 0 || holdsItems) {
+            QMenu* menu = owner ? owner->addMenu(Text(entry.Caption)) : menuBar()->addMenu(Text(entry.Caption));
+            menu->setObjectName(Text(entry.Name));
+            menus[i] = menu;
+            FActions[i] = menu->menuAction();
+            connect(menu, &QMenu::aboutToShow, this, [this, i] { MenuOpening(i); });
+            connect(menu, &QMenu::aboutToHide, this, [this, i] { MenuClosed(i); });
+            continue;
+        }
+        if (IsSeparator(entry)) {
+            FActions[i] = owner->addSeparator();
+            continue;
+        }
+        QAction* action = owner->addAction(Text(entry.Caption));
+        action->setObjectName(Text(entry.Name));
+        if (*entry.Shortcut)
+            action->setShortcut(QKeySequence::fromString(QString::fromLatin1(entry.Shortcut)));
+        if (entry.Checked != TCheckRule::None)
+            action->setCheckable(true);
+        if (entry.Radio) {
+            // Two sets of alternatives: where the settings bar sits, and the preview size.
+            const bool panelChoice = entry.Command == TCommand::PanelTop || entry.Command == TCommand::PanelBottom;
+            groups[panelChoice ? 0 : 1]->addAction(action);
+        }
+        connect(action, &QAction::triggered, this, [this, i] {
+            if (FCommands)
+                FCommands->Dispatch(i);
+        });
+        FActions[i] = action;
+    }
+}
+
+// The states are computed as a menu opens, for its own items.
+void TForm1::MenuOpening(int menuEntry)
+{
+    if (!FCommands)
+        return;
+    const auto entries = MenuEntries();
+    for (int i = menuEntry + 1; i < int(entries.size()) && entries[i].Level > entries[menuEntry].Level; ++i) {
+        if (ParentEntry(i) != menuEntry || !FActions[i] || IsSeparator(entries[i]))
+            continue;
+        FActions[i]->setEnabled(FCommands->Enabled(i));
+        if (entries[i].Checked != TCheckRule::None)
+            FActions[i]->setChecked(FCommands->Checked(i));
+        if (entries[i].Command == TCommand::Undo)
+            FActions[i]->setText(Text(FCommands->UndoCaption()));
+    }
+}
+
+// A closed menu's items take shortcuts again whatever they showed: each
+// shortcut asks the commands afresh whether it may run.
+void TForm1::MenuClosed(int menuEntry)
+{
+    const auto entries = MenuEntries();
+    for (int i = menuEntry + 1; i < int(entries.size()) && entries[i].Level > entries[menuEntry].Level; ++i)
+        if (ParentEntry(i) == menuEntry && FActions[i])
+            FActions[i]->setEnabled(true);
+}
+
+QAction* TForm1::MenuAction(const std::string& name) const
+{
+    const int index = FindMenuEntry(name);
+    return index >= 0 && index < int(FActions.size()) ? FActions[index] : nullptr;
+}
+
+QLabel* TForm1::StatusPanel(int index) const
+{
+    return index >= 0 && index < int(FPanels.size()) ? FPanels[index] : nullptr;
+}
+
+void TForm1::SetBusy(bool on)
+{
+    if (on == FBusy)
+        return;
+    FBusy = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    for (QAction* menu : menuBar()->actions())
+        menu->setEnabled(!on);
+    if (FWorkspaceWindow)
+        FWorkspaceWindow->setEnabled(!on);
+    if (FToolbars)
+        FToolbars->SetBarEnabled(!on);
+    if (on && FPanels.size() == 6)
+        FPanels[5]->setText(Text(Translate("Working") + "..."));
+    else
+        ShowStatusText({});
+    FLastProgress = -1;
+    // Show the new state before the work starts; no input may slip in.
+    if (!FCreating)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm1::ShowProgress(int percent)
+{
+    percent = std::clamp(percent, 0, 100);
+    if (percent == FLastProgress || FPanels.size() < 6)
+        return;
+    FLastProgress = percent;
+    FPanels[5]->setText(Text(Translate("Working") + "... " + std::to_string(percent) + "%"));
+    // Painted at once: the work goes on in this thread, so no event loop
+    // runs until it ends.
+    if (FPanels[5]->isVisible())
+        FPanels[5]->repaint();
+}
+
+void TForm1::ShowStatusText(const std::string& text)
+{
+    if (FPanels.size() < 6)
+        return;
+    FPanels[5]->setText(Text(text.empty() ? Translate("Ready") : text));
+}
+
+void TForm1::RefreshStatus()
+{
+    if (!FWorkspace || FPanels.size() < 6)
+        return;
+    const std::string mm = Translate("mm");
+    const TPrintWorkspaceInfo info = FWorkspace->Info();
+    FPanels[0]->setText(Text(FWorkspace->PrinterPresent()
+                                 ? std::to_string(info.PageWidthMM) + mm + " x " + std::to_string(info.PageHeightMM) + mm
+                                 : Translate("No Printer")));
+    FPanels[1]->setText(Text(info.CopiesText));
+    FPanels[2]->setText(Text(FWorkspace->GetAutoClose() ? Translate("Auto Close") : std::string()));
+    FPanels[3]->setText(Text(FWorkspace->GetAutoPrint() ? Translate("Auto Print") : std::string()));
+    FPanels[4]->setText(Text(std::to_string(info.Resolution) + "%"));
+    setWindowTitle(Text(info.Caption.empty() ? std::string("Orvanto") : info.Caption));
+}
+
+// A bar button is enabled exactly when its menu item would be.
+void TForm1::RefreshButtons()
+{
+    if (FToolbars && FCommands)
+        for (int index = 0; index < int(FBarCommands.size()); ++index)
+            if (FBarCommands[index] >= 0)
+                FToolbars->SetButtonEnabled(index, FCommands->Enabled(FBarCommands[index]));
+    if (!isEnabled())
+        setEnabled(true);
+}
+
+bool TForm1::ButtonBarVisible() const
+{
+    return FToolbars && !FToolbars->Window()->isHidden();
+}
+
+void TForm1::SetButtonBarVisible(bool visible)
+{
+    if (FToolbars)
+        FToolbars->Window()->setVisible(visible);
+}
+
+void TForm1::ChooseBackground()
+{
+    if (FWorkspaceWindow)
+        FWorkspaceWindow->ChooseBackground();
+}
+
+void TForm1::ShowHelp()
+{
+    if (!FExtras)
+        return;
+    SetBusy(true);
+    FExtras->ShowHelp();
+    SetBusy(false);
+}
+
+void TForm1::ShowAbout()
+{
+    if (FExtras)
+        FExtras->ShowAbout();
+}
+
+void TForm1::LoadSettings()
+{
+    TStoredSettings s;
+    if (!TSettingsFile().Load(s))
+        return;
+    TPrintWorkspace& ws = *FWorkspace;
+    ws.SetAutoClose(s.AutoClose != 0);
+    ws.SetAutoPrint(s.AutoPrint != 0);
+    ws.SetPanelOnTop(s.ToolbarOnTop != 0);
+    SetButtonBarVisible(s.ShowButtonbar != 0);
+    ws.SetCopies(s.Copies);
+    TPrintWorkspaceInfo info = ws.Info();
+    info.Quality = std::uint8_t(s.Quality);
+    info.Position = std::uint8_t(s.Position);
+    info.Scale = std::uint8_t(s.Scale);
+    info.Orientation = std::uint8_t(s.Orientation);
+    info.X = s.X;
+    info.Y = s.Y;
+    info.ZoomX = s.ZoomX;
+    info.ZoomY = s.ZoomY;
+    info.ZoomXY = s.ZoomXY;
+    ws.ApplyInfo(info);
+    // A damaged size must not ask for a window larger than the screen.
+    QSize limit(s.Width, s.Height);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        limit = screen->availableGeometry().size();
+    resize(std::min(s.Width, limit.width()), std::min(s.Height, limit.height()));
+    ws.SetPreviewSize(s.Size);
+    ws.SetBackground(std::uint32_t(s.BkColor), s.UseBkColor);
+}
+
+void TForm1::SaveSettings()
+{
+    TPrintWorkspace& ws = *FWorkspace;
+    const TPrintWorkspaceInfo info = ws.Info();
+    TStoredSettings s;
+    s.AutoClose = ws.GetAutoClose();
+    s.AutoPrint = ws.GetAutoPrint();
+    s.ToolbarOnTop = ws.PanelOnTop();
+    s.ShowButtonbar = ButtonBarVisible();
+    s.Copies = ws.GetCopies();
+    s.Quality = info.Quality;
+    s.Position = info.Position;
+    s.Scale = info.Scale;
+    s.Orientation = info.Orientation;
+    s.X = info.X;
+    s.Y = info.Y;
+    s.ZoomX = info.ZoomX;
+    s.ZoomY = info.ZoomY;
+    s.ZoomXY = info.ZoomXY;
+    // The same measure the load restores with resize(): no frame added.
+    s.Width = width();
+    s.Height = height();
+    s.Size = ws.PreviewSize();
+    s.BkColor = int(ws.BkColor());
+    s.UseBkColor = ws.UseBkColor();
+    // A file that cannot be written (read-only, say) is left alone quietly.
+    TSettingsFile().Save(s);
+}
+
+void TForm1::Shutdown()
+{
+    if (FShutdownRequested)
+        return;
+    FShutdownRequested = true;
+    try {
+        hide();
+        if (FWorkspace && !FNoSave && !FWorkspace->Info().NoSave)
+            SaveSettings();
+    } catch (...) {
+    }
+    if (!FCreating)
+        QMetaObject::invokeMethod(this, &TForm1::FinishShutdown, Qt::QueuedConnection);
+}
+
+// Runs from the message loop, never inside an event of the objects it frees.
+void TForm1::FinishShutdown()
+{
+    try {
+        FCommands.reset();
+        if (FWorkspaceWindow) {
+            FWorkspaceWindow->Detach();
+            delete FWorkspaceWindow;
+            FWorkspaceWindow = nullptr;
+        }
+        FWorkspace.reset();
+        if (FExtras)
+            FExtras->Shutdown();
+        FExtras.reset();
+        FToolbars.reset();
+    } catch (...) {
+    }
+    QCoreApplication::exit(FExitStatus);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // The window never closes by itself: the program ends through Shutdown.
+    event->ignore();
+    Shutdown();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (!FBusy && FCommands && data && data->hasUrls() && !data->urls().isEmpty()
+        && data->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (FBusy || !FCommands || !data || !data->hasUrls() || data->urls().isEmpty())
+        return;
+    const std::string fileName = data->urls().first().toLocalFile().toStdString();
+    event->acceptProposedAction();
+    // Opened as the Open command opens a file, after the drop has ended.
+    QMetaObject::invokeMethod(
+        this,
+        [this, fileName] {
+            if (!FCommands || FBusy)
+                return;
+            FCommands->OpenInfo().FileName = fileName;
+            FCommands->LoadPicture(fileName);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace orvanto

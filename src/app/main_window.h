@@ -1,24 +1,103 @@
 #pragma once
 
+// The program's one window, TForm1: it builds the print workspace, the
+// menus, the status bar and the button bar at start-up (FormCreate), runs
+// every command through TMainCommands, keeps the settings file, and ends
+// the program through Shutdown, whichever way the user or an unattended
+// print asks for it.
+//
+// Ending is deferred: Shutdown hides the window and writes the settings at
+// once, but the owned objects go and the message loop ends only from a
+// queued call, so nothing is destroyed under its own event (a bar click, the
+// workspace's print-finished event), and a request made while the window is
+// still being built (an unattended print) ends the loop as soon as it runs.
+
+#include "app/main_commands.h"
+#include "app/settings_file.h"
+
 #include <QMainWindow>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class QLabel;
+class QMenu;
 
 namespace orvanto {
 
-// The program's one window: menus, the status bar and, docked over the
-// client area, the print workspace.
-class TForm1 : public QMainWindow {
+class TPrintWorkspace;
+class TPrintWorkspaceWindow;
+class TToolbars;
+class TStartupExtras;
+
+class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // arguments: the command line after the executable's name.
+    explicit TForm1(const std::vector<std::string>& arguments, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     const std::string& LastError() const { return FLastError; }
+    // 0, or 1 when an unattended load or print failed.
+    int ExitStatus() const { return FExitStatus; }
+    bool ShuttingDown() const { return FShutdownRequested; }
+
+    // ICommandHost
+    void SetBusy(bool on) override;
+    bool IsBusy() const override { return FBusy; }
+    void Shutdown() override;
+    bool ButtonBarVisible() const override;
+    void SetButtonBarVisible(bool visible) override;
+    void ChooseBackground() override;
+    void ShowHelp() override;
+    void ShowAbout() override;
+
+    void ShowStatusText(const std::string& text);
+    void RefreshStatus();
+    void RefreshButtons();
+
+    // For tests and the drop handler: the workspace while it exists.
+    TPrintWorkspace* Workspace() const { return FWorkspace.get(); }
+    TMainCommands* Commands() const { return FCommands.get(); }
+    QAction* MenuAction(const std::string& name) const;
+    QLabel* StatusPanel(int index) const;
+    TToolbars* ButtonBar() const { return FToolbars.get(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void FormCreate(const std::vector<std::string>& arguments);
+    void BuildMenu();
+    void BuildStatusBar();
+    void BuildButtonBar(QWidget* area);
+    void ButtonClicked(TToolbars& sender, int index);
+    void MenuOpening(int menuEntry);
+    void MenuClosed(int menuEntry);
+    void ProcessCommandLine(const std::vector<std::string>& arguments);
+    void ShowProgress(int percent);
+    void LoadSettings();
+    void SaveSettings();
+    void FinishShutdown();
+
+    std::unique_ptr<TPrintWorkspace> FWorkspace;
+    std::unique_ptr<TMainCommands> FCommands;
+    TPrintWorkspaceWindow* FWorkspaceWindow = nullptr;
+    std::unique_ptr<TToolbars> FToolbars;
+    std::unique_ptr<TStartupExtras> FExtras; // splash, help, the menu copy
+    std::vector<int> FBarCommands; // the menu entry of each bar index, -1 for none
+    std::vector<QAction*> FActions; // one per menu entry, in table order
+    std::vector<QLabel*> FPanels;
     std::string FLastError;
+    bool FBusy = false;
+    bool FCreating = true;
+    bool FShutdownRequested = false;
+    bool FNoSave = false; // an unattended run that failed before its print
+    int FExitStatus = 0;
+    int FLastProgress = -1;
 };
 
 } // namespace orvanto

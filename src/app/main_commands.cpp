@@ -1,0 +1,224 @@
+#include "app/main_commands.h"
+
+#include "imaging/open_image.h"
+#include "localisation/language.h"
+#include "platform/platform.h"
+#include "workspace/print_workspace.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+
+namespace orvanto {
+
+TMainCommands::TMainCommands(TPrintWorkspace& workspace, ICommandHost& host)
+    : FWorkspace(workspace), FHost(host)
+{
+    FOpenInfo.Options = FileDialogHideReadOnly | FileDialogFileMustExist;
+    if (TOpenImage* formats = OpenImage()) {
+        FOpenInfo.Filter = formats->Formats().BuildFilter(-2, false);
+        FOpenInfo.DefaultExt = formats->Formats().BuildFilter(1, true);
+    }
+    FOpenInfo.FilterIndex = 1;
+}
+
+std::string TMainCommands::LibraryFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty())
+        return {};
+    QDir().mkpath(folder);
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder.toStdString();
+}
+
+bool TMainCommands::RuleHolds(TEnabledRule rule)
+{
+    switch (rule) {
+    case TEnabledRule::Always: return true;
+    case TEnabledRule::CanPrint: return FWorkspace.CanPrint();
+    case TEnabledRule::PrinterPresent: return FWorkspace.PrinterPresent();
+    case TEnabledRule::CanCopy: return FWorkspace.CanCopy();
+    case TEnabledRule::CanPaste: return FWorkspace.CanPaste();
+    case TEnabledRule::CanUndo: return FWorkspace.CanUndo();
+    case TEnabledRule::CanMirror: return FWorkspace.CanMirror();
+    case TEnabledRule::CanFlip: return FWorkspace.CanFlip();
+    case TEnabledRule::CanRotate: return FWorkspace.CanRotate();
+    case TEnabledRule::CanInvert: return FWorkspace.CanInvert();
+    case TEnabledRule::CanZoom: return FWorkspace.CanZoom();
+    case TEnabledRule::CanClearZoom: return FWorkspace.CanZoom() && FWorkspace.CurrentZoom() != 0;
+    case TEnabledRule::CanCenter: return FWorkspace.CanCenter();
+    }
+    return false;
+}
+
+bool TMainCommands::Enabled(int entry)
+{
+    const auto entries = MenuEntries();
+    for (int i = entry; i >= 0; i = ParentEntry(i))
+        if (i >= int(entries.size()) || !RuleHolds(entries[i].Enabled))
+            return false;
+    return entry >= 0;
+}
+
+bool TMainCommands::Checked(int entry)
+{
+    const auto entries = MenuEntries();
+    if (entry < 0 || entry >= int(entries.size()))
+        return false;
+    switch (entries[entry].Checked) {
+    case TCheckRule::None: return false;
+    case TCheckRule::AutoClose: return FWorkspace.GetAutoClose();
+    case TCheckRule::AutoPrint: return FWorkspace.GetAutoPrint();
+    case TCheckRule::ButtonBar: return FHost.ButtonBarVisible();
+    case TCheckRule::PanelTop: return FWorkspace.PanelOnTop();
+    case TCheckRule::PanelBottom: return !FWorkspace.PanelOnTop();
+    case TCheckRule::Overall: return FWorkspace.PreviewSize() == 0;
+    case TCheckRule::CloseUp: return FWorkspace.PreviewSize() == 1;
+    case TCheckRule::UseBackground: return FWorkspace.UseBkColor() == 1;
+    }
+    return false;
+}
+
+std::string TMainCommands::UndoCaption() const
+{
+    return Translate("&Undo") + " " + Translate(FWorkspace.UndoCaption());
+}
+
+bool TMainCommands::Dispatch(int entry)
+{
+    const auto entries = MenuEntries();
+    if (FHost.IsBusy() || entry < 0 || entry >= int(entries.size())
+        || entries[entry].Command == TCommand::None || !Enabled(entry))
+        return false;
+    // A failure the command did not report itself must not escape into the
+    // event loop; busy mode has been left by then.
+    try {
+        Execute(entries[entry]);
+    } catch (...) {
+    }
+    return true;
+}
+
+bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showError)
+{
+    try {
+        FHost.SetBusy(true);
+    } catch (...) {
+        return false;
+    }
+    bool done = false;
+    try {
+        done = operation();
+        if (!done && showError)
+            FWorkspace.ShowLastError();
+    } catch (...) {
+    }
+    try {
+        FHost.SetBusy(false);
+    } catch (...) {
+    }
+    return done;
+}
+
+void TMainCommands::OpenPicture(const std::string& initialFolder)
+{
+    std::string chosen;
+    TOpenHandler* handler = OpenHandler();
+    if (!handler || !handler->Execute(FOpenInfo, TFileDialogKind::OpenWithPreview, initialFolder, chosen))
+        return;
+    FOpenInfo.FileName = chosen;
+    LoadPicture(chosen);
+}
+
+bool TMainCommands::LoadPicture(const std::string& fileName)
+{
+    return Guarded([&] { return FWorkspace.LoadFile(fileName); });
+}
+
+void TMainCommands::ChangeScaling(int mode, int percent)
+{
+    Guarded([&] {
+        FWorkspace.ZoomCommand(mode, percent);
+        return true;
+    });
+}
+
+void TMainCommands::RotateBy(int angle)
+{
+    Guarded([&] { return FWorkspace.Rotate(angle); });
+}
+
+void TMainCommands::OpenWebPage(int index)
+{
+    Guarded(
+        [&] {
+            Platform().Shell().OpenDocument(WebPageAddress(index), {}, {});
+            return true;
+        },
+        false);
+}
+
+void TMainCommands::Execute(const TMenuEntry& entry)
+{
+    TPrintWorkspace& ws = FWorkspace;
+    switch (entry.Command) {
+    case TCommand::None:
+        break;
+    case TCommand::NewInstance:
+        // A second, independent copy of this program that reads the same
+        // settings file.
+        Guarded(
+            [] {
+                Platform().Shell().StartProgram(QCoreApplication::applicationFilePath().toStdString(), {},
+                                                {});
+                return true;
+            },
+            false);
+        break;
+    case TCommand::Open: OpenPicture({}); break;
+    case TCommand::OpenFromLibrary: OpenPicture(LibraryFolder()); break;
+    case TCommand::Print:
+        Guarded([&] { return ws.Print(); });
+        // Auto Close ends the program after printing, whether or not the
+        // print succeeded; the window defers the teardown itself.
+        if (ws.GetAutoClose())
+            FHost.Shutdown();
+        break;
+    case TCommand::PrinterSetup: ws.PrinterSetup(); break;
+    case TCommand::WebPage: OpenWebPage(entry.Argument); break;
+    case TCommand::Exit: FHost.Shutdown(); break;
+    case TCommand::Copy: Guarded([&] { return ws.CopyToClipboard(); }); break;
+    case TCommand::Paste: Guarded([&] { return ws.PasteFromClipboard(); }); break;
+    case TCommand::Undo: Guarded([&] { return ws.Undo(); }); break;
+    case TCommand::Mirror: Guarded([&] { return ws.Mirror(); }); break;
+    case TCommand::Flip: Guarded([&] { return ws.Flip(); }); break;
+    case TCommand::Rotate: RotateBy(entry.Argument); break;
+    case TCommand::Invert: Guarded([&] { return ws.Invert(); }); break;
+    case TCommand::SetScaling: ChangeScaling(0, entry.Argument); break;
+    case TCommand::AddScaling: ChangeScaling(1, entry.Argument); break;
+    case TCommand::AutoClose: ws.SetAutoClose(!ws.GetAutoClose()); break;
+    case TCommand::AutoPrint: ws.SetAutoPrint(!ws.GetAutoPrint()); break;
+    case TCommand::Center:
+        Guarded(
+            [&] {
+                ws.CenterPicture();
+                return true;
+            },
+            false);
+        break;
+    case TCommand::ButtonBar: FHost.SetButtonBarVisible(!FHost.ButtonBarVisible()); break;
+    case TCommand::PanelTop: ws.SetPanelOnTop(true); break;
+    case TCommand::PanelBottom: ws.SetPanelOnTop(false); break;
+    case TCommand::Overall: ws.SetPreviewSize(0); break;
+    case TCommand::CloseUp: ws.SetPreviewSize(1); break;
+    case TCommand::BackgroundColor: FHost.ChooseBackground(); break;
+    case TCommand::UseBackgroundColor: ws.SetBackground(ws.BkColor(), ws.UseBkColor() == 1 ? 0 : 1); break;
+    case TCommand::Help: FHost.ShowHelp(); break;
+    case TCommand::About: FHost.ShowAbout(); break;
+    }
+}
+
+} // namespace orvanto

@@ -1,0 +1,128 @@
+#include "app/settings_file.h"
+
+#include "support/general.h"
+#include "support/ini_file.h"
+#include "support/paths.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace orvanto {
+
+namespace {
+
+constexpr const char* Section = "Settings";
+
+enum class TKind { Bool, Int, Byte, AtLeastOne };
+
+struct TKey {
+    const char* Name;
+    TKind Kind;
+    int TStoredSettings::*Field;
+};
+
+// The keys in the order they are written.
+constexpr TKey Keys[] = {
+    {"AutoClose", TKind::Bool, &TStoredSettings::AutoClose},
+    {"AutoPrint", TKind::Bool, &TStoredSettings::AutoPrint},
+    {"ToolbarOnTop", TKind::Bool, &TStoredSettings::ToolbarOnTop},
+    {"ShowButtonbar", TKind::Bool, &TStoredSettings::ShowButtonbar},
+    {"Copies", TKind::Int, &TStoredSettings::Copies},
+    {"Quality", TKind::Byte, &TStoredSettings::Quality},
+    {"Position", TKind::Byte, &TStoredSettings::Position},
+    {"Scale", TKind::Byte, &TStoredSettings::Scale},
+    {"Orientation", TKind::Byte, &TStoredSettings::Orientation},
+    {"X", TKind::Int, &TStoredSettings::X},
+    {"Y", TKind::Int, &TStoredSettings::Y},
+    {"ZoomX", TKind::Int, &TStoredSettings::ZoomX},
+    {"ZoomY", TKind::Int, &TStoredSettings::ZoomY},
+    {"ZoomXY", TKind::Int, &TStoredSettings::ZoomXY},
+    {"Width", TKind::AtLeastOne, &TStoredSettings::Width},
+    {"Height", TKind::AtLeastOne, &TStoredSettings::Height},
+    {"Size", TKind::Int, &TStoredSettings::Size},
+    {"BkColor", TKind::Int, &TStoredSettings::BkColor},
+    {"UseBkColor", TKind::Bool, &TStoredSettings::UseBkColor},
+};
+
+bool SameName(const std::string& a, const char* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        auto fold = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+int ValueFromText(TKind kind, const std::string& text)
+{
+    switch (kind) {
+    case TKind::Bool:
+        return TGeneral::TextToBool(text) ? 1 : 0;
+    case TKind::Byte:
+        return TGeneral::TextToInt(text) & 0xFF;
+    case TKind::AtLeastOne:
+        return std::max(TGeneral::TextToInt(text), 1);
+    case TKind::Int:
+        break;
+    }
+    return TGeneral::TextToInt(text);
+}
+
+} // namespace
+
+std::string TSettingsFile::SettingsFileName(const std::string& extension)
+{
+    return Paths()->MakerDataFolder("Settings") + "Orvanto." + extension;
+}
+
+TSettingsFile::TSettingsFile(std::string fileName) : FFileName(std::move(fileName)) {}
+
+bool TSettingsFile::Load(TStoredSettings& settings) const
+{
+    try {
+        if (!QFileInfo(QString::fromStdString(FFileName)).isFile())
+            return false;
+        const TIniFile::TPairs pairs = TIniFile(FFileName).ReadSection(Section);
+        for (const TKey& key : Keys) {
+            // A key the file lacks reads as an empty text: 0 or off.
+            std::string text;
+            for (const auto& [name, value] : pairs)
+                if (SameName(name, key.Name)) {
+                    text = value;
+                    break;
+                }
+            settings.*key.Field = ValueFromText(key.Kind, text);
+        }
+        return true;
+    } catch (...) {
+        return true;
+    }
+}
+
+bool TSettingsFile::Save(const TStoredSettings& settings)
+{
+    FLastError = "Unable to write to %s";
+    FLastError.replace(FLastError.find("%s"), 2, FFileName);
+    try {
+        // The write bit, not access(): a user who made the file read-only
+        // means it, even when the program runs with rights that could
+        // write it anyway.
+        const QFileInfo existing(QString::fromStdString(FFileName));
+        if (existing.exists() && !(existing.permissions() & QFileDevice::WriteOwner))
+            return false;
+        TIniFile::TPairs pairs;
+        for (const TKey& key : Keys) {
+            const int value = settings.*key.Field;
+            pairs.emplace_back(key.Name, key.Kind == TKind::Bool ? TGeneral::BoolToText(value != 0)
+                                                                 : std::to_string(value));
+        }
+        return TIniFile(FFileName).WriteStrings(Section, pairs);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace orvanto

@@ -1,0 +1,127 @@
+// The main window with real widgets on the offscreen platform: started with
+// a picture, driven through shortcuts and menu items, closed with the close
+// button.
+#include "app/main_window.h"
+
+#include "app/settings_file.h"
+#include "platform/platform.h"
+#include "platform/recording_colour_dialog.h"
+#include "platform/recording_message_box.h"
+#include "platform/recording_printer.h"
+#include "support/ini_file.h"
+#include "ui/toolbars.h"
+#include "tests/test_support.h"
+#include "workspace/print_workspace.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace orvanto;
+
+namespace {
+
+TEST(MainWindow, CommandsShortcutsAndCloseButton)
+{
+    auto* colours = new TRecordingColourDialog;
+    colours->Answer(0x00FF00);
+    auto oldColours = Platform().SetColourDialog(std::unique_ptr<IColourDialog>(colours));
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
+
+    const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
+    QFile::remove(QString::fromStdString(settingsFile)); // a first run
+    const std::string picture = MakeTempFolder("window") + "picture.bmp";
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+    {
+        TForm1 window({picture});
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        TPrintWorkspace& workspace = *window.Workspace();
+        EXPECT_EQ(workspace.Picture().width(), 40) << "the command line's picture is loaded";
+        EXPECT_EQ(window.StatusPanel(1)->text().toStdString(), "1 copy");
+        TPrintWorkspaceInfo info = workspace.Info();
+        info.Scale = psCustom; // as the settings bar's list would set it
+        workspace.ApplyInfo(info);
+        EXPECT_EQ(window.StatusPanel(5)->text().toStdString(), "Ready");
+
+        QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
+        EXPECT_EQ(workspace.Picture().width(), 20);
+        QMenu* image = window.findChild<QMenu*>("Image2");
+        ASSERT_NE(image, nullptr);
+        Q_EMIT image->aboutToShow();
+        EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), "&Undo Rotate");
+        window.MenuAction("Undo1")->trigger();
+        EXPECT_EQ(workspace.Picture().width(), 40);
+        QTest::qWait(700); // the bar's 500 ms refresh enables what the loaded picture allows
+        QTest::mouseClick(window.ButtonBar()->Window(), Qt::LeftButton, {}, window.ButtonBar()->ButtonRect(8).center());
+        EXPECT_EQ(workspace.UndoCaption(), "Mirror") << "the bar's ninth entry mirrors";
+
+        QTest::keyClick(&window, Qt::Key_F10); // increase 25%
+        EXPECT_EQ(workspace.Info().ZoomX, 25);
+        QTest::keyClick(&window, Qt::Key_F1, Qt::ShiftModifier); // fixed 25%
+        QTest::keyClick(&window, Qt::Key_F10);
+        EXPECT_EQ(workspace.Info().ZoomY, 50);
+        QTest::keyClick(&window, Qt::Key_F8); // clear
+        EXPECT_EQ(workspace.Info().ZoomX, 0);
+        EXPECT_FALSE(window.Commands()->Enabled(FindMenuEntry("Normal1"))) << "nothing left to clear";
+
+        QTest::keyClick(&window, Qt::Key_F4); // background colour: the dialog answers green
+        EXPECT_EQ(workspace.BkColor(), 0x00FF00u);
+        EXPECT_EQ(workspace.UseBkColor(), 1);
+        QTest::keyClick(&window, Qt::Key_F5); // use background colour off
+        EXPECT_EQ(workspace.UseBkColor(), 0);
+
+        window.MenuAction("AutoClose1")->trigger();
+        EXPECT_EQ(window.StatusPanel(2)->text().toStdString(), "Auto Close");
+
+        window.close(); // the close button
+        QTest::qWait(50);
+        EXPECT_EQ(window.Workspace(), nullptr) << "the owned objects went after the close";
+    }
+    const TIniFile::TPairs saved = TIniFile(settingsFile).ReadSection("Settings");
+    std::string keys;
+    for (const auto& [name, value] : saved)
+        keys += name + "=" + value + " ";
+    EXPECT_EQ(keys, "AutoClose=1 AutoPrint=0 ToolbarOnTop=0 ShowButtonbar=1 Copies=1 Quality=0 Position=4 "
+                    "Scale=4 Orientation=0 X=0 Y=0 ZoomX=0 ZoomY=0 ZoomXY=0 Width=430 Height=374 Size=0 "
+                    "BkColor=65280 UseBkColor=0 ");
+    Platform().SetColourDialog(std::move(oldColours));
+    Platform().SetPrinter(std::move(oldPrinter));
+    Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+// Qt hands drops only to a drag in progress's target: call the handler.
+struct TDropTarget : TForm1 {
+    using TForm1::TForm1;
+    void Drop(QDropEvent* event) { dropEvent(event); }
+};
+
+// A damaged size asks for no more than the screen, nor less than the
+// minimum; a picture dropped on the window opens.
+TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
+{
+    WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nWidth=2000000000\nHeight=100\n");
+    const std::string picture = MakeTempFolder("drop") + "dropped.bmp";
+    ASSERT_TRUE(QImage(30, 10, QImage::Format_RGB32).save(QString::fromStdString(picture)));
+    TDropTarget window(std::vector<std::string>{});
+    EXPECT_LE(window.width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+    EXPECT_EQ(window.height(), 300);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture))});
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    window.Drop(&drop);
+    QTest::qWait(20);
+    EXPECT_EQ(window.Workspace()->Picture().width(), 30);
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+#include "app/settings_file.h"
+
+#include "tests/test_support.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace orvanto;
+
+namespace {
+
+TEST(SettingsFile, LoadRules)
+{
+    struct TCase {
+        const char* Name;
+        const char* Text; // nullptr: no file at all
+        int TStoredSettings::*Field;
+        int Expected;
+    };
+    const TCase cases[] = {
+        {"no file keeps the default button bar", nullptr, &TStoredSettings::ShowButtonbar, 1},
+        {"a missing key in a file is off", "[Settings]\nAutoPrint=1\n", &TStoredSettings::ShowButtonbar, 0},
+        {"a missing copy count reads 0", "[Settings]\nAutoPrint=1\n", &TStoredSettings::Copies, 0},
+        {"a missing width reads 1", "[Settings]\nAutoPrint=1\n", &TStoredSettings::Width, 1},
+        {"the one present key applies", "[Settings]\nAutoPrint=1\n", &TStoredSettings::AutoPrint, 1},
+        {"booleans are true only for 1", "[Settings]\nAutoClose=true\n", &TStoredSettings::AutoClose, 0},
+        {"a blank before 1 is trimmed", "[Settings]\nUseBkColor= 1\n", &TStoredSettings::UseBkColor, 1},
+        {"quality keeps the low 8 bits", "[Settings]\nQuality=257\n", &TStoredSettings::Quality, 1},
+        {"300 keeps 44", "[Settings]\nQuality=300\n", &TStoredSettings::Quality, 44},
+        {"a negative position keeps its low byte", "[Settings]\nPosition=-1\n", &TStoredSettings::Position, 255},
+        {"X is taken as it is", "[Settings]\nX=-70000\n", &TStoredSettings::X, -70000},
+        {"500.5 ties to the even 500", "[Settings]\nWidth=500.5\n", &TStoredSettings::Width, 500},
+        {"501.5 ties to the even 502", "[Settings]\nWidth=501.5\n", &TStoredSettings::Width, 502},
+        {"letters read as 0, raised to 1", "[Settings]\nHeight=abc\n", &TStoredSettings::Height, 1},
+        {"key names ignore case", "[settings]\nbkcolor=255\n", &TStoredSettings::BkColor, 255},
+    };
+    const std::string folder = MakeTempFolder("settings-load");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = folder + "Orvanto.INI";
+        QFile::remove(QString::fromStdString(file));
+        if (c.Text) {
+            ASSERT_TRUE(WriteWholeFile(file, c.Text));
+        }
+        TStoredSettings settings;
+        EXPECT_EQ(TSettingsFile(file).Load(settings), c.Text != nullptr);
+        EXPECT_EQ(settings.*c.Field, c.Expected);
+    }
+}
+
+TEST(SettingsFile, SavesAllKeysInOrderAtomicallyAndRoundTrips)
+{
+    const std::string folder = MakeTempFolder("settings-save");
+    const std::string file = folder + "Orvanto.INI";
+    TStoredSettings settings;
+    std::tie(settings.AutoClose, settings.Copies, settings.Scale, settings.X, settings.Width, settings.BkColor) =
+        std::tuple(1, 3, 5, -12, 640, 0x336699);
+    ASSERT_TRUE(TSettingsFile(file).Save(settings));
+    EXPECT_EQ(ReadWholeFile(file),
+              "[Settings]\nAutoClose=1\nAutoPrint=0\nToolbarOnTop=0\nShowButtonbar=1\nCopies=3\n"
+              "Quality=0\nPosition=0\nScale=5\nOrientation=0\nX=-12\nY=0\nZoomX=0\nZoomY=0\n"
+              "ZoomXY=0\nWidth=640\nHeight=374\nSize=0\nBkColor=3368601\nUseBkColor=0\n");
+    EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no temporary file is left beside it";
+    TStoredSettings read;
+    ASSERT_TRUE(TSettingsFile(file).Load(read));
+    EXPECT_EQ(std::tie(read.Copies, read.X, read.BkColor), std::tie(settings.Copies, settings.X, settings.BkColor));
+}
+
+TEST(SettingsFile, ReadOnlyFileIsLeftAlone)
+{
+    const std::string file = MakeTempFolder("settings-readonly") + "Orvanto.INI";
+    ASSERT_TRUE(WriteWholeFile(file, "[Settings]\nAutoPrint=1\n"));
+    QFile::setPermissions(QString::fromStdString(file), QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    TSettingsFile writer(file);
+    EXPECT_FALSE(writer.Save(TStoredSettings()));
+    EXPECT_EQ(writer.LastError(), "Unable to write to " + file);
+    EXPECT_EQ(ReadWholeFile(file), "[Settings]\nAutoPrint=1\n");
+}
+
+} // namespace

@@ -1,0 +1,157 @@
+// Runs the built orvanto unattended, as a print queue or a script would:
+// settings in the settings file, "orvanto picture /AUTOPRINT", and the page
+// read back from the private print server's PDF.
+#include "platform/qt/qt_printer.h"
+#include "support/general.h"
+#include "tests/e2e/printed_page.h"
+#include "tests/test_support.h"
+#include "workspace/page_layout.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace orvanto {}
+using namespace orvanto;
+
+namespace {
+
+struct TOrvantoRun {
+    int Status = -1; // -1: crashed, or still running after the limit
+    std::string Err;
+};
+
+// The built orvanto as a script or a print queue starts it: its own data
+// area, the offscreen platform, the environment's print server unless
+// another is named.
+TOrvantoRun RunOrvanto(const QStringList& arguments, const std::string& dataHome,
+                       const std::string& cupsServer = {}, int limitSeconds = 120)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    if (!cupsServer.empty())
+        environment.insert("CUPS_SERVER", QString::fromStdString(cupsServer));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ORVANTO_BINARY_DIR "/bin/orvanto"), arguments);
+    TOrvantoRun run;
+    if (!process.waitForFinished(limitSeconds * 1000))
+        process.kill();
+    else if (process.exitStatus() == QProcess::NormalExit)
+        run.Status = process.exitCode();
+    process.waitForFinished();
+    run.Err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+class OrvantoEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Env("CUPS_SERVER").empty() && !Env("ORVANTO_PDF_DIR").empty())
+            return;
+        ASSERT_NE(Env("ORVANTO_REQUIRE_PRINTER"), "1") << "the print server's environment is not set";
+        GTEST_SKIP() << "no private print server (scripts/print-server start, then eval its env)";
+    }
+
+    // A data area of its own for one run, with the settings file in it.
+    std::string DataArea(const std::string& name, const std::string& settings)
+    {
+        const std::string area = MakeTempFolder(name);
+        const std::string folder = area + "Quendal Enterprises/Settings/";
+        QDir().mkpath(QString::fromStdString(folder));
+        SettingsFile = folder + "Orvanto.INI";
+        WriteWholeFile(SettingsFile, settings);
+        return area;
+    }
+    std::string SettingsFile;
+};
+
+TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
+{
+    const struct {
+        int Scale, Position, Orientation, X, Y, Zoom;
+    } cases[] = {
+        {psActualSize, ppTopLeft, poPortrait, 0, 0, 0},     {psScaleToPage, ppCenter, poPortrait, 0, 0, 0},
+        {psFitToPage, ppBottomRight, poLandscape, 0, 0, 0}, {psAsIs, ppTopRight, poLandscape, 0, 0, 0},
+        {psCustom, ppBottomLeft, poPortrait, 0, 0, 40},     {psCustomFixed, ppCustom, poLandscape, 900, 500, -800},
+        {psActualSize, ppCustom, poPortrait, 300, 1200, 0}, {psFitToPage, ppCenter, poLandscape, 0, 0, 0},
+    };
+    const std::string folder = MakeTempFolder("autoprint"), picture = folder + "marked.bmp";
+    ASSERT_TRUE(MarkedPicture(480, 320).save(QString::fromStdString(picture)));
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(++number));
+        const std::string settings = QString("[Settings]\nCopies=1\nQuality=1\nScale=%1\nPosition=%2\n"
+                                             "Orientation=%3\nX=%4\nY=%5\nZoomX=%6\nZoomY=%6\nZoomXY=%6\n")
+                                         .arg(c.Scale).arg(c.Position).arg(c.Orientation).arg(c.X).arg(c.Y)
+                                         .arg(c.Zoom).toStdString();
+        const std::string area = DataArea("autoprint-area", settings);
+
+        // Where the layout engine puts the picture on this printer's page.
+        TQtPrinter printer;
+        printer.SetOrientation(c.Orientation);
+        const TDeviceMetrics device{printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight(), 96};
+        ASSERT_GT(device.PageWidth, 0);
+        TPageLayout layout;
+        TPrintWorkspaceInfo info = layout.Info();
+        std::tie(info.Scale, info.Position, info.Orientation) = std::tuple(c.Scale, c.Position, c.Orientation);
+        std::tie(info.X, info.Y, info.ZoomX, info.ZoomY, info.ZoomXY) = std::tuple(c.X, c.Y, c.Zoom, c.Zoom, c.Zoom);
+        layout.ApplyInfo(info);
+        layout.UpdatePageGeometry(device, 480, 320);
+        info = layout.Info();
+        info.FactorX = info.FactorY = 1;
+        layout.Layout(info, device.PageWidth, device.PageHeight);
+
+        const QDateTime started = QDateTime::currentDateTime();
+        const TOrvantoRun run = RunOrvanto({QString::fromStdString(picture), "/AUTOPRINT"}, area);
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(ReadWholeFile(SettingsFile), settings) << "an unattended run keeps the settings file";
+        ASSERT_TRUE(WaitForQueueEmpty());
+        const QString pdf = NewestPdf("Orvanto [Medium, 1 copy]", started);
+        ASSERT_FALSE(pdf.isEmpty());
+        const bool turned = c.Orientation == poLandscape;
+        const QImage page = RenderPage(pdf, 1, folder).transformed(QTransform().rotate(turned ? 90 : 0));
+        ASSERT_FALSE(page.isNull());
+        const double leftPt = turned ? PortraitBottomPt : PortraitLeftPt;
+        const double topPt = turned ? PortraitLeftPt : PortraitTopPt;
+        for (const TMark& mark : Marks) {
+            const QRectF found = FindMark(page, mark.Color);
+            ASSERT_FALSE(found.isEmpty()) << mark.Name << " mark missing";
+            const double x = mark.Right ? info.OutLeft + info.OutWidth : info.OutLeft;
+            const double y = mark.Bottom ? info.OutTop + info.OutHeight : info.OutTop;
+            EXPECT_NEAR(PxToMm(mark.Right ? found.right() : found.left()), leftPt * PointMm + x * 25.4 / device.PrinterDpiX, 0.5) << mark.Name;
+            EXPECT_NEAR(PxToMm(mark.Bottom ? found.bottom() : found.top()), topPt * PointMm + y * 25.4 / device.PrinterDpiY, 0.5) << mark.Name;
+        }
+    }
+}
+
+TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
+{
+    const std::string folder = MakeTempFolder("autoprint-failing"), picture = folder + "marked.bmp";
+    ASSERT_TRUE(MarkedPicture(60, 40).save(QString::fromStdString(picture)));
+    WriteWholeFile(folder + "broken.bmp", "BM this is no bitmap");
+    const struct {
+        const char* Name;
+        std::string File, Server; // no server named: the private print server
+        const char* Message;
+    } cases[] = {
+        {"missing file", folder + "missing.bmp", "", "File not found"},
+        {"unknown format", folder + "broken.bmp", "", "Unknown format"},
+        {"no printer", picture, folder + "no-such-server.sock", "No printer installed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string settings = "[Settings]\nAutoClose=1\n";
+        const TOrvantoRun run = RunOrvanto({QString::fromStdString(c.File), "/autoprint"}, DataArea("failing-area", settings), c.Server, 20);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
+        EXPECT_EQ(ReadWholeFile(SettingsFile), settings);
+    }
+}
+
+} // namespace
