@@ -236,13 +236,17 @@ int TSettingsPanel::HeightFor(TZoomRow row) const
 
 void TSettingsPanel::SetWarning(bool warning)
 {
-    const QColor colour = warning ? QColorFromWindows(WarningColour)
-                                  : FLabels[1]->palette().color(QPalette::WindowText);
-    for (QLabel* label : {FLabels[0], FZoomLabel1, FZoomLabel2}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, colour);
-        label->setPalette(palette);
+    // The whole palette of the "Position" label, not one colour read from
+    // it: read while the window is disabled (busy), that colour is the
+    // greyed one, and would stay after the window is enabled again.
+    QPalette palette = FLabels[1]->palette();
+    if (warning) {
+        const QColor red = QColorFromWindows(WarningColour);
+        palette.setColor(QPalette::Active, QPalette::WindowText, red);
+        palette.setColor(QPalette::Inactive, QPalette::WindowText, red);
     }
+    for (QLabel* label : {FLabels[0], FZoomLabel1, FZoomLabel2})
+        label->setPalette(palette);
 }
 
 } // namespace orvanto
