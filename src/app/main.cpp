@@ -16,8 +16,6 @@
 
 using namespace orvanto;
 
-using namespace orvanto;
-
 int main(int argc, char* argv[])
 {
     // Stale temporary files go and the services are freed in their order
