@@ -39,29 +39,38 @@ constexpr int DefaultWidth = 333;
 constexpr int DefaultHeight = 374;
 constexpr int MinimumWidth = 430;
 constexpr int MinimumHeight = 300;
-// Panels 1 to 5; the sixth takes the rest of the bar.
-constexpr int PanelWidths[] = {104, 65, 75, 75, 35};
-
-// A status panel as wide as its width from the table or its text, whichever
-// is more, that gives way (cutting its text) only when the window is too
-// narrow for all panels, rather than being drawn over by its neighbour.
+// A status panel as wide as its text, in the window's own font, so that all
+// six fit a window of the least width (430 pixels) in English and German.
+// A panel whose text changes in length (the zoom's "100%") is given its
+// widest text as a sample, so that it does not jitter. The first five give
+// way (cutting their text) only when the window is too narrow for all of
+// them, rather than being drawn over by their neighbour; the last keeps its
+// whole text: "Ready", "Working... 57%".
 class TStatusPanel final : public QLabel {
 public:
-    TStatusPanel(int width, QWidget* parent) : QLabel(parent), FWidth(width) {}
+    TStatusPanel(bool last, QWidget* parent) : QLabel(parent), FLast(last) {}
+    void SetSample(const QString& sample)
+    {
+        FSample = sample;
+        updateGeometry();
+    }
     QSize sizeHint() const override
     {
-        const QSize text = QLabel::sizeHint();
-        return {std::max(text.width(), FWidth), text.height()};
+        const QSize own = QLabel::sizeHint(); // text, frame and the indent of a framed label
+        const QFontMetrics metrics = fontMetrics();
+        const int padding = own.width() - metrics.horizontalAdvance(text());
+        // An empty panel still shows as a small sunken box.
+        const int least = padding + metrics.horizontalAdvance(FSample.isEmpty() ? QStringLiteral("  ") : FSample);
+        return {std::max(own.width(), least), own.height()};
     }
-    // The last panel (no width of its own) keeps its whole text: "Ready",
-    // "Working...".
     QSize minimumSizeHint() const override
     {
-        return FWidth > 0 ? QSize(20, QLabel::minimumSizeHint().height()) : QLabel::minimumSizeHint();
+        return FLast ? QLabel::minimumSizeHint() : QSize(20, QLabel::minimumSizeHint().height());
     }
 
 private:
-    int FWidth;
+    bool FLast;
+    QString FSample;
 };
 
 QString Text(const std::string& text)
@@ -192,9 +201,9 @@ void TForm1::BuildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
     for (int i = 0; i < 6; ++i) {
-        // The widths were chosen for a small 96-dpi font; a larger desktop
-        // font widens a panel rather than cutting its text off.
-        auto* panel = new TStatusPanel(i < 5 ? PanelWidths[i] : 0, bar);
+        auto* panel = new TStatusPanel(i == 5, bar);
+        if (i == 4)
+            panel->SetSample(QStringLiteral("100%")); // the resolution, at most 100%
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setTextFormat(Qt::PlainText);
         bar->addWidget(panel, i < 5 ? 0 : 1);
@@ -352,7 +361,9 @@ void TForm1::SetBusy(bool on)
 void TForm1::ShowProgress(int percent)
 {
     percent = std::clamp(percent, 0, 100);
-    if (percent == FLastProgress || FPanels.size() < 6)
+    // Long work shows its progress in busy mode only, which ends with
+    // "Ready"; the picture of the command line loads before the window shows.
+    if (!FBusy || percent == FLastProgress || FPanels.size() < 6)
         return;
     FLastProgress = percent;
     FPanels[5]->setText(Text(Translate("Working") + "... " + std::to_string(percent) + "%"));

@@ -70,13 +70,39 @@ void OnMessage(j_common_ptr info, int level)
     }
 }
 
+// libjpeg calls its progress monitor once a row or so; the caller hears of
+// whole-percent steps only, so a listener may repaint on every report.
+struct TProgressMonitor {
+    jpeg_progress_mgr Manager;
+    const TLoadProgress* Report; // null or empty: nobody listens
+    int LastPercent;
+};
+
 struct TDecodeState {
     jpeg_decompress_struct Info;
     TJpegError Error;
-    jpeg_progress_mgr Progress;
+    TProgressMonitor Progress;
     bool Cmyk;
     bool InvertedCmyk;
 };
+
+void ReportProgress(TProgressMonitor& monitor)
+{
+    const jpeg_progress_mgr& m = monitor.Manager;
+    if (m.total_passes <= 0 || m.pass_limit <= 0)
+        return;
+    const long done = (long(m.completed_passes) * 100 + m.pass_counter * 100 / m.pass_limit) / m.total_passes;
+    // 100 waits for the finished picture.
+    const int percent = int(std::clamp<long>(done, 0, 99));
+    if (percent <= monitor.LastPercent)
+        return;
+    monitor.LastPercent = percent;
+    try {
+        (*monitor.Report)(percent);
+    } catch (...) {
+        // A listener's failure must not unwind through libjpeg's C frames.
+    }
+}
 
 void OnProgress(j_common_ptr info)
 {
@@ -85,11 +111,16 @@ void OnProgress(j_common_ptr info)
     const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
     if (decompress->input_scan_number > MostScans)
         OnError(info);
+    auto* monitor = reinterpret_cast<TProgressMonitor*>(info->progress);
+    if (monitor->Report)
+        ReportProgress(*monitor);
 }
 
-void PrepareDecode(TDecodeState* s)
+void PrepareDecode(TDecodeState* s, const TLoadProgress& progress)
 {
     std::memset(s, 0, sizeof *s);
+    s->Progress.Report = progress ? &progress : nullptr;
+    s->Progress.LastPercent = -1;
     s->Info.err = jpeg_std_error(&s->Error.Manager);
     s->Error.Manager.error_exit = OnError;
     s->Error.Manager.emit_message = OnMessage;
@@ -102,8 +133,8 @@ bool DecodeHeader(TDecodeState* s, const std::uint8_t* data, std::size_t size, l
         return false;
     jpeg_create_decompress(&s->Info);
     s->Info.mem->max_memory_to_use = memoryLimit;
-    s->Progress.progress_monitor = OnProgress;
-    s->Info.progress = &s->Progress;
+    s->Progress.Manager.progress_monitor = OnProgress;
+    s->Info.progress = &s->Progress.Manager;
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_save_markers(&s->Info, JPEG_APP0 + 14, 64);
@@ -257,14 +288,15 @@ int ExifOrientation(const std::uint8_t* exif, std::size_t size)
 namespace {
 
 bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
-                  TJpegOrientation orientation, std::string* details, bool& cutShort)
+                  TJpegOrientation orientation, std::string* details, const TLoadProgress& progress,
+                  bool& cutShort)
 {
     auto* state = new (std::nothrow) TDecodeState;
     if (!state) {
         error = OutOfMemory;
         return false;
     }
-    PrepareDecode(state);
+    PrepareDecode(state, progress);
     bool read = false;
     try {
         const long limit = long(std::min<std::int64_t>(AllocationCeiling(), std::int64_t(1) << 40));
@@ -334,16 +366,21 @@ std::size_t LastMarker(const std::uint8_t* data, std::size_t size)
 } // namespace
 
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
-              TJpegOrientation orientation, std::string* details)
+              TJpegOrientation orientation, std::string* details, const TLoadProgress& progress)
 {
     bool cutShort = false;
-    if (ReadJpegOnce(data, size, picture, error, orientation, details, cutShort))
-        return true;
-    if (!cutShort || size < 4)
-        return false;
-    const std::size_t end = LastMarker(data, size);
-    bool again = false;
-    return end > 2 && ReadJpegOnce(data, end, picture, error, orientation, details, again);
+    bool read = ReadJpegOnce(data, size, picture, error, orientation, details, progress, cutShort);
+    if (!read && cutShort && size >= 4) {
+        const std::size_t end = LastMarker(data, size);
+        bool again = false;
+        read = end > 2 && ReadJpegOnce(data, end, picture, error, orientation, details, progress, again);
+    }
+    try {
+        if (read && progress)
+            progress(100);
+    } catch (...) {
+    }
+    return read;
 }
 
 bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error, TJpegOrientation orientation)
@@ -359,10 +396,11 @@ bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error, TJpegOrien
     });
 }
 
-bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details)
+bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details,
+                  const TLoadProgress& progress)
 {
     return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
-        return ReadJpeg(data, size, picture, error, TJpegOrientation::Upright, details);
+        return ReadJpeg(data, size, picture, error, TJpegOrientation::Upright, details, progress);
     });
 }
 

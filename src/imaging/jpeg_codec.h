@@ -8,6 +8,8 @@
 // rest white. libjpeg's errors fail the read with "Unknown format" (or
 // "Out of memory" when it ran out of memory); its warnings are ignored.
 
+#include "imaging/load_progress.h"
+
 #include <QByteArray>
 #include <QImage>
 
@@ -24,15 +26,19 @@ enum class TJpegOrientation {
     Stored,  // the raster as stored, tag ignored
 };
 
+// progress, when set, hears rising whole percents while the rows are
+// decoded and 100 once the picture is complete.
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
-              TJpegOrientation orientation = TJpegOrientation::Upright, std::string* details = nullptr);
+              TJpegOrientation orientation = TJpegOrientation::Upright, std::string* details = nullptr,
+              const TLoadProgress& progress = {});
 bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright);
 // Reads from the device's position to its end.
 bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright);
 // "File not found" and "File in use" when the file cannot be read at all.
-bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr);
+bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr,
+                  const TLoadProgress& progress = {});
 
 // The EXIF orientation (1 to 8) of a JPEG file's first EXIF block; 1 when it
 // has none or the tag cannot be read.

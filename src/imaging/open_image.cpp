@@ -7,6 +7,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 namespace orvanto {
 
 namespace {
@@ -122,8 +124,22 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
 
         info.ErrorText = "Unknown format";
         std::string codecError;
+        // The caller sees each percent once and never a step back, however
+        // the reader counts (a progressive JPEG learns its passes as it goes).
+        int lastPercent = -1;
+        TLoadProgress report;
+        if (info.OnProgress)
+            report = [&info, &lastPercent](int percent) {
+                percent = std::clamp(percent, 0, 100);
+                if (percent > lastPercent) {
+                    lastPercent = percent;
+                    info.OnProgress(percent);
+                }
+            };
         if (source && fillBackground)
             source->SetBackground(info.BackgroundColor);
+        if (source && report)
+            source->SetProgress(report);
         if (!source || !source->LoadFromFile(info.FileName, codecError)) {
             if (graphicClass.ReportsOwnError && !codecError.empty())
                 info.ErrorText = codecError;
@@ -152,6 +168,8 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
             source->Draw(picture);
         }
         *info.Bitmap = std::move(picture);
+        if (report)
+            report(100);
         return true;
     } catch (...) {
         return false;

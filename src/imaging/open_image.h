@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/load_progress.h"
+
 #include <QImage>
 
 #include <cstdint>
@@ -19,6 +21,9 @@ struct TImageInfoRec {
     std::int64_t BackgroundColor = -1; // behind transparent parts of an icon: 0x00BBGGRR, -1 none
     std::string ErrorText;            // why the open failed; meaningful only after false
     QImage* Bitmap = nullptr;         // receives the 24-bit picture; owned by the caller
+    // Told how far the load has come: rising whole percents, 100 once the
+    // picture is complete. Formats whose readers cannot tell report 100 only.
+    TLoadProgress OnProgress = {};
 };
 
 // A decoder of one source format, as the loaders see it: read a file, tell
@@ -32,6 +37,9 @@ public:
     // The colour to show behind transparent parts, given before loading to
     // sources that decode onto it (icons); -1 = none.
     virtual void SetBackground(std::int64_t colour) { (void)colour; }
+    // Where the source reports its progress while loading, given before
+    // loading; sources that cannot tell ignore it.
+    virtual void SetProgress(TLoadProgress progress) { (void)progress; }
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     // Draws the picture with its top-left corner at (0, 0) of target, a

@@ -54,10 +54,14 @@ public:
 
 class TJpegSource final : public TDecodedSource {
 public:
+    void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadJpegFile(fileName, FPicture, error);
+        return ReadJpegFile(fileName, FPicture, error, nullptr, FProgress);
     }
+
+private:
+    TLoadProgress FProgress;
 };
 
 // The icon reader lays the icon over the background itself, so the colour
@@ -96,6 +100,19 @@ private:
 template <typename TCodec>
 class TCodecSource final : public TSourceGraphic {
 public:
+    // The codec's own reports, at most one each 250 ms after a start at 0.
+    // Its closing report comes even when the load failed, so the 100 is left
+    // to the caller, who knows whether the picture is complete.
+    void SetProgress(TLoadProgress progress) override
+    {
+        FCodec.OnProgress = nullptr;
+        if (progress)
+            FCodec.OnProgress = [progress = std::move(progress)](const TGraphic&, TProgressStage stage, int percent,
+                                                                 bool, const QRect&, const std::string&) {
+                if (stage != TProgressStage::Ending)
+                    progress(percent);
+            };
+    }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
         if (FCodec.TryLoadFromFile(fileName))

@@ -87,6 +87,7 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
         request.FileName = fileName;
         request.BackgroundColor = White;
         request.Bitmap = &picture;
+        request.OnProgress = [this](int percent) { Progress(percent); };
         const TOpenImage* registry = OpenImage();
         if (!registry) {
             FState->LastError = "Out of memory";

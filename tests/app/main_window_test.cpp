@@ -27,6 +27,19 @@ using namespace orvanto;
 
 namespace {
 
+// Every status panel shows its whole text, none drawn over by the next.
+void ExpectStatusPanelsFit(const TForm1& window)
+{
+    for (int i = 0; i < 6; ++i) {
+        const QLabel* panel = window.StatusPanel(i);
+        SCOPED_TRACE(panel->text().toStdString());
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
+        if (i > 0) {
+            EXPECT_LT(window.StatusPanel(i - 1)->geometry().right(), panel->geometry().left());
+        }
+    }
+}
+
 TEST(MainWindow, CommandsShortcutsAndCloseButton)
 {
     auto* colours = new TRecordingColourDialog;
@@ -53,6 +66,8 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         info.Scale = psCustom; // as the settings bar's list would set it
         workspace.ApplyInfo(info);
         EXPECT_EQ(window.StatusPanel(5)->text().toStdString(), "Ready");
+        EXPECT_EQ(window.width(), 430) << "a first run";
+        ExpectStatusPanelsFit(window);
 
         QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
         EXPECT_EQ(workspace.Picture().width(), 20);
@@ -83,6 +98,8 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
 
         window.MenuAction("AutoClose1")->trigger();
         EXPECT_EQ(window.StatusPanel(2)->text().toStdString(), "Auto Close");
+        QTest::qWait(10); // the bar lays itself out again
+        ExpectStatusPanelsFit(window);
 
         window.close(); // the close button
         QTest::qWait(50);

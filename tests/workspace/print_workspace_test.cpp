@@ -1,5 +1,6 @@
 #include "workspace/print_workspace.h"
 
+#include "imaging/jpeg_codec.h"
 #include "platform/platform.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -274,7 +276,11 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
 {
     const std::string corrupt = Folder + "corrupt.omi", unknown = Folder + "picture.xyz";
     ASSERT_TRUE(WriteWholeFile(corrupt, "not a picture at all") && WriteWholeFile(unknown, "whatever"));
-    const std::string good = PictureFile("good.ppm");
+    const std::string good = PictureFile("good.ppm"), photo = Folder + "photo.jpg";
+    std::string error;
+    QImage grey(40, 800, QImage::Format_BGR888); // grey survives JPEG exactly
+    grey.fill(QColor(128, 128, 128));
+    ASSERT_TRUE(SaveJpegFile(grey, 90, photo, error));
     QImage glass(2, 2, QImage::Format_ARGB32); // half-transparent red pastes pink over white
     glass.fill(QColor(255, 0, 0, 128));
     const struct {
@@ -284,6 +290,7 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         std::string Error; // empty: succeeds
         QSize Size;
         QColor Pixel;      // at (1, 1)
+        std::size_t Reports = 0; // progress reports at least, the last 100; 0: none reaches 100
     } cases[] = {
         {"missing file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(Folder + "gone.ppm"); },
          "File not found", {}, {}},
@@ -295,7 +302,9 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
          [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}},
         {"clipboard picture cannot be taken", [](TRecordingClipboard& b) { b.FailTake = true; },
          [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}},
-        {"a good file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(good); }, "", {30, 20}, {8, 12, 6}},
+        {"a good file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(good); }, "", {30, 20}, {8, 12, 6}, 2},
+        {"a JPEG reports as its rows come", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(photo); }, "",
+         {40, 800}, {128, 128, 128}, 50},
         {"transparency over white", [&](TRecordingClipboard& b) { b.Content = glass; },
          [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "", {2, 2}, {255, 127, 127}},
     };
@@ -308,8 +317,13 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         ASSERT_TRUE(workspace.Mirror());
         if (c.Prepare)
             c.Prepare(*Clipboard);
+        std::vector<int> reports;
+        workspace.OnProgress = [&reports](int percent) { reports.push_back(percent); };
         EXPECT_EQ(c.Action(workspace), c.Error.empty());
         EXPECT_FALSE(workspace.Empty());
+        EXPECT_TRUE(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<int>()) == reports.end());
+        EXPECT_GE(reports.size(), c.Reports);
+        EXPECT_EQ(!reports.empty() && reports.back() == 100, c.Reports > 0);
         if (!c.Error.empty()) {
             EXPECT_EQ(workspace.LastError(), c.Error);
             EXPECT_EQ(workspace.Picture(), before.mirrored(true, false));
