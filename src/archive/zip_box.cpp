@@ -1,4 +1,6 @@
 #include "archive/zip_box.h"
+#include "support/services.h"
+#include "support/messages.h"
 
 #include "support/component_record.h"
 #include "support/memory_limit.h"
@@ -144,7 +146,7 @@ TZipBox::~TZipBox() = default;
 bool TZipBox::LoadFromStream(QIODevice& stream, bool append)
 {
     try {
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         const qint64 start = stream.pos();
         if (!append)
             Clear();
@@ -178,7 +180,7 @@ bool TZipBox::LoadFromStream(QIODevice& stream, bool append)
 // One attempt: reads records from position until one cannot be read.
 bool TZipBox::LoadFrom(std::string_view data, std::size_t& position, bool& retried)
 {
-    FLastError = "Unknown format";
+    FLastError = Messages::UnknownFormat;
     int loaded = 0;
     for (;;) {
         auto item = std::make_unique<TBoxItem>();
@@ -230,7 +232,7 @@ int TZipBox::IndexOf(const TBoxItem* item) const
 bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
 {
     try {
-        FLastError = "Unexpected error";
+        FLastError = Messages::UnexpectedError;
         if (!item || IndexOf(item.get()) >= 0)
             return false;
         const int existing = Find(item->Name, item->Path);
@@ -248,7 +250,7 @@ bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
 
 bool TZipBox::Remove(const TBoxItem* item)
 {
-    FLastError = "Unexpected error";
+    FLastError = Messages::UnexpectedError;
     const int index = IndexOf(item);
     if (index >= 0)
         FItems.erase(FItems.begin() + index);
@@ -263,10 +265,10 @@ void TZipBox::Clear()
 bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
 {
     try {
-        FLastError = "Unexpected error";
+        FLastError = Messages::UnexpectedError;
         if (item == nullptr)
             return false;
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         std::string data = item->Data;
         if (item->Method == TBoxItem::MethodZlib) {
             TZipHandler* handler = ZipHandler();
@@ -279,7 +281,7 @@ bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
             FLastError = "Unsupported encoding";
             return false;
         }
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         bytes.swap(data);
         return true;
     } catch (...) {
@@ -293,7 +295,7 @@ bool TZipBox::ExtractToStream(const TBoxItem* item, QIODevice& target)
         std::string bytes;
         if (!ExtractToBytes(item, bytes))
             return false;
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         return target.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
     } catch (...) {
         return false;
@@ -305,11 +307,11 @@ bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, b
     try {
         if (!overwrite && IsFile(fileName))
             return true;
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         std::string bytes;
         if (!ExtractToBytes(item, bytes))
             return false;
-        FLastError = "File in use";
+        FLastError = Messages::FileInUse;
         // A link at the target is removed itself, never the file it names.
         if (IsSymbolicLink(fileName)) {
             if (::unlink(fileName.c_str()) != 0)
@@ -319,7 +321,7 @@ bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, b
             if (paths == nullptr || !paths->RemoveFile(fileName))
                 return false;
         }
-        FLastError = "Out of disk space";
+        FLastError = Messages::OutOfDiskSpace;
         return WriteNewFile(fileName, bytes);
     } catch (...) {
         return false;
@@ -329,7 +331,7 @@ bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, b
 bool TZipBox::SafeFileName(const std::string& folder, const std::string& entryName,
                            std::string& fileName)
 {
-    FLastError = "Unexpected error";
+    FLastError = Messages::UnexpectedError;
     fileName.clear();
     static const std::string forbidden("/\\\0", 3);
     if (folder.empty() || entryName.empty() || entryName == "." || entryName == ".."
@@ -346,7 +348,7 @@ bool TZipBox::SafeFileName(const std::string& folder, const std::string& entryNa
 
 bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
 {
-    errorText = "Out of memory";
+    errorText = Messages::OutOfMemory;
     FLastError = errorText;
     std::string output;
     if (!InflateBounded(bytes.data(), bytes.size(), output))
@@ -355,27 +357,16 @@ bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
     return true;
 }
 
-namespace {
-
-std::unique_ptr<TZipHandler>& ZipHandlerSlot()
-{
-    static std::unique_ptr<TZipHandler> slot;
-    return slot;
-}
-
-} // namespace
+using TZipHandlerSlot = TServiceSlot<TZipHandler, TService::ZipHandler>;
 
 TZipHandler* ZipHandler()
 {
-    auto& slot = ZipHandlerSlot();
-    if (!slot)
-        slot.reset(new (std::nothrow) TZipHandler);
-    return slot.get();
+    return TZipHandlerSlot::Get();
 }
 
 void FreeZipHandler()
 {
-    ZipHandlerSlot().reset();
+    TZipHandlerSlot::Free();
 }
 
 } // namespace orvanto

@@ -1,4 +1,5 @@
 #include "imaging/file_bytes.h"
+#include "support/messages.h"
 
 #include "support/memory_limit.h"
 
@@ -12,18 +13,18 @@ bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& 
 {
     const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
     if (available > AllocationCeiling()) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     QByteArray bytes;
     try {
         bytes = available >= 0 ? device.read(available) : device.read(AllocationCeiling() + 1);
     } catch (const std::bad_alloc&) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     if (bytes.size() > AllocationCeiling()) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     return read(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
@@ -33,11 +34,11 @@ bool ReadFileBytes(const std::string& path, std::string& error, const TBytesRead
 {
     QFile file(QString::fromStdString(path));
     if (!file.exists()) {
-        error = "File not found";
+        error = Messages::FileNotFound;
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        error = "File in use";
+        error = Messages::FileInUse;
         return false;
     }
     if (file.size() > 0)
