@@ -145,9 +145,9 @@ void Text(const TMetaBytes& r, TMetaPlayer& player, bool wide)
 
 // One entry per record the player knows: its type, its name, the fixed
 // part it needs (a shorter record is damage) and what it does; the handler
-// returns false for damage that ends the play. Sorted by type.
+// returns false for damage that ends the play. Sorted by number (the type).
 struct TEmfRecord {
-    std::uint32_t Type;
+    std::uint32_t Number;
     const char* Name;
     std::size_t MinimumSize;
     bool (*Play)(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player);
@@ -592,24 +592,12 @@ constexpr TEmfRecord EmfRecords[] = {
     {118, "GradientFill", 36, &PlayGradientFill},
 };
 
-static_assert(std::is_sorted(std::begin(EmfRecords), std::end(EmfRecords),
-                             [](const TEmfRecord& a, const TEmfRecord& b) { return a.Type < b.Type; }),
-              "FindEmfRecord searches the table by halves");
-
-const TEmfRecord* FindEmfRecord(std::uint32_t type)
-{
-    const auto* end = std::end(EmfRecords);
-    const auto* found = std::lower_bound(std::begin(EmfRecords), end, type, [](const TEmfRecord& record,
-                                                                               std::uint32_t t) {
-        return record.Type < t;
-    });
-    return found != end && found->Type == type ? found : nullptr;
-}
+static_assert(SortedByNumber(EmfRecords), "FindRecord searches the table by halves");
 
 bool PlayRecord(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
 {
     // Every record holds at least its type and size.
-    const TEmfRecord* record = FindEmfRecord(type);
+    const TEmfRecord* record = FindRecord(EmfRecords, type);
     if (r.Size() < (record ? record->MinimumSize : 8))
         return false;
     // Without a row: comments (and the EMF+ records inside them), and

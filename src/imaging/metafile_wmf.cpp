@@ -156,7 +156,7 @@ void Blit(TMetaPlayer& player, QRectF destination, const TMetaBytes& dib, QRectF
 // parameter bytes it needs (fewer is damage) and what it does. Damage found
 // on the way marks the bytes bad, which ends the play. Sorted by number.
 struct TWmfRecord {
-    std::uint16_t Function;
+    std::uint16_t Number;
     const char* Name;
     std::size_t MinimumSize;
     void (*Play)(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player);
@@ -438,23 +438,11 @@ constexpr TWmfRecord WmfRecords[] = {
     {0x0F43, "StretchDib", 22, &PlayStretchDib},
 };
 
-static_assert(std::is_sorted(std::begin(WmfRecords), std::end(WmfRecords),
-                             [](const TWmfRecord& a, const TWmfRecord& b) { return a.Function < b.Function; }),
-              "FindWmfRecord searches the table by halves");
-
-const TWmfRecord* FindWmfRecord(std::uint16_t function)
-{
-    const auto* end = std::end(WmfRecords);
-    const auto* found = std::lower_bound(std::begin(WmfRecords), end, function, [](const TWmfRecord& record,
-                                                                                   std::uint16_t f) {
-        return record.Function < f;
-    });
-    return found != end && found->Function == function ? found : nullptr;
-}
+static_assert(SortedByNumber(WmfRecords), "FindRecord searches the table by halves");
 
 bool PlayRecord(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
 {
-    const TWmfRecord* record = FindWmfRecord(function);
+    const TWmfRecord* record = FindRecord(WmfRecords, function);
     if (!record)
         return !p.Bad(); // records without a picture of their own, or unknown ones
     if (p.Size() < record->MinimumSize)
