@@ -1,4 +1,6 @@
 #include "archive/zip_box.h"
+#include "support/services.h"
+#include "support/messages.h"
 
 #include "support/component_record.h"
 #include "support/memory_limit.h"
@@ -155,7 +157,7 @@ TZipBox::~TZipBox() = default;
 bool TZipBox::LoadFromStream(QIODevice& stream, bool append)
 {
     try {
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         const qint64 start = stream.pos();
         if (!append)
             Clear();
@@ -189,7 +191,7 @@ bool TZipBox::LoadFromStream(QIODevice& stream, bool append)
 // One attempt: reads records from position until one cannot be read.
 bool TZipBox::LoadFrom(std::string_view data, std::size_t& position, bool& retried)
 {
-    FLastError = "Unknown format";
+    FLastError = Messages::UnknownFormat;
     int loaded = 0;
     for (;;) {
         auto item = std::make_unique<TBoxItem>();
@@ -241,7 +243,7 @@ int TZipBox::IndexOf(const TBoxItem* item) const
 bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
 {
     try {
-        FLastError = "Unexpected error";
+        FLastError = Messages::UnexpectedError;
         if (!item || IndexOf(item.get()) >= 0)
             return false;
         const int existing = Find(item->Name, item->Path);
@@ -259,7 +261,7 @@ bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
 
 bool TZipBox::Remove(const TBoxItem* item)
 {
-    FLastError = "Unexpected error";
+    FLastError = Messages::UnexpectedError;
     const int index = IndexOf(item);
     if (index >= 0)
         FItems.erase(FItems.begin() + index);
@@ -274,10 +276,10 @@ void TZipBox::Clear()
 bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
 {
     try {
-        FLastError = "Unexpected error";
+        FLastError = Messages::UnexpectedError;
         if (item == nullptr)
             return false;
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         std::string data = item->Data;
         if (item->Method == TBoxItem::MethodZlib) {
             TZipHandler* handler = ZipHandler();
@@ -290,7 +292,7 @@ bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
             FLastError = "Unsupported encoding";
             return false;
         }
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         bytes.swap(data);
         return true;
     } catch (...) {
@@ -304,7 +306,7 @@ bool TZipBox::ExtractToStream(const TBoxItem* item, QIODevice& target)
         std::string bytes;
         if (!ExtractToBytes(item, bytes))
             return false;
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         return target.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
     } catch (...) {
         return false;
@@ -316,7 +318,7 @@ bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, b
     try {
         if (!overwrite && IsFile(fileName))
             return true;
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         std::string bytes;
         if (!ExtractToBytes(item, bytes))
             return false;
@@ -332,7 +334,7 @@ bool TZipBox::ExtractToFile(const TBoxItem* item, const std::string& fileName, b
 bool TZipBox::SafeFileName(const std::string& folder, const std::string& entryName,
                            std::string& fileName)
 {
-    FLastError = "Unexpected error";
+    FLastError = Messages::UnexpectedError;
     fileName.clear();
     static const std::string forbidden("/\\\0", 3);
     if (folder.empty() || entryName.empty() || entryName == "." || entryName == ".."
@@ -349,7 +351,7 @@ bool TZipBox::SafeFileName(const std::string& folder, const std::string& entryNa
 
 bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
 {
-    errorText = "Out of memory";
+    errorText = Messages::OutOfMemory;
     FLastError = errorText;
     std::string output;
     if (!InflateBounded(bytes.data(), bytes.size(), output))
@@ -358,27 +360,16 @@ bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
     return true;
 }
 
-namespace {
-
-std::unique_ptr<TZipHandler>& ZipHandlerSlot()
-{
-    static std::unique_ptr<TZipHandler> slot;
-    return slot;
-}
-
-} // namespace
+using TZipHandlerSlot = TServiceSlot<TZipHandler, TService::ZipHandler>;
 
 TZipHandler* ZipHandler()
 {
-    auto& slot = ZipHandlerSlot();
-    if (!slot)
-        slot.reset(new (std::nothrow) TZipHandler);
-    return slot.get();
+    return TZipHandlerSlot::Get();
 }
 
 void FreeZipHandler()
 {
-    ZipHandlerSlot().reset();
+    TZipHandlerSlot::Free();
 }
 
 } // namespace orvanto

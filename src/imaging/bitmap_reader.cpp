@@ -1,4 +1,5 @@
 #include "imaging/bitmap_reader.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "support/byte_order.h"
@@ -17,8 +18,6 @@ namespace orvanto {
 
 namespace {
 
-constexpr char UnknownFormat[] = "Unknown format";
-constexpr char OutOfMemory[] = "Out of memory";
 
 // Larger than any picture a bitmap could hold in practice; a header claiming
 // more is nonsense rather than merely too big for this machine.
@@ -54,7 +53,7 @@ struct THeader {
 // Parses the header at data[0..size). Fails with the message to report.
 bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const char*& error)
 {
-    error = UnknownFormat;
+    error = Messages::UnknownFormat;
     if (size < 4)
         return false;
     h.HeaderSize = LittleEndian32(data);
@@ -536,7 +535,7 @@ bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibO
     if (icon) {
         if (h.TopDown || h.Compression == CompressionRle8 || h.Compression == CompressionRle4
             || h.Height < 2) {
-            error = UnknownFormat;
+            error = Messages::UnknownFormat;
             return false;
         }
         h.Height /= 2;
@@ -573,14 +572,14 @@ bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibO
     if (source.Bits)
         pixels = source.Bits, available = source.BitsSize;
     if (source.RequireBits && available == 0) {
-        error = UnknownFormat;
+        error = Messages::UnknownFormat;
         return false;
     }
     // The decoder paints every pixel, white or the gap colour where the data
     // does not reach.
     picture = AllocatePicture(h.Width, h.Height, TPictureFill::None);
     if (picture.isNull()) {
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
     std::vector<std::uint8_t> alpha;
@@ -595,7 +594,7 @@ bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibO
         QImage withAlpha(picture.size(), QImage::Format_ARGB32);
         if (withAlpha.isNull()) {
             picture = QImage();
-            error = OutOfMemory;
+            error = Messages::OutOfMemory;
             return false;
         }
         for (int y = 0; y < picture.height(); ++y) {
@@ -640,7 +639,7 @@ bool ReadBitmap(const std::uint8_t* data, std::size_t size, QImage& picture, std
     try {
         if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
             if (size < 18) {
-                error = UnknownFormat;
+                error = Messages::UnknownFormat;
                 return false;
             }
             const std::int64_t offBits = LittleEndian32(data + 10);
@@ -655,7 +654,7 @@ bool ReadBitmap(const std::uint8_t* data, std::size_t size, QImage& picture, std
                          details, true);
     } catch (const std::bad_alloc&) {
         picture = QImage();
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
 }
@@ -687,7 +686,7 @@ bool ReadIconBitmap(const std::uint8_t* data, std::size_t size, QRgb background,
         return DecodeDib(TDibSource{data, size}, true, background, TDibOptions(), picture, error, nullptr, true);
     } catch (const std::bad_alloc&) {
         picture = QImage();
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
 }
@@ -707,7 +706,7 @@ bool ReadDib(const std::uint8_t* header, std::size_t headerSize, const std::uint
              const TDibOptions& options, QImage& picture, std::string& error)
 {
     if (bits == nullptr || bitsSize == 0) {
-        error = UnknownFormat;
+        error = Messages::UnknownFormat;
         return false;
     }
     try {
@@ -715,7 +714,7 @@ bool ReadDib(const std::uint8_t* header, std::size_t headerSize, const std::uint
                          picture, error, nullptr, false);
     } catch (const std::bad_alloc&) {
         picture = QImage();
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
 }
@@ -728,7 +727,7 @@ bool ReadPackedDib(const std::uint8_t* data, std::size_t size, const TDibOptions
                          error, nullptr, true);
     } catch (const std::bad_alloc&) {
         picture = QImage();
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
 }

@@ -1,4 +1,5 @@
 #include "imaging/bitmap_writer.h"
+#include "support/messages.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -41,7 +42,7 @@ void WriteHeaders(char* h, int width, int height, std::uint32_t imageBytes)
 // copied row by row with its own padding bytes; any other is converted.
 QByteArray RowsOf(const QImage& source, std::string& error)
 {
-    error = "Out of memory";
+    error = Messages::OutOfMemory;
     QImage picture = source.format() == QImage::Format_BGR888 ? source
                                                                : source.convertToFormat(QImage::Format_BGR888);
     if (picture.isNull())
@@ -67,7 +68,7 @@ QByteArray BitmapFileBytes(const QImage& picture, std::string& error)
 {
     try {
         if (picture.isNull()) {
-            error = "Out of memory";
+            error = Messages::OutOfMemory;
             return QByteArray();
         }
         const QByteArray rows = RowsOf(picture, error);
@@ -78,7 +79,7 @@ QByteArray BitmapFileBytes(const QImage& picture, std::string& error)
         std::memcpy(file.data() + HeaderBytes, rows.constData(), std::size_t(rows.size()));
         return file;
     } catch (const std::bad_alloc&) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return QByteArray();
     }
 }
@@ -87,7 +88,7 @@ bool SaveBitmapFile(const QImage& picture, QIODevice& device, std::string& error
 {
     try {
         if (picture.isNull()) {
-            error = "Out of memory";
+            error = Messages::OutOfMemory;
             return false;
         }
         const QByteArray rows = RowsOf(picture, error);
@@ -95,13 +96,13 @@ bool SaveBitmapFile(const QImage& picture, QIODevice& device, std::string& error
             return false;
         char header[HeaderBytes];
         WriteHeaders(header, picture.width(), picture.height(), std::uint32_t(rows.size()));
-        error = "Out of disk space";
+        error = Messages::OutOfDiskSpace;
         if (device.write(header, HeaderBytes) != HeaderBytes || device.write(rows) != rows.size())
             return false;
         error.clear();
         return true;
     } catch (const std::bad_alloc&) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
 }
@@ -110,13 +111,13 @@ bool SaveBitmapFile(const QImage& picture, const std::string& path, std::string&
 {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = "File in use";
+        error = Messages::FileInUse;
         return false;
     }
     if (!SaveBitmapFile(picture, file, error))
         return false;
     if (!file.flush()) {
-        error = "Out of disk space";
+        error = Messages::OutOfDiskSpace;
         return false;
     }
     return true;

@@ -1,4 +1,5 @@
 #include "imaging/file_bytes.h"
+#include "support/messages.h"
 
 #include "support/memory_limit.h"
 #include "support/string_helpers.h"
@@ -14,18 +15,18 @@ bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& 
 {
     const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
     if (available > AllocationCeiling()) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     QByteArray bytes;
     try {
         bytes = available >= 0 ? device.read(available) : device.read(AllocationCeiling() + 1);
     } catch (const std::bad_alloc&) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     if (bytes.size() > AllocationCeiling()) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     return read(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
@@ -36,11 +37,11 @@ bool ReadFileBytes(const std::string& path, std::string& error, const TBytesRead
     QFile file;
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        error = "File not found";
+        error = Messages::FileNotFound;
         return false;
     }
     if (!OpenReadOnly(file, path)) {
-        error = "File in use";
+        error = Messages::FileInUse;
         return false;
     }
     if (file.size() > 0)

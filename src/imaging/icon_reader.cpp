@@ -1,4 +1,5 @@
 #include "imaging/icon_reader.h"
+#include "support/messages.h"
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/picture_allocation.h"
@@ -13,8 +14,6 @@ namespace orvanto {
 
 namespace {
 
-constexpr char UnknownFormat[] = "Unknown format";
-constexpr char OutOfMemory[] = "Out of memory";
 
 const std::uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -54,16 +53,16 @@ bool Measure(TEntry& e)
 bool DecodePng(const TEntry& e, QRgb background, QImage& picture, std::string& error)
 {
     if (!PictureFits(e.Width, e.Height)) {
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
-    error = UnknownFormat;
+    error = Messages::UnknownFormat;
     const QImage decoded = QImage::fromData(e.Data, int(e.Size), "PNG").convertToFormat(QImage::Format_ARGB32);
     if (decoded.isNull() || decoded.width() != e.Width || decoded.height() != e.Height)
         return false;
     picture = AllocatePicture(e.Width, e.Height);
     if (picture.isNull()) {
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
     const int bgR = qRed(background), bgG = qGreen(background), bgB = qBlue(background);
@@ -86,7 +85,7 @@ bool DecodePng(const TEntry& e, QRgb background, QImage& picture, std::string& e
 bool ReadIcon(const std::uint8_t* data, std::size_t size, std::int64_t backgroundColor, QImage& picture,
               std::string& error, std::string* details)
 {
-    error = UnknownFormat;
+    error = Messages::UnknownFormat;
     picture = QImage();
     if (size < 6 || LittleEndian16(data) != 0 || (LittleEndian16(data + 2) != 1 && LittleEndian16(data + 2) != 2))
         return false;
@@ -122,7 +121,7 @@ bool ReadIcon(const std::uint8_t* data, std::size_t size, std::int64_t backgroun
                         : ReadIconBitmap(best.Data, best.Size, background, picture, error);
     } catch (const std::bad_alloc&) {
         picture = QImage();
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
 }

@@ -1,4 +1,5 @@
 #include "imaging/jpeg_codec.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "support/byte_order.h"
@@ -23,8 +24,6 @@ namespace orvanto {
 
 namespace {
 
-constexpr char UnknownFormat[] = "Unknown format";
-constexpr char OutOfMemory[] = "Out of memory";
 
 // Hostile progressive files can hold thousands of tiny scans, each a pass
 // over the whole picture; real files have a dozen or so.
@@ -293,20 +292,20 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
 {
     auto* state = new (std::nothrow) TDecodeState;
     if (!state) {
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         return false;
     }
     PrepareDecode(state, progress);
     bool read = false;
     try {
         const long limit = long(std::min<std::int64_t>(AllocationCeiling(), std::int64_t(1) << 40));
-        error = UnknownFormat;
+        error = Messages::UnknownFormat;
         if (size > 0 && DecodeHeader(state, data, size, limit)) {
             const JDIMENSION width = state->Info.output_width, height = state->Info.output_height;
             // Every row is either decoded or painted white below.
             picture = AllocatePicture(width, height, TPictureFill::None);
             if (picture.isNull()) {
-                error = OutOfMemory;
+                error = Messages::OutOfMemory;
             } else {
                 std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);
                 read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data());
@@ -322,7 +321,7 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
             }
         }
         if (!read && state->Error.OutOfMemory)
-            error = OutOfMemory;
+            error = Messages::OutOfMemory;
         int turn = 1;
         if (read && orientation == TJpegOrientation::Upright)
             for (jpeg_saved_marker_ptr m = state->Info.marker_list; m; m = m->next)
@@ -333,12 +332,12 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
         if (read && turn != 1) {
             picture = Oriented(picture, turn);
             if (picture.isNull()) {
-                error = OutOfMemory;
+                error = Messages::OutOfMemory;
                 read = false;
             }
         }
     } catch (const std::bad_alloc&) {
-        error = OutOfMemory;
+        error = Messages::OutOfMemory;
         read = false;
     }
     cutShort = state->Error.CutShort && !state->Error.OutOfMemory;
@@ -406,7 +405,7 @@ bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, 
 
 bool EncodeJpeg(const QImage& source, int quality, QByteArray& bytes, std::string& error)
 {
-    error = OutOfMemory;
+    error = Messages::OutOfMemory;
     bytes.clear();
     try {
         if (source.isNull())
@@ -450,11 +449,11 @@ bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, s
         return false;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error = "File in use";
+        error = Messages::FileInUse;
         return false;
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = "Out of disk space";
+        error = Messages::OutOfDiskSpace;
         return false;
     }
     return true;

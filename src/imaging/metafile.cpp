@@ -1,4 +1,5 @@
 #include "imaging/metafile.h"
+#include "support/messages.h"
 #include "platform/platform.h"
 
 #include "imaging/codecs/picture_allocation.h"
@@ -43,17 +44,17 @@ TMetafile::TMetafile(int pixelsPerInch) : PixelsPerInch(pixelsPerInch > 0 ? pixe
 
 bool TMetafile::LoadFromFile(const std::string& path)
 {
-    Error = "File not found";
+    Error = Messages::FileNotFound;
     if (!IsFile(path))
         return false;
-    Error = "File in use";
+    Error = Messages::FileInUse;
     QFile file;
     if (!OpenReadOnly(file, path))
         return false;
-    Error = "Out of memory";
+    Error = Messages::OutOfMemory;
     if (file.size() > AllocationCeiling())
         return false;
-    Error = "File in use";
+    Error = Messages::FileInUse;
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size())
         return false;
@@ -62,7 +63,7 @@ bool TMetafile::LoadFromFile(const std::string& path)
 
 bool TMetafile::LoadFromBytes(const QByteArray& bytes)
 {
-    Error = "Unknown format";
+    Error = Messages::UnknownFormat;
     PixelWidth = PixelHeight = 0;
     Bytes.clear();
     TMetafileLayout layout;
@@ -106,7 +107,7 @@ bool LoadMetafile(const std::string& path, QImage& picture, std::string& error, 
             error = metafile.LastError();
             return false;
         }
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         QImage result = AllocatePicture(metafile.Width(), metafile.Height());
         if (result.isNull())
             return false;

@@ -2,6 +2,7 @@
 #include "imaging/metafile_formats.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 
 namespace orvanto {
@@ -142,332 +143,467 @@ void Text(const TMetaBytes& r, TMetaPlayer& player, bool wide)
     player.Text(reference, string, dx, options, clip);
 }
 
-// The fixed part of each record the player reads; a shorter record is damage.
-std::size_t MinimumSize(std::uint32_t type)
+// One entry per record the player knows: its type, its name, the fixed
+// part it needs (a shorter record is damage) and what it does; the handler
+// returns false for damage that ends the play. Sorted by number (the type).
+struct TEmfRecord {
+    std::uint32_t Number;
+    const char* Name;
+    std::size_t MinimumSize;
+    bool (*Play)(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player);
+};
+
+bool PlayPolyBezier(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
 {
-    switch (type) {
-    case 2: case 3: case 4: case 5: case 6: case 56:
-    case 85: case 86: case 87: case 88: case 89: case 92: case 73: case 74: return 28;
-    case 7: case 8: case 90: case 91: case 44: case 71: case 93: case 94: case 35: return 32;
-    case 9: case 10: case 11: case 12: case 26: case 27: case 54: case 49: case 75: return 16;
-    case 31: case 32: case 29: case 30: case 39: case 42: case 43: return 24;
-    case 15: return 20;
-    case 17: case 18: case 19: case 20: case 22: case 24: case 25: case 34: case 37: case 40:
-    case 48: case 57: case 58: case 67: return 12;
-    case 36: return 36;
-    case 38: case 41: return 28;
-    case 95: return 52;
-    case 82: return 104;
-    case 45: case 46: case 47: case 55: case 72: return 40;
-    case 76: return 100;
-    case 77: case 114: return 108;
-    case 81: return 80;
-    case 80: case 83: case 84: return 76;
-    case 118: return 36;
-    default: return 8;
+    const bool small = type >= 85;
+    const std::vector<QPointF> points = Points(r, 28, r.U32(24), small);
+    if (r.Bad())
+        return false;
+    switch (small ? type - 83 : type) {
+    case 2: player.PolyBezier(points); break;
+    case 3: player.Polygon(points); break;
+    case 4: player.Polyline(points); break;
+    case 5: player.PolyBezierTo(points); break;
+    case 6: player.PolylineTo(points); break;
+    default: break;
     }
+    return true;
 }
+
+bool PlayPolyPolyline(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const bool small = type >= 90;
+    const std::uint32_t polys = r.U32(24), total = r.U32(28);
+    if (polys > r.Size() / 4 || !r.Has(32, std::size_t(polys) * 4))
+        return false;
+    std::size_t at = 32 + std::size_t(polys) * 4;
+    std::uint64_t sum = 0;
+    std::vector<std::vector<QPointF>> shapes;
+    for (std::uint32_t i = 0; i < polys; ++i) {
+        const std::uint32_t n = r.U32(32 + 4 * std::size_t(i));
+        sum += n;
+        if (sum > total)
+            return false;
+        shapes.push_back(Points(r, at, n, small));
+        if (r.Bad())
+            return false;
+        at += std::size_t(n) * (small ? 4 : 8);
+    }
+    (type == 8 || type == 91) ? player.PolyPolygon(shapes) : player.PolyPolyline(shapes);
+    return true;
+}
+
+bool PlayPolyDraw(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const bool small = type == 92;
+    const std::uint32_t count = r.U32(24);
+    const std::vector<QPointF> points = Points(r, 28, count, small);
+    const std::size_t typesAt = 28 + std::size_t(count) * (small ? 4 : 8);
+    if (r.Bad() || !r.Has(typesAt, count))
+        return false;
+    std::vector<std::uint8_t> types(r.Begin() + typesAt, r.Begin() + typesAt + count);
+    player.PolyDraw(points, types);
+    return true;
+}
+
+bool PlaySetWorldTransform(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QTransform t = XForm(r, 8);
+    if (r.Bad())
+        return false;
+    player.SetWorldTransform(t);
+    return true;
+}
+
+bool PlayModifyWorldTransform(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QTransform t = XForm(r, 8);
+    const std::uint32_t mode = r.U32(32);
+    if (r.Bad())
+        return false;
+    player.ModifyWorldTransform(t, mode);
+    return true;
+}
+
+bool PlayCreatePen(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Pen;
+    o.Pen.Style = r.U32(12) & 0xF;
+    o.Pen.Width = r.I32(16);
+    o.Pen.Colour = r.U32(24);
+    if (r.Bad())
+        return false;
+    player.CreateObject(r.U32(8), o);
+    return true;
+}
+
+bool PlayExtCreatePen(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const TMetaObject o = MakeExtPen(r, player);
+    if (r.Bad())
+        return false;
+    player.CreateObject(r.U32(8), o);
+    return true;
+}
+
+bool PlayCreateBrushIndirect(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Brush;
+    o.Brush.Style = r.U32(12);
+    o.Brush.Colour = r.U32(16);
+    o.Brush.Hatch = r.U32(20);
+    if (r.Bad())
+        return false;
+    player.CreateObject(r.U32(8), o);
+    return true;
+}
+
+bool PlayCreateMonoBrush(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Brush;
+    o.Brush.Style = 5;
+    o.Brush.Pattern = Bitmap(r, 16, r.U32(12), player);
+    if (o.Brush.Pattern.isNull())
+        o.Brush.Colour = 0x808080;
+    if (r.Bad())
+        return false;
+    player.CreateObject(r.U32(8), o);
+    return true;
+}
+
+bool PlayExtCreateFontIndirectW(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const TMetaObject o = MakeFont(r);
+    if (r.Bad())
+        return false;
+    player.CreateObject(r.U32(8), o);
+    return true;
+}
+
+bool PlayCreatePalette(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Palette;
+    const std::size_t count = r.U16(14);
+    for (std::size_t i = 0; i < count && r.Has(16 + 4 * i, 4); ++i)
+        o.Palette.push_back(qRgb(r.U8(16 + 4 * i), r.U8(17 + 4 * i), r.U8(18 + 4 * i)));
+    player.CreateObject(r.U32(8), o);
+    return true;
+}
+
+bool PlayAngleArc(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QPointF centre = PointL(r, 8);
+    const double radius = r.U32(16), start = r.F32(20), sweep = r.F32(24);
+    if (r.Bad())
+        return false;
+    player.AngleArc(centre, radius, start, sweep);
+    return true;
+}
+
+bool PlayArc(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QRectF box = RectL(r, 8);
+    const QPointF start = PointL(r, 24), end = PointL(r, 32);
+    if (r.Bad())
+        return false;
+    const TArcKind kind = type == 45 ? TArcKind::Arc : type == 46 ? TArcKind::Chord
+                          : type == 47 ? TArcKind::Pie : TArcKind::ArcTo;
+    player.ArcShape(box, start, end, kind);
+    return true;
+}
+
+bool PlayFillRgn(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const std::uint32_t size = r.U32(24);
+    const TMetaObject* brush = player.Object(r.U32(28));
+    const std::size_t dataAt = type == 71 ? 32 : 40;
+    const std::optional<QPainterPath> region = ReadRegion(r.Sub(dataAt, size));
+    if (r.Bad())
+        return false;
+    TMetaBrush fill;
+    if (r.U32(28) & 0x80000000u) {
+        static const std::uint32_t greys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
+        const std::uint32_t stock = r.U32(28) & 0x7FFFFFFFu;
+        fill.Style = stock <= 4 ? 0 : 1;
+        fill.Colour = stock <= 4 ? greys[stock] : 0;
+    } else if (brush && brush->Kind == TMetaObject::TKind::Brush) {
+        fill = brush->Brush;
+    } else {
+        return true;
+    }
+    if (region)
+        type == 71 ? player.FillRegion(*region, fill)
+                   : player.FrameRegion(*region, fill, r.I32(32), r.I32(36));
+    return true;
+}
+
+bool PlayInvertRgn(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const std::optional<QPainterPath> region = ReadRegion(r.Sub(28, r.U32(24)));
+    if (r.Bad())
+        return false;
+    if (region)
+        type == 73 ? player.InvertRegion(*region) : player.PaintRegion(*region);
+    return true;
+}
+
+bool PlayExtSelectClipRgn(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const std::uint32_t size = r.U32(8), mode = r.U32(12);
+    const std::optional<QPainterPath> region = size == 0 ? std::nullopt : ReadRegion(r.Sub(16, size));
+    if (r.Bad())
+        return false;
+    player.SelectClipRegion(region, mode);
+    return true;
+}
+
+bool PlayBitBlt(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
+    const std::uint32_t rop = r.U32(40);
+    const QPointF sourceAt = PointL(r, 44);
+    const QSizeF sourceSize = type == 77 ? QSizeF(r.I32(100), r.I32(104)) : destination.size();
+    const QImage image = Bitmap(r, 84, r.U32(80), player);
+    if (r.Bad())
+        return false;
+    player.Blit(destination, image, QRectF(sourceAt, sourceSize), rop);
+    return true;
+}
+
+bool PlayStretchDIBits(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QRectF destination(r.I32(8 + 16), r.I32(28), r.I32(72), r.I32(76));
+    const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
+    const std::uint32_t rop = r.U32(68);
+    bool bottomUp = true;
+    const QImage image = Bitmap(r, 48, r.U32(64), player, false, &bottomUp);
+    if (r.Bad())
+        return false;
+    player.Blit(destination, image, DibSource(source, image, bottomUp), rop);
+    return true;
+}
+
+bool PlaySetDIBitsToDevice(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QPointF at = PointL(r, 24);
+    const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
+    bool bottomUp = true;
+    const QImage image = Bitmap(r, 48, r.U32(64), player, false, &bottomUp);
+    if (r.Bad())
+        return false;
+    player.Blit(QRectF(at, source.size()), image, DibSource(source, image, bottomUp), 0xCC0020);
+    return true;
+}
+
+bool PlayAlphaBlend(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
+    const std::uint32_t blend = r.U32(40);
+    const QPointF sourceAt = PointL(r, 44);
+    const QSizeF sourceSize(r.I32(100), r.I32(104));
+    const bool perPixel = (blend >> 24 & 1) != 0;
+    const QImage image = Bitmap(r, 84, r.U32(80), player, perPixel);
+    if (r.Bad())
+        return false;
+    player.AlphaBlit(destination, image, QRectF(sourceAt, sourceSize), int(blend >> 16 & 255), perPixel);
+    return true;
+}
+
+bool PlayGradientFill(std::uint32_t, const TMetaBytes& r, TMetaPlayer& player)
+{
+    const std::uint32_t vertices = r.U32(24), shapes = r.U32(28), mode = r.U32(32);
+    if (vertices > r.Size() / 16 || shapes > r.Size() / 8)
+        return false;
+    auto vertex = [&](std::uint32_t i, QPointF& p, QColor& c) {
+        if (i >= vertices)
+            return false;
+        const std::size_t at = 36 + 16 * std::size_t(i);
+        p = PointL(r, at);
+        c = QColor(r.U16(at + 8) >> 8, r.U16(at + 10) >> 8, r.U16(at + 12) >> 8);
+        return true;
+    };
+    const std::size_t shapesAt = 36 + 16 * std::size_t(vertices);
+    for (std::uint32_t s = 0; s < shapes && !r.Bad(); ++s) {
+        if (mode == 2) {
+            const std::size_t at = shapesAt + 12 * std::size_t(s);
+            QPointF p[3];
+            QColor c[3];
+            if (!r.Has(at, 12) || !vertex(r.U32(at), p[0], c[0]) || !vertex(r.U32(at + 4), p[1], c[1])
+                || !vertex(r.U32(at + 8), p[2], c[2]))
+                break;
+            player.GradientTriangle(p, c);
+        } else {
+            const std::size_t at = shapesAt + 8 * std::size_t(s);
+            QPointF a, b;
+            QColor ca, cb;
+            if (!r.Has(at, 8) || !vertex(r.U32(at), a, ca) || !vertex(r.U32(at + 4), b, cb))
+                break;
+            player.GradientRect(QRectF(a, b), ca, cb, mode == 1);
+        }
+    }
+    return true;
+}
+
+constexpr TEmfRecord EmfRecords[] = {
+    {2, "PolyBezier", 28, &PlayPolyBezier},
+    {3, "Polygon", 28, &PlayPolyBezier},
+    {4, "Polyline", 28, &PlayPolyBezier},
+    {5, "PolyBezierTo", 28, &PlayPolyBezier},
+    {6, "PolylineTo", 28, &PlayPolyBezier},
+    {7, "PolyPolyline", 32, &PlayPolyPolyline},
+    {8, "PolyPolygon", 32, &PlayPolyPolyline},
+    {9, "SetWindowExtEx", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.SetWindowExt(r.I32(8), r.I32(12)); return true;
+     }},
+    {10, "SetWindowOrgEx", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.SetWindowOrg(r.I32(8), r.I32(12)); return true;
+     }},
+    {11, "SetViewportExtEx", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.SetViewportExt(r.I32(8), r.I32(12)); return true;
+     }},
+    {12, "SetViewportOrgEx", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.SetViewportOrg(r.I32(8), r.I32(12)); return true;
+     }},
+    {15, "SetPixelV", 20,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.SetPixel(PointL(r, 8), r.U32(16)); return true;
+     }},
+    {17, "SetMapMode", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetMapMode(r.I32(8)); return true; }},
+    {18, "SetBkMode", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetBkMode(r.I32(8)); return true; }},
+    {19, "SetPolyFillMode", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetPolyFillMode(r.I32(8)); return true; }},
+    {20, "SetRop2", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetRop2(r.I32(8)); return true; }},
+    {22, "SetTextAlign", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetTextAlign(r.U32(8)); return true; }},
+    {24, "SetTextColor", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetTextColor(r.U32(8)); return true; }},
+    {25, "SetBkColor", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetBkColor(r.U32(8)); return true; }},
+    {26, "OffsetClipRgn", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.OffsetClip(r.I32(8), r.I32(12)); return true;
+     }},
+    {27, "MoveToEx", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.MoveTo(PointL(r, 8)); return true; }},
+    {29, "ExcludeClipRect", 24,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.ExcludeClipRect(RectL(r, 8)); return true;
+     }},
+    {30, "IntersectClipRect", 24,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.IntersectClipRect(RectL(r, 8)); return true;
+     }},
+    {31, "ScaleViewportExtEx", 24,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.ScaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); return true;
+     }},
+    {32, "ScaleWindowExtEx", 24,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.ScaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); return true;
+     }},
+    {33, "SaveDC", 8, [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.SaveDC(); return true; }},
+    {34, "RestoreDC", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.RestoreDC(r.I32(8)); return true; }},
+    {35, "SetWorldTransform", 32, &PlaySetWorldTransform},
+    {36, "ModifyWorldTransform", 36, &PlayModifyWorldTransform},
+    {37, "SelectObject", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SelectObject(r.U32(8)); return true; }},
+    {38, "CreatePen", 28, &PlayCreatePen},
+    {39, "CreateBrushIndirect", 24, &PlayCreateBrushIndirect},
+    {40, "DeleteObject", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.DeleteObject(r.U32(8)); return true; }},
+    {41, "AngleArc", 28, &PlayAngleArc},
+    {42, "Ellipse", 24,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.Ellipse(RectL(r, 8)); return true; }},
+    {43, "Rectangle", 24,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.Rectangle(RectL(r, 8)); return true; }},
+    {44, "RoundRect", 32,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.RoundRect(RectL(r, 8), QSizeF(r.I32(24), r.I32(28))); return true;
+     }},
+    {45, "Arc", 40, &PlayArc},
+    {46, "Chord", 40, &PlayArc},
+    {47, "Pie", 40, &PlayArc},
+    {48, "SelectPalette", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SelectObject(r.U32(8)); return true; }},
+    {49, "CreatePalette", 16, &PlayCreatePalette},
+    {54, "LineTo", 16,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.LineTo(PointL(r, 8)); return true; }},
+    {55, "ArcTo", 40, &PlayArc},
+    {56, "PolyDraw", 28, &PlayPolyDraw},
+    {57, "SetArcDirection", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SetArcDirection(r.I32(8)); return true; }},
+    {58, "SetMiterLimit", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) {
+         player.SetMiterLimit(std::clamp<double>(r.U32(8), 1, 100)); return true;
+     }},
+    {59, "BeginPath", 8,
+     [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.BeginPath(); return true; }},
+    {60, "EndPath", 8, [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.EndPath(); return true; }},
+    {61, "CloseFigure", 8,
+     [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.CloseFigure(); return true; }},
+    {62, "FillPath", 8,
+     [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.FillPath(); return true; }},
+    {63, "StrokeAndFillPath", 8,
+     [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.StrokeAndFillPath(); return true; }},
+    {64, "StrokePath", 8,
+     [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.StrokePath(); return true; }},
+    {67, "SelectClipPath", 12,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { player.SelectClipPath(r.U32(8)); return true; }},
+    {68, "AbortPath", 8,
+     [](std::uint32_t, const TMetaBytes&, TMetaPlayer& player) { player.AbortPath(); return true; }},
+    {71, "FillRgn", 32, &PlayFillRgn},
+    {72, "FrameRgn", 40, &PlayFillRgn},
+    {73, "InvertRgn", 28, &PlayInvertRgn},
+    {74, "PaintRgn", 28, &PlayInvertRgn},
+    {75, "ExtSelectClipRgn", 16, &PlayExtSelectClipRgn},
+    {76, "BitBlt", 100, &PlayBitBlt},
+    {77, "StretchBlt", 108, &PlayBitBlt},
+    {80, "SetDIBitsToDevice", 76, &PlaySetDIBitsToDevice},
+    {81, "StretchDIBits", 80, &PlayStretchDIBits},
+    {82, "ExtCreateFontIndirectW", 104, &PlayExtCreateFontIndirectW},
+    {83, "ExtTextOutA", 76,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { Text(r, player, false); return true; }},
+    {84, "ExtTextOutW", 76,
+     [](std::uint32_t, const TMetaBytes& r, TMetaPlayer& player) { Text(r, player, true); return true; }},
+    {85, "PolyBezier16", 28, &PlayPolyBezier},
+    {86, "Polygon16", 28, &PlayPolyBezier},
+    {87, "Polyline16", 28, &PlayPolyBezier},
+    {88, "PolyBezierTo16", 28, &PlayPolyBezier},
+    {89, "PolylineTo16", 28, &PlayPolyBezier},
+    {90, "PolyPolyline16", 32, &PlayPolyPolyline},
+    {91, "PolyPolygon16", 32, &PlayPolyPolyline},
+    {92, "PolyDraw16", 28, &PlayPolyDraw},
+    {93, "CreateMonoBrush", 32, &PlayCreateMonoBrush},
+    {94, "CreateDIBPatternBrushPt", 32, &PlayCreateMonoBrush},
+    {95, "ExtCreatePen", 52, &PlayExtCreatePen},
+    {114, "AlphaBlend", 108, &PlayAlphaBlend},
+    {118, "GradientFill", 36, &PlayGradientFill},
+};
+
+static_assert(SortedByNumber(EmfRecords), "FindRecord searches the table by halves");
 
 bool PlayRecord(std::uint32_t type, const TMetaBytes& r, TMetaPlayer& player)
 {
-    if (r.Size() < MinimumSize(type))
+    // Every record holds at least its type and size.
+    const TEmfRecord* record = FindRecord(EmfRecords, type);
+    if (r.Size() < (record ? record->MinimumSize : 8))
         return false;
-    switch (type) {
-    case 2: case 3: case 4: case 5: case 6:
-    case 85: case 86: case 87: case 88: case 89: {
-        const bool small = type >= 85;
-        const std::vector<QPointF> points = Points(r, 28, r.U32(24), small);
-        if (r.Bad())
-            return false;
-        switch (small ? type - 83 : type) {
-        case 2: player.PolyBezier(points); break;
-        case 3: player.Polygon(points); break;
-        case 4: player.Polyline(points); break;
-        case 5: player.PolyBezierTo(points); break;
-        case 6: player.PolylineTo(points); break;
-        default: break;
-        }
-        break;
-    }
-    case 7: case 8: case 90: case 91: {
-        const bool small = type >= 90;
-        const std::uint32_t polys = r.U32(24), total = r.U32(28);
-        if (polys > r.Size() / 4 || !r.Has(32, std::size_t(polys) * 4))
-            return false;
-        std::size_t at = 32 + std::size_t(polys) * 4;
-        std::uint64_t sum = 0;
-        std::vector<std::vector<QPointF>> shapes;
-        for (std::uint32_t i = 0; i < polys; ++i) {
-            const std::uint32_t n = r.U32(32 + 4 * std::size_t(i));
-            sum += n;
-            if (sum > total)
-                return false;
-            shapes.push_back(Points(r, at, n, small));
-            if (r.Bad())
-                return false;
-            at += std::size_t(n) * (small ? 4 : 8);
-        }
-        (type == 8 || type == 91) ? player.PolyPolygon(shapes) : player.PolyPolyline(shapes);
-        break;
-    }
-    case 56: case 92: {
-        const bool small = type == 92;
-        const std::uint32_t count = r.U32(24);
-        const std::vector<QPointF> points = Points(r, 28, count, small);
-        const std::size_t typesAt = 28 + std::size_t(count) * (small ? 4 : 8);
-        if (r.Bad() || !r.Has(typesAt, count))
-            return false;
-        std::vector<std::uint8_t> types(r.Begin() + typesAt, r.Begin() + typesAt + count);
-        player.PolyDraw(points, types);
-        break;
-    }
-    case 9: player.SetWindowExt(r.I32(8), r.I32(12)); break;
-    case 10: player.SetWindowOrg(r.I32(8), r.I32(12)); break;
-    case 11: player.SetViewportExt(r.I32(8), r.I32(12)); break;
-    case 12: player.SetViewportOrg(r.I32(8), r.I32(12)); break;
-    case 31: player.ScaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-    case 32: player.ScaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-    case 15: player.SetPixel(PointL(r, 8), r.U32(16)); break;
-    case 17: player.SetMapMode(r.I32(8)); break;
-    case 18: player.SetBkMode(r.I32(8)); break;
-    case 19: player.SetPolyFillMode(r.I32(8)); break;
-    case 20: player.SetRop2(r.I32(8)); break;
-    case 22: player.SetTextAlign(r.U32(8)); break;
-    case 24: player.SetTextColor(r.U32(8)); break;
-    case 25: player.SetBkColor(r.U32(8)); break;
-    case 26: player.OffsetClip(r.I32(8), r.I32(12)); break;
-    case 27: player.MoveTo(PointL(r, 8)); break;
-    case 29: player.ExcludeClipRect(RectL(r, 8)); break;
-    case 30: player.IntersectClipRect(RectL(r, 8)); break;
-    case 33: player.SaveDC(); break;
-    case 34: player.RestoreDC(r.I32(8)); break;
-    case 35: {
-        const QTransform t = XForm(r, 8);
-        if (r.Bad())
-            return false;
-        player.SetWorldTransform(t);
-        break;
-    }
-    case 36: {
-        const QTransform t = XForm(r, 8);
-        const std::uint32_t mode = r.U32(32);
-        if (r.Bad())
-            return false;
-        player.ModifyWorldTransform(t, mode);
-        break;
-    }
-    case 37: player.SelectObject(r.U32(8)); break;
-    case 48: player.SelectObject(r.U32(8)); break;
-    case 40: player.DeleteObject(r.U32(8)); break;
-    case 38: {
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Pen;
-        o.Pen.Style = r.U32(12) & 0xF;
-        o.Pen.Width = r.I32(16);
-        o.Pen.Colour = r.U32(24);
-        if (r.Bad())
-            return false;
-        player.CreateObject(r.U32(8), o);
-        break;
-    }
-    case 95: {
-        const TMetaObject o = MakeExtPen(r, player);
-        if (r.Bad())
-            return false;
-        player.CreateObject(r.U32(8), o);
-        break;
-    }
-    case 39: {
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Brush;
-        o.Brush.Style = r.U32(12);
-        o.Brush.Colour = r.U32(16);
-        o.Brush.Hatch = r.U32(20);
-        if (r.Bad())
-            return false;
-        player.CreateObject(r.U32(8), o);
-        break;
-    }
-    case 93: case 94: {
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Brush;
-        o.Brush.Style = 5;
-        o.Brush.Pattern = Bitmap(r, 16, r.U32(12), player);
-        if (o.Brush.Pattern.isNull())
-            o.Brush.Colour = 0x808080;
-        if (r.Bad())
-            return false;
-        player.CreateObject(r.U32(8), o);
-        break;
-    }
-    case 82: {
-        const TMetaObject o = MakeFont(r);
-        if (r.Bad())
-            return false;
-        player.CreateObject(r.U32(8), o);
-        break;
-    }
-    case 49: {
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Palette;
-        const std::size_t count = r.U16(14);
-        for (std::size_t i = 0; i < count && r.Has(16 + 4 * i, 4); ++i)
-            o.Palette.push_back(qRgb(r.U8(16 + 4 * i), r.U8(17 + 4 * i), r.U8(18 + 4 * i)));
-        player.CreateObject(r.U32(8), o);
-        break;
-    }
-    case 41: {
-        const QPointF centre = PointL(r, 8);
-        const double radius = r.U32(16), start = r.F32(20), sweep = r.F32(24);
-        if (r.Bad())
-            return false;
-        player.AngleArc(centre, radius, start, sweep);
-        break;
-    }
-    case 42: player.Ellipse(RectL(r, 8)); break;
-    case 43: player.Rectangle(RectL(r, 8)); break;
-    case 44: player.RoundRect(RectL(r, 8), QSizeF(r.I32(24), r.I32(28))); break;
-    case 45: case 46: case 47: case 55: {
-        const QRectF box = RectL(r, 8);
-        const QPointF start = PointL(r, 24), end = PointL(r, 32);
-        if (r.Bad())
-            return false;
-        const TArcKind kind = type == 45 ? TArcKind::Arc : type == 46 ? TArcKind::Chord
-                              : type == 47 ? TArcKind::Pie : TArcKind::ArcTo;
-        player.ArcShape(box, start, end, kind);
-        break;
-    }
-    case 54: player.LineTo(PointL(r, 8)); break;
-    case 57: player.SetArcDirection(r.I32(8)); break;
-    case 58: player.SetMiterLimit(std::clamp<double>(r.U32(8), 1, 100)); break;
-    case 59: player.BeginPath(); break;
-    case 60: player.EndPath(); break;
-    case 61: player.CloseFigure(); break;
-    case 62: player.FillPath(); break;
-    case 63: player.StrokeAndFillPath(); break;
-    case 64: player.StrokePath(); break;
-    case 67: player.SelectClipPath(r.U32(8)); break;
-    case 68: player.AbortPath(); break;
-    case 71: case 72: {
-        const std::uint32_t size = r.U32(24);
-        const TMetaObject* brush = player.Object(r.U32(28));
-        const std::size_t dataAt = type == 71 ? 32 : 40;
-        const std::optional<QPainterPath> region = ReadRegion(r.Sub(dataAt, size));
-        if (r.Bad())
-            return false;
-        TMetaBrush fill;
-        if (r.U32(28) & 0x80000000u) {
-            static const std::uint32_t greys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
-            const std::uint32_t stock = r.U32(28) & 0x7FFFFFFFu;
-            fill.Style = stock <= 4 ? 0 : 1;
-            fill.Colour = stock <= 4 ? greys[stock] : 0;
-        } else if (brush && brush->Kind == TMetaObject::TKind::Brush) {
-            fill = brush->Brush;
-        } else {
-            break;
-        }
-        if (region)
-            type == 71 ? player.FillRegion(*region, fill)
-                       : player.FrameRegion(*region, fill, r.I32(32), r.I32(36));
-        break;
-    }
-    case 73: case 74: {
-        const std::optional<QPainterPath> region = ReadRegion(r.Sub(28, r.U32(24)));
-        if (r.Bad())
-            return false;
-        if (region)
-            type == 73 ? player.InvertRegion(*region) : player.PaintRegion(*region);
-        break;
-    }
-    case 75: {
-        const std::uint32_t size = r.U32(8), mode = r.U32(12);
-        const std::optional<QPainterPath> region = size == 0 ? std::nullopt : ReadRegion(r.Sub(16, size));
-        if (r.Bad())
-            return false;
-        player.SelectClipRegion(region, mode);
-        break;
-    }
-    case 76: case 77: {
-        const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
-        const std::uint32_t rop = r.U32(40);
-        const QPointF sourceAt = PointL(r, 44);
-        const QSizeF sourceSize = type == 77 ? QSizeF(r.I32(100), r.I32(104)) : destination.size();
-        const QImage image = Bitmap(r, 84, r.U32(80), player);
-        if (r.Bad())
-            return false;
-        player.Blit(destination, image, QRectF(sourceAt, sourceSize), rop);
-        break;
-    }
-    case 81: {
-        const QRectF destination(r.I32(8 + 16), r.I32(28), r.I32(72), r.I32(76));
-        const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
-        const std::uint32_t rop = r.U32(68);
-        bool bottomUp = true;
-        const QImage image = Bitmap(r, 48, r.U32(64), player, false, &bottomUp);
-        if (r.Bad())
-            return false;
-        player.Blit(destination, image, DibSource(source, image, bottomUp), rop);
-        break;
-    }
-    case 80: {
-        const QPointF at = PointL(r, 24);
-        const QRectF source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
-        bool bottomUp = true;
-        const QImage image = Bitmap(r, 48, r.U32(64), player, false, &bottomUp);
-        if (r.Bad())
-            return false;
-        player.Blit(QRectF(at, source.size()), image, DibSource(source, image, bottomUp), 0xCC0020);
-        break;
-    }
-    case 114: {
-        const QRectF destination(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
-        const std::uint32_t blend = r.U32(40);
-        const QPointF sourceAt = PointL(r, 44);
-        const QSizeF sourceSize(r.I32(100), r.I32(104));
-        const bool perPixel = (blend >> 24 & 1) != 0;
-        const QImage image = Bitmap(r, 84, r.U32(80), player, perPixel);
-        if (r.Bad())
-            return false;
-        player.AlphaBlit(destination, image, QRectF(sourceAt, sourceSize), int(blend >> 16 & 255), perPixel);
-        break;
-    }
-    case 83: Text(r, player, false); break;
-    case 84: Text(r, player, true); break;
-    case 118: {
-        const std::uint32_t vertices = r.U32(24), shapes = r.U32(28), mode = r.U32(32);
-        if (vertices > r.Size() / 16 || shapes > r.Size() / 8)
-            return false;
-        auto vertex = [&](std::uint32_t i, QPointF& p, QColor& c) {
-            if (i >= vertices)
-                return false;
-            const std::size_t at = 36 + 16 * std::size_t(i);
-            p = PointL(r, at);
-            c = QColor(r.U16(at + 8) >> 8, r.U16(at + 10) >> 8, r.U16(at + 12) >> 8);
-            return true;
-        };
-        const std::size_t shapesAt = 36 + 16 * std::size_t(vertices);
-        for (std::uint32_t s = 0; s < shapes && !r.Bad(); ++s) {
-            if (mode == 2) {
-                const std::size_t at = shapesAt + 12 * std::size_t(s);
-                QPointF p[3];
-                QColor c[3];
-                if (!r.Has(at, 12) || !vertex(r.U32(at), p[0], c[0]) || !vertex(r.U32(at + 4), p[1], c[1])
-                    || !vertex(r.U32(at + 8), p[2], c[2]))
-                    break;
-                player.GradientTriangle(p, c);
-            } else {
-                const std::size_t at = shapesAt + 8 * std::size_t(s);
-                QPointF a, b;
-                QColor ca, cb;
-                if (!r.Has(at, 8) || !vertex(r.U32(at), a, ca) || !vertex(r.U32(at + 4), b, cb))
-                    break;
-                player.GradientRect(QRectF(a, b), ca, cb, mode == 1);
-            }
-        }
-        break;
-    }
-    default: break; // comments (and the EMF+ records inside them), and records with nothing to draw
-    }
+    // Without a row: comments (and the EMF+ records inside them), and
+    // records with nothing to draw.
+    if (record && !record->Play(type, r, player))
+        return false;
     return !r.Bad();
 }
 

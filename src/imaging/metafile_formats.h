@@ -8,6 +8,8 @@
 
 #include <QRectF>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace orvanto {
@@ -35,6 +37,24 @@ bool ReadEmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout);
 // Returns the number of records played.
 std::size_t PlayWmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QImage& picture);
 std::size_t PlayEmf(const TMetaBytes& bytes, const TMetafileLayout& layout, QImage& picture);
+
+// The players' record tables: one row per record number, sorted by it.
+template <typename TRecord, std::size_t Count>
+constexpr bool SortedByNumber(const TRecord (&table)[Count])
+{
+    return std::is_sorted(table, table + Count,
+                          [](const TRecord& a, const TRecord& b) { return a.Number < b.Number; });
+}
+
+// The row of a record number, found by halves; null when the table has none.
+template <typename TRecord, std::size_t Count>
+const TRecord* FindRecord(const TRecord (&table)[Count], std::uint32_t number)
+{
+    const TRecord* found = std::lower_bound(table, table + Count, number, [](const TRecord& row, std::uint32_t n) {
+        return row.Number < n;
+    });
+    return found != table + Count && found->Number == number ? found : nullptr;
+}
 
 // Text of the 8-bit records in a font's character set.
 QString DecodeCharSetText(const TMetaBytes& bytes, int charSet);

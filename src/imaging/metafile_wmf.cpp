@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <iterator>
 
 namespace orvanto {
 
@@ -151,230 +152,302 @@ void Blit(TMetaPlayer& player, QRectF destination, const TMetaBytes& dib, QRectF
     player.Blit(destination, image, bottomUpSource ? DibSource(source, image, DibBottomUp(dib)) : source, rop);
 }
 
-// The fixed parameters of each record the player reads; fewer is damage.
-std::size_t MinimumSize(std::uint16_t function)
+// One entry per record the player knows: its number, its name, the fixed
+// parameter bytes it needs (fewer is damage) and what it does. Damage found
+// on the way marks the bytes bad, which ends the play. Sorted by number.
+struct TWmfRecord {
+    std::uint16_t Number;
+    const char* Name;
+    std::size_t MinimumSize;
+    void (*Play)(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player);
+};
+
+void PlayNothing(std::uint16_t, const TMetaBytes&, TMetaPlayer&) {}
+
+void PlayArc(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
 {
-    switch (function) {
-    case 0x0102: case 0x0103: case 0x0104: case 0x0106: case 0x0108: case 0x012E: case 0x0127:
-    case 0x012D: case 0x0234: case 0x01F0: case 0x012C: case 0x012A: case 0x012B: case 0x0324:
-    case 0x0325: case 0x0538: case 0x0521: return 2;
-    case 0x0201: case 0x0209: case 0x020B: case 0x020C: case 0x020F: case 0x0214: case 0x0213:
-    case 0x0220: case 0x0228: case 0x00F7: case 0x0142: return 4;
-    case 0x0410: case 0x041B: case 0x0418: case 0x0415: case 0x0416: case 0x041F: case 0x0429:
-    case 0x02FC: case 0x0A32: return 8;
-    case 0x02FA: return 10;
-    case 0x061C: case 0x061D: return 12;
-    case 0x0817: case 0x081A: case 0x0830: case 0x0940: return 16;
-    case 0x02FB: case 0x0D33: return 18;
-    case 0x0B41: return 20;
-    case 0x06FF: case 0x0F43: return 22;
-    default: return 0;
+    const TArcKind kind = function == 0x0817 ? TArcKind::Arc : function == 0x081A ? TArcKind::Pie : TArcKind::Chord;
+    const QRectF box = Box(p, 8);
+    const QPointF start = Pt(p, 4, 6), end = Pt(p, 0, 2);
+    if (p.Bad())
+        return;
+    player.ArcShape(box, start, end, kind);
+}
+
+void PlayPolygon(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const std::vector<QPointF> points = Points(p, 2, p.U16(0));
+    if (p.Bad())
+        return;
+    function == 0x0324 ? player.Polygon(points) : player.Polyline(points);
+}
+
+void PlayPolyPolygon(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const std::size_t count = p.U16(0);
+    std::vector<std::vector<QPointF>> polygons;
+    std::size_t at = 2 + 2 * count;
+    for (std::size_t i = 0; i < count && !p.Bad(); ++i) {
+        const std::size_t n = p.U16(2 + 2 * i);
+        polygons.push_back(Points(p, at, n));
+        at += 4 * n;
+    }
+    if (p.Bad())
+        return;
+    player.PolyPolygon(polygons);
+}
+
+void PlaySelectClipRegion(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const TMetaObject* o = player.Object(p.U16(0));
+    if (o && o->Kind == TMetaObject::TKind::Region)
+        player.SelectClipRegionLogical(o->Region);
+    else
+        player.SelectClipRegionLogical(std::nullopt);
+}
+
+void PlayFillRegion(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const TMetaObject* region = player.Object(p.U16(0));
+    const TMetaObject* brush = player.Object(p.U16(2));
+    if (region && brush && region->Kind == TMetaObject::TKind::Region && brush->Kind == TMetaObject::TKind::Brush) {
+        if (function == 0x0228)
+            player.FillRegion(region->Region, brush->Brush);
+        else
+            player.FrameRegion(region->Region, brush->Brush, p.I16(6), p.I16(4));
     }
 }
 
+void PlayInvertRegion(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const TMetaObject* region = player.Object(p.U16(0));
+    if (region && region->Kind == TMetaObject::TKind::Region)
+        function == 0x012A ? player.InvertRegion(region->Region) : player.PaintRegion(region->Region);
+}
+
+void PlayCreateRegion(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Region;
+    o.Region = ReadRegion(p);
+    player.AddObject(o);
+}
+
+void PlayDibCreatePatternBrush(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Brush;
+    o.Brush.Style = 5;
+    o.Brush.Pattern = DecodePackedDib(p.Sub(4, p.Size() >= 4 ? p.Size() - 4 : 0),
+                                      p.U16(2) == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb,
+                                      player.Palette());
+    if (o.Brush.Pattern.isNull())
+        o.Brush.Colour = 0x808080;
+    player.AddObject(o);
+}
+
+void PlayCreatePatternBrush(std::uint16_t, const TMetaBytes&, TMetaPlayer& player)
+{
+    // Old device-dependent pattern bitmaps: kept as a mid-grey brush so
+    // the object table stays in step.
+    TMetaObject o;
+    o.Kind = TMetaObject::TKind::Brush;
+    o.Brush.Colour = 0x808080;
+    player.AddObject(o);
+}
+
+void PlayTextOut(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const std::size_t length = p.U16(0);
+    const TMetaBytes text = p.Sub(2, length);
+    const std::size_t after = 2 + (length + 1) / 2 * 2;
+    const QPointF at = Pt(p, after, after + 2);
+    if (p.Bad())
+        return;
+    DrawText(player, at, text, TMetaBytes(), 0, std::nullopt);
+}
+
+void PlayExtTextOut(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const QPointF at = Pt(p, 0, 2);
+    const std::size_t length = p.U16(4);
+    const std::uint32_t options = p.U16(6);
+    std::size_t offset = 8;
+    std::optional<QRectF> box;
+    if (options & 6) {
+        box = QRectF(QPointF(p.I16(8), p.I16(10)), QPointF(p.I16(12), p.I16(14)));
+        offset = 16;
+    }
+    const TMetaBytes text = p.Sub(offset, length);
+    if (p.Bad())
+        return;
+    const std::size_t dxAt = offset + (length + 1) / 2 * 2;
+    const TMetaBytes dx = p.Has(dxAt, 2 * length) ? p.Sub(dxAt, 2 * length) : TMetaBytes();
+    DrawText(player, at, text, dx, options, box);
+}
+
+void PlayPatBlt(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const QRectF box(p.I16(10), p.I16(8), p.I16(6), p.I16(4));
+    const std::uint32_t rop = p.U32(0);
+    if (p.Bad())
+        return;
+    player.Blit(box, QImage(), QRectF(), rop);
+}
+
+void PlayDibBitBlt(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
+{
+    // With no bitmap the record is one word longer and draws the brush.
+    const bool stretch = function == 0x0B41;
+    const std::size_t words = stretch ? 11 : 9;
+    const std::uint32_t rop = p.U32(0);
+    const bool noBitmap = p.Size() == words * 2;
+    const std::size_t d = noBitmap ? 2 : 0;
+    QRectF source, destination;
+    std::size_t dibAt;
+    if (stretch) {
+        source = QRectF(p.I16(10), p.I16(8), p.I16(6), p.I16(4));
+        destination = QRectF(p.I16(18 + d), p.I16(16 + d), p.I16(14 + d), p.I16(12 + d));
+        dibAt = 20 + d;
+    } else {
+        destination = QRectF(p.I16(14 + d), p.I16(12 + d), p.I16(10 + d), p.I16(8 + d));
+        source = QRectF(p.I16(6), p.I16(4), destination.width(), destination.height());
+        dibAt = 16 + d;
+    }
+    if (p.Bad())
+        return;
+    Blit(player, destination, noBitmap ? TMetaBytes() : p.Sub(dibAt, p.Size() - std::min(p.Size(), dibAt)),
+         source, rop, TDibColours::Rgb);
+}
+
+void PlayStretchDib(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const std::uint32_t rop = p.U32(0);
+    const TDibColours colours = p.U16(4) == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb;
+    const QRectF source(p.I16(12), p.I16(10), p.I16(8), p.I16(6));
+    const QRectF destination(p.I16(20), p.I16(18), p.I16(16), p.I16(14));
+    if (p.Bad())
+        return;
+    Blit(player, destination, p.Sub(22, p.Size() - std::min<std::size_t>(p.Size(), 22)), source, rop, colours,
+         true);
+}
+
+void PlaySetDibToDevice(std::uint16_t, const TMetaBytes& p, TMetaPlayer& player)
+{
+    const TDibColours colours = p.U16(0) == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb;
+    const QRectF destination(p.I16(16), p.I16(14), p.I16(12), p.I16(10));
+    const QRectF source(p.I16(8), p.I16(6), destination.width(), destination.height());
+    if (p.Bad())
+        return;
+    Blit(player, destination, p.Sub(18, p.Size() - std::min<std::size_t>(p.Size(), 18)), source, 0xCC0020,
+         colours, true);
+}
+
+constexpr TWmfRecord WmfRecords[] = {
+    {0x001E, "SaveDC", 0, [](std::uint16_t, const TMetaBytes&, TMetaPlayer& player) { player.SaveDC(); }},
+    {0x00F7, "CreatePalette", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.AddObject(MakePalette(p)); }},
+    {0x0102, "SetBkMode", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetBkMode(p.U16(0)); }},
+    {0x0103, "SetMapMode", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetMapMode(p.U16(0)); }},
+    {0x0104, "SetROP2", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetRop2(p.U16(0)); }},
+    {0x0106, "SetPolyFillMode", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetPolyFillMode(p.U16(0)); }},
+    {0x0108, "SetTextCharExtra", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetTextCharExtra(p.I16(0)); }},
+    {0x0127, "RestoreDC", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.RestoreDC(p.I16(0)); }},
+    {0x012A, "InvertRegion", 2, &PlayInvertRegion},
+    {0x012B, "PaintRegion", 2, &PlayInvertRegion},
+    {0x012C, "SelectClipRegion", 2, &PlaySelectClipRegion},
+    {0x012D, "SelectObject", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SelectObject(p.U16(0)); }},
+    {0x012E, "SetTextAlign", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetTextAlign(p.U16(0)); }},
+    {0x0142, "DibCreatePatternBrush", 4, &PlayDibCreatePatternBrush},
+    {0x01F0, "DeleteObject", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.DeleteObject(p.U16(0)); }},
+    {0x01F9, "CreatePatternBrush", 0, &PlayCreatePatternBrush},
+    {0x0201, "SetBkColor", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetBkColor(p.U32(0)); }},
+    {0x0209, "SetTextColor", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetTextColor(p.U32(0)); }},
+    {0x020B, "SetWindowOrg", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetWindowOrg(p.I16(2), p.I16(0)); }},
+    {0x020C, "SetWindowExt", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetWindowExt(p.I16(2), p.I16(0)); }},
+    // The viewport belongs to the player: it spans the picture.
+    {0x020D, "SetViewportOrg", 0, &PlayNothing},
+    // The viewport belongs to the player: it spans the picture.
+    {0x020E, "SetViewportExt", 0, &PlayNothing},
+    {0x020F, "OffsetWindowOrg", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.OffsetWindowOrg(p.I16(2), p.I16(0)); }},
+    // The viewport belongs to the player: it spans the picture.
+    {0x0211, "OffsetViewportOrg", 0, &PlayNothing},
+    {0x0213, "LineTo", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.LineTo(Pt(p, 0, 2)); }},
+    {0x0214, "MoveTo", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.MoveTo(Pt(p, 0, 2)); }},
+    {0x0220, "OffsetClipRgn", 4,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.OffsetClip(p.I16(2), p.I16(0)); }},
+    {0x0228, "FillRegion", 4, &PlayFillRegion},
+    {0x0234, "SelectPalette", 2,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SelectObject(p.U16(0)); }},
+    {0x02FA, "CreatePenIndirect", 10,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.AddObject(MakePen(p)); }},
+    {0x02FB, "CreateFontIndirect", 18,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.AddObject(MakeFont(p)); }},
+    {0x02FC, "CreateBrushIndirect", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.AddObject(MakeBrush(p)); }},
+    {0x0324, "Polygon", 2, &PlayPolygon},
+    {0x0325, "Polyline", 2, &PlayPolygon},
+    {0x0410, "ScaleWindowExt", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) {
+         player.ScaleWindowExt(p.I16(6), p.I16(4), p.I16(2), p.I16(0));
+     }},
+    // The viewport belongs to the player: it spans the picture.
+    {0x0412, "ScaleViewportExt", 0, &PlayNothing},
+    {0x0415, "ExcludeClipRect", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.ExcludeClipRect(Box(p, 0)); }},
+    {0x0416, "IntersectClipRect", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.IntersectClipRect(Box(p, 0)); }},
+    {0x0418, "Ellipse", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.Ellipse(Box(p, 0)); }},
+    {0x041B, "Rectangle", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.Rectangle(Box(p, 0)); }},
+    {0x041F, "SetPixel", 8,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) { player.SetPixel(Pt(p, 4, 6), p.U32(0)); }},
+    {0x0429, "FrameRegion", 8, &PlayFillRegion},
+    {0x0521, "TextOut", 2, &PlayTextOut},
+    {0x0538, "PolyPolygon", 2, &PlayPolyPolygon},
+    {0x061C, "RoundRect", 12,
+     [](std::uint16_t, const TMetaBytes& p, TMetaPlayer& player) {
+         player.RoundRect(Box(p, 4), QSizeF(p.I16(2), p.I16(0)));
+     }},
+    {0x061D, "PatBlt", 12, &PlayPatBlt},
+    {0x06FF, "CreateRegion", 22, &PlayCreateRegion},
+    {0x0817, "Arc", 16, &PlayArc},
+    {0x081A, "Pie", 16, &PlayArc},
+    {0x0830, "Chord", 16, &PlayArc},
+    {0x0940, "DibBitBlt", 16, &PlayDibBitBlt},
+    {0x0A32, "ExtTextOut", 8, &PlayExtTextOut},
+    {0x0B41, "DibStretchBlt", 20, &PlayDibBitBlt},
+    {0x0D33, "SetDibToDevice", 18, &PlaySetDibToDevice},
+    {0x0F43, "StretchDib", 22, &PlayStretchDib},
+};
+
+static_assert(SortedByNumber(WmfRecords), "FindRecord searches the table by halves");
+
 bool PlayRecord(std::uint16_t function, const TMetaBytes& p, TMetaPlayer& player)
 {
-    if (p.Size() < MinimumSize(function))
+    const TWmfRecord* record = FindRecord(WmfRecords, function);
+    if (!record)
+        return !p.Bad(); // records without a picture of their own, or unknown ones
+    if (p.Size() < record->MinimumSize)
         return false;
-    switch (function) {
-    case 0x0201: player.SetBkColor(p.U32(0)); break;
-    case 0x0102: player.SetBkMode(p.U16(0)); break;
-    case 0x0103: player.SetMapMode(p.U16(0)); break;
-    case 0x0104: player.SetRop2(p.U16(0)); break;
-    case 0x0106: player.SetPolyFillMode(p.U16(0)); break;
-    case 0x0108: player.SetTextCharExtra(p.I16(0)); break;
-    case 0x0209: player.SetTextColor(p.U32(0)); break;
-    case 0x012E: player.SetTextAlign(p.U16(0)); break;
-    case 0x020B: player.SetWindowOrg(p.I16(2), p.I16(0)); break;
-    case 0x020C: player.SetWindowExt(p.I16(2), p.I16(0)); break;
-    case 0x020F: player.OffsetWindowOrg(p.I16(2), p.I16(0)); break;
-    case 0x0410: player.ScaleWindowExt(p.I16(6), p.I16(4), p.I16(2), p.I16(0)); break;
-    // The viewport belongs to the player: it spans the picture.
-    case 0x020D: case 0x020E: case 0x0211: case 0x0412: break;
-    case 0x001E: player.SaveDC(); break;
-    case 0x0127: player.RestoreDC(p.I16(0)); break;
-    case 0x0214: player.MoveTo(Pt(p, 0, 2)); break;
-    case 0x0213: player.LineTo(Pt(p, 0, 2)); break;
-    case 0x041B: player.Rectangle(Box(p, 0)); break;
-    case 0x0418: player.Ellipse(Box(p, 0)); break;
-    case 0x061C: player.RoundRect(Box(p, 4), QSizeF(p.I16(2), p.I16(0))); break;
-    case 0x0817: case 0x081A: case 0x0830: {
-        const TArcKind kind = function == 0x0817 ? TArcKind::Arc : function == 0x081A ? TArcKind::Pie : TArcKind::Chord;
-        const QRectF box = Box(p, 8);
-        const QPointF start = Pt(p, 4, 6), end = Pt(p, 0, 2);
-        if (p.Bad())
-            return false;
-        player.ArcShape(box, start, end, kind);
-        break;
-    }
-    case 0x041F: player.SetPixel(Pt(p, 4, 6), p.U32(0)); break;
-    case 0x0324: case 0x0325: {
-        const std::vector<QPointF> points = Points(p, 2, p.U16(0));
-        if (p.Bad())
-            return false;
-        function == 0x0324 ? player.Polygon(points) : player.Polyline(points);
-        break;
-    }
-    case 0x0538: {
-        const std::size_t count = p.U16(0);
-        std::vector<std::vector<QPointF>> polygons;
-        std::size_t at = 2 + 2 * count;
-        for (std::size_t i = 0; i < count && !p.Bad(); ++i) {
-            const std::size_t n = p.U16(2 + 2 * i);
-            polygons.push_back(Points(p, at, n));
-            at += 4 * n;
-        }
-        if (p.Bad())
-            return false;
-        player.PolyPolygon(polygons);
-        break;
-    }
-    case 0x0415: player.ExcludeClipRect(Box(p, 0)); break;
-    case 0x0416: player.IntersectClipRect(Box(p, 0)); break;
-    case 0x0220: player.OffsetClip(p.I16(2), p.I16(0)); break;
-    case 0x012C: {
-        const TMetaObject* o = player.Object(p.U16(0));
-        if (o && o->Kind == TMetaObject::TKind::Region)
-            player.SelectClipRegionLogical(o->Region);
-        else
-            player.SelectClipRegionLogical(std::nullopt);
-        break;
-    }
-    case 0x0228: case 0x0429: {
-        const TMetaObject* region = player.Object(p.U16(0));
-        const TMetaObject* brush = player.Object(p.U16(2));
-        if (region && brush && region->Kind == TMetaObject::TKind::Region && brush->Kind == TMetaObject::TKind::Brush) {
-            if (function == 0x0228)
-                player.FillRegion(region->Region, brush->Brush);
-            else
-                player.FrameRegion(region->Region, brush->Brush, p.I16(6), p.I16(4));
-        }
-        break;
-    }
-    case 0x012A: case 0x012B: {
-        const TMetaObject* region = player.Object(p.U16(0));
-        if (region && region->Kind == TMetaObject::TKind::Region)
-            function == 0x012A ? player.InvertRegion(region->Region) : player.PaintRegion(region->Region);
-        break;
-    }
-    case 0x012D: player.SelectObject(p.U16(0)); break;
-    case 0x0234: player.SelectObject(p.U16(0)); break;
-    case 0x01F0: player.DeleteObject(p.U16(0)); break;
-    case 0x02FA: player.AddObject(MakePen(p)); break;
-    case 0x02FC: player.AddObject(MakeBrush(p)); break;
-    case 0x02FB: player.AddObject(MakeFont(p)); break;
-    case 0x00F7: player.AddObject(MakePalette(p)); break;
-    case 0x06FF: {
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Region;
-        o.Region = ReadRegion(p);
-        player.AddObject(o);
-        break;
-    }
-    case 0x0142: {
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Brush;
-        o.Brush.Style = 5;
-        o.Brush.Pattern = DecodePackedDib(p.Sub(4, p.Size() >= 4 ? p.Size() - 4 : 0),
-                                          p.U16(2) == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb,
-                                          player.Palette());
-        if (o.Brush.Pattern.isNull())
-            o.Brush.Colour = 0x808080;
-        player.AddObject(o);
-        break;
-    }
-    case 0x01F9: {
-        // Old device-dependent pattern bitmaps: kept as a mid-grey brush so
-        // the object table stays in step.
-        TMetaObject o;
-        o.Kind = TMetaObject::TKind::Brush;
-        o.Brush.Colour = 0x808080;
-        player.AddObject(o);
-        break;
-    }
-    case 0x0521: {
-        const std::size_t length = p.U16(0);
-        const TMetaBytes text = p.Sub(2, length);
-        const std::size_t after = 2 + (length + 1) / 2 * 2;
-        const QPointF at = Pt(p, after, after + 2);
-        if (p.Bad())
-            return false;
-        DrawText(player, at, text, TMetaBytes(), 0, std::nullopt);
-        break;
-    }
-    case 0x0A32: {
-        const QPointF at = Pt(p, 0, 2);
-        const std::size_t length = p.U16(4);
-        const std::uint32_t options = p.U16(6);
-        std::size_t offset = 8;
-        std::optional<QRectF> box;
-        if (options & 6) {
-            box = QRectF(QPointF(p.I16(8), p.I16(10)), QPointF(p.I16(12), p.I16(14)));
-            offset = 16;
-        }
-        const TMetaBytes text = p.Sub(offset, length);
-        if (p.Bad())
-            return false;
-        const std::size_t dxAt = offset + (length + 1) / 2 * 2;
-        const TMetaBytes dx = p.Has(dxAt, 2 * length) ? p.Sub(dxAt, 2 * length) : TMetaBytes();
-        DrawText(player, at, text, dx, options, box);
-        break;
-    }
-    case 0x061D: {
-        const QRectF box(p.I16(10), p.I16(8), p.I16(6), p.I16(4));
-        const std::uint32_t rop = p.U32(0);
-        if (p.Bad())
-            return false;
-        player.Blit(box, QImage(), QRectF(), rop);
-        break;
-    }
-    case 0x0940: case 0x0B41: {
-        // With no bitmap the record is one word longer and draws the brush.
-        const bool stretch = function == 0x0B41;
-        const std::size_t words = stretch ? 11 : 9;
-        const std::uint32_t rop = p.U32(0);
-        const bool noBitmap = p.Size() == words * 2;
-        const std::size_t d = noBitmap ? 2 : 0;
-        QRectF source, destination;
-        std::size_t dibAt;
-        if (stretch) {
-            source = QRectF(p.I16(10), p.I16(8), p.I16(6), p.I16(4));
-            destination = QRectF(p.I16(18 + d), p.I16(16 + d), p.I16(14 + d), p.I16(12 + d));
-            dibAt = 20 + d;
-        } else {
-            destination = QRectF(p.I16(14 + d), p.I16(12 + d), p.I16(10 + d), p.I16(8 + d));
-            source = QRectF(p.I16(6), p.I16(4), destination.width(), destination.height());
-            dibAt = 16 + d;
-        }
-        if (p.Bad())
-            return false;
-        Blit(player, destination, noBitmap ? TMetaBytes() : p.Sub(dibAt, p.Size() - std::min(p.Size(), dibAt)),
-             source, rop, TDibColours::Rgb);
-        break;
-    }
-    case 0x0F43: {
-        const std::uint32_t rop = p.U32(0);
-        const TDibColours colours = p.U16(4) == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb;
-        const QRectF source(p.I16(12), p.I16(10), p.I16(8), p.I16(6));
-        const QRectF destination(p.I16(20), p.I16(18), p.I16(16), p.I16(14));
-        if (p.Bad())
-            return false;
-        Blit(player, destination, p.Sub(22, p.Size() - std::min<std::size_t>(p.Size(), 22)), source, rop, colours,
-             true);
-        break;
-    }
-    case 0x0D33: {
-        const TDibColours colours = p.U16(0) == 1 ? TDibColours::PaletteIndices : TDibColours::Rgb;
-        const QRectF destination(p.I16(16), p.I16(14), p.I16(12), p.I16(10));
-        const QRectF source(p.I16(8), p.I16(6), destination.width(), destination.height());
-        if (p.Bad())
-            return false;
-        Blit(player, destination, p.Sub(18, p.Size() - std::min<std::size_t>(p.Size(), 18)), source, 0xCC0020,
-             colours, true);
-        break;
-    }
-    default: break; // records without a picture of their own, or unknown ones
-    }
+    record->Play(function, p, player);
     return !p.Bad();
 }
 

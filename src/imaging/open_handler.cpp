@@ -1,4 +1,6 @@
 #include "imaging/open_handler.h"
+#include "support/services.h"
+#include "support/messages.h"
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
@@ -41,7 +43,7 @@ bool RenderPreview(const std::string& fileName, QImage& picture, std::string& er
 {
     TOpenImage* registry = OpenImage();
     if (!registry) {
-        error = "Out of memory";
+        error = Messages::OutOfMemory;
         return false;
     }
     TImageInfoRec request;
@@ -90,27 +92,16 @@ bool TOpenHandler::Execute(TOpenInfo& info, TFileDialogKind kind, const std::str
     }
 }
 
-namespace {
-
-std::unique_ptr<TOpenHandler>& Instance()
-{
-    static std::unique_ptr<TOpenHandler> instance;
-    return instance;
-}
-
-} // namespace
+using TOpenHandlerSlot = TServiceSlot<TOpenHandler, TService::OpenHandler>;
 
 TOpenHandler* OpenHandler()
 {
-    auto& instance = Instance();
-    if (!instance)
-        instance = std::make_unique<TOpenHandler>();
-    return instance.get();
+    return TOpenHandlerSlot::Get();
 }
 
 void FreeOpenHandler()
 {
-    Instance().reset();
+    TOpenHandlerSlot::Free();
 }
 
 } // namespace orvanto

@@ -1,4 +1,6 @@
 #include "imaging/open_image.h"
+#include "support/services.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/source_classes.h"
@@ -113,16 +115,16 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
     info.ErrorText = "Index out of range";
     if (!info.Bitmap)
         return false;
-    info.ErrorText = "File not found";
+    info.ErrorText = Messages::FileNotFound;
     if (!IsFile(info.FileName))
         return false;
     try {
-        info.ErrorText = "Out of memory";
+        info.ErrorText = Messages::OutOfMemory;
         std::unique_ptr<TSourceGraphic> source;
         if (graphicClass.Create)
             source = graphicClass.Create();
 
-        info.ErrorText = "Unknown format";
+        info.ErrorText = Messages::UnknownFormat;
         std::string codecError;
         // The caller sees each percent once and never a step back, however
         // the reader counts (a progressive JPEG learns its passes as it goes).
@@ -146,7 +148,7 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
             return false;
         }
 
-        info.ErrorText = "Out of memory";
+        info.ErrorText = Messages::OutOfMemory;
         // A picture without pixels still gets one, so the caller never holds
         // an empty bitmap after a successful open.
         const int width = source->Width() < 1 ? 1 : source->Width();
@@ -228,32 +230,16 @@ bool TOpenImage::Open(TImageInfoRec& info) const
     return FFormats.Load(FFormats.FindByFileName(info.FileName), info);
 }
 
-namespace {
-
-std::unique_ptr<TOpenImage>& Instance()
-{
-    static std::unique_ptr<TOpenImage> instance;
-    return instance;
-}
-
-} // namespace
+using TOpenImageSlot = TServiceSlot<TOpenImage, TService::OpenImage>;
 
 TOpenImage* OpenImage()
 {
-    auto& instance = Instance();
-    if (!instance) {
-        try {
-            instance = std::make_unique<TOpenImage>();
-        } catch (...) {
-            return nullptr;
-        }
-    }
-    return instance.get();
+    return TOpenImageSlot::Get();
 }
 
 void FreeOpenImage()
 {
-    Instance().reset();
+    TOpenImageSlot::Free();
 }
 
 } // namespace orvanto

@@ -1,4 +1,5 @@
 #include "imaging/optimised_image.h"
+#include "support/messages.h"
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/bitmap_writer.h"
@@ -12,7 +13,7 @@ namespace orvanto {
 
 namespace {
 
-const TCodecTexts OptimisedTexts{"Out of memory", "File not found", "File in use"};
+const TCodecTexts OptimisedTexts{Messages::OutOfMemory, Messages::FileNotFound, Messages::FileInUse};
 const std::string Magic = "OMIV1.0";
 
 } // namespace
@@ -51,15 +52,16 @@ bool TOptimisedImage::DecodePayload(const std::string& kind, std::string payload
             LastError = error;
             return false;
         }
-        LastError = "Unknown format";
+        LastError = Messages::UnknownFormat;
         ok = ReadBitmap(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size(), decoded, error);
     } else {
         ok = ReadJpeg(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size(), decoded, error,
                       TJpegOrientation::Stored);
     }
     if (!ok) {
-        // A picture too large for memory says so; anything else is damage.
-        LastError = error == "Out of memory" ? error : "Unknown format";
+        // The readers of bytes in memory fail for memory or for damage, and
+        // their text says which.
+        LastError = error;
         return false;
     }
     Picture = decoded;
@@ -69,13 +71,13 @@ bool TOptimisedImage::DecodePayload(const std::string& kind, std::string payload
 
 bool TOptimisedImage::Decode(const std::string& text)
 {
-    LastError = "Out of memory";
+    LastError = Messages::OutOfMemory;
     try {
         MakeTrueColor();
         const auto zero = text.find('\0');
         const std::string magic = zero == std::string::npos ? std::string() : text.substr(0, zero);
         const std::string rest = zero == std::string::npos ? std::string() : text.substr(zero + 1);
-        LastError = "Unknown format";
+        LastError = Messages::UnknownFormat;
         if (magic != Magic) {
             ResetToBlank();
             return false;
@@ -126,7 +128,7 @@ bool TOptimisedImage::ChoosePayload(std::int64_t bitmapLength,
 bool TOptimisedImage::Encode(std::string& text)
 {
     text.clear();
-    LastError = "Out of memory";
+    LastError = Messages::OutOfMemory;
     try {
         if (GetEmpty())
             return false;
@@ -180,7 +182,7 @@ void TOptimisedImage::SaveSteps(QIODevice& stream, std::string& message)
         message = LastError;
         return;
     }
-    message = "Out of disk space";
+    message = Messages::OutOfDiskSpace;
     if (stream.write(text.data(), qint64(text.size())) != qint64(text.size()))
         return;
     message.clear();

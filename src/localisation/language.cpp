@@ -1,8 +1,9 @@
 #include "localisation/language.h"
+#include "support/messages.h"
 
 #include "localisation/language_keys.h"
 #include "support/component_record.h"
-#include "support/general.h"
+#include "support/concealment.h"
 #include "support/paths.h"
 #include "support/services.h"
 #include "support/string_helpers.h"
@@ -137,7 +138,7 @@ bool TLanguage::LoadLanguageFile()
     for (int attempt = 1; attempt <= LoadAttempts; ++attempt) {
         if (LoadFromFile(name, 0))
             return true;
-        if (FLastError != "File in use")
+        if (!FFileHeld)
             break;
         if (attempt < LoadAttempts && WaitBeforeRetry)
             WaitBeforeRetry();
@@ -148,11 +149,13 @@ bool TLanguage::LoadLanguageFile()
 
 bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
 {
-    FLastError = "File not found";
+    FLastError = Messages::FileNotFound;
+    FFileHeld = false;
     struct stat info {};
     if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    FLastError = "File in use";
+    FLastError = Messages::FileInUse;
+    FFileHeld = true;
     const int file = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return false;
@@ -163,9 +166,10 @@ bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
         ::close(file);
         return false;
     }
+    FFileHeld = false;
     bool loaded = false;
     try {
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         std::string data;
         const off_t start = offset < 0 ? 0 : static_cast<off_t>(offset);
         if (::fstat(file, &info) == 0 && info.st_size > start
@@ -195,7 +199,7 @@ bool TLanguage::LoadFromFile(const std::string& fileName, long long offset)
 
 bool TLanguage::LoadFromBytes(std::string_view data)
 {
-    FLastError = "Unsupported format";
+    FLastError = Messages::UnsupportedFormat;
     Reset();
     bool ok = false;
     try {
@@ -205,9 +209,9 @@ bool TLanguage::LoadFromBytes(std::string_view data)
             switch (index) {
             case PropC: FName = text; break;
             case PropP: FCarriedPlainText = text; break;
-            case PropA: FEntryKeyX = TGeneral::Scramble(text, LanguageKeys::FixedA, 0); break;
-            case PropB: FEntryKeyY = TGeneral::Scramble(text, LanguageKeys::FixedB, 0); break;
-            case PropD: FCarriedConcealedText = TGeneral::Scramble(text, FEntryKeyX, 0); break;
+            case PropA: FEntryKeyX = Scramble(text, LanguageKeys::FixedA, 0); break;
+            case PropB: FEntryKeyY = Scramble(text, LanguageKeys::FixedB, 0); break;
+            case PropD: FCarriedConcealedText = Scramble(text, FEntryKeyX, 0); break;
             case PropI: ReadEntryList(text); break;
             default: break;
             }
@@ -234,8 +238,8 @@ void TLanguage::ReadEntryList(std::string_view list)
         if (!read)
             break;
         TEntry entry;
-        entry.English = TGeneral::Scramble(x, FEntryKeyX, 1);
-        entry.Translated = TGeneral::Scramble(y, FEntryKeyY, 1);
+        entry.English = Scramble(x, FEntryKeyX, 1);
+        entry.Translated = Scramble(y, FEntryKeyY, 1);
         entry.Upper = UpperAscii(entry.English);
         FEntries.push_back(std::move(entry));
     }
@@ -245,16 +249,16 @@ std::string TLanguage::WriteEntryList() const
 {
     std::string list;
     for (const TEntry& entry : FEntries)
-        list += WriteRecord(EntryRecord, {TGeneral::Scramble(entry.English, FEntryKeyX, 0),
-                                          TGeneral::Scramble(entry.Translated, FEntryKeyY, 0)});
+        list += WriteRecord(EntryRecord, {Scramble(entry.English, FEntryKeyX, 0),
+                                          Scramble(entry.Translated, FEntryKeyY, 0)});
     return list;
 }
 
 std::string TLanguage::SaveToBytes() const
 {
-    return WriteRecord(LanguageRecord, {FName, FCarriedPlainText, TGeneral::Scramble(FEntryKeyX, LanguageKeys::FixedA, 1),
-                                        TGeneral::Scramble(FEntryKeyY, LanguageKeys::FixedB, 1),
-                                        TGeneral::Scramble(FCarriedConcealedText, FEntryKeyX, 1), WriteEntryList()});
+    return WriteRecord(LanguageRecord, {FName, FCarriedPlainText, Scramble(FEntryKeyX, LanguageKeys::FixedA, 1),
+                                        Scramble(FEntryKeyY, LanguageKeys::FixedB, 1),
+                                        Scramble(FCarriedConcealedText, FEntryKeyX, 1), WriteEntryList()});
 }
 
 bool TLanguage::AddEntry(const std::string& english, const std::string& translated)

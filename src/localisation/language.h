@@ -76,6 +76,9 @@ private:
     std::string FEntryKeyX;
     std::string FEntryKeyY;
     std::string FLastError;
+    // Set while LoadFromFile cannot open the file or another program holds
+    // it: the one failure worth another attempt.
+    bool FFileHeld = false;
 };
 
 // The process-wide instance, created and loaded on first use; null only when

@@ -44,6 +44,15 @@ std::unique_ptr<orvanto::IScreen> TPlatform::SetScreen(std::unique_ptr<orvanto::
     return screen;
 }
 
+namespace {
+
+// A plain pointer, like every process-wide service's: made on first use and
+// freed by the exit sequence (support/services.h), not by a static
+// destructor at an unknown point.
+TPlatform* PlatformSlot = nullptr;
+
+} // namespace
+
 std::unique_ptr<orvanto::IColourDialog>
 TPlatform::SetColourDialog(std::unique_ptr<orvanto::IColourDialog> dialog)
 {
@@ -63,8 +72,16 @@ std::unique_ptr<orvanto::IClipboard> TPlatform::SetClipboard(std::unique_ptr<orv
 
 TPlatform& Platform()
 {
-    static TPlatform instance;
-    return instance;
+    if (!PlatformSlot)
+        PlatformSlot = new TPlatform;
+    return *PlatformSlot;
+}
+
+void FreePlatform()
+{
+    TPlatform* platform = PlatformSlot;
+    PlatformSlot = nullptr;
+    delete platform;
 }
 
 } // namespace orvanto

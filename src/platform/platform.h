@@ -48,5 +48,8 @@ private:
 };
 
 TPlatform& Platform();
+// Frees the services; the next Platform() makes fresh defaults. The exit
+// sequence of support/services.h calls it last.
+void FreePlatform();
 
 } // namespace orvanto

@@ -1,4 +1,5 @@
 #include "raster/raster_transforms.h"
+#include "support/messages.h"
 
 #include "support/memory_limit.h"
 #include "support/paths.h"
@@ -289,7 +290,7 @@ bool FlipVertical(TManipulationInfo& info)
         }
     } catch (...) {
     }
-    info.ErrorText = "Out of memory.";
+    info.ErrorText = Sentences::OutOfMemory;
     return false;
 }
 
@@ -307,7 +308,7 @@ bool MirrorHorizontal(TManipulationInfo& info)
         }
     } catch (...) {
     }
-    info.ErrorText = "Out of memory.";
+    info.ErrorText = Sentences::OutOfMemory;
     return false;
 }
 
@@ -327,7 +328,7 @@ bool RotateHalf(TManipulationInfo& info)
         }
     } catch (...) {
     }
-    info.ErrorText = "Out of memory.";
+    info.ErrorText = Sentences::OutOfMemory;
     return false;
 }
 
@@ -363,7 +364,7 @@ bool RotateQuarter(TManipulationInfo& info, int direction)
         }
     } catch (...) {
     }
-    info.ErrorText = "Out of memory";
+    info.ErrorText = Messages::OutOfMemory;
     return false;
 }
 
@@ -411,7 +412,7 @@ bool InvertChannels(TManipulationInfo& info)
         }
     } catch (...) {
     }
-    info.ErrorText = "Out of memory";
+    info.ErrorText = Messages::OutOfMemory;
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "support/ini_file.h"
+#include "support/messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,7 +153,7 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
     for (const std::string& line : lines)
         text += line + "\n";
 
-    FLastError = "Out of disk space";
+    FLastError = Messages::OutOfDiskSpace;
     const QString path = QString::fromStdString(FFileName);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);

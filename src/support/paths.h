@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/range.h"
+
 #include <string>
 
 namespace orvanto {
@@ -27,14 +29,11 @@ public:
     bool CopyFileOver(const std::string& source, const std::string& target) const;
     bool OpenDocument(const std::string& target, const std::string& parameters) const;
 
-    static int Max(int a, int b) { return a < b ? b : a; }
-    static int Min(int a, int b) { return b < a ? b : a; }
-    // High wins when low exceeds high.
-    static int Clamp(int value, int low, int high)
-    {
-        int v = value < low ? low : value;
-        return v > high ? high : v;
-    }
+    // The range helpers live in support/range.h; these keep TPaths::Max and
+    // the others working.
+    static int Max(int a, int b) { return orvanto::Max(a, b); }
+    static int Min(int a, int b) { return orvanto::Min(a, b); }
+    static int Clamp(int value, int low, int high) { return orvanto::Clamp(value, low, high); }
 };
 
 inline constexpr const char* MakerFolderName = "Quendal Enterprises/";
@@ -46,9 +45,5 @@ void FreePaths();
 
 bool FolderExists(const std::string& path);
 void ForceFolders(const std::string& path);
-
-inline int Max(int a, int b) { return TPaths::Max(a, b); }
-inline int Min(int a, int b) { return TPaths::Min(a, b); }
-inline int Clamp(int value, int low, int high) { return TPaths::Clamp(value, low, high); }
 
 } // namespace orvanto

@@ -1,5 +1,6 @@
 #include "support/services.h"
 
+#include "platform/platform.h"
 #include "support/general.h"
 #include "support/paths.h"
 #include "support/z_file.h"
@@ -16,7 +17,8 @@ namespace {
 // so they are valid at any point of start-up and exit.
 // The services of this layer, and the temporary-file steps, are known from
 // the start; the language service registers itself.
-std::array<TServiceAction, 4> Releases{&FreeZFile, &FreePaths, &FreeGeneral, nullptr};
+std::array<TServiceAction, 8> Releases{&FreeZFile, &FreePaths, &FreeGeneral, nullptr,
+                                       nullptr,    nullptr,    nullptr,      &FreePlatform};
 std::array<TServiceAction, 2> ExitSteps{&RunTemporaryFileCleanup, &DeleteLeftoverPicture};
 
 void RunQuietly(TServiceAction action)
@@ -53,7 +55,7 @@ void SetExitStep(TExitStep step, TServiceAction action)
 void ShutdownServices()
 {
     RunQuietly(ExitSteps[static_cast<std::size_t>(TExitStep::StaleTemporaryFiles)]);
-    for (const TServiceAction release : Releases) // ZFile, Paths, General, Language
+    for (const TServiceAction release : Releases) // in TService order
         RunQuietly(release);
     RunQuietly(ExitSteps[static_cast<std::size_t>(TExitStep::LeftoverFiles)]);
 }

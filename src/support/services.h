@@ -2,13 +2,20 @@
 
 namespace orvanto {
 
-// The process-wide services (TZFile, TPaths, TGeneral, TLanguage) are made by
-// their accessors on first use and freed together when the process ends, in a
-// fixed order:
+// The one pattern for process-wide services. Each has an accessor that makes
+// it on first use (ZFile(), Paths(), General(), Language(), ZipHandler(),
+// OpenImage(), OpenHandler(), Platform()) and a Free function; all are freed
+// together when the process ends, in a fixed order:
 //
 //   1. the exit step StaleTemporaryFiles (delete stale temporary files)
-//   2. free TZFile, TPaths, TGeneral, TLanguage, in that order
+//   2. free TZFile, TPaths, TGeneral, TLanguage, TZipHandler, TOpenImage,
+//      TOpenHandler, in that order, and the platform's services last, since
+//      the others may still show a message or ask the screen
 //   3. the exit step LeftoverFiles (delete what is still left over)
+//
+// The platform (platform/platform.h) keeps its X()/SetX() pairs so that
+// tests and the program put in the implementation they want; it is made and
+// freed like every other service.
 //
 // The temporary-file steps and the services of the support layer are set
 // from the start; services of higher layers register their part once, e.g.
@@ -22,7 +29,7 @@ namespace orvanto {
 // plain pointers, not objects with destructors of their own, so that no
 // static destructor frees a service out of order before it runs.
 
-enum class TService { ZFile, Paths, General, Language };
+enum class TService { ZFile, Paths, General, Language, ZipHandler, OpenImage, OpenHandler, Platform };
 enum class TExitStep { StaleTemporaryFiles, LeftoverFiles };
 
 using TServiceAction = void (*)();
@@ -39,5 +46,36 @@ void ShutdownServices();
 
 // Makes sure ShutdownServices runs at process exit (idempotent).
 void ArrangeShutdownAtExit();
+
+// The slot of a service: a plain pointer, made by Get on first use (null
+// when making it fails), its release registered with the exit sequence.
+//
+//   TZipHandler* ZipHandler() { return TServiceSlot<TZipHandler, TService::ZipHandler>::Get(); }
+//   void FreeZipHandler() { TServiceSlot<TZipHandler, TService::ZipHandler>::Free(); }
+template <typename T, TService Kind>
+class TServiceSlot {
+public:
+    static T* Get()
+    {
+        if (!FInstance) {
+            try {
+                FInstance = new T;
+            } catch (...) {
+                return nullptr;
+            }
+            RegisterServiceRelease(Kind, &Free);
+        }
+        return FInstance;
+    }
+    static void Free()
+    {
+        T* instance = FInstance;
+        FInstance = nullptr;
+        delete instance;
+    }
+
+private:
+    static inline T* FInstance = nullptr;
+};
 
 } // namespace orvanto

@@ -1,49 +1,8 @@
 #pragma once
 
+// The codecs' helpers used to be declared here in one piece; they now live
+// by topic, and this header only gathers them for the files that include it.
+#include "support/compression.h"
+#include "support/file_listing.h"
 #include "support/rect.h"
-
-#include <QFile>
-
-#include <cstdint>
-#include <string>
-
-namespace orvanto {
-
-// Helpers the picture codecs share. Texts are 8-bit byte strings that may
-// hold any byte value.
-
-// a..z to A..Z; every other byte, accented letters included, unchanged.
-std::string UpperAscii(const std::string& text);
-std::string IntToText(std::int32_t value);
-TRect MakeRect(int left, int top, int right, int bottom);
-// True for an existing ordinary file; false for folders, missing paths, errors.
-bool IsFile(const std::string& path);
-// Opens file for reading by path's bytes as the system takes them. Names
-// that are not valid UTF-8 (the system allows any bytes) would not survive
-// a detour through QString. False when the file cannot be opened.
-bool OpenReadOnly(QFile& file, const std::string& path);
-
-// Four bytes, least significant first.
-std::string Int32ToBytes(std::int32_t value);
-// The first four bytes, least significant first; 0 for a shorter text.
-std::int32_t BytesToInt32(const std::string& text);
-
-// Appends a 4-byte length and the data.
-bool PackBlock(std::string& text, const std::string& data);
-// Reads the block at position (1-based) and moves position past it. False
-// for a negative length (position unchanged) or a block cut short.
-bool UnpackBlock(std::size_t& position, const std::string& text, std::string& block);
-
-// Replaces text by one block holding its zlib stream (level 1). On failure
-// text is empty and errorText says why.
-bool CompressText(std::string& text, std::string& errorText);
-// Inflates one zlib stream into output. False (output empty) for damaged or
-// truncated data, or output beyond the allocation ceiling.
-bool InflateBounded(const char* data, std::size_t size, std::string& output);
-
-// Replaces text by the bytes inflated from its first block. A block cut
-// short leaves text unchanged ("Unknown format"); damaged data, or data that
-// inflates beyond the allocation ceiling, empties it ("Out of memory").
-bool DecompressText(std::string& text, std::string& errorText);
-
-} // namespace orvanto
+#include "support/text_conversion.h"

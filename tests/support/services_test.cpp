@@ -1,3 +1,5 @@
+#include "platform/platform.h"
+#include "platform/recording_message_box.h"
 #include "support/general.h"
 #include "support/paths.h"
 #include "support/services.h"
@@ -28,9 +30,12 @@ TEST(Services, ShutdownRunsTheStepsInOrderAndAccessorsStartAfresh)
     });
     ASSERT_NE(Paths(), nullptr);
     ASSERT_NE(General(), nullptr);
+    Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
 
     ShutdownServices();
     EXPECT_EQ(Trace, "stale,zfile,language,leftover,");
+    // The platform's services go too, and come back as the defaults.
+    EXPECT_EQ(dynamic_cast<TRecordingMessageBox*>(&Platform().MessageBox()), nullptr);
 
     // Freed services are made again on demand.
     EXPECT_NE(Paths(), nullptr);

@@ -1,6 +1,7 @@
 #include "command_registry.h"
 
 #include "localisation/language.h"
+#include "support/services.h"
 
 #include <QGuiApplication>
 
@@ -84,7 +85,13 @@ int main(int argc, char* argv[])
         if (command.NeedsGui)
             EnsureGuiApplication();
         std::vector<std::string> arguments(argv + 2, argv + argc);
-        return command.Run(arguments);
+        const int status = command.Run(arguments);
+        // Every command has written and closed its files when it returns.
+        // The exit sequence runs (temporary files, services); tearing down
+        // Qt and the static objects would only add to a short run.
+        ShutdownServices();
+        std::fflush(nullptr);
+        std::_Exit(status);
     }
     return Fail("Unknown command \"" + name + "\"; see orvanto-tool --help");
 }

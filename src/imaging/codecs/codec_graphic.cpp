@@ -1,4 +1,5 @@
 #include "imaging/codecs/codec_graphic.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "support/string_helpers.h"
@@ -170,11 +171,11 @@ bool TCodecGraphic::BeginPicture(bool headerRead, std::int64_t width, std::int64
                                  TByteImage& image, std::string& message)
 {
     if (!headerRead) {
-        message = "Unknown format.";
+        message = Sentences::UnknownFormat;
         return false;
     }
     if (width < 1 || height < 1) {
-        message = "Invalid dimensions.";
+        message = Sentences::InvalidDimensions;
         return false;
     }
     Picture = AllocatePicture(width, height, fill);

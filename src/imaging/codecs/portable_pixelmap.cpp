@@ -1,9 +1,10 @@
 #include "imaging/codecs/portable_pixelmap.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/general.h"
+#include "support/text_conversion.h"
 #include "support/paths.h"
 #include "support/string_helpers.h"
 
@@ -20,7 +21,7 @@ namespace orvanto {
 
 namespace {
 
-const TCodecTexts PortablePixelmapTexts{"Out of memory.", "File not found.", "File in use."};
+const TCodecTexts PortablePixelmapTexts{Sentences::OutOfMemory, Sentences::FileNotFound, Sentences::FileInUse};
 
 bool IsDigit(std::uint8_t byte)
 {
@@ -104,7 +105,7 @@ bool TPortablePixelmap::ReadHeader(TByteStream& stream, std::int64_t start, THea
     const std::string magic = UpperAscii(stream.ReadText(lineStart, lineStart + 1));
     if (magic.size() < 2 || magic[0] != 'P')
         return false;
-    header.PixelType = Clamp(TGeneral::TextToInt(magic.substr(1, 1)), 1, 6);
+    header.PixelType = Clamp(TextToInt(magic.substr(1, 1)), 1, 6);
     const bool bitmap = IsBitmap(header.PixelType);
 
     enum { Width, Height, MaxValue, Done } wanted = Width;
@@ -458,7 +459,7 @@ void TPortablePixelmap::SaveSteps(QIODevice& device, std::string& message)
         message = "Stream write failure.";
         return;
     }
-    message = "Out of memory.";
+    message = Sentences::OutOfMemory;
     if (!WriteData(stream, position) || !stream.Flush())
         return;
     message.clear();

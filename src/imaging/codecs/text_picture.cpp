@@ -1,4 +1,5 @@
 #include "imaging/codecs/text_picture.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
@@ -10,7 +11,7 @@ namespace orvanto {
 
 namespace {
 
-const TCodecTexts TextPictureTexts{"Out of memory", "File not found", "File in use"};
+const TCodecTexts TextPictureTexts{Messages::OutOfMemory, Messages::FileNotFound, Messages::FileInUse};
 
 constexpr int StartMark = 29; // the digit "T"
 
@@ -289,7 +290,7 @@ void TTextPicture::AssignSettings(const TCodecGraphic& source)
 
 bool TTextPicture::LoadFromText(const std::string& text)
 {
-    LastError = "Out of memory";
+    LastError = Messages::OutOfMemory;
     try {
         QByteArray bytes(text.data(), qsizetype(text.size()));
         QBuffer buffer(&bytes);
@@ -308,7 +309,7 @@ void TTextPicture::LoadSteps(QIODevice& device, std::string& message)
     TSymbolReader reader(stream, device.pos());
     THeader header;
     if (!ReadHeader(reader, header)) {
-        message = "Unknown format";
+        message = Messages::UnknownFormat;
         return;
     }
     QImage picture = AllocatePicture(header.Width, header.Height);

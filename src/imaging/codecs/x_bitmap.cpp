@@ -1,9 +1,10 @@
 #include "imaging/codecs/x_bitmap.h"
+#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/general.h"
+#include "support/text_conversion.h"
 #include "support/string_helpers.h"
 
 #include <algorithm>
@@ -14,12 +15,12 @@ namespace orvanto {
 
 namespace {
 
-const TCodecTexts XBitmapTexts{"Out of memory.", "File not found.", "File in use."};
+const TCodecTexts XBitmapTexts{Sentences::OutOfMemory, Sentences::FileNotFound, Sentences::FileInUse};
 
 // A "#define" value: TextToInt of what follows the first occurrence of key.
 std::int32_t DefinedValue(const std::string& line, const std::string& key)
 {
-    return TGeneral::TextToInt(line.substr(line.find(key) + key.size()));
+    return TextToInt(line.substr(line.find(key) + key.size()));
 }
 
 // The 8 pixels of every byte value, least significant bit leftmost, 1 black.

@@ -1,6 +1,6 @@
 #include "platform/qt/center_form.h"
 
-#include "support/general.h"
+#include "support/window_centring.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -19,7 +19,7 @@ void CenterForm(QWidget* widget)
     const QRect frame = widget->frameGeometry();
     int left = 0;
     int top = 0;
-    TGeneral::CenteredPosition(frame.width(), frame.height(), screen->geometry().width(),
+    CenteredPosition(frame.width(), frame.height(), screen->geometry().width(),
                                screen->geometry().height(), left, top);
     widget->move(left, top);
 }

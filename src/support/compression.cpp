@@ -1,4 +1,5 @@
-#include "support/string_helpers.h"
+#include "support/compression.h"
+#include "support/messages.h"
 
 #include "support/memory_limit.h"
 
@@ -6,51 +7,8 @@
 
 #include <algorithm>
 #include <new>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orvanto {
-
-std::string UpperAscii(const std::string& text)
-{
-    std::string result = text;
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return result;
-}
-
-std::string IntToText(std::int32_t value)
-{
-    return std::to_string(value);
-}
-
-TRect MakeRect(int left, int top, int right, int bottom)
-{
-    return TRect{left, top, right, bottom};
-}
-
-bool IsFile(const std::string& path)
-{
-    struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool OpenReadOnly(QFile& file, const std::string& path)
-{
-    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (handle < 0)
-        return false;
-    // A folder opens too on this system, but is no file to read.
-    struct stat info {};
-    if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(handle);
-        return false;
-    }
-    return true;
-}
 
 std::string Int32ToBytes(std::int32_t value)
 {
@@ -93,7 +51,7 @@ bool UnpackBlock(std::size_t& position, const std::string& text, std::string& bl
 
 bool CompressText(std::string& text, std::string& errorText)
 {
-    errorText = "Out of memory";
+    errorText = Messages::OutOfMemory;
     std::string input;
     input.swap(text);
     try {
@@ -158,14 +116,14 @@ bool InflateBounded(const char* data, std::size_t size, std::string& output)
 
 bool DecompressText(std::string& text, std::string& errorText)
 {
-    errorText = "Out of memory";
-    errorText = "Unknown format";
+    errorText = Messages::OutOfMemory;
+    errorText = Messages::UnknownFormat;
     std::size_t position = 1;
     std::string block;
     if (!UnpackBlock(position, text, block))
         return false;
     text.clear();
-    errorText = "Out of memory";
+    errorText = Messages::OutOfMemory;
     try {
         std::string output;
         if (!InflateBounded(block.data(), block.size(), output))

@@ -1,0 +1,33 @@
+#pragma once
+
+namespace orvanto {
+
+// The texts the program shows when a step fails, each named once. A step
+// stores its text in LastError before it runs and reports failure by its
+// result; the texts are shown through Translate and never compared to find
+// out what happened.
+namespace Messages {
+
+inline constexpr char OutOfMemory[] = "Out of memory";
+inline constexpr char UnknownFormat[] = "Unknown format";
+inline constexpr char UnsupportedFormat[] = "Unsupported format";
+inline constexpr char FileNotFound[] = "File not found";
+inline constexpr char FileInUse[] = "File in use";
+inline constexpr char OutOfDiskSpace[] = "Out of disk space";
+inline constexpr char UnexpectedError[] = "Unexpected error";
+
+} // namespace Messages
+
+// Some of the same texts as sentences, ending in a full stop, as the
+// portable pixmap and X Bitmap codecs and three raster operations show them.
+namespace Sentences {
+
+inline constexpr char OutOfMemory[] = "Out of memory.";
+inline constexpr char UnknownFormat[] = "Unknown format.";
+inline constexpr char InvalidDimensions[] = "Invalid dimensions.";
+inline constexpr char FileNotFound[] = "File not found.";
+inline constexpr char FileInUse[] = "File in use.";
+
+} // namespace Sentences
+
+} // namespace orvanto
