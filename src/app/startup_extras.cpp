@@ -1,4 +1,5 @@
 #include "app/startup_extras.h"
+#include "support/messages.h"
 
 #include "archive/help.h"
 #include "archive/zip_box.h"
@@ -78,7 +79,7 @@ std::string EscapeEntryString(const std::string& text)
 
 QImage LoadCarrier(const QString& fileName, std::string& error)
 {
-    error = "File not found";
+    error = Messages::FileNotFound;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -119,7 +120,7 @@ bool PrepareSplashPicture(QImage& carrier, TCompactSplash& splash, bool hasArgum
                           std::string& lastError)
 {
     try {
-        lastError = "Out of memory";
+        lastError = Messages::OutOfMemory;
         std::string error;
         QByteArray image = carrier.isNull() ? QByteArray() : BitmapFileBytes(carrier, error);
         carrier = carrier.isNull() ? carrier : carrier.scaled(1, 1);
@@ -144,7 +145,7 @@ bool PrepareSplashPicture(QImage& carrier, TCompactSplash& splash, bool hasArgum
                 lastError = error;
                 return false;
             }
-            lastError = "Out of memory";
+            lastError = Messages::OutOfMemory;
             const QImage framed = FrameSplashPicture(picture);
             if (framed.isNull())
                 return false;
@@ -241,7 +242,7 @@ TStartupExtras::~TStartupExtras()
 bool TStartupExtras::PrepareSplash(bool hasArgument)
 {
     try {
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         FSplash = CreateSplash();
         std::string error;
         QImage carrier = LoadCarrier(QString::fromLatin1(SplashCarrierResource), error);

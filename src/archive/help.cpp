@@ -1,4 +1,5 @@
 #include "archive/help.h"
+#include "support/messages.h"
 
 #include "imaging/bitmap_writer.h"
 #include "support/general.h"
@@ -60,7 +61,7 @@ THelp::~THelp()
 
 bool THelp::LoadFromPicture(QImage* picture)
 {
-    FLastError = "Out of memory";
+    FLastError = Messages::OutOfMemory;
     FBox.Clear();
     if (picture == nullptr || picture->isNull())
         return false;
@@ -98,7 +99,7 @@ std::string THelp::PagePath(const std::string& page)
 
 bool THelp::Unpack()
 {
-    FLastError = "File in use";
+    FLastError = Messages::FileInUse;
     const std::string folder = HelpFolder();
     TPaths* paths = Paths();
     if (folder.empty() || paths == nullptr)
@@ -107,7 +108,7 @@ bool THelp::Unpack()
     if (IsFile(folderAsFile) && !paths->RemoveFile(folderAsFile))
         return false;
     ForceFolders(folder);
-    FLastError = "Out of disk space";
+    FLastError = Messages::OutOfDiskSpace;
     if (!FolderExists(folder))
         return false;
     const std::string marker = folder + MarkerName();
@@ -128,17 +129,17 @@ bool THelp::Unpack()
             return false;
         }
     }
-    FLastError = "Out of disk space";
+    FLastError = Messages::OutOfDiskSpace;
     return WriteMarker(marker);
 }
 
 bool THelp::ShowPage(const std::string& page)
 {
     try {
-        FLastError = "Out of memory";
+        FLastError = Messages::OutOfMemory;
         if (!Unpack())
             return false;
-        FLastError = "File not found";
+        FLastError = Messages::FileNotFound;
         std::string fileName;
         TZipBox names;
         if (!names.SafeFileName(HelpFolder(), page, fileName) || !IsFile(fileName))

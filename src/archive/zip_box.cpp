@@ -72,7 +72,7 @@ bool WriteAll(int handle, const std::string& bytes)
 // planted at the name as itself, never the file it points to.
 bool WriteBeside(const std::string& fileName, const std::string& bytes, std::string& error)
 {
-    error = "Out of disk space";
+    error = Messages::OutOfDiskSpace;
     // A short name of its own: the target's name may already be as long as
     // the file system allows.
     std::string temporary = fileName.substr(0, fileName.rfind('/') + 1) + ".partXXXXXX";
@@ -84,7 +84,7 @@ bool WriteBeside(const std::string& fileName, const std::string& bytes, std::str
     const bool written = WriteAll(handle, bytes);
     const bool closed = ::close(handle) == 0;
     if (written && closed) {
-        error = "File in use";
+        error = Messages::FileInUse;
         if (::rename(temporary.c_str(), fileName.c_str()) == 0)
             return true;
     }

@@ -15,6 +15,8 @@ inline constexpr char FileNotFound[] = "File not found";
 inline constexpr char FileInUse[] = "File in use";
 inline constexpr char OutOfDiskSpace[] = "Out of disk space";
 inline constexpr char UnexpectedError[] = "Unexpected error";
+inline constexpr char TaskFailed[] = "Task failed";
+inline constexpr char NoPrinterInstalled[] = "No printer installed";
 
 } // namespace Messages
 

@@ -1,4 +1,5 @@
 #include "workspace/print_workspace.h"
+#include "support/messages.h"
 
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -392,7 +393,7 @@ void TPrintWorkspace::ShowLastError()
 bool TPrintWorkspace::ProcessCommandLine(const std::vector<std::string>& arguments)
 {
     try {
-        FState->LastError = "Out of memory";
+        FState->LastError = Messages::OutOfMemory;
         auto argument = [&arguments](std::size_t i) {
             return i < arguments.size() ? arguments[i] : std::string();
         };

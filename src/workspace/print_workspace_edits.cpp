@@ -1,4 +1,5 @@
 // The picture of the print workspace: loading, the clipboard, the four edit
+#include "support/messages.h"
 // commands and their one-step undo.
 #include "workspace/print_workspace.h"
 
@@ -73,12 +74,12 @@ void TPrintWorkspace::ForgetEdit()
 
 bool TPrintWorkspace::LoadFile(const std::string& fileName)
 {
-    FState->LastError = "File not found";
+    FState->LastError = Messages::FileNotFound;
     if (!IsFile(fileName))
         return false;
     bool loaded = false;
     try {
-        FState->LastError = "Unknown format";
+        FState->LastError = Messages::UnknownFormat;
         // The registry empties its target before it decodes; decoding into a
         // picture of our own keeps the one on the page until the new one is
         // complete.
@@ -90,9 +91,9 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
         request.OnProgress = [this](int percent) { Progress(percent); };
         const TOpenImage* registry = OpenImage();
         if (!registry) {
-            FState->LastError = "Out of memory";
+            FState->LastError = Messages::OutOfMemory;
         } else if (registry->Open(request)) {
-            FState->LastError = "Out of memory";
+            FState->LastError = Messages::OutOfMemory;
             if (picture.format() != QImage::Format_BGR888)
                 picture = picture.convertToFormat(QImage::Format_BGR888);
             if (!picture.isNull()) {
@@ -100,7 +101,7 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
                 loaded = true;
             }
         } else {
-            FState->LastError = request.ErrorText.empty() ? "Unknown format" : request.ErrorText;
+            FState->LastError = request.ErrorText.empty() ? Messages::UnknownFormat : request.ErrorText;
         }
     } catch (...) {
         loaded = false;
@@ -124,7 +125,7 @@ void TPrintWorkspace::Clear()
 
 bool TPrintWorkspace::CopyToClipboard()
 {
-    FState->LastError = "Task failed";
+    FState->LastError = Messages::TaskFailed;
     if (!CanCopy())
         return false;
     try {
@@ -136,7 +137,7 @@ bool TPrintWorkspace::CopyToClipboard()
 
 bool TPrintWorkspace::PasteFromClipboard()
 {
-    FState->LastError = "Task failed";
+    FState->LastError = Messages::TaskFailed;
     if (!CanPaste())
         return false;
     bool pasted = false;
@@ -157,7 +158,7 @@ bool TPrintWorkspace::PasteFromClipboard()
 
 bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
 {
-    FState->LastError = "Unexpected error";
+    FState->LastError = Messages::UnexpectedError;
     const TEditCommand* command = FindEdit(name);
     if (!command || !(this->*command->Allowed)())
         return false;
@@ -218,7 +219,7 @@ bool TPrintWorkspace::Rotate(int angle)
 
 bool TPrintWorkspace::Undo()
 {
-    FState->LastError = "Out of memory";
+    FState->LastError = Messages::OutOfMemory;
     if (!CanUndo())
         return true;
     const TEditCommand* command = FindEdit(FState->UndoCommand);

@@ -1,4 +1,5 @@
 // Printing: the page bitmap within the memory budget, the attempts that
+#include "support/messages.h"
 // lower it when memory runs short, the printer's copies and dialog.
 #include "workspace/print_workspace.h"
 
@@ -40,7 +41,7 @@ bool TPrintWorkspace::PrinterPresent()
             return true;
     } catch (...) {
     }
-    FState->LastError = Translate("No printer installed");
+    FState->LastError = Translate(Messages::NoPrinterInstalled);
     return false;
 }
 
@@ -93,7 +94,7 @@ bool TPrintWorkspace::PrinterSetup()
 
 bool TPrintWorkspace::Print()
 {
-    FState->LastError = "Out of memory";
+    FState->LastError = Messages::OutOfMemory;
     if (!CanPrint())
         return false;
     FState->Printing = true;
@@ -135,7 +136,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
 
     const QRect page(0, 0, info.PageWidth, info.PageHeight);
     for (;;) {
-        FState->LastError = "Out of memory";
+        FState->LastError = Messages::OutOfMemory;
         TStretchResult result = TStretchResult::OutOfMemory;
         {
             QImage bitmap = RenderPageBitmap(width, height);
@@ -170,7 +171,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
             smaller = std::int64_t(width) * height < failed;
         }
         if (!smaller) {
-            FState->LastError = "Out of memory";
+            FState->LastError = Messages::OutOfMemory;
             printer.AbortDoc();
             return false;
         }
