@@ -6,9 +6,12 @@
 #include <QStandardPaths>
 #include <QString>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <new>
+#include <vector>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,6 +122,31 @@ bool TPaths::RemoveFile(const std::string& fileName) const
     return ::lstat(fileName.c_str(), &info) != 0;
 }
 
+namespace {
+
+// True when target already is a copy of source: the same bytes and the same
+// permissions. Reading both costs less than writing the copy again, which
+// the program otherwise did on every start.
+bool IsCopyOf(const std::string& source, const struct stat& from, const std::string& target, const struct stat& to)
+{
+    if (!S_ISREG(to.st_mode) || to.st_size != from.st_size || (to.st_mode & 07777) != (from.st_mode & 07777))
+        return false;
+    std::ifstream a(source, std::ios::binary), b(target, std::ios::binary);
+    if (!a || !b)
+        return false;
+    std::vector<char> one(std::size_t(1) << 16), other(one.size());
+    for (;;) {
+        a.read(one.data(), std::streamsize(one.size()));
+        b.read(other.data(), std::streamsize(other.size()));
+        if (a.gcount() != b.gcount() || std::memcmp(one.data(), other.data(), std::size_t(a.gcount())) != 0)
+            return false;
+        if (a.gcount() == 0 || !a || !b)
+            return a.eof() && b.eof();
+    }
+}
+
+} // namespace
+
 bool TPaths::CopyFileOver(const std::string& source, const std::string& target) const
 {
     struct stat from {};
@@ -130,7 +158,8 @@ bool TPaths::CopyFileOver(const std::string& source, const std::string& target) 
     // A program started from its own copy would empty itself: the copy is
     // already there.
     struct stat to {};
-    if (::stat(target.c_str(), &to) == 0 && to.st_dev == from.st_dev && to.st_ino == from.st_ino)
+    if (::stat(target.c_str(), &to) == 0
+        && ((to.st_dev == from.st_dev && to.st_ino == from.st_ino) || IsCopyOf(source, from, target, to)))
         return true;
     // The copy is made beside the target and renamed over it when complete,
     // so a failed copy leaves the old file and a program running from the

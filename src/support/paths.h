@@ -25,7 +25,8 @@ public:
 
     bool RemoveFile(const std::string& fileName) const;
     // Replaces target by a copy of source, atomically (a new file renamed
-    // over it); true at once when both names are the same file.
+    // over it); true at once when both names are the same file or target
+    // already holds the same bytes with the same permissions.
     bool CopyFileOver(const std::string& source, const std::string& target) const;
     bool OpenDocument(const std::string& target, const std::string& parameters) const;
 

@@ -144,6 +144,22 @@ TEST(Paths, CopyFileOver)
     EXPECT_TRUE(Paths()->CopyFileOver(source, untouched));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "keep");
     EXPECT_EQ(ReadWholeFile(untouched), ReadWholeFile(source));
+
+    // A copy already in place is not written again; one that differs in a
+    // byte or in its permissions is.
+    struct stat before {}, after {};
+    ASSERT_EQ(::stat(untouched.c_str(), &before), 0);
+    EXPECT_TRUE(Paths()->CopyFileOver(source, untouched));
+    ASSERT_EQ(::stat(untouched.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    for (const bool sameBytes : {false, true}) {
+        WriteWholeFile(untouched, sameBytes ? std::string("\0\1\2data", 7) : std::string("\0\1\2dat!", 7));
+        ::chmod(untouched.c_str(), sameBytes ? S_IRUSR : before.st_mode & 07777);
+        EXPECT_TRUE(Paths()->CopyFileOver(source, untouched));
+        EXPECT_EQ(ReadWholeFile(untouched), ReadWholeFile(source));
+        ASSERT_EQ(::stat(untouched.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+    }
 }
 
 TEST(Paths, OpenDocumentGoesThroughTheShell)
