@@ -136,6 +136,7 @@ void TXBitmap::LoadBits(QIODevice& device, std::string& message)
     TByteStream stream;
     THeader header;
     Bits = QImage();
+    Picture = QImage();
     stream.SetStream(&device);
     if (!ReadHeader(stream, device.pos(), header)) {
         message = Sentences::UnknownFormat;
