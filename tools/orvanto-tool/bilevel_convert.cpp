@@ -56,7 +56,7 @@ bool ConvertBilevel(const std::string& input, const std::string& output, const T
             }
             return true;
         },
-        error);
+        error, (std::int64_t(bits.width()) + 7) / 8 * bits.height());
     return true;
 }
 

@@ -146,14 +146,14 @@ std::string DescribePicture(const std::string& path)
 
 bool WriteReplacing(const std::string& path,
                     const std::function<bool(const std::string& temporary, std::string& error)>& write,
-                    std::string& error)
+                    std::string& error, std::int64_t expectedBytes)
 {
     const std::string temporary = path + ".part-" + std::to_string(::getpid());
     bool written = false;
     {
         // Only a replaced file makes the rename below wait for its bytes.
         std::optional<TWriteBehind> behind;
-        if (QFile::exists(QString::fromStdString(path)))
+        if (TWriteBehind::Helps(expectedBytes) && QFile::exists(QString::fromStdString(path)))
             behind.emplace(temporary);
         written = write(temporary, error);
     }
