@@ -4,6 +4,7 @@
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
+#include "support/memory_limit.h"
 #include "support/text_conversion.h"
 #include "support/string_helpers.h"
 
@@ -158,9 +159,9 @@ void TXBitmap::LoadBits(QIODevice& device, std::string& message)
     QByteArray whole;
     const auto* buffer = qobject_cast<const QBuffer*>(&device);
     if (buffer == nullptr) {
-        if (!device.seek(0))
+        if (device.size() > AllocationCeiling() || !device.seek(0))
             return;
-        whole = device.readAll();
+        whole = device.read(device.size());
     }
     const QByteArray& bytes = buffer != nullptr ? buffer->data() : whole;
     ReadBits(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size(), header.DataStart);
