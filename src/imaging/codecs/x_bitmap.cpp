@@ -183,10 +183,18 @@ void ScanValues(const std::uint8_t* data, std::int64_t size, std::int64_t start,
     const std::uint8_t* p = data + std::clamp<std::int64_t>(start, 0, size);
     bool opened = false, closing = false;
     int lines = 0;
+    // The next LF is kept from line to line, so that a file without any
+    // (CR only) is not searched to its end for every line.
+    const std::uint8_t* nextLf = nullptr;
     while (!closing && p < end) {
-        const std::uint8_t* lineEnd = p;
-        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
-            ++lineEnd;
+        if (nextLf == nullptr || nextLf < p) {
+            nextLf = static_cast<const std::uint8_t*>(std::memchr(p, '\n', std::size_t(end - p)));
+            if (nextLf == nullptr)
+                nextLf = end;
+        }
+        const auto* lineEnd = static_cast<const std::uint8_t*>(std::memchr(p, '\r', std::size_t(nextLf - p)));
+        if (lineEnd == nullptr)
+            lineEnd = nextLf;
         const std::uint8_t* from = p;
         const std::uint8_t* to = lineEnd;
         const auto length = std::size_t(lineEnd - p);

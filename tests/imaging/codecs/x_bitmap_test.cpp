@@ -40,6 +40,8 @@ TEST(XBitmap, ReadsTheWaysFilesAreWritten)
          "#define c_width 2\n#define c_height 1\nstatic char c_bits[] = {\n0x00 };\n0xff\n", {{W, W}}},
         {"values beyond the raster unused", "#define v_width 2\n#define v_height 1\nstatic char v_bits[] = {\n0x01, 0xff, 0xff };\n",
          {{K, W}}},
+        {"lines ended by CR alone", "#define r_width 3\r#define r_height 2\rstatic char r[] = {\r0x01,\r0x02 };\r",
+         {{K, W, W}, {W, K, W}}},
         {"digits taken across line breaks",
          "#define q_width 8\n#define q_height 3\nstatic char q[] = {\n0x1\n0x\nx01 };\n",
          {{W, W, W, W, K, W, W, W}, {W, W, W, W, W, W, W, W}, {K, W, W, W, W, W, W, W}}},
