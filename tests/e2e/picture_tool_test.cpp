@@ -68,11 +68,36 @@ TEST(PictureTool, ConvertWritesTheTypeTheExtensionOrOptionNames)
     }
 }
 
+TEST(PictureTool, ConvertsAnXBitmapToARawBitmapBitForBit)
+{
+    const std::string folder = MakeTempFolder("tool-xbm");
+    ASSERT_TRUE(WriteWholeFile(folder + "in.xbm",
+                               "#define p_width 10\n#define p_height 2\nstatic char p_bits[] = {\n0x01, 0xfe, 0x00, 0x02 };\n"));
+    const std::string bitmap("P4\n10 2\n\x80\x40\x00\x40", 12);
+    const struct {
+        const char* Out;
+        std::vector<std::string> Options;
+        std::string Bytes;
+    } cases[] = {
+        {"o.pbm", {}, bitmap},
+        {"t.pbm", {"--pnm-type", "4"}, bitmap},
+        {"r.pbm", {"--rotate", "180"}, std::string("P4\n10 2\n\x80\x00\x80\x40", 12)},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {"convert", folder + "in.xbm", folder + c.Out};
+        arguments.insert(arguments.end(), c.Options.begin(), c.Options.end());
+        const TToolRun run = RunOrvantoTool(arguments);
+        EXPECT_EQ(run.Status, 0) << c.Out << ": " << run.Err;
+        EXPECT_EQ(ReadWholeFile(folder + c.Out), c.Bytes) << c.Out;
+    }
+}
+
 TEST(PictureTool, AFailedConvertLeavesNoOutput)
 {
     const std::string folder = MakeTempFolder("tool-fail");
     ASSERT_TRUE(WriteWholeFile(folder + "bad.ppm", "Q6 1 1 255\n"));
     ASSERT_TRUE(WriteWholeFile(folder + "good.ppm", "P6 1 1 255\nabc"));
+    ASSERT_TRUE(WriteWholeFile(folder + "good.xbm", "#define g_width 1\n#define g_height 1\nstatic char g[] = {\n0x01 };\n"));
     const struct {
         std::vector<std::string> Arguments;
         std::string Err;
@@ -80,6 +105,7 @@ TEST(PictureTool, AFailedConvertLeavesNoOutput)
         {{"convert", folder + "bad.ppm", folder + "out.ppm"}, "Unknown format\n"},
         {{"convert", folder + "good.ppm", folder + "out.ppm", "--pnm-type", "7"}, "--pnm-type needs a whole number from 1 to 6\n"},
         {{"convert", folder + "good.ppm", folder + "no-such-folder/out.ppm"}, "File in use.\n"},
+        {{"convert", folder + "good.xbm", folder + "no-such-folder/out.pbm"}, "File in use.\n"},
     };
     for (const auto& c : cases) {
         const TToolRun run = RunOrvantoTool(c.Arguments);
@@ -90,7 +116,7 @@ TEST(PictureTool, AFailedConvertLeavesNoOutput)
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"bad.ppm", "good.ppm"}));
+    EXPECT_EQ(left, (std::vector<std::string>{"bad.ppm", "good.ppm", "good.xbm"}));
 }
 
 } // namespace

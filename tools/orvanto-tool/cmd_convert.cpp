@@ -1,3 +1,4 @@
+#include "bilevel_convert.h"
 #include "command_registry.h"
 #include "picture_io.h"
 
@@ -54,8 +55,11 @@ int RunConvert(const std::vector<std::string>& arguments)
     if (files.size() != 2)
         return Fail("Usage: orvanto-tool convert IN OUT [options]");
 
-    QImage picture;
     std::string format, details, error;
+    bool converted = false;
+    if (steps.empty() && ConvertBilevel(files[0], files[1], options, converted, error))
+        return converted ? 0 : Fail(error);
+    QImage picture;
     if (!ReadPicture(files[0], picture, format, details, error))
         return Fail(error);
     for (const auto& [transform, value] : steps)

@@ -144,6 +144,31 @@ std::string DescribePicture(const std::string& path)
     return reader->Read(path, scratch, error, details) ? details : std::string();
 }
 
+bool WriteReplacing(const std::string& path,
+                    const std::function<bool(const std::string& temporary, std::string& error)>& write,
+                    std::string& error, std::int64_t expectedBytes)
+{
+    const std::string temporary = path + ".part-" + std::to_string(::getpid());
+    bool written = false;
+    {
+        // Only a replaced file makes the rename below wait for its bytes.
+        std::optional<TWriteBehind> behind;
+        if (TWriteBehind::Helps(expectedBytes) && QFile::exists(QString::fromStdString(path)))
+            behind.emplace(temporary);
+        written = write(temporary, error);
+    }
+    if (!written) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        error = "Out of disk space";
+        return false;
+    }
+    return true;
+}
+
 bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,
                   std::string& error)
 {
@@ -151,25 +176,12 @@ bool WritePicture(const QImage& picture, const std::string& path, const TToolOpt
     for (const auto& writer : PictureWriters()) {
         if (writer.Extension != extension)
             continue;
-        const std::string temporary = path + ".part-" + std::to_string(::getpid());
-        bool written = false;
-        {
-            // Only a replaced file makes the rename below wait for its bytes.
-            std::optional<TWriteBehind> behind;
-            if (QFile::exists(QString::fromStdString(path)))
-                behind.emplace(temporary);
-            written = writer.Write(picture, temporary, options, error);
-        }
-        if (!written) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-            std::remove(temporary.c_str());
-            error = "Out of disk space";
-            return false;
-        }
-        return true;
+        return WriteReplacing(
+            path,
+            [&](const std::string& temporary, std::string& failure) {
+                return writer.Write(picture, temporary, options, failure);
+            },
+            error);
     }
     error = "Cannot write " + (extension.empty() ? std::string("files without extension") : extension + " files");
     return false;

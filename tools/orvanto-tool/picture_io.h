@@ -6,6 +6,8 @@
 
 #include <QImage>
 
+#include <cstdint>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -79,6 +81,12 @@ bool ReadPicture(const std::string& path, QImage& picture, std::string& formatNa
 // file again, so only `info` asks.
 std::string DescribePicture(const std::string& path);
 
+// Runs write on a file beside path, then renames that over path, so a failed
+// write never leaves half a file; false with error set when either fails.
+// expectedBytes, when known (not -1), is about the size the file will have.
+bool WriteReplacing(const std::string& path,
+                    const std::function<bool(const std::string& temporary, std::string& error)>& write,
+                    std::string& error, std::int64_t expectedBytes = -1);
 // Writes beside path and renames, so a failed write never leaves half a file.
 bool WritePicture(const QImage& picture, const std::string& path, const TToolOptions& options,
                   std::string& error);

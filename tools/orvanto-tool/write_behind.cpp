@@ -17,6 +17,11 @@ constexpr off_t Piece = off_t(4) << 20;
 
 } // namespace
 
+bool TWriteBehind::Helps(std::int64_t bytes)
+{
+    return bytes < 0 || bytes >= Piece;
+}
+
 TWriteBehind::TWriteBehind(std::string path) : FPath(std::move(path))
 {
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,6 +19,9 @@ public:
     explicit TWriteBehind(std::string path);
     ~TWriteBehind();
     TWriteBehind(const TWriteBehind&) = delete;
+    // False for a file known to stay below the first piece handed on (bytes
+    // >= 0): the thread would only cost its start and join.
+    static bool Helps(std::int64_t bytes);
     TWriteBehind& operator=(const TWriteBehind&) = delete;
 
 private:

@@ -568,4 +568,25 @@ bool TPortablePixelmap::WriteData(TByteStream& stream, std::int64_t position)
     return true;
 }
 
+bool TPortablePixelmap::WriteRawBitmap(QIODevice& device, const QImage& bits)
+{
+    if (bits.isNull() || bits.format() != QImage::Format_Mono)
+        return false;
+    const std::int32_t width = bits.width(), height = bits.height();
+    const std::string header = "P4\n" + IntToText(width) + ' ' + IntToText(height) + '\n';
+    if (device.write(header.data(), qint64(header.size())) != qint64(header.size()))
+        return false;
+    const std::int64_t rowBytes = (std::int64_t(width) + 7) / 8;
+    const std::int64_t rowsPerBlock = RowsPerBlock(rowBytes);
+    std::vector<char> block(std::size_t(rowsPerBlock * rowBytes));
+    for (std::int32_t y = 0; y < height; y += std::int32_t(rowsPerBlock)) {
+        const std::int64_t rows = std::min<std::int64_t>(rowsPerBlock, height - y);
+        for (std::int64_t r = 0; r < rows; ++r)
+            std::memcpy(block.data() + r * rowBytes, bits.constScanLine(y + std::int32_t(r)), std::size_t(rowBytes));
+        if (device.write(block.data(), rows * rowBytes) != rows * rowBytes)
+            return false;
+    }
+    return true;
+}
+
 } // namespace orvanto

@@ -28,6 +28,10 @@ public:
     };
     // False for a stream that is not of the family ("Unknown format.").
     static bool ReadHeader(TByteStream& stream, std::int64_t start, THeader& header);
+    // Writes a raw bitmap from a 1-bit picture (QImage::Format_Mono, 1 black,
+    // the unused bits of each row's last byte 0), whose rows are already the
+    // file's bytes: no 24-bit picture is made. False when writing fails.
+    static bool WriteRawBitmap(QIODevice& device, const QImage& bits);
 
 protected:
     void LoadSteps(QIODevice& stream, std::string& message) override;

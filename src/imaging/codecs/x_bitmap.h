@@ -14,6 +14,13 @@ class TXBitmap : public TCodecGraphic {
 public:
     TXBitmap();
 
+    // With BitsOnly set, loading fills Bits instead of Picture, which stays
+    // empty: a 1-bit picture (QImage::Format_Mono, 1 black, first pixel in
+    // the high bit), for callers that pass the bits on as they are and need
+    // no 24-bit picture.
+    bool BitsOnly = false;
+    QImage Bits;
+
     struct THeader {
         std::int32_t Width = -1;
         std::int32_t Height = -1;
@@ -29,7 +36,11 @@ protected:
 
 private:
     void ReadData(TByteStream& stream, std::int64_t start, TByteImage& image);
+    void ReadData(const std::uint8_t* data, std::int64_t size, std::int64_t start, std::int32_t& x,
+                  std::int32_t& y);
     bool WriteData(TByteStream& stream, std::int64_t& position);
+    void LoadBits(QIODevice& device, std::string& message);
+    void ReadBits(const std::uint8_t* data, std::int64_t size, std::int64_t start);
 };
 
 } // namespace orvanto

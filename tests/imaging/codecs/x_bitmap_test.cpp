@@ -1,7 +1,10 @@
 #include "codec_test_support.h"
 
+#include "imaging/codecs/portable_pixelmap.h"
 #include "imaging/codecs/x_bitmap.h"
 #include "support/memory_limit.h"
+
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -37,11 +40,37 @@ TEST(XBitmap, ReadsTheWaysFilesAreWritten)
          "#define c_width 2\n#define c_height 1\nstatic char c_bits[] = {\n0x00 };\n0xff\n", {{W, W}}},
         {"values beyond the raster unused", "#define v_width 2\n#define v_height 1\nstatic char v_bits[] = {\n0x01, 0xff, 0xff };\n",
          {{K, W}}},
+        {"lines ended by CR alone", "#define r_width 3\r#define r_height 2\rstatic char r[] = {\r0x01,\r0x02 };\r",
+         {{K, W, W}, {W, K, W}}},
+        {"digits taken across line breaks",
+         "#define q_width 8\n#define q_height 3\nstatic char q[] = {\n0x1\n0x\nx01 };\n",
+         {{W, W, W, W, K, W, W, W}, {W, W, W, W, W, W, W, W}, {K, W, W, W, W, W, W, W}}},
     };
     for (const auto& c : cases) {
         const TLoadResult result = LoadBytes<TXBitmap>(c.Bytes);
         EXPECT_EQ(result.Message, "") << c.Name;
         EXPECT_EQ(PixelsOf(result.Picture), c.Pixels) << c.Name;
+        // A file device is read through the byte stream, not from memory.
+        QTemporaryFile file;
+        ASSERT_TRUE(file.open());
+        file.write(c.Bytes.data(), qint64(c.Bytes.size()));
+        file.seek(0);
+        TXBitmap fromFile;
+        fromFile.LoadFromStream(file);
+        EXPECT_EQ(PixelsOf(fromFile.Picture), c.Pixels) << c.Name;
+        // The 1-bit picture holds the raw bitmap's own bytes.
+        TXBitmap bits;
+        bits.BitsOnly = true;
+        EXPECT_EQ(LoadBytes(c.Bytes, bits).Message, "") << c.Name;
+        EXPECT_EQ(PixelsOf(bits.Bits), c.Pixels) << c.Name;
+        QByteArray raw;
+        QBuffer rawBuffer(&raw);
+        rawBuffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(TPortablePixelmap::WriteRawBitmap(rawBuffer, bits.Bits)) << c.Name;
+        TPortablePixelmap pixelmap;
+        pixelmap.SetPixelType(4);
+        pixelmap.AssignBitmap(result.Picture);
+        EXPECT_EQ(raw.toStdString(), SaveBytes(pixelmap)) << c.Name;
     }
 }
 
