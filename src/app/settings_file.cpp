@@ -60,15 +60,15 @@ int ValueFromText(TKind kind, const std::string& text)
 {
     switch (kind) {
     case TKind::Bool:
-        return TGeneral::TextToBool(text) ? 1 : 0;
+        return TextToBool(text) ? 1 : 0;
     case TKind::Byte:
-        return TGeneral::TextToInt(text) & 0xFF;
+        return TextToInt(text) & 0xFF;
     case TKind::AtLeastOne:
-        return std::max(TGeneral::TextToInt(text), 1);
+        return std::max(TextToInt(text), 1);
     case TKind::Int:
         break;
     }
-    return TGeneral::TextToInt(text);
+    return TextToInt(text);
 }
 
 } // namespace
@@ -116,7 +116,7 @@ bool TSettingsFile::Save(const TStoredSettings& settings)
         TIniFile::TPairs pairs;
         for (const TKey& key : Keys) {
             const int value = settings.*key.Field;
-            pairs.emplace_back(key.Name, key.Kind == TKind::Bool ? TGeneral::BoolToText(value != 0)
+            pairs.emplace_back(key.Name, key.Kind == TKind::Bool ? BoolToText(value != 0)
                                                                  : std::to_string(value));
         }
         return TIniFile(FFileName).WriteStrings(Section, pairs);

@@ -44,7 +44,7 @@ THelp::THelp(const std::string& title, QImage* carrier)
     try {
         FTitle = title.empty() ? RevealText(DefaultTitleText) : title;
         for (const char* unsafe : {"*", "?", " ", "/", "\\"})
-            TGeneral::ReplaceAll(FTitle, unsafe, "_");
+            ReplaceAll(FTitle, unsafe, "_");
         LoadFromPicture(carrier);
     } catch (...) {
         FBox.Clear();
@@ -163,7 +163,7 @@ void THelp::CleanUp()
     TPaths* paths = Paths();
     if (paths == nullptr)
         return;
-    const std::string names = TGeneral::ListFiles(FHelpFolder + RevealText(FileMaskText), false);
+    const std::string names = ListFiles(FHelpFolder + RevealText(FileMaskText), false);
     std::size_t start = 0;
     while (start < names.size()) {
         std::size_t end = names.find("\r\n", start);

@@ -30,11 +30,6 @@ public:
     bool CopyFileOver(const std::string& source, const std::string& target) const;
     bool OpenDocument(const std::string& target, const std::string& parameters) const;
 
-    // The range helpers live in support/range.h; these keep TPaths::Max and
-    // the others working.
-    static int Max(int a, int b) { return orvanto::Max(a, b); }
-    static int Min(int a, int b) { return orvanto::Min(a, b); }
-    static int Clamp(int value, int low, int high) { return orvanto::Clamp(value, low, high); }
 };
 
 inline constexpr const char* MakerFolderName = "Quendal Enterprises/";

@@ -159,7 +159,7 @@ void TCompactSplash::Display(int mode)
         int left = 0;
         int top = 0;
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            TGeneral::CenteredPosition(FForm->width(), FForm->height(), screen->geometry().width(),
+            CenteredPosition(FForm->width(), FForm->height(), screen->geometry().width(),
                                        screen->geometry().height(), left, top);
         FForm->move(left, top);
         if (FMode == 0) {

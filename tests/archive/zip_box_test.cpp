@@ -419,7 +419,7 @@ TEST(ZipBox, ExtractToFileFailures)
     EXPECT_FALSE(written);
     EXPECT_EQ(box.LastError(), "Out of disk space");
     EXPECT_EQ(ReadWholeFile(folder + "full"), "old");
-    EXPECT_EQ(TGeneral::ListFiles(folder + "*", false), "full\r\n");
+    EXPECT_EQ(ListFiles(folder + "*", false), "full\r\n");
 
     // A link planted at the target is replaced, never written through:
     // one to an existing file (overwriting) and a dangling one (not).

@@ -92,7 +92,7 @@ TEST(Language, IndexOfTextAndLookupForm)
 
 std::string Scrambled(const std::string& text, const std::string& key)
 {
-    return TGeneral::Scramble(text, key, 0);
+    return Scramble(text, key, 0);
 }
 
 std::string EntryRecord(const std::string& english, const std::string& translated,
@@ -135,12 +135,12 @@ TEST(Language, EntryKeysComeFromTheFileOnlyWhenReadBeforeTheEntries)
 {
     const std::string keyX = "another entry key for the English texts";
     const std::string keyY = "another entry key for the translations";
-    const std::string pA = TGeneral::Scramble(keyX, LanguageKeys::FixedA, 1);
-    const std::string pB = TGeneral::Scramble(keyY, LanguageKeys::FixedB, 1);
+    const std::string pA = Scramble(keyX, LanguageKeys::FixedA, 1);
+    const std::string pB = Scramble(keyY, LanguageKeys::FixedB, 1);
     const std::string ownKeys = EntryRecord("Help", "Hilfe", keyX, keyY);
     const std::string defaultKeys =
         EntryRecord("Help", "Hilfe", LanguageKeys::DefaultX, LanguageKeys::DefaultY);
-    const std::string pD = TGeneral::Scramble("carried", keyX, 1);
+    const std::string pD = Scramble("carried", keyX, 1);
 
     TLanguage language(TLanguage::TStart::Empty);
     ASSERT_TRUE(language.LoadFromBytes(

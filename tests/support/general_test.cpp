@@ -21,18 +21,18 @@ TEST(General, ReplaceAll)
     };
     for (const auto& c : cases) {
         std::string text = c.Text;
-        TGeneral::ReplaceAll(text, c.Search, c.Replacement);
+        ReplaceAll(text, c.Search, c.Replacement);
         EXPECT_EQ(text, c.Expected) << c.Text;
     }
 }
 
 TEST(General, BooleanTexts)
 {
-    EXPECT_TRUE(TGeneral::TextToBool("1"));
+    EXPECT_TRUE(TextToBool("1"));
     for (const char* text : {" 1", "true", "0", "", "11", "1 "})
-        EXPECT_FALSE(TGeneral::TextToBool(text)) << text;
-    EXPECT_EQ(TGeneral::BoolToText(true), "1");
-    EXPECT_EQ(TGeneral::BoolToText(false), "0");
+        EXPECT_FALSE(TextToBool(text)) << text;
+    EXPECT_EQ(BoolToText(true), "1");
+    EXPECT_EQ(BoolToText(false), "0");
 }
 
 TEST(General, TextToIntRoundsHalvesToEven)
@@ -44,7 +44,7 @@ TEST(General, TextToIntRoundsHalvesToEven)
                  {" 12 ", 12}, {"1e2", 100}, {"abc", 0}, {"", 0}, {"2,5", 0}, {"1.2.3", 0},
                  {"99999999999", 0}, {"2147483647", 2147483647}, {"nan", 0}, {"inf", 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(TGeneral::TextToInt(c.Text), c.Expected) << c.Text;
+        EXPECT_EQ(TextToInt(c.Text), c.Expected) << c.Text;
 }
 
 TEST(General, TextToIntIgnoresTheUsersLocale)
@@ -53,18 +53,18 @@ TEST(General, TextToIntIgnoresTheUsersLocale)
     const std::string saved = previous ? previous : "C";
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
         GTEST_SKIP() << "no German locale installed";
-    EXPECT_EQ(TGeneral::TextToInt("3.5"), 4);
+    EXPECT_EQ(TextToInt("3.5"), 4);
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(General, ByteSplit)
 {
     const std::int32_t colour = 153 + 102 * 256 + 51 * 65536;
-    EXPECT_EQ(TGeneral::Byte0Of(colour), 153);
-    EXPECT_EQ(TGeneral::Byte1Of(colour), 102);
-    EXPECT_EQ(TGeneral::Byte2Of(colour), 51);
-    EXPECT_EQ(TGeneral::Byte3Of(colour), 0);
-    EXPECT_EQ(TGeneral::Byte3Of(0x12345678), 0x12);
+    EXPECT_EQ(Byte0Of(colour), 153);
+    EXPECT_EQ(Byte1Of(colour), 102);
+    EXPECT_EQ(Byte2Of(colour), 51);
+    EXPECT_EQ(Byte3Of(colour), 0);
+    EXPECT_EQ(Byte3Of(0x12345678), 0x12);
 }
 
 } // namespace
@@ -116,7 +116,7 @@ TEST(General, ScrambleModes)
         {"", "key", 3, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TGeneral::Scramble(c.Data, c.Key, c.Mode), c.Expected) << "mode " << c.Mode;
+        EXPECT_EQ(Scramble(c.Data, c.Key, c.Mode), c.Expected) << "mode " << c.Mode;
 }
 
 TEST(General, ScramblePairsUndoEachOther)
@@ -129,11 +129,11 @@ TEST(General, ScramblePairsUndoEachOther)
         printable += static_cast<char>(v);
     for (const std::string& key : {std::string("k"), std::string("a longer key \xff\x01"),
                                   std::string(ConcealmentKeys::Master)}) {
-        EXPECT_EQ(TGeneral::Scramble(TGeneral::Scramble(everyByte, key, 0), key, 1), everyByte);
-        EXPECT_EQ(TGeneral::Scramble(TGeneral::Scramble(everyByte, key, 1), key, 0), everyByte);
+        EXPECT_EQ(Scramble(Scramble(everyByte, key, 0), key, 1), everyByte);
+        EXPECT_EQ(Scramble(Scramble(everyByte, key, 1), key, 0), everyByte);
         // Modes 2 and 3 are a pair for bytes from 14 upward, with printable keys.
         if (std::all_of(key.begin(), key.end(), [](char c) { return c >= 33 && c <= 126; })) {
-            EXPECT_EQ(TGeneral::Scramble(TGeneral::Scramble(printable, key, 2), key, 3), printable);
+            EXPECT_EQ(Scramble(Scramble(printable, key, 2), key, 3), printable);
         }
     }
 }
@@ -155,7 +155,7 @@ TEST(General, HideAndRevealRoundTrip)
             EXPECT_EQ(RevealText(hidden), text) << text;
             // Apostrophes only come doubled, so the text can sit between quotes.
             std::string undoubled = hidden;
-            TGeneral::ReplaceAll(undoubled, "''", "");
+            ReplaceAll(undoubled, "''", "");
             EXPECT_EQ(undoubled.find('\''), std::string::npos) << text;
         }
     }
@@ -255,13 +255,13 @@ TEST(General, ListFilesLeavesOutFoldersAndHiddenFiles)
         EXPECT_EQ(start, text.size()) << "every line ends in CR LF";
         return out;
     };
-    EXPECT_EQ(lines(TGeneral::ListFiles(folder + "*.ZMP", false)),
+    EXPECT_EQ(lines(ListFiles(folder + "*.ZMP", false)),
               (std::multiset<std::string>{"a.ZMP", "b.zmp"}));
-    EXPECT_EQ(lines(TGeneral::ListFiles(folder + "*.ZMP", true)),
+    EXPECT_EQ(lines(ListFiles(folder + "*.ZMP", true)),
               (std::multiset<std::string>{folder + "a.ZMP", folder + "b.zmp"}));
-    EXPECT_EQ(lines(TGeneral::ListFiles(folder + "?.txt", false)), (std::multiset<std::string>{"c.txt"}));
-    EXPECT_EQ(TGeneral::ListFiles(folder + "*.none", false), "");
-    EXPECT_EQ(TGeneral::ListFiles(folder + "missing/*", true), "");
+    EXPECT_EQ(lines(ListFiles(folder + "?.txt", false)), (std::multiset<std::string>{"c.txt"}));
+    EXPECT_EQ(ListFiles(folder + "*.none", false), "");
+    EXPECT_EQ(ListFiles(folder + "missing/*", true), "");
 }
 
 TEST(General, CenterFormUsesTheWholePrimaryScreen)
@@ -276,18 +276,18 @@ TEST(General, CenterFormUsesTheWholePrimaryScreen)
     for (const auto& size : sizes) {
         QWindow window;
         window.resize(size.Width, size.Height);
-        TGeneral::CenterForm(&window);
+        CenterForm(&window);
         EXPECT_EQ(window.x(), (screenWidth - size.Width) / 2);
         EXPECT_EQ(window.y(), (screenHeight - size.Height) / 2);
         EXPECT_EQ(window.width(), size.Width) << "size is kept";
     }
-    TGeneral::CenterForm(nullptr);
+    CenterForm(nullptr);
 
     int left = 0, top = 0;
-    TGeneral::CenteredPosition(1100, 900, 1000, 800, left, top);
+    CenteredPosition(1100, 900, 1000, 800, left, top);
     EXPECT_EQ(left, -50);
     EXPECT_EQ(top, -50);
-    TGeneral::CenteredPosition(1001, 803, 1000, 800, left, top); // div truncates toward zero
+    CenteredPosition(1001, 803, 1000, 800, left, top); // div truncates toward zero
     EXPECT_EQ(left, 0);
     EXPECT_EQ(top, -1);
 }
