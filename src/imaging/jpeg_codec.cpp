@@ -75,6 +75,7 @@ struct TProgressMonitor {
     jpeg_progress_mgr Manager;
     const TLoadProgress* Report; // null or empty: nobody listens
     int LastPercent;
+    bool Stopped; // the listener threw: the caller wants no more of this decode
 };
 
 struct TDecodeState {
@@ -99,7 +100,9 @@ void ReportProgress(TProgressMonitor& monitor)
     try {
         (*monitor.Report)(percent);
     } catch (...) {
-        // A listener's failure must not unwind through libjpeg's C frames.
+        // A listener's failure must not unwind through libjpeg's C frames;
+        // it ends the decode instead (a load cancelled by its caller).
+        monitor.Stopped = true;
     }
 }
 
@@ -113,6 +116,8 @@ void OnProgress(j_common_ptr info)
     auto* monitor = reinterpret_cast<TProgressMonitor*>(info->progress);
     if (monitor->Report)
         ReportProgress(*monitor);
+    if (monitor->Stopped)
+        OnError(info);
 }
 
 void PrepareDecode(TDecodeState* s, const TLoadProgress& progress)

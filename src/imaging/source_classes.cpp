@@ -145,7 +145,7 @@ const TGraphicClass& BitmapGraphicClass()
 
 const TGraphicClass& JpegGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TJPEGImage", Maker<TJpegSource>(), false};
+    static const TGraphicClass graphicClass{"TJPEGImage", Maker<TJpegSource>(), false, ReadJpegPreviewFile};
     return graphicClass;
 }
 
