@@ -152,6 +152,9 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     column->setSpacing(0);
     setCentralWidget(area);
     FWorkspace = std::make_unique<TPrintWorkspace>();
+    // A picture shows at once from a quick reduced copy while the whole one
+    // decodes; an unattended print has nothing to show and waits anyway.
+    FWorkspace->SetBackgroundLoading(!HasAutoPrintSwitch(arguments));
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();

@@ -7,8 +7,12 @@
 #include "platform/platform.h"
 #include "raster/raster_transforms.h"
 #include "support/string_helpers.h"
+#include "support/general.h"
 #include "workspace/print_workspace_state.h"
 
+#include <QGuiApplication>
+
+#include <algorithm>
 #include <new>
 
 namespace orvanto {
@@ -72,11 +76,153 @@ void TPrintWorkspace::ForgetEdit()
     FState->UndoAvailable = false;
 }
 
+void TPrintWorkspace::SetBackgroundLoading(bool on)
+{
+    FState->BackgroundLoading = on;
+}
+
+bool TPrintWorkspace::Loading() const
+{
+    return FState->LoadPending;
+}
+
+QSize TPrintWorkspace::PictureSize() const
+{
+    return FState->LoadPending ? FState->PendingSize : FState->Picture.size();
+}
+
+const QImage& TPrintWorkspace::ShownPicture() const
+{
+    return FState->LoadPending ? FState->PendingPreview : FState->Picture;
+}
+
+QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
+{
+    // The copy is drawn in device pixels, as the window paints.
+    qreal ratio = 1;
+    if (const auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        ratio = application->devicePixelRatio();
+    TPrintWorkspaceInfo info = Info();
+    info.FactorX = FState->Layout.PreviewFactorX() * ratio;
+    info.FactorY = FState->Layout.PreviewFactorY() * ratio;
+    info.PictureWidth = fullSize.width();
+    info.PictureHeight = fullSize.height();
+    FState->Layout.Layout(info, int(info.PageWidth * info.FactorX), int(info.PageHeight * info.FactorY));
+    const auto side = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, 1, 1 << 30)); };
+    return QSize(side(info.OutWidth), side(info.OutHeight));
+}
+
+bool TPrintWorkspace::StartLoading(const std::string& fileName)
+{
+    if (!FState->BackgroundLoading || !FState->View)
+        return false;
+    const TOpenImage* registry = OpenImage();
+    if (!registry)
+        return false;
+    QImage preview;
+    QSize fullSize;
+    if (!registry->OpenPreview(fileName, [this](QSize full) { return PreviewNeed(full); }, preview, fullSize)
+        || preview.isNull() || fullSize.isEmpty())
+        return false;
+    if (preview.format() != QImage::Format_BGR888)
+        preview = preview.convertToFormat(QImage::Format_BGR888);
+    // The worker touches nothing of ours: it gets the file name and the
+    // registry, whose table no longer changes, and hands back a picture.
+    auto decode = [registry, fileName](QImage& picture, std::string& error, const TLoadProgress& progress) {
+        TImageInfoRec request;
+        request.FileName = fileName;
+        request.BackgroundColor = White;
+        request.Bitmap = &picture;
+        request.OnProgress = progress;
+        if (!registry->Open(request)) {
+            error = request.ErrorText.empty() ? Messages::UnknownFormat : request.ErrorText;
+            return false;
+        }
+        error = Messages::OutOfMemory;
+        if (picture.format() != QImage::Format_BGR888)
+            picture = picture.convertToFormat(QImage::Format_BGR888);
+        return !picture.isNull();
+    };
+    const std::uint64_t generation = ++FState->LoadGeneration;
+    QObject* wakeup = FState->Wakeup.get();
+    auto finished = [this, wakeup, generation] {
+        QMetaObject::invokeMethod(
+            wakeup,
+            [this, generation] {
+                if (FState->LoadPending && FState->LoadGeneration == generation)
+                    CompleteLoading(true);
+            },
+            Qt::QueuedConnection);
+    };
+    if (!FState->Loader.Start(decode, finished))
+        return false;
+    FState->PendingPreview = std::move(preview);
+    FState->PendingSize = fullSize;
+    FState->LoadPending = true;
+    Refresh();
+    return true;
+}
+
+void TPrintWorkspace::DropLoading()
+{
+    if (!FState->LoadPending)
+        return;
+    FState->Loader.Cancel();
+    FState->Loader.Take();
+    FState->LoadPending = false;
+    FState->PendingPreview = QImage();
+    FState->PendingSize = QSize();
+    ++FState->LoadGeneration;
+}
+
+bool TPrintWorkspace::FinishLoading()
+{
+    if (!FState->LoadPending)
+        return true;
+    int shown = -1;
+    while (!FState->Loader.WaitFor(40)) {
+        const int percent = FState->Loader.Percent();
+        if (percent != shown)
+            Progress(shown = percent);
+    }
+    return CompleteLoading(false);
+}
+
+bool TPrintWorkspace::CompleteLoading(bool reportFailure)
+{
+    if (!FState->LoadPending)
+        return true;
+    TPictureLoader::TResult result = FState->Loader.Take();
+    FState->LoadPending = false;
+    FState->PendingPreview = QImage();
+    FState->PendingSize = QSize();
+    ++FState->LoadGeneration;
+    if (result.Fatal)
+        General()->FatalOutOfMemory();
+    const bool loaded = result.Loaded && !result.Picture.isNull();
+    if (loaded)
+        TakePicture(std::move(result.Picture));
+    else
+        FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
+    Refresh();
+    ForgetEdit();
+    if (!loaded && reportFailure)
+        ShowLastError();
+    return loaded;
+}
+
 bool TPrintWorkspace::LoadFile(const std::string& fileName)
 {
     FState->LastError = Messages::FileNotFound;
     if (!IsFile(fileName))
         return false;
+    // A load still running is overtaken by this one.
+    DropLoading();
+    try {
+        if (StartLoading(fileName))
+            return true;
+    } catch (...) {
+    }
     bool loaded = false;
     try {
         FState->LastError = Messages::UnknownFormat;
@@ -113,6 +259,7 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
 
 void TPrintWorkspace::Clear()
 {
+    DropLoading();
     FState->Empty = true;
     try {
         QImage blank(1, 1, QImage::Format_BGR888);
@@ -125,6 +272,8 @@ void TPrintWorkspace::Clear()
 
 bool TPrintWorkspace::CopyToClipboard()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::TaskFailed;
     if (!CanCopy())
         return false;
@@ -137,6 +286,8 @@ bool TPrintWorkspace::CopyToClipboard()
 
 bool TPrintWorkspace::PasteFromClipboard()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::TaskFailed;
     if (!CanPaste())
         return false;
@@ -158,6 +309,8 @@ bool TPrintWorkspace::PasteFromClipboard()
 
 bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::UnexpectedError;
     const TEditCommand* command = FindEdit(name);
     if (!command || !(this->*command->Allowed)())
@@ -213,6 +366,8 @@ bool TPrintWorkspace::Rotate(int angle)
 
 bool TPrintWorkspace::Undo()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::OutOfMemory;
     if (!CanUndo())
         return true;
