@@ -1,6 +1,13 @@
 #include "platform/qt/qt_file_dialogs.h"
 
+#include "support/translation_hook.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
+#include <QLineEdit>
+#include <QTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -154,7 +161,16 @@ QFileDialog* TQtFileDialogs::Build(TFileDialogKind kind)
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setOption(QFileDialog::HideNameFilterDetails, true);
     dialog->setAcceptMode(IsSave(kind) ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setWindowTitle(IsSave(kind) ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    dialog->setWindowTitle(QString::fromStdString(IsSave(kind) ? TranslateForDisplay("Save As")
+                                                               : TranslateForDisplay("Open")));
+    // The completion list under the name goes once Enter has taken a name
+    // from it; Qt would leave it standing over the file list.
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (QCompleter* completer = name->completer())
+            QObject::connect(completer, qOverload<const QString&>(&QCompleter::activated), dialog,
+                             [completer] {
+                                 QTimer::singleShot(0, completer, [completer] { completer->popup()->hide(); });
+                             });
     if (IsPreview(kind)) {
         auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
         if (!grid) {
@@ -200,7 +216,14 @@ TFileDialogResult TQtFileDialogs::Run(const TFileDialogRequest& request)
     }
 
     TFileDialogResult result;
+    // Shown as a dialog of the program's window, which centres it there;
+    // between requests the dialog goes back to its hidden owner, so that it
+    // outlives any window.
+    QWidget* window = QApplication::activeWindow();
+    if (window && window != dialog)
+        dialog->setParent(window, dialog->windowFlags());
     result.Confirmed = dialog->exec() == QDialog::Accepted;
+    dialog->setParent(FOwner.get(), dialog->windowFlags());
     const QStringList chosen = dialog->selectedFiles();
     if (!chosen.isEmpty())
         result.FileName = chosen.first().toStdString();

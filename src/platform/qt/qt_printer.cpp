@@ -1,6 +1,10 @@
 #include "platform/qt/qt_printer.h"
 
+#include "support/translation_hook.h"
+
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
@@ -223,6 +227,16 @@ bool TQtPrinter::PrintDialog(int copies)
         return false;
     SetCopies(copies);
     QPrintDialog dialog(&Device(), QApplication::activeWindow());
+    // This dialog only sets the printer up: it is named after the menu item
+    // that opens it, its buttons say OK and Cancel rather than "Print", and
+    // it offers no page range (one picture is one page).
+    dialog.setWindowTitle(QString::fromStdString(TranslateForDisplay("Printer Setup")));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     // Whatever the dialog did to the printer, we keep placing the printable
     // area ourselves.
