@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
@@ -237,6 +238,16 @@ bool TQtPrinter::PrintDialog(int copies)
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
+    // Qt keeps the page range box, greyed, whatever the options say: it is
+    // taken away once the dialog is up (showing it sets its visibility).
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        QWidget* range = dialog.findChild<QWidget*>(QStringLiteral("gbPrintRange"));
+        if (!range)
+            if (QWidget* all = dialog.findChild<QWidget*>(QStringLiteral("printAll")))
+                range = all->parentWidget();
+        if (range)
+            range->hide();
+    });
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     // Whatever the dialog did to the printer, we keep placing the printable
     // area ourselves.

@@ -107,15 +107,24 @@ int TSettingsPanel::GroupWidth(int group) const
     return std::max(FLabels[std::size_t(group)]->width(), FLists[std::size_t(group)]->width());
 }
 
+// The groups of a column share its left edge, so that wrapped rows line up.
+int TSettingsPanel::ColumnLeft(int column, int columns) const
+{
+    int left = FirstLeft;
+    for (int j = 0; j < column; ++j) {
+        int width = 0;
+        for (int i = j; i < 4; i += columns)
+            width = std::max(width, GroupWidth(i));
+        left += width + LabelGap;
+    }
+    return left;
+}
+
 int TSettingsPanel::RowWidth(int columns) const
 {
     int widest = 0;
-    for (int first = 0; first < 4; first += columns) {
-        int right = FirstLeft;
-        for (int i = first; i < first + columns; ++i)
-            right += GroupWidth(i) + (i > first ? LabelGap : 0);
-        widest = std::max(widest, right);
-    }
+    for (int i = 0; i < 4; ++i)
+        widest = std::max(widest, ColumnLeft(i % columns, columns) + GroupWidth(i));
     // The zoom row under the groups needs its labels and a usable bar.
     return std::max(widest, ZoomBarLeft() + MinimumZoomBarWidth + FZoomLabel1->height());
 }
@@ -142,14 +151,12 @@ void TSettingsPanel::PlaceGroups(int columns)
 {
     int top = LabelTop;
     for (int first = 0; first < 4; first += columns) {
-        int left = FirstLeft;
         int bottom = top;
         for (int i = first; i < first + columns; ++i) {
             QLabel* label = FLabels[std::size_t(i)];
             QComboBox* list = FLists[std::size_t(i)];
-            label->move(left, top);
-            list->move(left, Bottom(label));
-            left += GroupWidth(i) + LabelGap;
+            label->move(ColumnLeft(i - first, columns), top);
+            list->move(label->x(), Bottom(label));
             bottom = std::max(bottom, Bottom(list));
         }
         top = bottom + LabelTop;

@@ -91,6 +91,7 @@ private:
     QScrollBar* MakeBar(TPanelControl control, const char* name);
     QToolButton* MakeReset(TPanelControl control, const char* name);
     int GroupWidth(int group) const;
+    int ColumnLeft(int column, int columns) const;
 
     std::array<QLabel*, 4> FLabels{};   // Scale, Position, Orientation, Quality
     std::array<QComboBox*, 4> FLists{}; // same order
