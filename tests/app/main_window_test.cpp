@@ -175,9 +175,10 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         ForgetWorkspaceDisplayNames();
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
                        "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nCopies=2\nWidth=430\nHeight=300\n");
-        TForm1 window({picture});
+        TForm1 window(std::vector<std::string>{}); // a picture named here would print at once
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(window.Commands()->LoadPicture(picture));
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
