@@ -190,7 +190,9 @@ TFileDialogResult TQtFileDialogs::Run(const TFileDialogRequest& request)
     QFileDialog* dialog = Dialog(request.Kind);
     const bool save = IsSave(request.Kind);
 
-    dialog->setDefaultSuffix(SuffixOf(request.DefaultExt));
+    // Only a save adds the suffix: Qt would add it to a folder name typed
+    // (or completed) in the open dialog too, and then not enter the folder.
+    dialog->setDefaultSuffix(save ? SuffixOf(request.DefaultExt) : QString());
     if (save)
         dialog->setFileMode(QFileDialog::AnyFile);
     else

@@ -102,14 +102,19 @@ TEST(QtFileDialogs, PlainKindsHaveNoPreviewAndCancelIsReported)
         request.Filter = "Bitmap (*.bmp)|*.BMP;|";
         request.InitialFolder = folder;
         request.FileName = kind == TFileDialogKind::Save ? "out.bmp" : "";
+        request.DefaultExt = "*.BMP";
         bool hasPane = true;
         QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        QString suffix;
         const TFileDialogResult result = RunDriven(dialogs, request, [&](QFileDialog* dialog) {
             hasPane = dialog->findChild<QLabel*>(QStringLiteral("previewSize")) != nullptr;
             mode = dialog->acceptMode();
+            suffix = dialog->defaultSuffix();
             dialog->reject();
         });
         EXPECT_FALSE(hasPane);
+        // An open dialog adds none, or a folder typed there would not open.
+        EXPECT_EQ(suffix.toStdString(), kind == TFileDialogKind::Save ? "BMP" : "");
         EXPECT_EQ(mode, kind == TFileDialogKind::Save ? QFileDialog::AcceptSave
                                                       : QFileDialog::AcceptOpen);
         EXPECT_FALSE(result.Confirmed);
