@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
+#include <QEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <QFileDialog>
@@ -83,6 +84,34 @@ public:
 private:
     QLabel* FSize = nullptr;
     QLabel* FPicture = nullptr;
+};
+
+// Hides the completion list whenever it would show for an empty name.
+class TEmptyNameCompletion final : public QObject {
+public:
+    TEmptyNameCompletion(QLineEdit* name, QWidget* list) : QObject(list), FName(name), FList(list) {}
+
+    // After the events at hand: Qt may open the list again while it
+    // handles the same key.
+    void HideSoon()
+    {
+        QTimer::singleShot(0, FList, [list = FList, name = FName] {
+            if (name->text().isEmpty())
+                list->hide();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == FList && event->type() == QEvent::Show)
+            HideSoon();
+        return false;
+    }
+
+private:
+    QLineEdit* FName;
+    QWidget* FList;
 };
 
 TPreviewPane* PaneOf(QFileDialog* dialog)
@@ -164,13 +193,18 @@ QFileDialog* TQtFileDialogs::Build(TFileDialogKind kind)
     dialog->setWindowTitle(QString::fromStdString(IsSave(kind) ? TranslateForDisplay("Save As")
                                                                : TranslateForDisplay("Open")));
     // The completion list under the name goes once Enter has taken a name
-    // from it; Qt would leave it standing over the file list.
+    // from it and the dialog ends. Qt opens it again over the new folder's files after a folder
+    // was entered, with the name empty: a list for no name is never shown.
     if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        if (QCompleter* completer = name->completer())
-            QObject::connect(completer, qOverload<const QString&>(&QCompleter::activated), dialog,
-                             [completer] {
-                                 QTimer::singleShot(0, completer, [completer] { completer->popup()->hide(); });
-                             });
+        if (QCompleter* completer = name->completer()) {
+            auto* guard = new TEmptyNameCompletion(name, completer->popup());
+            completer->popup()->installEventFilter(guard);
+            QObject::connect(dialog, &QFileDialog::directoryEntered, guard, &TEmptyNameCompletion::HideSoon);
+            QObject::connect(name, &QLineEdit::textChanged, guard, &TEmptyNameCompletion::HideSoon);
+            // Enter on a file takes it and ends the dialog: the list, a
+            // window of its own, must not stay behind over the program.
+            QObject::connect(dialog, &QDialog::finished, completer->popup(), &QWidget::hide);
+        }
     if (IsPreview(kind)) {
         auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
         if (!grid) {
