@@ -3,6 +3,8 @@
 #include <chrono>
 #include <system_error>
 
+#include <pthread.h>
+
 namespace orvanto {
 
 namespace {
@@ -41,6 +43,8 @@ bool TPictureLoader::Start(TDecode decode, std::function<void()> finished)
 
 void TPictureLoader::Run(TDecode decode, std::function<void()> finished)
 {
+    // Named for debuggers and for the start-up bench, which watches it end.
+    pthread_setname_np(pthread_self(), "orvanto-decode");
     TResult result;
     try {
         const TLoadProgress progress = [this](int percent) {
