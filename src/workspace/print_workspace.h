@@ -150,8 +150,9 @@ private:
     bool RunEdit(const std::string& name, int parameter);
     // A new picture replaces the old one whole, or not at all.
     void TakePicture(QImage picture);
-    // The background path of LoadFile; false when it does not apply.
-    bool StartLoading(const std::string& fileName);
+    // The background path of LoadFile; false when it does not apply, else
+    // loaded tells what LoadFile answers.
+    bool StartLoading(const std::string& fileName, bool& loaded);
     // The smallest reduced copy that gives the preview all its pixels.
     QSize PreviewNeed(QSize fullSize) const;
     // Takes the finished background load; reportFailure shows its error.

@@ -88,12 +88,12 @@ bool TPrintWorkspace::Loading() const
 
 QSize TPrintWorkspace::PictureSize() const
 {
-    return FState->LoadPending ? FState->PendingSize : FState->Picture.size();
+    return FState->PendingPreview.isNull() ? FState->Picture.size() : FState->PendingSize;
 }
 
 const QImage& TPrintWorkspace::ShownPicture() const
 {
-    return FState->LoadPending ? FState->PendingPreview : FState->Picture;
+    return FState->PendingPreview.isNull() ? FState->Picture : FState->PendingPreview;
 }
 
 QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
@@ -112,20 +112,13 @@ QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
     return QSize(side(info.OutWidth), side(info.OutHeight));
 }
 
-bool TPrintWorkspace::StartLoading(const std::string& fileName)
+bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
 {
     if (!FState->BackgroundLoading || !FState->View)
         return false;
     const TOpenImage* registry = OpenImage();
     if (!registry)
         return false;
-    QImage preview;
-    QSize fullSize;
-    if (!registry->OpenPreview(fileName, [this](QSize full) { return PreviewNeed(full); }, preview, fullSize)
-        || preview.isNull() || fullSize.isEmpty())
-        return false;
-    if (preview.format() != QImage::Format_BGR888)
-        preview = preview.convertToFormat(QImage::Format_BGR888);
     // The worker touches nothing of ours: it gets the file name and the
     // registry, whose table no longer changes, and hands back a picture.
     auto decode = [registry, fileName](QImage& picture, std::string& error, const TLoadProgress& progress) {
@@ -154,11 +147,26 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName)
             },
             Qt::QueuedConnection);
     };
+    // The whole picture starts decoding first; the quick copy is read beside
+    // it, so the whole picture comes no later than without the copy.
     if (!FState->Loader.Start(decode, finished))
         return false;
-    FState->PendingPreview = std::move(preview);
-    FState->PendingSize = fullSize;
     FState->LoadPending = true;
+    QImage preview;
+    QSize fullSize;
+    if (registry->OpenPreview(fileName, [this](QSize full) { return PreviewNeed(full); }, preview, fullSize)
+        && !preview.isNull() && !fullSize.isEmpty()) {
+        if (preview.format() != QImage::Format_BGR888)
+            preview = preview.convertToFormat(QImage::Format_BGR888);
+        FState->PendingSize = fullSize;
+        FState->PendingPreview = std::move(preview);
+    }
+    if (FState->PendingPreview.isNull()) {
+        // Nothing to show meanwhile: wait, as a load always did.
+        loaded = FinishLoading();
+        return true;
+    }
+    loaded = true;
     Refresh();
     return true;
 }
@@ -219,8 +227,9 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
     // A load still running is overtaken by this one.
     DropLoading();
     try {
-        if (StartLoading(fileName))
-            return true;
+        bool loaded = false;
+        if (StartLoading(fileName, loaded))
+            return loaded;
     } catch (...) {
     }
     bool loaded = false;

@@ -473,6 +473,18 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
             EXPECT_EQ(Box->Shown[0].Text, c.Error);
         }
     }
+    // A picture too small for any reduced copy loads whole before LoadFile ends.
+    const std::string small = Folder + "small.jpg";
+    ASSERT_TRUE(SaveJpegFile(Colourful(40, 30), 90, small, error));
+    TPrintWorkspace workspace;
+    TRecordingView view;
+    view.Workspace = &workspace;
+    workspace.SetView(&view);
+    workspace.SetBackgroundLoading(true);
+    EXPECT_TRUE(workspace.LoadFile(small));
+    EXPECT_FALSE(workspace.Loading());
+    EXPECT_EQ(workspace.Picture().size(), QSize(40, 30));
+    workspace.SetView(nullptr);
 }
 
 } // namespace

@@ -266,7 +266,8 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
     try {
         // While a picture loads, its quick reduced copy is drawn where the
         // whole picture will be: the layout takes the full size.
-        const bool shown = FWorkspace.Loading() || !FWorkspace.Empty();
+        const bool quickCopy = &FWorkspace.ShownPicture() != &FWorkspace.Picture();
+        const bool shown = quickCopy || !FWorkspace.Empty();
         const QImage* picture = shown ? &FWorkspace.ShownPicture() : nullptr;
         if (picture) {
             TPrintWorkspaceInfo info = FWorkspace.Info();
