@@ -10,6 +10,7 @@
 // Every operation that changes what a window shows ends in one notice of
 // what changed (TWorkspaceChange): to the attached view, then to OnChange.
 
+#include "workspace/command_line.h"
 #include "workspace/page_layout.h"
 #include "workspace/print_workspace_info.h"
 #include "workspace/workspace_view.h"
@@ -104,9 +105,11 @@ public:
     void SetAutoClose(bool on);
     void ShowLastError();
 
-    // The program's arguments after the executable's name, as the system
-    // handed them over. True when nothing failed (an empty line included).
-    bool ProcessCommandLine(const std::vector<std::string>& arguments);
+    // Opens the line's picture, takes its name for the titles and prints
+    // when asked (the switch or a stored Auto Print), marking the settings
+    // not to be saved. True when nothing failed before the print (an empty
+    // line included); the print's own outcome goes to OnAutoPrinted.
+    bool ProcessCommandLine(const TCommandLine& line);
 
     // The notice of what changed, after the view's; and the outcome of the
     // command-line print.

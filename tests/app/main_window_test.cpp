@@ -55,7 +55,7 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     image.fill(Qt::blue);
     ASSERT_TRUE(image.save(QString::fromStdString(picture)));
     {
-        TForm1 window({picture});
+        TForm1 window(ParseCommandLine({picture}));
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -130,7 +130,7 @@ TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
     WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nWidth=2000000000\nHeight=100\n");
     const std::string picture = MakeTempFolder("drop") + "dropped.bmp";
     ASSERT_TRUE(QImage(30, 10, QImage::Format_RGB32).save(QString::fromStdString(picture)));
-    TDropTarget window(std::vector<std::string>{});
+    TDropTarget window(TCommandLine{});
     EXPECT_LE(window.width(), QGuiApplication::primaryScreen()->availableGeometry().width());
     EXPECT_EQ(window.height(), 300);
     QMimeData data;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace orvanto {}
@@ -25,14 +26,17 @@ struct TOrvantoRun {
 };
 
 // The built orvanto as a script or a print queue starts it: its own data
-// area, the offscreen platform, the environment's print server unless
-// another is named.
+// area, the offscreen platform (or no display named at all, as from cron),
+// the environment's print server unless another is named.
 TOrvantoRun RunOrvanto(const QStringList& arguments, const std::string& dataHome,
-                       const std::string& cupsServer = {}, int limitSeconds = 120)
+                       const std::string& cupsServer = {}, int limitSeconds = 120, bool display = true)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    if (display)
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
     if (!cupsServer.empty())
         environment.insert("CUPS_SERVER", QString::fromStdString(cupsServer));
     QProcess process;
@@ -75,11 +79,13 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
 {
     const struct {
         int Scale, Position, Orientation, X, Y, Zoom;
+        bool Display = true;
     } cases[] = {
         {psActualSize, ppTopLeft, poPortrait, 0, 0, 0},     {psScaleToPage, ppCenter, poPortrait, 0, 0, 0},
         {psFitToPage, ppBottomRight, poLandscape, 0, 0, 0}, {psAsIs, ppTopRight, poLandscape, 0, 0, 0},
         {psCustom, ppBottomLeft, poPortrait, 0, 0, 40},     {psCustomFixed, ppCustom, poLandscape, 900, 500, -800},
         {psActualSize, ppCustom, poPortrait, 300, 1200, 0}, {psFitToPage, ppCenter, poLandscape, 0, 0, 0},
+        {psScaleToPage, ppTopLeft, poLandscape, 0, 0, 0, false}, // no display: the program picks offscreen
     };
     const std::string folder = MakeTempFolder("autoprint"), picture = folder + "marked.bmp";
     ASSERT_TRUE(MarkedPicture(480, 320).save(QString::fromStdString(picture)));
@@ -108,7 +114,7 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
         layout.Layout(info, device.PageWidth, device.PageHeight);
 
         const QDateTime started = QDateTime::currentDateTime();
-        const TOrvantoRun run = RunOrvanto({QString::fromStdString(picture), "/AUTOPRINT"}, area);
+        const TOrvantoRun run = RunOrvanto({QString::fromStdString(picture), "/AUTOPRINT"}, area, {}, 120, c.Display);
         ASSERT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(ReadWholeFile(SettingsFile), settings) << "an unattended run keeps the settings file";
         ASSERT_TRUE(WaitForQueueEmpty());
@@ -139,17 +145,27 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
         const char* Name;
         std::string File, Server; // no server named: the private print server
         const char* Message;
+        bool Display = true, Switch = true;
     } cases[] = {
         {"missing file", folder + "missing.bmp", "", "File not found"},
         {"unknown format", folder + "broken.bmp", "", "Unknown format"},
         {"no printer", picture, folder + "no-such-server.sock", "No printer installed"},
+        {"no display: missing file", folder + "missing.bmp", "", "File not found", false},
+        {"no display, no switch: one line, no abort", picture, "",
+         "no display; for unattended printing add /AUTOPRINT\n", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string settings = "[Settings]\nAutoClose=1\n";
-        const TOrvantoRun run = RunOrvanto({QString::fromStdString(c.File), "/autoprint"}, DataArea("failing-area", settings), c.Server, 20);
+        QStringList arguments{QString::fromStdString(c.File)};
+        if (c.Switch)
+            arguments << "/autoprint";
+        const TOrvantoRun run = RunOrvanto(arguments, DataArea("failing-area", settings), c.Server, 20, c.Display);
         EXPECT_EQ(run.Status, 1);
         EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
+        if (!c.Switch) {
+            EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        }
         EXPECT_EQ(ReadWholeFile(SettingsFile), settings);
     }
 }

@@ -217,10 +217,13 @@ TEST_F(Workspace, CommandLine)
         workspace.SetAutoPrint(c.StoredAutoPrint);
         std::vector<bool> outcomes;
         workspace.OnAutoPrinted = [&outcomes](TPrintWorkspace&, bool ok) { outcomes.push_back(ok); };
-        EXPECT_EQ(workspace.ProcessCommandLine(c.Arguments), c.Result);
+        EXPECT_EQ(workspace.ProcessCommandLine(ParseCommandLine(c.Arguments)), c.Result);
         EXPECT_EQ(!workspace.Empty(), c.Loaded);
         EXPECT_EQ(workspace.Info().Caption, c.Caption);
         EXPECT_EQ(outcomes, c.AutoPrinted);
+        if (c.Loaded) {
+            EXPECT_EQ(IsUnattended(ParseCommandLine(c.Arguments), c.StoredAutoPrint), !c.AutoPrinted.empty());
+        }
         EXPECT_EQ(workspace.Info().NoSave, !c.AutoPrinted.empty());
         ASSERT_EQ(Printer->Jobs.size(), c.AutoPrinted.size());
         if (!c.AutoPrinted.empty()) {

@@ -6,10 +6,16 @@ namespace orvanto {
 
 // QMessageBox with the critical icon. On a display nobody can see (Qt's
 // offscreen platform) the text goes to standard error instead and the call
-// returns at once, so unattended runs never wait for a click.
+// returns at once, so unattended runs never wait for a click. An unattended
+// run asks for the text on standard error always, for the script that
+// started it, and for the box as well where a display can be seen.
 class TQtMessageBox final : public IMessageBox {
 public:
+    explicit TQtMessageBox(bool alsoToStandardError = false) : FAlsoToStandardError(alsoToStandardError) {}
     void ShowError(const std::string& text, const std::string& caption) override;
+
+private:
+    bool FAlsoToStandardError;
 };
 
 } // namespace orvanto
