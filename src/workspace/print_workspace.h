@@ -50,8 +50,11 @@ public:
     std::int32_t MemoryBudget() const;
     bool CanZoom() const;
     std::int32_t CurrentZoom() const;
+    // Mode 0 sets, mode 1 adds (saturating); under Custom to both ZoomX and
+    // ZoomY, under Custom Fixed to ZoomXY. Nothing unless CanZoom.
     void ZoomCommand(int mode, std::int32_t percent);
     bool CanCenter() const;
+    // Moves the Custom offsets to where Center would put the picture.
     void CenterPicture();
     // Read-only access for the window: factors, device metrics, page aspect.
     const TPageLayout& Layout() const;
@@ -71,6 +74,8 @@ public:
     void SetBackground(std::uint32_t colour, int mode); // nothing when unchanged
 
     // --- The picture ---
+    // The four edits; each is undone by one of them (see Undo).
+    enum class TEdit { Flip, Mirror, Invert, Rotate };
     bool Empty() const;
     const QImage& Picture() const;               // 1 x 1 when Empty
     bool LoadFile(const std::string& fileName);
@@ -131,8 +136,7 @@ private:
     void UpdateStatusInfo();
     void UpdateTitles();
     void ForgetEdit();
-    // One edit command by its undo name ("FLIP", "ROTATE", ...).
-    bool RunEdit(const std::string& name, int parameter);
+    bool RunEdit(TEdit edit, int parameter);
     // A new picture replaces the old one whole, or not at all.
     void TakePicture(QImage picture);
     // The attempts of one print job; budget ends as the last one used.

@@ -53,6 +53,7 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     const std::string picture = MakeTempFolder("window") + "picture.bmp";
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(Qt::blue);
+    image.setPixelColor(0, 0, Qt::red); // shows which way a turn went
     ASSERT_TRUE(image.save(QString::fromStdString(picture)));
     {
         TForm1 window(ParseCommandLine({picture}));
@@ -71,12 +72,18 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
 
         QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
         EXPECT_EQ(workspace.Picture().width(), 20);
+        EXPECT_EQ(workspace.Picture().pixelColor(19, 0), QColor(Qt::red)) << "clockwise: top left to top right";
         QMenu* image = window.findChild<QMenu*>("Image2");
         ASSERT_NE(image, nullptr);
         Q_EMIT image->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), "&Undo Rotate");
         window.MenuAction("Undo1")->trigger();
         EXPECT_EQ(workspace.Picture().width(), 40);
+        EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red)) << "undone: back where it was";
+        window.MenuAction("N902")->trigger(); // rotate left 90
+        EXPECT_EQ(workspace.Picture().pixelColor(0, 39), QColor(Qt::red)) << "anticlockwise: top left to bottom left";
+        window.MenuAction("Undo1")->trigger();
+        EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red));
         QTest::qWait(700); // the bar's 500 ms refresh enables what the loaded picture allows
         QTest::mouseClick(window.ButtonBar()->Window(), Qt::LeftButton, {}, window.ButtonBar()->ButtonRect(8).center());
         EXPECT_EQ(workspace.UndoCaption(), "Mirror") << "the bar's ninth entry mirrors";
@@ -115,6 +122,54 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     Platform().SetColourDialog(std::move(oldColours));
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+// Each of the nineteen stored settings comes back at start, where the user
+// sees it, and goes back to the file at the end; every number differs from
+// the others, so two swapped fields show.
+TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
+{
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    using TShown = int (*)(TForm1&);
+    const struct {
+        const char* Key;
+        int Value;
+        TShown Shown;
+    } keys[] = {
+        {"AutoClose", 0, [](TForm1& w) { return int(w.Workspace()->GetAutoClose()); }},
+        {"AutoPrint", 1, [](TForm1& w) { return int(w.Workspace()->GetAutoPrint()); }},
+        {"ToolbarOnTop", 1, [](TForm1& w) { return int(w.PanelOnTop()); }},
+        {"ShowButtonbar", 0, [](TForm1& w) { return int(w.ButtonBarVisible()); }},
+        {"Copies", 7, [](TForm1& w) { return w.Workspace()->GetCopies(); }},
+        {"Quality", 2, [](TForm1& w) { return int(w.Workspace()->Info().Quality); }},
+        {"Position", 5, [](TForm1& w) { return int(w.Workspace()->Info().Position); }},
+        {"Scale", 4, [](TForm1& w) { return int(w.Workspace()->Info().Scale); }},
+        {"Orientation", 1, [](TForm1& w) { return int(w.Workspace()->Info().Orientation); }},
+        {"X", -123, [](TForm1& w) { return int(w.Workspace()->Info().X); }},
+        {"Y", 456, [](TForm1& w) { return int(w.Workspace()->Info().Y); }},
+        {"ZoomX", 25, [](TForm1& w) { return int(w.Workspace()->Info().ZoomX); }},
+        {"ZoomY", -50, [](TForm1& w) { return int(w.Workspace()->Info().ZoomY); }},
+        {"ZoomXY", 300, [](TForm1& w) { return int(w.Workspace()->Info().ZoomXY); }},
+        {"Width", 640, [](TForm1& w) { return w.width(); }},
+        {"Height", 480, [](TForm1& w) { return w.height(); }},
+        {"Size", 1, [](TForm1& w) { return w.Workspace()->PreviewSize(); }},
+        {"BkColor", 0x336699, [](TForm1& w) { return int(w.Workspace()->BkColor()); }},
+        {"UseBkColor", 1, [](TForm1& w) { return w.Workspace()->UseBkColor(); }},
+    };
+    std::string stored = "[Settings]\n";
+    for (const auto& key : keys)
+        stored += std::string(key.Key) + "=" + std::to_string(key.Value) + "\n";
+    const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
+    ASSERT_TRUE(WriteWholeFile(settingsFile, stored));
+    {
+        TForm1 window(TCommandLine{});
+        for (const auto& key : keys)
+            EXPECT_EQ(key.Shown(window), key.Value) << key.Key;
+        window.close();
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(ReadWholeFile(settingsFile), stored);
+    Platform().SetPrinter(std::move(oldPrinter));
 }
 
 // Qt hands drops only to a drag in progress's target: call the handler.

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <tuple>
 
 using namespace orvanto;
 
@@ -235,6 +236,80 @@ TEST_F(Workspace, CommandLine)
     std::remove(odd.c_str()); // Qt cannot name it to clean it up
 }
 
+TEST_F(Workspace, ZoomCommandsAndTheirAvailability)
+{
+    constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t Int32Min = std::numeric_limits<std::int32_t>::min();
+    const struct {
+        const char* Name;
+        int Scale;
+        bool Picture;
+        int Mode, Percent;
+        std::int32_t ZoomX, ZoomY, ZoomXY;            // before
+        bool CanZoom;
+        std::int32_t AfterX, AfterY, AfterXY, Current; // after
+    } cases[] = {
+        {"custom adds to both", psCustom, true, 1, 300, 10, -40, 7, true, 310, 260, 7, 310},
+        {"custom sets both", psCustom, true, 0, 25, 10, -40, 7, true, 25, 25, 7, 25},
+        {"custom needs a picture", psCustom, false, 1, 300, 10, -40, 7, false, 10, -40, 7, 10},
+        {"fixed adds", psCustomFixed, false, 1, -75, 10, -40, 7, true, 10, -40, -68, -68},
+        {"fixed clears", psCustomFixed, true, 0, 0, 10, -40, 7, true, 10, -40, 0, 0},
+        {"fixed adds without wrapping", psCustomFixed, true, 1, 300, 0, 0, Int32Max - 5, true, 0, 0,
+         Int32Max, Int32Max},
+        {"custom takes away without wrapping", psCustom, true, 1, -300, Int32Min + 5, 10, 7, true, Int32Min,
+         -290, 7, Int32Min},
+        {"fit to page cannot zoom", psFitToPage, true, 1, 300, 10, -40, 7, false, 10, -40, 7, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPrintWorkspace workspace;
+        if (c.Picture)
+            Paste(workspace, Colourful(8, 6));
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
+            i.Scale = std::uint8_t(c.Scale);
+            std::tie(i.ZoomX, i.ZoomY, i.ZoomXY) = std::tuple(c.ZoomX, c.ZoomY, c.ZoomXY);
+        });
+        EXPECT_EQ(workspace.CanZoom(), c.CanZoom);
+        workspace.ZoomCommand(c.Mode, c.Percent);
+        EXPECT_EQ(workspace.Info().ZoomX, c.AfterX);
+        EXPECT_EQ(workspace.Info().ZoomY, c.AfterY);
+        EXPECT_EQ(workspace.Info().ZoomXY, c.AfterXY);
+        EXPECT_EQ(workspace.CurrentZoom(), c.Current);
+    }
+}
+
+TEST_F(Workspace, CentringMovesTheCustomOffsets)
+{
+    const struct {
+        int Position;
+        bool Picture;
+        int PictureWidth, PictureHeight;
+        bool Centred;
+        int X, Y;
+    } cases[] = {
+        {ppCustom, true, 400, 1000, true, 1000, 1000},
+        {ppCustom, true, 2407, 3009, true, -3, -4}, // larger than the page: truncated halves
+        {ppCustom, false, 400, 1000, false, 11, 22},
+        {ppCenter, true, 400, 1000, false, 11, 22},
+    };
+    for (const auto& c : cases) {
+        TPrintWorkspace workspace;
+        if (c.Picture) {
+            QImage picture(c.PictureWidth, c.PictureHeight, QImage::Format_BGR888);
+            picture.fill(Qt::gray);
+            Paste(workspace, picture);
+        }
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
+            std::tie(i.Scale, i.Position, i.X, i.Y) = std::tuple(psAsIs, c.Position, 11, 22);
+        });
+        EXPECT_EQ(workspace.CanCenter(), c.Centred);
+        workspace.CenterPicture();
+        EXPECT_EQ(workspace.Info().X, c.X);
+        EXPECT_EQ(workspace.Info().Y, c.Y);
+        EXPECT_EQ(workspace.Info().Position, c.Position);
+    }
+}
+
 TEST_F(Workspace, EditsUndoAndRedo)
 {
     const QImage start = Colourful(5, 3);
@@ -294,15 +369,19 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         QSize Size;
         QColor Pixel;      // at (1, 1)
         std::size_t Reports = 0; // progress reports at least, the last 100; 0: none reaches 100
+        // The mirror before it can still be undone: only an attempt that
+        // got past its first check forgets the last edit.
+        bool UndoKept = false;
     } cases[] = {
         {"missing file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(Folder + "gone.ppm"); },
-         "File not found", {}, {}},
-        {"a folder", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(Folder); }, "File not found", {}, {}},
+         "File not found", {}, {}, 0, true},
+        {"a folder", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(Folder); }, "File not found", {}, {}, 0,
+         true},
         {"damaged file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(corrupt); }, "Unknown format", {}, {}},
         {"unknown extension", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(unknown); },
          "Index out of range", {}, {}},
         {"text on the clipboard", [](TRecordingClipboard& b) { b.HoldsOther = true; },
-         [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}},
+         [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}, 0, true},
         {"clipboard picture cannot be taken", [](TRecordingClipboard& b) { b.FailTake = true; },
          [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "Task failed", {}, {}},
         {"a good file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(good); }, "", {30, 20}, {8, 12, 6}, 2},
@@ -327,6 +406,8 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         EXPECT_TRUE(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<int>()) == reports.end());
         EXPECT_GE(reports.size(), c.Reports);
         EXPECT_EQ(!reports.empty() && reports.back() == 100, c.Reports > 0);
+        EXPECT_EQ(workspace.CanUndo(), c.UndoKept);
+        EXPECT_EQ(workspace.UndoCaption(), c.UndoKept ? "Mirror" : "");
         if (!c.Error.empty()) {
             EXPECT_EQ(workspace.LastError(), c.Error);
             EXPECT_EQ(workspace.Picture(), before.mirrored(true, false));
@@ -336,6 +417,8 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         EXPECT_EQ(workspace.Picture().size(), c.Size);
         EXPECT_EQ(workspace.Info().PictureWidth, c.Size.width());
         EXPECT_EQ(workspace.Picture().pixelColor(1, 1), c.Pixel);
+        EXPECT_TRUE(workspace.Undo()) << "nothing to undo is no failure";
+        EXPECT_EQ(workspace.Picture().pixelColor(1, 1), c.Pixel) << "a new picture has nothing to undo";
         EXPECT_TRUE(workspace.CopyToClipboard());
         EXPECT_EQ(Clipboard->Puts.back(), workspace.Picture());
         workspace.Clear();
