@@ -137,8 +137,9 @@ void ExpectUniqueMnemonics(const QList<QAction*>& items, const std::string& menu
         const QKeySequence mnemonic = QKeySequence::mnemonic(text);
         EXPECT_FALSE(mnemonic.isEmpty()) << menu << ": " << text.toStdString();
         const qsizetype at = text.indexOf(QLatin1Char('&'));
-        if (at >= 0 && at + 1 < text.size())
+        if (at >= 0 && at + 1 < text.size()) {
             EXPECT_TRUE(taken.insert(text[at + 1].toUpper()).second) << menu << ": " << text.toStdString();
+        }
         if (item->menu())
             ExpectUniqueMnemonics(item->menu()->actions(), text.toStdString());
     }
@@ -169,8 +170,9 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
     for (const auto& language : languages) {
         SCOPED_TRACE(language.Name);
         std::remove(installed.c_str());
-        if (!language.LanguageFile.empty())
+        if (!language.LanguageFile.empty()) {
             ASSERT_TRUE(WriteWholeFile(installed, ReadWholeFile(language.LanguageFile)));
+        }
         FreeLanguage();
         ForgetWorkspaceDisplayNames();
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
