@@ -41,9 +41,11 @@ TEST(StartupExtras, SplashDecisions)
         bool Result;
         bool Shown;
         const char* Error; // when the start ends
+        bool Framed = false; // the splash holds the framed picture (the about box shows it)
     } cases[] = {
-        {"started plainly", {{"B.TXT", "x"}, {"A.BMP", SplashBitmap()}}, false, true, true, ""},
-        {"started with a picture", {{"a.bmp", SplashBitmap()}}, true, true, false, ""},
+        {"started plainly", {{"B.TXT", "x"}, {"A.BMP", SplashBitmap()}}, false, true, true, "", true},
+        {"started with a picture", {{"A.BMP", SplashBitmap()}}, true, true, false, "", true},
+        {"the name in any case", {{"a.Bmp", SplashBitmap()}}, false, true, true, "", true},
         {"no A.BMP goes on", {{"B.BMP", SplashBitmap()}}, false, true, false, ""},
         {"no archive goes on", {}, false, true, false, ""},
         {"damaged entry", {{"A.BMP", "not zlib", TBoxItem::MethodZlib}}, false, false, false,
@@ -58,6 +60,7 @@ TEST(StartupExtras, SplashDecisions)
         EXPECT_EQ(PrepareSplashPicture(carrier, *splash, c.HasArgument, error), c.Result) << c.Case;
         EXPECT_EQ(splash->Visible(), c.Shown) << c.Case;
         EXPECT_EQ(carrier.size(), QSize(1, 1)) << c.Case;
+        EXPECT_EQ(splash->Picture().size(), c.Framed ? QSize(510, 310) : QSize(0, 0)) << c.Case;
         if (!c.Result) {
             EXPECT_EQ(error, c.Error) << c.Case;
         }
