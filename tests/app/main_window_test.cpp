@@ -157,8 +157,8 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
         {"stored options carry their marks", options, false, true, false, 0, {}, "PrinterSetup1",
          "AutoClose1 AutoPrint1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%"},
         {"the commands move the marks", options, false, true, false, 0,
-         {"AutoClose1", "AutoPrint1", "Bottom1", "Overall1", "U1", "ButtonBar1"}, "PrinterSetup1",
-         "Bottom1 Overall1", "254mm x 203mm|1 copy|||100%"},
+         {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
+         "254mm x 203mm|1 copy||Auto Print|100%"},
         {"a print that had to shrink its page", "", true, true, false, 3000000, {"Print1"},
          "Print1 PrinterSetup1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||80%"},
     };
