@@ -15,6 +15,7 @@
 #include "tests/test_support.h"
 #include "workspace/print_workspace.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -139,7 +140,9 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
     QImage red(40, 20, QImage::Format_RGB32);
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(QString::fromStdString(picture)));
-    const std::string options = "AutoClose=1\nAutoPrint=1\nToolbarOnTop=1\nSize=1\nUseBkColor=1\nOrientation=1\n";
+    const std::string options = "AutoClose=1\nAutoPrint=1\nToolbarOnTop=1\nSize=1\nUseBkColor=1\nOrientation=1\n"
+                                "Scale=3\nQuality=2\n";
+    const std::string plain = "Actual Size|Top Left|Portrait|Low"; // a key the file lacks reads as 0
     const struct {
         const char* Shows;
         std::string Settings;
@@ -147,20 +150,24 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
         std::int64_t AllocationLimit; // 0: none
         std::vector<const char*> Commands;
         std::string Enabled, Checked, Panels;
+        std::string Lists; // the settings bar: scale, position, orientation, quality
     } cases[] = {
         {"nothing loaded, no printer", "", false, false, false, 0, {}, "", "ButtonBar1 Bottom1 Overall1",
-         "No Printer|1 copy|||100%"},
+         "No Printer|1 copy|||100%", plain},
         {"a picture placed by hand, a picture to paste", "Position=5\n", true, true, true, 0, {},
-         "Print1 PrinterSetup1 Paste1 Center1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%"},
+         "Print1 PrinterSetup1 Paste1 Center1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%",
+         "Actual Size|Custom|Portrait|Low"},
         {"an edit to undo; centred, so nothing to centre", "Position=4\n", true, true, false, 0, {"N901"},
-         "Print1 PrinterSetup1 Undo1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%"},
+         "Print1 PrinterSetup1 Undo1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%",
+         "Actual Size|Center|Portrait|Low"},
         {"stored options carry their marks", options, false, true, false, 0, {}, "PrinterSetup1",
-         "AutoClose1 AutoPrint1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%"},
+         "AutoClose1 AutoPrint1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%",
+         "As Is|Top Left|Landscape|High"},
         {"the commands move the marks", options, false, true, false, 0,
          {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
-         "254mm x 203mm|1 copy||Auto Print|100%"},
+         "254mm x 203mm|1 copy||Auto Print|100%", "As Is|Top Left|Landscape|High"},
         {"a print that had to shrink its page", "", true, true, false, 3000000, {"Print1"},
-         "Print1 PrinterSetup1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||80%"},
+         "Print1 PrinterSetup1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||80%", plain},
     };
     const char* const ruled[] = {"Print1", "PrinterSetup1", "Undo1", "Paste1", "Center1"};
     const char* const marked[] = {"AutoClose1", "AutoPrint1", "ButtonBar1", "Top1",
@@ -183,7 +190,7 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
         QTest::qWait(600); // the bar's 500 ms refresh
         for (QMenu* menu : window.findChildren<QMenu*>())
             Q_EMIT menu->aboutToShow();
-        std::string enabled, bar, checked, panels;
+        std::string enabled, bar, checked, panels, lists;
         for (const char* name : ruled) {
             if (window.MenuAction(name)->isEnabled())
                 add(enabled, name);
@@ -198,10 +205,13 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
             panels += i ? "|" : "";
             panels += window.StatusPanel(i)->text().toStdString();
         }
+        for (const char* list : {"ScaleList", "PositionList", "OrientationList", "QualityList"})
+            add(lists, window.findChild<QComboBox*>(list)->currentText().toUtf8().constData(), "|");
         EXPECT_EQ(enabled, c.Enabled) << "in the menus";
         EXPECT_EQ(bar, c.Enabled) << "on the bar";
         EXPECT_EQ(checked, c.Checked);
         EXPECT_EQ(panels, c.Panels);
+        EXPECT_EQ(lists, c.Lists);
     }
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetClipboard(std::move(oldClipboard));
