@@ -287,7 +287,6 @@ std::string DesktopEntryText(const std::string& executable, const std::string& i
         text += "Icon=" + EscapeEntryString(icon) + "\n";
     text += "Terminal=false\n"
             "StartupNotify=true\n"
-            "StartupWMClass=orvanto\n"
             "Categories=Graphics;2DGraphics;RasterGraphics;Viewer;\n"
             "Keywords=print;picture;photo;bitmap;\n"
             "MimeType=";
