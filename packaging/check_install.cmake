@@ -72,13 +72,15 @@ endif()
 # name and by content.
 find_program(update_mime update-mime-database)
 if(update_mime)
-  execute_process(COMMAND ${update_mime} ${usr}/share/mime RESULT_VARIABLE status ERROR_VARIABLE said)
-  file(READ ${usr}/share/mime/globs2 globs)
-  file(READ ${usr}/share/mime/magic magic)
+  # On a copy: the installed tree stays as a package would leave it.
+  file(COPY ${usr}/share/mime/packages DESTINATION ${WORK_DIR}/mime)
+  execute_process(COMMAND ${update_mime} ${WORK_DIR}/mime RESULT_VARIABLE status ERROR_VARIABLE said)
+  file(READ ${WORK_DIR}/mime/globs2 globs)
+  file(READ ${WORK_DIR}/mime/magic magic HEX)
   if(NOT status EQUAL 0 OR said MATCHES "(Error|Warning|Invalid)"
      OR NOT globs MATCHES "image/x-orvanto-text-picture:\\*\\.tep"
      OR NOT globs MATCHES "image/x-orvanto-multiformat-image:\\*\\.omi"
-     OR NOT magic MATCHES "OMIV1\\.0")
+     OR NOT magic MATCHES "4f4d4956312e3000") # "OMIV1.0" and its zero byte
     list(APPEND problems "update-mime-database: status ${status} ${said}")
   endif()
 endif()
