@@ -1,3 +1,4 @@
+#include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -18,6 +19,8 @@ using namespace orvanto;
 
 int main(int argc, char* argv[])
 {
+    if (const int status = HandleCommandLineOptions(argc, argv); status >= 0)
+        return status;
     // Stale temporary files go and the services are freed in their order
     // however the program ends.
     ArrangeShutdownAtExit();
