@@ -1,3 +1,4 @@
+#include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "app/unattended_print.h"
@@ -81,6 +82,8 @@ int RunWindow(QApplication& application, const TCommandLine& line)
 
 int main(int argc, char* argv[])
 {
+    if (const int status = HandleCommandLineOptions(argc, argv); status >= 0)
+        return status;
     // Stale temporary files go and the services are freed in their order
     // however the program ends.
     ArrangeShutdownAtExit();

@@ -79,13 +79,15 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
 {
     const struct {
         int Scale, Position, Orientation, X, Y, Zoom;
+        int BkColor = 0xFF0000, UseBkColor = 0; // stored as 0x00BBGGRR
         bool Display = true;
     } cases[] = {
         {psActualSize, ppTopLeft, poPortrait, 0, 0, 0},     {psScaleToPage, ppCenter, poPortrait, 0, 0, 0},
         {psFitToPage, ppBottomRight, poLandscape, 0, 0, 0}, {psAsIs, ppTopRight, poLandscape, 0, 0, 0},
         {psCustom, ppBottomLeft, poPortrait, 0, 0, 40},     {psCustomFixed, ppCustom, poLandscape, 900, 500, -800},
         {psActualSize, ppCustom, poPortrait, 300, 1200, 0}, {psFitToPage, ppCenter, poLandscape, 0, 0, 0},
-        {psScaleToPage, ppTopLeft, poLandscape, 0, 0, 0, false}, // no display: the program picks offscreen
+        {psActualSize, ppCenter, poPortrait, 0, 0, 0, 0x00FFFF, 1}, {psAsIs, ppBottomLeft, poLandscape, 0, 0, 0, 0xFFFF00, 1},
+        {psScaleToPage, ppTopLeft, poLandscape, 0, 0, 0, 0xFF0000, 0, false}, // no display: the program picks offscreen
     };
     const std::string folder = MakeTempFolder("autoprint"), picture = folder + "marked.bmp";
     ASSERT_TRUE(MarkedPicture(480, 320).save(QString::fromStdString(picture)));
@@ -93,9 +95,10 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(++number));
         const std::string settings = QString("[Settings]\nCopies=1\nQuality=1\nScale=%1\nPosition=%2\n"
-                                             "Orientation=%3\nX=%4\nY=%5\nZoomX=%6\nZoomY=%6\nZoomXY=%6\n")
+                                             "Orientation=%3\nX=%4\nY=%5\nZoomX=%6\nZoomY=%6\nZoomXY=%6\n"
+                                             "BkColor=%7\nUseBkColor=%8\n")
                                          .arg(c.Scale).arg(c.Position).arg(c.Orientation).arg(c.X).arg(c.Y)
-                                         .arg(c.Zoom).toStdString();
+                                         .arg(c.Zoom).arg(c.BkColor).arg(c.UseBkColor).toStdString();
         const std::string area = DataArea("autoprint-area", settings);
 
         // Where the layout engine puts the picture on this printer's page.
@@ -133,6 +136,29 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
             EXPECT_NEAR(PxToMm(mark.Right ? found.right() : found.left()), leftPt * PointMm + x * 25.4 / device.PrinterDpiX, 0.5) << mark.Name;
             EXPECT_NEAR(PxToMm(mark.Bottom ? found.bottom() : found.top()), topPt * PointMm + y * 25.4 / device.PrinterDpiY, 0.5) << mark.Name;
         }
+        // The page colour fills the printable area around the picture, and
+        // only it: the paper's margins stay white.
+        const QColor paper(Qt::white);
+        const QColor pageColour = c.UseBkColor ? QColor(c.BkColor & 0xFF, (c.BkColor >> 8) & 0xFF, c.BkColor >> 16) : paper;
+        const double kx = 25.4 / device.PrinterDpiX, ky = 25.4 / device.PrinterDpiY;
+        const QRectF printable(leftPt * PointMm, topPt * PointMm, device.PageWidth * kx, device.PageHeight * ky);
+        const QRectF placed(printable.left() + info.OutLeft * kx, printable.top() + info.OutTop * ky,
+                            info.OutWidth * kx, info.OutHeight * ky);
+        const auto colourAt = [&page](QPointF mm) {
+            return page.pixelColor(int(mm.x() / PxToMm(1)), int(mm.y() / PxToMm(1)));
+        };
+        const auto near = [](const QColor& a, const QColor& b) {
+            const int dr = a.red() - b.red(), dg = a.green() - b.green(), db = a.blue() - b.blue();
+            return dr * dr + dg * dg + db * db < 40 * 40;
+        };
+        for (const QPointF inside : {printable.topLeft() + QPointF(2, 2), printable.topRight() + QPointF(-2, 2),
+                                     printable.bottomLeft() + QPointF(2, -2), printable.bottomRight() + QPointF(-2, -2)}) {
+            if (placed.adjusted(-2, -2, 2, 2).contains(inside))
+                continue; // the picture is there
+            EXPECT_TRUE(near(colourAt(inside), pageColour))
+                << "at (" << inside.x() << ", " << inside.y() << ") mm: " << colourAt(inside).name().toStdString();
+        }
+        EXPECT_TRUE(near(colourAt({3, 3}), paper)) << "the paper's margin: " << colourAt({3, 3}).name().toStdString();
     }
 }
 
