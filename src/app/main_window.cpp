@@ -108,8 +108,8 @@ void TForm1::FormCreate(const TCommandLine& line)
     setCentralWidget(area);
     FWorkspace = std::make_unique<TPrintWorkspace>();
     // A picture shows at once from a quick reduced copy while the whole one
-    // decodes; an unattended print has nothing to show and waits anyway.
-    FWorkspace->SetBackgroundLoading(!HasAutoPrintSwitch(arguments));
+    // decodes (an unattended print builds no window and loads the plain way).
+    FWorkspace->SetBackgroundLoading(true);
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();
