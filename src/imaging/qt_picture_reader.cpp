@@ -60,11 +60,24 @@ TPngExtras PngExtras(const std::uint8_t* data, std::size_t size)
     return extras;
 }
 
-bool HasSignature(const std::uint8_t* data, std::size_t size, TQtPictureFormat format)
+// The size the header claims, read here so that a picture too large is
+// refused before Qt sets up its decoder: PNG's IHDR, GIF's logical screen
+// (Qt's first frame is a picture of the screen's size).
+bool HeaderSize(const std::uint8_t* data, std::size_t size, TQtPictureFormat format, std::int64_t& width,
+                std::int64_t& height)
 {
-    if (format == TQtPictureFormat::Png)
-        return size >= 8 && std::memcmp(data, PngSignature, 8) == 0;
-    return size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0);
+    if (format == TQtPictureFormat::Png) {
+        if (size < 24 || std::memcmp(data, PngSignature, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0)
+            return false;
+        width = BigEndian32(data + 16);
+        height = BigEndian32(data + 20);
+        return true;
+    }
+    if (size < 10 || (std::memcmp(data, "GIF87a", 6) != 0 && std::memcmp(data, "GIF89a", 6) != 0))
+        return false;
+    width = LittleEndian16(data + 6);
+    height = LittleEndian16(data + 8);
+    return true;
 }
 
 } // namespace
@@ -73,8 +86,13 @@ bool ReadQtPicture(const std::uint8_t* data, std::size_t size, TQtPictureFormat 
                    std::string& error)
 {
     error = Messages::UnknownFormat;
-    if (!HasSignature(data, size, format) || size > std::size_t(std::numeric_limits<int>::max()))
+    std::int64_t width = 0, height = 0;
+    if (!HeaderSize(data, size, format, width, height) || size > std::size_t(std::numeric_limits<int>::max()))
         return false;
+    if (width > 0 && height > 0 && !PictureFits(width, height)) {
+        error = Messages::OutOfMemory;
+        return false;
+    }
     try {
         const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
         QBuffer buffer;

@@ -196,11 +196,15 @@ bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::
             error = Messages::OutOfMemory;
             return false;
         }
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(AllocationCeiling()));
+        // libtiff's own buffers (directories, strips) stay under the ceiling,
+        // though never so low that it cannot read the directory whose size
+        // is checked against the ceiling below.
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(),
+                                            tmsize_t(std::max<std::int64_t>(AllocationCeiling(), 1 << 20)));
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
         TMemoryFile file{data, toff_t(size), 0};
-        const std::unique_ptr<TIFF, TTiffCloser> tiff(TIFFClientOpenExt("picture", "rm", &file, ReadBytes, WriteBytes,
+        const std::unique_ptr<TIFF, TTiffCloser> tiff(TIFFClientOpenExt("picture", "r", &file, ReadBytes, WriteBytes,
                                                                         Seek, Close, Size, Map, Unmap, options.get()));
         if (!tiff)
             return false;
