@@ -86,9 +86,9 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
         + std::string("\x28\0\0\0\1\0\0\0\2\0\0\0\1\0\x20\0", 16) + std::string(24, '\0')
         + std::string("\x10\x20\x30\xFF", 4) + std::string(4, '\0');
     WriteWholeFile(folder + "a.ico", icon);
-    for (const char* name : {"a.png", "a.GIF", "a.tif", "a.webp"})
+    for (const char* name : {"a.png", "a.tif", "a.webp"})
         ASSERT_TRUE(sample.save(QString::fromStdString(folder + name))) << name;
-    ASSERT_EQ(std::system(("cd " + folder + " && convert a.bmp a.heic && convert a.bmp a.AVIF").c_str()), 0);
+    ASSERT_EQ(std::system(("cd " + folder + " && convert a.bmp a.GIF && convert a.bmp a.heic && convert a.bmp a.AVIF").c_str()), 0);
     // The own formats are written by convert from the bitmap (read through
     // the registry too).
     for (const char* name : {"a.TEP", "a.omi"}) {
