@@ -6,6 +6,7 @@
 #include "imaging/file_bytes.h"
 #include "imaging/opaque_picture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -71,7 +72,7 @@ const char* Failure(const heif_error& failure)
 // libheif's interleaved red-green-blue(-alpha) rows turned into
 // blue-green-red rows padded to 4 bytes, in libheif's own memory; the picture
 // then keeps that memory until its last copy goes.
-QImage TakeOver(std::unique_ptr<heif_image, TImageRelease> image, bool alpha)
+QImage TakeOver(std::unique_ptr<heif_image, TImageRelease> image, bool alpha, bool premultiplied)
 {
     int stride = 0;
     std::uint8_t* bits = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
@@ -88,7 +89,10 @@ QImage TakeOver(std::unique_ptr<heif_image, TImageRelease> image, bool alpha)
             int r = source[0], g = source[1], b = source[2];
             if (alpha) {
                 const int a = source[3];
-                r = OverWhite8(r, a), g = OverWhite8(g, a), b = OverWhite8(b, a);
+                if (premultiplied)
+                    r = std::min(r + 255 - a, 255), g = std::min(g + 255 - a, 255), b = std::min(b + 255 - a, 255);
+                else
+                    r = OverWhite8(r, a), g = OverWhite8(g, a), b = OverWhite8(b, a);
             }
             target[0] = std::uint8_t(b), target[1] = std::uint8_t(g), target[2] = std::uint8_t(r);
         }
@@ -170,7 +174,7 @@ bool Decode(const std::uint8_t* data, std::size_t size, QImage& picture, std::st
         return false;
     }
     error = Messages::OutOfMemory;
-    picture = TakeOver(std::move(image), alpha);
+    picture = TakeOver(std::move(image), alpha, heif_image_handle_is_premultiplied_alpha(handle.get()) != 0);
     if (picture.isNull())
         return false;
     const QByteArray profile = Profile(handle.get());
