@@ -28,19 +28,28 @@ const std::uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n
 struct TPngExtras {
     int Orientation = 1;
     QByteArray Profile;
+    // The bytes up to the first chunk that claims more than the file holds.
+    // libpng would allocate what such a chunk claims (gigabytes for a damaged
+    // text chunk) before finding the data short; cut there, it meets the end.
+    std::size_t Sound = 0;
 };
 
 // The eXIf and iCCP chunks, found by walking the chunk lengths; the pixel
-// data itself is not looked at. A damaged chunk ends the walk, leaving the
+// data itself is not looked at. Only an embedded profile counts, not the
+// colour space Qt makes up from gAMA and cHRM, which many writers set to
+// sRGB's approximate values. A damaged chunk ends the walk, leaving the
 // picture upright as stored and in sRGB.
 TPngExtras PngExtras(const std::uint8_t* data, std::size_t size)
 {
     TPngExtras extras;
     std::size_t at = 8;
+    extras.Sound = size;
     while (at + 12 <= size) {
         const std::uint32_t length = BigEndian32(data + at);
-        if (length > size - at - 12)
+        if (length > size - at - 12) {
+            extras.Sound = at;
             break;
+        }
         const std::uint8_t* body = data + at + 8;
         if (std::memcmp(data + at + 4, "eXIf", 4) == 0) {
             extras.Orientation = ExifOrientation(body, length);
@@ -94,7 +103,11 @@ bool ReadQtPicture(const std::uint8_t* data, std::size_t size, TQtPictureFormat 
         return false;
     }
     try {
-        const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+        TPngExtras extras;
+        if (format == TQtPictureFormat::Png)
+            extras = PngExtras(data, size);
+        const std::size_t sound = format == TQtPictureFormat::Png ? extras.Sound : size;
+        const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(sound));
         QBuffer buffer;
         buffer.setData(bytes);
         if (!buffer.open(QIODevice::ReadOnly))
@@ -113,12 +126,6 @@ bool ReadQtPicture(const std::uint8_t* data, std::size_t size, TQtPictureFormat 
         QImage decoded = reader.read();
         if (decoded.isNull() || decoded.size() != dimensions)
             return false;
-        TPngExtras extras;
-        if (format == TQtPictureFormat::Png) {
-            // Only an embedded profile counts, not the colour space Qt makes up
-            // from gAMA and cHRM, which many writers set to sRGB's approximate values.
-            extras = PngExtras(data, size);
-        }
         error = Messages::OutOfMemory;
         QImage opaque = OpaquePicture(std::move(decoded));
         if (opaque.isNull())

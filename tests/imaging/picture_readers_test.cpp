@@ -149,6 +149,28 @@ TEST(PictureReaders, TurnPicturesUprightByTheirOrientation)
         }
 }
 
+TEST(PictureReaders, TurnHeifPicturesByTheirRotation)
+{
+    const std::string folder = MakeTempFolder("picture-readers-irot");
+    WriteSourcePpm(folder + "in.ppm", 29, 13, 0);
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert in.ppm in.heic"), 0);
+    std::string error;
+    const QImage stored = Open(folder + "in.heic", error);
+    ASSERT_FALSE(stored.isNull()) << error;
+    // The rotation property turns anticlockwise by quarter turns.
+    for (int quarters = 1; quarters <= 3; ++quarters) {
+        const std::string name = "irot" + std::to_string(quarters) + ".heic";
+        ASSERT_EQ(RunCommand("cd " + folder + " && /usr/bin/python3 " + TestDataPath("heif_add_transform.py")
+                             + " in.heic " + name + " irot:" + std::to_string(quarters)),
+                  0);
+        std::string where;
+        const QImage turned = Open(folder + name, error);
+        ASSERT_FALSE(turned.isNull()) << name << ": " << error;
+        EXPECT_EQ(LargestDifference(turned, stored.transformed(QTransform().rotate(-90.0 * quarters)), where), 0)
+            << name << " at " << where;
+    }
+}
+
 // A PNG whose header claims width x height, nothing after it.
 std::string PngHeader(std::uint32_t width, std::uint32_t height)
 {
