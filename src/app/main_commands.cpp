@@ -73,8 +73,8 @@ bool TMainCommands::Checked(int entry)
     case TCheckRule::AutoClose: return FWorkspace.GetAutoClose();
     case TCheckRule::AutoPrint: return FWorkspace.GetAutoPrint();
     case TCheckRule::ButtonBar: return FHost.ButtonBarVisible();
-    case TCheckRule::PanelTop: return FWorkspace.PanelOnTop();
-    case TCheckRule::PanelBottom: return !FWorkspace.PanelOnTop();
+    case TCheckRule::PanelTop: return FHost.PanelOnTop();
+    case TCheckRule::PanelBottom: return !FHost.PanelOnTop();
     case TCheckRule::Overall: return FWorkspace.PreviewSize() == 0;
     case TCheckRule::CloseUp: return FWorkspace.PreviewSize() == 1;
     case TCheckRule::UseBackground: return FWorkspace.UseBkColor() == 1;
@@ -210,8 +210,8 @@ void TMainCommands::Execute(const TMenuEntry& entry)
             false);
         break;
     case TCommand::ButtonBar: FHost.SetButtonBarVisible(!FHost.ButtonBarVisible()); break;
-    case TCommand::PanelTop: ws.SetPanelOnTop(true); break;
-    case TCommand::PanelBottom: ws.SetPanelOnTop(false); break;
+    case TCommand::PanelTop: FHost.SetPanelOnTop(true); break;
+    case TCommand::PanelBottom: FHost.SetPanelOnTop(false); break;
     case TCommand::Overall: ws.SetPreviewSize(0); break;
     case TCommand::CloseUp: ws.SetPreviewSize(1); break;
     case TCommand::BackgroundColor: FHost.ChooseBackground(); break;

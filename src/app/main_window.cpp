@@ -166,7 +166,10 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     TranslateMenu(menuBar());
     FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
 
-    FWorkspace->OnChange = [this](TPrintWorkspace&) { RefreshStatus(); };
+    FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
+        if (changes & (wcTitles | wcStatus))
+            RefreshStatus();
+    };
     FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
         if (!printed)
             FExitStatus = 1;
@@ -418,6 +421,17 @@ void TForm1::SetButtonBarVisible(bool visible)
         FToolbars->Window()->setVisible(visible);
 }
 
+bool TForm1::PanelOnTop() const
+{
+    return FWorkspaceWindow && FWorkspaceWindow->PanelOnTop();
+}
+
+void TForm1::SetPanelOnTop(bool onTop)
+{
+    if (FWorkspaceWindow)
+        FWorkspaceWindow->SetPanelOnTop(onTop);
+}
+
 void TForm1::ChooseBackground()
 {
     if (FWorkspaceWindow)
@@ -447,7 +461,7 @@ void TForm1::LoadSettings()
     TPrintWorkspace& ws = *FWorkspace;
     ws.SetAutoClose(s.AutoClose != 0);
     ws.SetAutoPrint(s.AutoPrint != 0);
-    ws.SetPanelOnTop(s.ToolbarOnTop != 0);
+    SetPanelOnTop(s.ToolbarOnTop != 0);
     SetButtonBarVisible(s.ShowButtonbar != 0);
     ws.SetCopies(s.Copies);
     TPrintWorkspaceInfo info = ws.Info();
@@ -477,7 +491,7 @@ void TForm1::SaveSettings()
     TStoredSettings s;
     s.AutoClose = ws.GetAutoClose();
     s.AutoPrint = ws.GetAutoPrint();
-    s.ToolbarOnTop = ws.PanelOnTop();
+    s.ToolbarOnTop = PanelOnTop();
     s.ShowButtonbar = ButtonBarVisible();
     s.Copies = ws.GetCopies();
     s.Quality = info.Quality;

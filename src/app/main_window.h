@@ -49,6 +49,8 @@ public:
     void Shutdown() override;
     bool ButtonBarVisible() const override;
     void SetButtonBarVisible(bool visible) override;
+    bool PanelOnTop() const override;
+    void SetPanelOnTop(bool onTop) override;
     void ChooseBackground() override;
     void ShowHelp() override;
     void ShowAbout() override;

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 #include <algorithm>
@@ -206,8 +207,10 @@ int TSettingsPanel::BarPosition(TPanelControl bar) const
 
 void TSettingsPanel::SetBarPosition(TPanelControl bar, std::int32_t position)
 {
-    if (QScrollBar* scrollBar = Bar(bar))
+    if (QScrollBar* scrollBar = Bar(bar)) {
+        const QSignalBlocker silent(scrollBar);
         scrollBar->setValue(std::clamp(position, -ZoomBarRange, ZoomBarRange));
+    }
 }
 
 void TSettingsPanel::ShowZoomRow(TZoomRow row, const QString& first, const QString& second)

@@ -6,10 +6,8 @@
 // zoom bar (Custom Fixed), each with its "R" reset button and a label.
 //
 // The panel only shows values and reports the user's input; the workspace
-// window decides what they mean. A list reports only what the user picks
-// (setting it from code is silent); a zoom bar reports every change of its
-// position, also one made from code, because the window relies on that to
-// pull a zoom beyond the bar's range back to the range's end.
+// window decides what they mean. Only the user's changes are reported:
+// setting a list or a bar from code is silent.
 //
 // The lists are 100 (Quality 70) pixels wide and the zoom bars start at
 // x = 90, unless the desktop's font or a translation needs more room: a list
@@ -53,7 +51,7 @@ public:
     int ListIndex(TPanelControl list) const;
     void SetListIndex(TPanelControl list, int index);
     int BarPosition(TPanelControl bar) const;
-    // Clamped into the bar's range; a move reports the change.
+    // Clamped into the bar's range.
     void SetBarPosition(TPanelControl bar, std::int32_t position);
 
     // Shows the zoom controls of the row with the two label texts (the

@@ -245,7 +245,8 @@ TEST(WorkspaceWindow, LabelsTurnRedWhileThePageCannotBeDrawn)
         bool Red;
     } cases[] = {
         {"drawn", 0, psFitToPage, 0, 0, false},
-        {"a scaled copy that cannot be made", 1000, psFitToPage, 0, 0, true},
+        // A new size on the page asks for a new scaled copy.
+        {"a scaled copy that cannot be made", 1000, psCustom, 10, 0, true},
         {"a later paint that succeeds", 0, psFitToPage, 0, 0, false},
         // Scaling the whole picture would take about 2 gigabytes here.
         {"+3200% in Close Up scales only what shows", 32 << 20, psCustom, 3200, 1, false},
@@ -259,7 +260,7 @@ TEST(WorkspaceWindow, LabelsTurnRedWhileThePageCannotBeDrawn)
         shown.Apply(c.Scale, ppCenter, c.Zoom, c.Zoom, 0);
         shown.Window->PaintPreview();
         shown.Settle();
-        EXPECT_EQ(shown.Workspace.PaintFailed(), c.Red);
+        EXPECT_EQ(shown.Window->PaintFailed(), c.Red);
         const QColor red(255, 0, 0);
         const QColor normal = shown.Child<QLabel>("PositionLabel")->palette().color(QPalette::WindowText);
         for (const char* label : {"ScaleLabel", "ZoomLabel1", "ZoomLabel2"})
@@ -318,7 +319,7 @@ TEST(WorkspaceWindow, SettingsBarSitsAtTheChosenEdgeWithThePanelCentred)
     for (bool onTop : {true, false}) {
         SCOPED_TRACE(onTop ? "top" : "bottom");
         TShownWindow shown(2400, 3000, {800, 600});
-        shown.Workspace.SetPanelOnTop(onTop);
+        shown.Window->SetPanelOnTop(onTop);
         shown.Window->resize(900, 600);
         shown.Settle();
         const QWidget* bar = shown.Child<QWidget>("SettingsBar");
