@@ -6,8 +6,9 @@
 // embedded ICC profile (iCCP) is turned into sRGB and an EXIF orientation
 // (eXIf) applied. GIF: the first frame of an animation. Transparent parts are
 // laid over white. The size in the header is checked before any decoding: a
-// picture too large fails with "Out of memory"; a damaged or truncated file
-// with "Unknown format".
+// picture too large fails with "Out of memory"; a damaged or truncated PNG
+// with "Unknown format". A GIF cut short inside its first frame shows the
+// rows Qt's reader decoded, the rest in the colour it fills them with.
 
 #include <QImage>
 
