@@ -140,10 +140,17 @@ bool Decode(const std::uint8_t* data, std::size_t size, QImage& picture, std::st
     error = Failure(failure);
     if (failure.code != heif_error_Ok || !handle)
         return false;
-    if (!PictureFits(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()))) {
+    const int width = heif_image_handle_get_width(handle.get()), height = heif_image_handle_get_height(handle.get());
+    if (!PictureFits(width, height)) {
         error = Messages::OutOfMemory;
         return false;
     }
+    // A grid or overlay describes its own size again; a damaged one may claim
+    // far more than the size checked above, and libheif would allocate it.
+    // Coded pictures and grids of tiles overshoot the shown size by up to a
+    // tile (512 pixels from phones), cropped off after decoding.
+    constexpr int TileMargin = 1024;
+    heif_context_set_maximum_image_size_limit(context.get(), std::max(width, height) + TileMargin);
 
     error = Messages::OutOfMemory;
     const std::unique_ptr<heif_decoding_options, TOptionsFree> options(heif_decoding_options_alloc());
@@ -167,9 +174,8 @@ bool Decode(const std::uint8_t* data, std::size_t size, QImage& picture, std::st
     if (failure.code != heif_error_Ok || !image)
         return false;
     // The rotation may have turned the size; the decoded picture's is the one.
-    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (!PictureFits(width, height)) {
+    if (!PictureFits(heif_image_get_width(image.get(), heif_channel_interleaved),
+                     heif_image_get_height(image.get(), heif_channel_interleaved))) {
         error = Messages::OutOfMemory;
         return false;
     }
