@@ -15,6 +15,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvanto {
 
 namespace {
@@ -111,8 +113,12 @@ void TPrintWorkspaceWindow::ControlResized(QObject* control)
         // The page geometry is the printer's; only its place in the box changes.
         PlacePreview();
     } else if (control == FSettingsBar) {
+        // The groups wrap onto more rows when the bar is too narrow for one;
+        // the bar then grows to hold them.
+        if (FPanel->Arrange(FSettingsBar->width()))
+            FSettingsBar->setFixedHeight(FPanel->HeightFor(FPanel->ZoomRow()));
         const int width = FPanel->width();
-        FPanel->setGeometry(int(Halve(FSettingsBar->width() - width)), 0, width,
+        FPanel->setGeometry(std::max(0, int(Halve(FSettingsBar->width() - width))), 0, width,
                             FSettingsBar->height());
     }
 }

@@ -12,6 +12,11 @@
 // The lists are 100 (Quality 70) pixels wide and the zoom bars start at
 // x = 90, unless the desktop's font or a translation needs more room: a list
 // grows to its longest item, the bars move right of the longest zoom label.
+//
+// The four groups (a label over its list) stand in one row while the width
+// the window offers holds them; otherwise they wrap onto two rows of two
+// (one under another when even two do not fit), and the zoom row follows
+// under the last row, so nothing is ever cut at either edge.
 
 #include <QWidget>
 
@@ -62,6 +67,12 @@ public:
     int HeightFor(TZoomRow row) const;
     // The Scale and zoom labels turn red while the preview cannot be drawn.
     void SetWarning(bool warning);
+    // Lays the groups out for the width available; true when the panel's
+    // size changed, so that the bar's height must follow.
+    bool Arrange(int availableWidth);
+    // Groups side by side in a row: 4, 2 or 1.
+    int Columns() const { return FColumns; }
+    TZoomRow ZoomRow() const { return FRow; }
 
 signals:
     void ControlChanged(orvanto::TPanelControl control);
@@ -72,8 +83,13 @@ private:
     void BuildLists();
     void BuildZoomRow();
     int ZoomBarLeft() const;
-    QScrollBar* MakeBar(TPanelControl control, const char* name, int top);
-    QToolButton* MakeReset(TPanelControl control, const char* name, const QScrollBar* bar);
+    void PlaceGroups(int columns);
+    void PlaceZoomRow();
+    int RowWidth(int columns) const;
+    QScrollBar* MakeBar(TPanelControl control, const char* name);
+    QToolButton* MakeReset(TPanelControl control, const char* name);
+    int GroupWidth(int group) const;
+    int ColumnLeft(int column, int columns) const;
 
     std::array<QLabel*, 4> FLabels{};   // Scale, Position, Orientation, Quality
     std::array<QComboBox*, 4> FLists{}; // same order
@@ -85,6 +101,8 @@ private:
     QToolButton* FHorizontalReset = nullptr;
     QToolButton* FVerticalReset = nullptr;
     QToolButton* FFixedReset = nullptr;
+    TZoomRow FRow = TZoomRow::None;
+    int FColumns = 0;
 };
 
 } // namespace orvanto

@@ -316,17 +316,29 @@ TEST(WorkspaceWindow, BackgroundColourRepaintsOnlyWhenItChanges)
 
 TEST(WorkspaceWindow, SettingsBarSitsAtTheChosenEdgeWithThePanelCentred)
 {
-    for (bool onTop : {true, false}) {
-        SCOPED_TRACE(onTop ? "top" : "bottom");
+    // A window too narrow for the four groups in one row wraps them; the
+    // bar grows to hold the rows and the panel still fits its width.
+    const struct {
+        bool OnTop;
+        int Width;
+        bool OneRow;
+    } cases[] = {{true, 900, true}, {false, 900, true}, {false, 300, false}, {true, 300, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Width) + (c.OnTop ? " top" : " bottom"));
         TShownWindow shown(2400, 3000, {800, 600});
-        shown.Window->SetPanelOnTop(onTop);
-        shown.Window->resize(900, 600);
+        shown.Window->SetPanelOnTop(c.OnTop);
+        shown.Window->resize(c.Width, 600);
         shown.Settle();
         const QWidget* bar = shown.Child<QWidget>("SettingsBar");
-        const QWidget* panel = shown.Child<QWidget>("SettingsPanel");
-        EXPECT_EQ(shown.Window->PanelOnTop(), onTop);
-        EXPECT_EQ(bar->y() < shown.Child<QWidget>("PreviewBox")->y(), onTop);
+        const auto* panel = shown.Child<TSettingsPanel>("SettingsPanel");
+        EXPECT_EQ(shown.Window->PanelOnTop(), c.OnTop);
+        EXPECT_EQ(bar->y() < shown.Child<QWidget>("PreviewBox")->y(), c.OnTop);
         EXPECT_EQ(panel->x(), (bar->width() - panel->width()) / 2);
         EXPECT_EQ(panel->height(), bar->height());
+        EXPECT_LE(panel->width(), bar->width());
+        EXPECT_EQ(panel->Columns() == 4, c.OneRow);
+        const QWidget* quality = shown.Child<QWidget>("QualityList");
+        EXPECT_EQ(quality->y() > shown.Child<QWidget>("ScaleList")->y(), !c.OneRow);
+        EXPECT_LE(quality->geometry().bottom(), panel->height());
     }
 }
