@@ -1,3 +1,4 @@
+#include "imaging/format_mime_types.h"
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 
@@ -61,6 +62,27 @@ TEST(FormatRegistry, FindsEveryExtensionInAnyCase)
     EXPECT_EQ(registry.Formats().FindByExtension("BMP"), -1);
     EXPECT_EQ(registry.Formats().FindByExtension(".jpeg"), -1);
     EXPECT_EQ(registry.Formats().FindByExtension(""), -1);
+}
+
+// The desktop entry offers the program for these types: a registered format
+// without one is never handed to it by "Open With".
+TEST(FormatRegistry, EveryFormatHasItsMediaTypes)
+{
+    const TOpenImage registry;
+    for (int i = 0; i < registry.Formats().Count(); ++i)
+        EXPECT_FALSE(MimeTypesOfExtension(registry.Formats().Item(i).Extension).empty())
+            << registry.Formats().Item(i).Extension;
+    const struct {
+        const char* Extension;
+        const char* First;
+    } cases[] = {{".tep", "image/x-orvanto-text-picture"}, {".OMI", "image/x-orvanto-multiformat-image"},
+                 {".Jpg", "image/jpeg"}, {".BMP", "image/bmp"}, {".png", "image/png"}};
+    for (const auto& c : cases) {
+        const auto types = MimeTypesOfExtension(c.Extension);
+        ASSERT_FALSE(types.empty()) << c.Extension;
+        EXPECT_EQ(types[0], c.First) << c.Extension;
+    }
+    EXPECT_TRUE(MimeTypesOfExtension(".txt").empty());
 }
 
 TEST(FormatRegistry, DescriptionsAndClassesFollowTheTable)
