@@ -110,15 +110,16 @@ struct TColourEngine {
     TColourEngine& operator=(const TColourEngine&) = delete;
 
     // Opens bytes as a profile of the colour space wanted (gray or RGB
-    // when wanted is 0) that describes device colours.
-    bool Open(const QByteArray& bytes, cmsColorSpaceSignature wanted)
+    // when wanted is 0) that describes device colours. The signatures are
+    // read as plain numbers: a damaged profile holds values no enumerator has.
+    bool Open(const QByteArray& bytes, std::uint32_t wanted)
     {
         if (!Context || bytes.size() < 132)
             return false;
         Profile = cmsOpenProfileFromMemTHR(Context, bytes.constData(), cmsUInt32Number(bytes.size()));
         if (!Profile)
             return false;
-        switch (cmsGetDeviceClass(Profile)) {
+        switch (std::uint32_t(cmsGetDeviceClass(Profile))) {
         case cmsSigInputClass:
         case cmsSigDisplayClass:
         case cmsSigOutputClass:
@@ -127,10 +128,10 @@ struct TColourEngine {
         default:
             return false; // links, abstract and named-colour profiles describe no picture
         }
-        const cmsColorSpaceSignature space = cmsGetColorSpace(Profile);
+        const std::uint32_t space = cmsGetColorSpace(Profile);
         if (wanted ? space != wanted : space != cmsSigRgbData && space != cmsSigGrayData)
             return false;
-        const cmsColorSpaceSignature pcs = cmsGetPCS(Profile);
+        const std::uint32_t pcs = cmsGetPCS(Profile);
         if (pcs != cmsSigXYZData && pcs != cmsSigLabData)
             return false;
         for (const cmsTagSignature tag : {cmsSigDToB0Tag, cmsSigDToB1Tag, cmsSigDToB2Tag, cmsSigDToB3Tag}) {
@@ -157,7 +158,7 @@ struct TColourEngine {
     // primaries and curves are sRGB's: converting would only cost time.
     bool DescribesSrgb() const
     {
-        if (!cmsIsMatrixShaper(Profile) || cmsGetColorSpace(Profile) != cmsSigRgbData)
+        if (!cmsIsMatrixShaper(Profile) || std::uint32_t(cmsGetColorSpace(Profile)) != cmsSigRgbData)
             return false;
         const cmsTagSignature colorants[] = {cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag};
         const cmsTagSignature curves[] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
@@ -215,9 +216,9 @@ bool ConvertToSrgb(QImage& picture, const QByteArray& profile)
         if (picture.isNull() || picture.format() != QImage::Format_BGR888)
             return false;
         TColourEngine engine;
-        if (!engine.Open(profile, cmsColorSpaceSignature(0)))
+        if (!engine.Open(profile, 0))
             return false;
-        if (cmsGetColorSpace(engine.Profile) == cmsSigGrayData)
+        if (std::uint32_t(cmsGetColorSpace(engine.Profile)) == cmsSigGrayData)
             return ConvertGrey(engine, picture);
         if (engine.DescribesSrgb())
             return true;
