@@ -75,6 +75,10 @@ TEST(JpegCodec, ReadsWhatOtherToolsWrite)
         {"{ head -c 252 $ICC/compatibleWithAdobeRGB1998.icc; head -c 328 /dev/zero | tr '\\000' '\\356'; } > bad.icc"
          " && cjpeg -icc bad.icc in.ppm > out.jpg",
          "djpeg -pnm out.jpg > ref.ppm", 0},
+        // The one profile marker says it is the first of two.
+        {"cjpeg -icc $ICC/compatibleWithAdobeRGB1998.icc in.ppm > out.jpg"
+         " && printf '\\002' | dd of=out.jpg bs=1 seek=37 conv=notrunc",
+         "djpeg -pnm out.jpg > ref.ppm", 0},
     };
     for (const auto& c : cases) {
         const std::string in = "cd " + folder + " && ICC=/usr/share/color/icc && ";
