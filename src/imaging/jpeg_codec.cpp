@@ -1,4 +1,5 @@
 #include "imaging/jpeg_codec.h"
+#include "imaging/colour_profile.h"
 #include "imaging/exif_orientation.h"
 #include "support/messages.h"
 
@@ -84,6 +85,8 @@ struct TDecodeState {
     TProgressMonitor Progress;
     bool Cmyk;
     bool InvertedCmyk;
+    JOCTET* Profile; // the ICC profile of the APP2 markers, malloc'd by libjpeg; null when none or damaged
+    unsigned int ProfileSize;
 };
 
 void ReportProgress(TProgressMonitor& monitor)
@@ -138,7 +141,12 @@ bool DecodeHeader(TDecodeState* s, const std::uint8_t* data, std::size_t size, l
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_save_markers(&s->Info, JPEG_APP0 + 14, 64);
+    jpeg_save_markers(&s->Info, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&s->Info, TRUE);
+    // A profile split over several markers is put together by sequence
+    // number; a set with gaps, repeats or disagreeing counts reads as none.
+    if (!jpeg_read_icc_profile(&s->Info, &s->Profile, &s->ProfileSize))
+        s->Profile = nullptr, s->ProfileSize = 0;
     s->Cmyk = s->Info.jpeg_color_space == JCS_CMYK || s->Info.jpeg_color_space == JCS_YCCK;
     s->Info.out_color_space = s->Cmyk ? JCS_CMYK : JCS_EXT_BGR;
     // Adobe's writers store CMYK inverted and say so in their APP14 marker.
@@ -161,7 +169,8 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool in
 }
 
 // Stage 2: the rows, straight into the picture's memory.
-bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow)
+bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow,
+                const TCmykToSrgb* cmykProfile)
 {
     if (setjmp(s->Error.Jump))
         return false;
@@ -172,7 +181,9 @@ bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, J
         JSAMPROW row = s->Cmyk ? cmykRow : target;
         if (jpeg_read_scanlines(&s->Info, &row, 1) != 1)
             break;
-        if (s->Cmyk)
+        if (cmykProfile)
+            cmykProfile->Convert(cmykRow, 0, target, 0, int(s->Info.output_width), 1);
+        else if (s->Cmyk)
             CmykToBgr(cmykRow, target, s->Info.output_width, s->InvertedCmyk);
         // Rows decoded after the data ran out are the decoder's filler;
         // progressive files have the whole picture at a lower quality.
@@ -190,6 +201,8 @@ std::string Describe(const TDecodeState& s, int orientation)
         text += s.InvertedCmyk ? ", inverted CMYK" : ", CMYK";
     if (orientation != 1)
         text += ", orientation " + std::to_string(orientation);
+    if (s.Profile)
+        text += ", colour profile";
     return text;
 }
 
@@ -248,7 +261,15 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
                 error = Messages::OutOfMemory;
             } else {
                 std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);
-                read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data());
+                const QByteArray profile = QByteArray::fromRawData(reinterpret_cast<const char*>(state->Profile),
+                                                                   qsizetype(state->ProfileSize));
+                // Without a usable profile CMYK keeps the plain conversion.
+                const auto cmykProfile = state->Cmyk && state->Profile
+                    ? TCmykToSrgb::Make(profile, state->InvertedCmyk) : nullptr;
+                read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data(),
+                                  cmykProfile.get());
+                if (read && !state->Cmyk && state->Profile)
+                    ConvertToSrgb(picture, profile);
                 if (read && (state->Info.output_scanline < height
                              || (state->Error.CutShort && !state->Info.progressive_mode))) {
                     // Rows past the data, and rows never decoded, are white.
@@ -282,6 +303,7 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
     }
     cutShort = state->Error.CutShort && !state->Error.OutOfMemory;
     jpeg_destroy_decompress(&state->Info);
+    std::free(state->Profile);
     delete state;
     if (!read)
         picture = QImage();

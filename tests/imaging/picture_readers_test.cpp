@@ -18,6 +18,13 @@ namespace {
 
 constexpr const char* Pillow = "/usr/bin/python3 -c \"import sys; from PIL import Image; "
                                "Image.open(sys.argv[1]).convert('RGB').save('ref.ppm')\" ";
+// Pillow's reading turned into sRGB by the file's embedded profile.
+constexpr const char* PillowToSrgb = "/usr/bin/python3 -c \"import io, sys; from PIL import Image, ImageCms; "
+                                     "im = Image.open(sys.argv[1]); source = io.BytesIO(im.info['icc_profile']); "
+                                     "ImageCms.profileToProfile(im, ImageCms.ImageCmsProfile(source), "
+                                     "ImageCms.createProfile('sRGB'), outputMode='RGB').save('ref.ppm')\" ";
+#define ADOBE_RGB "convert in.ppm -profile /usr/share/color/icc/sRGB.icc " \
+                  "-profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc -depth 8 "
 // ImageMagick's reading, transparency over white.
 constexpr const char* Magick = "convert -background white -alpha remove -depth 8 ";
 
@@ -95,6 +102,10 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
         {"still.HEIF", "convert in.ppm still.heic && mv still.heic still.HEIF", std::string(Magick) + "heic:still.HEIF ref.ppm", 10},
         {"still.avif", "convert in.ppm still.avif", std::string(Magick) + "still.avif ref.ppm", 10},
         {"alpha.heic", "convert alpha.png alpha.heic", std::string(Magick) + "alpha.heic ref.ppm", 10},
+        // Embedded Adobe RGB profiles (iCCP, the TIFF tag, ICCP) turned into sRGB.
+        {"adobe.png", ADOBE_RGB "adobe.png", std::string(PillowToSrgb) + "adobe.png", 1},
+        {"adobe.tif", ADOBE_RGB "adobe.tif", std::string(PillowToSrgb) + "adobe.tif", 1},
+        {"adobe.webp", ADOBE_RGB "-define webp:lossless=true adobe.webp", std::string(PillowToSrgb) + "adobe.webp", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
