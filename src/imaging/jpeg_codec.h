@@ -55,10 +55,6 @@ bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPrev
                      QSize& fullSize);
 bool ReadJpegPreviewFile(const std::string& path, const TJpegPreviewNeed& need, QImage& picture, QSize& fullSize);
 
-// The EXIF orientation (1 to 8) of a JPEG file's first EXIF block; 1 when it
-// has none or the tag cannot be read.
-int ExifOrientation(const std::uint8_t* exif, std::size_t size);
-
 // Encodes the picture as a complete JPEG file at quality 1..100 (values
 // outside are held in that range). False with "Out of memory" on failure.
 bool EncodeJpeg(const QImage& picture, int quality, QByteArray& bytes, std::string& error);

@@ -69,8 +69,8 @@ public:
 struct TGraphicClass {
     std::string Name;
     std::function<std::unique_ptr<TSourceGraphic>()> Create;
-    // The Text Picture codec explains its failures itself; the others are
-    // reported as "Unknown format".
+    // The Text Picture codec and the library readers explain their failures
+    // themselves; the others are reported as "Unknown format".
     bool ReportsOwnError = false;
     // A quick reduced copy of the file for a first look while the whole
     // picture decodes; empty where the reader cannot make one for much less
