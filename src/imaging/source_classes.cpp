@@ -236,7 +236,8 @@ const TGraphicClass& TiffGraphicClass()
 
 const TGraphicClass& WebpGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true};
+    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true,
+                                            ReadWebpPreviewFile};
     return graphicClass;
 }
 
