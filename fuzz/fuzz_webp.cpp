@@ -22,5 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (!picture.isNull()) {
         __builtin_trap(); // a failed read never hands out a picture
     }
+    // The quick reduced copy: at most half the full size, and a picture
+    // exactly when it says it read one.
+    QImage preview;
+    QSize full;
+    const bool reduced = ReadWebpPreview(data, size, [](QSize) { return QSize(1, 1); }, preview, full);
+    if (reduced != !preview.isNull()
+        || (reduced && (preview.width() > (full.width() + 1) / 2 + 1 || preview.height() > (full.height() + 1) / 2 + 1)))
+        __builtin_trap();
     return 0;
 }

@@ -33,6 +33,8 @@ bool ReadWebpFile(const std::string& path, QImage& picture, std::string& error, 
 // size and answers the upright size the copy must reach. False when the copy
 // would be more than half the full size on a side (decode in full instead),
 // for animations, and for files that cannot be read.
+bool ReadWebpPreview(const std::uint8_t* data, std::size_t size, const std::function<QSize(QSize)>& need,
+                     QImage& picture, QSize& fullSize);
 bool ReadWebpPreviewFile(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
                          QSize& fullSize);
 
