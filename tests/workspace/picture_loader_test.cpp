@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -54,9 +53,6 @@ TEST(PictureLoader, HandsOverWhatTheDecodeEndedWith)
         {"an exception nobody expected", [](QImage&, std::string&, const TLoadProgress&) -> bool {
              throw std::runtime_error("broken");
          }, false, false, true, false, {0, 0}, ""},
-        {"running out of memory", [](QImage&, std::string&, const TLoadProgress&) -> bool {
-             throw std::bad_alloc();
-         }, false, false, true, false, {0, 0}, ""},
         {"cancelled: the next report stops it", [](QImage& p, std::string&, const TLoadProgress& progress) {
              for (int i = 0; i < 100000; ++i) {
                  progress(i % 100);
@@ -69,10 +65,6 @@ TEST(PictureLoader, HandsOverWhatTheDecodeEndedWith)
              return ReadJpeg(reinterpret_cast<const std::uint8_t*>(LargeJpeg().constData()),
                              std::size_t(LargeJpeg().size()), p, e, TJpegOrientation::Upright, nullptr, progress);
          }, true, false, false, true, {0, 0}, ""},
-        {"a JPEG decoded whole", [](QImage& p, std::string& e, const TLoadProgress& progress) {
-             return ReadJpeg(reinterpret_cast<const std::uint8_t*>(LargeJpeg().constData()),
-                             std::size_t(LargeJpeg().size()), p, e, TJpegOrientation::Upright, nullptr, progress);
-         }, false, true, false, false, {1200, 900}, ""},
     };
     for (const auto& c : cases) {
         TPictureLoader loader;
@@ -104,33 +96,6 @@ TEST(PictureLoader, HandsOverWhatTheDecodeEndedWith)
         EXPECT_EQ(finished.load(), 1) << c.Name;
         EXPECT_FALSE(loader.Running()) << c.Name;
     }
-}
-
-TEST(PictureLoader, GoingAwayWhileDecodingCancelsAndWaits)
-{
-    std::atomic<bool> stopped{false};
-    std::atomic<bool> started{false};
-    {
-        TPictureLoader loader;
-        ASSERT_TRUE(loader.Start([&](QImage&, std::string&, const TLoadProgress& progress) {
-            try {
-                for (;;) {
-                    started = true;
-                    progress(1);
-                    std::this_thread::sleep_for(1ms);
-                }
-            } catch (...) {
-                stopped = true;
-                throw;
-            }
-            return true;
-        }));
-        while (!started)
-            std::this_thread::sleep_for(1ms);
-        EXPECT_TRUE(loader.Running());
-        EXPECT_FALSE(loader.WaitFor(5));
-    }
-    EXPECT_TRUE(stopped) << "the decode ended before the loader went";
 }
 
 } // namespace

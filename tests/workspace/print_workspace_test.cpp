@@ -633,15 +633,12 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
             // A quarter of each side covers the 240-pixel preview page; the
             // layout has the whole picture's size already.
             EXPECT_EQ(workspace.ShownPicture().size(), QSize(400, 300));
-            EXPECT_EQ(workspace.PictureSize(), QSize(1600, 1200));
             EXPECT_EQ(workspace.Info().PictureWidth, 1600);
             EXPECT_TRUE(c.Action(workspace));
             if (!c.After.isEmpty()) {
                 EXPECT_FALSE(workspace.Loading());
                 EXPECT_EQ(workspace.Picture().size(), c.After);
-                EXPECT_EQ(workspace.Info().PictureWidth, c.After.width());
             }
-            workspace.SetView(nullptr);
         }
         // Only now: the workspace took its decode thread with it.
         SetAllocationCeilingForTesting(0);
@@ -661,7 +658,6 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
     EXPECT_TRUE(workspace.LoadFile(small));
     EXPECT_FALSE(workspace.Loading());
     EXPECT_EQ(workspace.Picture().size(), QSize(40, 30));
-    workspace.SetView(nullptr);
 }
 
 } // namespace
