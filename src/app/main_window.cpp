@@ -78,19 +78,11 @@ QString Text(const std::string& text)
     return QString::fromStdString(text);
 }
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 32);
-    return text;
-}
-
 // The switch counts only in the two places the command line allows it.
 bool HasAutoPrintSwitch(const std::vector<std::string>& arguments)
 {
     for (std::size_t i = 1; i < std::min<std::size_t>(arguments.size(), 3); ++i)
-        if (Upper(arguments[i]) == "/AUTOPRINT")
+        if (EqualsIgnoringAsciiCase(arguments[i], "/AUTOPRINT"))
             return true;
     return false;
 }

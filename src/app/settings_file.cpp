@@ -45,17 +45,6 @@ constexpr TKey Keys[] = {
     {"UseBkColor", TKind::Bool, &TStoredSettings::UseBkColor},
 };
 
-bool SameName(const std::string& a, const char* b)
-{
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        auto fold = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 int ValueFromText(TKind kind, const std::string& text)
 {
     switch (kind) {
@@ -90,7 +79,7 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
             // A key the file lacks reads as an empty text: 0 or off.
             std::string text;
             for (const auto& [name, value] : pairs)
-                if (SameName(name, key.Name)) {
+                if (EqualsIgnoringAsciiCase(name, key.Name)) {
                     text = value;
                     break;
                 }

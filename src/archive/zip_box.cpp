@@ -36,22 +36,6 @@ const TRecordType& BoxItemType()
     return type;
 }
 
-unsigned char FoldAscii(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 32) : u;
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
-}
-
 bool WriteAll(int handle, const std::string& bytes)
 {
     std::size_t written = 0;
@@ -219,14 +203,14 @@ TBoxItem* TZipBox::Item(int index) const
 int TZipBox::Find(const std::string& name, const std::string& path) const
 {
     const bool anyPath = path == "*";
-    const unsigned char first = name.empty() ? 0 : FoldAscii(name[0]);
+    const char first = name.empty() ? 0 : UpperAsciiChar(name[0]);
     for (std::size_t i = 0; i < FItems.size(); ++i) {
         const TBoxItem& item = *FItems[i];
         // The cheap first-character test rules out most entries.
-        if (!name.empty() && !item.Name.empty() && FoldAscii(item.Name[0]) != first)
+        if (!name.empty() && !item.Name.empty() && UpperAsciiChar(item.Name[0]) != first)
             continue;
-        if (EqualIgnoringAsciiCase(item.Name, name)
-            && (anyPath || EqualIgnoringAsciiCase(item.Path, path)))
+        if (EqualsIgnoringAsciiCase(item.Name, name)
+            && (anyPath || EqualsIgnoringAsciiCase(item.Path, path)))
             return int(i);
     }
     return -1;

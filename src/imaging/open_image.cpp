@@ -13,18 +13,6 @@
 
 namespace orvanto {
 
-namespace {
-
-std::string LowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
-} // namespace
-
 std::string FileNameExtension(const std::string& fileName)
 {
     // Only the name counts: "/photos.2024/scan" has no extension.

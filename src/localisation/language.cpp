@@ -36,11 +36,6 @@ const TRecordType EntryRecord{"TLI", {{"X", TPropertyKind::Text}, {"Y", TPropert
 constexpr int LoadAttempts = 10;
 constexpr auto RetryWait = std::chrono::milliseconds(20);
 
-char UpperAsciiChar(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool IsSuffixChar(char c)
 {
     return c == ' ' || c == ',' || c == '.';

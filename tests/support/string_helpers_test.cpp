@@ -19,11 +19,30 @@ std::string Bytes(std::initializer_list<int> values)
     return s;
 }
 
-TEST(StringHelpers, UpperAsciiFoldsOnlyAsciiLetters)
+TEST(StringHelpers, CaseFoldingTouchesOnlyAsciiLetters)
 {
-    EXPECT_EQ(UpperAscii("abc XYZ 09 _"), "ABC XYZ 09 _");
-    EXPECT_EQ(UpperAscii("\xE4\xF6\xFC"), "\xE4\xF6\xFC");
-    EXPECT_EQ(UpperAscii("gr\xC3\xBC\xC3\x9F"), "GR\xC3\xBC\xC3\x9F");
+    const struct {
+        const char* Text;
+        const char* Upper;
+        const char* Lower;
+    } cases[] = {
+        {"abc XYZ 09 _", "ABC XYZ 09 _", "abc xyz 09 _"},
+        {"\xE4\xF6\xFC\xC4", "\xE4\xF6\xFC\xC4", "\xE4\xF6\xFC\xC4"},
+        {"gr\xC3\xBC\xC3\x9F", "GR\xC3\xBC\xC3\x9F", "gr\xC3\xBC\xC3\x9F"},
+        {"@[`{", "@[`{", "@[`{"}, // the neighbours of A..Z and a..z
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UpperAscii(c.Text), c.Upper);
+        EXPECT_EQ(LowerAscii(c.Text), c.Lower);
+        EXPECT_TRUE(EqualsIgnoringAsciiCase(c.Text, c.Upper));
+        EXPECT_TRUE(EqualsIgnoringAsciiCase(c.Lower, c.Text));
+    }
+    const struct {
+        const char* A;
+        const char* B;
+    } different[] = {{"abc", "abd"}, {"abc", "ab"}, {"ab", "abc"}, {"\xE4", "\xC4"}, {"@", "`"}, {"[", "{"}};
+    for (const auto& d : different)
+        EXPECT_FALSE(EqualsIgnoringAsciiCase(d.A, d.B)) << d.A << " / " << d.B;
 }
 
 TEST(StringHelpers, IntToText)
