@@ -2,6 +2,7 @@
 
 #include "support/general.h"
 #include "support/ini_file.h"
+#include "support/messages.h"
 #include "support/paths.h"
 
 #include <QFileInfo>
@@ -93,7 +94,7 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
 
 bool TSettingsFile::Save(const TStoredSettings& settings)
 {
-    FLastError = "Unable to write to %s";
+    FLastError = Messages::UnableToWriteTo;
     FLastError.replace(FLastError.find("%s"), 2, FFileName);
     try {
         // The write bit, not access(): a user who made the file read-only

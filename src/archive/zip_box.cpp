@@ -233,7 +233,7 @@ bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
         const int existing = Find(item->Name, item->Path);
         if (existing >= 0)
             FItems.erase(FItems.begin() + existing);
-        FLastError = "Capacity reached";
+        FLastError = Messages::CapacityReached;
         if (Count() >= Capacity)
             return false;
         FItems.push_back(std::move(item));
@@ -273,7 +273,7 @@ bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
                 return false;
             }
         } else if (item->Method != TBoxItem::MethodStored) {
-            FLastError = "Unsupported encoding";
+            FLastError = Messages::UnsupportedEncoding;
             return false;
         }
         FLastError = Messages::OutOfMemory;

@@ -53,7 +53,7 @@ int TOpenImageEventCollection::FindByFileName(const std::string& fileName) const
 
 bool TOpenImageEventCollection::Load(int index, TImageInfoRec& info) const
 {
-    info.ErrorText = "Index out of range";
+    info.ErrorText = Messages::IndexOutOfRange;
     if (!IsValidIndex(index) || !FHandlers.Items[index].OnOpen)
         return false;
     try {
@@ -100,7 +100,7 @@ std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly)
 bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground,
                           TImageInfoRec& info)
 {
-    info.ErrorText = "Index out of range";
+    info.ErrorText = Messages::IndexOutOfRange;
     if (!info.Bitmap)
         return false;
     info.ErrorText = Messages::FileNotFound;

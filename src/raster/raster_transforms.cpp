@@ -268,7 +268,7 @@ void NormalizeRect(TRect& rect)
 bool ManipulationValidate(TManipulationInfo& info)
 {
     if (!info.Bitmap) {
-        info.ErrorText = "Undefined image handle.";
+        info.ErrorText = Sentences::UndefinedImageHandle;
         return false;
     }
     ClampRect(info.Rect, info.Bitmap->width(), info.Bitmap->height(), info.Exclusive);

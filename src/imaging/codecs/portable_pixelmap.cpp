@@ -456,7 +456,7 @@ void TPortablePixelmap::SaveSteps(QIODevice& device, std::string& message)
     if (!IsBitmap(FPixelType))
         text += "\n255\n";
     if (!stream.WriteText(position, text) || !stream.Flush()) {
-        message = "Stream write failure.";
+        message = Sentences::StreamWriteFailure;
         return;
     }
     message = Sentences::OutOfMemory;
