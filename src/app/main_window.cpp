@@ -7,6 +7,7 @@
 #include "platform/qt/center_form.h"
 #include "support/general.h"
 #include "support/paths.h"
+#include "support/text_conversion.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"

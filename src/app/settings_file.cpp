@@ -4,6 +4,7 @@
 #include "support/ini_file.h"
 #include "support/messages.h"
 #include "support/paths.h"
+#include "support/text_conversion.h"
 
 #include <QFileInfo>
 

@@ -6,9 +6,11 @@
 #include "imaging/bitmap_reader.h"
 #include "imaging/bitmap_writer.h"
 #include "localisation/language.h"
+#include "support/concealment.h"
+#include "support/file_listing.h"
 #include "support/general.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 #include "ui/compact_splash.h"
 
 #include <QBuffer>

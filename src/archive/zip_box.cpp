@@ -3,9 +3,11 @@
 #include "support/messages.h"
 
 #include "support/component_record.h"
+#include "support/compression.h"
+#include "support/file_listing.h"
 #include "support/memory_limit.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 
 #include <QBuffer>
 #include <QIODevice>

@@ -4,8 +4,8 @@
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile_formats.h"
+#include "support/file_listing.h"
 #include "support/memory_limit.h"
-#include "support/string_helpers.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,8 @@
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/source_classes.h"
 #include "localisation/language.h"
-#include "support/string_helpers.h"
+#include "support/file_listing.h"
+#include "support/text_conversion.h"
 
 #include <QColor>
 

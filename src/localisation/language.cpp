@@ -6,7 +6,7 @@
 #include "support/concealment.h"
 #include "support/paths.h"
 #include "support/services.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 #include "support/translation_hook.h"
 
 #include <cerrno>

@@ -5,7 +5,7 @@
 #include "platform/platform.h"
 #include "support/general.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <limits>

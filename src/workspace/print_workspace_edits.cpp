@@ -6,7 +6,8 @@
 #include "imaging/open_image.h"
 #include "platform/platform.h"
 #include "raster/raster_transforms.h"
-#include "support/string_helpers.h"
+#include "support/file_listing.h"
+#include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <new>

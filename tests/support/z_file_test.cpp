@@ -1,8 +1,8 @@
 #include "support/z_file.h"
 
+#include "support/file_listing.h"
 #include "support/paths.h"
 #include "support/services.h"
-#include "support/string_helpers.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

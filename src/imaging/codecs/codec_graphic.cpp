@@ -2,7 +2,7 @@
 #include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/string_helpers.h"
+#include "support/file_listing.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -6,7 +6,6 @@
 #include "imaging/codecs/picture_allocation.h"
 #include "support/memory_limit.h"
 #include "support/text_conversion.h"
-#include "support/string_helpers.h"
 
 #include <QBuffer>
 
