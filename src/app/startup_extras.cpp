@@ -1,5 +1,4 @@
 #include "app/startup_extras.h"
-#include "support/messages.h"
 
 #include "archive/help.h"
 #include "archive/zip_box.h"
@@ -9,6 +8,7 @@
 #include "support/concealment.h"
 #include "support/file_listing.h"
 #include "support/general.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/text_conversion.h"
 #include "ui/compact_splash.h"

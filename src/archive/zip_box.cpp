@@ -1,26 +1,26 @@
 #include "archive/zip_box.h"
-#include "support/services.h"
-#include "support/messages.h"
 
 #include "support/component_record.h"
 #include "support/compression.h"
 #include "support/file_listing.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/paths.h"
+#include "support/services.h"
 #include "support/text_conversion.h"
 
 #include <QBuffer>
 #include <QIODevice>
 
-#include <zlib.h>
-
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <zlib.h>
 
 namespace orvanto {
 

@@ -1,9 +1,9 @@
 #include "imaging/bitmap_reader.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/byte_order.h"
 #include "imaging/file_bytes.h"
+#include "support/byte_order.h"
+#include "support/messages.h"
 
 #include <QIODevice>
 

@@ -1,10 +1,10 @@
 #include "imaging/jpeg_codec.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/byte_order.h"
 #include "imaging/file_bytes.h"
+#include "support/byte_order.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 
 #include <QFile>
 #include <QIODevice>

@@ -1,11 +1,11 @@
 #include "imaging/metafile.h"
-#include "support/messages.h"
-#include "platform/platform.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile_formats.h"
+#include "platform/platform.h"
 #include "support/file_listing.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 #include "imaging/metafile_formats.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 
 namespace orvanto {
 

@@ -1,10 +1,10 @@
 #include "imaging/open_handler.h"
-#include "support/services.h"
-#include "support/messages.h"
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "support/paths.h"
+#include "support/services.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
 #include "imaging/open_image.h"
-#include "support/services.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/source_classes.h"
 #include "localisation/language.h"
 #include "support/file_listing.h"
+#include "support/messages.h"
+#include "support/services.h"
 #include "support/text_conversion.h"
 
 #include <QColor>

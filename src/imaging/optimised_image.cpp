@@ -1,5 +1,4 @@
 #include "imaging/optimised_image.h"
-#include "support/messages.h"
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/bitmap_writer.h"
@@ -7,6 +6,7 @@
 #include "imaging/jpeg_codec.h"
 #include "support/compression.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/paths.h"
 
 namespace orvanto {

@@ -1,9 +1,9 @@
 #include "localisation/language.h"
-#include "support/messages.h"
 
 #include "localisation/language_keys.h"
 #include "support/component_record.h"
 #include "support/concealment.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/services.h"
 #include "support/text_conversion.h"

@@ -1,7 +1,7 @@
 #include "raster/raster_transforms.h"
-#include "support/messages.h"
 
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/picture_memory.h"
 

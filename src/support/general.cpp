@@ -1,10 +1,9 @@
 #include "support/general.h"
-#include "support/messages.h"
 
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "support/services.h"
 #include "support/translation_hook.h"
-
 
 #include <cstdlib>
 #include <mutex>

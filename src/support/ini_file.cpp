@@ -1,4 +1,5 @@
 #include "support/ini_file.h"
+
 #include "support/messages.h"
 
 #include <QDir>

@@ -6,15 +6,15 @@
 #include <QStandardPaths>
 #include <QString>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <new>
-#include <vector>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvanto {
 

@@ -1,9 +1,9 @@
 #include "workspace/print_workspace.h"
-#include "support/messages.h"
 
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "support/general.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"

@@ -1,5 +1,4 @@
 // The picture of the print workspace: loading, the clipboard, the four edit
-#include "support/messages.h"
 // commands and their one-step undo.
 #include "workspace/print_workspace.h"
 
@@ -7,6 +6,7 @@
 #include "platform/platform.h"
 #include "raster/raster_transforms.h"
 #include "support/file_listing.h"
+#include "support/messages.h"
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 

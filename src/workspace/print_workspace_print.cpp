@@ -1,9 +1,9 @@
 // Printing: the page bitmap within the memory budget, the attempts that
-#include "support/messages.h"
 // lower it when memory runs short, the printer's copies and dialog.
 #include "workspace/print_workspace.h"
 
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "workspace/page_bitmap.h"
 #include "workspace/print_workspace_state.h"
 

@@ -9,17 +9,17 @@
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
 #include "support/ini_file.h"
-#include "ui/toolbars.h"
 #include "tests/test_support.h"
+#include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
-#include <QUrl>
-#include <QMenu>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <csignal>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>

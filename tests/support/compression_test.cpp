@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
 #include <string>
+
+#include <zlib.h>
 
 using namespace orvanto;
 

@@ -1,11 +1,11 @@
 #include "imaging/codecs/portable_pixelmap.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/text_conversion.h"
+#include "support/messages.h"
 #include "support/paths.h"
+#include "support/text_conversion.h"
 
 #include <algorithm>
 #include <cstring>

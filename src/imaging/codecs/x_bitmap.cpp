@@ -1,10 +1,10 @@
 #include "imaging/codecs/x_bitmap.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/text_conversion.h"
 
 #include <QBuffer>
