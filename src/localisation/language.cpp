@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -90,8 +89,7 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
-// A plain pointer: freed by the exit sequence (support/services.h).
-TLanguage* LanguageSlot = nullptr;
+using TLanguageSlot = TServiceSlot<TLanguage, TService::Language>;
 
 // Installing at load time covers every program that links this layer.
 const bool TranslationInstalled = (InstallTranslation(), true);
@@ -327,21 +325,14 @@ std::string TLanguage::LookupForm(const std::string& text)
 
 TLanguage* Language()
 {
-    if (!LanguageSlot) {
+    if (!TLanguageSlot::Made())
         InstallTranslation();
-        try {
-            LanguageSlot = new TLanguage(TLanguage::TStart::LoadLanguageFile);
-        } catch (...) {
-            LanguageSlot = nullptr;
-        }
-    }
-    return LanguageSlot;
+    return TLanguageSlot::Get();
 }
 
 void FreeLanguage()
 {
-    delete LanguageSlot;
-    LanguageSlot = nullptr;
+    TLanguageSlot::Free();
 }
 
 std::string Translate(const std::string& english)

@@ -6,31 +6,19 @@
 #include "support/translation_hook.h"
 
 #include <cstdlib>
-#include <mutex>
-#include <new>
 
 namespace orvanto {
 
-namespace {
-
-// A plain pointer: freed by the exit sequence (support/services.h).
-TGeneral* GeneralSlot = nullptr;
-
-} // namespace
+using TGeneralSlot = TServiceSlot<TGeneral, TService::General>;
 
 TGeneral* General()
 {
-    if (!GeneralSlot) {
-        ArrangeShutdownAtExit();
-        GeneralSlot = new (std::nothrow) TGeneral;
-    }
-    return GeneralSlot;
+    return TGeneralSlot::Get();
 }
 
 void FreeGeneral()
 {
-    delete GeneralSlot;
-    GeneralSlot = nullptr;
+    TGeneralSlot::Free();
 }
 
 void ShowError(const std::string& message)

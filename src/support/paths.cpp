@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -21,10 +20,6 @@ namespace orvanto {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A plain pointer: freed by the exit sequence (support/services.h), never
-// by a static destructor.
-TPaths* PathsSlot = nullptr;
 
 std::string StandardFolder(QStandardPaths::StandardLocation location)
 {
@@ -46,19 +41,16 @@ std::string FolderPart(const std::string& path)
 
 } // namespace
 
+using TPathsSlot = TServiceSlot<TPaths, TService::Paths>;
+
 TPaths* Paths()
 {
-    if (!PathsSlot) {
-        ArrangeShutdownAtExit();
-        PathsSlot = new (std::nothrow) TPaths;
-    }
-    return PathsSlot;
+    return TPathsSlot::Get();
 }
 
 void FreePaths()
 {
-    delete PathsSlot;
-    PathsSlot = nullptr;
+    TPathsSlot::Free();
 }
 
 std::string TPaths::AddSlash(const std::string& folder) const

@@ -18,10 +18,8 @@ namespace orvanto {
 // freed like every other service.
 //
 // The temporary-file steps and the services of the support layer are set
-// from the start; services of higher layers register their part once, e.g.
-// in their accessor:
-//
-//   RegisterServiceRelease(TService::Language, &FreeLanguage);
+// from the start; every other service registers its release when its
+// TServiceSlot makes it.
 //
 // ShutdownServices runs the sequence. It is registered with std::atexit the
 // first time anything here is used, so it runs however the process ends
@@ -67,6 +65,7 @@ public:
         }
         return FInstance;
     }
+    static bool Made() { return FInstance != nullptr; }
     static void Free()
     {
         T* instance = FInstance;
