@@ -1,6 +1,7 @@
 #include "support/ini_file.h"
 
 #include "support/messages.h"
+#include "support/text_conversion.h"
 
 #include <QDir>
 #include <QFile>
