@@ -6,6 +6,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
+#include "support/program_name.h"
 #include "support/services.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@ int main(int argc, char* argv[])
     // however the program ends.
     ArrangeShutdownAtExit();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvanto"));
+    QApplication::setApplicationName(QString::fromUtf8(ProgramName));
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>());
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
     InstallTranslation();

@@ -7,6 +7,7 @@
 #include "platform/qt/center_form.h"
 #include "support/general.h"
 #include "support/paths.h"
+#include "support/program_name.h"
 #include "support/text_conversion.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
@@ -35,9 +36,6 @@ namespace orvanto {
 
 namespace {
 
-// The window's size before the settings file is read.
-constexpr int DefaultWidth = 333;
-constexpr int DefaultHeight = 374;
 constexpr int MinimumWidth = 430;
 constexpr int MinimumHeight = 300;
 // A status panel as wide as its text, in the window's own font, so that all
@@ -119,11 +117,11 @@ TForm1::~TForm1()
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments)
 {
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto"));
-    setWindowTitle(QStringLiteral("Orvanto"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(ProgramName));
+    setWindowTitle(QString::fromUtf8(ProgramName));
     setWindowIcon(ProgramIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
-    resize(DefaultWidth, DefaultHeight);
+    resize(DefaultWindowWidth, DefaultWindowHeight);
     setAcceptDrops(true);
 
     // The splash (shown only when no picture was named). A splash archive
@@ -386,7 +384,7 @@ void TForm1::RefreshStatus()
     FPanels[2]->setText(Text(FWorkspace->GetAutoClose() ? Translate("Auto Close") : std::string()));
     FPanels[3]->setText(Text(FWorkspace->GetAutoPrint() ? Translate("Auto Print") : std::string()));
     FPanels[4]->setText(Text(std::to_string(info.Resolution) + "%"));
-    setWindowTitle(Text(info.Caption.empty() ? std::string("Orvanto") : info.Caption));
+    setWindowTitle(Text(info.Caption.empty() ? std::string(ProgramName) : info.Caption));
 }
 
 // A bar button is enabled exactly when its menu item would be.

@@ -4,6 +4,7 @@
 #include "support/ini_file.h"
 #include "support/messages.h"
 #include "support/paths.h"
+#include "support/program_name.h"
 #include "support/text_conversion.h"
 
 #include <QFileInfo>
@@ -66,7 +67,7 @@ int ValueFromText(TKind kind, const std::string& text)
 
 std::string TSettingsFile::SettingsFileName(const std::string& extension)
 {
-    return Paths()->MakerDataFolder("Settings") + "Orvanto." + extension;
+    return Paths()->MakerDataFolder("Settings") + ProgramName + "." + extension;
 }
 
 TSettingsFile::TSettingsFile(std::string fileName) : FFileName(std::move(fileName)) {}

@@ -10,6 +10,7 @@
 #include "support/general.h"
 #include "support/messages.h"
 #include "support/paths.h"
+#include "support/program_name.h"
 #include "support/text_conversion.h"
 #include "ui/compact_splash.h"
 
@@ -94,7 +95,7 @@ QImage LoadCarrier(const QString& fileName, std::string& error)
 std::unique_ptr<TCompactSplash> CreateSplash()
 {
     auto splash = std::make_unique<TCompactSplash>();
-    splash->SetTitleText(HideText(ProgramTitle));
+    splash->SetTitleText(HideText(ProgramName));
     splash->SetVersionText(HideText(ProgramVersion));
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(8);
@@ -209,7 +210,7 @@ bool InstallMenuEntry(const std::string& executable)
         if (paths == nullptr || executable.empty())
             return false;
         const std::string folder = paths->MakerMenuFolder("Fennick", true);
-        const std::string copy = folder + ProgramTitle + ".EXE";
+        const std::string copy = folder + ProgramName + ".EXE";
         bool ok = paths->CopyFileOver(executable, copy);
         std::string iconFile = folder + "orvanto.png";
         QFile icon(IconResource(256));
@@ -261,7 +262,7 @@ void TStartupExtras::CreateHelp()
     try {
         std::string error;
         QImage carrier = LoadCarrier(QString::fromLatin1(HelpCarrierResource), error);
-        FHelp = std::make_unique<THelp>(ProgramTitle, &carrier);
+        FHelp = std::make_unique<THelp>(ProgramName, &carrier);
     } catch (...) {
     }
 }

@@ -5,6 +5,7 @@
 #include "support/general.h"
 #include "support/messages.h"
 #include "support/paths.h"
+#include "support/program_name.h"
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
@@ -15,7 +16,6 @@ namespace orvanto {
 
 namespace {
 
-constexpr const char* ProgramName = "Orvanto";
 constexpr const char* AutoPrintSwitch = "/AUTOPRINT";
 
 // One step of the view, if a window is attached. A window that throws must
