@@ -348,14 +348,7 @@ bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
 
 using TZipHandlerSlot = TServiceSlot<TZipHandler, TService::ZipHandler>;
 
-TZipHandler* ZipHandler()
-{
-    return TZipHandlerSlot::Get();
-}
-
-void FreeZipHandler()
-{
-    TZipHandlerSlot::Free();
-}
+TZipHandler* ZipHandler() { return TZipHandlerSlot::Get(); }
+void FreeZipHandler() { TZipHandlerSlot::Free(); }
 
 } // namespace orvanto

@@ -94,14 +94,7 @@ bool TOpenHandler::Execute(TOpenInfo& info, TFileDialogKind kind, const std::str
 
 using TOpenHandlerSlot = TServiceSlot<TOpenHandler, TService::OpenHandler>;
 
-TOpenHandler* OpenHandler()
-{
-    return TOpenHandlerSlot::Get();
-}
-
-void FreeOpenHandler()
-{
-    TOpenHandlerSlot::Free();
-}
+TOpenHandler* OpenHandler() { return TOpenHandlerSlot::Get(); }
+void FreeOpenHandler() { TOpenHandlerSlot::Free(); }
 
 } // namespace orvanto

@@ -221,14 +221,7 @@ bool TOpenImage::Open(TImageInfoRec& info) const
 
 using TOpenImageSlot = TServiceSlot<TOpenImage, TService::OpenImage>;
 
-TOpenImage* OpenImage()
-{
-    return TOpenImageSlot::Get();
-}
-
-void FreeOpenImage()
-{
-    TOpenImageSlot::Free();
-}
+TOpenImage* OpenImage() { return TOpenImageSlot::Get(); }
+void FreeOpenImage() { TOpenImageSlot::Free(); }
 
 } // namespace orvanto

@@ -11,15 +11,8 @@ namespace orvanto {
 
 using TGeneralSlot = TServiceSlot<TGeneral, TService::General>;
 
-TGeneral* General()
-{
-    return TGeneralSlot::Get();
-}
-
-void FreeGeneral()
-{
-    TGeneralSlot::Free();
-}
+TGeneral* General() { return TGeneralSlot::Get(); }
+void FreeGeneral() { TGeneralSlot::Free(); }
 
 void ShowError(const std::string& message)
 {

@@ -43,15 +43,8 @@ std::string FolderPart(const std::string& path)
 
 using TPathsSlot = TServiceSlot<TPaths, TService::Paths>;
 
-TPaths* Paths()
-{
-    return TPathsSlot::Get();
-}
-
-void FreePaths()
-{
-    TPathsSlot::Free();
-}
+TPaths* Paths() { return TPathsSlot::Get(); }
+void FreePaths() { TPathsSlot::Free(); }
 
 std::string TPaths::AddSlash(const std::string& folder) const
 {

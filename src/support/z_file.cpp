@@ -86,15 +86,8 @@ void TZFile::CleanUp()
 // pass, so it never holds an instance that is going away.
 using TZFileSlot = TServiceSlot<TZFile, TService::ZFile>;
 
-TZFile* ZFile()
-{
-    return TZFileSlot::Get();
-}
-
-void FreeZFile()
-{
-    TZFileSlot::Free();
-}
+TZFile* ZFile() { return TZFileSlot::Get(); }
+void FreeZFile() { TZFileSlot::Free(); }
 
 void RunTemporaryFileCleanup()
 {
