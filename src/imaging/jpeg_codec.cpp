@@ -125,7 +125,7 @@ void PrepareDecode(TDecodeState* s, const TLoadProgress& progress)
     s->Error.Manager.emit_message = OnMessage;
 }
 
-// Stage 1: header and output size. False when libjpeg failed.
+// Reads the header and sets the output size. False when libjpeg failed.
 bool DecodeHeader(TDecodeState* s, const std::uint8_t* data, std::size_t size, long memoryLimit)
 {
     if (setjmp(s->Error.Jump))
@@ -159,7 +159,7 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool in
     }
 }
 
-// Stage 2: the rows, straight into the picture's memory.
+// Decodes the rows straight into the picture's memory.
 bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow)
 {
     if (setjmp(s->Error.Jump))
