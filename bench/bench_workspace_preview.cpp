@@ -79,10 +79,10 @@ void BM_WindowPreviewRebuild(benchmark::State& state)
 {
     TBench& bench = Bench();
     for (auto _ : state) {
-        bench.Workspace->SetPreviewCacheDirty(true);
+        bench.Window->WorkspaceChanged(wcPicture);
         bench.Window->PaintPreview();
     }
-    if (bench.Workspace->PaintFailed())
+    if (bench.Window->PaintFailed())
         state.SkipWithError("the page could not be drawn");
     state.counters["page_w"] = bench.Page->width();
     state.counters["page_h"] = bench.Page->height();
@@ -139,7 +139,7 @@ void BM_WindowRepaintDuringDrag(benchmark::State& state)
         bench.Page->repaint();
     }
     send(QEvent::MouseButtonRelease, {100, 100});
-    if (bench.Workspace->PaintFailed())
+    if (bench.Window->PaintFailed())
         state.SkipWithError("the page could not be drawn");
 }
 

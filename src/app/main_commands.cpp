@@ -1,5 +1,7 @@
 #include "app/main_commands.h"
 
+#include "app/instance_placement.h"
+
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -8,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QWidget>
 
 
 namespace orvanto {
@@ -73,8 +76,8 @@ bool TMainCommands::Checked(int entry)
     case TCheckRule::AutoClose: return FWorkspace.GetAutoClose();
     case TCheckRule::AutoPrint: return FWorkspace.GetAutoPrint();
     case TCheckRule::ButtonBar: return FHost.ButtonBarVisible();
-    case TCheckRule::PanelTop: return FWorkspace.PanelOnTop();
-    case TCheckRule::PanelBottom: return !FWorkspace.PanelOnTop();
+    case TCheckRule::PanelTop: return FHost.PanelOnTop();
+    case TCheckRule::PanelBottom: return !FHost.PanelOnTop();
     case TCheckRule::Overall: return FWorkspace.PreviewSize() == 0;
     case TCheckRule::CloseUp: return FWorkspace.PreviewSize() == 1;
     case TCheckRule::UseBackground: return FWorkspace.UseBkColor() == 1;
@@ -84,7 +87,20 @@ bool TMainCommands::Checked(int entry)
 
 std::string TMainCommands::UndoCaption() const
 {
-    return Translate("&Undo") + " " + Translate(FWorkspace.UndoCaption());
+    const std::string edit = FWorkspace.UndoCaption();
+    if (edit.empty())
+        return Translate("&Undo");
+    // A language puts the verb where its grammar wants it ("Drehen
+    // rückgängig machen"), so the whole phrase is looked up first; only a
+    // table without it gets the two words side by side.
+    const std::string phrase = "&Undo " + edit;
+    bool found = false;
+    if (const TLanguage* language = Language()) {
+        const std::string whole = language->TranslateText(phrase, &found);
+        if (found)
+            return whole;
+    }
+    return Translate("&Undo") + " " + Translate(edit);
 }
 
 bool TMainCommands::Dispatch(int entry)
@@ -171,9 +187,16 @@ void TMainCommands::Execute(const TMenuEntry& entry)
         // A second, independent copy of this program that reads the same
         // settings file.
         Guarded(
-            [] {
-                Platform().Shell().StartProgram(QCoreApplication::applicationFilePath().toStdString(), {},
-                                                {});
+            [this] {
+                const auto start = [] {
+                    return Platform().Shell().StartProgram(
+                        QCoreApplication::applicationFilePath().toStdString(), {}, {});
+                };
+                // The new window opens beside this one, not on top of it.
+                if (const auto* window = dynamic_cast<const QWidget*>(&FHost))
+                    StartBeside(*window, start);
+                else
+                    start();
                 return true;
             },
             false);
@@ -210,8 +233,8 @@ void TMainCommands::Execute(const TMenuEntry& entry)
             false);
         break;
     case TCommand::ButtonBar: FHost.SetButtonBarVisible(!FHost.ButtonBarVisible()); break;
-    case TCommand::PanelTop: ws.SetPanelOnTop(true); break;
-    case TCommand::PanelBottom: ws.SetPanelOnTop(false); break;
+    case TCommand::PanelTop: FHost.SetPanelOnTop(true); break;
+    case TCommand::PanelBottom: FHost.SetPanelOnTop(false); break;
     case TCommand::Overall: ws.SetPreviewSize(0); break;
     case TCommand::CloseUp: ws.SetPreviewSize(1); break;
     case TCommand::BackgroundColor: FHost.ChooseBackground(); break;

@@ -26,6 +26,9 @@ public:
     virtual void Shutdown() = 0;
     virtual bool ButtonBarVisible() const = 0;
     virtual void SetButtonBarVisible(bool visible) = 0;
+    // The workspace's settings bar at the top (true) or the bottom.
+    virtual bool PanelOnTop() const = 0;
+    virtual void SetPanelOnTop(bool onTop) = 0;
     // The colour dialog of the workspace window.
     virtual void ChooseBackground() = 0;
     virtual void ShowHelp() = 0;

@@ -1,7 +1,10 @@
 #include "app/main_window.h"
 
+#include "app/instance_placement.h"
 #include "app/menu_table.h"
+#include "app/qt_translations.h"
 #include "app/startup_extras.h"
+#include "app/status_panel.h"
 #include "localisation/language.h"
 #include "localisation/qt/translate_menu.h"
 #include "platform/qt/center_form.h"
@@ -38,40 +41,6 @@ namespace {
 
 constexpr int MinimumWidth = 430;
 constexpr int MinimumHeight = 300;
-// A status panel as wide as its text, in the window's own font, so that all
-// six fit a window of the least width (430 pixels) in English and German.
-// A panel whose text changes in length (the zoom's "100%") is given its
-// widest text as a sample, so that it does not jitter. The first five give
-// way (cutting their text) only when the window is too narrow for all of
-// them, rather than being drawn over by their neighbour; the last keeps its
-// whole text: "Ready", "Working... 57%".
-class TStatusPanel final : public QLabel {
-public:
-    TStatusPanel(bool last, QWidget* parent) : QLabel(parent), FLast(last) {}
-    void SetSample(const QString& sample)
-    {
-        FSample = sample;
-        updateGeometry();
-    }
-    QSize sizeHint() const override
-    {
-        const QSize own = QLabel::sizeHint(); // text, frame and the indent of a framed label
-        const QFontMetrics metrics = fontMetrics();
-        const int padding = own.width() - metrics.horizontalAdvance(text());
-        // An empty panel still shows as a small sunken box.
-        const int least = padding + metrics.horizontalAdvance(FSample.isEmpty() ? QStringLiteral("  ") : FSample);
-        return {std::max(own.width(), least), own.height()};
-    }
-    QSize minimumSizeHint() const override
-    {
-        return FLast ? QLabel::minimumSizeHint() : QSize(20, QLabel::minimumSizeHint().height());
-    }
-
-private:
-    bool FLast;
-    QString FSample;
-};
-
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -117,6 +86,8 @@ TForm1::~TForm1()
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments)
 {
+    if (const TLanguage* language = Language())
+        InstallQtTranslations(language->Name());
     QApplication::setApplicationDisplayName(QString::fromUtf8(ProgramName));
     setWindowTitle(QString::fromUtf8(ProgramName));
     setWindowIcon(ProgramIcon());
@@ -157,7 +128,10 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     TranslateMenu(menuBar());
     FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
 
-    FWorkspace->OnChange = [this](TPrintWorkspace&) { RefreshStatus(); };
+    FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
+        if (changes & (wcTitles | wcStatus))
+            RefreshStatus();
+    };
     FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
         if (!printed)
             FExitStatus = 1;
@@ -168,7 +142,11 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     RefreshStatus();
     LoadSettings();
     RefreshButtons();
-    CenterForm(this);
+    // A copy started by New Instance opens where the first copy asked.
+    if (const std::optional<QPoint> place = TakeNewWindowPlace())
+        move(*place);
+    else
+        CenterForm(this);
     ProcessCommandLine(arguments);
     FExtras->FinishSplash();
 }
@@ -200,6 +178,15 @@ void TForm1::BuildStatusBar()
         bar->addWidget(panel, i < 5 ? 0 : 1);
         FPanels.push_back(panel);
     }
+    // A narrower window shows shorter forms of the texts, never cut ones.
+    bar->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        FitStatusPanels(*statusBar(), FPanels);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::BuildButtonBar(QWidget* area)
@@ -339,10 +326,12 @@ void TForm1::SetBusy(bool on)
         FWorkspaceWindow->setEnabled(!on);
     if (FToolbars)
         FToolbars->SetBarEnabled(!on);
-    if (on && FPanels.size() == 6)
-        FPanels[5]->setText(Text(Translate("Working") + "..."));
-    else
+    if (on && FPanels.size() == 6) {
+        FPanels[5]->SetForms({Text(Translate("Working") + "...")});
+        FitStatusPanels(*statusBar(), FPanels);
+    } else {
         ShowStatusText({});
+    }
     FLastProgress = -1;
     // Show the new state before the work starts; no input may slip in.
     if (!FCreating)
@@ -357,7 +346,7 @@ void TForm1::ShowProgress(int percent)
     if (!FBusy || percent == FLastProgress || FPanels.size() < 6)
         return;
     FLastProgress = percent;
-    FPanels[5]->setText(Text(Translate("Working") + "... " + std::to_string(percent) + "%"));
+    FPanels[5]->SetForms({Text(Translate("Working") + "... " + std::to_string(percent) + "%")});
     // Painted at once: the work goes on in this thread, so no event loop
     // runs until it ends.
     if (FPanels[5]->isVisible())
@@ -368,7 +357,8 @@ void TForm1::ShowStatusText(const std::string& text)
 {
     if (FPanels.size() < 6)
         return;
-    FPanels[5]->setText(Text(text.empty() ? Translate("Ready") : text));
+    FPanels[5]->SetForms({Text(text.empty() ? Translate("Ready") : text)});
+    FitStatusPanels(*statusBar(), FPanels);
 }
 
 void TForm1::RefreshStatus()
@@ -377,13 +367,22 @@ void TForm1::RefreshStatus()
         return;
     const std::string mm = Translate("mm");
     const TPrintWorkspaceInfo info = FWorkspace->Info();
-    FPanels[0]->setText(Text(FWorkspace->PrinterPresent()
-                                 ? std::to_string(info.PageWidthMM) + mm + " x " + std::to_string(info.PageHeightMM) + mm
-                                 : Translate("No Printer")));
-    FPanels[1]->setText(Text(info.CopiesText));
-    FPanels[2]->setText(Text(FWorkspace->GetAutoClose() ? Translate("Auto Close") : std::string()));
-    FPanels[3]->setText(Text(FWorkspace->GetAutoPrint() ? Translate("Auto Print") : std::string()));
-    FPanels[4]->setText(Text(std::to_string(info.Resolution) + "%"));
+    const std::string width = std::to_string(info.PageWidthMM);
+    const std::string height = std::to_string(info.PageHeightMM);
+    // Each with the shorter forms a narrow window shows instead.
+    FPanels[0]->SetForms(FWorkspace->PrinterPresent()
+                             ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
+                             : QStringList{Text(Translate("No Printer"))});
+    FPanels[1]->SetForms({Text(info.CopiesText),
+                          QString::number(FWorkspace->GetCopies()) + QChar(0x00D7)}); // "2×"
+    FPanels[2]->SetForms(FWorkspace->GetAutoClose()
+                             ? QStringList{Text(Translate("Auto Close")), Text(Translate("AutoClose"))}
+                             : QStringList{});
+    FPanels[3]->SetForms(FWorkspace->GetAutoPrint()
+                             ? QStringList{Text(Translate("Auto Print")), Text(Translate("AutoPrint"))}
+                             : QStringList{});
+    FPanels[4]->SetForms({Text(std::to_string(info.Resolution) + "%")});
+    FitStatusPanels(*statusBar(), FPanels);
     setWindowTitle(Text(info.Caption.empty() ? std::string(ProgramName) : info.Caption));
 }
 
@@ -407,6 +406,17 @@ void TForm1::SetButtonBarVisible(bool visible)
 {
     if (FToolbars)
         FToolbars->Window()->setVisible(visible);
+}
+
+bool TForm1::PanelOnTop() const
+{
+    return FWorkspaceWindow && FWorkspaceWindow->PanelOnTop();
+}
+
+void TForm1::SetPanelOnTop(bool onTop)
+{
+    if (FWorkspaceWindow)
+        FWorkspaceWindow->SetPanelOnTop(onTop);
 }
 
 void TForm1::ChooseBackground()
@@ -438,7 +448,7 @@ void TForm1::LoadSettings()
     TPrintWorkspace& ws = *FWorkspace;
     ws.SetAutoClose(s.AutoClose != 0);
     ws.SetAutoPrint(s.AutoPrint != 0);
-    ws.SetPanelOnTop(s.ToolbarOnTop != 0);
+    SetPanelOnTop(s.ToolbarOnTop != 0);
     SetButtonBarVisible(s.ShowButtonbar != 0);
     ws.SetCopies(s.Copies);
     TPrintWorkspaceInfo info = ws.Info();
@@ -468,7 +478,7 @@ void TForm1::SaveSettings()
     TStoredSettings s;
     s.AutoClose = ws.GetAutoClose();
     s.AutoPrint = ws.GetAutoPrint();
-    s.ToolbarOnTop = ws.PanelOnTop();
+    s.ToolbarOnTop = PanelOnTop();
     s.ShowButtonbar = ButtonBarVisible();
     s.Copies = ws.GetCopies();
     s.Quality = info.Quality;

@@ -30,6 +30,7 @@ class TPrintWorkspace;
 class TPrintWorkspaceWindow;
 class TToolbars;
 class TStartupExtras;
+class TStatusPanel;
 
 class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
@@ -49,6 +50,8 @@ public:
     void Shutdown() override;
     bool ButtonBarVisible() const override;
     void SetButtonBarVisible(bool visible) override;
+    bool PanelOnTop() const override;
+    void SetPanelOnTop(bool onTop) override;
     void ChooseBackground() override;
     void ShowHelp() override;
     void ShowAbout() override;
@@ -66,6 +69,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -90,7 +94,7 @@ private:
     std::unique_ptr<TStartupExtras> FExtras; // splash, help, the menu copy
     std::vector<int> FBarCommands; // the menu entry of each bar index, -1 for none
     std::vector<QAction*> FActions; // one per menu entry, in table order
-    std::vector<QLabel*> FPanels;
+    std::vector<TStatusPanel*> FPanels;
     std::string FLastError;
     bool FBusy = false;
     bool FCreating = true;

@@ -11,6 +11,7 @@
 #include "support/messages.h"
 #include "support/paths.h"
 #include "support/program_name.h"
+#include "support/range.h"
 #include "support/text_conversion.h"
 #include "ui/compact_splash.h"
 
@@ -27,6 +28,7 @@ namespace orvanto {
 namespace {
 
 constexpr int SplashPictureTop = 21;
+constexpr int SplashTextInset = 8; // the text rows' distance from the artwork's edges
 const int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 QString IconResource(int size)
@@ -78,6 +80,30 @@ std::string EscapeEntryString(const std::string& text)
     return result;
 }
 
+// The artwork leaves room for the tagline under the program's name; it is
+// written here, in the user's language, rather than drawn into the artwork.
+constexpr int TaglineLeft = 32;
+constexpr int TaglineBaseline = 124;
+constexpr int TaglinePixels = 15;
+constexpr int TaglineWidth = 244; // up to the printer motif on the right
+constexpr QRgb TaglineColour = 0x3F646A;
+
+void DrawTagline(QPainter& painter, const QPoint& artwork)
+{
+    const QString tagline = QString::fromStdString(Translate("One picture, printed just right."));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(TaglinePixels);
+    // A longer translation gets a smaller type, never the motif's space.
+    while (font.pixelSize() > 9 && QFontMetrics(font).horizontalAdvance(tagline) > TaglineWidth)
+        font.setPixelSize(font.pixelSize() - 1);
+    painter.save();
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setFont(font);
+    painter.setPen(QColor(TaglineColour));
+    painter.drawText(artwork + QPoint(TaglineLeft, TaglineBaseline), tagline);
+    painter.restore();
+}
+
 } // namespace
 
 QImage LoadCarrier(const QString& fileName, std::string& error)
@@ -112,7 +138,9 @@ QImage FrameSplashPicture(const QImage& picture)
         return {};
     framed.fill(Qt::white);
     QPainter painter(&framed);
-    painter.drawImage((SplashWidth - picture.width()) / 2, SplashPictureTop, picture);
+    const int left = (SplashWidth - picture.width()) / 2;
+    painter.drawImage(left, SplashPictureTop, picture);
+    DrawTagline(painter, QPoint(left, SplashPictureTop));
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, SplashWidth - 1, SplashHeight - 1);
@@ -153,6 +181,11 @@ bool PrepareSplashPicture(QImage& carrier, TCompactSplash& splash, bool hasArgum
             if (framed.isNull())
                 return false;
             splash.SetPicture(framed);
+            // The text rows stand on the artwork, clear of the white band
+            // under it and of its left edge.
+            const int band = Max(0, SplashHeight - SplashPictureTop - picture.height());
+            splash.SetMargins(Max(0, (SplashWidth - picture.width()) / 2) + SplashTextInset,
+                              band + SplashTextInset);
             if (!hasArgument)
                 splash.ShowSplash();
             return true;

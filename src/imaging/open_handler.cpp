@@ -6,6 +6,10 @@
 #include "support/paths.h"
 #include "support/services.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include <memory>
 
 namespace orvanto {
@@ -57,11 +61,21 @@ bool RenderPreview(const std::string& fileName, QImage& picture, std::string& er
 
 } // namespace
 
+std::string PicturesFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder.toStdString();
+}
+
 std::string DialogStartFolder(const std::string& startFolder, const std::string& fileName)
 {
     std::string folder = startFolder.empty() ? FolderPart(fileName) : startFolder;
     if (!FolderExists(folder))
-        folder = Paths()->WindowsFolder();
+        folder = PicturesFolder();
     return folder;
 }
 

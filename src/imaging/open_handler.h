@@ -31,9 +31,12 @@ public:
 };
 
 // The folder a dialog starts in: startFolder when given, else the folder of
-// fileName; the data area's parent (the user's data folder) when that folder
-// does not exist.
+// fileName (the picture opened last); the user's pictures folder when that
+// folder does not exist.
 std::string DialogStartFolder(const std::string& startFolder, const std::string& fileName);
+// The user's pictures folder ("~/Pictures/"), or the home folder where it
+// does not exist; it ends with "/".
+std::string PicturesFolder();
 
 // The process-wide instance, created on first use.
 TOpenHandler* OpenHandler();

@@ -69,6 +69,20 @@ bool TakeAccelerator(std::string& stem, char& letter)
     return hasLetter;
 }
 
+// The first "&" that is not half of a doubled "&&" (which shows one "&").
+std::size_t FindMarker(const std::string& text)
+{
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != '&')
+            continue;
+        if (at + 1 < text.size() && text[at + 1] == '&')
+            ++at;
+        else
+            return at;
+    }
+    return std::string::npos;
+}
+
 std::vector<std::string> SplitLines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -277,6 +291,13 @@ int TLanguage::IndexOfText(const std::string& english) const
 
 bool TLanguage::LookUp(std::string& text) const
 {
+    // An entry written exactly as the text wins over one that differs only
+    // in case, so "Copy" (the command) and "copy" (a count) can differ.
+    for (const TEntry& entry : FEntries)
+        if (entry.English == text) {
+            text = entry.Translated;
+            return true;
+        }
     const int index = IndexOfText(text);
     if (index < 0)
         return false;
@@ -294,9 +315,17 @@ std::string TLanguage::TranslateText(const std::string& text, bool* allFound) co
         SplitSuffix(lines[i], stem, suffix);
         char letter = 0;
         const bool hasLetter = TakeAccelerator(stem, letter);
-        if (!LookUp(stem))
+        const bool translated = LookUp(stem);
+        if (!translated)
             found = false;
-        if (hasLetter && letter != '&') {
+        // A translation may choose its own accelerator: the English letter
+        // is often missing from it or taken by a neighbour in the menu. A
+        // text shown outside a menu (a hint, a status panel) drops it.
+        const std::size_t marker = translated ? FindMarker(stem) : std::string::npos;
+        if (marker != std::string::npos) {
+            if (!hasLetter || letter == '&')
+                stem.erase(marker, 1);
+        } else if (hasLetter && letter != '&') {
             const char wanted = UpperAsciiChar(letter);
             for (std::size_t at = 0; at < stem.size(); ++at) {
                 if (UpperAsciiChar(stem[at]) == wanted) {

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
@@ -98,6 +99,12 @@ TCompactSplash::TCompactSplash(QObject* owner, int calendarYear) : QObject(owner
         FCaptions[std::size_t(i)]->hide();
         FValues[std::size_t(i)]->hide();
     }
+    // The about box closes with a button as well as with Esc; the splash
+    // never shows it.
+    FCloseButton = new QPushButton(FForm.get());
+    FCloseButton->setObjectName(QStringLiteral("closeButton"));
+    FCloseButton->hide();
+    connect(FCloseButton, &QPushButton::clicked, this, [this] { CloseAfter(0); });
     const int year = calendarYear > 0 ? calendarYear : QDate::currentDate().year();
     FYearLine = HideText(Translate(RevealText(YearLineStart)) + RevealText(YearLineSign)
                          + std::to_string(Max(year, FirstYear)) + RevealText(YearLineMaker)
@@ -158,6 +165,7 @@ void TCompactSplash::Display(int mode)
         FForm->setFixedSize(Max(FPicture.width(), 1), Max(FPicture.height(), 1));
         FillRows();
         LayoutRows();
+        PlaceCloseButton();
         int left = 0;
         int top = 0;
         if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -237,6 +245,16 @@ void TCompactSplash::LayoutRows()
         caption->move(x, y);
         value->move(caption->x() + caption->width(), y);
     }
+}
+
+void TCompactSplash::PlaceCloseButton()
+{
+    FCloseButton->setText(Shown(Translate("&Close")));
+    FCloseButton->adjustSize();
+    FCloseButton->setDefault(FMode == 1);
+    FCloseButton->move(FForm->width() - FMarginLeft - FCloseButton->width(),
+                       FForm->height() - FMarginBottom - FCloseButton->height());
+    FCloseButton->setVisible(FMode == 1);
 }
 
 int TCompactSplash::CloseDelayMs(int seconds)

@@ -22,6 +22,7 @@
 
 class QDialog;
 class QLabel;
+class QPushButton;
 
 namespace orvanto {
 
@@ -50,7 +51,8 @@ public:
 
     // Without a border; returns at once and the window stays up.
     void ShowSplash();
-    // Modal with a title bar; Esc closes it. Returns when it is closed.
+    // Modal with a title bar and a Close button; Esc closes it too. Returns
+    // when it is closed.
     void ShowAbout();
     // Keeps the program responsive for the seconds given (0 to 10; others
     // are clamped), then hides the splash or ends the about box.
@@ -60,11 +62,13 @@ public:
     bool Visible() const;
     // The window itself, for placing and for pictures of it.
     QDialog* Form() const;
+    QPushButton* CloseButton() const { return FCloseButton; }
 
 private:
     void Display(int mode);
     void FillRows();
     void LayoutRows();
+    void PlaceCloseButton();
     void LinkClicked(QLabel* label);
     void KeyPressed(int key);
     friend class TSplashForm;
@@ -82,6 +86,7 @@ private:
     std::string FYearLine; // concealed
     std::array<QLabel*, RowCount> FCaptions {};
     std::array<QLabel*, RowCount> FValues {};
+    QPushButton* FCloseButton = nullptr; // the about box's only
 };
 
 } // namespace orvanto

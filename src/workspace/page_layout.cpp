@@ -93,13 +93,45 @@ TApplyResult TPageLayout::ApplyInfo(TPrintWorkspaceInfo info)
 
     result.NewPageGeometry = info.Position != FInfo.Position || info.Scale != FInfo.Scale
                              || info.Orientation != FInfo.Orientation;
-    if (info.ZoomX != FInfo.ZoomX || info.ZoomY != FInfo.ZoomY || info.ZoomXY != FInfo.ZoomXY) {
-        FPreviewCacheDirty = true;
-        result.PreviewCacheDirty = true;
-    }
+    result.ZoomChanged = info.ZoomX != FInfo.ZoomX || info.ZoomY != FInfo.ZoomY || info.ZoomXY != FInfo.ZoomXY;
     FInfo = std::move(info);
     result.Applied = true;
     return result;
+}
+
+void TPageLayout::ResetSettings()
+{
+    SetDefaults(FInfo);
+}
+
+void TPageLayout::SetTexts(std::string copiesText, std::string caption, std::string jobTitle)
+{
+    FInfo.CopiesText = std::move(copiesText);
+    FInfo.Caption = std::move(caption);
+    FInfo.JobTitle = std::move(jobTitle);
+}
+
+void TPageLayout::SetLastPrint(std::int32_t width, std::int32_t height, std::int32_t budget)
+{
+    FInfo.LastPrintWidth = width;
+    FInfo.LastPrintHeight = height;
+    FInfo.LastPrintBudget = budget;
+}
+
+void TPageLayout::SetResolution(std::int32_t percent)
+{
+    FInfo.Resolution = percent;
+}
+
+void TPageLayout::MoveCustomOffset(std::int32_t dx, std::int32_t dy)
+{
+    FInfo.X = Saturate(std::int64_t(FInfo.X) + dx);
+    FInfo.Y = Saturate(std::int64_t(FInfo.Y) + dy);
+}
+
+void TPageLayout::SetOrientation(std::uint8_t orientation)
+{
+    FInfo.Orientation = std::uint8_t(Clamp(orientation, 0, PrintOrientationCount - 1));
 }
 
 std::pair<std::int32_t, std::int32_t> TPageLayout::SizeOnPage(const TPrintWorkspaceInfo& info) const
@@ -203,7 +235,6 @@ void TPageLayout::ReadDeviceMetrics(const TDeviceMetrics& device)
 void TPageLayout::UpdatePageGeometry(const TDeviceMetrics& device, int pictureWidth,
                                      int pictureHeight)
 {
-    FPreviewCacheDirty = true;
     FInfo.PageWidth = device.PageWidth > 0 ? device.PageWidth : FallbackPageWidth;
     FInfo.PageHeight = device.PageHeight > 0 ? device.PageHeight : FallbackPageHeight;
     FInfo.PictureWidth = pictureWidth;

@@ -8,7 +8,7 @@
 // is turned into a target surface's units only at the very end. The engine
 // holds no widgets and asks no device itself: the printer's and the screen's
 // metrics come in as plain values, and decisions that need a window (a new
-// page geometry, a stale preview cache) come back as results.
+// page geometry) come back as results.
 
 #include "workspace/print_workspace_info.h"
 
@@ -60,7 +60,7 @@ struct TDeviceMetrics {
 struct TApplyResult {
     bool Applied = false;           // the record became the current settings
     bool NewPageGeometry = false;   // position, scale or orientation changed: relayout
-    bool PreviewCacheDirty = false; // a zoom changed: rebuild the preview's scaled copy
+    bool ZoomChanged = false;       // the picture's size on the page may differ
 };
 
 class TPageLayout {
@@ -69,10 +69,17 @@ public:
 
     // The current settings; callers copy them, change fields and ApplyInfo.
     const TPrintWorkspaceInfo& Info() const { return FInfo; }
-    // For the workspace itself: the fields it derives (titles, copies, the
-    // last print) and the ones written directly (drag offsets, orientation
-    // from the printer dialog).
-    TPrintWorkspaceInfo& OwnInfo() { return FInfo; }
+    // The settings a new workspace starts with.
+    void ResetSettings();
+    // The derived texts, for display.
+    void SetTexts(std::string copiesText, std::string caption, std::string jobTitle);
+    // The page bitmap of the last print and the budget it ended with.
+    void SetLastPrint(std::int32_t width, std::int32_t height, std::int32_t budget);
+    void SetResolution(std::int32_t percent);
+    // The two settings written without ApplyInfo: the drag moves the Custom
+    // offsets (saturating), the printer dialog sets the orientation.
+    void MoveCustomOffset(std::int32_t dx, std::int32_t dy);
+    void SetOrientation(std::uint8_t orientation);
 
     // Validates info and makes it the current settings.
     TApplyResult ApplyInfo(TPrintWorkspaceInfo info);
@@ -92,8 +99,7 @@ public:
 
     // Printer resolution and screen density, with fallbacks, and the page aspect.
     void ReadDeviceMetrics(const TDeviceMetrics& device);
-    // The geometry steps of a relayout: marks the preview cache dirty, takes
-    // the page size (2400 x 3000 when unknown) and the picture size, reads
+    // The geometry steps of a relayout: takes the page size (2400 x 3000 when unknown) and the picture size, reads
     // the device metrics and fits the page bitmap to the memory budget.
     void UpdatePageGeometry(const TDeviceMetrics& device, int pictureWidth, int pictureHeight);
     // The four millimetre sizes of the current settings.
@@ -109,9 +115,6 @@ public:
     void SetPreviewGeometry(int pageWidth, int pageHeight, int frameWidth, int frameHeight);
     long double PreviewFactorX() const { return FPreviewFactorX; }
     long double PreviewFactorY() const { return FPreviewFactorY; }
-
-    bool PreviewCacheDirty() const { return FPreviewCacheDirty; }
-    void SetPreviewCacheDirty(bool dirty) { FPreviewCacheDirty = dirty; }
 
     int PrinterDpiX() const { return FPrinterDpiX; }
     int PrinterDpiY() const { return FPrinterDpiY; }
@@ -141,7 +144,6 @@ private:
     int FPrintBitmapHeight = FallbackPrintBitmapHeight;
     long double FPreviewFactorX = 1;
     long double FPreviewFactorY = 1;
-    bool FPreviewCacheDirty = true;
 };
 
 } // namespace orvanto

@@ -18,31 +18,12 @@ namespace {
 
 constexpr const char* AutoPrintSwitch = "/AUTOPRINT";
 
-// One step of the view, if a window is attached. A window that throws must
-// not take the core's operation down with it.
-template <typename TStep>
-void InView(IWorkspaceView* view, TStep step)
-{
-    if (!view)
-        return;
-    try {
-        step(*view);
-    } catch (...) {
-    }
-}
-
 std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
 {
     const std::int64_t sum = std::int64_t(a) + b;
     constexpr std::int64_t high = std::numeric_limits<std::int32_t>::max();
     constexpr std::int64_t low = std::numeric_limits<std::int32_t>::min();
     return std::int32_t(sum > high ? high : sum < low ? low : sum);
-}
-
-// The record's defaults, found wherever the record's helpers live.
-void DefaultSettings(TPrintWorkspaceInfo& info)
-{
-    SetDefaults(info);
 }
 
 } // namespace
@@ -54,7 +35,6 @@ TPrintWorkspace::TPrintWorkspace() : FState(new TState)
     SetMemoryBudget(DefaultMemoryBudget);
     FState->PreviewSize = 0;
     SetDefaults();
-    Refresh();
 }
 
 TPrintWorkspace::~TPrintWorkspace()
@@ -81,7 +61,7 @@ void TPrintWorkspace::SetDefaults()
 {
     FState->BkColor = 0xFF0000;
     FState->UseBkColor = 0;
-    DefaultSettings(FState->Layout.OwnInfo());
+    FState->Layout.ResetSettings();
     Clear();
 }
 
@@ -97,15 +77,13 @@ void TPrintWorkspace::ApplyInfo(const TPrintWorkspaceInfo& info)
     try {
         const TApplyResult result = FState->Layout.ApplyInfo(info);
         if (result.NewPageGeometry)
-            Relayout();
-        InView(FState->View, [](IWorkspaceView& view) { view.RepaintPreview(); });
-        InView(FState->View, [](IWorkspaceView& view) { view.SyncPanel(); });
-        Changed();
+            UpdatePageGeometry();
+        Changed(wcLayout | wcTitles | wcStatus);
     } catch (...) {
     }
 }
 
-TDeviceMetrics TPrintWorkspace::DeviceMetrics()
+TDeviceMetrics TPrintWorkspace::ReadDeviceMetrics()
 {
     TDeviceMetrics device;
     try {
@@ -123,43 +101,31 @@ TDeviceMetrics TPrintWorkspace::DeviceMetrics()
     return device;
 }
 
-void TPrintWorkspace::ReadDeviceMetrics()
+void TPrintWorkspace::UpdatePageGeometry()
 {
-    FState->Layout.ReadDeviceMetrics(DeviceMetrics());
-    const bool hand = FState->Layout.Info().Position == ppCustom;
-    InView(FState->View, [hand](IWorkspaceView& view) { view.SetPageCursor(hand); });
+    try {
+        Platform().Printer().SetOrientation(FState->Layout.Info().Orientation);
+    } catch (...) {
+    }
+    try {
+        // Page size, picture size, device metrics and the page bitmap that
+        // fits the budget, in that order, from one reading of the devices.
+        FState->Layout.UpdatePageGeometry(ReadDeviceMetrics(), FState->Picture.width(),
+                                          FState->Picture.height());
+    } catch (...) {
+    }
 }
 
 void TPrintWorkspace::Relayout()
 {
-    if (FState->RelayoutDepth > 0)
-        return;
-    ++FState->RelayoutDepth;
-    try {
-        FState->Layout.SetPreviewCacheDirty(true);
-        try {
-            Platform().Printer().SetOrientation(FState->Layout.Info().Orientation);
-        } catch (...) {
-        }
-        // Page size, picture size, device metrics and the page bitmap that
-        // fits the budget, in that order.
-        FState->Layout.UpdatePageGeometry(DeviceMetrics(), FState->Picture.width(),
-                                          FState->Picture.height());
-        ReadDeviceMetrics();
-        InView(FState->View, [](IWorkspaceView& view) { view.UpdatePanel(); });
-        InView(FState->View, [](IWorkspaceView& view) { view.PlacePreview(); });
-        Changed();
-    } catch (...) {
-    }
-    --FState->RelayoutDepth;
+    UpdatePageGeometry();
+    Changed(wcLayout | wcStatus);
 }
 
 void TPrintWorkspace::Refresh()
 {
-    InView(FState->View, [](IWorkspaceView& view) { view.PageColourChanged(); });
-    Relayout();
-    InView(FState->View, [](IWorkspaceView& view) { view.RepaintPreview(); });
-    InView(FState->View, [](IWorkspaceView& view) { view.SyncPanel(); });
+    UpdatePageGeometry();
+    Changed(wcEverything);
 }
 
 void TPrintWorkspace::SetMemoryBudget(std::int64_t bytes)
@@ -232,24 +198,12 @@ void TPrintWorkspace::SetPreviewGeometry(int pageWidth, int pageHeight, int fram
     FState->Layout.SetPreviewGeometry(pageWidth, pageHeight, frameWidth, frameHeight);
 }
 
-bool TPrintWorkspace::PreviewCacheDirty() const
-{
-    return FState->Layout.PreviewCacheDirty();
-}
-
-void TPrintWorkspace::SetPreviewCacheDirty(bool dirty)
-{
-    FState->Layout.SetPreviewCacheDirty(dirty);
-}
-
 void TPrintWorkspace::MoveCustomOffset(std::int32_t dx, std::int32_t dy)
 {
-    TPrintWorkspaceInfo& info = FState->Layout.OwnInfo();
-    info.X = SaturatingAdd(info.X, dx);
-    info.Y = SaturatingAdd(info.Y, dy);
+    FState->Layout.MoveCustomOffset(dx, dy);
 }
 
-// --- Window-side state ---
+// --- Shown by the window ---
 
 int TPrintWorkspace::PreviewSize() const
 {
@@ -259,26 +213,7 @@ int TPrintWorkspace::PreviewSize() const
 void TPrintWorkspace::SetPreviewSize(int size)
 {
     FState->PreviewSize = Clamp(size, 0, 1);
-    Changed();
-    Refresh();
-}
-
-bool TPrintWorkspace::PanelOnTop() const
-{
-    if (FState->View) {
-        try {
-            return FState->View->PanelOnTop();
-        } catch (...) {
-        }
-    }
-    return FState->PanelOnTop;
-}
-
-void TPrintWorkspace::SetPanelOnTop(bool onTop)
-{
-    FState->PanelOnTop = onTop;
-    InView(FState->View, [onTop](IWorkspaceView& view) { view.SetPanelOnTop(onTop); });
-    Changed();
+    Changed(wcLayout);
 }
 
 std::uint32_t TPrintWorkspace::BkColor() const
@@ -302,22 +237,7 @@ void TPrintWorkspace::SetBackground(std::uint32_t colour, int mode)
         return;
     FState->BkColor = colour;
     FState->UseBkColor = mode;
-    InView(FState->View, [](IWorkspaceView& view) { view.PageColourChanged(); });
-    SetPreviewCacheDirty(true);
-    InView(FState->View, [](IWorkspaceView& view) { view.RepaintPreview(); });
-}
-
-bool TPrintWorkspace::PaintFailed() const
-{
-    return FState->PaintFailed;
-}
-
-void TPrintWorkspace::SetPaintFailed(bool failed)
-{
-    if (failed == FState->PaintFailed)
-        return;
-    FState->PaintFailed = failed;
-    InView(FState->View, [](IWorkspaceView& view) { view.UpdatePanel(); });
+    Changed(wcLayout);
 }
 
 // --- Titles, status texts, options ---
@@ -332,7 +252,7 @@ void TPrintWorkspace::SetAutoPrint(bool on)
     if (on == FState->AutoPrint)
         return;
     FState->AutoPrint = on;
-    Changed();
+    Changed(wcStatus);
 }
 
 bool TPrintWorkspace::GetAutoClose() const
@@ -345,19 +265,30 @@ void TPrintWorkspace::SetAutoClose(bool on)
     if (on == FState->AutoClose)
         return;
     FState->AutoClose = on;
-    Changed();
+    Changed(wcStatus);
 }
 
-void TPrintWorkspace::Changed()
+// The one way out of the core: the derived texts first, so that whoever
+// is told reads them current. A window or owner that throws must not take
+// the core's operation down with it.
+void TPrintWorkspace::Changed(TWorkspaceChanges changes)
 {
     try {
-        UpdateStatusInfo();
-        UpdateTitles();
+        if (changes & (wcLayout | wcStatus | wcTitles)) {
+            UpdateStatusInfo();
+            UpdateTitles();
+        }
     } catch (...) {
+    }
+    if (FState->View) {
+        try {
+            FState->View->WorkspaceChanged(changes);
+        } catch (...) {
+        }
     }
     if (OnChange) {
         try {
-            OnChange(*this);
+            OnChange(*this, changes);
         } catch (...) {
         }
     }
@@ -367,17 +298,19 @@ void TPrintWorkspace::UpdateStatusInfo()
 {
     FState->Layout.UpdateMillimetres();
     const int copies = GetCopies();
-    FState->Layout.OwnInfo().CopiesText =
-        IntToText(copies) + " " + Translate(copies > 1 ? "copies" : "copy");
+    const TPrintWorkspaceInfo& info = FState->Layout.Info();
+    FState->Layout.SetTexts(IntToText(copies) + " " + Translate(copies > 1 ? "copies" : "copy"),
+                            info.Caption, info.JobTitle);
 }
 
 void TPrintWorkspace::UpdateTitles()
 {
-    TPrintWorkspaceInfo& info = FState->Layout.OwnInfo();
-    info.Caption = info.PrinterName.empty() ? std::string(ProgramName)
-                                            : info.PrinterName + " - " + ProgramName;
-    info.JobTitle = info.Caption + " [" + Translate(PrintQualityName(info.Quality)) + ", "
+    const TPrintWorkspaceInfo& info = FState->Layout.Info();
+    std::string caption = info.PrinterName.empty() ? std::string(ProgramName)
+                                                   : info.PrinterName + " - " + ProgramName;
+    std::string jobTitle = caption + " [" + Translate(PrintQualityName(info.Quality)) + ", "
         + info.CopiesText + "]";
+    FState->Layout.SetTexts(info.CopiesText, std::move(caption), std::move(jobTitle));
 }
 
 void TPrintWorkspace::ShowLastError()

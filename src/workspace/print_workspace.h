@@ -7,8 +7,8 @@
 // message of the step that can fail in LastError before the step and
 // reports failure by its result.
 //
-// This header is the contract between the core, its window and the main
-// window. Operations marked (view) reach the window when one is attached.
+// Every operation that changes what a window shows ends in one notice of
+// what changed (TWorkspaceChange): to the attached view, then to OnChange.
 
 #include "workspace/page_layout.h"
 #include "workspace/print_workspace_info.h"
@@ -42,11 +42,9 @@ public:
     void SetDefaults();
     TPrintWorkspaceInfo Info() const;            // a copy of the current settings
     void ApplyInfo(const TPrintWorkspaceInfo& info);
+    // New page geometry from the printer and the picture, then the notice.
     void Relayout();
-    // Printer resolution, screen density and page aspect from the devices;
-    // the page cursor (view).
-    void ReadDeviceMetrics();
-    void Refresh();                              // page colour, Relayout, repaint, SyncPanel (view)
+    void Refresh();                              // Relayout, and the picture redrawn
     void SetMemoryBudget(std::int64_t bytes);
     std::int32_t MemoryBudget() const;
     bool CanZoom() const;
@@ -56,25 +54,20 @@ public:
     void CenterPicture();
     // Read-only access for the window: factors, device metrics, page aspect.
     const TPageLayout& Layout() const;
-    // Called by the view from PlacePreview: the preview page (pageWidth x
-    // pageHeight screen pixels) and its outer frame.
+    // Handed over by the window whenever it places the preview: the preview
+    // page (pageWidth x pageHeight screen pixels) and its outer frame. Only
+    // stored; no notice follows.
     void SetPreviewGeometry(int pageWidth, int pageHeight, int frameWidth, int frameHeight);
-    bool PreviewCacheDirty() const;
-    void SetPreviewCacheDirty(bool dirty);
-    // The drag writes the Custom offsets directly: no ApplyInfo, no Changed.
+    // The drag writes the Custom offsets directly: no ApplyInfo, no notice.
     void MoveCustomOffset(std::int32_t dx, std::int32_t dy);
 
-    // --- Window-side state kept by the core (stored by the main window) ---
+    // --- Shown by the window, stored by the main window ---
     int PreviewSize() const;                     // 0 Overall, 1 Close Up
-    void SetPreviewSize(int size);               // Clamp 0..1, Changed, Refresh
-    bool PanelOnTop() const;
-    void SetPanelOnTop(bool onTop);              // (view), then Changed
+    void SetPreviewSize(int size);               // Clamp 0..1
     std::uint32_t BkColor() const;               // Windows order: red in the low byte
     int UseBkColor() const;
     std::uint32_t EffectiveBackground() const;   // 0xFFFFFF unless UseBkColor is 1
     void SetBackground(std::uint32_t colour, int mode); // nothing when unchanged
-    bool PaintFailed() const;
-    void SetPaintFailed(bool failed);            // UpdatePanel (view) when it changes
 
     // --- The picture ---
     bool Empty() const;
@@ -109,17 +102,15 @@ public:
     void SetAutoPrint(bool on);
     bool GetAutoClose() const;
     void SetAutoClose(bool on);
-    void Changed();
-    void UpdateStatusInfo();
-    void UpdateTitles();
     void ShowLastError();
 
     // The program's arguments after the executable's name, as the system
     // handed them over. True when nothing failed (an empty line included).
     bool ProcessCommandLine(const std::vector<std::string>& arguments);
 
-    // Fired by Changed, and after the command-line print with its outcome.
-    std::function<void(TPrintWorkspace&)> OnChange;
+    // The notice of what changed, after the view's; and the outcome of the
+    // command-line print.
+    std::function<void(TPrintWorkspace&, TWorkspaceChanges)> OnChange;
     std::function<void(TPrintWorkspace&, bool printed)> OnAutoPrinted;
     // Progress of long work (loading, printing), 0..100; may be unset.
     std::function<void(int percent)> OnProgress;
@@ -128,7 +119,14 @@ private:
     struct TState;
     TState* FState;
 
-    TDeviceMetrics DeviceMetrics();
+    // Asks the printer and the screen, once per relayout.
+    TDeviceMetrics ReadDeviceMetrics();
+    // The page geometry for the current printer, orientation and picture.
+    void UpdatePageGeometry();
+    // The derived texts of the record, then the view and OnChange.
+    void Changed(TWorkspaceChanges changes);
+    void UpdateStatusInfo();
+    void UpdateTitles();
     void ForgetEdit();
     // One edit command by its undo name ("FLIP", "ROTATE", ...).
     bool RunEdit(const std::string& name, int parameter);

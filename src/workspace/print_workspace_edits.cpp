@@ -185,13 +185,7 @@ bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
     if (!repaint)
         return false;
     if (KeepsSize(command->Name, parameter)) {
-        SetPreviewCacheDirty(true);
-        if (FState->View) {
-            try {
-                FState->View->RepaintPreview();
-            } catch (...) {
-            }
-        }
+        Changed(wcPicture);
     } else {
         Refresh();
     }

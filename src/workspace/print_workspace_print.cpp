@@ -58,7 +58,7 @@ void TPrintWorkspace::SetCopies(int copies)
 {
     try {
         Platform().Printer().SetCopies(std::clamp(copies, 1, MostCopies));
-        Changed();
+        Changed(wcStatus | wcTitles);
     } catch (...) {
     }
 }
@@ -84,7 +84,7 @@ bool TPrintWorkspace::PrinterSetup()
     try {
         const int orientation = Platform().Printer().Orientation();
         if (orientation == poPortrait || orientation == poLandscape)
-            FState->Layout.OwnInfo().Orientation = std::uint8_t(orientation);
+            FState->Layout.SetOrientation(std::uint8_t(orientation));
     } catch (...) {
     }
     Refresh();
@@ -100,8 +100,8 @@ bool TPrintWorkspace::Print()
     bool done = false;
     std::int64_t budget = MemoryBudget();
     try {
+        // Re-validated, and the window shows the job state.
         ApplyInfo(Info());
-        Changed();
         Progress(10);
         done = PrintPage(budget);
     } catch (...) {
@@ -113,15 +113,15 @@ bool TPrintWorkspace::Print()
         }
     }
     Progress(100);
-    FState->Layout.OwnInfo().Resolution = BudgetPercent(budget, MemoryBudget());
+    FState->Layout.SetResolution(BudgetPercent(budget, MemoryBudget()));
     FState->Printing = false;
-    Changed();
+    Changed(wcStatus);
     return done;
 }
 
 bool TPrintWorkspace::PrintPage(std::int64_t& budget)
 {
-    TPrintWorkspaceInfo& info = FState->Layout.OwnInfo();
+    const TPrintWorkspaceInfo info = Info();
     const int quality = info.Quality;
     int width = QualityDimension(FState->Layout.PrintBitmapWidth(), quality);
     int height = QualityDimension(FState->Layout.PrintBitmapHeight(), quality);
@@ -140,9 +140,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
         {
             QImage bitmap = RenderPageBitmap(width, height);
             if (!bitmap.isNull()) {
-                info.LastPrintWidth = bitmap.width();
-                info.LastPrintHeight = bitmap.height();
-                info.LastPrintBudget = std::int32_t(budget);
+                FState->Layout.SetLastPrint(bitmap.width(), bitmap.height(), std::int32_t(budget));
                 Progress(60);
                 result = printer.StretchToDevice(bitmap, page);
             }

@@ -30,12 +30,8 @@ struct TPrintWorkspace::TState {
     bool AutoClose = false;
 
     int PreviewSize = 0;
-    bool PanelOnTop = false; // kept here while no window is attached
     std::uint32_t BkColor = 0xFF0000;
     int UseBkColor = 0;
-    bool PaintFailed = false;
-
-    int RelayoutDepth = 0;
 };
 
 } // namespace orvanto

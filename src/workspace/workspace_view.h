@@ -1,38 +1,33 @@
 #pragma once
 
-// What the print workspace asks of its window. The core owns the picture,
-// the settings and every command; the window (preview box, page, settings
-// bar) draws them and forwards the user's input. Without a window
-// (unattended printing, tests) the core runs alone and these steps are
-// simply not taken.
+// What the print workspace tells its window. The core owns the picture, the
+// settings and every command; after each operation it sends one notice of
+// what changed, and the window (preview box, page, settings bar) redraws
+// what that touches. The window keeps its own drawing state (the scaled
+// copy of the picture and whether it is current, whether the last paint
+// failed, where the settings bar sits). Without a window (unattended
+// printing, tests) the core runs alone.
 
 namespace orvanto {
 
-class TPrintWorkspace;
+// What an operation changed, as bits: several may come in one notice.
+enum TWorkspaceChange : unsigned {
+    wcPicture = 1, // the picture's pixels: the preview's scaled copy is stale
+    wcLayout = 2,  // page geometry, settings, preview size or page colour:
+                   // place the page again and show the settings
+    wcTitles = 4,  // Caption and JobTitle
+    wcStatus = 8,  // copies, options, millimetre sizes, the last print
+};
+using TWorkspaceChanges = unsigned;
+inline constexpr TWorkspaceChanges wcEverything = wcPicture | wcLayout | wcTitles | wcStatus;
 
 class IWorkspaceView {
 public:
     virtual ~IWorkspaceView() = default;
-
-    // Places the preview page for the current page aspect and preview size
-    // (Overall or Close Up) and hands the geometry back through
-    // TPrintWorkspace::SetPreviewGeometry. Called inside Relayout.
-    virtual void PlacePreview() = 0;
-    // Zoom labels, visibility of the zoom controls, settings-bar height and
-    // the label colours (red while the last paint failed).
-    virtual void UpdatePanel() = 0;
-    // Sets the lists and zoom bars from the current settings.
-    virtual void SyncPanel() = 0;
-    // Asks for a repaint of the page; the preview cache is rebuilt when the
-    // workspace reports it dirty.
-    virtual void RepaintPreview() = 0;
-    // The page's colour changed (background or a new picture): fill it anew.
-    virtual void PageColourChanged() = 0;
-    // The hand pointer over the page while the position is Custom.
-    virtual void SetPageCursor(bool hand) = 0;
-    // Settings bar at the top (true) or the bottom.
-    virtual void SetPanelOnTop(bool onTop) = 0;
-    virtual bool PanelOnTop() const = 0;
+    // Called once at the end of every operation that changed something. The
+    // window may call back into the workspace (read its settings, hand it
+    // the preview geometry, apply a setting of its own).
+    virtual void WorkspaceChanged(TWorkspaceChanges changes) = 0;
 };
 
 } // namespace orvanto

@@ -21,13 +21,15 @@ namespace {
 // The window's side of the commands, recorded.
 struct TRecordingHost final : ICommandHost {
     std::vector<bool> BusyCalls;
-    bool Busy = false, Bar = true;
+    bool Busy = false, Bar = true, OnTop = false;
     int Shutdowns = 0, Backgrounds = 0, Helps = 0, Abouts = 0;
     void SetBusy(bool on) override { BusyCalls.push_back(on), Busy = on; }
     bool IsBusy() const override { return Busy; }
     void Shutdown() override { ++Shutdowns; }
     bool ButtonBarVisible() const override { return Bar; }
     void SetButtonBarVisible(bool visible) override { Bar = visible; }
+    bool PanelOnTop() const override { return OnTop; }
+    void SetPanelOnTop(bool onTop) override { OnTop = onTop; }
     void ChooseBackground() override { ++Backgrounds; }
     void ShowHelp() override { ++Helps; }
     void ShowAbout() override { ++Abouts; }

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 
 #include "app/settings_file.h"
+#include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_colour_dialog.h"
 #include "platform/recording_message_box.h"
@@ -12,16 +13,23 @@
 #include "tests/test_support.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
+#include "workspace/qt/workspace_display_names.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <QTranslator>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
 
 using namespace orvanto;
 
@@ -115,6 +123,100 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     Platform().SetColourDialog(std::move(oldColours));
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+// Every menu item that has a letter in its caption has a mnemonic, and no
+// two items of one menu (nor two menus of the bar) share one.
+void ExpectUniqueMnemonics(const QList<QAction*>& items, const std::string& menu)
+{
+    std::set<QChar> taken;
+    for (const QAction* item : items) {
+        const QString text = item->text();
+        if (item->isSeparator() || !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+            continue;
+        const QKeySequence mnemonic = QKeySequence::mnemonic(text);
+        EXPECT_FALSE(mnemonic.isEmpty()) << menu << ": " << text.toStdString();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size()) {
+            EXPECT_TRUE(taken.insert(text[at + 1].toUpper()).second) << menu << ": " << text.toStdString();
+        }
+        if (item->menu())
+            ExpectUniqueMnemonics(item->menu()->actions(), text.toStdString());
+    }
+}
+
+// At the least window size, in English and in German, with Auto Close and
+// Auto Print on and both zoom bars shown: no status text is cut, no control
+// of the settings bar leaves the window, and the menus speak the language.
+TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
+{
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    const std::string installed = TLanguage::LanguageFileName();
+    const std::string picture = MakeTempFolder("fit") + "picture.bmp";
+    ASSERT_TRUE(QImage(40, 20, QImage::Format_RGB32).save(QString::fromStdString(picture)));
+    const struct {
+        const char* Name;
+        std::string LanguageFile;
+        Qt::Key FileMnemonic;
+        const char* OpenShortcut;
+        const char* CopyCommand;
+        const char* OneCopy;
+        const char* UndoRotate;
+    } languages[] = {
+        {"English", "", Qt::Key_F, "Ctrl+O", "&Copy", "1 copy", "&Undo Rotate"},
+        {"German", std::string(ORVANTO_BINARY_DIR) + "/languages/de.llf", Qt::Key_D, "Strg+O", "&Kopieren",
+         "1 Kopie", "Drehen &rückgängig machen"},
+    };
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.Name);
+        std::remove(installed.c_str());
+        if (!language.LanguageFile.empty()) {
+            ASSERT_TRUE(WriteWholeFile(installed, ReadWholeFile(language.LanguageFile)));
+        }
+        FreeLanguage();
+        ForgetWorkspaceDisplayNames();
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
+                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nCopies=2\nWidth=430\nHeight=300\n");
+        TForm1 window(std::vector<std::string>{}); // a picture named here would print at once
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(window.Commands()->LoadPicture(picture));
+        QTest::qWait(20);
+        ASSERT_EQ(window.size(), QSize(430, 300));
+        ExpectStatusPanelsFit(window);
+        const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
+        ASSERT_NE(panel, nullptr);
+        ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";
+        for (const QWidget* control : panel->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(&window))
+                continue;
+            const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(window.rect().contains(at)) << control->objectName().toStdString();
+        }
+
+        ExpectUniqueMnemonics(window.menuBar()->actions(), "menu bar");
+        QTest::keyClick(&window, language.FileMnemonic, Qt::AltModifier);
+        QMenu* file = window.findChild<QMenu*>("File1");
+        EXPECT_TRUE(file->isVisible()) << "Alt and the mnemonic open the File menu";
+        file->close();
+        EXPECT_EQ(window.MenuAction("Open1")->shortcut().toString(QKeySequence::NativeText).toStdString(),
+                  language.OpenShortcut);
+        EXPECT_EQ(window.MenuAction("Copy1")->text().toStdString(), language.CopyCommand);
+        window.Workspace()->SetCopies(1);
+        EXPECT_EQ(window.StatusPanel(1)->text().toStdString(), language.OneCopy);
+        window.MenuAction("N901")->trigger();
+        Q_EMIT window.findChild<QMenu*>("Image2")->aboutToShow();
+        EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), language.UndoRotate);
+    }
+    std::remove(installed.c_str());
+    FreeLanguage();
+    ForgetWorkspaceDisplayNames();
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    QLocale::setDefault(QLocale::system());
+    Platform().SetPrinter(std::move(oldPrinter));
 }
 
 // Qt hands drops only to a drag in progress's target: call the handler.

@@ -48,7 +48,7 @@ TEST(LanguageTool, FailuresGoToStandardErrorWithStatus1)
     const std::string folder = MakeTempFolder("language-tool-failures");
     ASSERT_TRUE(WriteWholeFile(folder + "damaged.llf", "TPF0\x09TLanguage"));
     ASSERT_TRUE(WriteWholeFile(folder + "notab.txt", "Help Hilfe\n"));
-    ASSERT_TRUE(WriteWholeFile(folder + "twice.txt", "Help\tHilfe\n&help...\tNochmal\n"));
+    ASSERT_TRUE(WriteWholeFile(folder + "twice.txt", "Help\tHilfe\n&Help...\tNochmal\n"));
     const struct {
         std::vector<std::string> Arguments;
         std::string Message;

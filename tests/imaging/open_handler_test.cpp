@@ -131,7 +131,9 @@ TEST_F(OpenHandlerTest, StartingFolder)
 {
     const std::string existing = MakeTempFolder("handler-start");
     const std::string given = MakeTempFolder("handler-given");
-    const std::string fallback = Paths()->WindowsFolder();
+    const std::string fallback = PicturesFolder(); // not the program's data folder
+    EXPECT_NE(fallback, Paths()->WindowsFolder());
+    EXPECT_TRUE(fallback.ends_with('/'));
     struct TCase {
         const char* Name;
         std::string Remembered;

@@ -36,9 +36,12 @@ TEST(German, InstalledFileTranslatesTheProgram)
         const char* German;
     } cases[] = {
         {"&Help", "&Hilfe"},
-        {"&Open...", "Öffnen..."},
-        {"E&xit", "Beenden"},
-        {"Rotate &Right", "&Rechts drehen"},
+        {"&Open...", "Ö&ffnen..."},                 // the German file's own mnemonics
+        {"E&xit", "&Beenden"},
+        {"Rotate &Right", "Rechts &drehen"},
+        {"Auto Close", "Automatisch schließen"},     // no mnemonic outside a menu
+        {"&Copy", "&Kopieren"},                      // the command and the count apart
+        {"copy", "Kopie"},
         {"Unknown format.", "Unbekanntes Format."},
         {"Fit to Page", "An Seite anpassen"},
         {"Landscape", "Querformat"},

@@ -33,6 +33,9 @@ TLanguage SampleTable()
     language.AddEntry("Größe", "Size");
     language.AddEntry("...", "(Punkte)");
     language.AddEntry("Print", "Drucken");
+    language.AddEntry("Exit", "&Beenden");   // the translation's own accelerator
+    language.AddEntry("Copy", "Kopieren");
+    language.AddEntry("copy", "Kopie");      // differs from "Copy" only in case
     return language;
 }
 
@@ -66,6 +69,11 @@ TEST(Language, TranslateText)
         {"Open\rUnknown", "Öffnen\r\nUnknown", "Open\r\nUnknown", false},
         {"Open\n\nHelp", "Öffnen\r\n\r\nHilfe", "Open\r\n\r\nHelp", false},
         {"", "", "", true},
+        {"E&xit", "&Beenden", "E&xit", true},          // the translation's marker wins
+        {"Exit", "Beenden", "Exit", true},              // outside a menu it goes
+        {"&Copy", "Kopieren", "&Copy", true},             // no c in the translation: no marker
+        {"copy", "Kopie", "copy", true},                // an entry in the same case wins
+        {"COPY", "Kopieren", "COPY", true},             // else the first in any case
     };
     for (const auto& c : cases) {
         bool allFound = false;

@@ -67,7 +67,7 @@ int main(int argc, char* argv[])
     workspace.SetPreviewSize(0);
     Apply(workspace, psCustom, 50, -25);
     saved = Save(window, out + "custom-scale.png") && saved;
-    workspace.SetPanelOnTop(true);
+    window.SetPanelOnTop(true);
     saved = Save(window, out + "bar-on-top.png") && saved;
     return saved ? 0 : 1;
 }

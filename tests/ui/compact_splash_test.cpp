@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -78,23 +79,33 @@ TEST(CompactSplash, RowsStackFromTheBottom)
     }
 }
 
-TEST(CompactSplash, EscClosesOnlyTheAboutBox)
+TEST(CompactSplash, EscAndTheCloseButtonCloseOnlyTheAboutBox)
 {
     std::unique_ptr<TCompactSplash> splash(Configured(2026, "2.00.772", false));
     splash->ShowSplash();
     QTest::keyClick(splash->Form(), Qt::Key_Escape);
     EXPECT_TRUE(splash->Visible());
+    EXPECT_FALSE(splash->CloseButton()->isVisible()) << "the splash has no button";
     splash->CloseAfter(0);
 
-    bool modalWhileOpen = false;
-    QTimer::singleShot(0, [&] {
-        modalWhileOpen = splash->Form()->isModal() && splash->Visible();
-        EXPECT_EQ(splash->Form()->windowTitle(), QStringLiteral("About Orvanto"));
-        QTest::keyClick(splash->Form(), Qt::Key_Escape);
-    });
-    splash->ShowAbout();
-    EXPECT_TRUE(modalWhileOpen);
-    EXPECT_FALSE(splash->Visible());
+    for (const bool byButton : {false, true}) {
+        SCOPED_TRACE(byButton ? "button" : "Esc");
+        bool modalWhileOpen = false;
+        QTimer::singleShot(0, [&] {
+            modalWhileOpen = splash->Form()->isModal() && splash->Visible();
+            EXPECT_EQ(splash->Form()->windowTitle(), QStringLiteral("About Orvanto"));
+            const QRect button = splash->CloseButton()->geometry();
+            EXPECT_TRUE(splash->CloseButton()->isVisible());
+            EXPECT_TRUE(splash->Form()->rect().contains(button)) << "the button sits on the picture";
+            if (byButton)
+                QTest::mouseClick(splash->CloseButton(), Qt::LeftButton);
+            else
+                QTest::keyClick(splash->Form(), Qt::Key_Escape);
+        });
+        splash->ShowAbout();
+        EXPECT_TRUE(modalWhileOpen);
+        EXPECT_FALSE(splash->Visible());
+    }
 }
 
 TEST(CompactSplash, LinkOpensOnceForTwoQuickClicks)

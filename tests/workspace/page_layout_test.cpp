@@ -162,7 +162,6 @@ TEST(PageLayout, DevicesThatReportNothingGetTheFallbacks)
         EXPECT_LE(std::int64_t(engine.PrintBitmapWidth()) * engine.PrintBitmapHeight() * 3,
                   DefaultMemoryBudget);
         EXPECT_EQ(info.PictureWidth, 640);
-        EXPECT_TRUE(engine.PreviewCacheDirty());
     }
 }
 
@@ -202,7 +201,7 @@ TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
     const struct {
         const char* Name;
         void (*Change)(TPrintWorkspaceInfo&);
-        bool NewGeometry, CacheDirty;
+        bool NewGeometry, ZoomChanged;
     } cases[] = {
         {"nothing", [](TPrintWorkspaceInfo&) {}, false, false},
         {"quality alone", [](TPrintWorkspaceInfo& i) { i.Quality = pqHigh; }, false, false},
@@ -216,14 +215,12 @@ TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
     };
     for (const auto& c : cases) {
         TPageLayout engine = Engine();
-        engine.SetPreviewCacheDirty(false);
         TPrintWorkspaceInfo info = engine.Info();
         c.Change(info);
         const TApplyResult result = engine.ApplyInfo(info);
         EXPECT_TRUE(result.Applied) << c.Name;
         EXPECT_EQ(result.NewPageGeometry, c.NewGeometry) << c.Name;
-        EXPECT_EQ(result.PreviewCacheDirty, c.CacheDirty) << c.Name;
-        EXPECT_EQ(engine.PreviewCacheDirty(), c.CacheDirty) << c.Name;
+        EXPECT_EQ(result.ZoomChanged, c.ZoomChanged) << c.Name;
         EXPECT_EQ(engine.Info().X, info.X) << c.Name;
         EXPECT_EQ(engine.Info().ZoomXY, info.ZoomXY) << c.Name;
     }

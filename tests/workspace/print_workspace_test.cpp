@@ -166,7 +166,7 @@ TEST_F(Workspace, TitlesCopiesAndPrinterPresence)
         EXPECT_FALSE(workspace.CanPrint()) << "no picture";
         Paste(workspace, Colourful(4, 4));
         int changes = 0;
-        workspace.OnChange = [&changes](TPrintWorkspace&) { ++changes; };
+        workspace.OnChange = [&changes](TPrintWorkspace&, TWorkspaceChanges) { ++changes; };
         Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
             i.PrinterName = c.PrinterName;
             i.Quality = std::uint8_t(c.Quality);
@@ -349,47 +349,60 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
     }
 }
 
-// Counts what the core asks; asks for a relayout while placing, as windows do.
-struct TCountingView final : IWorkspaceView {
+// Records the notices the core sends; places the preview as windows do.
+struct TRecordingView final : IWorkspaceView {
     TPrintWorkspace* Workspace = nullptr;
-    int Places = 0, Colours = 0;
-    bool Hand = false, OnTop = false;
-    void PlacePreview() override
+    std::vector<TWorkspaceChanges> Notices;
+    void WorkspaceChanged(TWorkspaceChanges changes) override
     {
-        ++Places;
-        Workspace->Relayout();
-        Workspace->SetPreviewGeometry(240, 300, 260, 320);
+        Notices.push_back(changes);
+        if (changes & wcLayout)
+            Workspace->SetPreviewGeometry(240, 300, 260, 320);
     }
-    void UpdatePanel() override {}
-    void SyncPanel() override {}
-    void RepaintPreview() override {}
-    void PageColourChanged() override { ++Colours; }
-    void SetPageCursor(bool hand) override { Hand = hand; }
-    void SetPanelOnTop(bool onTop) override { OnTop = onTop; }
-    bool PanelOnTop() const override { return OnTop; }
 };
 
-TEST_F(Workspace, RelayoutReachesTheWindowOnceEvenWhenItReenters)
+TEST_F(Workspace, EachOperationSendsOneNoticeOfWhatChanged)
 {
-    TPrintWorkspace workspace;
-    TCountingView view;
-    view.Workspace = &workspace;
-    workspace.SetView(&view);
-    workspace.Relayout();
-    EXPECT_EQ(view.Places, 1);
-    EXPECT_DOUBLE_EQ(double(workspace.Info().FactorY), 320.0 / 3000);
-    Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Position = ppCustom; });
-    EXPECT_EQ(view.Places, 2);
-    EXPECT_TRUE(view.Hand) << "the hand to drag with";
-    Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Quality = pqHigh; });
-    workspace.SetMemoryBudget(15000000);
-    EXPECT_EQ(view.Places, 2) << "neither quality nor an unchanged budget relayouts";
-    workspace.SetMemoryBudget(3000000);
-    EXPECT_EQ(view.Places, 3);
-    workspace.SetBackground(0x00FF00, 1);
-    workspace.SetBackground(0x00FF00, 1);
-    EXPECT_EQ(view.Colours, 1) << "the same colour again changes nothing";
-    workspace.SetView(nullptr);
+    const TWorkspaceChanges settings = wcLayout | wcTitles | wcStatus;
+    const struct {
+        const char* Shows;
+        TAction Operation;
+        std::vector<TWorkspaceChanges> Notices;
+    } cases[] = {
+        {"a relayout", [](TPrintWorkspace& w) { w.Relayout(); return true; }, {wcLayout | wcStatus}},
+        {"a new position", [](TPrintWorkspace& w) { Apply(w, [](TPrintWorkspaceInfo& i) { i.Position = ppCustom; }); return true; },
+         {settings}},
+        {"quality alone", [](TPrintWorkspace& w) { Apply(w, [](TPrintWorkspaceInfo& i) { i.Quality = pqHigh; }); return true; },
+         {settings}},
+        {"an unchanged budget", [](TPrintWorkspace& w) { w.SetMemoryBudget(15000000); return true; }, {}},
+        {"a smaller budget", [](TPrintWorkspace& w) { w.SetMemoryBudget(3000000); return true; }, {wcLayout | wcStatus}},
+        {"a new page colour", [](TPrintWorkspace& w) { w.SetBackground(0x00FF00, 1); return true; }, {wcLayout}},
+        {"the same page colour", [](TPrintWorkspace& w) { w.SetBackground(0xFF0000, 0); return true; }, {}},
+        {"copies", [](TPrintWorkspace& w) { w.SetCopies(3); return true; }, {wcStatus | wcTitles}},
+        {"an option", [](TPrintWorkspace& w) { w.SetAutoClose(true); return true; }, {wcStatus}},
+        {"the same option", [](TPrintWorkspace& w) { w.SetAutoClose(false); return true; }, {}},
+        {"a flip keeps the size", [](TPrintWorkspace& w) { return w.Flip(); }, {wcPicture}},
+        {"a half turn keeps the size", [](TPrintWorkspace& w) { return w.Rotate(-180); }, {wcPicture}},
+        {"a quarter turn swaps the sides", [](TPrintWorkspace& w) { return w.Rotate(90); }, {wcEverything}},
+        {"Close Up", [](TPrintWorkspace& w) { w.SetPreviewSize(1); return true; }, {wcLayout}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        TPrintWorkspace workspace;
+        Paste(workspace, Colourful(30, 20));
+        TRecordingView view;
+        view.Workspace = &workspace;
+        workspace.SetView(&view);
+        std::vector<TWorkspaceChanges> told;
+        workspace.OnChange = [&told](TPrintWorkspace&, TWorkspaceChanges changes) { told.push_back(changes); };
+        EXPECT_TRUE(c.Operation(workspace));
+        EXPECT_EQ(view.Notices, c.Notices);
+        EXPECT_EQ(told, c.Notices) << "the owner hears the same";
+        if (!c.Notices.empty() && (c.Notices.front() & wcLayout)) {
+            EXPECT_DOUBLE_EQ(double(workspace.Info().FactorY), 320.0 / 3000);
+        }
+        workspace.SetView(nullptr);
+    }
 }
 
 } // namespace

@@ -62,7 +62,12 @@ int Compile(const std::vector<std::string>& arguments)
         const std::string english = TLanguage::LookupForm(line.substr(0, tab));
         if (english.empty())
             return Fail(arguments[0] + ":" + std::to_string(number) + ": empty English text");
-        if (language.IndexOfText(english) >= 0)
+        // Texts that differ only in case may be translated apart ("Copy",
+        // "copy"): the program prefers the entry in the text's own case.
+        bool taken = false;
+        for (std::size_t i = 0; i < language.EntryCount() && !taken; ++i)
+            taken = language.Entry(i).English == english;
+        if (taken)
             return Fail(arguments[0] + ":" + std::to_string(number) + ": \"" + english
                         + "\" has a translation already");
         if (!language.AddEntry(english, line.substr(tab + 1)))

@@ -1,6 +1,14 @@
 #include "platform/qt/qt_file_dialogs.h"
 
+#include "support/translation_hook.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
+#include <QEvent>
+#include <QLineEdit>
+#include <QTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -76,6 +84,34 @@ public:
 private:
     QLabel* FSize = nullptr;
     QLabel* FPicture = nullptr;
+};
+
+// Hides the completion list whenever it would show for an empty name.
+class TEmptyNameCompletion final : public QObject {
+public:
+    TEmptyNameCompletion(QLineEdit* name, QWidget* list) : QObject(list), FName(name), FList(list) {}
+
+    // After the events at hand: Qt may open the list again while it
+    // handles the same key.
+    void HideSoon()
+    {
+        QTimer::singleShot(0, FList, [list = FList, name = FName] {
+            if (name->text().isEmpty())
+                list->hide();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == FList && event->type() == QEvent::Show)
+            HideSoon();
+        return false;
+    }
+
+private:
+    QLineEdit* FName;
+    QWidget* FList;
 };
 
 TPreviewPane* PaneOf(QFileDialog* dialog)
@@ -154,7 +190,21 @@ QFileDialog* TQtFileDialogs::Build(TFileDialogKind kind)
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setOption(QFileDialog::HideNameFilterDetails, true);
     dialog->setAcceptMode(IsSave(kind) ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setWindowTitle(IsSave(kind) ? QStringLiteral("Save As") : QStringLiteral("Open"));
+    dialog->setWindowTitle(QString::fromStdString(IsSave(kind) ? TranslateForDisplay("Save As")
+                                                               : TranslateForDisplay("Open")));
+    // The completion list under the name goes once Enter has taken a name
+    // from it and the dialog ends. Qt opens it again over the new folder's files after a folder
+    // was entered, with the name empty: a list for no name is never shown.
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (QCompleter* completer = name->completer()) {
+            auto* guard = new TEmptyNameCompletion(name, completer->popup());
+            completer->popup()->installEventFilter(guard);
+            QObject::connect(dialog, &QFileDialog::directoryEntered, guard, &TEmptyNameCompletion::HideSoon);
+            QObject::connect(name, &QLineEdit::textChanged, guard, &TEmptyNameCompletion::HideSoon);
+            // Enter on a file takes it and ends the dialog: the list, a
+            // window of its own, must not stay behind over the program.
+            QObject::connect(dialog, &QDialog::finished, completer->popup(), &QWidget::hide);
+        }
     if (IsPreview(kind)) {
         auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
         if (!grid) {
@@ -174,7 +224,9 @@ TFileDialogResult TQtFileDialogs::Run(const TFileDialogRequest& request)
     QFileDialog* dialog = Dialog(request.Kind);
     const bool save = IsSave(request.Kind);
 
-    dialog->setDefaultSuffix(SuffixOf(request.DefaultExt));
+    // Only a save adds the suffix: Qt would add it to a folder name typed
+    // (or completed) in the open dialog too, and then not enter the folder.
+    dialog->setDefaultSuffix(save ? SuffixOf(request.DefaultExt) : QString());
     if (save)
         dialog->setFileMode(QFileDialog::AnyFile);
     else
@@ -200,7 +252,14 @@ TFileDialogResult TQtFileDialogs::Run(const TFileDialogRequest& request)
     }
 
     TFileDialogResult result;
+    // Shown as a dialog of the program's window, which centres it there;
+    // between requests the dialog goes back to its hidden owner, so that it
+    // outlives any window.
+    QWidget* window = QApplication::activeWindow();
+    if (window && window != dialog)
+        dialog->setParent(window, dialog->windowFlags());
     result.Confirmed = dialog->exec() == QDialog::Accepted;
+    dialog->setParent(FOwner.get(), dialog->windowFlags());
     const QStringList chosen = dialog->selectedFiles();
     if (!chosen.isEmpty())
         result.FileName = chosen.first().toStdString();

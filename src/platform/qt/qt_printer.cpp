@@ -1,6 +1,11 @@
 #include "platform/qt/qt_printer.h"
 
+#include "support/translation_hook.h"
+
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
@@ -223,6 +228,26 @@ bool TQtPrinter::PrintDialog(int copies)
         return false;
     SetCopies(copies);
     QPrintDialog dialog(&Device(), QApplication::activeWindow());
+    // This dialog only sets the printer up: it is named after the menu item
+    // that opens it, its buttons say OK and Cancel rather than "Print", and
+    // it offers no page range (one picture is one page).
+    dialog.setWindowTitle(QString::fromStdString(TranslateForDisplay("Printer Setup")));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
+    // Qt keeps the page range box, greyed, whatever the options say: it is
+    // taken away once the dialog is up (showing it sets its visibility).
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        QWidget* range = dialog.findChild<QWidget*>(QStringLiteral("gbPrintRange"));
+        if (!range)
+            if (QWidget* all = dialog.findChild<QWidget*>(QStringLiteral("printAll")))
+                range = all->parentWidget();
+        if (range)
+            range->hide();
+    });
     const bool confirmed = dialog.exec() == QDialog::Accepted;
     // Whatever the dialog did to the printer, we keep placing the printable
     // area ourselves.

@@ -15,6 +15,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvanto {
 
 namespace {
@@ -38,18 +40,6 @@ QString Signed(std::int32_t value)
 {
     return (value > 0 ? QStringLiteral("+") : QString()) + QString::number(value) + QLatin1Char('%');
 }
-
-// Restores a depth counter however the guarded step ends.
-class TDepth {
-public:
-    explicit TDepth(int& depth) : FDepth(depth) { ++FDepth; }
-    ~TDepth() { --FDepth; }
-    TDepth(const TDepth&) = delete;
-    TDepth& operator=(const TDepth&) = delete;
-
-private:
-    int& FDepth;
-};
 
 } // namespace
 
@@ -120,10 +110,15 @@ bool TPrintWorkspaceWindow::eventFilter(QObject* watched, QEvent* event)
 void TPrintWorkspaceWindow::ControlResized(QObject* control)
 {
     if (control == FPreviewBox) {
-        FWorkspace.Relayout();
+        // The page geometry is the printer's; only its place in the box changes.
+        PlacePreview();
     } else if (control == FSettingsBar) {
+        // The groups wrap onto more rows when the bar is too narrow for one;
+        // the bar then grows to hold them.
+        if (FPanel->Arrange(FSettingsBar->width()))
+            FSettingsBar->setFixedHeight(FPanel->HeightFor(FPanel->ZoomRow()));
         const int width = FPanel->width();
-        FPanel->setGeometry(int(Halve(FSettingsBar->width() - width)), 0, width,
+        FPanel->setGeometry(std::max(0, int(Halve(FSettingsBar->width() - width))), 0, width,
                             FSettingsBar->height());
     }
 }
@@ -150,6 +145,19 @@ void TPrintWorkspaceWindow::PlacePreview()
                                   placement.Frame.width(), placement.Frame.height());
 }
 
+void TPrintWorkspaceWindow::WorkspaceChanged(TWorkspaceChanges changes)
+{
+    if (changes & wcPicture)
+        FCacheStale = true;
+    if (changes & wcLayout) {
+        PlacePreview();
+        SetPageCursor(FWorkspace.Info().Position == ppCustom);
+        SyncPanel();
+    }
+    if (changes & (wcPicture | wcLayout))
+        FPage->update();
+}
+
 void TPrintWorkspaceWindow::UpdatePanel()
 {
     const TPrintWorkspaceInfo info = FWorkspace.Info();
@@ -167,29 +175,42 @@ void TPrintWorkspaceWindow::UpdatePanel()
     }
     FPanel->ShowZoomRow(row, first, second);
     FSettingsBar->setFixedHeight(FPanel->HeightFor(row));
-    FPanel->SetWarning(FWorkspace.PaintFailed());
+    FPanel->SetWarning(FPaintFailed);
 }
 
 void TPrintWorkspaceWindow::SyncPanel()
 {
-    if (FSyncDepth > 0)
-        return;
-    TDepth depth(FSyncDepth);
     try {
         const TPrintWorkspaceInfo info = FWorkspace.Info();
         FPanel->SetListIndex(TPanelControl::QualityList, info.Quality);
         FPanel->SetListIndex(TPanelControl::ScaleList, info.Scale);
         FPanel->SetListIndex(TPanelControl::PositionList, info.Position);
         FPanel->SetListIndex(TPanelControl::OrientationList, info.Orientation);
-        // A bar that moves reports it, and PanelChanged writes its position
-        // back: a zoom beyond the bar's range is pulled back to the range's
-        // end. Each bar therefore reads the settings as they are by then.
-        FPanel->SetBarPosition(TPanelControl::HorizontalBar, FWorkspace.Info().ZoomX);
-        FPanel->SetBarPosition(TPanelControl::VerticalBar, FWorkspace.Info().ZoomY);
-        FPanel->SetBarPosition(TPanelControl::FixedBar, FWorkspace.Info().ZoomXY);
-        // A bar that did not move (already at its end) reported nothing, yet
-        // its label must show the zoom the settings now hold.
+        // A bar stands at most at its range's end. One that had to move
+        // there pulls the zoom back to it, as if the user had moved it; one
+        // that already stood there leaves the zoom beyond it alone. The
+        // pulled-back settings come round here once more, and then no bar
+        // moves.
+        const struct {
+            TPanelControl Bar;
+            std::int32_t TPrintWorkspaceInfo::*Zoom;
+        } bars[] = {{TPanelControl::HorizontalBar, &TPrintWorkspaceInfo::ZoomX},
+                    {TPanelControl::VerticalBar, &TPrintWorkspaceInfo::ZoomY},
+                    {TPanelControl::FixedBar, &TPrintWorkspaceInfo::ZoomXY}};
+        TPrintWorkspaceInfo pulled = info;
+        bool pullBack = false;
+        for (const auto& bar : bars) {
+            const std::int32_t before = FPanel->BarPosition(bar.Bar);
+            FPanel->SetBarPosition(bar.Bar, info.*bar.Zoom);
+            const std::int32_t after = FPanel->BarPosition(bar.Bar);
+            if (after != before && after != info.*bar.Zoom) {
+                pulled.*bar.Zoom = after;
+                pullBack = true;
+            }
+        }
         UpdatePanel();
+        if (pullBack)
+            FWorkspace.ApplyInfo(pulled);
     } catch (...) {
         // A control that fails ends the synchronisation; the next one mends it.
     }
@@ -214,7 +235,6 @@ void TPrintWorkspaceWindow::PanelChanged(TPanelControl control)
     default: return;
     }
     FWorkspace.ApplyInfo(info);
-    UpdatePanel();
 }
 
 void TPrintWorkspaceWindow::PaintPreview()
@@ -223,16 +243,6 @@ void TPrintWorkspaceWindow::PaintPreview()
         FPage->repaint();
     else
         FPage->update();
-}
-
-void TPrintWorkspaceWindow::RepaintPreview()
-{
-    FPage->update();
-}
-
-void TPrintWorkspaceWindow::PageColourChanged()
-{
-    FPage->update();
 }
 
 QRect TPrintWorkspaceWindow::VisiblePage() const
@@ -267,13 +277,16 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
             frame.Width = info.OutWidth;
             frame.Height = info.OutHeight;
         }
-        drawn = FCache.Paint(painter, picture, frame, FWorkspace.PreviewCacheDirty());
-        FWorkspace.SetPreviewCacheDirty(false);
+        drawn = FCache.Paint(painter, picture, frame, FCacheStale);
+        FCacheStale = false;
     } catch (...) {
         FCache.Clear();
         painter.fillRect(QRect(QPoint(0, 0), frame.Page), frame.Background);
     }
-    FWorkspace.SetPaintFailed(!drawn);
+    if (FPaintFailed != !drawn) {
+        FPaintFailed = !drawn;
+        UpdatePanel();
+    }
 }
 
 void TPrintWorkspaceWindow::StartDrag(const QMouseEvent& event)
@@ -326,11 +339,6 @@ void TPrintWorkspaceWindow::SetPanelOnTop(bool onTop)
     FPanelOnTop = onTop;
     FLayout->removeWidget(FSettingsBar);
     FLayout->insertWidget(onTop ? 0 : 1, FSettingsBar);
-}
-
-bool TPrintWorkspaceWindow::PanelOnTop() const
-{
-    return FPanelOnTop;
 }
 
 void TPrintWorkspaceWindow::ChooseBackground()

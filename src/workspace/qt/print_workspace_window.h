@@ -9,12 +9,14 @@
 //     settings panel: the Scale, Position, Orientation and Quality lists and
 //     the zoom bars.
 //
-// The window implements IWorkspaceView: the workspace asks it to place the
-// page, repaint, and show the settings; the window hands the user's input
-// (list choices, zoom bars, reset buttons, dragging the picture while the
-// position is Custom) back to the workspace. All settings and state live in
-// the workspace; the window keeps only what drawing needs (the scaled copy
-// of the picture) and the drag in progress.
+// The window implements IWorkspaceView: after each change the workspace
+// says what changed, and the window places the page, shows the settings and
+// repaints what that touches; it hands the user's input (list choices, zoom
+// bars, reset buttons, dragging the picture while the position is Custom)
+// back to the workspace. The settings live in the workspace; the window
+// keeps what only it needs: the scaled copy of the picture and whether it
+// is current, whether the last paint failed, where the settings bar sits,
+// and the drag in progress.
 //
 // Use from the main window:
 //   TPrintWorkspace workspace;                  // outlives the window
@@ -22,9 +24,8 @@
 //   layout->addWidget(window); window->show(); workspace.Refresh();
 //   ... window->ChooseBackground();             // the "background colour" command
 //   ... window->Detach(); delete window;        // at shutdown, before the workspace
-// Settings that the main window stores (preview size, settings bar on top,
-// background colour) are read and set on the workspace, which reaches the
-// window through the view interface.
+// Settings that the main window stores are read and set on the workspace
+// (preview size, background colour) or on the window (settings bar on top).
 //
 // Painting never reports an error to the user: a page that cannot be drawn
 // (its scaled copy refused for memory) turns the Scale and zoom labels red
@@ -62,16 +63,14 @@ public:
     void Detach();
     // Draws the page at once when it is on screen (else at its next paint).
     void PaintPreview();
+    // Whether the last paint could not draw the picture (the labels are red).
+    bool PaintFailed() const { return FPaintFailed; }
+    // The settings bar at the top (true) or the bottom.
+    void SetPanelOnTop(bool onTop);
+    bool PanelOnTop() const { return FPanelOnTop; }
 
     // IWorkspaceView.
-    void PlacePreview() override;
-    void UpdatePanel() override;
-    void SyncPanel() override;
-    void RepaintPreview() override;
-    void PageColourChanged() override;
-    void SetPageCursor(bool hand) override;
-    void SetPanelOnTop(bool onTop) override;
-    bool PanelOnTop() const override;
+    void WorkspaceChanged(TWorkspaceChanges changes) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +78,15 @@ protected:
 private:
     void BuildPreviewBox();
     void BuildSettingsBar();
+    // Places the preview page for the page aspect and preview size and
+    // hands the geometry to the workspace.
+    void PlacePreview();
+    // Zoom labels, zoom controls, settings-bar height, label colours.
+    void UpdatePanel();
+    // The lists and zoom bars from the current settings.
+    void SyncPanel();
+    // The hand pointer over the page while the position is Custom.
+    void SetPageCursor(bool hand);
     void PanelChanged(TPanelControl control);
     void ControlResized(QObject* control);
     void DrawPage(QPainter& painter);
@@ -96,8 +104,9 @@ private:
     QWidget* FSettingsBar = nullptr;
     TSettingsPanel* FPanel = nullptr;
     TPreviewCache FCache;
+    bool FCacheStale = true;  // the picture's pixels changed since the copy was made
+    bool FPaintFailed = false;
     bool FPanelOnTop = false;
-    int FSyncDepth = 0;
     bool FDragging = false;
     Qt::MouseButton FDragButton = Qt::NoButton;
     QPoint FLastMouse;

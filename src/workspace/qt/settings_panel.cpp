@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 #include <algorithm>
@@ -22,6 +23,7 @@ constexpr int FirstLeft = 5;
 constexpr int LabelGap = 5;       // a label starts this far right of the list before
 constexpr int ZoomLabelGap = 2;   // zoom label 1 below the Scale list
 constexpr int ZoomBarFirstLeft = 90;
+constexpr int MinimumZoomBarWidth = 60;
 constexpr int ResetFontPoints = 7;
 constexpr std::uint32_t WarningColour = 0x0000FF; // red
 
@@ -73,7 +75,7 @@ TSettingsPanel::TSettingsPanel(QWidget* parent) : QWidget(parent)
     setObjectName("SettingsPanel");
     BuildLists();
     BuildZoomRow();
-    resize(Right(FVerticalReset) + 1, HeightFor(TZoomRow::None));
+    Arrange(QWIDGETSIZE_MAX);
 }
 
 void TSettingsPanel::BuildLists()
@@ -83,66 +85,138 @@ void TSettingsPanel::BuildLists()
                                   Items(names.Orientation), Items(names.Quality)};
     const TPanelControl controls[4] = {TPanelControl::ScaleList, TPanelControl::PositionList,
                                        TPanelControl::OrientationList, TPanelControl::QualityList};
-    int left = FirstLeft;
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(QString::fromStdString(Translate(ListEntries[i].Caption)), this);
         label->setObjectName(QString::fromLatin1(ListEntries[i].Name).replace("List", "Label"));
-        label->move(left, LabelTop);
         label->resize(label->sizeHint());
         auto* list = new QComboBox(this);
         list->setObjectName(ListEntries[i].Name);
         list->addItems(items[i]);
         // Never narrower than its longest item: a translation or a larger
         // desktop font must not cut a name short.
-        list->setGeometry(left, Bottom(label), std::max(ListEntries[i].Width, list->sizeHint().width()),
-                          list->sizeHint().height());
+        list->resize(std::max(ListEntries[i].Width, list->sizeHint().width()), list->sizeHint().height());
         const TPanelControl control = controls[i];
         // Only the user's choice counts: SyncPanel sets the lists silently.
         connect(list, &QComboBox::activated, this, [this, control] { emit ControlChanged(control); });
         FLabels[i] = label;
         FLists[i] = list;
-        left = Right(list) + LabelGap;
     }
+}
+
+int TSettingsPanel::GroupWidth(int group) const
+{
+    return std::max(FLabels[std::size_t(group)]->width(), FLists[std::size_t(group)]->width());
+}
+
+// The groups of a column share its left edge, so that wrapped rows line up.
+int TSettingsPanel::ColumnLeft(int column, int columns) const
+{
+    int left = FirstLeft;
+    for (int j = 0; j < column; ++j) {
+        int width = 0;
+        for (int i = j; i < 4; i += columns)
+            width = std::max(width, GroupWidth(i));
+        left += width + LabelGap;
+    }
+    return left;
+}
+
+int TSettingsPanel::RowWidth(int columns) const
+{
+    int widest = 0;
+    for (int i = 0; i < 4; ++i)
+        widest = std::max(widest, ColumnLeft(i % columns, columns) + GroupWidth(i));
+    // The zoom row under the groups needs its labels and a usable bar.
+    return std::max(widest, ZoomBarLeft() + MinimumZoomBarWidth + FZoomLabel1->height());
+}
+
+bool TSettingsPanel::Arrange(int availableWidth)
+{
+    int columns = 1;
+    for (int candidate : {4, 2}) {
+        if (RowWidth(candidate) + 1 <= availableWidth) {
+            columns = candidate;
+            break;
+        }
+    }
+    if (columns == FColumns)
+        return false;
+    const QSize before = size();
+    FColumns = columns;
+    PlaceGroups(columns);
+    PlaceZoomRow();
+    return size() != before;
+}
+
+void TSettingsPanel::PlaceGroups(int columns)
+{
+    int top = LabelTop;
+    for (int first = 0; first < 4; first += columns) {
+        int bottom = top;
+        for (int i = first; i < first + columns; ++i) {
+            QLabel* label = FLabels[std::size_t(i)];
+            QComboBox* list = FLists[std::size_t(i)];
+            label->move(ColumnLeft(i - first, columns), top);
+            list->move(label->x(), Bottom(label));
+            bottom = std::max(bottom, Bottom(list));
+        }
+        top = bottom + LabelTop;
+    }
+}
+
+void TSettingsPanel::PlaceZoomRow()
+{
+    int listsBottom = 0;
+    int listsRight = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        listsBottom = std::max(listsBottom, Bottom(FLists[i]));
+        listsRight = std::max(listsRight, FLists[i]->x() + GroupWidth(int(i)));
+    }
+    const int height = FZoomLabel1->height();
+    const int barLeft = ZoomBarLeft();
+    // Ends one label height before the widest row's right edge, leaving a
+    // square for the reset button.
+    const int barWidth = std::max(MinimumZoomBarWidth, listsRight - height - barLeft);
+    FZoomLabel1->move(FirstLeft, listsBottom + ZoomLabelGap);
+    FZoomLabel1->resize(barLeft - FirstLeft, height);
+    FHorizontalBar->setGeometry(barLeft, FZoomLabel1->y(), barWidth, height);
+    FFixedBar->setGeometry(FHorizontalBar->geometry());
+    FZoomLabel2->setGeometry(FZoomLabel1->x(), Bottom(FHorizontalBar) + 1, FZoomLabel1->width(), height);
+    FVerticalBar->setGeometry(barLeft, FZoomLabel2->y(), barWidth, height);
+    for (auto [button, bar] : {std::pair{FHorizontalReset, FHorizontalBar}, std::pair{FFixedReset, FFixedBar},
+                               std::pair{FVerticalReset, FVerticalBar}})
+        button->setGeometry(Right(bar), bar->y(), height, height);
+    resize(std::max(listsRight, Right(FVerticalReset)) + 1, HeightFor(FRow));
 }
 
 void TSettingsPanel::BuildZoomRow()
 {
-    const QComboBox* scaleList = FLists[0];
     FZoomLabel1 = new QLabel(this);
     FZoomLabel1->setObjectName("ZoomLabel1");
-    FZoomLabel1->move(scaleList->x(), Bottom(scaleList) + ZoomLabelGap);
-    FZoomLabel1->resize(ZoomBarLeft() - FZoomLabel1->x(), FZoomLabel1->sizeHint().height());
-
-    FHorizontalBar = MakeBar(TPanelControl::HorizontalBar, "HorizontalZoomBar", FZoomLabel1->y());
-    FHorizontalReset = MakeReset(TPanelControl::HorizontalReset, "HorizontalReset", FHorizontalBar);
-    FFixedBar = MakeBar(TPanelControl::FixedBar, "FixedZoomBar", FZoomLabel1->y());
-    FFixedReset = MakeReset(TPanelControl::FixedReset, "FixedReset", FFixedBar);
-
+    FZoomLabel1->resize(FZoomLabel1->width(), FZoomLabel1->sizeHint().height());
+    FHorizontalBar = MakeBar(TPanelControl::HorizontalBar, "HorizontalZoomBar");
+    FHorizontalReset = MakeReset(TPanelControl::HorizontalReset, "HorizontalReset");
+    FFixedBar = MakeBar(TPanelControl::FixedBar, "FixedZoomBar");
+    FFixedReset = MakeReset(TPanelControl::FixedReset, "FixedReset");
     FZoomLabel2 = new QLabel(this);
     FZoomLabel2->setObjectName("ZoomLabel2");
-    FZoomLabel2->setGeometry(FZoomLabel1->x(), Bottom(FHorizontalBar) + 1, FZoomLabel1->width(),
-                             FZoomLabel1->height());
-    FVerticalBar = MakeBar(TPanelControl::VerticalBar, "VerticalZoomBar", FZoomLabel2->y());
-    FVerticalReset = MakeReset(TPanelControl::VerticalReset, "VerticalReset", FVerticalBar);
+    FVerticalBar = MakeBar(TPanelControl::VerticalBar, "VerticalZoomBar");
+    FVerticalReset = MakeReset(TPanelControl::VerticalReset, "VerticalReset");
     ShowZoomRow(TZoomRow::None, {}, {});
 }
 
-QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name, int top)
+QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name)
 {
     auto* bar = new QScrollBar(Qt::Horizontal, this);
     bar->setObjectName(name);
     bar->setRange(-ZoomBarRange, ZoomBarRange);
     bar->setPageStep(ZoomBarPageStep);
-    const int height = FZoomLabel1->height();
-    // Ends one label height before the Quality list's right edge, leaving a
-    // square for the reset button.
-    bar->setGeometry(ZoomBarLeft(), top, Right(FLists[3]) - height - ZoomBarLeft(), height);
     // Every position counts, the user's and SyncPanel's alike.
     connect(bar, &QScrollBar::valueChanged, this, [this, control] { emit ControlChanged(control); });
     return bar;
 }
 
-QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name, const QScrollBar* bar)
+QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name)
 {
     auto* button = new QToolButton(this);
     button->setObjectName(name);
@@ -154,7 +228,6 @@ QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name, 
     QFont font = QApplication::font();
     font.setPointSize(ResetFontPoints);
     button->setFont(font);
-    button->setGeometry(Right(bar), bar->y(), bar->height(), bar->height());
     connect(button, &QToolButton::clicked, this, [this, control] { emit ControlChanged(control); });
     return button;
 }
@@ -167,7 +240,7 @@ int TSettingsPanel::ZoomBarLeft() const
     int widest = 0;
     for (const QString& word : {names.Horizontal, names.Vertical, names.Fixed})
         widest = std::max(widest, metrics.horizontalAdvance(word + QStringLiteral(" -3200%")));
-    return std::max(ZoomBarFirstLeft, FZoomLabel1->x() + widest + LabelGap);
+    return std::max(ZoomBarFirstLeft, FirstLeft + widest + LabelGap);
 }
 
 QComboBox* TSettingsPanel::List(TPanelControl list) const
@@ -206,8 +279,10 @@ int TSettingsPanel::BarPosition(TPanelControl bar) const
 
 void TSettingsPanel::SetBarPosition(TPanelControl bar, std::int32_t position)
 {
-    if (QScrollBar* scrollBar = Bar(bar))
+    if (QScrollBar* scrollBar = Bar(bar)) {
+        const QSignalBlocker silent(scrollBar);
         scrollBar->setValue(std::clamp(position, -ZoomBarRange, ZoomBarRange));
+    }
 }
 
 void TSettingsPanel::ShowZoomRow(TZoomRow row, const QString& first, const QString& second)
@@ -224,14 +299,20 @@ void TSettingsPanel::ShowZoomRow(TZoomRow row, const QString& first, const QStri
     FVerticalReset->setVisible(custom);
     FFixedBar->setVisible(fixed);
     FFixedReset->setVisible(fixed);
+    FRow = row;
 }
 
 int TSettingsPanel::HeightFor(TZoomRow row) const
 {
-    const QWidget* lowest = row == TZoomRow::Custom ? static_cast<const QWidget*>(FVerticalBar)
-        : row == TZoomRow::Fixed                    ? static_cast<const QWidget*>(FFixedBar)
-                                                    : static_cast<const QWidget*>(FLists[0]);
-    return 2 * FLabels[0]->y() + Bottom(lowest);
+    int bottom = 0;
+    if (row == TZoomRow::Custom)
+        bottom = Bottom(FVerticalBar);
+    else if (row == TZoomRow::Fixed)
+        bottom = Bottom(FFixedBar);
+    else
+        for (const QComboBox* list : FLists)
+            bottom = std::max(bottom, Bottom(list));
+    return 2 * FLabels[0]->y() + bottom;
 }
 
 void TSettingsPanel::SetWarning(bool warning)

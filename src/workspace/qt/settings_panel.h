@@ -6,14 +6,17 @@
 // zoom bar (Custom Fixed), each with its "R" reset button and a label.
 //
 // The panel only shows values and reports the user's input; the workspace
-// window decides what they mean. A list reports only what the user picks
-// (setting it from code is silent); a zoom bar reports every change of its
-// position, also one made from code, because the window relies on that to
-// pull a zoom beyond the bar's range back to the range's end.
+// window decides what they mean. Only the user's changes are reported:
+// setting a list or a bar from code is silent.
 //
 // The lists are 100 (Quality 70) pixels wide and the zoom bars start at
 // x = 90, unless the desktop's font or a translation needs more room: a list
 // grows to its longest item, the bars move right of the longest zoom label.
+//
+// The four groups (a label over its list) stand in one row while the width
+// the window offers holds them; otherwise they wrap onto two rows of two
+// (one under another when even two do not fit), and the zoom row follows
+// under the last row, so nothing is ever cut at either edge.
 
 #include <QWidget>
 
@@ -53,7 +56,7 @@ public:
     int ListIndex(TPanelControl list) const;
     void SetListIndex(TPanelControl list, int index);
     int BarPosition(TPanelControl bar) const;
-    // Clamped into the bar's range; a move reports the change.
+    // Clamped into the bar's range.
     void SetBarPosition(TPanelControl bar, std::int32_t position);
 
     // Shows the zoom controls of the row with the two label texts (the
@@ -64,6 +67,12 @@ public:
     int HeightFor(TZoomRow row) const;
     // The Scale and zoom labels turn red while the preview cannot be drawn.
     void SetWarning(bool warning);
+    // Lays the groups out for the width available; true when the panel's
+    // size changed, so that the bar's height must follow.
+    bool Arrange(int availableWidth);
+    // Groups side by side in a row: 4, 2 or 1.
+    int Columns() const { return FColumns; }
+    TZoomRow ZoomRow() const { return FRow; }
 
 signals:
     void ControlChanged(orvanto::TPanelControl control);
@@ -74,8 +83,13 @@ private:
     void BuildLists();
     void BuildZoomRow();
     int ZoomBarLeft() const;
-    QScrollBar* MakeBar(TPanelControl control, const char* name, int top);
-    QToolButton* MakeReset(TPanelControl control, const char* name, const QScrollBar* bar);
+    void PlaceGroups(int columns);
+    void PlaceZoomRow();
+    int RowWidth(int columns) const;
+    QScrollBar* MakeBar(TPanelControl control, const char* name);
+    QToolButton* MakeReset(TPanelControl control, const char* name);
+    int GroupWidth(int group) const;
+    int ColumnLeft(int column, int columns) const;
 
     std::array<QLabel*, 4> FLabels{};   // Scale, Position, Orientation, Quality
     std::array<QComboBox*, 4> FLists{}; // same order
@@ -87,6 +101,8 @@ private:
     QToolButton* FHorizontalReset = nullptr;
     QToolButton* FVerticalReset = nullptr;
     QToolButton* FFixedReset = nullptr;
+    TZoomRow FRow = TZoomRow::None;
+    int FColumns = 0;
 };
 
 } // namespace orvanto

@@ -3,6 +3,7 @@
 #include "localisation/language.h"
 #include "workspace/print_workspace_info.h"
 
+#include <optional>
 #include <string>
 
 namespace orvanto {
@@ -34,12 +35,25 @@ TWorkspaceDisplayNames MakeNames()
     return names;
 }
 
+std::optional<TWorkspaceDisplayNames>& KeptNames()
+{
+    static std::optional<TWorkspaceDisplayNames> names;
+    return names;
+}
+
 } // namespace
 
 const TWorkspaceDisplayNames& WorkspaceDisplayNames()
 {
-    static const TWorkspaceDisplayNames names = MakeNames();
-    return names;
+    std::optional<TWorkspaceDisplayNames>& names = KeptNames();
+    if (!names)
+        names = MakeNames();
+    return *names;
+}
+
+void ForgetWorkspaceDisplayNames()
+{
+    KeptNames().reset();
 }
 
 } // namespace orvanto

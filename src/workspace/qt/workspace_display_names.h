@@ -22,5 +22,8 @@ struct TWorkspaceDisplayNames {
 };
 
 const TWorkspaceDisplayNames& WorkspaceDisplayNames();
+// Translates the names again at their next use, for a language installed
+// after the first window was made (windows made earlier keep their texts).
+void ForgetWorkspaceDisplayNames();
 
 } // namespace orvanto

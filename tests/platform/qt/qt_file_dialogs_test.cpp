@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QCompleter>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -102,14 +104,35 @@ TEST(QtFileDialogs, PlainKindsHaveNoPreviewAndCancelIsReported)
         request.Filter = "Bitmap (*.bmp)|*.BMP;|";
         request.InitialFolder = folder;
         request.FileName = kind == TFileDialogKind::Save ? "out.bmp" : "";
+        request.DefaultExt = "*.BMP";
         bool hasPane = true;
         QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        QString suffix;
+        std::vector<bool> listShown; // for an empty name, then for "o"
+        QWidget* list = nullptr;
         const TFileDialogResult result = RunDriven(dialogs, request, [&](QFileDialog* dialog) {
             hasPane = dialog->findChild<QLabel*>(QStringLiteral("previewSize")) != nullptr;
             mode = dialog->acceptMode();
+            suffix = dialog->defaultSuffix();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name && name->completer())
+                for (const char* typed : {"", "o"}) {
+                    name->setText(QString::fromLatin1(typed));
+                    name->completer()->popup()->show();
+                    QCoreApplication::processEvents();
+                    listShown.push_back(name->completer()->popup()->isVisible());
+                }
+            list = name ? name->completer()->popup() : nullptr;
             dialog->reject();
         });
+        ASSERT_NE(list, nullptr);
+        EXPECT_FALSE(list->isVisible()) << "the list goes with the dialog";
+        // Qt shows the completion list again after entering a folder, with
+        // no name typed: it must go at once.
+        EXPECT_EQ(listShown, (std::vector<bool>{false, true}));
         EXPECT_FALSE(hasPane);
+        // An open dialog adds none, or a folder typed there would not open.
+        EXPECT_EQ(suffix.toStdString(), kind == TFileDialogKind::Save ? "BMP" : "");
         EXPECT_EQ(mode, kind == TFileDialogKind::Save ? QFileDialog::AcceptSave
                                                       : QFileDialog::AcceptOpen);
         EXPECT_FALSE(result.Confirmed);

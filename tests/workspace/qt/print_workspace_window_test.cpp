@@ -245,7 +245,8 @@ TEST(WorkspaceWindow, LabelsTurnRedWhileThePageCannotBeDrawn)
         bool Red;
     } cases[] = {
         {"drawn", 0, psFitToPage, 0, 0, false},
-        {"a scaled copy that cannot be made", 1000, psFitToPage, 0, 0, true},
+        // A new size on the page asks for a new scaled copy.
+        {"a scaled copy that cannot be made", 1000, psCustom, 10, 0, true},
         {"a later paint that succeeds", 0, psFitToPage, 0, 0, false},
         // Scaling the whole picture would take about 2 gigabytes here.
         {"+3200% in Close Up scales only what shows", 32 << 20, psCustom, 3200, 1, false},
@@ -259,7 +260,7 @@ TEST(WorkspaceWindow, LabelsTurnRedWhileThePageCannotBeDrawn)
         shown.Apply(c.Scale, ppCenter, c.Zoom, c.Zoom, 0);
         shown.Window->PaintPreview();
         shown.Settle();
-        EXPECT_EQ(shown.Workspace.PaintFailed(), c.Red);
+        EXPECT_EQ(shown.Window->PaintFailed(), c.Red);
         const QColor red(255, 0, 0);
         const QColor normal = shown.Child<QLabel>("PositionLabel")->palette().color(QPalette::WindowText);
         for (const char* label : {"ScaleLabel", "ZoomLabel1", "ZoomLabel2"})
@@ -315,17 +316,29 @@ TEST(WorkspaceWindow, BackgroundColourRepaintsOnlyWhenItChanges)
 
 TEST(WorkspaceWindow, SettingsBarSitsAtTheChosenEdgeWithThePanelCentred)
 {
-    for (bool onTop : {true, false}) {
-        SCOPED_TRACE(onTop ? "top" : "bottom");
+    // A window too narrow for the four groups in one row wraps them; the
+    // bar grows to hold the rows and the panel still fits its width.
+    const struct {
+        bool OnTop;
+        int Width;
+        bool OneRow;
+    } cases[] = {{true, 900, true}, {false, 900, true}, {false, 300, false}, {true, 300, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Width) + (c.OnTop ? " top" : " bottom"));
         TShownWindow shown(2400, 3000, {800, 600});
-        shown.Workspace.SetPanelOnTop(onTop);
-        shown.Window->resize(900, 600);
+        shown.Window->SetPanelOnTop(c.OnTop);
+        shown.Window->resize(c.Width, 600);
         shown.Settle();
         const QWidget* bar = shown.Child<QWidget>("SettingsBar");
-        const QWidget* panel = shown.Child<QWidget>("SettingsPanel");
-        EXPECT_EQ(shown.Window->PanelOnTop(), onTop);
-        EXPECT_EQ(bar->y() < shown.Child<QWidget>("PreviewBox")->y(), onTop);
+        const auto* panel = shown.Child<TSettingsPanel>("SettingsPanel");
+        EXPECT_EQ(shown.Window->PanelOnTop(), c.OnTop);
+        EXPECT_EQ(bar->y() < shown.Child<QWidget>("PreviewBox")->y(), c.OnTop);
         EXPECT_EQ(panel->x(), (bar->width() - panel->width()) / 2);
         EXPECT_EQ(panel->height(), bar->height());
+        EXPECT_LE(panel->width(), bar->width());
+        EXPECT_EQ(panel->Columns() == 4, c.OneRow);
+        const QWidget* quality = shown.Child<QWidget>("QualityList");
+        EXPECT_EQ(quality->y() > shown.Child<QWidget>("ScaleList")->y(), !c.OneRow);
+        EXPECT_LE(quality->geometry().bottom(), panel->height());
     }
 }

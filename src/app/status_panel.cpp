@@ -1,0 +1,90 @@
+#include "app/status_panel.h"
+
+#include <QLayout>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <utility>
+
+namespace orvanto {
+
+TStatusPanel::TStatusPanel(bool last, QWidget* parent) : QLabel(parent), FLast(last) {}
+
+void TStatusPanel::SetForms(const QStringList& forms)
+{
+    FForms = forms;
+    ShowForm();
+}
+
+void TStatusPanel::SetSample(const QString& sample)
+{
+    FSample = sample;
+    updateGeometry();
+}
+
+void TStatusPanel::SetLevel(int level)
+{
+    FLevel = std::max(0, level);
+    ShowForm();
+}
+
+void TStatusPanel::ShowForm()
+{
+    const QString shown = FForms.isEmpty() ? QString() : FForms[std::min<qsizetype>(FLevel, FForms.size() - 1)];
+    setText(shown);
+    // A shortened text keeps its whole form at hand.
+    setToolTip(!FForms.isEmpty() && shown != FForms.first() ? FForms.first() : QString());
+}
+
+QSize TStatusPanel::sizeHint() const
+{
+    const QSize own = QLabel::sizeHint(); // text, frame and the indent of a framed label
+    const QFontMetrics metrics = fontMetrics();
+    const int padding = own.width() - metrics.horizontalAdvance(text());
+    // An empty panel still shows as a small sunken box.
+    const int least = padding + metrics.horizontalAdvance(FSample.isEmpty() ? QStringLiteral("  ") : FSample);
+    return {std::max(own.width(), least), own.height()};
+}
+
+QSize TStatusPanel::minimumSizeHint() const
+{
+    // The first panels give way (cutting their text) only when even their
+    // shortest forms do not fit, rather than being drawn over by their
+    // neighbour; the last keeps its whole text: "Ready", "Working... 57%".
+    return FLast ? QLabel::minimumSizeHint() : QSize(20, QLabel::minimumSizeHint().height());
+}
+
+namespace {
+
+bool AllFit(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
+{
+    if (QLayout* layout = bar.layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+    for (const TStatusPanel* panel : panels)
+        if (panel->isVisibleTo(&bar) && panel->width() < panel->sizeHint().width())
+            return false;
+    return true;
+}
+
+} // namespace
+
+void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
+{
+    // Panel index and level, in the order the panels give up room.
+    static constexpr std::pair<std::size_t, int> Steps[] = {{2, 1}, {3, 1}, {0, 1}, {1, 1}};
+    for (TStatusPanel* panel : panels)
+        panel->SetLevel(0);
+    if (bar.width() <= 0 || AllFit(bar, panels))
+        return;
+    for (const auto& [index, level] : Steps) {
+        if (index >= panels.size() || panels[index]->FormCount() <= level)
+            continue;
+        panels[index]->SetLevel(level);
+        if (AllFit(bar, panels))
+            return;
+    }
+}
+
+} // namespace orvanto

@@ -1,0 +1,50 @@
+#pragma once
+
+// The panels of the main window's status bar. A panel is as wide as its
+// text in the window's own font; a panel whose text changes in length (the
+// resolution's "100%") is given its widest text as a sample, so that it does
+// not jitter. A panel may hold shorter forms of its text ("210 x 297" for
+// "210mm x 297mm"); when the bar is too narrow for every panel's whole text,
+// FitStatusPanels shows shorter forms, with the whole text as the tooltip,
+// instead of cutting any text. The last panel stretches to the bar's end.
+
+#include <QLabel>
+#include <QStringList>
+
+#include <vector>
+
+class QStatusBar;
+
+namespace orvanto {
+
+class TStatusPanel final : public QLabel {
+public:
+    TStatusPanel(bool last, QWidget* parent);
+
+    // The panel's text in its forms, the whole one first; an empty list
+    // empties the panel.
+    void SetForms(const QStringList& forms);
+    void SetSample(const QString& sample);
+    // 0 shows the whole text; higher levels shorter forms where there are.
+    void SetLevel(int level);
+    int Level() const { return FLevel; }
+    int FormCount() const { return int(FForms.size()); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+private:
+    void ShowForm();
+
+    bool FLast;
+    QString FSample;
+    QStringList FForms;
+    int FLevel = 0;
+};
+
+// Shows in each panel the longest forms with which all panels fit the bar:
+// first the Auto Close and Auto Print words shorten, then the page size,
+// then the copy count.
+void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels);
+
+} // namespace orvanto
