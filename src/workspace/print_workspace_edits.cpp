@@ -8,6 +8,7 @@
 #include "support/file_listing.h"
 #include "support/general.h"
 #include "support/messages.h"
+#include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <QGuiApplication>
