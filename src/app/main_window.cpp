@@ -9,6 +9,7 @@
 #include "localisation/qt/translate_menu.h"
 #include "platform/qt/center_form.h"
 #include "support/general.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
@@ -25,12 +26,14 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPalette>
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace orvanto {
@@ -138,8 +141,12 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
 
     FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
-        if (changes & (wcTitles | wcStatus))
+        if (changes & (wcTitles | wcStatus)) {
             RefreshStatus();
+        } else if (changes & (wcLayout | wcPicture)) {
+            ShowPrintResolution(); // the picture's size on paper may have changed
+            FitStatusPanels(*statusBar(), FPanels);
+        }
     };
     FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
         if (!printed)
@@ -162,8 +169,16 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
 
 void TForm1::ProcessCommandLine(const std::vector<std::string>& arguments)
 {
-    if (FWorkspace->ProcessCommandLine(arguments))
+    if (FWorkspace->ProcessCommandLine(arguments)) {
+        if (FWorkspace->LastLoadPartial()) {
+            ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
+            // Unattended, nobody sees the window: the word goes where the
+            // caller looks, and the print still counts as done.
+            if (FWorkspace->GetAutoPrint())
+                std::fprintf(stderr, "%s: %s\n", arguments[0].c_str(), Translate(Messages::PartlyRead).c_str());
+        }
         return;
+    }
     FWorkspace->ShowLastError();
     // Unattended, nobody is there to close a window that failed to load its
     // picture: end with a failure status and keep the stored settings.
@@ -187,6 +202,14 @@ void TForm1::BuildStatusBar()
         bar->addWidget(panel, i < 5 ? 0 : 1);
         FPanels.push_back(panel);
     }
+    // The print resolution sits before the last panel; it keeps the index
+    // after the six panels everybody else counts on.
+    auto* ppi = new TStatusPanel(false, bar);
+    ppi->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ppi->setTextFormat(Qt::PlainText);
+    ppi->setObjectName(QStringLiteral("PrintResolutionPanel"));
+    bar->insertWidget(5, ppi);
+    FPanels.push_back(ppi);
     // A narrower window shows shorter forms of the texts, never cut ones.
     bar->installEventFilter(this);
 }
@@ -362,11 +385,14 @@ void TForm1::ShowProgress(int percent)
         FPanels[5]->repaint();
 }
 
-void TForm1::ShowStatusText(const std::string& text)
+void TForm1::ShowStatusText(const std::string& text, const std::string& shortText)
 {
     if (FPanels.size() < 6)
         return;
-    FPanels[5]->SetForms({Text(text.empty() ? Translate("Ready") : text)});
+    QStringList forms{Text(text.empty() ? Translate("Ready") : text)};
+    if (!shortText.empty())
+        forms << Text(shortText);
+    FPanels[5]->SetForms(forms);
     FitStatusPanels(*statusBar(), FPanels);
 }
 
@@ -379,9 +405,12 @@ void TForm1::RefreshStatus()
     const std::string width = std::to_string(info.PageWidthMM);
     const std::string height = std::to_string(info.PageHeightMM);
     // Each with the shorter forms a narrow window shows instead.
-    FPanels[0]->SetForms(FWorkspace->PrinterPresent()
+    const bool present = FWorkspace->PrinterPresent();
+    FPrinterPresent = present;
+    FPanels[0]->SetForms(present
                              ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
                              : QStringList{Text(Translate("No Printer"))});
+    FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
     FPanels[1]->SetForms({Text(info.CopiesText),
                           QString::number(FWorkspace->GetCopies()) + QChar(0x00D7)}); // "2×"
     FPanels[2]->SetForms(FWorkspace->GetAutoClose()
@@ -391,17 +420,59 @@ void TForm1::RefreshStatus()
                              ? QStringList{Text(Translate("Auto Print")), Text(Translate("AutoPrint"))}
                              : QStringList{});
     FPanels[4]->SetForms({Text(std::to_string(info.Resolution) + "%")});
+    ShowPrintResolution();
     FitStatusPanels(*statusBar(), FPanels);
     setWindowTitle(Text(info.Caption.empty() ? std::string("Orvanto") : info.Caption));
+}
+
+// The picture's pixels per inch on paper ("187 ppi", or "187 x 94 ppi"
+// where the sides differ), orange with an explanation when a print would
+// look soft.
+void TForm1::ShowPrintResolution()
+{
+    if (!FWorkspace || FPanels.size() < 7)
+        return;
+    TStatusPanel* panel = FPanels[6];
+    TPrintWorkspaceInfo info = FWorkspace->Info();
+    info.PictureWidth = FWorkspace->Picture().width();
+    info.PictureHeight = FWorkspace->Picture().height();
+    const auto [across, down] = FWorkspace->Layout().PrintPpi(info);
+    const bool shown = !FWorkspace->Empty() && across > 0 && down > 0;
+    const QString unit = QLatin1Char(' ') + Text(Translate("ppi"));
+    const QString both = across == down ? QString::number(across) : QStringLiteral("%1 x %2").arg(across).arg(down);
+    const QString tight = across == down ? QString::number(across) : QStringLiteral("%1x%2").arg(across).arg(down);
+    panel->SetForms(shown ? QStringList{both + unit, tight + unit, tight} : QStringList{});
+    panel->setVisible(shown);
+    const bool soft = shown && std::min(across, down) < TPageLayout::SharpPpi;
+    panel->SetHint(Text(Translate(soft ? Messages::SoftPrint : Messages::PrintResolution)));
+    panel->setAutoFillBackground(soft);
+    QPalette colours = statusBar()->palette();
+    if (soft) {
+        colours.setColor(QPalette::Window, QColor(255, 165, 0));
+        colours.setColor(QPalette::WindowText, Qt::black);
+    }
+    panel->setPalette(colours);
 }
 
 // A bar button is enabled exactly when its menu item would be.
 void TForm1::RefreshButtons()
 {
+    // A printer added or gone (its print server stopped, say): the page
+    // geometry, the paper panel and Print follow without a command.
+    if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent))
+        FWorkspace->Relayout();
     if (FToolbars && FCommands)
         for (int index = 0; index < int(FBarCommands.size()); ++index)
-            if (FBarCommands[index] >= 0)
+            if (FBarCommands[index] >= 0) {
                 FToolbars->SetButtonEnabled(index, FCommands->Enabled(FBarCommands[index]));
+                // Print says why it cannot print.
+                if (FBarCommands[index] == FindMenuEntry("Print1")) {
+                    std::string hint = Translate("Print");
+                    if (FPrinterPresent == 0)
+                        hint.append(1, '\n').append(Translate(Messages::NoPrinterHint));
+                    FToolbars->SetButtonCaption(index, hint);
+                }
+            }
     if (!isEnabled())
         setEnabled(true);
 }

@@ -56,7 +56,7 @@ public:
     void ShowHelp() override;
     void ShowAbout() override;
 
-    void ShowStatusText(const std::string& text);
+    void ShowStatusText(const std::string& text, const std::string& shortText = {}) override;
     void RefreshStatus();
     void RefreshButtons();
 
@@ -83,6 +83,7 @@ private:
     void MenuClosed(int menuEntry);
     void ProcessCommandLine(const std::vector<std::string>& arguments);
     void ShowProgress(int percent);
+    void ShowPrintResolution();
     void LoadSettings();
     void SaveSettings();
     void FinishShutdown();
@@ -102,6 +103,7 @@ private:
     bool FNoSave = false; // an unattended run that failed before its print
     int FExitStatus = 0;
     int FLastProgress = -1;
+    int FPrinterPresent = -1; // as the last refresh found it; -1 before the first
 };
 
 } // namespace orvanto

@@ -27,10 +27,11 @@ enum class TJpegOrientation {
 };
 
 // progress, when set, hears rising whole percents while the rows are
-// decoded and 100 once the picture is complete.
+// decoded and 100 once the picture is complete. partial, when set, learns
+// whether the data ended before the picture did.
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright, std::string* details = nullptr,
-              const TLoadProgress& progress = {});
+              const TLoadProgress& progress = {}, bool* partial = nullptr);
 bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright);
 // Reads from the device's position to its end.
@@ -38,7 +39,7 @@ bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright);
 // "File not found" and "File in use" when the file cannot be read at all.
 bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr,
-                  const TLoadProgress& progress = {});
+                  const TLoadProgress& progress = {}, bool* partial = nullptr);
 
 // The EXIF orientation (1 to 8) of a JPEG file's first EXIF block; 1 when it
 // has none or the tag cannot be read.

@@ -112,6 +112,7 @@ std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly)
 bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground,
                           TImageInfoRec& info)
 {
+    info.Partial = false;
     info.ErrorText = "Index out of range";
     if (!info.Bitmap)
         return false;
@@ -170,6 +171,7 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
             source->Draw(picture);
         }
         *info.Bitmap = std::move(picture);
+        info.Partial = source->Partial();
         if (report)
             report(100);
         return true;

@@ -24,6 +24,9 @@ struct TImageInfoRec {
     // Told how far the load has come: rising whole percents, 100 once the
     // picture is complete. Formats whose readers cannot tell report 100 only.
     TLoadProgress OnProgress = {};
+    // Set by a successful open whose file ended before the picture did: the
+    // rest shows white.
+    bool Partial = false;
 };
 
 // A decoder of one source format, as the loaders see it: read a file, tell
@@ -50,6 +53,8 @@ public:
     // it over here, sparing the target's allocation and a pass over every
     // pixel; a null image means "draw me".
     virtual QImage WholePicture() const { return QImage(); }
+    // The file ended before the picture did.
+    virtual bool Partial() const { return false; }
 };
 
 // A source graphic class: its name and how to make an instance. Create is

@@ -57,11 +57,13 @@ public:
     void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadJpegFile(fileName, FPicture, error, nullptr, FProgress);
+        return ReadJpegFile(fileName, FPicture, error, nullptr, FProgress, &FPartial);
     }
+    bool Partial() const override { return FPartial; }
 
 private:
     TLoadProgress FProgress;
+    bool FPartial = false;
 };
 
 // The icon reader lays the icon over the background itself, so the colour
@@ -124,6 +126,12 @@ public:
     int Height() const override { return FCodec.GetHeight(); }
     void Draw(QImage& target) const override { DrawPicture(FCodec.Picture, target); }
     QImage WholePicture() const override { return FCodec.Picture; }
+    bool Partial() const override
+    {
+        if constexpr (requires { FCodec.Partial(); })
+            return FCodec.Partial();
+        return false;
+    }
 
 private:
     TCodec FCodec;

@@ -17,6 +17,12 @@ inline constexpr char OutOfDiskSpace[] = "Out of disk space";
 inline constexpr char UnexpectedError[] = "Unexpected error";
 inline constexpr char TaskFailed[] = "Task failed";
 inline constexpr char NoPrinterInstalled[] = "No printer installed";
+inline constexpr char NoPrinterHint[] = "No printer: add one in the system's printer settings";
+inline constexpr char PartlyRead[] = "The file ends early: only part of the picture was read";
+inline constexpr char PartlyReadShort[] = "Picture incomplete";
+inline constexpr char PrintResolution[] = "Picture pixels per inch on paper";
+inline constexpr char SoftPrint[] =
+    "Below 150 picture pixels per inch the print looks soft: print the picture smaller, or use a larger picture";
 
 } // namespace Messages
 

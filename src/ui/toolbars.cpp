@@ -195,6 +195,14 @@ void TToolbars::SetButtonEnabled(int index, bool enabled)
     Relayout();
 }
 
+void TToolbars::SetButtonCaption(int index, const std::string& caption)
+{
+    if (!Valid(index) || FEntries[index].Caption == caption)
+        return;
+    FEntries[index].Caption = caption;
+    Relayout();
+}
+
 void TToolbars::SetButtonVisible(int index, bool visible)
 {
     if (!Valid(index) || FEntries[index].Visible == visible)

@@ -73,6 +73,8 @@ public:
     bool Empty() const;
     const QImage& Picture() const;               // 1 x 1 when Empty
     bool LoadFile(const std::string& fileName);
+    // The last loaded file ended before its picture did (the rest is white).
+    bool LastLoadPartial() const;
     void Clear();
     bool CopyToClipboard();
     bool PasteFromClipboard();
@@ -102,6 +104,7 @@ public:
     void SetAutoPrint(bool on);
     bool GetAutoClose() const;
     void SetAutoClose(bool on);
+    // The error box; after a failed load its second line names the file.
     void ShowLastError();
 
     // The program's arguments after the executable's name, as the system

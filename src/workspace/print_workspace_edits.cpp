@@ -65,6 +65,7 @@ void TPrintWorkspace::TakePicture(QImage picture)
 {
     FState->Picture = std::move(picture);
     FState->Empty = false;
+    FState->PartialLoad = false;
 }
 
 void TPrintWorkspace::ForgetEdit()
@@ -74,6 +75,7 @@ void TPrintWorkspace::ForgetEdit()
 
 bool TPrintWorkspace::LoadFile(const std::string& fileName)
 {
+    FState->ErrorFileName = fileName;
     FState->LastError = Messages::FileNotFound;
     if (!IsFile(fileName))
         return false;
@@ -98,6 +100,8 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
                 picture = picture.convertToFormat(QImage::Format_BGR888);
             if (!picture.isNull()) {
                 TakePicture(std::move(picture));
+                FState->PartialLoad = request.Partial;
+                FState->ErrorFileName.clear();
                 loaded = true;
             }
         } else {
@@ -109,6 +113,11 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
     Refresh();
     ForgetEdit();
     return loaded;
+}
+
+bool TPrintWorkspace::LastLoadPartial() const
+{
+    return FState->PartialLoad && !FState->Empty;
 }
 
 void TPrintWorkspace::Clear()

@@ -18,6 +18,9 @@ struct TPrintWorkspace::TState {
     TPageLayout Layout;
     IWorkspaceView* View = nullptr;
     std::string LastError;
+    // The file a failed load was about; ShowLastError names it.
+    std::string ErrorFileName;
+    bool PartialLoad = false;
 
     QImage Picture; // 1 x 1 while Empty
     bool Empty = true;

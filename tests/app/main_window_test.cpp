@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -38,13 +39,18 @@ namespace {
 // Every status panel shows its whole text, none drawn over by the next.
 void ExpectStatusPanelsFit(const TForm1& window)
 {
-    for (int i = 0; i < 6; ++i) {
+    std::vector<const QLabel*> shown;
+    for (int i = 0; window.StatusPanel(i); ++i) {
         const QLabel* panel = window.StatusPanel(i);
         SCOPED_TRACE(panel->text().toStdString());
         EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
-        if (i > 0) {
-            EXPECT_LT(window.StatusPanel(i - 1)->geometry().right(), panel->geometry().left());
-        }
+        if (panel->isVisible())
+            shown.push_back(panel);
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const QLabel* a, const QLabel* b) { return a->geometry().left() < b->geometry().left(); });
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        EXPECT_LT(shown[i - 1]->geometry().right(), shown[i]->geometry().left()) << shown[i]->text().toStdString();
     }
 }
 
@@ -53,7 +59,8 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     auto* colours = new TRecordingColourDialog;
     colours->Answer(0x00FF00);
     auto oldColours = Platform().SetColourDialog(std::unique_ptr<IColourDialog>(colours));
-    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    auto* printer = new TRecordingPrinter;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
     auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
 
     const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
@@ -108,6 +115,20 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         EXPECT_EQ(window.StatusPanel(2)->text().toStdString(), "Auto Close");
         QTest::qWait(10); // the bar lays itself out again
         ExpectStatusPanelsFit(window);
+
+        QTest::keyClick(&window, Qt::Key_F3); // print
+        const QLabel* last = window.StatusPanel(5); // shortened in a narrow window, whole as its tooltip
+        EXPECT_EQ((last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString(),
+                  "Sent 1 copy to Recording Printer");
+        EXPECT_EQ(window.StatusPanel(6)->text().toStdString(), "600 ppi") << "40 pixels over 40 dots at 600 dpi";
+        printer->Names.clear(); // the print server went away
+        window.RefreshButtons();
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), "No Printer");
+        EXPECT_EQ(window.StatusPanel(0)->toolTip().toStdString(), "No printer: add one in the system's printer settings");
+        EXPECT_FALSE(window.ButtonBar()->ButtonEnabled(0)) << "Print";
+        printer->Names = {"Recording Printer"};
+        window.RefreshButtons();
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString().substr(0, 3), "203") << "the page is back";
 
         window.close(); // the close button
         QTest::qWait(50);
@@ -203,7 +224,8 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
                   language.OpenShortcut);
         EXPECT_EQ(window.MenuAction("Copy1")->text().toStdString(), language.CopyCommand);
         window.Workspace()->SetCopies(1);
-        EXPECT_EQ(window.StatusPanel(1)->text().toStdString(), language.OneCopy);
+        const QLabel* copies = window.StatusPanel(1); // shortened to "1×" where room is short, whole as tooltip
+        EXPECT_EQ((copies->toolTip().isEmpty() ? copies->text() : copies->toolTip()).toStdString(), language.OneCopy);
         window.MenuAction("N901")->trigger();
         Q_EMIT window.findChild<QMenu*>("Image2")->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), language.UndoRotate);
