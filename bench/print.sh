@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# bench/print.sh [RUNS]
+# bench/print.sh [RUNS]   (SIZES="2000x1333" measures one picture size only)
 # Unattended printing against the print system's own JPEG printing, on the
 # private print server, in one run: "orvanto photo.jpg /AUTOPRINT" and
 # "lp -o fit-to-page photo.jpg", each timed from its start until the server
@@ -44,7 +44,7 @@ timed() {
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 printf '%-12s %10s %10s %7s %9s %9s\n' picture orvanto lp ratio "peak MB" "bound MB"
-for size in 6000x4000 2000x1333; do
+for size in ${SIZES:-6000x4000 2000x1333}; do
     photo="$work/photo-$size.jpg"
     [ -s "$photo" ] || convert -size "$size" plasma:fractal -quality 90 "$photo"
     queue_empty

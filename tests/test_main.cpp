@@ -17,6 +17,11 @@ int main(int argc, char* argv[])
     setenv("XDG_CONFIG_HOME", (area.path().toStdString() + "/config").c_str(), 1);
     setenv("XDG_CACHE_HOME", (area.path().toStdString() + "/cache").c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The desktop's language picks an installed language file: the tests
+    // expect English unless they ask for another.
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "C.UTF-8", 1);
 
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);

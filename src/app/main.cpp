@@ -1,4 +1,7 @@
+#include "app/command_line_options.h"
 #include "app/main_window.h"
+#include "app/settings_file.h"
+#include "app/unattended_print.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_clipboard.h"
@@ -7,38 +10,65 @@
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
 #include "support/services.h"
+#include "workspace/command_line.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 using namespace orvanto;
 
-int main(int argc, char* argv[])
+namespace {
+
+QtMessageHandler QtDefaultMessages = nullptr;
+
+// Qt notes on the offscreen platform that it picked a runtime folder of its
+// own; this program never uses one, and a script reading standard error
+// should find only what went wrong.
+void WithoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    // Stale temporary files go and the services are freed in their order
-    // however the program ends.
-    ArrangeShutdownAtExit();
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvanto"));
-    Platform().SetMessageBox(std::make_unique<TQtMessageBox>());
-    Platform().SetPrinter(std::make_unique<TQtPrinter>());
-    InstallTranslation();
+    if (type == QtWarningMsg && text.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    if (QtDefaultMessages)
+        QtDefaultMessages(type, context, text);
+}
+
+// Qt takes its platform when the application is made. Where none is named
+// and no display is there (cron, ssh, a print service), the offscreen one,
+// so that an unattended run works; false then.
+bool ChoosePlatform()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QtDefaultMessages = qInstallMessageHandler(WithoutRuntimeFolderNote);
+    return false;
+}
+
+// The settings file's values; none without a file.
+std::optional<TStoredSettings> StoredSettings()
+{
+    TStoredSettings stored;
+    if (!TSettingsFile().Load(stored))
+        return std::nullopt;
+    return stored;
+}
+
+int RunWindow(QApplication& application, const TCommandLine& line)
+{
     Platform().SetFileDialogs(std::make_unique<TQtFileDialogs>());
     Platform().SetColourDialog(std::make_unique<TQtColourDialog>());
     Platform().SetClipboard(std::make_unique<TQtClipboard>());
-
-    // Qt has taken its own options out of argv by now.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
     int status = 0;
     {
-        TForm1 window(arguments);
+        TForm1 window(line);
         if (!window.ShuttingDown())
             window.show();
-        // An unattended run has already asked to end: the loop runs just
-        // long enough to take the window down.
         status = application.exec();
     }
     // The dialogs are widgets: they must go while the application still exists.
@@ -46,4 +76,31 @@ int main(int argc, char* argv[])
     Platform().SetColourDialog(nullptr);
     Platform().SetClipboard(nullptr);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (const int status = HandleCommandLineOptions(argc, argv); status >= 0)
+        return status;
+    // Stale temporary files go and the services are freed in their order
+    // however the program ends.
+    ArrangeShutdownAtExit();
+    const bool display = ChoosePlatform();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvanto"));
+
+    // Qt has taken its own options out of argv by now.
+    const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::optional<TStoredSettings> stored = line.Picture.empty() ? std::nullopt : StoredSettings();
+    const bool unattended = IsUnattended(line, stored && stored->AutoPrint != 0);
+    if (!unattended && !display) {
+        std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
+        return 1;
+    }
+    Platform().SetMessageBox(std::make_unique<TQtMessageBox>(unattended));
+    Platform().SetPrinter(std::make_unique<TQtPrinter>());
+    InstallTranslation();
+    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line);
 }

@@ -5,6 +5,7 @@
 #include "app/qt_translations.h"
 #include "app/startup_extras.h"
 #include "app/status_panel.h"
+#include "app/workspace_settings.h"
 #include "localisation/language.h"
 #include "localisation/qt/translate_menu.h"
 #include "platform/qt/center_form.h"
@@ -50,37 +51,20 @@ QString Text(const std::string& text)
     return QString::fromStdString(text);
 }
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 32);
-    return text;
-}
-
-// The switch counts only in the two places the command line allows it.
-bool HasAutoPrintSwitch(const std::vector<std::string>& arguments)
-{
-    for (std::size_t i = 1; i < std::min<std::size_t>(arguments.size(), 3); ++i)
-        if (Upper(arguments[i]) == "/AUTOPRINT")
-            return true;
-    return false;
-}
-
 } // namespace
 
-TForm1::TForm1(const std::vector<std::string>& arguments, QWidget* parent) : QMainWindow(parent)
+TForm1::TForm1(const TCommandLine& line, QWidget* parent) : QMainWindow(parent)
 {
     try {
-        FormCreate(arguments);
+        FormCreate(line);
     } catch (...) {
         if (TGeneral* general = General())
             general->FatalOutOfMemory();
         std::exit(EXIT_FAILURE);
     }
     FCreating = false;
-    // A shutdown asked for while the window was being built (an unattended
-    // print) ends the message loop as soon as it runs.
+    // A shutdown asked for while the window was being built ends the
+    // message loop as soon as it runs.
     if (FShutdownRequested)
         QMetaObject::invokeMethod(this, &TForm1::FinishShutdown, Qt::QueuedConnection);
 }
@@ -96,7 +80,7 @@ TForm1::~TForm1()
     FToolbars.reset();
 }
 
-void TForm1::FormCreate(const std::vector<std::string>& arguments)
+void TForm1::FormCreate(const TCommandLine& line)
 {
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
@@ -111,7 +95,7 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
     // that is there but cannot be unpacked ends the program before anything
     // else is built, and no settings are written.
     FExtras = std::make_unique<TStartupExtras>();
-    if (!FExtras->PrepareSplash(!arguments.empty() && !arguments[0].empty())) {
+    if (!FExtras->PrepareSplash(!line.Picture.empty())) {
         General()->ShowError(FExtras->LastError());
         FExitStatus = 1;
         FNoSave = true;
@@ -148,11 +132,6 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
             FitStatusPanels(*statusBar(), FPanels);
         }
     };
-    FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
-        if (!printed)
-            FExitStatus = 1;
-        Shutdown();
-    };
     FWorkspace->OnProgress = [this](int percent) { ShowProgress(percent); };
     ShowStatusText({});
     RefreshStatus();
@@ -163,30 +142,16 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments)
         move(*place);
     else
         CenterForm(this);
-    ProcessCommandLine(arguments);
+    ProcessCommandLine(line);
     FExtras->FinishSplash();
 }
 
-void TForm1::ProcessCommandLine(const std::vector<std::string>& arguments)
+void TForm1::ProcessCommandLine(const TCommandLine& line)
 {
-    if (FWorkspace->ProcessCommandLine(arguments)) {
-        if (FWorkspace->LastLoadPartial()) {
-            ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
-            // Unattended, nobody sees the window: the word goes where the
-            // caller looks, and the print still counts as done.
-            if (FWorkspace->GetAutoPrint())
-                std::fprintf(stderr, "%s: %s\n", arguments[0].c_str(), Translate(Messages::PartlyRead).c_str());
-        }
-        return;
-    }
-    FWorkspace->ShowLastError();
-    // Unattended, nobody is there to close a window that failed to load its
-    // picture: end with a failure status and keep the stored settings.
-    if (HasAutoPrintSwitch(arguments)) {
-        FExitStatus = 1;
-        FNoSave = true;
-        Shutdown();
-    }
+    if (!FWorkspace->ProcessCommandLine(line))
+        FWorkspace->ShowLastError();
+    else if (FWorkspace->LastLoadPartial())
+        ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
 }
 
 void TForm1::BuildStatusBar()
@@ -520,62 +485,31 @@ void TForm1::ShowAbout()
         FExtras->ShowAbout();
 }
 
+// The workspace's settings through the shared table; the window's own four here.
 void TForm1::LoadSettings()
 {
     TStoredSettings s;
     if (!TSettingsFile().Load(s))
         return;
-    TPrintWorkspace& ws = *FWorkspace;
-    ws.SetAutoClose(s.AutoClose != 0);
-    ws.SetAutoPrint(s.AutoPrint != 0);
     SetPanelOnTop(s.ToolbarOnTop != 0);
     SetButtonBarVisible(s.ShowButtonbar != 0);
-    ws.SetCopies(s.Copies);
-    TPrintWorkspaceInfo info = ws.Info();
-    info.Quality = std::uint8_t(s.Quality);
-    info.Position = std::uint8_t(s.Position);
-    info.Scale = std::uint8_t(s.Scale);
-    info.Orientation = std::uint8_t(s.Orientation);
-    info.X = s.X;
-    info.Y = s.Y;
-    info.ZoomX = s.ZoomX;
-    info.ZoomY = s.ZoomY;
-    info.ZoomXY = s.ZoomXY;
-    ws.ApplyInfo(info);
+    ApplyStoredSettings(s, *FWorkspace);
     // A damaged size must not ask for a window larger than the screen.
     QSize limit(s.Width, s.Height);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         limit = screen->availableGeometry().size();
     resize(std::min(s.Width, limit.width()), std::min(s.Height, limit.height()));
-    ws.SetPreviewSize(s.Size);
-    ws.SetBackground(std::uint32_t(s.BkColor), s.UseBkColor);
 }
 
 void TForm1::SaveSettings()
 {
-    TPrintWorkspace& ws = *FWorkspace;
-    const TPrintWorkspaceInfo info = ws.Info();
     TStoredSettings s;
-    s.AutoClose = ws.GetAutoClose();
-    s.AutoPrint = ws.GetAutoPrint();
+    TakeStoredSettings(*FWorkspace, s);
     s.ToolbarOnTop = PanelOnTop();
     s.ShowButtonbar = ButtonBarVisible();
-    s.Copies = ws.GetCopies();
-    s.Quality = info.Quality;
-    s.Position = info.Position;
-    s.Scale = info.Scale;
-    s.Orientation = info.Orientation;
-    s.X = info.X;
-    s.Y = info.Y;
-    s.ZoomX = info.ZoomX;
-    s.ZoomY = info.ZoomY;
-    s.ZoomXY = info.ZoomXY;
     // The same measure the load restores with resize(): no frame added.
     s.Width = width();
     s.Height = height();
-    s.Size = ws.PreviewSize();
-    s.BkColor = int(ws.BkColor());
-    s.UseBkColor = ws.UseBkColor();
     // A file that cannot be written (read-only, say) is left alone quietly.
     TSettingsFile().Save(s);
 }

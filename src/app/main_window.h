@@ -3,17 +3,18 @@
 // The program's one window, TForm1: it builds the print workspace, the
 // menus, the status bar and the button bar at start-up (FormCreate), runs
 // every command through TMainCommands, keeps the settings file, and ends
-// the program through Shutdown, whichever way the user or an unattended
-// print asks for it.
+// the program through Shutdown, whichever way the user asks for it. An
+// unattended print never builds this window (see unattended_print.h).
 //
 // Ending is deferred: Shutdown hides the window and writes the settings at
 // once, but the owned objects go and the message loop ends only from a
-// queued call, so nothing is destroyed under its own event (a bar click, the
-// workspace's print-finished event), and a request made while the window is
-// still being built (an unattended print) ends the loop as soon as it runs.
+// queued call, so nothing is destroyed under its own event (a bar click),
+// and a request made while the window is still being built (a splash that
+// cannot be unpacked) ends the loop as soon as it runs.
 
 #include "app/main_commands.h"
 #include "app/settings_file.h"
+#include "workspace/command_line.h"
 
 #include <QMainWindow>
 
@@ -35,12 +36,12 @@ class TStatusPanel;
 class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
 public:
-    // arguments: the command line after the executable's name.
-    explicit TForm1(const std::vector<std::string>& arguments, QWidget* parent = nullptr);
+    // line: what to open once the window is built.
+    explicit TForm1(const TCommandLine& line, QWidget* parent = nullptr);
     ~TForm1() override;
 
     const std::string& LastError() const { return FLastError; }
-    // 0, or 1 when an unattended load or print failed.
+    // 0, or 1 when the start failed.
     int ExitStatus() const { return FExitStatus; }
     bool ShuttingDown() const { return FShutdownRequested; }
 
@@ -74,14 +75,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const std::vector<std::string>& arguments);
+    void FormCreate(const TCommandLine& line);
     void BuildMenu();
     void BuildStatusBar();
     void BuildButtonBar(QWidget* area);
     void ButtonClicked(TToolbars& sender, int index);
     void MenuOpening(int menuEntry);
     void MenuClosed(int menuEntry);
-    void ProcessCommandLine(const std::vector<std::string>& arguments);
+    void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
     void ShowPrintResolution();
     void LoadSettings();
@@ -100,7 +101,7 @@ private:
     bool FBusy = false;
     bool FCreating = true;
     bool FShutdownRequested = false;
-    bool FNoSave = false; // an unattended run that failed before its print
+    bool FNoSave = false; // a start that failed
     int FExitStatus = 0;
     int FLastProgress = -1;
     int FPrinterPresent = -1; // as the last refresh found it; -1 before the first

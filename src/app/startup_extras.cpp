@@ -7,6 +7,9 @@
 #include "imaging/bitmap_writer.h"
 #include "localisation/language.h"
 #include "support/general.h"
+#include "imaging/format_mime_types.h"
+#include "support/file_listing.h"
+#include "support/install_location.h"
 #include "support/paths.h"
 #include "support/range.h"
 #include "support/string_helpers.h"
@@ -15,6 +18,11 @@
 #include <QBuffer>
 #include <QFile>
 #include <QPainter>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -75,6 +83,67 @@ std::string EscapeEntryString(const std::string& text)
             result += c;
     }
     return result;
+}
+
+constexpr const char* EntryGenericName = "Picture Printer";
+constexpr const char* EntryComment = "Print one picture at a time, laid out on the page as you choose";
+// The line that marks an entry the program wrote for its user.
+constexpr const char* UserEntryMark = "X-Orvanto-User-Entry=true";
+
+// At most the first LIMIT bytes of a file; "" when it cannot be read.
+std::string ReadFileStart(const std::string& fileName, std::size_t limit)
+{
+    std::ifstream file(fileName, std::ios::binary);
+    std::string bytes(limit, '\0');
+    file.read(bytes.data(), std::streamsize(limit));
+    bytes.resize(file ? limit : std::size_t(std::max<std::streamsize>(file.gcount(), 0)));
+    return bytes;
+}
+
+// Desktop entries are small; a larger file is not one of ours.
+constexpr std::size_t EntryReadLimit = 64 * 1024;
+
+bool IsUserEntry(const std::string& fileName)
+{
+    const std::string text = ReadFileStart(fileName, EntryReadLimit);
+    return text.find(std::string("\n") + UserEntryMark + "\n") != std::string::npos;
+}
+
+// The value of KEY= in an entry's text, "" when it has none.
+std::string EntryValue(const std::string& text, const std::string& key)
+{
+    const std::string line = "\n" + key + "=";
+    const std::size_t at = text.find(line);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t from = at + line.size();
+    return text.substr(from, text.find('\n', from) - from);
+}
+
+// Earlier versions copied the program into the menu area's "Fennick"
+// folder as "Orvanto.EXE", with an entry and an icon beside it. Only those
+// files go, and only when they are ours: the copy a program file of this
+// user, the entry one that starts that copy, the icon the one it names.
+bool RemoveEarlierMenuCopy(const std::string& folder)
+{
+    const std::string copy = folder + ProgramTitle + ".EXE";
+    const std::string entry = folder + "orvanto.desktop";
+    const std::string entryText = ReadFileStart(entry, EntryReadLimit);
+    bool ok = true;
+    struct stat info {};
+    if (::lstat(copy.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid()
+        && ReadFileStart(copy, 4) == "\x7f" "ELF")
+        ok = ::unlink(copy.c_str()) == 0;
+    if (!entryText.empty() && EntryValue(entryText, "TryExec") == copy) {
+        const std::string icon = EntryValue(entryText, "Icon");
+        if (icon == folder + "orvanto.png")
+            ::unlink(icon.c_str());
+        ok = ::unlink(entry.c_str()) == 0 && ok;
+    }
+    // Removes the folders only when nothing else is left in them.
+    if (::rmdir(folder.c_str()) == 0)
+        ::rmdir(folder.substr(0, folder.rfind('/', folder.size() - 2) + 1).c_str());
+    return ok;
 }
 
 // The artwork leaves room for the tagline under the program's name; it is
@@ -210,27 +279,71 @@ std::string QuoteExecArgument(const std::string& argument)
     return needsQuotes ? '"' + quoted + '"' : quoted;
 }
 
-std::string DesktopEntryText(const std::string& executable, const std::string& iconFile)
+std::vector<TEntryTranslation> EntryTranslations(const std::string& languageFolder)
+{
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& item : std::filesystem::directory_iterator(languageFolder, error))
+        if (item.path().extension() == ".llf")
+            files.push_back(item.path().string());
+    std::sort(files.begin(), files.end());
+    std::vector<TEntryTranslation> translations;
+    for (const std::string& file : files) {
+        TLanguage table(TLanguage::TStart::Empty);
+        if (!table.LoadFromFile(file, 0))
+            continue;
+        TEntryTranslation translation{std::filesystem::path(file).stem().string(), EntryGenericName,
+                                      EntryComment};
+        const bool named = table.LookUp(translation.GenericName);
+        if (table.LookUp(translation.Comment) || named)
+            translations.push_back(std::move(translation));
+    }
+    return translations;
+}
+
+std::string DesktopEntryText(const std::string& executable, const std::string& icon,
+                             const std::vector<TEntryTranslation>& translations, bool userEntry)
 {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Version=1.4\n"
-                       "Name=Orvanto\n"
-                       "GenericName=Picture Printer\n"
-                       "Comment=Print one picture at a time, laid out on the page as you choose\n";
+                       "Name=";
+    text += std::string(ProgramTitle) + "\nGenericName=" + EntryGenericName + "\n";
+    for (const auto& translation : translations)
+        text += "GenericName[" + translation.Locale + "]=" + EscapeEntryString(translation.GenericName) + "\n";
+    text += std::string("Comment=") + EntryComment + "\n";
+    for (const auto& translation : translations)
+        text += "Comment[" + translation.Locale + "]=" + EscapeEntryString(translation.Comment) + "\n";
     text += "TryExec=" + EscapeEntryString(executable) + "\n";
     text += "Exec=" + EscapeEntryString(QuoteExecArgument(executable)) + " %f\n";
-    if (!iconFile.empty())
-        text += "Icon=" + EscapeEntryString(iconFile) + "\n";
+    if (!icon.empty())
+        text += "Icon=" + EscapeEntryString(icon) + "\n";
     text += "Terminal=false\n"
-            "Categories=Graphics;Viewer;Printing;\n"
+            "StartupNotify=true\n"
+            "Categories=Graphics;2DGraphics;RasterGraphics;Viewer;\n"
             "Keywords=print;picture;photo;bitmap;\n"
-            "MimeType=image/bmp;image/x-bmp;image/x-ms-bmp;image/jpeg;image/pjpeg;"
-            "image/vnd.microsoft.icon;image/x-icon;image/wmf;image/x-wmf;image/emf;image/x-emf;"
-            "image/x-portable-pixmap;image/x-portable-graymap;image/x-portable-bitmap;"
-            "image/x-portable-anymap;image/x-xbitmap;image/x-orvanto-text-picture;"
-            "image/x-orvanto-multiformat-image;\n";
+            "MimeType=";
+    for (const std::string& type : AllFormatMimeTypes())
+        text += type + ";";
+    text += "\n";
+    if (userEntry)
+        text += std::string(UserEntryMark) + "\n";
     return text;
+}
+
+bool InstalledEntryExists(const std::string& executable)
+{
+    const QString name = QString::fromLatin1(DesktopId) + QStringLiteral(".desktop");
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) + '/' + name;
+    for (const QString& entry : QStandardPaths::locateAll(QStandardPaths::ApplicationsLocation, name))
+        if (entry != user || !IsUserEntry(entry.toStdString()))
+            return true;
+    // Installed under a prefix the desktop does not search: the program's
+    // own entry still belongs to the package, not to the user.
+    const std::string data = DataFolderFor(executable);
+    const std::string suffix = "/share/orvanto/";
+    return data.size() > suffix.size() && data.ends_with(suffix)
+        && IsFile(data.substr(0, data.size() - suffix.size()) + "/share/applications/" + name.toStdString());
 }
 
 bool InstallMenuEntry(const std::string& executable)
@@ -239,17 +352,28 @@ bool InstallMenuEntry(const std::string& executable)
         TPaths* paths = Paths();
         if (paths == nullptr || executable.empty())
             return false;
-        const std::string folder = paths->MakerMenuFolder("Fennick", true);
-        const std::string copy = folder + ProgramTitle + ".EXE";
-        bool ok = paths->CopyFileOver(executable, copy);
-        std::string iconFile = folder + "orvanto.png";
+        bool ok = RemoveEarlierMenuCopy(paths->MakerMenuFolder("Fennick", false));
+        const std::string folder = paths->ProgramsFolder();
+        if (folder.empty())
+            return false;
+        const std::string entry = folder + DesktopId + ".desktop";
+        if (InstalledEntryExists(executable)) {
+            if (IsUserEntry(entry))
+                ok = paths->RemoveFile(entry) && ok;
+            return ok;
+        }
+        ForceFolders(folder);
+        std::string iconFile = paths->MakerDataFolder("") + "orvanto.png";
         QFile icon(IconResource(256));
         if (!icon.open(QIODevice::ReadOnly)
             || !WriteWhenChanged(iconFile, icon.readAll().toStdString(), 0644)) {
             iconFile.clear();
             ok = false;
         }
-        return WriteWhenChanged(folder + "orvanto.desktop", DesktopEntryText(copy, iconFile), 0644) && ok;
+        const std::string data = DataFolderFor(executable);
+        const auto translations = data.empty() ? std::vector<TEntryTranslation>()
+                                               : EntryTranslations(data + "languages/");
+        return WriteWhenChanged(entry, DesktopEntryText(executable, iconFile, translations, true), 0644) && ok;
     } catch (...) {
         return false;
     }

@@ -1,4 +1,5 @@
 #include "imaging/bitmap_reader.h"
+#include "imaging/colour_profile.h"
 #include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
@@ -48,7 +49,15 @@ struct THeader {
     int PaletteEntry = 4;            // bytes per palette entry
     std::int64_t PaletteCount = 0;   // entries the header declares
     std::int64_t PaletteStart = 0;   // offset from the start of the header
+    // An ICC profile embedded in a version-5 header: offset from the start
+    // of the header, and size; 0 when there is none.
+    std::uint32_t ProfileOffset = 0, ProfileSize = 0;
 };
+
+// The colour space field of version-4 and -5 headers: "MBED" (the profile
+// lies in the file). Linked profiles name a file on the writer's machine and
+// are not followed.
+constexpr std::uint32_t ProfileEmbedded = 0x4D424544;
 
 // Parses the header at data[0..size). Fails with the message to report.
 bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const char*& error)
@@ -90,6 +99,10 @@ bool ParseHeader(const std::uint8_t* data, std::size_t size, THeader& h, const c
             if (hs >= 56) {
                 h.Masks[3] = LittleEndian32(data + 52);
                 h.AlphaMaskGiven = true;
+            }
+            if (hs >= 124 && size >= 124 && LittleEndian32(data + 56) == ProfileEmbedded) {
+                h.ProfileOffset = LittleEndian32(data + 112);
+                h.ProfileSize = LittleEndian32(data + 116);
             }
         }
     } else {
@@ -160,6 +173,8 @@ std::string Describe(const THeader& h, bool packed)
     }
     if (h.TopDown)
         text += ", top-down";
+    if (h.ProfileSize != 0)
+        text += ", colour profile";
     if (packed)
         text += ", packed";
     return text;
@@ -590,6 +605,11 @@ bool DecodeDib(const TDibSource& source, bool icon, QRgb background, const TDibO
     TDecoder decoder(h, pixels, available, palette, background, options.Alpha, keepAlpha ? &alpha : nullptr,
                      picture);
     const bool alphaUsed = decoder.Decode();
+    // A profile that does not lie wholly inside the data reads as none.
+    if (!icon && h.ProfileSize != 0 && h.ProfileOffset >= h.HeaderSize
+        && std::uint64_t(h.ProfileOffset) + h.ProfileSize <= size)
+        ConvertToSrgb(picture, QByteArray::fromRawData(reinterpret_cast<const char*>(data) + h.ProfileOffset,
+                                                       qsizetype(h.ProfileSize)));
     if (options.Alpha == TDibAlpha::Keep) {
         QImage withAlpha(picture.size(), QImage::Format_ARGB32);
         if (withAlpha.isNull()) {

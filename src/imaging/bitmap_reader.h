@@ -8,6 +8,8 @@
 // the 14-byte file header. What a file cannot mean fails with
 // "Unknown format"; a picture too large for the allocation ceiling with
 // "Out of memory"; a file cut short shows what it holds and the rest white.
+// The ICC profile a version-5 header embeds turns the colours into sRGB; a
+// profile that is damaged or reaches past the data is ignored.
 //
 // Pixels that run-length data skips (delta and end-of-line codes) or never
 // reaches before its end-of-bitmap code take the first palette colour, as the

@@ -1,4 +1,6 @@
 #include "imaging/jpeg_codec.h"
+#include "imaging/colour_profile.h"
+#include "imaging/exif_orientation.h"
 #include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
@@ -83,6 +85,8 @@ struct TDecodeState {
     TProgressMonitor Progress;
     bool Cmyk;
     bool InvertedCmyk;
+    JOCTET* Profile; // the ICC profile of the APP2 markers, malloc'd by libjpeg; null when none or damaged
+    unsigned int ProfileSize;
 };
 
 void ReportProgress(TProgressMonitor& monitor)
@@ -137,7 +141,12 @@ bool DecodeHeader(TDecodeState* s, const std::uint8_t* data, std::size_t size, l
     jpeg_mem_src(&s->Info, data, static_cast<unsigned long>(size));
     jpeg_save_markers(&s->Info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_save_markers(&s->Info, JPEG_APP0 + 14, 64);
+    jpeg_save_markers(&s->Info, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&s->Info, TRUE);
+    // A profile split over several markers is put together by sequence
+    // number; a set with gaps, repeats or disagreeing counts reads as none.
+    if (!jpeg_read_icc_profile(&s->Info, &s->Profile, &s->ProfileSize))
+        s->Profile = nullptr, s->ProfileSize = 0;
     s->Cmyk = s->Info.jpeg_color_space == JCS_CMYK || s->Info.jpeg_color_space == JCS_YCCK;
     s->Info.out_color_space = s->Cmyk ? JCS_CMYK : JCS_EXT_BGR;
     // Adobe's writers store CMYK inverted and say so in their APP14 marker.
@@ -160,7 +169,8 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool in
 }
 
 // Stage 2: the rows, straight into the picture's memory.
-bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow)
+bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow,
+                const TCmykToSrgb* cmykProfile)
 {
     if (setjmp(s->Error.Jump))
         return false;
@@ -171,7 +181,9 @@ bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, J
         JSAMPROW row = s->Cmyk ? cmykRow : target;
         if (jpeg_read_scanlines(&s->Info, &row, 1) != 1)
             break;
-        if (s->Cmyk)
+        if (cmykProfile)
+            cmykProfile->Convert(cmykRow, 0, target, 0, int(s->Info.output_width), 1);
+        else if (s->Cmyk)
             CmykToBgr(cmykRow, target, s->Info.output_width, s->InvertedCmyk);
         // Rows decoded after the data ran out are the decoder's filler;
         // progressive files have the whole picture at a lower quality.
@@ -179,37 +191,6 @@ bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, J
             break;
     }
     return true;
-}
-
-std::uint16_t Exif16(const std::uint8_t* p, bool big) { return big ? BigEndian16(p) : LittleEndian16(p); }
-std::uint32_t Exif32(const std::uint8_t* p, bool big) { return big ? BigEndian32(p) : LittleEndian32(p); }
-
-// A picture turned as EXIF orientation 2..8 describes.
-QImage Oriented(const QImage& source, int orientation)
-{
-    const int w = source.width(), h = source.height();
-    const bool swaps = orientation >= 5;
-    QImage target = AllocatePicture(swaps ? h : w, swaps ? w : h, TPictureFill::None);
-    if (target.isNull())
-        return target;
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = source.constScanLine(y);
-        for (int x = 0; x < w; ++x, src += 3) {
-            int tx = x, ty = y;
-            switch (orientation) {
-            case 2: tx = w - 1 - x; break;
-            case 3: tx = w - 1 - x, ty = h - 1 - y; break;
-            case 4: ty = h - 1 - y; break;
-            case 5: tx = y, ty = x; break;
-            case 6: tx = h - 1 - y, ty = x; break;
-            case 7: tx = h - 1 - y, ty = w - 1 - x; break;
-            case 8: tx = y, ty = w - 1 - x; break;
-            default: break;
-            }
-            std::memcpy(target.scanLine(ty) + tx * 3, src, 3);
-        }
-    }
-    return target;
 }
 
 std::string Describe(const TDecodeState& s, int orientation)
@@ -220,6 +201,8 @@ std::string Describe(const TDecodeState& s, int orientation)
         text += s.InvertedCmyk ? ", inverted CMYK" : ", CMYK";
     if (orientation != 1)
         text += ", orientation " + std::to_string(orientation);
+    if (s.Profile)
+        text += ", colour profile";
     return text;
 }
 
@@ -254,36 +237,6 @@ bool EncodeRows(TEncodeState* s, const std::uint8_t* bits, std::size_t bytesPerL
 
 } // namespace
 
-int ExifOrientation(const std::uint8_t* exif, std::size_t size)
-{
-    // "Exif\0\0", then a TIFF header: byte order, 42, offset of the first IFD.
-    if (size < 14 || std::memcmp(exif, "Exif\0\0", 6) != 0)
-        return 1;
-    const std::uint8_t* tiff = exif + 6;
-    const std::size_t length = size - 6;
-    const bool big = tiff[0] == 'M' && tiff[1] == 'M';
-    if (!big && !(tiff[0] == 'I' && tiff[1] == 'I'))
-        return 1;
-    if (Exif16(tiff + 2, big) != 42)
-        return 1;
-    const std::uint32_t ifd = Exif32(tiff + 4, big);
-    if (ifd > length || length - ifd < 2)
-        return 1;
-    const std::size_t entries = Exif16(tiff + ifd, big);
-    for (std::size_t i = 0; i < entries; ++i) {
-        const std::size_t at = ifd + 2 + i * 12;
-        if (at + 12 > length)
-            break;
-        if (Exif16(tiff + at, big) != 0x0112)
-            continue;
-        if (Exif16(tiff + at + 2, big) != 3) // SHORT
-            return 1;
-        const int value = Exif16(tiff + at + 8, big);
-        return value >= 1 && value <= 8 ? value : 1;
-    }
-    return 1;
-}
-
 namespace {
 
 bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
@@ -308,7 +261,15 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
                 error = Messages::OutOfMemory;
             } else {
                 std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);
-                read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data());
+                const QByteArray profile = QByteArray::fromRawData(reinterpret_cast<const char*>(state->Profile),
+                                                                   qsizetype(state->ProfileSize));
+                // Without a usable profile CMYK keeps the plain conversion.
+                const auto cmykProfile = state->Cmyk && state->Profile
+                    ? TCmykToSrgb::Make(profile, state->InvertedCmyk) : nullptr;
+                read = DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data(),
+                                  cmykProfile.get());
+                if (read && !state->Cmyk && state->Profile)
+                    ConvertToSrgb(picture, profile);
                 if (read && (state->Info.output_scanline < height
                              || (state->Error.CutShort && !state->Info.progressive_mode))) {
                     // Rows past the data, and rows never decoded, are white.
@@ -342,6 +303,7 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
     }
     cutShort = state->Error.CutShort && !state->Error.OutOfMemory;
     jpeg_destroy_decompress(&state->Info);
+    std::free(state->Profile);
     delete state;
     if (!read)
         picture = QImage();

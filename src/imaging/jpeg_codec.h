@@ -41,10 +41,6 @@ bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error,
 bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr,
                   const TLoadProgress& progress = {}, bool* partial = nullptr);
 
-// The EXIF orientation (1 to 8) of a JPEG file's first EXIF block; 1 when it
-// has none or the tag cannot be read.
-int ExifOrientation(const std::uint8_t* exif, std::size_t size);
-
 // Encodes the picture as a complete JPEG file at quality 1..100 (values
 // outside are held in that range). False with "Out of memory" on failure.
 bool EncodeJpeg(const QImage& picture, int quality, QByteArray& bytes, std::string& error);

@@ -205,6 +205,14 @@ const TBuiltInFormat BuiltInFormats[] = {
     {".XBM", "X Bitmap", "Monochrome", &XBitmapGraphicClass, false},
     {".TEP", "Text Picture", nullptr, &TextPictureGraphicClass, false},
     {".OMI", "Optimised Multiformat Image", nullptr, &OptimisedImageGraphicClass, false},
+    {".PNG", "PNG Picture", nullptr, &PngGraphicClass, false},
+    {".GIF", "GIF Picture", nullptr, &GifGraphicClass, false},
+    {".TIF", "TIFF Picture", nullptr, &TiffGraphicClass, false},
+    {".TIFF", "TIFF Picture", nullptr, &TiffGraphicClass, false},
+    {".WEBP", "WebP Picture", nullptr, &WebpGraphicClass, false},
+    {".HEIC", "HEIC/HEIF Picture", nullptr, &HeifGraphicClass, false},
+    {".HEIF", "HEIC/HEIF Picture", nullptr, &HeifGraphicClass, false},
+    {".AVIF", "AVIF Picture", nullptr, &HeifGraphicClass, false},
 };
 
 } // namespace

@@ -63,8 +63,8 @@ public:
 struct TGraphicClass {
     std::string Name;
     std::function<std::unique_ptr<TSourceGraphic>()> Create;
-    // The Text Picture codec explains its failures itself; the others are
-    // reported as "Unknown format".
+    // The Text Picture codec and the library readers explain their failures
+    // themselves; the others are reported as "Unknown format".
     bool ReportsOwnError = false;
 };
 

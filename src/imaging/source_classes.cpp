@@ -7,7 +7,11 @@
 #include "imaging/icon_reader.h"
 #include "imaging/jpeg_codec.h"
 #include "imaging/metafile.h"
+#include "imaging/heif_reader.h"
 #include "imaging/optimised_image.h"
+#include "imaging/qt_picture_reader.h"
+#include "imaging/tiff_reader.h"
+#include "imaging/webp_reader.h"
 
 #include <QPainter>
 
@@ -64,6 +68,30 @@ public:
 private:
     TLoadProgress FProgress;
     bool FPartial = false;
+};
+
+// PNG and GIF through Qt's readers, which cannot tell how far they are.
+template <TQtPictureFormat Format>
+class TQtPictureSource final : public TDecodedSource {
+public:
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return ReadQtPictureFile(fileName, Format, FPicture, error);
+    }
+};
+
+// A reader of the form ReadXFile(path, picture, error, progress).
+template <bool (*Read)(const std::string&, QImage&, std::string&, const TLoadProgress&)>
+class TLibrarySource final : public TDecodedSource {
+public:
+    void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return Read(fileName, FPicture, error, FProgress);
+    }
+
+private:
+    TLoadProgress FProgress;
 };
 
 // The icon reader lays the icon over the background itself, so the colour
@@ -193,6 +221,36 @@ const TGraphicClass& OptimisedImageGraphicClass()
 {
     static const TGraphicClass graphicClass{
         "TOptimisedImage", Maker<TCodecSource<TOptimisedImage>>(), false};
+    return graphicClass;
+}
+
+const TGraphicClass& PngGraphicClass()
+{
+    static const TGraphicClass graphicClass{"TPngImage", Maker<TQtPictureSource<TQtPictureFormat::Png>>(), true};
+    return graphicClass;
+}
+
+const TGraphicClass& GifGraphicClass()
+{
+    static const TGraphicClass graphicClass{"TGIFImage", Maker<TQtPictureSource<TQtPictureFormat::Gif>>(), true};
+    return graphicClass;
+}
+
+const TGraphicClass& TiffGraphicClass()
+{
+    static const TGraphicClass graphicClass{"TTiffImage", Maker<TLibrarySource<&ReadTiffFile>>(), true};
+    return graphicClass;
+}
+
+const TGraphicClass& WebpGraphicClass()
+{
+    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true};
+    return graphicClass;
+}
+
+const TGraphicClass& HeifGraphicClass()
+{
+    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true};
     return graphicClass;
 }
 

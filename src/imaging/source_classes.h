@@ -15,5 +15,12 @@ const TGraphicClass& PortablePixelmapGraphicClass(); // .PPM .PGM .PBM
 const TGraphicClass& XBitmapGraphicClass();       // .XBM
 const TGraphicClass& TextPictureGraphicClass();   // .TEP
 const TGraphicClass& OptimisedImageGraphicClass(); // .OMI
+// The formats read through libraries; they tell too large, unsupported and
+// damaged files apart in their messages.
+const TGraphicClass& PngGraphicClass();           // .PNG
+const TGraphicClass& GifGraphicClass();           // .GIF
+const TGraphicClass& TiffGraphicClass();          // .TIF .TIFF
+const TGraphicClass& WebpGraphicClass();          // .WEBP
+const TGraphicClass& HeifGraphicClass();          // .HEIC .HEIF .AVIF
 
 } // namespace orvanto

@@ -3,6 +3,7 @@
 
 #include "localisation/language_keys.h"
 #include "support/component_record.h"
+#include "support/install_location.h"
 #include "support/concealment.h"
 #include "support/paths.h"
 #include "support/services.h"
@@ -11,6 +12,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <new>
 #include <sys/file.h>
@@ -141,11 +143,55 @@ std::string TLanguage::LanguageFileName()
     return paths ? paths->MakerDataFolder("Settings") + "language.llf" : std::string();
 }
 
+std::string MessagesLocale(const char* lcAll, const char* lcMessages, const char* lang)
+{
+    for (const char* value : {lcAll, lcMessages, lang})
+        if (value != nullptr && *value != '\0')
+            return value;
+    return {};
+}
+
+std::vector<std::string> DesktopLanguageNames(const std::string& locale)
+{
+    // language[_TERRITORY][.codeset][@modifier]
+    const std::string name = locale.substr(0, locale.find_first_of(".@"));
+    if (name.empty() || name == "C" || name == "POSIX" || name.find('/') != std::string::npos)
+        return {};
+    std::vector<std::string> names{name};
+    const std::size_t territory = name.find('_');
+    if (territory != std::string::npos && territory > 0)
+        names.push_back(name.substr(0, territory));
+    return names;
+}
+
+std::string FindLanguageFile(const std::string& folder, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        const std::string file = folder + name + ".llf";
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            return file;
+    }
+    return {};
+}
+
+std::string TLanguage::DesktopLanguageFileName()
+{
+    const std::string data = ProgramDataFolder();
+    if (data.empty())
+        return {};
+    const std::string locale = MessagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                                              std::getenv("LANG"));
+    return FindLanguageFile(data + "languages/", DesktopLanguageNames(locale));
+}
+
 bool TLanguage::LoadLanguageFile()
 {
-    const std::string name = LanguageFileName();
+    std::string name = LanguageFileName();
     struct stat info {};
-    if (name.empty() || ::stat(name.c_str(), &info) != 0) {
+    if (name.empty() || ::stat(name.c_str(), &info) != 0)
+        name = DesktopLanguageFileName();
+    if (name.empty()) {
         Reset();
         return true;
     }

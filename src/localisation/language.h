@@ -32,8 +32,13 @@ public:
     // English, no entries, the default entry keys.
     void Reset();
     static std::string LanguageFileName();
-    // True when the file was read or there is none (English). A file held
-    // by another program is retried 10 times, WaitBeforeRetry apart.
+    // The installed language file for the desktop's language (see
+    // DesktopLanguageNames), "" when there is none.
+    static std::string DesktopLanguageFileName();
+    // The user's file from the settings folder; when there is none, the
+    // installed one for the desktop's language; else English. True when a
+    // file was read or there is none. A file held by another program is
+    // retried 10 times, WaitBeforeRetry apart.
     bool LoadLanguageFile();
     bool LoadFromFile(const std::string& fileName, long long offset);
     // One "TLanguage" component record from the start of data.
@@ -80,6 +85,15 @@ private:
     // it: the one failure worth another attempt.
     bool FFileHeld = false;
 };
+
+// The locale that names the language of messages, as the C library picks
+// it: LC_ALL, else LC_MESSAGES, else LANG (null or empty ones skipped).
+std::string MessagesLocale(const char* lcAll, const char* lcMessages, const char* lang);
+// The names of the language files that suit a locale, best first:
+// "de_DE.UTF-8@euro" gives {"de_DE", "de"}; "C", "POSIX" and "" give none.
+std::vector<std::string> DesktopLanguageNames(const std::string& locale);
+// The first file FOLDER/NAME.llf of those names that exists, "" when none.
+std::string FindLanguageFile(const std::string& folder, const std::vector<std::string>& names);
 
 // The process-wide instance, created and loaded on first use; null only when
 // it could not be made. FreeLanguage empties the slot.

@@ -296,45 +296,9 @@ std::int32_t TPageLayout::CurrentZoom() const
     return 0;
 }
 
-TApplyResult TPageLayout::ZoomCommand(int mode, std::int32_t percent, bool pictureLoaded)
-{
-    if (!CanZoom(pictureLoaded))
-        return {};
-    // The menu adds without a limit; adding saturates rather than wrapping
-    // a large zoom round to a negative one.
-    auto change = [&](std::int32_t current) {
-        return mode == 1 ? Saturate(std::int64_t(current) + percent) : percent;
-    };
-    TPrintWorkspaceInfo info = FInfo;
-    if (info.Scale == psCustom) {
-        info.ZoomX = change(info.ZoomX);
-        info.ZoomY = change(info.ZoomY);
-    } else {
-        info.ZoomXY = change(info.ZoomXY);
-    }
-    return ApplyInfo(std::move(info));
-}
-
 bool TPageLayout::CanCenter(bool pictureLoaded) const
 {
     return pictureLoaded && FInfo.Position == ppCustom;
-}
-
-TApplyResult TPageLayout::CenterPicture(bool pictureLoaded, int pictureWidth, int pictureHeight)
-{
-    if (!CanCenter(pictureLoaded))
-        return {};
-    TPrintWorkspaceInfo centred = FInfo;
-    centred.Position = ppCenter;
-    centred.FactorX = 1;
-    centred.FactorY = 1;
-    centred.PictureWidth = pictureWidth;
-    centred.PictureHeight = pictureHeight;
-    Layout(centred, 0, 0);
-    TPrintWorkspaceInfo info = FInfo;
-    info.X = centred.OutLeft;
-    info.Y = centred.OutTop;
-    return ApplyInfo(std::move(info));
 }
 
 } // namespace orvanto

@@ -131,12 +131,7 @@ public:
     bool CanZoom(bool pictureLoaded) const;
     // ZoomX under Custom, ZoomXY under Custom Fixed, else 0.
     std::int32_t CurrentZoom() const;
-    // Mode 0 sets, mode 1 adds (saturating); under Custom to both ZoomX and
-    // ZoomY, under Custom Fixed to ZoomXY. Nothing unless CanZoom.
-    TApplyResult ZoomCommand(int mode, std::int32_t percent, bool pictureLoaded);
     bool CanCenter(bool pictureLoaded) const;
-    // Moves the Custom offsets to where Center would put the picture.
-    TApplyResult CenterPicture(bool pictureLoaded, int pictureWidth, int pictureHeight);
 
 private:
     TPrintWorkspaceInfo FInfo;

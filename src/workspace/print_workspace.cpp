@@ -16,7 +16,6 @@ namespace orvanto {
 namespace {
 
 constexpr const char* ProgramName = "Orvanto";
-constexpr const char* AutoPrintSwitch = "/AUTOPRINT";
 
 std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
 {
@@ -326,27 +325,20 @@ void TPrintWorkspace::ShowLastError()
 
 // --- The command line ---
 
-bool TPrintWorkspace::ProcessCommandLine(const std::vector<std::string>& arguments)
+bool TPrintWorkspace::ProcessCommandLine(const TCommandLine& line)
 {
     try {
         FState->LastError = Messages::OutOfMemory;
-        auto argument = [&arguments](std::size_t i) {
-            return i < arguments.size() ? arguments[i] : std::string();
-        };
-        const std::string picture = argument(0);
-        const std::string second = argument(1);
-        const std::string third = argument(2);
-        if (picture.empty())
+        if (line.Picture.empty())
             return true;
-        if (!LoadFile(picture))
+        if (!LoadFile(line.Picture))
             return false;
-        const bool secondIsSwitch = UpperAscii(second) == AutoPrintSwitch;
-        if (!second.empty() && !secondIsSwitch) {
+        if (!line.PrinterName.empty()) {
             TPrintWorkspaceInfo info = Info();
-            info.PrinterName = second;
+            info.PrinterName = line.PrinterName;
             ApplyInfo(info);
         }
-        if (secondIsSwitch || UpperAscii(third) == AutoPrintSwitch)
+        if (line.AutoPrint)
             SetAutoPrint(true);
         if (FState->AutoPrint) {
             TPrintWorkspaceInfo info = Info();

@@ -10,6 +10,7 @@
 // Every operation that changes what a window shows ends in one notice of
 // what changed (TWorkspaceChange): to the attached view, then to OnChange.
 
+#include "workspace/command_line.h"
 #include "workspace/page_layout.h"
 #include "workspace/print_workspace_info.h"
 #include "workspace/workspace_view.h"
@@ -49,8 +50,11 @@ public:
     std::int32_t MemoryBudget() const;
     bool CanZoom() const;
     std::int32_t CurrentZoom() const;
+    // Mode 0 sets, mode 1 adds (saturating); under Custom to both ZoomX and
+    // ZoomY, under Custom Fixed to ZoomXY. Nothing unless CanZoom.
     void ZoomCommand(int mode, std::int32_t percent);
     bool CanCenter() const;
+    // Moves the Custom offsets to where Center would put the picture.
     void CenterPicture();
     // Read-only access for the window: factors, device metrics, page aspect.
     const TPageLayout& Layout() const;
@@ -70,6 +74,8 @@ public:
     void SetBackground(std::uint32_t colour, int mode); // nothing when unchanged
 
     // --- The picture ---
+    // The four edits; each is undone by one of them (see Undo).
+    enum class TEdit { Flip, Mirror, Invert, Rotate };
     bool Empty() const;
     const QImage& Picture() const;               // 1 x 1 when Empty
     bool LoadFile(const std::string& fileName);
@@ -107,9 +113,11 @@ public:
     // The error box; after a failed load its second line names the file.
     void ShowLastError();
 
-    // The program's arguments after the executable's name, as the system
-    // handed them over. True when nothing failed (an empty line included).
-    bool ProcessCommandLine(const std::vector<std::string>& arguments);
+    // Opens the line's picture, takes its name for the titles and prints
+    // when asked (the switch or a stored Auto Print), marking the settings
+    // not to be saved. True when nothing failed before the print (an empty
+    // line included); the print's own outcome goes to OnAutoPrinted.
+    bool ProcessCommandLine(const TCommandLine& line);
 
     // The notice of what changed, after the view's; and the outcome of the
     // command-line print.
@@ -131,8 +139,7 @@ private:
     void UpdateStatusInfo();
     void UpdateTitles();
     void ForgetEdit();
-    // One edit command by its undo name ("FLIP", "ROTATE", ...).
-    bool RunEdit(const std::string& name, int parameter);
+    bool RunEdit(TEdit edit, int parameter);
     // A new picture replaces the old one whole, or not at all.
     void TakePicture(QImage picture);
     // The attempts of one print job; budget ends as the last one used.

@@ -1,12 +1,12 @@
 // The picture of the print workspace: loading, the clipboard, the four edit
-#include "support/messages.h"
 // commands and their one-step undo.
 #include "workspace/print_workspace.h"
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
 #include "raster/raster_transforms.h"
-#include "support/string_helpers.h"
+#include "support/file_listing.h"
+#include "support/messages.h"
 #include "workspace/print_workspace_state.h"
 
 #include <new>
@@ -17,36 +17,51 @@ namespace {
 
 constexpr std::int64_t White = 0xFFFFFF;
 
+using TEdit = TPrintWorkspace::TEdit;
+
+// Each edit with what undoes it and whether the picture keeps its size (a
+// picture that keeps it needs only a repaint, one that does not a new page
+// geometry).
 struct TEditCommand {
-    const char* Name;
+    TEdit Edit;
+    const char* Caption; // what Undo names
     bool (*Run)(TManipulationInfo& info, int parameter);
     bool (TPrintWorkspace::*Allowed)() const;
+    TEdit Inverse;
+    int (*InverseParameter)(int parameter);
+    bool (*KeepsSize)(int parameter);
 };
 
-const TEditCommand EditCommands[] = {
-    {"FLIP", [](TManipulationInfo& info, int) { return FlipVertical(info); },
-     &TPrintWorkspace::CanFlip},
-    {"MIRROR", [](TManipulationInfo& info, int) { return MirrorHorizontal(info); },
-     &TPrintWorkspace::CanMirror},
-    {"INVERT", [](TManipulationInfo& info, int) { return InvertColors(info); },
-     &TPrintWorkspace::CanInvert},
-    {"ROTATE", [](TManipulationInfo& info, int angle) { return RotateBy(info, angle); },
-     &TPrintWorkspace::CanRotate},
-};
-
-const TEditCommand* FindEdit(const std::string& name)
+int NoParameter(int)
 {
-    const std::string upper = UpperAscii(name);
-    for (const TEditCommand& command : EditCommands)
-        if (upper == command.Name)
-            return &command;
-    return nullptr;
+    return 0;
 }
 
-// A half turn keeps the picture's size; every other turn swaps its sides.
-bool KeepsSize(const std::string& name, int parameter)
+bool Always(int)
 {
-    return name != "ROTATE" || parameter == 180 || parameter == -180;
+    return true;
+}
+
+const TEditCommand EditCommands[] = {
+    {TEdit::Flip, "Flip", [](TManipulationInfo& info, int) { return FlipVertical(info); },
+     &TPrintWorkspace::CanFlip, TEdit::Flip, NoParameter, Always},
+    {TEdit::Mirror, "Mirror", [](TManipulationInfo& info, int) { return MirrorHorizontal(info); },
+     &TPrintWorkspace::CanMirror, TEdit::Mirror, NoParameter, Always},
+    {TEdit::Invert, "Invert", [](TManipulationInfo& info, int) { return InvertColors(info); },
+     &TPrintWorkspace::CanInvert, TEdit::Invert, NoParameter, Always},
+    // A turn is undone by the opposite turn; a half turn keeps the size,
+    // every other turn swaps the sides.
+    {TEdit::Rotate, "Rotate", [](TManipulationInfo& info, int angle) { return RotateBy(info, angle); },
+     &TPrintWorkspace::CanRotate, TEdit::Rotate, [](int angle) { return -angle; },
+     [](int angle) { return angle == 180 || angle == -180; }},
+};
+
+const TEditCommand& Command(TEdit edit)
+{
+    for (const TEditCommand& command : EditCommands)
+        if (command.Edit == edit)
+            return command;
+    return EditCommands[0];
 }
 
 } // namespace
@@ -165,11 +180,11 @@ bool TPrintWorkspace::PasteFromClipboard()
     return pasted;
 }
 
-bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
+bool TPrintWorkspace::RunEdit(TEdit edit, int parameter)
 {
     FState->LastError = Messages::UnexpectedError;
-    const TEditCommand* command = FindEdit(name);
-    if (!command || !(this->*command->Allowed)())
+    const TEditCommand& command = Command(edit);
+    if (!(this->*command.Allowed)())
         return false;
     bool done = false;
     bool repaint = true;
@@ -178,9 +193,9 @@ bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
         info.Bitmap = &FState->Picture;
         info.Rect = PictureRect(&FState->Picture);
         info.Exclusive = true;
-        if (command->Run(info, parameter)) {
-            FState->UndoCommand = command->Name;
-            FState->UndoParameter = std::string(command->Name) == "ROTATE" ? parameter : 0;
+        if (command.Run(info, parameter)) {
+            FState->UndoEdit = edit;
+            FState->UndoParameter = parameter;
             FState->UndoAvailable = true;
             done = true;
         } else {
@@ -192,7 +207,7 @@ bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
     }
     if (!repaint)
         return false;
-    if (KeepsSize(command->Name, parameter)) {
+    if (command.KeepsSize(parameter)) {
         Changed(wcPicture);
     } else {
         Refresh();
@@ -202,22 +217,22 @@ bool TPrintWorkspace::RunEdit(const std::string& name, int parameter)
 
 bool TPrintWorkspace::Flip()
 {
-    return RunEdit("FLIP", 0);
+    return RunEdit(TEdit::Flip, 0);
 }
 
 bool TPrintWorkspace::Mirror()
 {
-    return RunEdit("MIRROR", 0);
+    return RunEdit(TEdit::Mirror, 0);
 }
 
 bool TPrintWorkspace::Invert()
 {
-    return RunEdit("INVERT", 0);
+    return RunEdit(TEdit::Invert, 0);
 }
 
 bool TPrintWorkspace::Rotate(int angle)
 {
-    return RunEdit("ROTATE", angle);
+    return RunEdit(TEdit::Rotate, angle);
 }
 
 bool TPrintWorkspace::Undo()
@@ -225,28 +240,15 @@ bool TPrintWorkspace::Undo()
     FState->LastError = Messages::OutOfMemory;
     if (!CanUndo())
         return true;
-    const TEditCommand* command = FindEdit(FState->UndoCommand);
-    if (!command)
-        return true;
-    const bool rotation = std::string(command->Name) == "ROTATE";
+    const TEditCommand& command = Command(FState->UndoEdit);
     // Replaying the inverse records it as the last edit, so a second Undo
     // redoes the edit.
-    return RunEdit(command->Name, rotation ? -FState->UndoParameter : 0);
+    return RunEdit(command.Inverse, command.InverseParameter(FState->UndoParameter));
 }
 
 std::string TPrintWorkspace::UndoCaption() const
 {
-    if (!CanUndo() || FState->UndoCommand.empty())
-        return std::string();
-    std::string caption = FState->UndoCommand;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        char& c = caption[i];
-        if (i == 0 && c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-        else if (i > 0 && c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    return caption;
+    return CanUndo() ? Command(FState->UndoEdit).Caption : std::string();
 }
 
 bool TPrintWorkspace::CanFlip() const

@@ -25,7 +25,7 @@ struct TPrintWorkspace::TState {
     QImage Picture; // 1 x 1 while Empty
     bool Empty = true;
     bool UndoAvailable = false;
-    std::string UndoCommand;
+    TEdit UndoEdit = TEdit::Flip;
     int UndoParameter = 0;
 
     bool Printing = false;

@@ -3,9 +3,11 @@
 // button.
 #include "app/main_window.h"
 
+#include "app/menu_table.h"
 #include "app/settings_file.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/recording_clipboard.h"
 #include "platform/recording_colour_dialog.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
@@ -15,6 +17,7 @@
 #include "workspace/print_workspace.h"
 #include "workspace/qt/workspace_display_names.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -28,6 +31,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -68,9 +72,10 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     const std::string picture = MakeTempFolder("window") + "picture.bmp";
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(Qt::blue);
+    image.setPixelColor(0, 0, Qt::red); // shows which way a turn went
     ASSERT_TRUE(image.save(QString::fromStdString(picture)));
     {
-        TForm1 window({picture});
+        TForm1 window(ParseCommandLine({picture}));
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -86,12 +91,18 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
 
         QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
         EXPECT_EQ(workspace.Picture().width(), 20);
+        EXPECT_EQ(workspace.Picture().pixelColor(19, 0), QColor(Qt::red)) << "clockwise: top left to top right";
         QMenu* image = window.findChild<QMenu*>("Image2");
         ASSERT_NE(image, nullptr);
         Q_EMIT image->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), "&Undo Rotate");
         window.MenuAction("Undo1")->trigger();
         EXPECT_EQ(workspace.Picture().width(), 40);
+        EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red)) << "undone: back where it was";
+        window.MenuAction("N902")->trigger(); // rotate left 90
+        EXPECT_EQ(workspace.Picture().pixelColor(0, 39), QColor(Qt::red)) << "anticlockwise: top left to bottom left";
+        window.MenuAction("Undo1")->trigger();
+        EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red));
         QTest::qWait(700); // the bar's 500 ms refresh enables what the loaded picture allows
         QTest::mouseClick(window.ButtonBar()->Window(), Qt::LeftButton, {}, window.ButtonBar()->ButtonRect(8).center());
         EXPECT_EQ(workspace.UndoCaption(), "Mirror") << "the bar's ninth entry mirrors";
@@ -143,6 +154,152 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
                     "BkColor=65280 UseBkColor=0 ");
     Platform().SetColourDialog(std::move(oldColours));
     Platform().SetPrinter(std::move(oldPrinter));
+    Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+// Each of the nineteen stored settings comes back at start, where the user
+// sees it, and goes back to the file at the end; every number differs from
+// the others, so two swapped fields show.
+TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
+{
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    using TShown = int (*)(TForm1&);
+    const struct {
+        const char* Key;
+        int Value;
+        TShown Shown;
+    } keys[] = {
+        {"AutoClose", 0, [](TForm1& w) { return int(w.Workspace()->GetAutoClose()); }},
+        {"AutoPrint", 1, [](TForm1& w) { return int(w.Workspace()->GetAutoPrint()); }},
+        {"ToolbarOnTop", 1, [](TForm1& w) { return int(w.PanelOnTop()); }},
+        {"ShowButtonbar", 0, [](TForm1& w) { return int(w.ButtonBarVisible()); }},
+        {"Copies", 7, [](TForm1& w) { return w.Workspace()->GetCopies(); }},
+        {"Quality", 2, [](TForm1& w) { return int(w.Workspace()->Info().Quality); }},
+        {"Position", 5, [](TForm1& w) { return int(w.Workspace()->Info().Position); }},
+        {"Scale", 4, [](TForm1& w) { return int(w.Workspace()->Info().Scale); }},
+        {"Orientation", 1, [](TForm1& w) { return int(w.Workspace()->Info().Orientation); }},
+        {"X", -123, [](TForm1& w) { return int(w.Workspace()->Info().X); }},
+        {"Y", 456, [](TForm1& w) { return int(w.Workspace()->Info().Y); }},
+        {"ZoomX", 25, [](TForm1& w) { return int(w.Workspace()->Info().ZoomX); }},
+        {"ZoomY", -50, [](TForm1& w) { return int(w.Workspace()->Info().ZoomY); }},
+        {"ZoomXY", 300, [](TForm1& w) { return int(w.Workspace()->Info().ZoomXY); }},
+        {"Width", 640, [](TForm1& w) { return w.width(); }},
+        {"Height", 480, [](TForm1& w) { return w.height(); }},
+        {"Size", 1, [](TForm1& w) { return w.Workspace()->PreviewSize(); }},
+        {"BkColor", 0x336699, [](TForm1& w) { return int(w.Workspace()->BkColor()); }},
+        {"UseBkColor", 1, [](TForm1& w) { return w.Workspace()->UseBkColor(); }},
+    };
+    std::string stored = "[Settings]\n";
+    for (const auto& key : keys)
+        stored += std::string(key.Key) + "=" + std::to_string(key.Value) + "\n";
+    const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
+    ASSERT_TRUE(WriteWholeFile(settingsFile, stored));
+    {
+        TForm1 window(TCommandLine{});
+        for (const auto& key : keys)
+            EXPECT_EQ(key.Shown(window), key.Value) << key.Key;
+        window.close();
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(ReadWholeFile(settingsFile), stored);
+    Platform().SetPrinter(std::move(oldPrinter));
+}
+
+// The menus and the status bar as the user finds them: which of the rule-
+// bound items are enabled (in its opened menu and on the button bar alike),
+// which carry a check mark, and what status panels 1 to 5 say, after a
+// start with stored settings and a few commands.
+TEST(MainWindow, MenusAndStatusBarFollowTheState)
+{
+    auto* printer = new TRecordingPrinter;
+    printer->PortraitWidth = 2400; // 203 x 254 mm at 300 dpi
+    printer->PortraitHeight = 3000;
+    printer->ResolutionX = printer->ResolutionY = 300;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
+    auto* clipboard = new TRecordingClipboard;
+    auto oldClipboard = Platform().SetClipboard(std::unique_ptr<IClipboard>(clipboard));
+    auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
+    const std::string picture = MakeTempFolder("menus") + "picture.bmp";
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(picture)));
+    const std::string options = "AutoClose=1\nAutoPrint=1\nToolbarOnTop=1\nSize=1\nUseBkColor=1\nOrientation=1\n"
+                                "Scale=3\nQuality=2\n";
+    const std::string plain = "Actual Size|Top Left|Portrait|Low"; // a key the file lacks reads as 0
+    const struct {
+        const char* Shows;
+        std::string Settings;
+        bool Picture, PrinterPresent, ClipboardPicture;
+        std::int64_t AllocationLimit; // 0: none
+        std::vector<const char*> Commands;
+        std::string Enabled, Checked, Panels;
+        std::string Lists; // the settings bar: scale, position, orientation, quality
+    } cases[] = {
+        {"nothing loaded, no printer", "", false, false, false, 0, {}, "", "ButtonBar1 Bottom1 Overall1",
+         "No Printer|1 copy|||100%", plain},
+        {"a picture placed by hand, a picture to paste", "Position=5\n", true, true, true, 0, {},
+         "Print1 PrinterSetup1 Paste1 Center1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%",
+         "Actual Size|Custom|Portrait|Low"},
+        {"an edit to undo; centred, so nothing to centre", "Position=4\n", true, true, false, 0, {"N901"},
+         "Print1 PrinterSetup1 Undo1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%",
+         "Actual Size|Center|Portrait|Low"},
+        {"stored options carry their marks", options, false, true, false, 0, {}, "PrinterSetup1",
+         "AutoClose1 AutoPrint1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%",
+         "As Is|Top Left|Landscape|High"},
+        {"the commands move the marks", options, false, true, false, 0,
+         {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
+         "254mm x 203mm|1 copy||Auto Print|100%", "As Is|Top Left|Landscape|High"},
+        {"a print that had to shrink its page", "", true, true, false, 3000000, {"Print1"},
+         "Print1 PrinterSetup1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||80%", plain},
+    };
+    const char* const ruled[] = {"Print1", "PrinterSetup1", "Undo1", "Paste1", "Center1"};
+    const char* const marked[] = {"AutoClose1", "AutoPrint1", "ButtonBar1", "Top1",
+                                  "Bottom1",    "Overall1",   "CloseUp1",   "U1"};
+    const auto add = [](std::string& list, const char* name, const char* between = " ") {
+        if (!list.empty())
+            list += between;
+        list += name;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        // Wide enough for every status text in its whole form.
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
+                       "[Settings]\nShowButtonbar=1\nWidth=640\nHeight=480\n" + c.Settings);
+        printer->Names = c.PrinterPresent ? std::vector<std::string>{"Recording Printer"} : std::vector<std::string>{};
+        printer->AllocationLimit = c.AllocationLimit > 0 ? c.AllocationLimit : std::numeric_limits<std::int64_t>::max();
+        clipboard->Content = c.ClipboardPicture ? red : QImage();
+        TForm1 window(ParseCommandLine(c.Picture ? std::vector<std::string>{picture} : std::vector<std::string>{}));
+        window.show();
+        for (const char* command : c.Commands)
+            window.MenuAction(command)->trigger();
+        QTest::qWait(600); // the bar's 500 ms refresh
+        for (QMenu* menu : window.findChildren<QMenu*>())
+            Q_EMIT menu->aboutToShow();
+        std::string enabled, bar, checked, panels, lists;
+        for (const char* name : ruled) {
+            if (window.MenuAction(name)->isEnabled())
+                add(enabled, name);
+            for (int i = 0; i < int(BarEntries().size()); ++i)
+                if (BarEntries()[i].MenuEntry == std::string(name) && window.ButtonBar()->ButtonEnabled(i))
+                    add(bar, name);
+        }
+        for (const char* name : marked)
+            if (window.MenuAction(name)->isChecked())
+                add(checked, name);
+        for (int i = 0; i < 5; ++i) {
+            panels += i ? "|" : "";
+            panels += window.StatusPanel(i)->text().toStdString();
+        }
+        for (const char* list : {"ScaleList", "PositionList", "OrientationList", "QualityList"})
+            add(lists, window.findChild<QComboBox*>(list)->currentText().toUtf8().constData(), "|");
+        EXPECT_EQ(enabled, c.Enabled) << "in the menus";
+        EXPECT_EQ(bar, c.Enabled) << "on the bar";
+        EXPECT_EQ(checked, c.Checked);
+        EXPECT_EQ(panels, c.Panels);
+        EXPECT_EQ(lists, c.Lists);
+    }
+    Platform().SetPrinter(std::move(oldPrinter));
+    Platform().SetClipboard(std::move(oldClipboard));
     Platform().SetMessageBox(std::move(oldBoxes));
 }
 
@@ -198,7 +355,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         ForgetWorkspaceDisplayNames();
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
                        "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nCopies=2\nWidth=430\nHeight=300\n");
-        TForm1 window(std::vector<std::string>{}); // a picture named here would print at once
+        TForm1 window(TCommandLine{}); // a picture named here would print at once
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         ASSERT_TRUE(window.Commands()->LoadPicture(picture));
@@ -254,7 +411,7 @@ TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
     WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nWidth=2000000000\nHeight=100\n");
     const std::string picture = MakeTempFolder("drop") + "dropped.bmp";
     ASSERT_TRUE(QImage(30, 10, QImage::Format_RGB32).save(QString::fromStdString(picture)));
-    TDropTarget window(std::vector<std::string>{});
+    TDropTarget window(TCommandLine{});
     EXPECT_LE(window.width(), QGuiApplication::primaryScreen()->availableGeometry().width());
     EXPECT_EQ(window.height(), 300);
     QMimeData data;

@@ -56,19 +56,31 @@ TEST(SettingsFile, SavesAllKeysInOrderAtomicallyAndRoundTrips)
 {
     const std::string folder = MakeTempFolder("settings-save");
     const std::string file = folder + "Orvanto.INI";
+    // Every number its own value, so that two keys swapped show.
     TStoredSettings settings;
-    std::tie(settings.AutoClose, settings.Copies, settings.Scale, settings.X, settings.Width, settings.BkColor) =
-        std::tuple(1, 3, 5, -12, 640, 0x336699);
+    std::tie(settings.AutoClose, settings.AutoPrint, settings.ToolbarOnTop, settings.ShowButtonbar) =
+        std::tuple(1, 0, 1, 0);
+    std::tie(settings.Copies, settings.Quality, settings.Position, settings.Scale, settings.Orientation) =
+        std::tuple(3, 2, 4, 5, 1);
+    std::tie(settings.X, settings.Y, settings.ZoomX, settings.ZoomY, settings.ZoomXY) =
+        std::tuple(-12, 34, 56, -78, 90);
+    std::tie(settings.Width, settings.Height, settings.Size, settings.BkColor, settings.UseBkColor) =
+        std::tuple(640, 480, 1, 0x336699, 1);
     ASSERT_TRUE(TSettingsFile(file).Save(settings));
     EXPECT_EQ(ReadWholeFile(file),
-              "[Settings]\nAutoClose=1\nAutoPrint=0\nToolbarOnTop=0\nShowButtonbar=1\nCopies=3\n"
-              "Quality=0\nPosition=0\nScale=5\nOrientation=0\nX=-12\nY=0\nZoomX=0\nZoomY=0\n"
-              "ZoomXY=0\nWidth=640\nHeight=374\nSize=0\nBkColor=3368601\nUseBkColor=0\n");
+              "[Settings]\nAutoClose=1\nAutoPrint=0\nToolbarOnTop=1\nShowButtonbar=0\nCopies=3\n"
+              "Quality=2\nPosition=4\nScale=5\nOrientation=1\nX=-12\nY=34\nZoomX=56\nZoomY=-78\n"
+              "ZoomXY=90\nWidth=640\nHeight=480\nSize=1\nBkColor=3368601\nUseBkColor=1\n");
     EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size(), 1)
         << "no temporary file is left beside it";
     TStoredSettings read;
     ASSERT_TRUE(TSettingsFile(file).Load(read));
-    EXPECT_EQ(std::tie(read.Copies, read.X, read.BkColor), std::tie(settings.Copies, settings.X, settings.BkColor));
+    const auto all = [](const TStoredSettings& s) {
+        return std::tuple(s.AutoClose, s.AutoPrint, s.ToolbarOnTop, s.ShowButtonbar, s.Copies, s.Quality,
+                          s.Position, s.Scale, s.Orientation, s.X, s.Y, s.ZoomX, s.ZoomY, s.ZoomXY, s.Width,
+                          s.Height, s.Size, s.BkColor, s.UseBkColor);
+    };
+    EXPECT_EQ(all(read), all(settings));
 }
 
 TEST(SettingsFile, ReadOnlyFileIsLeftAlone)

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace orvanto {}
@@ -25,14 +26,17 @@ struct TOrvantoRun {
 };
 
 // The built orvanto as a script or a print queue starts it: its own data
-// area, the offscreen platform, the environment's print server unless
-// another is named.
+// area, the offscreen platform (or no display named at all, as from cron),
+// the environment's print server unless another is named.
 TOrvantoRun RunOrvanto(const QStringList& arguments, const std::string& dataHome,
-                       const std::string& cupsServer = {}, int limitSeconds = 120)
+                       const std::string& cupsServer = {}, int limitSeconds = 120, bool display = true)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    if (display)
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
     if (!cupsServer.empty())
         environment.insert("CUPS_SERVER", QString::fromStdString(cupsServer));
     QProcess process;
@@ -75,11 +79,15 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
 {
     const struct {
         int Scale, Position, Orientation, X, Y, Zoom;
+        int BkColor = 0xFF0000, UseBkColor = 0; // stored as 0x00BBGGRR
+        bool Display = true;
     } cases[] = {
         {psActualSize, ppTopLeft, poPortrait, 0, 0, 0},     {psScaleToPage, ppCenter, poPortrait, 0, 0, 0},
         {psFitToPage, ppBottomRight, poLandscape, 0, 0, 0}, {psAsIs, ppTopRight, poLandscape, 0, 0, 0},
         {psCustom, ppBottomLeft, poPortrait, 0, 0, 40},     {psCustomFixed, ppCustom, poLandscape, 900, 500, -800},
         {psActualSize, ppCustom, poPortrait, 300, 1200, 0}, {psFitToPage, ppCenter, poLandscape, 0, 0, 0},
+        {psActualSize, ppCenter, poPortrait, 0, 0, 0, 0x00FFFF, 1}, {psAsIs, ppBottomLeft, poLandscape, 0, 0, 0, 0xFFFF00, 1},
+        {psScaleToPage, ppTopLeft, poLandscape, 0, 0, 0, 0xFF0000, 0, false}, // no display: the program picks offscreen
     };
     const std::string folder = MakeTempFolder("autoprint"), picture = folder + "marked.bmp";
     ASSERT_TRUE(MarkedPicture(480, 320).save(QString::fromStdString(picture)));
@@ -87,9 +95,10 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(++number));
         const std::string settings = QString("[Settings]\nCopies=1\nQuality=1\nScale=%1\nPosition=%2\n"
-                                             "Orientation=%3\nX=%4\nY=%5\nZoomX=%6\nZoomY=%6\nZoomXY=%6\n")
+                                             "Orientation=%3\nX=%4\nY=%5\nZoomX=%6\nZoomY=%6\nZoomXY=%6\n"
+                                             "BkColor=%7\nUseBkColor=%8\n")
                                          .arg(c.Scale).arg(c.Position).arg(c.Orientation).arg(c.X).arg(c.Y)
-                                         .arg(c.Zoom).toStdString();
+                                         .arg(c.Zoom).arg(c.BkColor).arg(c.UseBkColor).toStdString();
         const std::string area = DataArea("autoprint-area", settings);
 
         // Where the layout engine puts the picture on this printer's page.
@@ -108,7 +117,7 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
         layout.Layout(info, device.PageWidth, device.PageHeight);
 
         const QDateTime started = QDateTime::currentDateTime();
-        const TOrvantoRun run = RunOrvanto({QString::fromStdString(picture), "/AUTOPRINT"}, area);
+        const TOrvantoRun run = RunOrvanto({QString::fromStdString(picture), "/AUTOPRINT"}, area, {}, 120, c.Display);
         ASSERT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(ReadWholeFile(SettingsFile), settings) << "an unattended run keeps the settings file";
         ASSERT_TRUE(WaitForQueueEmpty());
@@ -127,6 +136,29 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
             EXPECT_NEAR(PxToMm(mark.Right ? found.right() : found.left()), leftPt * PointMm + x * 25.4 / device.PrinterDpiX, 0.5) << mark.Name;
             EXPECT_NEAR(PxToMm(mark.Bottom ? found.bottom() : found.top()), topPt * PointMm + y * 25.4 / device.PrinterDpiY, 0.5) << mark.Name;
         }
+        // The page colour fills the printable area around the picture, and
+        // only it: the paper's margins stay white.
+        const QColor paper(Qt::white);
+        const QColor pageColour = c.UseBkColor ? QColor(c.BkColor & 0xFF, (c.BkColor >> 8) & 0xFF, c.BkColor >> 16) : paper;
+        const double kx = 25.4 / device.PrinterDpiX, ky = 25.4 / device.PrinterDpiY;
+        const QRectF printable(leftPt * PointMm, topPt * PointMm, device.PageWidth * kx, device.PageHeight * ky);
+        const QRectF placed(printable.left() + info.OutLeft * kx, printable.top() + info.OutTop * ky,
+                            info.OutWidth * kx, info.OutHeight * ky);
+        const auto colourAt = [&page](QPointF mm) {
+            return page.pixelColor(int(mm.x() / PxToMm(1)), int(mm.y() / PxToMm(1)));
+        };
+        const auto near = [](const QColor& a, const QColor& b) {
+            const int dr = a.red() - b.red(), dg = a.green() - b.green(), db = a.blue() - b.blue();
+            return dr * dr + dg * dg + db * db < 40 * 40;
+        };
+        for (const QPointF inside : {printable.topLeft() + QPointF(2, 2), printable.topRight() + QPointF(-2, 2),
+                                     printable.bottomLeft() + QPointF(2, -2), printable.bottomRight() + QPointF(-2, -2)}) {
+            if (placed.adjusted(-2, -2, 2, 2).contains(inside))
+                continue; // the picture is there
+            EXPECT_TRUE(near(colourAt(inside), pageColour))
+                << "at (" << inside.x() << ", " << inside.y() << ") mm: " << colourAt(inside).name().toStdString();
+        }
+        EXPECT_TRUE(near(colourAt({3, 3}), paper)) << "the paper's margin: " << colourAt({3, 3}).name().toStdString();
     }
 }
 
@@ -139,17 +171,27 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
         const char* Name;
         std::string File, Server; // no server named: the private print server
         const char* Message;
+        bool Display = true, Switch = true;
     } cases[] = {
         {"missing file", folder + "missing.bmp", "", "File not found"},
         {"unknown format", folder + "broken.bmp", "", "Unknown format"},
         {"no printer", picture, folder + "no-such-server.sock", "No printer installed"},
+        {"no display: missing file", folder + "missing.bmp", "", "File not found", false},
+        {"no display, no switch: one line, no abort", picture, "",
+         "no display; for unattended printing add /AUTOPRINT\n", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string settings = "[Settings]\nAutoClose=1\n";
-        const TOrvantoRun run = RunOrvanto({QString::fromStdString(c.File), "/autoprint"}, DataArea("failing-area", settings), c.Server, 20);
+        QStringList arguments{QString::fromStdString(c.File)};
+        if (c.Switch)
+            arguments << "/autoprint";
+        const TOrvantoRun run = RunOrvanto(arguments, DataArea("failing-area", settings), c.Server, 20, c.Display);
         EXPECT_EQ(run.Status, 1);
         EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
+        if (!c.Switch) {
+            EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        }
         EXPECT_EQ(ReadWholeFile(SettingsFile), settings);
     }
 }

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 using namespace orvanto;
@@ -24,18 +26,20 @@ TToolRun RunTool(const QStringList& arguments)
 
 } // namespace
 
-TEST(ToolFormats, ListsTheFourteenFormatsAndTheFilter)
+TEST(ToolFormats, ListsTheFormatsAndTheFilter)
 {
     const TToolRun run = RunTool({QStringLiteral("formats")});
     ASSERT_EQ(run.Status, 0) << run.Err;
     const QStringList lines = QString::fromStdString(run.Out).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 15);
+    ASSERT_EQ(lines.size(), 23);
     EXPECT_EQ(lines[0].simplified(), QStringLiteral("0 .BMP Bitmap"));
     EXPECT_EQ(lines[10].simplified(), QStringLiteral("10 .PBM Portable Bitmap (Monochrome)"));
     EXPECT_EQ(lines[13].simplified(), QStringLiteral("13 .OMI Optimised Multiformat Image"));
-    EXPECT_TRUE(lines[14].startsWith(QStringLiteral("filter: All Pictures|*.BMP;*.DIB;*.RLE;")))
-        << lines[14].toStdString();
-    EXPECT_TRUE(lines[14].endsWith(QStringLiteral("|Optimised Multiformat Image (*.omi)|*.OMI;|")));
+    EXPECT_EQ(lines[14].simplified(), QStringLiteral("14 .PNG PNG Picture"));
+    EXPECT_EQ(lines[21].simplified(), QStringLiteral("21 .AVIF AVIF Picture"));
+    EXPECT_TRUE(lines[22].startsWith(QStringLiteral("filter: All Pictures|*.BMP;*.DIB;*.RLE;")))
+        << lines[22].toStdString();
+    EXPECT_TRUE(lines[22].endsWith(QStringLiteral("|AVIF Picture (*.avif)|*.AVIF;|")));
 }
 
 TEST(ToolOpen, FailuresPrintTheOpenErrorText)
@@ -82,6 +86,9 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
         + std::string("\x28\0\0\0\1\0\0\0\2\0\0\0\1\0\x20\0", 16) + std::string(24, '\0')
         + std::string("\x10\x20\x30\xFF", 4) + std::string(4, '\0');
     WriteWholeFile(folder + "a.ico", icon);
+    for (const char* name : {"a.png", "a.tif", "a.webp"})
+        ASSERT_TRUE(sample.save(QString::fromStdString(folder + name))) << name;
+    ASSERT_EQ(std::system(("cd " + folder + " && convert a.bmp a.GIF && convert a.bmp a.heic && convert a.bmp a.AVIF").c_str()), 0);
     // The own formats are written by convert from the bitmap (read through
     // the registry too).
     for (const char* name : {"a.TEP", "a.omi"}) {
@@ -97,6 +104,9 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
         {"a.pgm", "3 2 Portable Graymap"}, {"a.pbm", "4 1 Portable Bitmap (Monochrome)"},
         {"a.xbm", "9 2 X Bitmap (Monochrome)"},
         {"a.WMF", "Windows Metafile"},     {"a.emf", "Enhanced Windows Metafile"},
+        {"a.png", "7 4 PNG Picture"},      {"a.GIF", "7 4 GIF Picture"},
+        {"a.tif", "7 4 TIFF Picture"},     {"a.webp", "7 4 WebP Picture"},
+        {"a.heic", "7 4 HEIC/HEIF Picture"}, {"a.AVIF", "7 4 AVIF Picture"},
     };
     for (const auto& [name, start] : cases) {
         SCOPED_TRACE(name);

@@ -1,3 +1,4 @@
+#include "imaging/format_mime_types.h"
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 
@@ -9,8 +10,10 @@ using namespace orvanto;
 
 namespace {
 
-const char* const Extensions[] = {".BMP", ".DIB", ".RLE", ".JPG", ".JIF", ".ICO", ".WMF",
-                                  ".EMF", ".PPM", ".PGM", ".PBM", ".XBM", ".TEP", ".OMI"};
+const char* const Extensions[] = {".BMP", ".DIB", ".RLE", ".JPG", ".JIF", ".ICO", ".WMF", ".EMF",
+                                  ".PPM", ".PGM", ".PBM", ".XBM", ".TEP", ".OMI", ".PNG", ".GIF",
+                                  ".TIF", ".TIFF", ".WEBP", ".HEIC", ".HEIF", ".AVIF"};
+constexpr int FormatCount = 22;
 
 std::string Lower(std::string text)
 {
@@ -28,22 +31,26 @@ std::string Mixed(std::string text)
 }
 
 const std::string AllPatterns =
-    "*.BMP;*.DIB;*.RLE;*.JPG;*.JIF;*.ICO;*.WMF;*.EMF;*.PPM;*.PGM;*.PBM;*.XBM;*.TEP;*.OMI;";
+    "*.BMP;*.DIB;*.RLE;*.JPG;*.JIF;*.ICO;*.WMF;*.EMF;*.PPM;*.PGM;*.PBM;*.XBM;*.TEP;*.OMI;"
+    "*.PNG;*.GIF;*.TIF;*.TIFF;*.WEBP;*.HEIC;*.HEIF;*.AVIF;";
 const std::string EachFormat =
     "Bitmap (*.bmp)|*.BMP;|Device Independant Bitmap (*.dib)|*.DIB;|Windows RLE (*.rle)|*.RLE;|"
     "Jpeg (*.jpg)|*.JPG;|Jpeg (*.jif)|*.JIF;|Icon (*.ico)|*.ICO;|"
     "Windows Metafile (*.wmf)|*.WMF;|Enhanced Windows Metafile (*.emf)|*.EMF;|"
     "Portable Pixelmaxp (*.ppm)|*.PPM;|Portable Graymap (*.pgm)|*.PGM;|"
     "Portable Bitmap (Monochrome) (*.pbm)|*.PBM;|X Bitmap (Monochrome) (*.xbm)|*.XBM;|"
-    "Text Picture (*.tep)|*.TEP;|Optimised Multiformat Image (*.omi)|*.OMI;|";
+    "Text Picture (*.tep)|*.TEP;|Optimised Multiformat Image (*.omi)|*.OMI;|"
+    "PNG Picture (*.png)|*.PNG;|GIF Picture (*.gif)|*.GIF;|TIFF Picture (*.tif)|*.TIF;|"
+    "TIFF Picture (*.tiff)|*.TIFF;|WebP Picture (*.webp)|*.WEBP;|HEIC/HEIF Picture (*.heic)|*.HEIC;|"
+    "HEIC/HEIF Picture (*.heif)|*.HEIF;|AVIF Picture (*.avif)|*.AVIF;|";
 
 } // namespace
 
 TEST(FormatRegistry, FindsEveryExtensionInAnyCase)
 {
     const TOpenImage registry;
-    ASSERT_EQ(registry.Formats().Count(), 14);
-    for (int i = 0; i < 14; ++i) {
+    ASSERT_EQ(registry.Formats().Count(), FormatCount);
+    for (int i = 0; i < FormatCount; ++i) {
         const std::string extension = Extensions[i];
         EXPECT_EQ(registry.Formats().Item(i).Extension, extension);
         for (const std::string& written : {extension, Lower(extension), Mixed(extension)}) {
@@ -55,6 +62,27 @@ TEST(FormatRegistry, FindsEveryExtensionInAnyCase)
     EXPECT_EQ(registry.Formats().FindByExtension("BMP"), -1);
     EXPECT_EQ(registry.Formats().FindByExtension(".jpeg"), -1);
     EXPECT_EQ(registry.Formats().FindByExtension(""), -1);
+}
+
+// The desktop entry offers the program for these types: a registered format
+// without one is never handed to it by "Open With".
+TEST(FormatRegistry, EveryFormatHasItsMediaTypes)
+{
+    const TOpenImage registry;
+    for (int i = 0; i < registry.Formats().Count(); ++i)
+        EXPECT_FALSE(MimeTypesOfExtension(registry.Formats().Item(i).Extension).empty())
+            << registry.Formats().Item(i).Extension;
+    const struct {
+        const char* Extension;
+        const char* First;
+    } cases[] = {{".tep", "image/x-orvanto-text-picture"}, {".OMI", "image/x-orvanto-multiformat-image"},
+                 {".Jpg", "image/jpeg"}, {".BMP", "image/bmp"}, {".png", "image/png"}};
+    for (const auto& c : cases) {
+        const auto types = MimeTypesOfExtension(c.Extension);
+        ASSERT_FALSE(types.empty()) << c.Extension;
+        EXPECT_EQ(types[0], c.First) << c.Extension;
+    }
+    EXPECT_TRUE(MimeTypesOfExtension(".txt").empty());
 }
 
 TEST(FormatRegistry, DescriptionsAndClassesFollowTheTable)
@@ -75,8 +103,16 @@ TEST(FormatRegistry, DescriptionsAndClassesFollowTheTable)
         {"X Bitmap (Monochrome)", "TXBitmap"},
         {"Text Picture", "TTextPicture"},
         {"Optimised Multiformat Image", "TOptimisedImage"},
+        {"PNG Picture", "TPngImage"},
+        {"GIF Picture", "TGIFImage"},
+        {"TIFF Picture", "TTiffImage"},
+        {"TIFF Picture", "TTiffImage"},
+        {"WebP Picture", "TWebPImage"},
+        {"HEIC/HEIF Picture", "THeifImage"},
+        {"HEIC/HEIF Picture", "THeifImage"},
+        {"AVIF Picture", "THeifImage"},
     };
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < FormatCount; ++i) {
         const TOpenImageEventHandler& entry = registry.Formats().Item(i);
         EXPECT_EQ(entry.Description, expected[i].first) << i;
         ASSERT_NE(entry.GraphicClass, nullptr) << i;
@@ -129,7 +165,7 @@ TEST(FormatRegistry, AddFormatReplacesByExtensionAndRefusesTheHundredFirst)
                                },
                                nullptr};
     EXPECT_EQ(formats.AddFormat(bmp), 0);
-    EXPECT_EQ(formats.Count(), 14);
+    EXPECT_EQ(formats.Count(), FormatCount);
     EXPECT_EQ(formats.Item(0).Extension, ".BMP");
     EXPECT_EQ(formats.Item(0).Description, "Mine");
     QImage bitmap;
@@ -165,7 +201,7 @@ TEST(FormatRegistry, LoadChecksTheIndex)
 {
     const TOpenImage registry;
     QImage bitmap;
-    for (int index : {-1, 14, 1000}) {
+    for (int index : {-1, FormatCount, 1000}) {
         TImageInfoRec info{"/nowhere/x.bmp", -1, "stale", &bitmap};
         EXPECT_FALSE(registry.Formats().Load(index, info));
         EXPECT_EQ(info.ErrorText, "Index out of range");
@@ -192,8 +228,10 @@ TEST(FormatRegistry, BuildFilterForEveryIndexForm)
         {1, true, "*.DIB"},
         {13, true, "*.OMI"},
         {10, false, "Portable Bitmap (Monochrome) (*.PBM)|*.PBM|"},
-        {14, false, ""},
-        {14, true, ""},
+        {14, false, "PNG Picture (*.PNG)|*.PNG|"},
+        {17, true, "*.TIFF"},
+        {FormatCount, false, ""},
+        {FormatCount, true, ""},
         {-4, false, ""},
         {-4, true, ""},
     };
@@ -209,10 +247,10 @@ TEST(FormatRegistry, AccessorKeepsOneInstance)
     TOpenImage* first = OpenImage();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(OpenImage(), first);
-    EXPECT_EQ(first->Formats().Count(), 14);
+    EXPECT_EQ(first->Formats().Count(), FormatCount);
     FreeOpenImage();
     ASSERT_NE(OpenImage(), nullptr);
-    EXPECT_EQ(OpenImage()->Formats().Count(), 14);
+    EXPECT_EQ(OpenImage()->Formats().Count(), FormatCount);
 }
 
 TEST(FormatRegistry, DescriptionsAreTranslatedWhenTheTableIsBuilt)

@@ -37,6 +37,14 @@ QImage ReadOrFail(const std::string& bytes, TJpegOrientation orientation = TJpeg
     return picture;
 }
 
+// Pillow's colour management (LittleCMS, perceptual, into its built-in sRGB)
+// of out.jpg's embedded profile, into ref.ppm. ImageMagick's own conversion
+// lifts the darkest greys and CMYK's deep shadows by up to 30 levels.
+const char* const PillowToSrgb = "/usr/bin/python3 -c \"import io, sys; from PIL import Image, ImageCms; "
+                                 "im = Image.open(sys.argv[1]); source = io.BytesIO(im.info['icc_profile']); "
+                                 "ImageCms.profileToProfile(im, ImageCms.ImageCmsProfile(source), "
+                                 "ImageCms.createProfile('sRGB'), outputMode='RGB').save(sys.argv[2])\" out.jpg ref.ppm";
+
 TEST(JpegCodec, ReadsWhatOtherToolsWrite)
 {
     const std::string folder = MakeTempFolder("jpeg-peers");
@@ -54,10 +62,28 @@ TEST(JpegCodec, ReadsWhatOtherToolsWrite)
         {"convert in.ppm -quality 85 -interlace Plane out.jpg", "djpeg -pnm out.jpg > ref.ppm", 0},
         // ImageMagick writes CMYK inverted, with Adobe's marker.
         {"convert in.ppm -colorspace CMYK -quality 95 out.jpg", "convert out.jpg -colorspace sRGB ref.ppm", 2},
+        // Embedded profiles, turned into sRGB as ImageMagick turns them ($ICC: Debian's free profiles).
+        {"convert in.ppm -profile $ICC/sRGB.icc -profile $ICC/compatibleWithAdobeRGB1998.icc -quality 95 out.jpg",
+         "convert out.jpg -profile $ICC/sRGB.icc ref.ppm", 2},
+        {"convert in.ppm -colorspace Gray -profile $ICC/Gray.icc -quality 95 out.jpg", PillowToSrgb, 1},
+        // Ghostscript's CMYK profile fills three APP2 markers; ImageMagick writes inverted CMYK.
+        {"convert in.ppm -profile $ICC/sRGB.icc -profile $ICC/ghostscript/default_cmyk.icc -quality 95 out.jpg",
+         PillowToSrgb, 1},
+        // A damaged profile (cut short; tags of garbage) reads as none.
+        {"head -c 500 $ICC/compatibleWithAdobeRGB1998.icc > bad.icc && cjpeg -icc bad.icc in.ppm > out.jpg",
+         "djpeg -pnm out.jpg > ref.ppm", 0},
+        {"{ head -c 252 $ICC/compatibleWithAdobeRGB1998.icc; head -c 328 /dev/zero | tr '\\000' '\\356'; } > bad.icc"
+         " && cjpeg -icc bad.icc in.ppm > out.jpg",
+         "djpeg -pnm out.jpg > ref.ppm", 0},
+        // The one profile marker says it is the first of two.
+        {"cjpeg -icc $ICC/compatibleWithAdobeRGB1998.icc in.ppm > out.jpg"
+         " && printf '\\002' | dd of=out.jpg bs=1 seek=37 conv=notrunc",
+         "djpeg -pnm out.jpg > ref.ppm", 0},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(RunCommand("cd " + folder + " && rm -f out.jpg ref.ppm && " + c.Command), 0) << c.Command;
-        ASSERT_EQ(RunCommand("cd " + folder + " && " + c.Reference), 0) << c.Reference;
+        const std::string in = "cd " + folder + " && ICC=/usr/share/color/icc && ";
+        ASSERT_EQ(RunCommand(in + "rm -f out.jpg ref.ppm && " + c.Command), 0) << c.Command;
+        ASSERT_EQ(RunCommand(in + c.Reference), 0) << c.Reference;
         QImage picture;
         std::string error, details;
         ASSERT_TRUE(ReadJpegFile(folder + "out.jpg", picture, error, &details)) << c.Command << ": " << error;

@@ -94,7 +94,8 @@ TEST(OpenDispatch, UndecodableFilesFailWithUnknownFormatAndKeepTheBitmap)
     const std::string folder = MakeTempFolder("dispatch-bad");
     const TOpenImage registry;
     for (const char* extension : {".BMP", ".dib", ".RLE", ".PPM", ".pgm", ".PBM", ".XBM", ".JPG",
-                                  ".JIF", ".ICO", ".WMF", ".EMF", ".TEP", ".OMI"}) {
+                                  ".JIF", ".ICO", ".WMF", ".EMF", ".TEP", ".OMI", ".png", ".GIF",
+                                  ".tif", ".TIFF", ".webp", ".HEIC", ".heif", ".AVIF"}) {
         SCOPED_TRACE(extension);
         const std::string path = folder + "bad" + extension;
         ASSERT_TRUE(WriteWholeFile(path, "this is no picture of any kind\n"));

@@ -328,3 +328,65 @@ TEST_F(InstalledLanguage, TranslateMenuSweepsTheWholeTree)
 }
 
 } // namespace
+
+namespace {
+
+// Without a language file in the settings folder the desktop's language
+// picks an installed one (here the build folder's); a file there still wins.
+TEST(Language, DesktopLanguageWhenTheSettingsHoldNone)
+{
+    const struct {
+        const char* LcAll;
+        const char* LcMessages;
+        const char* Lang;
+        bool UserFile;
+        const char* Help;
+    } cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", false, "&Hilfe"},
+        {nullptr, "de_AT.UTF-8", "en_GB.UTF-8", false, "&Hilfe"},
+        {"C.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8", false, "&Help"},
+        {"", "", "de", false, "&Hilfe"},
+        {nullptr, nullptr, "fr_FR.UTF-8", false, "&Help"},
+        {nullptr, nullptr, nullptr, false, "&Help"},
+        {nullptr, nullptr, "de_DE.UTF-8", true, "Aide"},
+    };
+    const std::string userFile = TLanguage::LanguageFileName();
+    TLanguage french(TLanguage::TStart::Empty);
+    french.AddEntry("Help", "Aide");
+    const auto set = [](const char* name, const char* value) {
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    };
+    for (const auto& c : cases) {
+        std::remove(userFile.c_str());
+        if (c.UserFile) {
+            ASSERT_TRUE(WriteWholeFile(userFile, french.SaveToBytes()));
+        }
+        set("LC_ALL", c.LcAll);
+        set("LC_MESSAGES", c.LcMessages);
+        set("LANG", c.Lang);
+        FreeLanguage();
+        EXPECT_EQ(Translate("&Help"), c.Help) << (c.LcAll ? c.LcAll : "-") << " "
+                                              << (c.LcMessages ? c.LcMessages : "-") << " " << (c.Lang ? c.Lang : "-");
+    }
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_MESSAGES");
+    ::setenv("LANG", "C.UTF-8", 1);
+    std::remove(userFile.c_str());
+    FreeLanguage();
+
+    const struct {
+        const char* Locale;
+        std::vector<std::string> Names;
+    } names[] = {
+        {"de_DE.UTF-8@euro", {"de_DE", "de"}},
+        {"pt_BR", {"pt_BR", "pt"}},
+        {"de", {"de"}},
+        {"C.UTF-8", {}},
+        {"POSIX", {}},
+        {"../x", {}},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(DesktopLanguageNames(n.Locale), n.Names) << n.Locale;
+}
+
+} // namespace

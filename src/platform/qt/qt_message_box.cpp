@@ -48,10 +48,10 @@ void TQtMessageBox::ShowError(const std::string& text, const std::string& captio
     const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
         && QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!visible) {
+    if (!visible || FAlsoToStandardError)
         TConsoleMessageBox().ShowError(text, caption);
+    if (!visible)
         return;
-    }
     const QString title = QString::fromStdString(caption);
     QMessageBox box(QMessageBox::Critical, title, QString::fromStdString(text), QMessageBox::Ok,
                     OwnerWindow());

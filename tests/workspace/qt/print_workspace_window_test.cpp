@@ -342,3 +342,36 @@ TEST(WorkspaceWindow, SettingsBarSitsAtTheChosenEdgeWithThePanelCentred)
         EXPECT_LE(quality->geometry().bottom(), panel->height());
     }
 }
+
+// An edit that keeps the picture's size leaves the page geometry alone, yet
+// the page shows the edited pixels, not the scaled copy of the old ones.
+TEST(WorkspaceWindow, EditsThatKeepTheSizeShowAtOnce)
+{
+    const struct {
+        const char* Name;
+        bool (*Edit)(TPrintWorkspace&);
+        QColor Left; // the page's left edge after the edit; red before
+    } cases[] = {
+        {"mirror", [](TPrintWorkspace& w) { return w.Mirror(); }, QColor(0, 0, 255)},
+        {"half turn", [](TPrintWorkspace& w) { return w.Rotate(180); }, QColor(0, 0, 255)},
+        {"invert", [](TPrintWorkspace& w) { return w.Invert(); }, QColor(0, 255, 255)},
+    };
+    const std::string file = MakeTempFolder("window-edits") + "halves.bmp";
+    QImage halves(300, 200, QImage::Format_RGB32);
+    halves.fill(Qt::blue);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 150; ++x)
+            halves.setPixelColor(x, y, Qt::red);
+    ASSERT_TRUE(halves.save(QString::fromStdString(file), "BMP"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TShownWindow shown(2400, 3000, {700, 600});
+        ASSERT_TRUE(shown.Workspace.LoadFile(file));
+        shown.Settle();
+        const QPoint left(5, shown.Page()->height() / 2);
+        EXPECT_EQ(shown.Page()->grab().toImage().pixelColor(left), QColor(255, 0, 0));
+        ASSERT_TRUE(c.Edit(shown.Workspace));
+        shown.Settle();
+        EXPECT_EQ(shown.Page()->grab().toImage().pixelColor(left), c.Left);
+    }
+}
