@@ -354,7 +354,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         FreeLanguage();
         ForgetWorkspaceDisplayNames();
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
-                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nCopies=2\nWidth=430\nHeight=300\n");
+                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nPosition=5\nCopies=2\nWidth=430\nHeight=300\n");
         TForm1 window(TCommandLine{}); // a picture named here would print at once
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -365,6 +365,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";
+        ASSERT_TRUE(window.findChild<QWidget*>("TopEdgeBox")->isVisible()) << "position Custom";
         for (const QWidget* control : panel->findChildren<QWidget*>()) {
             if (!control->isVisibleTo(&window))
                 continue;
