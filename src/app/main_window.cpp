@@ -254,7 +254,7 @@ void TForm1::BuildMenu()
         QAction* action = owner->addAction(Text(entry.Caption));
         action->setObjectName(Text(entry.Name));
         if (*entry.Shortcut)
-            action->setShortcut(QKeySequence::fromString(QString::fromLatin1(entry.Shortcut)));
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(entry.Shortcut)));
         if (entry.Checked != TCheckRule::None)
             action->setCheckable(true);
         if (entry.Radio) {
@@ -323,7 +323,10 @@ void TForm1::SetBusy(bool on)
         FWorkspaceWindow->setEnabled(!on);
     if (FToolbars)
         FToolbars->SetBarEnabled(!on);
-    if (on && FPanels.size() == 6) {
+    // The bar shows what the command left enabled at once, not at the next tick.
+    if (!on)
+        RefreshButtons();
+    if (on && FPanels.size() >= 6) {
         FPanels[5]->SetForms({Text(Translate("Working") + "...")});
         FitStatusPanels(*statusBar(), FPanels);
     } else {

@@ -45,6 +45,14 @@ std::uint32_t Greyed(std::uint32_t colour)
     return Colour(value, value, value);
 }
 
+// A disabled icon also gives up half its contrast to the background, so it
+// reads as plainly grey even where its colours were grey already.
+std::uint32_t Faded(std::uint32_t colour, std::uint32_t background)
+{
+    return Colour((Channel(colour, 16) + Channel(background, 16)) / 2, (Channel(colour, 8) + Channel(background, 8)) / 2,
+                  (Channel(colour, 0) + Channel(background, 0)) / 2);
+}
+
 void PutPixel(QImage& image, int x, int y, std::uint32_t colour)
 {
     uchar* pixel = image.scanLine(y) + 3 * x;
@@ -376,7 +384,7 @@ void TToolbars::DrawEntry(int index, int x, int y, int& separatorTracker)
                 } else if (hot) {
                     colour = Shifted(colour, 20);
                 }
-                PutPixel(FBackBuffer, left + dx, top + dy, grey ? Greyed(colour) : colour);
+                PutPixel(FBackBuffer, left + dx, top + dy, grey ? Faded(Greyed(colour), fill) : colour);
             }
         }
     }

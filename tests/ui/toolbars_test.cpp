@@ -155,10 +155,11 @@ TEST(Toolbars, Drawing)
         {"hot pixels brighten by 20", Hot, {4, 5}, qRgb(220, 20, 20)},
         {"hot outline blends against the light fill", Hot, {3, 5}, qRgb(146, 124, 124)},
         {"pressed shifts the icon by (1, 1)", Pressed, {5, 6}, qRgb(220, 20, 20)},
-        {"disabled entry: black shows as 50", EntryDisabled, {5, 5}, qRgb(50, 50, 50)},
-        {"disabled entry: white shows as 240", EntryDisabled, {6, 5}, qRgb(240, 240, 240)},
-        {"disabled bar: red 200 turns grey 66", BarDisabled, {4, 5}, qRgb(66, 66, 66)},
-        {"disabled bar: outline grey", BarDisabled, {3, 5}, qRgb(95, 95, 95)},
+        // Disabled: grey, then halfway to the background (100).
+        {"disabled entry: black shows as 50, faded to 75", EntryDisabled, {5, 5}, qRgb(75, 75, 75)},
+        {"disabled entry: white shows as 240, faded to 170", EntryDisabled, {6, 5}, qRgb(170, 170, 170)},
+        {"disabled bar: red 200 turns grey 66, faded to 83", BarDisabled, {4, 5}, qRgb(83, 83, 83)},
+        {"disabled bar: outline grey 95, faded to 97", BarDisabled, {3, 5}, qRgb(97, 97, 97)},
         {"separator line mid-gap in the dark colour", WithSeparator, {10 + 6 + 2, 10}, qRgb(45, 45, 45)},
     };
     for (const auto& c : cases) {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -75,10 +76,29 @@ int Right(const QWidget* widget)
 TSettingsPanel::TSettingsPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName("SettingsPanel");
+    // The style draws no focus on a scroll bar or a flat button: the panel
+    // frames the one that has it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if ((old && old->parentWidget() == this) || (now && now->parentWidget() == this))
+            update();
+    });
     BuildLists();
     BuildZoomRow();
     BuildEdgeRow();
     Arrange(QWIDGETSIZE_MAX);
+}
+
+void TSettingsPanel::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    QWidget* focused = focusWidget();
+    if (!focused || !focused->hasFocus() || focused->parentWidget() != this || !focused->isVisible()
+        || !(qobject_cast<QScrollBar*>(focused) || qobject_cast<QToolButton*>(focused)))
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(focused->geometry().adjusted(-1, -1, 0, 0));
 }
 
 void TSettingsPanel::BuildLists()
@@ -287,6 +307,7 @@ QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name)
     bar->setObjectName(name);
     bar->setRange(-ZoomBarRange, ZoomBarRange);
     bar->setPageStep(ZoomBarPageStep);
+    bar->setFocusPolicy(Qt::StrongFocus); // Tab reaches it; the arrow keys then move it
     // Every position counts, the user's and SyncPanel's alike.
     connect(bar, &QScrollBar::valueChanged, this, [this, control] { emit ControlChanged(control); });
     return bar;
@@ -300,7 +321,7 @@ QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name)
     button->setToolTip(QString::fromStdString(Translate("Reset")));
     button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     QFont font = QApplication::font();
     font.setPointSize(ResetFontPoints);
     button->setFont(font);

@@ -87,6 +87,9 @@ public:
 signals:
     void ControlChanged(orvanto::TPanelControl control);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QComboBox* List(TPanelControl list) const;
     QScrollBar* Bar(TPanelControl bar) const;
