@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QEvent>
 #include <QMouseEvent>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QToolTip>
 #include <QWidget>
@@ -78,6 +80,7 @@ void Fire(const TEvent& event, TArguments&&... arguments)
 // The bar's window: forwards its input to the bar and paints its back buffer.
 class TToolbarWindow final : public QWidget {
 public:
+    const TToolbars& Bar() const { return FBar; }
     explicit TToolbarWindow(TToolbars& bar) : FBar(bar)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -132,8 +135,113 @@ private:
     TToolbars& FBar;
 };
 
+// What assistive technology sees of the bar: a tool bar whose children are
+// its entries, each a button named by its hint that says whether it is
+// enabled, or a separator.
+class TEntryAccessible final : public QAccessibleInterface {
+public:
+    TEntryAccessible(TToolbarWindow* window, const TToolbars& bar, int slot)
+        : FWindow(window), FBar(bar), FSlot(slot) {}
+    bool isValid() const override { return FWindow && FBar.ButtonUsed(FSlot); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return FWindow ? FWindow->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(FWindow.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name && t != QAccessible::Description)
+            return {};
+        return QString::fromStdString(FBar.ButtonCaption(FSlot)).replace(QLatin1Char('\n'), QLatin1String(": "));
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        const QRect local = FBar.ButtonRect(FSlot);
+        return FWindow ? QRect(FWindow->mapToGlobal(local.topLeft()), local.size()) : QRect();
+    }
+    QAccessible::Role role() const override
+    {
+        return FBar.ButtonCaption(FSlot).empty() ? QAccessible::Separator : QAccessible::Button;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.disabled = !FBar.ButtonEnabled(FSlot) || !FBar.BarEnabled();
+        state.invisible = !FWindow || !FWindow->isVisible();
+        return state;
+    }
+
+private:
+    QPointer<TToolbarWindow> FWindow;
+    const TToolbars& FBar;
+    int FSlot;
+};
+
+class TBarAccessible final : public QAccessibleWidget {
+public:
+    TBarAccessible(TToolbarWindow* window, const TToolbars& bar)
+        : QAccessibleWidget(window, QAccessible::ToolBar), FBar(bar)
+    {
+        FIds.fill(0);
+    }
+    ~TBarAccessible() override
+    {
+        for (const QAccessible::Id id : FIds)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+    }
+    int childCount() const override
+    {
+        int count = 0;
+        for (int slot = 0; slot < TToolbars::SlotCount; ++slot)
+            count += FBar.ButtonUsed(slot);
+        return count;
+    }
+    QAccessibleInterface* child(int index) const override
+    {
+        const int slot = Slot(index);
+        if (slot < 0)
+            return nullptr;
+        if (!FIds[std::size_t(slot)])
+            FIds[std::size_t(slot)] = QAccessible::registerAccessibleInterface(
+                new TEntryAccessible(static_cast<TToolbarWindow*>(widget()), FBar, slot));
+        return QAccessible::accessibleInterface(FIds[std::size_t(slot)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (int i = 0; i < childCount(); ++i)
+            if (this->child(i) == child)
+                return i;
+        return -1;
+    }
+
+private:
+    // The slot of the index-th used entry; -1 past the last.
+    int Slot(int index) const
+    {
+        for (int slot = 0; slot < TToolbars::SlotCount; ++slot)
+            if (FBar.ButtonUsed(slot) && index-- == 0)
+                return slot;
+        return -1;
+    }
+    const TToolbars& FBar;
+    mutable std::array<QAccessible::Id, TToolbars::SlotCount> FIds;
+};
+
+QAccessibleInterface* BarAccessibleFactory(const QString&, QObject* object)
+{
+    if (auto* window = dynamic_cast<TToolbarWindow*>(object))
+        return new TBarAccessible(window, window->Bar());
+    return nullptr;
+}
+
 TToolbars::TToolbars() : FWindow(new TToolbarWindow(*this))
 {
+    static const bool factory = (QAccessible::installFactory(BarAccessibleFactory), true);
+    (void)factory;
     FBarEnabled = FWindow->isEnabled();
     FBackBuffer = QImage(1, 1, QImage::Format_BGR888);
     TMultiTimer& timers = MultiTimer();
@@ -201,7 +309,21 @@ void TToolbars::SetButtonEnabled(int index, bool enabled)
         return;
     FEntries[index].Enabled = enabled;
     Relayout();
+    if (FWindow && FEntries[index].Used && QAccessible::isActive()) {
+        int child = 0;
+        for (int slot = 0; slot < index; ++slot)
+            child += FEntries[slot].Used;
+        QAccessible::State changed;
+        changed.disabled = true;
+        QAccessibleStateChangeEvent notice(FWindow.data(), changed);
+        notice.setChild(child);
+        QAccessible::updateAccessibility(&notice);
+    }
 }
+
+bool TToolbars::ButtonUsed(int index) const { return Valid(index) && FEntries[index].Used; }
+
+std::string TToolbars::ButtonCaption(int index) const { return Valid(index) ? FEntries[index].Caption : std::string(); }
 
 void TToolbars::SetButtonCaption(int index, const std::string& caption)
 {

@@ -67,6 +67,8 @@ public:
     void SetBarEnabled(bool enabled);
 
     bool ButtonEnabled(int index) const;
+    bool ButtonUsed(int index) const;
+    std::string ButtonCaption(int index) const;
     bool BarEnabled() const { return FBarEnabled; }
     // The entry under the pointer, or the entry the pressed mouse went down
     // on until it is released; -1 when none.

@@ -1,6 +1,7 @@
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -205,6 +206,36 @@ TEST(Toolbars, PollFollowsThePointerAndTheColours)
     int ticks = 0;
     bar.OnTick = [&](TToolbars&) { ++ticks; };
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000)) << "the 500 ms tick";
+}
+
+// A screen reader hears each entry's hint and whether it can be pressed.
+TEST(Toolbars, EntriesAreNamedButtonsThatSayWhetherTheyAreEnabled)
+{
+    TToolbars bar;
+    bar.AddButton("Print", SmallIcon, 0);
+    bar.AddButton("", "", 5);
+    bar.AddButton("Help", SmallIcon, 0);
+    bar.SetButtonEnabled(0, false);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(bar.Window());
+    ASSERT_NE(face, nullptr);
+    ASSERT_EQ(face->childCount(), 3);
+    const struct {
+        int Child;
+        const char* Name;
+        QAccessible::Role Role;
+        bool Disabled;
+    } cases[] = {{0, "Print", QAccessible::Button, true}, {1, "", QAccessible::Separator, false},
+                 {2, "Help", QAccessible::Button, false}};
+    for (const auto& c : cases) {
+        QAccessibleInterface* entry = face->child(c.Child);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(QAccessible::Name).toStdString(), c.Name);
+        EXPECT_EQ(entry->role(), c.Role);
+        EXPECT_EQ(bool(entry->state().disabled), c.Disabled) << c.Name;
+        EXPECT_EQ(face->indexOfChild(entry), c.Child);
+    }
+    bar.SetButtonEnabled(0, true);
+    EXPECT_FALSE(face->child(0)->state().disabled) << "the state is read live";
 }
 
 } // namespace
