@@ -9,6 +9,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
+#include "support/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
 
@@ -89,7 +90,7 @@ int main(int argc, char* argv[])
     ArrangeShutdownAtExit();
     const bool display = ChoosePlatform();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvanto"));
+    QApplication::setApplicationName(QString::fromUtf8(ProgramName));
 
     // Qt has taken its own options out of argv by now.
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

@@ -12,6 +12,8 @@
 #include "support/general.h"
 #include "support/messages.h"
 #include "support/paths.h"
+#include "support/program_name.h"
+#include "support/text_conversion.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
@@ -41,9 +43,6 @@ namespace orvanto {
 
 namespace {
 
-// The window's size before the settings file is read.
-constexpr int DefaultWidth = 333;
-constexpr int DefaultHeight = 374;
 constexpr int MinimumWidth = 430;
 constexpr int MinimumHeight = 300;
 QString Text(const std::string& text)
@@ -84,11 +83,11 @@ void TForm1::FormCreate(const TCommandLine& line)
 {
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto"));
-    setWindowTitle(QStringLiteral("Orvanto"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(ProgramName));
+    setWindowTitle(QString::fromUtf8(ProgramName));
     setWindowIcon(ProgramIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
-    resize(DefaultWidth, DefaultHeight);
+    resize(DefaultWindowWidth, DefaultWindowHeight);
     setAcceptDrops(true);
 
     // The splash (shown only when no picture was named). A splash archive
@@ -390,7 +389,7 @@ void TForm1::RefreshStatus()
     FPanels[4]->SetForms({Text(std::to_string(info.Resolution) + "%")});
     ShowPrintResolution();
     FitStatusPanels(*statusBar(), FPanels);
-    setWindowTitle(Text(info.Caption.empty() ? std::string("Orvanto") : info.Caption));
+    setWindowTitle(Text(info.Caption.empty() ? std::string(ProgramName) : info.Caption));
 }
 
 // The picture's pixels per inch on paper ("187 ppi", or "187 x 94 ppi"
