@@ -124,6 +124,10 @@ void TForm1::FormCreate(const TCommandLine& line)
     FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
 
     FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
+        // A change the user made after a command (a list, a zoom bar, the
+        // edges) replaces what the command said.
+        if ((changes & wcLayout) && !FBusy && !FCreating)
+            ShowStatusText({});
         if (changes & (wcTitles | wcStatus)) {
             RefreshStatus();
         } else if (changes & (wcLayout | wcPicture)) {

@@ -132,6 +132,11 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         EXPECT_EQ((last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString(),
                   "Sent 1 copy to Recording Printer");
         EXPECT_EQ(window.StatusPanel(6)->text().toStdString(), "600 ppi") << "40 pixels over 40 dots at 600 dpi";
+        info = workspace.Info();
+        info.Quality = pqHigh; // the next change the user makes
+        info.Position = ppTopLeft;
+        workspace.ApplyInfo(info);
+        EXPECT_EQ(window.StatusPanel(5)->text().toStdString(), "Ready") << "what was sent shows until the next action";
         printer->Names.clear(); // the print server went away
         window.RefreshButtons();
         EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), "No Printer");
