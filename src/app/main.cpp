@@ -1,6 +1,7 @@
 #include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "app/startup_extras.h"
 #include "app/unattended_print.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -91,6 +92,9 @@ int main(int argc, char* argv[])
     const bool display = ChoosePlatform();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(ProgramName));
+    // Lets the desktop match the window to its menu entry (its icon and name
+    // in the task bar and on Wayland).
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(DesktopId));
 
     // Qt has taken its own options out of argv by now.
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
