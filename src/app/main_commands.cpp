@@ -5,6 +5,7 @@
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "workspace/print_workspace.h"
 
 #include <QCoreApplication>
@@ -151,7 +152,21 @@ void TMainCommands::OpenPicture(const std::string& initialFolder)
 
 bool TMainCommands::LoadPicture(const std::string& fileName)
 {
-    return Guarded([&] { return FWorkspace.LoadFile(fileName); });
+    const bool loaded = Guarded([&] { return FWorkspace.LoadFile(fileName); });
+    // Shown as the desktop's viewers show it: what could be read, and a word
+    // that the rest is missing.
+    if (loaded && FWorkspace.LastLoadPartial())
+        FHost.ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
+    return loaded;
+}
+
+std::string SentText(const std::string& copies, const std::string& printer)
+{
+    std::string text = Translate("Sent %1 to %2");
+    for (const auto& [mark, value] : {std::pair<std::string, std::string>{"%1", copies}, {"%2", printer}})
+        if (const std::size_t at = text.find(mark); at != std::string::npos)
+            text.replace(at, mark.size(), value);
+    return text;
 }
 
 void TMainCommands::ChangeScaling(int mode, int percent)
@@ -204,7 +219,9 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::Open: OpenPicture({}); break;
     case TCommand::OpenFromLibrary: OpenPicture(LibraryFolder()); break;
     case TCommand::Print:
-        Guarded([&] { return ws.Print(); });
+        if (Guarded([&] { return ws.Print(); }))
+            FHost.ShowStatusText(SentText(ws.Info().CopiesText, Platform().Printer().CurrentPrinterName()),
+                                 Translate("Sent"));
         // Auto Close ends the program after printing, whether or not the
         // print succeeded; the window defers the teardown itself.
         if (ws.GetAutoClose())

@@ -17,6 +17,9 @@ namespace orvanto {
 
 class TPrintWorkspace;
 
+// "Sent 2 copies to Orvanto_PDF", in the user's language.
+std::string SentText(const std::string& copies, const std::string& printer);
+
 class ICommandHost {
 public:
     virtual ~ICommandHost() = default;
@@ -33,6 +36,13 @@ public:
     virtual void ChooseBackground() = 0;
     virtual void ShowHelp() = 0;
     virtual void ShowAbout() = 0;
+    // What a command did, in the last status panel until the next command;
+    // shortText is the form a narrow window shows.
+    virtual void ShowStatusText(const std::string& text, const std::string& shortText = {})
+    {
+        (void)text;
+        (void)shortText;
+    }
 };
 
 class TMainCommands {

@@ -10,6 +10,7 @@
 #include "localisation/qt/translate_menu.h"
 #include "platform/qt/center_form.h"
 #include "support/general.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/program_name.h"
 #include "support/text_conversion.h"
@@ -28,12 +29,14 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPalette>
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace orvanto {
@@ -124,8 +127,23 @@ void TForm1::FormCreate(const TCommandLine& line)
     FExtras->InstallMenuCopy(QCoreApplication::applicationFilePath().toStdString());
 
     FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
-        if (changes & (wcTitles | wcStatus))
+        // A change the user made after a command (a list, a zoom bar, the
+        // edges) replaces what the command said.
+        if ((changes & wcLayout) && !FBusy && !FCreating)
+            ShowStatusText({});
+        if (changes & (wcTitles | wcStatus)) {
             RefreshStatus();
+        } else if (changes & (wcLayout | wcPicture)) {
+            ShowPrintResolution(); // the picture's size on paper may have changed
+            FitStatusPanels(*statusBar(), FPanels);
+        }
+        // A picture decoded in the background arrives here, after its load
+        // command has returned: say once per picture that it is incomplete.
+        if ((changes & wcPicture) && FWorkspace->LastLoadPartial()
+            && FWorkspace->Picture().cacheKey() != FPartialNoticeFor) {
+            FPartialNoticeFor = FWorkspace->Picture().cacheKey();
+            ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
+        }
     };
     FWorkspace->OnProgress = [this](int percent) { ShowProgress(percent); };
     ShowStatusText({});
@@ -145,6 +163,8 @@ void TForm1::ProcessCommandLine(const TCommandLine& line)
 {
     if (!FWorkspace->ProcessCommandLine(line))
         FWorkspace->ShowLastError();
+    else if (FWorkspace->LastLoadPartial())
+        ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
 }
 
 void TForm1::BuildStatusBar()
@@ -160,6 +180,14 @@ void TForm1::BuildStatusBar()
         bar->addWidget(panel, i < 5 ? 0 : 1);
         FPanels.push_back(panel);
     }
+    // The print resolution sits before the last panel; it keeps the index
+    // after the six panels everybody else counts on.
+    auto* ppi = new TStatusPanel(false, bar);
+    ppi->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ppi->setTextFormat(Qt::PlainText);
+    ppi->setObjectName(QStringLiteral("PrintResolutionPanel"));
+    bar->insertWidget(5, ppi);
+    FPanels.push_back(ppi);
     // A narrower window shows shorter forms of the texts, never cut ones.
     bar->installEventFilter(this);
 }
@@ -239,7 +267,7 @@ void TForm1::BuildMenu()
         QAction* action = owner->addAction(Text(entry.Caption));
         action->setObjectName(Text(entry.Name));
         if (*entry.Shortcut)
-            action->setShortcut(QKeySequence::fromString(QString::fromLatin1(entry.Shortcut)));
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(entry.Shortcut)));
         if (entry.Checked != TCheckRule::None)
             action->setCheckable(true);
         if (entry.Radio) {
@@ -308,7 +336,10 @@ void TForm1::SetBusy(bool on)
         FWorkspaceWindow->setEnabled(!on);
     if (FToolbars)
         FToolbars->SetBarEnabled(!on);
-    if (on && FPanels.size() == 6) {
+    // The bar shows what the command left enabled at once, not at the next tick.
+    if (!on)
+        RefreshButtons();
+    if (on && FPanels.size() >= 6) {
         FPanels[5]->SetForms({Text(Translate("Working") + "...")});
         FitStatusPanels(*statusBar(), FPanels);
     } else {
@@ -335,11 +366,14 @@ void TForm1::ShowProgress(int percent)
         FPanels[5]->repaint();
 }
 
-void TForm1::ShowStatusText(const std::string& text)
+void TForm1::ShowStatusText(const std::string& text, const std::string& shortText)
 {
     if (FPanels.size() < 6)
         return;
-    FPanels[5]->SetForms({Text(text.empty() ? Translate("Ready") : text)});
+    QStringList forms{Text(text.empty() ? Translate("Ready") : text)};
+    if (!shortText.empty())
+        forms << Text(shortText);
+    FPanels[5]->SetForms(forms);
     FitStatusPanels(*statusBar(), FPanels);
 }
 
@@ -352,9 +386,12 @@ void TForm1::RefreshStatus()
     const std::string width = std::to_string(info.PageWidthMM);
     const std::string height = std::to_string(info.PageHeightMM);
     // Each with the shorter forms a narrow window shows instead.
-    FPanels[0]->SetForms(FWorkspace->PrinterPresent()
+    const bool present = FWorkspace->PrinterPresent();
+    FPrinterPresent = present;
+    FPanels[0]->SetForms(present
                              ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
                              : QStringList{Text(Translate("No Printer"))});
+    FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
     FPanels[1]->SetForms({Text(info.CopiesText),
                           QString::number(FWorkspace->GetCopies()) + QChar(0x00D7)}); // "2×"
     FPanels[2]->SetForms(FWorkspace->GetAutoClose()
@@ -364,17 +401,59 @@ void TForm1::RefreshStatus()
                              ? QStringList{Text(Translate("Auto Print")), Text(Translate("AutoPrint"))}
                              : QStringList{});
     FPanels[4]->SetForms({Text(std::to_string(info.Resolution) + "%")});
+    ShowPrintResolution();
     FitStatusPanels(*statusBar(), FPanels);
     setWindowTitle(Text(info.Caption.empty() ? std::string(ProgramName) : info.Caption));
+}
+
+// The picture's pixels per inch on paper ("187 ppi", or "187 x 94 ppi"
+// where the sides differ), orange with an explanation when a print would
+// look soft.
+void TForm1::ShowPrintResolution()
+{
+    if (!FWorkspace || FPanels.size() < 7)
+        return;
+    TStatusPanel* panel = FPanels[6];
+    TPrintWorkspaceInfo info = FWorkspace->Info();
+    info.PictureWidth = FWorkspace->Picture().width();
+    info.PictureHeight = FWorkspace->Picture().height();
+    const auto [across, down] = FWorkspace->Layout().PrintPpi(info);
+    const bool shown = !FWorkspace->Empty() && across > 0 && down > 0;
+    const QString unit = QLatin1Char(' ') + Text(Translate("ppi"));
+    const QString both = across == down ? QString::number(across) : QStringLiteral("%1 x %2").arg(across).arg(down);
+    const QString tight = across == down ? QString::number(across) : QStringLiteral("%1x%2").arg(across).arg(down);
+    panel->SetForms(shown ? QStringList{both + unit, tight + unit, tight} : QStringList{});
+    panel->setVisible(shown);
+    const bool soft = shown && std::min(across, down) < TPageLayout::SharpPpi;
+    panel->SetHint(Text(Translate(soft ? Messages::SoftPrint : Messages::PrintResolution)));
+    panel->setAutoFillBackground(soft);
+    QPalette colours = statusBar()->palette();
+    if (soft) {
+        colours.setColor(QPalette::Window, QColor(255, 165, 0));
+        colours.setColor(QPalette::WindowText, Qt::black);
+    }
+    panel->setPalette(colours);
 }
 
 // A bar button is enabled exactly when its menu item would be.
 void TForm1::RefreshButtons()
 {
+    // A printer added or gone (its print server stopped, say): the page
+    // geometry, the paper panel and Print follow without a command.
+    if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent))
+        FWorkspace->Relayout();
     if (FToolbars && FCommands)
         for (int index = 0; index < int(FBarCommands.size()); ++index)
-            if (FBarCommands[index] >= 0)
+            if (FBarCommands[index] >= 0) {
                 FToolbars->SetButtonEnabled(index, FCommands->Enabled(FBarCommands[index]));
+                // Print says why it cannot print.
+                if (FBarCommands[index] == FindMenuEntry("Print1")) {
+                    std::string hint = Translate("Print");
+                    if (FPrinterPresent == 0)
+                        hint.append(1, '\n').append(Translate(Messages::NoPrinterHint));
+                    FToolbars->SetButtonCaption(index, hint);
+                }
+            }
     if (!isEnabled())
         setEnabled(true);
 }

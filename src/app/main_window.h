@@ -57,7 +57,7 @@ public:
     void ShowHelp() override;
     void ShowAbout() override;
 
-    void ShowStatusText(const std::string& text);
+    void ShowStatusText(const std::string& text, const std::string& shortText = {}) override;
     void RefreshStatus();
     void RefreshButtons();
 
@@ -84,6 +84,7 @@ private:
     void MenuClosed(int menuEntry);
     void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
+    void ShowPrintResolution();
     void LoadSettings();
     void SaveSettings();
     void FinishShutdown();
@@ -98,11 +99,14 @@ private:
     std::vector<TStatusPanel*> FPanels;
     std::string FLastError;
     bool FBusy = false;
+    // The picture whose incompleteness the status bar has told already.
+    qint64 FPartialNoticeFor = 0;
     bool FCreating = true;
     bool FShutdownRequested = false;
     bool FNoSave = false; // a start that failed
     int FExitStatus = 0;
     int FLastProgress = -1;
+    int FPrinterPresent = -1; // as the last refresh found it; -1 before the first
 };
 
 } // namespace orvanto

@@ -20,7 +20,7 @@ constexpr TMenuEntry Entries[] = {
     {1, "N2", "-", ""},
     {1, "Open1", EnglishText("&Open..."), "Ctrl+O", C::Open},
     {1, "OpenfromStartButton1", EnglishText("Open from Li&brary..."), "", C::OpenFromLibrary},
-    {1, "Print1", EnglishText("&Print"), "F3", C::Print, 0, E::CanPrint},
+    {1, "Print1", EnglishText("&Print"), "F3; Ctrl+P", C::Print, 0, E::CanPrint},
     {1, "PrinterSetup1", EnglishText("Printer &Setup..."), "", C::PrinterSetup, 0, E::PrinterPresent},
     {1, "N5", "-", ""},
     {1, "AdditionalResources1", EnglishText("&Additional Resources..."), "", C::WebPage, 0},
@@ -32,7 +32,7 @@ constexpr TMenuEntry Entries[] = {
     {1, "Paste1", EnglishText("&Paste"), "Ctrl+V", C::Paste, 0, E::CanPaste},
 
     {0, "Image2", EnglishText("&Image"), ""},
-    {1, "Undo1", EnglishText("&Undo"), "", C::Undo, 0, E::CanUndo},
+    {1, "Undo1", EnglishText("&Undo"), "Ctrl+Z", C::Undo, 0, E::CanUndo},
     {1, "N9", "-", ""},
     {1, "Mirror1", EnglishText("&Mirror"), "", C::Mirror, 0, E::CanMirror},
     {1, "Flip1", EnglishText("&Flip"), "", C::Flip, 0, E::CanFlip},

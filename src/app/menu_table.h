@@ -78,7 +78,7 @@ struct TMenuEntry {
     int Level;            // 0 a top-level menu, 1 its item, 2 an item of a sub-menu
     const char* Name;     // "Open1"
     const char* Caption;  // "&Open...", "-" for a separator
-    const char* Shortcut; // a key name such as "Ctrl+O", or empty
+    const char* Shortcut; // a key name such as "Ctrl+O", "F3; Ctrl+P" for two, or empty
     TCommand Command = TCommand::None;
     int Argument = 0;
     TEnabledRule Enabled = TEnabledRule::Always;

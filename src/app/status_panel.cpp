@@ -22,6 +22,12 @@ void TStatusPanel::SetSample(const QString& sample)
     updateGeometry();
 }
 
+void TStatusPanel::SetHint(const QString& hint)
+{
+    FHint = hint;
+    ShowForm();
+}
+
 void TStatusPanel::SetLevel(int level)
 {
     FLevel = std::max(0, level);
@@ -33,7 +39,7 @@ void TStatusPanel::ShowForm()
     const QString shown = FForms.isEmpty() ? QString() : FForms[std::min<qsizetype>(FLevel, FForms.size() - 1)];
     setText(shown);
     // A shortened text keeps its whole form at hand.
-    setToolTip(!FForms.isEmpty() && shown != FForms.first() ? FForms.first() : QString());
+    setToolTip(!FForms.isEmpty() && shown != FForms.first() ? FForms.first() : FHint);
 }
 
 QSize TStatusPanel::sizeHint() const
@@ -73,18 +79,32 @@ bool AllFit(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
 {
     // Panel index and level, in the order the panels give up room.
-    static constexpr std::pair<std::size_t, int> Steps[] = {{2, 1}, {3, 1}, {0, 1}, {1, 1}};
+    static constexpr std::pair<std::size_t, int> Steps[] = {{6, 1}, {2, 1}, {6, 2}, {3, 1}, {0, 1}, {1, 1}, {5, 1}};
     for (TStatusPanel* panel : panels)
         panel->SetLevel(0);
     if (bar.width() <= 0 || AllFit(bar, panels))
         return;
+    std::vector<std::pair<std::size_t, int>> taken;
     for (const auto& [index, level] : Steps) {
         if (index >= panels.size() || panels[index]->FormCount() <= level)
             continue;
         panels[index]->SetLevel(level);
+        taken.emplace_back(index, level);
         if (AllFit(bar, panels))
-            return;
+            break;
     }
+    // A later step may have freed more room than the earlier ones needed:
+    // give back what still fits, the most important text (the one that
+    // gave way last) first.
+    for (std::size_t i = taken.size(); i-- > 1;) {
+        const auto [index, level] = taken[i - 1];
+        if (panels[index]->Level() != level)
+            continue;
+        panels[index]->SetLevel(level - 1);
+        if (!AllFit(bar, panels))
+            panels[index]->SetLevel(level);
+    }
+    AllFit(bar, panels);
 }
 
 } // namespace orvanto

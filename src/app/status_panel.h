@@ -25,6 +25,9 @@ public:
     // empties the panel.
     void SetForms(const QStringList& forms);
     void SetSample(const QString& sample);
+    // The tooltip while the whole text shows (a shortened text has its
+    // whole form as the tooltip instead).
+    void SetHint(const QString& hint);
     // 0 shows the whole text; higher levels shorter forms where there are.
     void SetLevel(int level);
     int Level() const { return FLevel; }
@@ -39,12 +42,13 @@ private:
     bool FLast;
     QString FSample;
     QStringList FForms;
+    QString FHint;
     int FLevel = 0;
 };
 
 // Shows in each panel the longest forms with which all panels fit the bar:
 // first the Auto Close and Auto Print words shorten, then the page size,
-// then the copy count.
+// then the copy count, last the message in the last panel.
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels);
 
 } // namespace orvanto

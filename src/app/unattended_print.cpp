@@ -1,7 +1,11 @@
 #include "app/unattended_print.h"
 
 #include "app/workspace_settings.h"
+#include "localisation/language.h"
+#include "support/messages.h"
 #include "workspace/print_workspace.h"
+
+#include <cstdio>
 
 namespace orvanto {
 
@@ -17,6 +21,10 @@ int PrintUnattended(const TCommandLine& line, const std::optional<TStoredSetting
             workspace.ShowLastError();
             return 1;
         }
+        // What could be read is printed, as the desktop's viewers show it;
+        // the caller learns that the rest is missing.
+        if (workspace.LastLoadPartial())
+            std::fprintf(stderr, "%s\n%s\n", Translate(Messages::PartlyRead).c_str(), line.Picture.c_str());
         return printed ? 0 : 1;
     } catch (...) {
         return 1;

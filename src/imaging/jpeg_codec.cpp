@@ -332,7 +332,7 @@ std::size_t LastMarker(const std::uint8_t* data, std::size_t size)
 } // namespace
 
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
-              TJpegOrientation orientation, std::string* details, const TLoadProgress& progress)
+              TJpegOrientation orientation, std::string* details, const TLoadProgress& progress, bool* partial)
 {
     bool cutShort = false;
     bool read = ReadJpegOnce(data, size, picture, error, orientation, details, progress, cutShort);
@@ -341,6 +341,8 @@ bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::
         bool again = false;
         read = end > 2 && ReadJpegOnce(data, end, picture, error, orientation, details, progress, again);
     }
+    if (partial)
+        *partial = read && cutShort;
     try {
         if (read && progress)
             progress(100);
@@ -363,10 +365,10 @@ bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error, TJpegOrien
 }
 
 bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details,
-                  const TLoadProgress& progress)
+                  const TLoadProgress& progress, bool* partial)
 {
     return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
-        return ReadJpeg(data, size, picture, error, TJpegOrientation::Upright, details, progress);
+        return ReadJpeg(data, size, picture, error, TJpegOrientation::Upright, details, progress, partial);
     });
 }
 

@@ -29,10 +29,11 @@ enum class TJpegOrientation {
 };
 
 // progress, when set, hears rising whole percents while the rows are
-// decoded and 100 once the picture is complete.
+// decoded and 100 once the picture is complete. partial, when set, learns
+// whether the data ended before the picture did.
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright, std::string* details = nullptr,
-              const TLoadProgress& progress = {});
+              const TLoadProgress& progress = {}, bool* partial = nullptr);
 bool ReadJpeg(const QByteArray& bytes, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright);
 // Reads from the device's position to its end.
@@ -40,7 +41,7 @@ bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error,
               TJpegOrientation orientation = TJpegOrientation::Upright);
 // "File not found" and "File in use" when the file cannot be read at all.
 bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr,
-                  const TLoadProgress& progress = {});
+                  const TLoadProgress& progress = {}, bool* partial = nullptr);
 
 // A reduced copy for a first look while the full decode runs: libjpeg scales
 // while it decodes, so 1/8 of the size costs a fraction of the full decode.

@@ -101,6 +101,7 @@ std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly)
 bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground,
                           TImageInfoRec& info)
 {
+    info.Partial = false;
     info.ErrorText = Messages::IndexOutOfRange;
     if (!info.Bitmap)
         return false;
@@ -159,6 +160,7 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
             source->Draw(picture);
         }
         *info.Bitmap = std::move(picture);
+        info.Partial = source->Partial();
         if (report)
             report(100);
         return true;

@@ -25,6 +25,9 @@ struct TImageInfoRec {
     // Told how far the load has come: rising whole percents, 100 once the
     // picture is complete. Formats whose readers cannot tell report 100 only.
     TLoadProgress OnProgress = {};
+    // Set by a successful open whose file ended before the picture did: the
+    // rest shows white.
+    bool Partial = false;
 };
 
 // What a reduced copy must reach, asked with the picture's full upright
@@ -61,6 +64,8 @@ public:
     // it over here, sparing the target's allocation and a pass over every
     // pixel; a null image means "draw me".
     virtual QImage WholePicture() const { return QImage(); }
+    // The file ended before the picture did.
+    virtual bool Partial() const { return false; }
 };
 
 // A source graphic class: its name and how to make an instance. Create is

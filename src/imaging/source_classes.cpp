@@ -61,11 +61,13 @@ public:
     void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadJpegFile(fileName, FPicture, error, nullptr, FProgress);
+        return ReadJpegFile(fileName, FPicture, error, nullptr, FProgress, &FPartial);
     }
+    bool Partial() const override { return FPartial; }
 
 private:
     TLoadProgress FProgress;
+    bool FPartial = false;
 };
 
 // PNG and GIF through Qt's readers, which cannot tell how far they are.
@@ -152,6 +154,12 @@ public:
     int Height() const override { return FCodec.GetHeight(); }
     void Draw(QImage& target) const override { DrawPicture(FCodec.Picture, target); }
     QImage WholePicture() const override { return FCodec.Picture; }
+    bool Partial() const override
+    {
+        if constexpr (requires { FCodec.Partial(); })
+            return FCodec.Partial();
+        return false;
+    }
 
 private:
     TCodec FCodec;

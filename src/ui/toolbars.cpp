@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QEvent>
 #include <QMouseEvent>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QToolTip>
 #include <QWidget>
@@ -45,6 +47,14 @@ std::uint32_t Greyed(std::uint32_t colour)
     return Colour(value, value, value);
 }
 
+// A disabled icon also gives up half its contrast to the background, so it
+// reads as plainly grey even where its colours were grey already.
+std::uint32_t Faded(std::uint32_t colour, std::uint32_t background)
+{
+    return Colour((Channel(colour, 16) + Channel(background, 16)) / 2, (Channel(colour, 8) + Channel(background, 8)) / 2,
+                  (Channel(colour, 0) + Channel(background, 0)) / 2);
+}
+
 void PutPixel(QImage& image, int x, int y, std::uint32_t colour)
 {
     uchar* pixel = image.scanLine(y) + 3 * x;
@@ -70,6 +80,7 @@ void Fire(const TEvent& event, TArguments&&... arguments)
 // The bar's window: forwards its input to the bar and paints its back buffer.
 class TToolbarWindow final : public QWidget {
 public:
+    const TToolbars& Bar() const { return FBar; }
     explicit TToolbarWindow(TToolbars& bar) : FBar(bar)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -124,8 +135,113 @@ private:
     TToolbars& FBar;
 };
 
+// What assistive technology sees of the bar: a tool bar whose children are
+// its entries, each a button named by its hint that says whether it is
+// enabled, or a separator.
+class TEntryAccessible final : public QAccessibleInterface {
+public:
+    TEntryAccessible(TToolbarWindow* window, const TToolbars& bar, int slot)
+        : FWindow(window), FBar(bar), FSlot(slot) {}
+    bool isValid() const override { return FWindow && FBar.ButtonUsed(FSlot); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return FWindow ? FWindow->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(FWindow.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name && t != QAccessible::Description)
+            return {};
+        return QString::fromStdString(FBar.ButtonCaption(FSlot)).replace(QLatin1Char('\n'), QLatin1String(": "));
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        const QRect local = FBar.ButtonRect(FSlot);
+        return FWindow ? QRect(FWindow->mapToGlobal(local.topLeft()), local.size()) : QRect();
+    }
+    QAccessible::Role role() const override
+    {
+        return FBar.ButtonCaption(FSlot).empty() ? QAccessible::Separator : QAccessible::Button;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.disabled = !FBar.ButtonEnabled(FSlot) || !FBar.BarEnabled();
+        state.invisible = !FWindow || !FWindow->isVisible();
+        return state;
+    }
+
+private:
+    QPointer<TToolbarWindow> FWindow;
+    const TToolbars& FBar;
+    int FSlot;
+};
+
+class TBarAccessible final : public QAccessibleWidget {
+public:
+    TBarAccessible(TToolbarWindow* window, const TToolbars& bar)
+        : QAccessibleWidget(window, QAccessible::ToolBar), FBar(bar)
+    {
+        FIds.fill(0);
+    }
+    ~TBarAccessible() override
+    {
+        for (const QAccessible::Id id : FIds)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+    }
+    int childCount() const override
+    {
+        int count = 0;
+        for (int slot = 0; slot < TToolbars::SlotCount; ++slot)
+            count += FBar.ButtonUsed(slot);
+        return count;
+    }
+    QAccessibleInterface* child(int index) const override
+    {
+        const int slot = Slot(index);
+        if (slot < 0)
+            return nullptr;
+        if (!FIds[std::size_t(slot)])
+            FIds[std::size_t(slot)] = QAccessible::registerAccessibleInterface(
+                new TEntryAccessible(static_cast<TToolbarWindow*>(widget()), FBar, slot));
+        return QAccessible::accessibleInterface(FIds[std::size_t(slot)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (int i = 0; i < childCount(); ++i)
+            if (this->child(i) == child)
+                return i;
+        return -1;
+    }
+
+private:
+    // The slot of the index-th used entry; -1 past the last.
+    int Slot(int index) const
+    {
+        for (int slot = 0; slot < TToolbars::SlotCount; ++slot)
+            if (FBar.ButtonUsed(slot) && index-- == 0)
+                return slot;
+        return -1;
+    }
+    const TToolbars& FBar;
+    mutable std::array<QAccessible::Id, TToolbars::SlotCount> FIds;
+};
+
+QAccessibleInterface* BarAccessibleFactory(const QString&, QObject* object)
+{
+    if (auto* window = dynamic_cast<TToolbarWindow*>(object))
+        return new TBarAccessible(window, window->Bar());
+    return nullptr;
+}
+
 TToolbars::TToolbars() : FWindow(new TToolbarWindow(*this))
 {
+    static const bool factory = (QAccessible::installFactory(BarAccessibleFactory), true);
+    (void)factory;
     FBarEnabled = FWindow->isEnabled();
     FBackBuffer = QImage(1, 1, QImage::Format_BGR888);
     TMultiTimer& timers = MultiTimer();
@@ -192,6 +308,28 @@ void TToolbars::SetButtonEnabled(int index, bool enabled)
     if (!Valid(index) || FEntries[index].Enabled == enabled)
         return;
     FEntries[index].Enabled = enabled;
+    Relayout();
+    if (FWindow && FEntries[index].Used && QAccessible::isActive()) {
+        int child = 0;
+        for (int slot = 0; slot < index; ++slot)
+            child += FEntries[slot].Used;
+        QAccessible::State changed;
+        changed.disabled = true;
+        QAccessibleStateChangeEvent notice(FWindow.data(), changed);
+        notice.setChild(child);
+        QAccessible::updateAccessibility(&notice);
+    }
+}
+
+bool TToolbars::ButtonUsed(int index) const { return Valid(index) && FEntries[index].Used; }
+
+std::string TToolbars::ButtonCaption(int index) const { return Valid(index) ? FEntries[index].Caption : std::string(); }
+
+void TToolbars::SetButtonCaption(int index, const std::string& caption)
+{
+    if (!Valid(index) || FEntries[index].Caption == caption)
+        return;
+    FEntries[index].Caption = caption;
     Relayout();
 }
 
@@ -368,7 +506,7 @@ void TToolbars::DrawEntry(int index, int x, int y, int& separatorTracker)
                 } else if (hot) {
                     colour = Shifted(colour, 20);
                 }
-                PutPixel(FBackBuffer, left + dx, top + dy, grey ? Greyed(colour) : colour);
+                PutPixel(FBackBuffer, left + dx, top + dy, grey ? Faded(Greyed(colour), fill) : colour);
             }
         }
     }

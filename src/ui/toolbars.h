@@ -54,6 +54,8 @@ public:
     void ClearButtons(int first = -1, int last = -1);
     void SetButtonEnabled(int index, bool enabled);
     void SetButtonVisible(int index, bool visible);
+    // The hint (and accessible name) of an entry.
+    void SetButtonCaption(int index, const std::string& caption);
     // The pointer shape while the entry is hot (the default arrow at first).
     void SetButtonCursor(int index, Qt::CursorShape cursor);
     // For all 40 slots, used or not, so that later entries have it too.
@@ -65,6 +67,8 @@ public:
     void SetBarEnabled(bool enabled);
 
     bool ButtonEnabled(int index) const;
+    bool ButtonUsed(int index) const;
+    std::string ButtonCaption(int index) const;
     bool BarEnabled() const { return FBarEnabled; }
     // The entry under the pointer, or the entry the pressed mouse went down
     // on until it is released; -1 when none.

@@ -134,6 +134,15 @@ void TPageLayout::SetOrientation(std::uint8_t orientation)
     FInfo.Orientation = std::uint8_t(Clamp(orientation, 0, PrintOrientationCount - 1));
 }
 
+std::pair<std::int32_t, std::int32_t> TPageLayout::PrintPpi(const TPrintWorkspaceInfo& info) const
+{
+    const auto [w, h] = SizeOnPage(info);
+    const auto perInch = [](std::int32_t pixels, int dpi, std::int32_t pagePixels) {
+        return pixels > 0 && pagePixels > 0 ? Round((long double)pixels * dpi / pagePixels) : 0;
+    };
+    return {perInch(info.PictureWidth, FPrinterDpiX, w), perInch(info.PictureHeight, FPrinterDpiY, h)};
+}
+
 std::pair<std::int32_t, std::int32_t> TPageLayout::SizeOnPage(const TPrintWorkspaceInfo& info) const
 {
     const std::int32_t pw = info.PictureWidth, ph = info.PictureHeight;

@@ -91,6 +91,11 @@ public:
     void Layout(TPrintWorkspaceInfo& info, int surfaceWidth, int surfaceHeight) const;
     // The picture's size on the page, page pixels, for info's scale.
     std::pair<std::int32_t, std::int32_t> SizeOnPage(const TPrintWorkspaceInfo& info) const;
+    // The picture's pixels per inch of paper across and down, for info's
+    // scale at the printer's resolution; 0 for a side of no length.
+    std::pair<std::int32_t, std::int32_t> PrintPpi(const TPrintWorkspaceInfo& info) const;
+    // Below this a print looks soft: the pixels show as steps.
+    static constexpr int SharpPpi = 150;
 
     // The largest page bitmap of the page's aspect within budget bytes
     // (3 bytes a pixel), at least one row high; without a page, 2000 x 2500

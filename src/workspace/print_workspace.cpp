@@ -315,7 +315,10 @@ void TPrintWorkspace::UpdateTitles()
 void TPrintWorkspace::ShowLastError()
 {
     try {
-        ShowError(FState->LastError);
+        // Our own words first, then which file they are about.
+        std::string file;
+        file.swap(FState->ErrorFileName);
+        ShowError(file.empty() ? FState->LastError : Translate(FState->LastError) + "\n" + file);
     } catch (...) {
     }
 }

@@ -97,6 +97,8 @@ public:
     QSize PictureSize() const;
     // What the preview shows: the reduced copy while loading, else Picture.
     const QImage& ShownPicture() const;
+    // The last loaded file ended before its picture did (the rest is white).
+    bool LastLoadPartial() const;
     void Clear();
     bool CopyToClipboard();
     bool PasteFromClipboard();
@@ -126,6 +128,7 @@ public:
     void SetAutoPrint(bool on);
     bool GetAutoClose() const;
     void SetAutoClose(bool on);
+    // The error box; after a failed load its second line names the file.
     void ShowLastError();
 
     // Opens the line's picture, takes its name for the titles and prints

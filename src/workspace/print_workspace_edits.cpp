@@ -14,6 +14,8 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <new>
 
 namespace orvanto {
@@ -85,6 +87,7 @@ void TPrintWorkspace::TakePicture(QImage picture)
 {
     FState->Picture = std::move(picture);
     FState->Empty = false;
+    FState->PartialLoad = false;
 }
 
 void TPrintWorkspace::ForgetEdit()
@@ -137,7 +140,12 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
         return false;
     // The worker touches nothing of ours: it gets the file name and the
     // registry, whose table no longer changes, and hands back a picture.
-    auto decode = [registry, fileName](QImage& picture, std::string& error, const TLoadProgress& progress) {
+    // Whether the file ended early; written by the worker before it reports
+    // done, read here only after the loader has handed the picture over.
+    auto partial = std::make_shared<std::atomic<bool>>(false);
+    FState->PendingPartial = partial;
+    auto decode = [registry, fileName, partial](QImage& picture, std::string& error,
+                                                const TLoadProgress& progress) {
         TImageInfoRec request;
         request.FileName = fileName;
         request.BackgroundColor = White;
@@ -147,6 +155,7 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
             error = request.ErrorText.empty() ? Messages::UnknownFormat : request.ErrorText;
             return false;
         }
+        partial->store(request.Partial);
         error = Messages::OutOfMemory;
         if (picture.format() != QImage::Format_BGR888)
             picture = picture.convertToFormat(QImage::Format_BGR888);
@@ -224,8 +233,11 @@ bool TPrintWorkspace::CompleteLoading(bool reportFailure)
     if (result.Fatal)
         General()->FatalOutOfMemory();
     const bool loaded = result.Loaded && !result.Picture.isNull();
-    if (loaded)
+    if (loaded) {
         TakePicture(std::move(result.Picture));
+        FState->PartialLoad = FState->PendingPartial && FState->PendingPartial->load();
+    }
+    FState->PendingPartial.reset();
     else
         FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
     Refresh();
@@ -237,6 +249,7 @@ bool TPrintWorkspace::CompleteLoading(bool reportFailure)
 
 bool TPrintWorkspace::LoadFile(const std::string& fileName)
 {
+    FState->ErrorFileName = fileName;
     FState->LastError = Messages::FileNotFound;
     if (!IsFile(fileName))
         return false;
@@ -269,6 +282,8 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
                 picture = picture.convertToFormat(QImage::Format_BGR888);
             if (!picture.isNull()) {
                 TakePicture(std::move(picture));
+                FState->PartialLoad = request.Partial;
+                FState->ErrorFileName.clear();
                 loaded = true;
             }
         } else {
@@ -280,6 +295,11 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
     Refresh();
     ForgetEdit();
     return loaded;
+}
+
+bool TPrintWorkspace::LastLoadPartial() const
+{
+    return FState->PartialLoad && !FState->Empty;
 }
 
 void TPrintWorkspace::Clear()

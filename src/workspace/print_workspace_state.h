@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QSize>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ struct TPrintWorkspace::TState {
     TPageLayout Layout;
     IWorkspaceView* View = nullptr;
     std::string LastError;
+    // The file a failed load was about; ShowLastError names it.
+    std::string ErrorFileName;
+    bool PartialLoad = false;
 
     QImage Picture; // 1 x 1 while Empty
     bool Empty = true;
@@ -43,6 +47,7 @@ struct TPrintWorkspace::TState {
     bool LoadPending = false;
     QImage PendingPreview;
     QSize PendingSize;
+    std::shared_ptr<std::atomic<bool>> PendingPartial;
     std::uint64_t LoadGeneration = 0;
     // Receives the worker's "done" in the window thread. Declared before the
     // loader, so the loader (which cancels and waits for its thread) goes

@@ -33,6 +33,8 @@ struct TRecordingHost final : ICommandHost {
     void ChooseBackground() override { ++Backgrounds; }
     void ShowHelp() override { ++Helps; }
     void ShowAbout() override { ++Abouts; }
+    std::string Status;
+    void ShowStatusText(const std::string& text, const std::string&) override { Status = text; }
 };
 
 // Installs a recording double for the test's lifetime and puts the real
@@ -73,12 +75,14 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         bool Ran;
         std::size_t BusyCalls, Boxes, Jobs, ShellRequests, Puts;
         int Shutdowns;
+        const char* Status = ""; // what the last status panel says afterwards
     } cases[] = {
-        {"print", "Print1", true, true, false, false, false, true, 2, 0, 1, 0, 0, 0},
+        {"print", "Print1", true, true, false, false, false, true, 2, 0, 1, 0, 0, 0, "Sent 1 copy to Recording Printer"},
         {"print without a picture is disabled", "Print1", false, true, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"print without a printer is disabled", "Print1", true, false, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"printer setup without a printer", "PrinterSetup1", false, false, false, false, false, false, 0, 0, 0, 0, 0, 0},
-        {"print with auto close ends the program", "Print1", true, true, true, false, false, true, 2, 0, 1, 0, 0, 1},
+        {"print with auto close ends the program", "Print1", true, true, true, false, false, true, 2, 0, 1, 0, 0, 1,
+         "Sent 1 copy to Recording Printer"},
         {"a failed print shows the error, then ends", "Print1", true, true, true, true, false, true, 2, 1, 0, 0, 0, 1},
         {"nothing runs while busy", "Mirror1", true, true, false, false, true, false, 0, 0, 0, 0, 0, 0},
         {"F7 needs a picture", "N901", false, true, false, false, false, false, 0, 0, 0, 0, 0, 0},
@@ -114,6 +118,7 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         EXPECT_EQ(Shell->Requests.size(), c.ShellRequests);
         EXPECT_EQ(Clipboard->Puts.size(), c.Puts);
         EXPECT_EQ(host.Shutdowns, c.Shutdowns);
+        EXPECT_EQ(host.Status, c.Status);
     }
 }
 
@@ -134,7 +139,7 @@ TEST_F(MainCommands, OpenAsksTheDialogAndLoadsTheChosenFile)
     EXPECT_TRUE(commands.Dispatch(FindMenuEntry("OpenfromStartButton1")));
     setenv("HOME", oldHome.c_str(), 1);
     ASSERT_EQ(Boxes->Shown.size(), 1u);
-    EXPECT_EQ(Boxes->Shown[0].Text, "File not found");
+    EXPECT_EQ(Boxes->Shown[0].Text, "File not found\r\n" + Picture + ".missing") << "the text, then the file";
     EXPECT_FALSE(workspace.Empty());
     EXPECT_EQ(commands.OpenInfo().FileName, Picture);
     ASSERT_EQ(Dialogs->Requests.size(), 3u);

@@ -31,6 +31,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <set>
@@ -42,13 +43,18 @@ namespace {
 // Every status panel shows its whole text, none drawn over by the next.
 void ExpectStatusPanelsFit(const TForm1& window)
 {
-    for (int i = 0; i < 6; ++i) {
+    std::vector<const QLabel*> shown;
+    for (int i = 0; window.StatusPanel(i); ++i) {
         const QLabel* panel = window.StatusPanel(i);
         SCOPED_TRACE(panel->text().toStdString());
         EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
-        if (i > 0) {
-            EXPECT_LT(window.StatusPanel(i - 1)->geometry().right(), panel->geometry().left());
-        }
+        if (panel->isVisible())
+            shown.push_back(panel);
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const QLabel* a, const QLabel* b) { return a->geometry().left() < b->geometry().left(); });
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        EXPECT_LT(shown[i - 1]->geometry().right(), shown[i]->geometry().left()) << shown[i]->text().toStdString();
     }
 }
 
@@ -57,7 +63,8 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
     auto* colours = new TRecordingColourDialog;
     colours->Answer(0x00FF00);
     auto oldColours = Platform().SetColourDialog(std::unique_ptr<IColourDialog>(colours));
-    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    auto* printer = new TRecordingPrinter;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
     auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
 
     const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
@@ -89,14 +96,14 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         ASSERT_NE(image, nullptr);
         Q_EMIT image->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), "&Undo Rotate");
-        window.MenuAction("Undo1")->trigger();
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier); // undo
         EXPECT_EQ(workspace.Picture().width(), 40);
         EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red)) << "undone: back where it was";
         window.MenuAction("N902")->trigger(); // rotate left 90
         EXPECT_EQ(workspace.Picture().pixelColor(0, 39), QColor(Qt::red)) << "anticlockwise: top left to bottom left";
         window.MenuAction("Undo1")->trigger();
         EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red));
-        QTest::qWait(700); // the bar's 500 ms refresh enables what the loaded picture allows
+        EXPECT_TRUE(window.ButtonBar()->ButtonEnabled(8)) << "the bar follows the command at once, not the next tick";
         QTest::mouseClick(window.ButtonBar()->Window(), Qt::LeftButton, {}, window.ButtonBar()->ButtonRect(8).center());
         EXPECT_EQ(workspace.UndoCaption(), "Mirror") << "the bar's ninth entry mirrors";
 
@@ -119,6 +126,25 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         EXPECT_EQ(window.StatusPanel(2)->text().toStdString(), "Auto Close");
         QTest::qWait(10); // the bar lays itself out again
         ExpectStatusPanelsFit(window);
+
+        QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier); // print, beside F3
+        const QLabel* last = window.StatusPanel(5); // shortened in a narrow window, whole as its tooltip
+        EXPECT_EQ((last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString(),
+                  "Sent 1 copy to Recording Printer");
+        EXPECT_EQ(window.StatusPanel(6)->text().toStdString(), "600 ppi") << "40 pixels over 40 dots at 600 dpi";
+        info = workspace.Info();
+        info.Quality = pqHigh; // the next change the user makes
+        info.Position = ppTopLeft;
+        workspace.ApplyInfo(info);
+        EXPECT_EQ(window.StatusPanel(5)->text().toStdString(), "Ready") << "what was sent shows until the next action";
+        printer->Names.clear(); // the print server went away
+        window.RefreshButtons();
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), "No Printer");
+        EXPECT_EQ(window.StatusPanel(0)->toolTip().toStdString(), "No printer: add one in the system's printer settings");
+        EXPECT_FALSE(window.ButtonBar()->ButtonEnabled(0)) << "Print";
+        printer->Names = {"Recording Printer"};
+        window.RefreshButtons();
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString().substr(0, 3), "203") << "the page is back";
 
         window.close(); // the close button
         QTest::qWait(50);
@@ -333,7 +359,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         FreeLanguage();
         ForgetWorkspaceDisplayNames();
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
-                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nCopies=2\nWidth=430\nHeight=300\n");
+                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nPosition=5\nCopies=2\nWidth=430\nHeight=300\n");
         TForm1 window(TCommandLine{}); // a picture named here would print at once
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -344,11 +370,15 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";
+        ASSERT_TRUE(window.findChild<QWidget*>("TopEdgeBox")->isVisible()) << "position Custom";
         for (const QWidget* control : panel->findChildren<QWidget*>()) {
             if (!control->isVisibleTo(&window))
                 continue;
             const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
             EXPECT_TRUE(window.rect().contains(at)) << control->objectName().toStdString();
+            if (!qobject_cast<const QLabel*>(control) && control->parentWidget() == panel) {
+                EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << "Tab reaches " << control->objectName().toStdString();
+            }
         }
 
         ExpectUniqueMnemonics(window.menuBar()->actions(), "menu bar");
@@ -360,7 +390,8 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
                   language.OpenShortcut);
         EXPECT_EQ(window.MenuAction("Copy1")->text().toStdString(), language.CopyCommand);
         window.Workspace()->SetCopies(1);
-        EXPECT_EQ(window.StatusPanel(1)->text().toStdString(), language.OneCopy);
+        const QLabel* copies = window.StatusPanel(1); // shortened to "1×" where room is short, whole as tooltip
+        EXPECT_EQ((copies->toolTip().isEmpty() ? copies->text() : copies->toolTip()).toStdString(), language.OneCopy);
         window.MenuAction("N901")->trigger();
         Q_EMIT window.findChild<QMenu*>("Image2")->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), language.UndoRotate);

@@ -30,6 +30,8 @@ TEST(UnattendedPrint, StatusJobAndMessage)
     layout.Position = ppTopLeft;
     layout.BkColor = 0x00FF00;
     layout.UseBkColor = 1;
+    const std::string shortPixmap = folder + "short.ppm"; // 2 x 2 with one pixel and a half
+    ASSERT_TRUE(WriteWholeFile(shortPixmap, "P6 2 2 255 \x10\x20\x30\x40\x50"));
     TStoredSettings autoPrint;
     autoPrint.AutoPrint = 1;
     const struct {
@@ -41,12 +43,17 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         int Status;
         std::string Title; // of the job; empty: none sent
         std::string Message;
+        std::string Warning = ""; // on standard error
     } cases[] = {
         {"the stored layout", {picture, "/AUTOPRINT"}, layout, {"Office"}, false, 0, "Orvanto [High, 3 copies]", ""},
         {"a name, no settings file", {picture, "Lab", "/autoprint"}, std::nullopt, {"Office"}, false, 0,
          "Lab - Orvanto [Low, 1 copy]", ""},
         {"stored Auto Print", {picture}, autoPrint, {"Office"}, false, 0, "Orvanto [Low, 1 copy]", ""},
-        {"a missing picture", {folder + "gone.bmp", "/AUTOPRINT"}, layout, {"Office"}, false, 1, "", "File not found"},
+        {"a missing picture", {folder + "gone.bmp", "/AUTOPRINT"}, layout, {"Office"}, false, 1, "",
+         "File not found\r\n" + folder + "gone.bmp"},
+        {"a picture whose file ends early prints what it holds", {shortPixmap, "/AUTOPRINT"}, std::nullopt,
+         {"Office"}, false, 0, "Orvanto [Low, 1 copy]", "",
+         "The file ends early: only part of the picture was read\n" + shortPixmap + "\n"},
         {"the printer fails", {picture, "/AUTOPRINT"}, layout, {"Office"}, true, 1, "Orvanto [High, 3 copies]",
          "The printer failed while printing the page"},
         {"no printer", {picture, "/AUTOPRINT"}, layout, {}, false, 1, "", "No printer installed"},
@@ -59,7 +66,9 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         auto* box = new TRecordingMessageBox;
         auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
         auto oldBox = Platform().SetMessageBox(std::unique_ptr<IMessageBox>(box));
+        testing::internal::CaptureStderr();
         EXPECT_EQ(PrintUnattended(ParseCommandLine(c.Arguments), c.Stored), c.Status);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.Warning);
         ASSERT_EQ(printer->Jobs.size(), c.Title.empty() ? 0u : 1u);
         ASSERT_EQ(box->Shown.size(), c.Message.empty() ? 0u : 1u);
         if (!c.Message.empty()) {

@@ -21,6 +21,7 @@ struct TFixture {
     QSize Size;
     QPoint Probe; // a pixel whose colour is known
     QColor Colour;
+    bool Partial = false; // the file ends before the picture
 };
 
 std::string QtEncoded(const QImage& picture, const char* format)
@@ -45,7 +46,16 @@ std::vector<TFixture> Fixtures()
     const std::string bmp = QtEncoded(Sample(), "BMP");
     const std::string xbm = "#define t_width 3\n#define t_height 2\n"
                             "static char t_bits[] = { 0x05, 0x02 };\n";
+    QImage tall(64, 256, QImage::Format_RGB32);
+    tall.fill(QColor(10, 200, 30));
+    QByteArray jpeg;
+    std::string error;
+    EXPECT_TRUE(EncodeJpeg(tall, 90, jpeg, error));
+    const std::string cutJpeg = jpeg.toStdString().substr(0, std::size_t(jpeg.size()) * 3 / 4);
     return {
+        {".ppm", std::string("P6 2 2 255 ") + "\x01\x02\x03\x04\x05", {2, 2}, {1, 1}, QColor(255, 255, 255), true},
+        {".pgm", "P2 2 2 10 0 10 10", {2, 2}, {1, 1}, QColor(255, 255, 255), true},
+        {".jpg", cutJpeg, {64, 256}, {0, 255}, QColor(255, 255, 255), true},
         {".bmp", bmp, {5, 3}, {4, 2}, QColor(250, 0, 120)},
         {".DIB", bmp, {5, 3}, {0, 0}, QColor(10, 200, 30)},
         {".Rle", bmp, {5, 3}, {4, 2}, QColor(250, 0, 120)},
@@ -74,6 +84,7 @@ TEST(OpenDispatch, WiredFormatsOpenInAnyCase)
         EXPECT_EQ(bitmap.size(), f.Size);
         EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
         EXPECT_EQ(bitmap.pixelColor(f.Probe), f.Colour);
+        EXPECT_EQ(info.Partial, f.Partial);
     }
 }
 

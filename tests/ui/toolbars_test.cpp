@@ -1,6 +1,7 @@
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -155,10 +156,11 @@ TEST(Toolbars, Drawing)
         {"hot pixels brighten by 20", Hot, {4, 5}, qRgb(220, 20, 20)},
         {"hot outline blends against the light fill", Hot, {3, 5}, qRgb(146, 124, 124)},
         {"pressed shifts the icon by (1, 1)", Pressed, {5, 6}, qRgb(220, 20, 20)},
-        {"disabled entry: black shows as 50", EntryDisabled, {5, 5}, qRgb(50, 50, 50)},
-        {"disabled entry: white shows as 240", EntryDisabled, {6, 5}, qRgb(240, 240, 240)},
-        {"disabled bar: red 200 turns grey 66", BarDisabled, {4, 5}, qRgb(66, 66, 66)},
-        {"disabled bar: outline grey", BarDisabled, {3, 5}, qRgb(95, 95, 95)},
+        // Disabled: grey, then halfway to the background (100).
+        {"disabled entry: black shows as 50, faded to 75", EntryDisabled, {5, 5}, qRgb(75, 75, 75)},
+        {"disabled entry: white shows as 240, faded to 170", EntryDisabled, {6, 5}, qRgb(170, 170, 170)},
+        {"disabled bar: red 200 turns grey 66, faded to 83", BarDisabled, {4, 5}, qRgb(83, 83, 83)},
+        {"disabled bar: outline grey 95, faded to 97", BarDisabled, {3, 5}, qRgb(97, 97, 97)},
         {"separator line mid-gap in the dark colour", WithSeparator, {10 + 6 + 2, 10}, qRgb(45, 45, 45)},
     };
     for (const auto& c : cases) {
@@ -204,6 +206,36 @@ TEST(Toolbars, PollFollowsThePointerAndTheColours)
     int ticks = 0;
     bar.OnTick = [&](TToolbars&) { ++ticks; };
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000)) << "the 500 ms tick";
+}
+
+// A screen reader hears each entry's hint and whether it can be pressed.
+TEST(Toolbars, EntriesAreNamedButtonsThatSayWhetherTheyAreEnabled)
+{
+    TToolbars bar;
+    bar.AddButton("Print", SmallIcon, 0);
+    bar.AddButton("", "", 5);
+    bar.AddButton("Help", SmallIcon, 0);
+    bar.SetButtonEnabled(0, false);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(bar.Window());
+    ASSERT_NE(face, nullptr);
+    ASSERT_EQ(face->childCount(), 3);
+    const struct {
+        int Child;
+        const char* Name;
+        QAccessible::Role Role;
+        bool Disabled;
+    } cases[] = {{0, "Print", QAccessible::Button, true}, {1, "", QAccessible::Separator, false},
+                 {2, "Help", QAccessible::Button, false}};
+    for (const auto& c : cases) {
+        QAccessibleInterface* entry = face->child(c.Child);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(QAccessible::Name).toStdString(), c.Name);
+        EXPECT_EQ(entry->role(), c.Role);
+        EXPECT_EQ(bool(entry->state().disabled), c.Disabled) << c.Name;
+        EXPECT_EQ(face->indexOfChild(entry), c.Child);
+    }
+    bar.SetButtonEnabled(0, true);
+    EXPECT_FALSE(face->child(0)->state().disabled) << "the state is read live";
 }
 
 } // namespace

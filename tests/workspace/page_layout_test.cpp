@@ -68,6 +68,7 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
         int ZoomX, ZoomY, ZoomXY; // current settings
         TRect Expected;           // left, top, width, height
         int DpiX = 300, DpiY = 300;
+        int PpiX = -1, PpiY = -1; // picture pixels per inch on paper, worked out by hand; -1 unchecked
     } cases[] = {
         {"scale to page, centred", psScaleToPage, ppCenter, 100, 50, 0, 0, 1, 1, 2400, 3000, 0, 0, 0,
          {0, 900, 2400, 1200}},
@@ -80,7 +81,11 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
         {"fit to page", psFitToPage, ppBottomRight, 10, 10, 0, 0, 1, 1, 0, 0, 0, 0, 0,
          {0, 0, 2400, 3000}},
         {"actual size at 300 dpi on 96 ppi", psActualSize, ppTopRight, 96, 48, 0, 0, 1, 1, 0, 0, 0, 0,
-         0, {2100, 0, 300, 150}},
+         0, {2100, 0, 300, 150}, 300, 300, 96, 96}, // 96 px over 300 / 300 in
+        {"fit to page: 1600 px over 8 in, 1200 px over 10 in", psFitToPage, ppCenter, 1600, 1200, 0, 0, 1, 1,
+         0, 0, 0, 0, 0, {0, 0, 2400, 3000}, 300, 300, 200, 120},
+        {"custom zoom +100% / +300%: 600 px over 4 in, 400 px over 5.33 in", psCustom, ppTopLeft, 600, 400, 0,
+         0, 1, 1, 0, 0, 100, 300, 0, {0, 0, 1200, 1600}, 300, 300, 150, 75},
         {"actual size at 300 x 600 dpi: each side by its own resolution", psActualSize, ppTopLeft, 96, 48,
          0, 0, 1, 1, 0, 0, 0, 0, 0, {0, 0, 300, 300}, 300, 600},
         {"as is, bottom left", psAsIs, ppBottomLeft, 640, 480, 0, 0, 1, 1, 0, 0, 0, 0, 0,
@@ -125,6 +130,9 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
             << "x" << info.OutHeight;
         EXPECT_EQ(info.X, c.X) << c.Name;
         EXPECT_EQ(info.Y, c.Y) << c.Name;
+        if (c.PpiX >= 0) {
+            EXPECT_EQ(engine.PrintPpi(info), std::make_pair(c.PpiX, c.PpiY)) << c.Name;
+        }
     }
 }
 

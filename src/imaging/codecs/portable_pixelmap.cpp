@@ -171,16 +171,19 @@ void TPortablePixelmap::LoadSteps(QIODevice& device, std::string& message)
     TByteStream stream;
     THeader header;
     TByteImage image;
+    FPartial = false;
     if (!BeginPicture(device, stream, header, &ReadHeader, fillFor, image, message))
         return;
     SetPixelType(header.PixelType);
     switch (header.PixelType) {
     case 1:
         ReadPlainBits(stream, header, image);
+        FPartial = !image.Full();
         break;
     case 2:
     case 3:
         ReadPlainSamples(stream, header, image);
+        FPartial = !image.Full();
         break;
     case 4:
         ReadRawBits(stream, header, image);
@@ -335,9 +338,10 @@ void SwapRedBlue(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)
 // The raw raster in blocks of whole rows. convertRow(in, bytes, pixels)
 // turns the bytes one row got into pixels and returns how many pixels it
 // wrote; a row short of the width ends the raster, the rest white. report
-// gets the percentage read whenever reportEvery more bytes came in.
+// gets the percentage read whenever reportEvery more bytes came in. False
+// when the data ended before the raster did.
 template <typename ConvertRow, typename Report>
-void ReadRawRows(TByteStream& stream, std::int64_t start, std::int32_t width, std::int32_t height,
+bool ReadRawRows(TByteStream& stream, std::int64_t start, std::int32_t width, std::int32_t height,
                  std::int64_t rowBytes, std::int64_t reportEvery, TByteImage& image, ConvertRow convertRow,
                  Report report)
 {
@@ -353,12 +357,12 @@ void ReadRawRows(TByteStream& stream, std::int64_t start, std::int32_t width, st
             const std::int32_t row = y + std::int32_t(r);
             std::uint8_t* pixels = image.RowPointer(row);
             if (pixels == nullptr)
-                return;
+                return false;
             const std::int64_t available = std::max<std::int64_t>(std::min(got - r * rowBytes, rowBytes), 0);
             const std::int64_t written = convertRow(block.data() + r * rowBytes, available, pixels);
             if (written < width) {
                 FillWhiteFrom(*image.Bitmap(), written, row);
-                return;
+                return false;
             }
         }
         if (position - lastReport >= reportEvery) {
@@ -366,6 +370,7 @@ void ReadRawRows(TByteStream& stream, std::int64_t start, std::int32_t width, st
             report((position + 1) * 100 / std::max<std::int64_t>(stream.Size(), 1));
         }
     }
+    return true;
 }
 
 } // namespace
@@ -377,7 +382,7 @@ void TPortablePixelmap::ReadRawBits(TByteStream& stream, const THeader& header, 
 {
     static const TExpandedBytes expanded;
     const std::int64_t rowBytes = (std::int64_t(header.Width) + 7) / 8;
-    ReadRawRows(
+    FPartial = !ReadRawRows(
         stream, header.DataStart, header.Width, header.Height, rowBytes, 10000, image,
         [&](const std::uint8_t* in, std::int64_t available, std::uint8_t* pixels) {
             const std::int64_t width = std::min<std::int64_t>(header.Width, available * 8);
@@ -402,7 +407,7 @@ void TPortablePixelmap::ReadRawSamples(TByteStream& stream, const THeader& heade
     const std::int64_t pixelBytes = std::int64_t(channels) * sampleBytes;
     const std::int64_t rowBytes = std::int64_t(header.Width) * pixelBytes;
     const bool identity = sampleBytes == 1 && header.MaxValue == 255;
-    ReadRawRows(
+    FPartial = !ReadRawRows(
         stream, header.DataStart, header.Width, header.Height, rowBytes, channels == 1 ? 10000 : 50000, image,
         [&](const std::uint8_t* in, std::int64_t available, std::uint8_t* pixels) {
             const std::int64_t count = available / pixelBytes;

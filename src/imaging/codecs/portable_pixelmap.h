@@ -32,6 +32,9 @@ public:
     // the unused bits of each row's last byte 0), whose rows are already the
     // file's bytes: no 24-bit picture is made. False when writing fails.
     static bool WriteRawBitmap(QIODevice& device, const QImage& bits);
+    // The last load ran out of data before the raster was complete; what
+    // it never reached is white.
+    bool Partial() const { return FPartial; }
 
 protected:
     void LoadSteps(QIODevice& stream, std::string& message) override;
@@ -47,6 +50,7 @@ private:
     bool WriteData(TByteStream& stream, std::int64_t position);
 
     int FPixelType = 6;
+    bool FPartial = false;
 };
 
 } // namespace orvanto

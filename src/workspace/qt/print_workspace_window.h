@@ -94,6 +94,14 @@ private:
     void StartDrag(const QMouseEvent& event);
     void Drag(const QMouseEvent& event);
     void EndDrag();
+    // The edge boxes from the Custom offsets.
+    void ShowEdges();
+
+public:
+    // An arrow key over the page: true when it moved the picture.
+    bool MoveByKey(int key, Qt::KeyboardModifiers modifiers);
+
+private:
 
     TPrintWorkspace& FWorkspace;
     QVBoxLayout* FLayout = nullptr;

@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -26,6 +28,7 @@ constexpr int ZoomBarFirstLeft = 90;
 constexpr int MinimumZoomBarWidth = 60;
 constexpr int ResetFontPoints = 7;
 constexpr std::uint32_t WarningColour = 0x0000FF; // red
+constexpr double EdgeRangeMm = 10000;
 
 struct TListEntry {
     const char* Caption;
@@ -73,9 +76,29 @@ int Right(const QWidget* widget)
 TSettingsPanel::TSettingsPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName("SettingsPanel");
+    // The style draws no focus on a scroll bar or a flat button: the panel
+    // frames the one that has it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if ((old && old->parentWidget() == this) || (now && now->parentWidget() == this))
+            update();
+    });
     BuildLists();
     BuildZoomRow();
+    BuildEdgeRow();
     Arrange(QWIDGETSIZE_MAX);
+}
+
+void TSettingsPanel::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    QWidget* focused = focusWidget();
+    if (!focused || !focused->hasFocus() || focused->parentWidget() != this || !focused->isVisible()
+        || !(qobject_cast<QScrollBar*>(focused) || qobject_cast<QToolButton*>(focused)))
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(focused->geometry().adjusted(-1, -1, 0, 0));
 }
 
 void TSettingsPanel::BuildLists()
@@ -127,7 +150,9 @@ int TSettingsPanel::RowWidth(int columns) const
     for (int i = 0; i < 4; ++i)
         widest = std::max(widest, ColumnLeft(i % columns, columns) + GroupWidth(i));
     // The zoom row under the groups needs its labels and a usable bar.
-    return std::max(widest, ZoomBarLeft() + MinimumZoomBarWidth + FZoomLabel1->height());
+    const int edgeRow = FirstLeft + FLeftLabel->width() + LabelGap + FLeftBox->width() + 3 * LabelGap
+                        + FTopLabel->width() + LabelGap + FTopBox->width();
+    return std::max({widest, ZoomBarLeft() + MinimumZoomBarWidth + FZoomLabel1->height(), edgeRow});
 }
 
 bool TSettingsPanel::Arrange(int availableWidth)
@@ -186,7 +211,78 @@ void TSettingsPanel::PlaceZoomRow()
     for (auto [button, bar] : {std::pair{FHorizontalReset, FHorizontalBar}, std::pair{FFixedReset, FFixedBar},
                                std::pair{FVerticalReset, FVerticalBar}})
         button->setGeometry(Right(bar), bar->y(), height, height);
-    resize(std::max(listsRight, Right(FVerticalReset)) + 1, HeightFor(FRow));
+    PlaceEdgeRow();
+    resize(std::max({listsRight, Right(FVerticalReset), Right(FTopBox)}) + 1, HeightFor(FRow));
+}
+
+void TSettingsPanel::BuildEdgeRow()
+{
+    const QString mm = QLatin1Char(' ') + QString::fromStdString(Translate("mm"));
+    const auto makeBox = [this, &mm](TPanelControl control, const char* name) {
+        auto* box = new QDoubleSpinBox(this);
+        box->setObjectName(name);
+        box->setDecimals(1);
+        box->setRange(-EdgeRangeMm, EdgeRangeMm);
+        box->setSingleStep(1);
+        box->setSuffix(mm);
+        box->setKeyboardTracking(false); // a value typed digit by digit counts once, when done
+        box->resize(box->sizeHint());
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this, control] { emit ControlChanged(control); });
+        return box;
+    };
+    FLeftLabel = new QLabel(QString::fromStdString(Translate("Left")), this);
+    FLeftLabel->setObjectName("LeftEdgeLabel");
+    FLeftLabel->resize(FLeftLabel->sizeHint());
+    FLeftBox = makeBox(TPanelControl::LeftEdge, "LeftEdgeBox");
+    FTopLabel = new QLabel(QString::fromStdString(Translate("Top")), this);
+    FTopLabel->setObjectName("TopEdgeLabel");
+    FTopLabel->resize(FTopLabel->sizeHint());
+    FTopBox = makeBox(TPanelControl::TopEdge, "TopEdgeBox");
+    FLeftLabel->setBuddy(FLeftBox);
+    FTopLabel->setBuddy(FTopBox);
+    ShowEdgeRow(false);
+}
+
+// Under the zoom row that shows, else under the lists.
+void TSettingsPanel::PlaceEdgeRow()
+{
+    if (!FLeftBox)
+        return; // not built yet
+    int top = 0;
+    for (const QComboBox* list : FLists)
+        top = std::max(top, Bottom(list));
+    if (FRow == TZoomRow::Custom)
+        top = Bottom(FVerticalBar);
+    else if (FRow == TZoomRow::Fixed)
+        top = Bottom(FFixedBar);
+    top += ZoomLabelGap;
+    const int height = FLeftBox->height();
+    FLeftLabel->move(FirstLeft, top + (height - FLeftLabel->height()) / 2);
+    FLeftBox->move(Right(FLeftLabel) + LabelGap, top);
+    FTopLabel->move(Right(FLeftBox) + 3 * LabelGap, FLeftLabel->y());
+    FTopBox->move(Right(FTopLabel) + LabelGap, top);
+}
+
+void TSettingsPanel::ShowEdgeRow(bool shown)
+{
+    FEdgeRow = shown;
+    for (QWidget* control : {static_cast<QWidget*>(FLeftLabel), static_cast<QWidget*>(FLeftBox),
+                             static_cast<QWidget*>(FTopLabel), static_cast<QWidget*>(FTopBox)})
+        control->setVisible(shown);
+    PlaceEdgeRow();
+}
+
+double TSettingsPanel::Edge(TPanelControl edge) const
+{
+    return edge == TPanelControl::LeftEdge ? FLeftBox->value() : edge == TPanelControl::TopEdge ? FTopBox->value() : 0;
+}
+
+void TSettingsPanel::SetEdges(double leftMm, double topMm)
+{
+    for (auto [box, value] : {std::pair{FLeftBox, leftMm}, std::pair{FTopBox, topMm}}) {
+        const QSignalBlocker silent(box);
+        box->setValue(value);
+    }
 }
 
 void TSettingsPanel::BuildZoomRow()
@@ -211,6 +307,7 @@ QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name)
     bar->setObjectName(name);
     bar->setRange(-ZoomBarRange, ZoomBarRange);
     bar->setPageStep(ZoomBarPageStep);
+    bar->setFocusPolicy(Qt::StrongFocus); // Tab reaches it; the arrow keys then move it
     // Every position counts, the user's and SyncPanel's alike.
     connect(bar, &QScrollBar::valueChanged, this, [this, control] { emit ControlChanged(control); });
     return bar;
@@ -224,7 +321,7 @@ QToolButton* TSettingsPanel::MakeReset(TPanelControl control, const char* name)
     button->setToolTip(QString::fromStdString(Translate("Reset")));
     button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     QFont font = QApplication::font();
     font.setPointSize(ResetFontPoints);
     button->setFont(font);
@@ -300,6 +397,7 @@ void TSettingsPanel::ShowZoomRow(TZoomRow row, const QString& first, const QStri
     FFixedBar->setVisible(fixed);
     FFixedReset->setVisible(fixed);
     FRow = row;
+    PlaceEdgeRow();
 }
 
 int TSettingsPanel::HeightFor(TZoomRow row) const
@@ -312,6 +410,8 @@ int TSettingsPanel::HeightFor(TZoomRow row) const
     else
         for (const QComboBox* list : FLists)
             bottom = std::max(bottom, Bottom(list));
+    if (FEdgeRow && row == FRow)
+        bottom = std::max(bottom, Bottom(FTopBox));
     return 2 * FLabels[0]->y() + bottom;
 }
 

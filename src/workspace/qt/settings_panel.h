@@ -24,6 +24,7 @@
 #include <cstdint>
 
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QScrollBar;
 class QToolButton;
@@ -41,6 +42,8 @@ enum class TPanelControl {
     HorizontalReset,
     VerticalReset,
     FixedReset,
+    LeftEdge, // the picture's left and top edges in millimetres (position Custom)
+    TopEdge,
 };
 
 enum class TZoomRow { None, Custom, Fixed };
@@ -62,9 +65,16 @@ public:
     // Shows the zoom controls of the row with the two label texts (the
     // second only for Custom) and hides the others.
     void ShowZoomRow(TZoomRow row, const QString& first, const QString& second);
-    // The bar height that fits the row: its lowest control's bottom plus the
-    // space above the labels, twice.
+    // The bar height that fits the row (and the edge row, when shown): its
+    // lowest control's bottom plus the space above the labels, twice.
     int HeightFor(TZoomRow row) const;
+    // The edge row, under the zoom row: the picture's left and top edges in
+    // millimetres, for position Custom.
+    void ShowEdgeRow(bool shown);
+    bool EdgeRowShown() const { return FEdgeRow; }
+    double Edge(TPanelControl edge) const;
+    // Silent, as the lists are.
+    void SetEdges(double leftMm, double topMm);
     // The Scale and zoom labels turn red while the preview cannot be drawn.
     void SetWarning(bool warning);
     // Lays the groups out for the width available; true when the panel's
@@ -77,6 +87,9 @@ public:
 signals:
     void ControlChanged(orvanto::TPanelControl control);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QComboBox* List(TPanelControl list) const;
     QScrollBar* Bar(TPanelControl bar) const;
@@ -85,6 +98,8 @@ private:
     int ZoomBarLeft() const;
     void PlaceGroups(int columns);
     void PlaceZoomRow();
+    void BuildEdgeRow();
+    void PlaceEdgeRow();
     int RowWidth(int columns) const;
     QScrollBar* MakeBar(TPanelControl control, const char* name);
     QToolButton* MakeReset(TPanelControl control, const char* name);
@@ -101,6 +116,11 @@ private:
     QToolButton* FHorizontalReset = nullptr;
     QToolButton* FVerticalReset = nullptr;
     QToolButton* FFixedReset = nullptr;
+    QLabel* FLeftLabel = nullptr;
+    QDoubleSpinBox* FLeftBox = nullptr;
+    QLabel* FTopLabel = nullptr;
+    QDoubleSpinBox* FTopBox = nullptr;
+    bool FEdgeRow = false;
     TZoomRow FRow = TZoomRow::None;
     int FColumns = 0;
 };

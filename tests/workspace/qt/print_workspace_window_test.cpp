@@ -11,6 +11,7 @@
 #include "workspace/print_workspace.h"
 
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -166,12 +167,22 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         QPoint Move;
         QPoint Moved;
         Qt::CursorShape Cursor;
+        int Key = 0; // an arrow key pressed on the page instead of the mouse (600 dpi: 1 mm is 23.6 pixels)
+        Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
+        double TypedLeftMm = -1; // typed into the Left box instead
     } cases[] = {
         {"left button, 10 to the right", ppCustom, Qt::LeftButton, {10, 0}, {40, 0}, Qt::PointingHandCursor},
         {"right button moves a fifth", ppCustom, Qt::RightButton, {10, 0}, {8, 0}, Qt::PointingHandCursor},
         {"left button, 10 up", ppCustom, Qt::LeftButton, {0, -10}, {0, -40}, Qt::PointingHandCursor},
         {"a fifth truncates toward zero", ppCustom, Qt::RightButton, {3, -3}, {2, -2}, Qt::PointingHandCursor},
         {"no drag unless the position is Custom", ppCenter, Qt::LeftButton, {10, 10}, {0, 0}, Qt::ArrowCursor},
+        {"Shift+Right moves 10 mm", ppCustom, Qt::NoButton, {}, {236, 0}, Qt::PointingHandCursor, Qt::Key_Right,
+         Qt::ShiftModifier},
+        {"Up moves 1 mm", ppCustom, Qt::NoButton, {}, {0, -24}, Qt::PointingHandCursor, Qt::Key_Up},
+        {"no key moves unless the position is Custom", ppCenter, Qt::NoButton, {}, {0, 0}, Qt::ArrowCursor,
+         Qt::Key_Left},
+        {"an inch typed into the Left box", ppCustom, Qt::NoButton, {}, {600, 0}, Qt::PointingHandCursor, 0,
+         Qt::NoModifier, 25.4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -182,11 +193,23 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         EXPECT_EQ(page->cursor().shape(), c.Cursor);
         const TPrintWorkspaceInfo before = shown.Workspace.Info();
         const QPoint start(100, 100);
-        SendMouse(page, QEvent::MouseButtonPress, start, c.Button);
-        SendMouse(page, QEvent::MouseMove, start + c.Move, c.Button);
-        SendMouse(page, QEvent::MouseButtonRelease, start + c.Move, c.Button);
+        auto* left = shown.Child<QDoubleSpinBox>("LeftEdgeBox");
+        ASSERT_NE(left, nullptr);
+        EXPECT_EQ(left->isVisible(), c.Position == ppCustom) << "the edges are offered for Custom only";
+        if (c.Key) {
+            shown.Load(100, 100);
+            QTest::keyClick(page, Qt::Key(c.Key), c.Modifiers);
+        } else if (c.TypedLeftMm >= 0) {
+            left->setValue(c.TypedLeftMm);
+        } else {
+            SendMouse(page, QEvent::MouseButtonPress, start, c.Button);
+            SendMouse(page, QEvent::MouseMove, start + c.Move, c.Button);
+            SendMouse(page, QEvent::MouseButtonRelease, start + c.Move, c.Button);
+        }
         EXPECT_EQ(shown.Workspace.Info().X - before.X, c.Moved.x());
         EXPECT_EQ(shown.Workspace.Info().Y - before.Y, c.Moved.y());
+        EXPECT_NEAR(left->value(), shown.Workspace.Info().X * 25.4 / 600, 0.05) << "the Left box follows";
+        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(), shown.Workspace.Info().Y * 25.4 / 600, 0.05);
     }
 }
 
