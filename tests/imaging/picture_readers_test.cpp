@@ -25,6 +25,8 @@ constexpr const char* PillowToSrgb = "/usr/bin/python3 -c \"import io, sys; from
                                      "ImageCms.createProfile('sRGB'), outputMode='RGB').save('ref.ppm')\" ";
 #define ADOBE_RGB "convert in.ppm -profile /usr/share/color/icc/sRGB.icc " \
                   "-profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc -depth 8 "
+#define CMYK_INKS "convert in.ppm -profile /usr/share/color/icc/sRGB.icc " \
+                  "-profile /usr/share/color/icc/ghostscript/default_cmyk.icc "
 // ImageMagick's reading, transparency over white.
 constexpr const char* Magick = "convert -background white -alpha remove -depth 8 ";
 
@@ -106,6 +108,9 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
         {"adobe.png", ADOBE_RGB "adobe.png", std::string(PillowToSrgb) + "adobe.png", 1},
         {"adobe.tif", ADOBE_RGB "adobe.tif", std::string(PillowToSrgb) + "adobe.tif", 1},
         {"adobe.webp", ADOBE_RGB "-define webp:lossless=true adobe.webp", std::string(PillowToSrgb) + "adobe.webp", 1},
+        // CMYK with the profile of its inks, contiguous and in planes, through that profile.
+        {"inks.tif", CMYK_INKS "inks.tif", std::string(PillowToSrgb) + "inks.tif", 2},
+        {"planes.tif", CMYK_INKS "inks-lzw.tif && tiffcp -p separate -c lzw inks-lzw.tif planes.tif", std::string(PillowToSrgb) + "planes.tif", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
