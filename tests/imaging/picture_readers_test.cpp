@@ -196,6 +196,35 @@ std::string PngHeader(std::uint32_t width, std::uint32_t height)
     return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + chunk + be32(crc);
 }
 
+// A GIF cut short inside its frame keeps the rows its data holds; the rest
+// is white, not the black Qt leaves.
+TEST(PictureReaders, CutGifShowsWhiteWhereTheDataEnds)
+{
+    const std::string folder = MakeTempFolder("picture-readers-cut-gif");
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 60x40 gradient:yellow-red full.gif"), 0);
+    std::string error, where;
+    const QImage full = Open(folder + "full.gif", error);
+    ASSERT_FALSE(full.isNull()) << error;
+    const std::string bytes = ReadWholeFile(folder + "full.gif");
+    for (std::size_t keep : {bytes.size() / 3, bytes.size() / 2, bytes.size() * 3 / 4 + 1}) {
+        SCOPED_TRACE(keep);
+        ASSERT_TRUE(WriteWholeFile(folder + "cut.gif", bytes.substr(0, keep)));
+        const QImage cut = Open(folder + "cut.gif", error);
+        ASSERT_FALSE(cut.isNull()) << error;
+        EXPECT_EQ(cut.pixelColor(0, 0), full.pixelColor(0, 0));
+        EXPECT_EQ(cut.pixelColor(59, 39), QColor(Qt::white));
+        int whiteFrom = -1;
+        for (int i = 0; i < 60 * 40; ++i) {
+            const QColor colour = cut.pixelColor(i % 60, i / 60);
+            if (whiteFrom < 0 && colour != full.pixelColor(i % 60, i / 60))
+                whiteFrom = i;
+            if (whiteFrom >= 0) {
+                ASSERT_EQ(colour, QColor(Qt::white)) << "at " << i % 60 << "," << i / 60;
+            }
+        }
+    }
+}
+
 TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
 {
     const std::string folder = MakeTempFolder("picture-readers-bad");
