@@ -3,8 +3,8 @@
 // The dispatch should add no pass over the pixels, and a progress listener
 // (as the main window's status bar) no measurable time.
 #include "imaging/bitmap_reader.h"
-#include "imaging/jpeg_codec.h"
 #include "imaging/codecs/portable_pixelmap.h"
+#include "imaging/jpeg_codec.h"
 #include "imaging/open_image.h"
 
 #include <QDir>

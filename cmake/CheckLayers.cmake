@@ -4,6 +4,8 @@
 # by the next test run without a reconfigure.
 #
 #   cmake -DSOURCE_DIR=<repo> -P cmake/CheckLayers.cmake          check
+#   ... -DQT_WIDGET_HEADER_DIRS="<QtWidgets dir>|<QtPrintSupport dir>"
+#                                 where Qt's headers are not found by itself
 #   cmake -DSOURCE_DIR=<repo> -DUPDATE_README=ON -P cmake/CheckLayers.cmake
 #                                                 also rewrite README's graph
 #
@@ -13,6 +15,9 @@
 # - a file of src/<layer>/ includes a project header ("x/y.h") of a layer that
 #   is neither its own nor reachable through the orvanto_layer(... DEPENDS ...)
 #   declarations, or of a folder that is no layer;
+# - a file outside the widget layers (a folder named qt, ui and app) includes
+#   a header of Qt Widgets or Qt Print Support: the layers below stay usable
+#   by the tool and by tests without a widget in sight;
 # - the layer graph between the markers in README.md differs from the one the
 #   declarations give.
 # Everything is read from the CMakeLists files: adding a layer needs no change
@@ -104,16 +109,46 @@ foreach(target IN LISTS targets)
   set(reach_${target} ${reach})
 endforeach()
 
-# Every project include of every layer file.
+# The headers of Qt's widget modules: every file in their include folders,
+# the folders themselves as a prefix, and the best-known names in case Qt's
+# headers are not where they are looked for.
+set(widget_modules QtWidgets QtPrintSupport)
+set(widget_headers QWidget QDialog QMainWindow QApplication QPrinter QPrintDialog ${widget_modules})
+string(REPLACE "|" ";" widget_dirs "${QT_WIDGET_HEADER_DIRS}")
+foreach(module IN LISTS widget_modules)
+  file(GLOB found LIST_DIRECTORIES true /usr/include/qt6/${module} /usr/include/*/qt6/${module})
+  list(APPEND widget_dirs ${found})
+endforeach()
+foreach(dir IN LISTS widget_dirs)
+  file(GLOB names RELATIVE ${dir} ${dir}/Q*)
+  list(APPEND widget_headers ${names})
+endforeach()
+list(REMOVE_DUPLICATES widget_headers)
+list(JOIN widget_modules "|" widget_prefixes)
+
+# Every project include of every layer file, and the Qt Widgets includes.
 foreach(layer IN LISTS layers)
   string(MAKE_C_IDENTIFIER "${layer}" key)
   if(NOT DEFINED target_of_${key})
     continue()
   endif()
   set(own ${target_of_${key}})
+  set(widgets_allowed OFF)
+  if(layer MATCHES "(^|/)qt$" OR layer STREQUAL "ui" OR layer STREQUAL "app")
+    set(widgets_allowed ON)
+  endif()
   file(GLOB files ${src}/${layer}/*.h ${src}/${layer}/*.cpp)
   foreach(file IN LISTS files)
     file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
+    if(NOT widgets_allowed)
+      file(STRINGS ${file} system_includes REGEX "^[ \t]*#[ \t]*include[ \t]*<")
+      foreach(line IN LISTS system_includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*<([^>]+)>.*" "\\1" header "${line}")
+        if(header IN_LIST widget_headers OR header MATCHES "^(${widget_prefixes})/")
+          set(problems "${problems}  ${shown}: includes <${header}> of Qt Widgets or Print Support, which only the folders named qt, ui and app may use\n")
+        endif()
+      endforeach()
+    endif()
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")

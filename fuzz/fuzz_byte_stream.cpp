@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stream.SetStream(&buffer);
     const char mark = size > 0 ? char(data[0]) : '#';
     std::int64_t position = 0, start = 0, end = 0, markAt = 0, previous = -1;
-    NumberList numbers;
-    ByteSpan span;
+    TNumberList numbers;
+    TByteSpan span;
     while (stream.ReadLine(position, -1, mark, start, end, markAt)) {
         if (start < 0 || end >= std::int64_t(size) || position <= previous
             || (markAt >= 0 && (markAt < start || markAt > end)))
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::uint16_t value = 0;
         while (TByteStream::PopNumber(numbers, value)) {
         }
-        if (span.Length > ByteSpan::Capacity - 16)
+        if (span.Length > TByteSpan::Capacity - 16)
             span.Length = 0;
         stream.ScanHexBytes(start, end, span);
         stream.FindByte('{', start, end);

@@ -1,5 +1,5 @@
+#include "support/compression.h"
 #include "support/memory_limit.h"
-#include "support/string_helpers.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "app/command_line_options.h"
 
 #include "app/startup_extras.h"
+#include "support/program_name.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -44,7 +45,7 @@ TOptionOutcome ReadCommandLineOptions(const std::vector<std::string>& arguments)
         if (argument == "--help")
             return {TOptionAction::Help, HelpText()};
         if (argument == "--version")
-            return {TOptionAction::Version, std::string(ProgramTitle) + " " + ProgramVersion + "\n"};
+            return {TOptionAction::Version, std::string(ProgramName) + " " + ProgramVersion + "\n"};
         const std::string name = argument.substr(2, argument.find('=') - 2);
         if (std::find(std::begin(QtOptions), std::end(QtOptions), name) == std::end(QtOptions))
             return {TOptionAction::Refuse, "orvanto: unknown option " + argument + " (see orvanto --help)\n"};

@@ -1,6 +1,7 @@
 #include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "app/startup_extras.h"
 #include "app/unattended_print.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -9,6 +10,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
+#include "support/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
 
@@ -89,7 +91,10 @@ int main(int argc, char* argv[])
     ArrangeShutdownAtExit();
     const bool display = ChoosePlatform();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvanto"));
+    QApplication::setApplicationName(QString::fromUtf8(ProgramName));
+    // Lets the desktop match the window to its menu entry (its icon and name
+    // in the task bar and on Wayland).
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(DesktopId));
 
     // Qt has taken its own options out of argv by now.
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

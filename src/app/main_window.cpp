@@ -11,6 +11,8 @@
 #include "platform/qt/center_form.h"
 #include "support/general.h"
 #include "support/paths.h"
+#include "support/program_name.h"
+#include "support/text_conversion.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
@@ -38,9 +40,6 @@ namespace orvanto {
 
 namespace {
 
-// The window's size before the settings file is read.
-constexpr int DefaultWidth = 333;
-constexpr int DefaultHeight = 374;
 constexpr int MinimumWidth = 430;
 constexpr int MinimumHeight = 300;
 QString Text(const std::string& text)
@@ -81,11 +80,11 @@ void TForm1::FormCreate(const TCommandLine& line)
 {
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvanto"));
-    setWindowTitle(QStringLiteral("Orvanto"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(ProgramName));
+    setWindowTitle(QString::fromUtf8(ProgramName));
     setWindowIcon(ProgramIcon());
     setMinimumSize(MinimumWidth, MinimumHeight);
-    resize(DefaultWidth, DefaultHeight);
+    resize(DefaultWindowWidth, DefaultWindowHeight);
     setAcceptDrops(true);
 
     // The splash (shown only when no picture was named). A splash archive
@@ -363,7 +362,7 @@ void TForm1::RefreshStatus()
                              : QStringList{});
     FPanels[4]->SetForms({Text(std::to_string(info.Resolution) + "%")});
     FitStatusPanels(*statusBar(), FPanels);
-    setWindowTitle(Text(info.Caption.empty() ? std::string("Orvanto") : info.Caption));
+    setWindowTitle(Text(info.Caption.empty() ? std::string(ProgramName) : info.Caption));
 }
 
 // A bar button is enabled exactly when its menu item would be.

@@ -1,5 +1,6 @@
 #include "app/menu_table.h"
 
+#include "support/concealment.h"
 #include "support/general.h"
 #include "support/translation_hook.h"
 

@@ -2,7 +2,10 @@
 
 #include "support/general.h"
 #include "support/ini_file.h"
+#include "support/messages.h"
 #include "support/paths.h"
+#include "support/program_name.h"
+#include "support/text_conversion.h"
 
 #include <QFileInfo>
 
@@ -45,17 +48,6 @@ constexpr TKey Keys[] = {
     {"UseBkColor", TKind::Bool, &TStoredSettings::UseBkColor},
 };
 
-bool SameName(const std::string& a, const char* b)
-{
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        auto fold = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 int ValueFromText(TKind kind, const std::string& text)
 {
     switch (kind) {
@@ -75,7 +67,7 @@ int ValueFromText(TKind kind, const std::string& text)
 
 std::string TSettingsFile::SettingsFileName(const std::string& extension)
 {
-    return Paths()->MakerDataFolder("Settings") + "Orvanto." + extension;
+    return Paths()->MakerDataFolder("Settings") + ProgramName + "." + extension;
 }
 
 TSettingsFile::TSettingsFile(std::string fileName) : FFileName(std::move(fileName)) {}
@@ -90,7 +82,7 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
             // A key the file lacks reads as an empty text: 0 or off.
             std::string text;
             for (const auto& [name, value] : pairs)
-                if (SameName(name, key.Name)) {
+                if (EqualsIgnoringAsciiCase(name, key.Name)) {
                     text = value;
                     break;
                 }
@@ -104,7 +96,7 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
 
 bool TSettingsFile::Save(const TStoredSettings& settings)
 {
-    FLastError = "Unable to write to %s";
+    FLastError = Messages::UnableToWriteTo;
     FLastError.replace(FLastError.find("%s"), 2, FFileName);
     try {
         // The write bit, not access(): a user who made the file read-only

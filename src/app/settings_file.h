@@ -17,6 +17,10 @@
 
 namespace orvanto {
 
+// The window's size before any settings file was written.
+inline constexpr int DefaultWindowWidth = 333;
+inline constexpr int DefaultWindowHeight = 374;
+
 // The nineteen stored values as plain numbers; booleans are 0 or 1.
 struct TStoredSettings {
     int AutoClose = 0;
@@ -33,8 +37,8 @@ struct TStoredSettings {
     int ZoomX = 0;
     int ZoomY = 0;
     int ZoomXY = 0;
-    int Width = 333;     // at least 1 once read
-    int Height = 374;    // at least 1 once read
+    int Width = DefaultWindowWidth;   // at least 1 once read
+    int Height = DefaultWindowHeight; // at least 1 once read
     int Size = 0;
     int BkColor = 0;     // red in the low byte, green next, blue third
     int UseBkColor = 0;

@@ -1,18 +1,20 @@
 #include "app/startup_extras.h"
-#include "support/messages.h"
 
 #include "archive/help.h"
 #include "archive/zip_box.h"
 #include "imaging/bitmap_reader.h"
 #include "imaging/bitmap_writer.h"
-#include "localisation/language.h"
-#include "support/general.h"
 #include "imaging/format_mime_types.h"
+#include "localisation/language.h"
+#include "support/concealment.h"
 #include "support/file_listing.h"
+#include "support/general.h"
 #include "support/install_location.h"
+#include "support/messages.h"
 #include "support/paths.h"
+#include "support/program_name.h"
 #include "support/range.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 #include "ui/compact_splash.h"
 
 #include <QBuffer>
@@ -21,10 +23,9 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,7 +127,7 @@ std::string EntryValue(const std::string& text, const std::string& key)
 // user, the entry one that starts that copy, the icon the one it names.
 bool RemoveEarlierMenuCopy(const std::string& folder)
 {
-    const std::string copy = folder + ProgramTitle + ".EXE";
+    const std::string copy = folder + ProgramName + ".EXE";
     const std::string entry = folder + "orvanto.desktop";
     const std::string entryText = ReadFileStart(entry, EntryReadLimit);
     bool ok = true;
@@ -187,7 +188,7 @@ QImage LoadCarrier(const QString& fileName, std::string& error)
 std::unique_ptr<TCompactSplash> CreateSplash()
 {
     auto splash = std::make_unique<TCompactSplash>();
-    splash->SetTitleText(HideText(ProgramTitle));
+    splash->SetTitleText(HideText(ProgramName));
     splash->SetVersionText(HideText(ProgramVersion));
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(8);
@@ -308,7 +309,7 @@ std::string DesktopEntryText(const std::string& executable, const std::string& i
                        "Type=Application\n"
                        "Version=1.4\n"
                        "Name=";
-    text += std::string(ProgramTitle) + "\nGenericName=" + EntryGenericName + "\n";
+    text += std::string(ProgramName) + "\nGenericName=" + EntryGenericName + "\n";
     for (const auto& translation : translations)
         text += "GenericName[" + translation.Locale + "]=" + EscapeEntryString(translation.GenericName) + "\n";
     text += std::string("Comment=") + EntryComment + "\n";
@@ -416,7 +417,7 @@ void TStartupExtras::CreateHelp()
     try {
         std::string error;
         QImage carrier = LoadCarrier(QString::fromLatin1(HelpCarrierResource), error);
-        FHelp = std::make_unique<THelp>(ProgramTitle, &carrier);
+        FHelp = std::make_unique<THelp>(ProgramName, &carrier);
     } catch (...) {
     }
 }

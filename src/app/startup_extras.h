@@ -35,7 +35,6 @@ class THelp;
 
 inline constexpr int SplashWidth = 510;
 inline constexpr int SplashHeight = 310;
-inline constexpr const char* ProgramTitle = "Orvanto";
 inline constexpr const char* ProgramVersion = "2.00.772";
 inline constexpr const char* SplashCarrierResource = ":/carriers/cri.bmp";
 inline constexpr const char* HelpCarrierResource = ":/carriers/help.bmp";

@@ -1,10 +1,12 @@
 #include "archive/help.h"
-#include "support/messages.h"
 
 #include "imaging/bitmap_writer.h"
+#include "support/concealment.h"
+#include "support/file_listing.h"
 #include "support/general.h"
+#include "support/messages.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,24 +1,26 @@
 #include "archive/zip_box.h"
-#include "support/services.h"
-#include "support/messages.h"
 
 #include "support/component_record.h"
+#include "support/compression.h"
+#include "support/file_listing.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/services.h"
+#include "support/text_conversion.h"
 
 #include <QBuffer>
 #include <QIODevice>
 
-#include <zlib.h>
-
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <zlib.h>
 
 namespace orvanto {
 
@@ -34,22 +36,6 @@ const TRecordType& BoxItemType()
                                    {"pM", TPropertyKind::Integer},
                                    {"pD", TPropertyKind::Text}}};
     return type;
-}
-
-unsigned char FoldAscii(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 32) : u;
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
 }
 
 bool WriteAll(int handle, const std::string& bytes)
@@ -219,14 +205,14 @@ TBoxItem* TZipBox::Item(int index) const
 int TZipBox::Find(const std::string& name, const std::string& path) const
 {
     const bool anyPath = path == "*";
-    const unsigned char first = name.empty() ? 0 : FoldAscii(name[0]);
+    const char first = name.empty() ? 0 : UpperAsciiChar(name[0]);
     for (std::size_t i = 0; i < FItems.size(); ++i) {
         const TBoxItem& item = *FItems[i];
         // The cheap first-character test rules out most entries.
-        if (!name.empty() && !item.Name.empty() && FoldAscii(item.Name[0]) != first)
+        if (!name.empty() && !item.Name.empty() && UpperAsciiChar(item.Name[0]) != first)
             continue;
-        if (EqualIgnoringAsciiCase(item.Name, name)
-            && (anyPath || EqualIgnoringAsciiCase(item.Path, path)))
+        if (EqualsIgnoringAsciiCase(item.Name, name)
+            && (anyPath || EqualsIgnoringAsciiCase(item.Path, path)))
             return int(i);
     }
     return -1;
@@ -249,7 +235,7 @@ bool TZipBox::Add(std::unique_ptr<TBoxItem>& item)
         const int existing = Find(item->Name, item->Path);
         if (existing >= 0)
             FItems.erase(FItems.begin() + existing);
-        FLastError = "Capacity reached";
+        FLastError = Messages::CapacityReached;
         if (Count() >= Capacity)
             return false;
         FItems.push_back(std::move(item));
@@ -289,7 +275,7 @@ bool TZipBox::ExtractToBytes(const TBoxItem* item, std::string& bytes)
                 return false;
             }
         } else if (item->Method != TBoxItem::MethodStored) {
-            FLastError = "Unsupported encoding";
+            FLastError = Messages::UnsupportedEncoding;
             return false;
         }
         FLastError = Messages::OutOfMemory;
@@ -362,14 +348,7 @@ bool TZipHandler::Inflate(std::string& bytes, std::string& errorText)
 
 using TZipHandlerSlot = TServiceSlot<TZipHandler, TService::ZipHandler>;
 
-TZipHandler* ZipHandler()
-{
-    return TZipHandlerSlot::Get();
-}
-
-void FreeZipHandler()
-{
-    TZipHandlerSlot::Free();
-}
+TZipHandler* ZipHandler() { return TZipHandlerSlot::Get(); }
+void FreeZipHandler() { TZipHandlerSlot::Free(); }
 
 } // namespace orvanto

@@ -1,10 +1,10 @@
 #include "imaging/bitmap_reader.h"
-#include "imaging/colour_profile.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/byte_order.h"
+#include "imaging/colour_profile.h"
 #include "imaging/file_bytes.h"
+#include "support/byte_order.h"
+#include "support/messages.h"
 
 #include <QIODevice>
 

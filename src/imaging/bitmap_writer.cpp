@@ -1,4 +1,5 @@
 #include "imaging/bitmap_writer.h"
+
 #include "support/messages.h"
 
 #include <QFile>

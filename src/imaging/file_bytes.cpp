@@ -1,8 +1,8 @@
 #include "imaging/file_bytes.h"
-#include "support/messages.h"
 
+#include "support/file_listing.h"
 #include "support/memory_limit.h"
-#include "support/string_helpers.h"
+#include "support/messages.h"
 
 #include <QFile>
 

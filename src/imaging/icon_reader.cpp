@@ -1,11 +1,10 @@
 #include "imaging/icon_reader.h"
-#include "support/messages.h"
 
 #include "imaging/bitmap_reader.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/byte_order.h"
 #include "imaging/file_bytes.h"
-
+#include "support/byte_order.h"
+#include "support/messages.h"
 
 #include <cstring>
 #include <new>

@@ -1,12 +1,12 @@
 #include "imaging/jpeg_codec.h"
-#include "imaging/colour_profile.h"
-#include "imaging/exif_orientation.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/byte_order.h"
+#include "imaging/colour_profile.h"
+#include "imaging/exif_orientation.h"
 #include "imaging/file_bytes.h"
+#include "support/byte_order.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -129,7 +129,7 @@ void PrepareDecode(TDecodeState* s, const TLoadProgress& progress)
     s->Error.Manager.emit_message = OnMessage;
 }
 
-// Stage 1: header and output size. False when libjpeg failed.
+// Reads the header and sets the output size. False when libjpeg failed.
 bool DecodeHeader(TDecodeState* s, const std::uint8_t* data, std::size_t size, long memoryLimit)
 {
     if (setjmp(s->Error.Jump))
@@ -168,7 +168,7 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool in
     }
 }
 
-// Stage 2: the rows, straight into the picture's memory.
+// Decodes the rows straight into the picture's memory.
 bool DecodeRows(TDecodeState* s, std::uint8_t* bits, std::size_t bytesPerLine, JSAMPLE* cmykRow,
                 const TCmykToSrgb* cmykProfile)
 {

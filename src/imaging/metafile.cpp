@@ -1,11 +1,11 @@
 #include "imaging/metafile.h"
-#include "support/messages.h"
-#include "platform/platform.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile_formats.h"
+#include "platform/platform.h"
+#include "support/file_listing.h"
 #include "support/memory_limit.h"
-#include "support/string_helpers.h"
+#include "support/messages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,21 +40,21 @@ int ClampSize(std::int64_t size)
 
 } // namespace
 
-TMetafile::TMetafile(int pixelsPerInch) : PixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : Platform().Screen().PixelsPerInch()) {}
+TMetafile::TMetafile(int pixelsPerInch) : FPixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : Platform().Screen().PixelsPerInch()) {}
 
 bool TMetafile::LoadFromFile(const std::string& path)
 {
-    Error = Messages::FileNotFound;
+    FError = Messages::FileNotFound;
     if (!IsFile(path))
         return false;
-    Error = Messages::FileInUse;
+    FError = Messages::FileInUse;
     QFile file;
     if (!OpenReadOnly(file, path))
         return false;
-    Error = Messages::OutOfMemory;
+    FError = Messages::OutOfMemory;
     if (file.size() > AllocationCeiling())
         return false;
-    Error = Messages::FileInUse;
+    FError = Messages::FileInUse;
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size())
         return false;
@@ -63,39 +63,39 @@ bool TMetafile::LoadFromFile(const std::string& path)
 
 bool TMetafile::LoadFromBytes(const QByteArray& bytes)
 {
-    Error = Messages::UnknownFormat;
-    PixelWidth = PixelHeight = 0;
-    Bytes.clear();
+    FError = Messages::UnknownFormat;
+    FPixelWidth = FPixelHeight = 0;
+    FBytes.clear();
     TMetafileLayout layout;
     // Each reader gets a view of its own: a read past the end marks a view bad.
     if (ReadEmfLayout(View(bytes), layout)) {
-        PixelWidth = ClampSize(MulDiv(layout.Box.width(), PixelsPerInch, 2540));
-        PixelHeight = ClampSize(MulDiv(layout.Box.height(), PixelsPerInch, 2540));
+        FPixelWidth = ClampSize(MulDiv(layout.Box.width(), FPixelsPerInch, 2540));
+        FPixelHeight = ClampSize(MulDiv(layout.Box.height(), FPixelsPerInch, 2540));
     } else if (ReadWmfLayout(View(bytes), layout)) {
         // Through hundredths of a millimetre, as the size was always reported.
         const std::int64_t mmWidth = MulDiv(std::abs(layout.Box.width()), 2540, layout.UnitsPerInch);
         const std::int64_t mmHeight = MulDiv(std::abs(layout.Box.height()), 2540, layout.UnitsPerInch);
-        PixelWidth = ClampSize(MulDiv(double(mmWidth), PixelsPerInch, 2540));
-        PixelHeight = ClampSize(MulDiv(double(mmHeight), PixelsPerInch, 2540));
+        FPixelWidth = ClampSize(MulDiv(double(mmWidth), FPixelsPerInch, 2540));
+        FPixelHeight = ClampSize(MulDiv(double(mmHeight), FPixelsPerInch, 2540));
     } else {
         return false;
     }
-    IsEnhanced = layout.Enhanced;
-    Bytes = bytes;
-    Error.clear();
+    FEnhanced = layout.Enhanced;
+    FBytes = bytes;
+    FError.clear();
     return true;
 }
 
 void TMetafile::Draw(QImage& picture) const
 {
-    if (Bytes.isEmpty() || picture.isNull())
+    if (FBytes.isEmpty() || picture.isNull())
         return;
     TMetafileLayout layout;
-    if (IsEnhanced) {
-        if (ReadEmfLayout(View(Bytes), layout))
-            PlayEmf(View(Bytes), layout, picture);
-    } else if (ReadWmfLayout(View(Bytes), layout)) {
-        PlayWmf(View(Bytes), layout, picture);
+    if (FEnhanced) {
+        if (ReadEmfLayout(View(FBytes), layout))
+            PlayEmf(View(FBytes), layout, picture);
+    } else if (ReadWmfLayout(View(FBytes), layout)) {
+        PlayWmf(View(FBytes), layout, picture);
     }
 }
 

@@ -21,23 +21,23 @@ public:
     bool LoadFromFile(const std::string& path);
     bool LoadFromBytes(const QByteArray& bytes);
 
-    bool Enhanced() const { return IsEnhanced; }
+    bool Enhanced() const { return FEnhanced; }
     // The metafile's frame at the pixels per inch; at least 1 once loaded.
-    int Width() const { return PixelWidth; }
-    int Height() const { return PixelHeight; }
+    int Width() const { return FPixelWidth; }
+    int Height() const { return FPixelHeight; }
 
     // Plays the records onto picture with the frame spanning the whole
     // picture. A damaged record ends the playing; what was drawn stays.
     void Draw(QImage& picture) const;
 
-    const std::string& LastError() const { return Error; }
+    const std::string& LastError() const { return FError; }
 
 private:
-    QByteArray Bytes;
-    bool IsEnhanced = false;
-    int PixelsPerInch;
-    int PixelWidth = 0, PixelHeight = 0;
-    std::string Error;
+    QByteArray FBytes;
+    bool FEnhanced = false;
+    int FPixelsPerInch;
+    int FPixelWidth = 0, FPixelHeight = 0;
+    std::string FError;
 };
 
 // The whole open of one file: load, allocate a white 24-bit picture of the

@@ -14,36 +14,36 @@ namespace orvanto {
 class TMetaBytes {
 public:
     TMetaBytes() = default;
-    TMetaBytes(const std::uint8_t* data, std::size_t size) : Data(data), Count(size) {}
+    TMetaBytes(const std::uint8_t* data, std::size_t size) : FData(data), FCount(size) {}
 
-    std::size_t Size() const { return Count; }
-    const std::uint8_t* Begin() const { return Data; }
-    bool Bad() const { return Broken; }
-    void MarkBad() const { Broken = true; }
+    std::size_t Size() const { return FCount; }
+    const std::uint8_t* Begin() const { return FData; }
+    bool Bad() const { return FBroken; }
+    void MarkBad() const { FBroken = true; }
 
     bool Has(std::size_t offset, std::size_t count) const
     {
-        return offset <= Count && count <= Count - offset;
+        return offset <= FCount && count <= FCount - offset;
     }
 
     std::uint8_t U8(std::size_t offset) const
     {
         if (!Has(offset, 1))
             return Miss<std::uint8_t>();
-        return Data[offset];
+        return FData[offset];
     }
     std::uint16_t U16(std::size_t offset) const
     {
         if (!Has(offset, 2))
             return Miss<std::uint16_t>();
-        return LittleEndian16(Data + offset);
+        return LittleEndian16(FData + offset);
     }
     std::int16_t I16(std::size_t offset) const { return std::int16_t(U16(offset)); }
     std::uint32_t U32(std::size_t offset) const
     {
         if (!Has(offset, 4))
             return Miss<std::uint32_t>();
-        return LittleEndian32(Data + offset);
+        return LittleEndian32(FData + offset);
     }
     std::int32_t I32(std::size_t offset) const { return std::int32_t(U32(offset)); }
     float F32(std::size_t offset) const
@@ -58,24 +58,24 @@ public:
     TMetaBytes Sub(std::size_t offset, std::size_t count) const
     {
         if (!Has(offset, count)) {
-            Broken = true;
+            FBroken = true;
             TMetaBytes none;
-            none.Broken = true;
+            none.FBroken = true;
             return none;
         }
-        return TMetaBytes(Data + offset, count);
+        return TMetaBytes(FData + offset, count);
     }
 
 private:
     template <typename T> T Miss() const
     {
-        Broken = true;
+        FBroken = true;
         return T(0);
     }
 
-    const std::uint8_t* Data = nullptr;
-    std::size_t Count = 0;
-    mutable bool Broken = false;
+    const std::uint8_t* FData = nullptr;
+    std::size_t FCount = 0;
+    mutable bool FBroken = false;
 };
 
 } // namespace orvanto

@@ -13,13 +13,13 @@ namespace orvanto {
 
 namespace {
 
-constexpr std::uint32_t kJpeg = 4, kPng = 5;
+constexpr std::uint32_t Jpeg = 4, Png = 5;
 
 // Printers' records may pass the bits on as a JPEG or PNG file.
 bool Embedded(const TMetaBytes& info)
 {
     const std::uint32_t compression = info.U32(0) >= 40 ? info.U32(16) : 0;
-    return !info.Bad() && (compression == kJpeg || compression == kPng);
+    return !info.Bad() && (compression == Jpeg || compression == Png);
 }
 
 QImage DecodeEmbedded(const TMetaBytes& bits)

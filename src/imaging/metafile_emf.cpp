@@ -2,14 +2,14 @@
 #include "imaging/metafile_formats.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 
 namespace orvanto {
 
 namespace {
 
-constexpr std::uint32_t kEmfSignature = 0x464D4520; // " EMF"
+constexpr std::uint32_t EmfSignature = 0x464D4520; // " EMF"
 
 QPointF PointL(const TMetaBytes& r, std::size_t at) { return QPointF(r.I32(at), r.I32(at + 4)); }
 
@@ -618,7 +618,7 @@ bool ReadEmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout)
     const std::uint32_t signature = bytes.U32(40);
     layout.DevicePixels = QSizeF(bytes.I32(72), bytes.I32(76));
     layout.DeviceMillimetres = QSizeF(bytes.I32(80), bytes.I32(84));
-    if (bytes.Bad() || type != 1 || signature != kEmfSignature || size < 88 || size % 4 != 0 || size > bytes.Size())
+    if (bytes.Bad() || type != 1 || signature != EmfSignature || size < 88 || size % 4 != 0 || size > bytes.Size())
         return false;
     if (layout.DevicePixels.width() <= 0 || layout.DevicePixels.height() <= 0
         || layout.DeviceMillimetres.width() <= 0 || layout.DeviceMillimetres.height() <= 0) {

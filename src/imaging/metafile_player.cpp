@@ -11,11 +11,11 @@ namespace orvanto {
 
 namespace {
 
-constexpr std::size_t kMostSavedStates = 4096;
-constexpr std::size_t kMostObjects = 65536;
-constexpr std::uint32_t kTextUpdatePosition = 1, kTextRight = 2, kTextCentre = 6, kTextBottom = 8,
-                        kTextBaseline = 24;
-constexpr std::uint32_t kTextOpaque = 2, kTextClipped = 4, kTextGlyphIndices = 0x10;
+constexpr std::size_t MostSavedStates = 4096;
+constexpr std::size_t MostObjects = 65536;
+constexpr std::uint32_t TextUpdatePosition = 1, TextRight = 2, TextCentre = 6, TextBottom = 8,
+                        TextBaseline = 24;
+constexpr std::uint32_t TextOpaque = 2, TextClipped = 4, TextGlyphIndices = 0x10;
 
 bool Finite(const QTransform& t)
 {
@@ -29,28 +29,28 @@ double Sign(double v) { return v < 0 ? -1 : 1; }
 // are refused as a whole shape; nothing sensible can be drawn from them.
 bool Sane(const QRectF& r)
 {
-    constexpr double kLimit = 1e7;
+    constexpr double Limit = 1e7;
     return std::isfinite(r.left()) && std::isfinite(r.top()) && std::isfinite(r.right())
-           && std::isfinite(r.bottom()) && std::abs(r.left()) < kLimit && std::abs(r.right()) < kLimit
-           && std::abs(r.top()) < kLimit && std::abs(r.bottom()) < kLimit;
+           && std::isfinite(r.bottom()) && std::abs(r.left()) < Limit && std::abs(r.right()) < Limit
+           && std::abs(r.top()) < Limit && std::abs(r.bottom()) < Limit;
 }
 
 } // namespace
 
 TMetaPlayer::TMetaPlayer(QImage& picture, const QTransform& deviceToPicture, double devicePixelsPerMmX,
                          double devicePixelsPerMmY)
-    : Picture(picture), Painter(&picture), DeviceToPicture(deviceToPicture),
-      PixelsPerMmX(devicePixelsPerMmX), PixelsPerMmY(devicePixelsPerMmY)
+    : FPicture(picture), FPainter(&picture), FDeviceToPicture(deviceToPicture),
+      FPixelsPerMmX(devicePixelsPerMmX), FPixelsPerMmY(devicePixelsPerMmY)
 {
-    PictureArea.addRect(QRectF(0, 0, picture.width(), picture.height()));
-    State.Pen.Colour = 0;
-    State.Brush.Colour = 0xFFFFFF;
-    Painter.setRenderHint(QPainter::Antialiasing, true);
-    Painter.setRenderHint(QPainter::TextAntialiasing, true);
-    Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    FPictureArea.addRect(QRectF(0, 0, picture.width(), picture.height()));
+    FState.Pen.Colour = 0;
+    FState.Brush.Colour = 0xFFFFFF;
+    FPainter.setRenderHint(QPainter::Antialiasing, true);
+    FPainter.setRenderHint(QPainter::TextAntialiasing, true);
+    FPainter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
-TMetaPlayer::~TMetaPlayer() { Painter.end(); }
+TMetaPlayer::~TMetaPlayer() { FPainter.end(); }
 
 // ---- mapping ---------------------------------------------------------------
 
@@ -58,10 +58,10 @@ QTransform TMetaPlayer::PageTransform() const
 {
     double sx = 1, sy = 1;
     auto metric = [&](double mm) {
-        sx = mm * PixelsPerMmX;
-        sy = -mm * PixelsPerMmY;
+        sx = mm * FPixelsPerMmX;
+        sy = -mm * FPixelsPerMmY;
     };
-    switch (State.MapMode) {
+    switch (FState.MapMode) {
     case 2: metric(0.1); break;
     case 3: metric(0.01); break;
     case 4: metric(0.254); break;
@@ -69,11 +69,11 @@ QTransform TMetaPlayer::PageTransform() const
     case 6: metric(25.4 / 1440); break;
     case 7:
     case 8: {
-        const double wx = State.WindowExt.x() == 0 ? 1 : State.WindowExt.x();
-        const double wy = State.WindowExt.y() == 0 ? 1 : State.WindowExt.y();
-        sx = State.ViewportExt.x() / wx;
-        sy = State.ViewportExt.y() / wy;
-        if (State.MapMode == 7) {
+        const double wx = FState.WindowExt.x() == 0 ? 1 : FState.WindowExt.x();
+        const double wy = FState.WindowExt.y() == 0 ? 1 : FState.WindowExt.y();
+        sx = FState.ViewportExt.x() / wx;
+        sy = FState.ViewportExt.y() / wy;
+        if (FState.MapMode == 7) {
             const double m = std::min(std::abs(sx), std::abs(sy));
             sx = Sign(sx) * m;
             sy = Sign(sy) * m;
@@ -82,13 +82,13 @@ QTransform TMetaPlayer::PageTransform() const
     }
     default: break;
     }
-    return QTransform(sx, 0, 0, sy, State.ViewportOrg.x() - State.WindowOrg.x() * sx,
-                      State.ViewportOrg.y() - State.WindowOrg.y() * sy);
+    return QTransform(sx, 0, 0, sy, FState.ViewportOrg.x() - FState.WindowOrg.x() * sx,
+                      FState.ViewportOrg.y() - FState.WindowOrg.y() * sy);
 }
 
 QTransform TMetaPlayer::Full() const
 {
-    const QTransform full = State.World * PageTransform() * DeviceToPicture;
+    const QTransform full = FState.World * PageTransform() * FDeviceToPicture;
     return Finite(full) ? full : QTransform(0, 0, 0, 0, 0, 0);
 }
 
@@ -101,55 +101,55 @@ double TMetaPlayer::LinearScale() const
 void TMetaPlayer::SetMapMode(int mode)
 {
     if (mode >= 1 && mode <= 8)
-        State.MapMode = mode;
+        FState.MapMode = mode;
 }
-void TMetaPlayer::SetWindowOrg(double x, double y) { State.WindowOrg = {x, y}; }
+void TMetaPlayer::SetWindowOrg(double x, double y) { FState.WindowOrg = {x, y}; }
 void TMetaPlayer::SetWindowExt(double x, double y)
 {
     if (x != 0 && y != 0)
-        State.WindowExt = {x, y};
+        FState.WindowExt = {x, y};
 }
-void TMetaPlayer::SetViewportOrg(double x, double y) { State.ViewportOrg = {x, y}; }
+void TMetaPlayer::SetViewportOrg(double x, double y) { FState.ViewportOrg = {x, y}; }
 void TMetaPlayer::SetViewportExt(double x, double y)
 {
     if (x != 0 && y != 0)
-        State.ViewportExt = {x, y};
+        FState.ViewportExt = {x, y};
 }
-void TMetaPlayer::OffsetWindowOrg(double dx, double dy) { State.WindowOrg += QPointF(dx, dy); }
-void TMetaPlayer::OffsetViewportOrg(double dx, double dy) { State.ViewportOrg += QPointF(dx, dy); }
+void TMetaPlayer::OffsetWindowOrg(double dx, double dy) { FState.WindowOrg += QPointF(dx, dy); }
+void TMetaPlayer::OffsetViewportOrg(double dx, double dy) { FState.ViewportOrg += QPointF(dx, dy); }
 void TMetaPlayer::ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom)
 {
     if (xDenom != 0 && yDenom != 0)
-        SetWindowExt(State.WindowExt.x() * xNum / xDenom, State.WindowExt.y() * yNum / yDenom);
+        SetWindowExt(FState.WindowExt.x() * xNum / xDenom, FState.WindowExt.y() * yNum / yDenom);
 }
 void TMetaPlayer::ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom)
 {
     if (xDenom != 0 && yDenom != 0)
-        SetViewportExt(State.ViewportExt.x() * xNum / xDenom, State.ViewportExt.y() * yNum / yDenom);
+        SetViewportExt(FState.ViewportExt.x() * xNum / xDenom, FState.ViewportExt.y() * yNum / yDenom);
 }
 
 void TMetaPlayer::SetWorldTransform(const QTransform& transform)
 {
     if (Finite(transform))
-        State.World = transform;
+        FState.World = transform;
 }
 
 void TMetaPlayer::ModifyWorldTransform(const QTransform& transform, std::uint32_t mode)
 {
     if (mode == 1)
-        State.World = QTransform();
+        FState.World = QTransform();
     else if (mode == 2)
-        SetWorldTransform(transform * State.World);
+        SetWorldTransform(transform * FState.World);
     else if (mode == 3)
-        SetWorldTransform(State.World * transform);
+        SetWorldTransform(FState.World * transform);
     else if (mode == 4)
         SetWorldTransform(transform);
 }
 
 void TMetaPlayer::SaveDC()
 {
-    if (Saved.size() < kMostSavedStates)
-        Saved.push_back(State);
+    if (FSaved.size() < MostSavedStates)
+        FSaved.push_back(FState);
 }
 
 void TMetaPlayer::RestoreDC(int which)
@@ -159,50 +159,50 @@ void TMetaPlayer::RestoreDC(int which)
     std::size_t keep;
     if (which < 0) {
         const std::size_t back = std::size_t(-std::int64_t(which));
-        if (back > Saved.size())
+        if (back > FSaved.size())
             return;
-        keep = Saved.size() - back;
+        keep = FSaved.size() - back;
     } else {
-        if (which == 0 || std::size_t(which) > Saved.size())
+        if (which == 0 || std::size_t(which) > FSaved.size())
             return;
         keep = std::size_t(which) - 1;
     }
-    State = Saved[keep];
-    Saved.resize(keep);
+    FState = FSaved[keep];
+    FSaved.resize(keep);
 }
 
 // ---- objects ---------------------------------------------------------------
 
 void TMetaPlayer::CreateObject(std::uint32_t index, TMetaObject object)
 {
-    if (Objects.size() >= kMostObjects && Objects.count(index) == 0)
+    if (FObjects.size() >= MostObjects && FObjects.count(index) == 0)
         return;
-    Objects[index] = std::move(object);
+    FObjects[index] = std::move(object);
 }
 
 void TMetaPlayer::SetObjectTableSize(std::uint32_t size)
 {
-    TableSize = std::min<std::uint32_t>(size, kMostObjects);
-    FreeSlots.clear();
-    for (std::uint32_t i = 0; i < TableSize; ++i)
-        FreeSlots.insert(i);
+    FTableSize = std::min<std::uint32_t>(size, MostObjects);
+    FFreeSlots.clear();
+    for (std::uint32_t i = 0; i < FTableSize; ++i)
+        FFreeSlots.insert(i);
 }
 
 void TMetaPlayer::AddObject(TMetaObject object)
 {
     // The 16-bit format refers to objects by the lowest free slot of its
     // table at the time they were made; a full table refuses the object.
-    if (FreeSlots.empty())
+    if (FFreeSlots.empty())
         return;
-    const std::uint32_t index = *FreeSlots.begin();
-    FreeSlots.erase(FreeSlots.begin());
-    Objects[index] = std::move(object);
+    const std::uint32_t index = *FFreeSlots.begin();
+    FFreeSlots.erase(FFreeSlots.begin());
+    FObjects[index] = std::move(object);
 }
 
 const TMetaObject* TMetaPlayer::Object(std::uint32_t index) const
 {
-    const auto found = Objects.find(index);
-    return found == Objects.end() ? nullptr : &found->second;
+    const auto found = FObjects.find(index);
+    return found == FObjects.end() ? nullptr : &found->second;
 }
 
 void TMetaPlayer::SelectObject(std::uint32_t index)
@@ -215,10 +215,10 @@ void TMetaPlayer::SelectObject(std::uint32_t index)
     if (!object)
         return;
     switch (object->Kind) {
-    case TMetaObject::TKind::Pen: State.Pen = object->Pen; break;
-    case TMetaObject::TKind::Brush: State.Brush = object->Brush; break;
-    case TMetaObject::TKind::Font: State.Font = object->Font; break;
-    case TMetaObject::TKind::Palette: State.Palette = object->Palette; break;
+    case TMetaObject::TKind::Pen: FState.Pen = object->Pen; break;
+    case TMetaObject::TKind::Brush: FState.Brush = object->Brush; break;
+    case TMetaObject::TKind::Font: FState.Font = object->Font; break;
+    case TMetaObject::TKind::Palette: FState.Palette = object->Palette; break;
     case TMetaObject::TKind::Region: SelectClipRegionLogical(object->Region); break;
     case TMetaObject::TKind::None: break;
     }
@@ -228,35 +228,35 @@ void TMetaPlayer::SelectStockObject(std::uint32_t stock)
 {
     static const std::uint32_t greys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
     if (stock <= 4 || stock == 18) {
-        State.Brush = TMetaBrush();
-        State.Brush.Colour = stock == 18 ? 0xFFFFFF : greys[stock];
+        FState.Brush = TMetaBrush();
+        FState.Brush.Colour = stock == 18 ? 0xFFFFFF : greys[stock];
     } else if (stock == 5) {
-        State.Brush = TMetaBrush();
-        State.Brush.Style = 1;
+        FState.Brush = TMetaBrush();
+        FState.Brush.Style = 1;
     } else if (stock >= 6 && stock <= 8) {
-        State.Pen = TMetaPen();
-        State.Pen.Colour = stock == 6 ? 0xFFFFFF : 0;
-        State.Pen.Style = stock == 8 ? 5 : 0;
+        FState.Pen = TMetaPen();
+        FState.Pen.Colour = stock == 6 ? 0xFFFFFF : 0;
+        FState.Pen.Style = stock == 8 ? 5 : 0;
     } else if (stock == 19) {
-        State.Pen = TMetaPen();
+        FState.Pen = TMetaPen();
     } else if (stock == 15) {
-        State.Palette.clear();
+        FState.Palette.clear();
     } else if (stock >= 10 && stock <= 17) {
-        State.Font = TMetaFont();
+        FState.Font = TMetaFont();
     }
 }
 
 void TMetaPlayer::DeleteObject(std::uint32_t index)
 {
-    if (Objects.erase(index) != 0 && index < TableSize)
-        FreeSlots.insert(index);
+    if (FObjects.erase(index) != 0 && index < FTableSize)
+        FFreeSlots.insert(index);
 }
 
 QColor TMetaPlayer::ColourOf(std::uint32_t colour) const
 {
     // A palette-index colour names an entry of the selected palette.
-    if ((colour >> 24) == 1 && (colour & 0xFFFF) < State.Palette.size())
-        return QColor(State.Palette[colour & 0xFFFF]);
+    if ((colour >> 24) == 1 && (colour & 0xFFFF) < FState.Palette.size())
+        return QColor(FState.Palette[colour & 0xFFFF]);
     return QColor(int(colour & 255), int(colour >> 8 & 255), int(colour >> 16 & 255));
 }
 
@@ -264,11 +264,11 @@ QColor TMetaPlayer::ColourOf(std::uint32_t colour) const
 
 void TMetaPlayer::ApplyClip()
 {
-    Painter.setTransform(QTransform());
-    if (State.Clip)
-        Painter.setClipPath(*State.Clip);
+    FPainter.setTransform(QTransform());
+    if (FState.Clip)
+        FPainter.setClipPath(*FState.Clip);
     else
-        Painter.setClipping(false);
+        FPainter.setClipping(false);
 }
 
 bool TMetaPlayer::ApplyRop2()
@@ -292,12 +292,12 @@ bool TMetaPlayer::ApplyRop2()
         QPainter::RasterOp_SourceOrDestination,               // merge pen
         QPainter::CompositionMode_SourceOver,                 // white
     };
-    const int rop = State.Rop2 >= 1 && State.Rop2 <= 16 ? State.Rop2 : 13;
+    const int rop = FState.Rop2 >= 1 && FState.Rop2 <= 16 ? FState.Rop2 : 13;
     if (rop == 11)
         return false;
-    Painter.setCompositionMode(modes[rop]);
+    FPainter.setCompositionMode(modes[rop]);
     // Bitwise modes on blended edge pixels would leave fringes.
-    Painter.setRenderHint(QPainter::Antialiasing, modes[rop] == QPainter::CompositionMode_SourceOver);
+    FPainter.setRenderHint(QPainter::Antialiasing, modes[rop] == QPainter::CompositionMode_SourceOver);
     return true;
 }
 
@@ -309,41 +309,41 @@ void TMetaPlayer::FillDevice(const QPainterPath& device, const TMetaBrush& brush
     if (!ApplyRop2())
         return;
     QColor colour = ColourOf(brush.Colour);
-    if (State.Rop2 == 1)
+    if (FState.Rop2 == 1)
         colour = Qt::black;
-    else if (State.Rop2 == 16)
+    else if (FState.Rop2 == 16)
         colour = Qt::white;
     QBrush fill(colour);
     if (brush.Style == 2) {
         static const Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,  Qt::FDiagPattern,
                                                  Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
-        if (State.BkMode == 2)
-            Painter.fillPath(device, ColourOf(State.BkColour));
+        if (FState.BkMode == 2)
+            FPainter.fillPath(device, ColourOf(FState.BkColour));
         fill = QBrush(colour, brush.Hatch < 6 ? hatches[brush.Hatch] : Qt::SolidPattern);
     } else if ((brush.Style == 3 || brush.Style == 5 || brush.Style == 6) && !brush.Pattern.isNull()) {
         fill = QBrush(brush.Pattern);
     }
-    Painter.fillPath(device, fill);
-    Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.fillPath(device, fill);
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void TMetaPlayer::StrokeDevice(const QPainterPath& device)
 {
-    const TMetaPen& pen = State.Pen;
+    const TMetaPen& pen = FState.Pen;
     if ((pen.Style & 0xF) == 5 || device.isEmpty())
         return;
     ApplyClip();
     if (!ApplyRop2())
         return;
     QColor colour = ColourOf(pen.Colour);
-    if (State.Rop2 == 1)
+    if (FState.Rop2 == 1)
         colour = Qt::black;
-    else if (State.Rop2 == 16)
+    else if (FState.Rop2 == 16)
         colour = Qt::white;
     const bool geometric = (pen.Style & 0xF0000) == 0x10000;
     const bool extended = (pen.Style & 0xFFFF0) != 0 || geometric;
     double width = (extended && !geometric) ? 1 : pen.Width * LinearScale();
-    const double most = 4.0 * (Picture.width() + Picture.height());
+    const double most = 4.0 * (FPicture.width() + FPicture.height());
     width = std::clamp(width, 1.0, most);
     QPen qpen(colour, width);
     qpen.setCapStyle(Qt::RoundCap);
@@ -352,7 +352,7 @@ void TMetaPlayer::StrokeDevice(const QPainterPath& device)
         const std::uint32_t cap = pen.Style & 0xF00, join = pen.Style & 0xF000;
         qpen.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
         qpen.setJoinStyle(join == 0x1000 ? Qt::BevelJoin : join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
-        qpen.setMiterLimit(State.MiterLimit);
+        qpen.setMiterLimit(FState.MiterLimit);
     }
     // Dash lengths in pen widths; thin pens use the fixed pixel patterns of
     // the original device.
@@ -376,22 +376,22 @@ void TMetaPlayer::StrokeDevice(const QPainterPath& device)
     }
     if (qpen.style() != Qt::SolidLine)
         qpen.setCapStyle(Qt::FlatCap);
-    Painter.strokePath(device, qpen);
-    Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.strokePath(device, qpen);
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void TMetaPlayer::Output(const QPainterPath& logical, bool fill, bool stroke)
 {
     QPainterPath device = Full().map(logical);
-    if (PathOpen) {
-        CurrentPath.addPath(device);
+    if (FPathOpen) {
+        FCurrentPath.addPath(device);
         return;
     }
     if (!Sane(device.boundingRect()))
         return;
-    device.setFillRule(State.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
+    device.setFillRule(FState.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
     if (fill)
-        FillDevice(device, State.Brush);
+        FillDevice(device, FState.Brush);
     if (stroke)
         StrokeDevice(device);
 }
@@ -400,9 +400,9 @@ void TMetaPlayer::Output(const QPainterPath& logical, bool fill, bool stroke)
 
 void TMetaPlayer::MoveTo(QPointF point)
 {
-    State.Position = point;
-    if (PathOpen)
-        CurrentPath.moveTo(Full().map(point));
+    FState.Position = point;
+    if (FPathOpen)
+        FCurrentPath.moveTo(Full().map(point));
 }
 
 void TMetaPlayer::LineTo(QPointF point)
@@ -424,19 +424,19 @@ void TMetaPlayer::PolylineTo(const std::vector<QPointF>& points)
 {
     if (points.empty())
         return;
-    if (PathOpen) {
+    if (FPathOpen) {
         const QTransform full = Full();
-        if (CurrentPath.elementCount() == 0)
-            CurrentPath.moveTo(full.map(State.Position));
+        if (FCurrentPath.elementCount() == 0)
+            FCurrentPath.moveTo(full.map(FState.Position));
         for (const QPointF& p : points)
-            CurrentPath.lineTo(full.map(p));
+            FCurrentPath.lineTo(full.map(p));
     } else {
-        QPainterPath path(State.Position);
+        QPainterPath path(FState.Position);
         for (const QPointF& p : points)
             path.lineTo(p);
         Output(path, false, true);
     }
-    State.Position = points.back();
+    FState.Position = points.back();
 }
 
 void TMetaPlayer::Polygon(const std::vector<QPointF>& points)
@@ -488,25 +488,25 @@ void TMetaPlayer::PolyBezierTo(const std::vector<QPointF>& points)
 {
     if (points.size() < 3)
         return;
-    if (PathOpen) {
+    if (FPathOpen) {
         const QTransform full = Full();
-        if (CurrentPath.elementCount() == 0)
-            CurrentPath.moveTo(full.map(State.Position));
+        if (FCurrentPath.elementCount() == 0)
+            FCurrentPath.moveTo(full.map(FState.Position));
         for (std::size_t i = 0; i + 2 < points.size(); i += 3)
-            CurrentPath.cubicTo(full.map(points[i]), full.map(points[i + 1]), full.map(points[i + 2]));
+            FCurrentPath.cubicTo(full.map(points[i]), full.map(points[i + 1]), full.map(points[i + 2]));
     } else {
-        QPainterPath path(State.Position);
+        QPainterPath path(FState.Position);
         for (std::size_t i = 0; i + 2 < points.size(); i += 3)
             path.cubicTo(points[i], points[i + 1], points[i + 2]);
         Output(path, false, true);
     }
-    State.Position = points[points.size() / 3 * 3 - 1];
+    FState.Position = points[points.size() / 3 * 3 - 1];
 }
 
 void TMetaPlayer::PolyDraw(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types)
 {
-    QPainterPath path(State.Position);
-    QPointF figureStart = State.Position;
+    QPainterPath path(FState.Position);
+    QPointF figureStart = FState.Position;
     for (std::size_t i = 0; i < points.size() && i < types.size(); ++i) {
         const int type = types[i] & ~1;
         if (type == 6) {
@@ -521,7 +521,7 @@ void TMetaPlayer::PolyDraw(const std::vector<QPointF>& points, const std::vector
         if (types[std::min(i, types.size() - 1)] & 1) {
             path.closeSubpath();
         }
-        State.Position = points[std::min(i, points.size() - 1)];
+        FState.Position = points[std::min(i, points.size() - 1)];
     }
     (void)figureStart;
     Output(path, false, true);
@@ -565,7 +565,7 @@ QPainterPath TMetaPlayer::ArcPath(QRectF box, QPointF start, QPointF end, TArcKi
     // turns it around in logical space.
     const QTransform full = Full();
     const bool mirrored = full.m11() * full.m22() - full.m12() * full.m21() < 0;
-    const bool clockwise = State.ArcClockwise != mirrored;
+    const bool clockwise = FState.ArcClockwise != mirrored;
     if (clockwise) {
         while (sweep >= 0)
             sweep -= 360;
@@ -597,14 +597,14 @@ void TMetaPlayer::ArcShape(QRectF box, QPointF start, QPointF end, TArcKind kind
     QPointF arcStart, arcEnd;
     QPainterPath path = ArcPath(box, start, end, kind, &arcStart, &arcEnd);
     if (kind == TArcKind::ArcTo) {
-        QPainterPath joined(State.Position);
+        QPainterPath joined(FState.Position);
         joined.connectPath(path);
         path = joined;
-        State.Position = arcEnd;
-        if (PathOpen) {
-            if (CurrentPath.elementCount() == 0)
-                CurrentPath.moveTo(Full().map(joined.elementAt(0)));
-            CurrentPath.connectPath(Full().map(path));
+        FState.Position = arcEnd;
+        if (FPathOpen) {
+            if (FCurrentPath.elementCount() == 0)
+                FCurrentPath.moveTo(Full().map(joined.elementAt(0)));
+            FCurrentPath.connectPath(Full().map(path));
             return;
         }
     }
@@ -617,16 +617,16 @@ void TMetaPlayer::AngleArc(QPointF centre, double radius, double startDegrees, d
     if (!std::isfinite(startDegrees) || !std::isfinite(sweepDegrees) || std::abs(sweepDegrees) > 1e6)
         return;
     const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-    QPainterPath path(State.Position);
+    QPainterPath path(FState.Position);
     QPainterPath arc;
     arc.arcMoveTo(box, startDegrees);
     arc.arcTo(box, startDegrees, std::clamp(sweepDegrees, -3600.0, 3600.0));
     path.connectPath(arc);
-    State.Position = arc.currentPosition();
-    if (PathOpen) {
-        if (CurrentPath.elementCount() == 0)
-            CurrentPath.moveTo(Full().map(path.elementAt(0)));
-        CurrentPath.connectPath(Full().map(path));
+    FState.Position = arc.currentPosition();
+    if (FPathOpen) {
+        if (FCurrentPath.elementCount() == 0)
+            FCurrentPath.moveTo(Full().map(path.elementAt(0)));
+        FCurrentPath.connectPath(Full().map(path));
         return;
     }
     Output(path, false, true);
@@ -638,7 +638,7 @@ void TMetaPlayer::SetPixel(QPointF point, std::uint32_t colour)
     if (!Sane(QRectF(p, p)))
         return;
     ApplyClip();
-    Painter.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ColourOf(colour));
+    FPainter.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ColourOf(colour));
 }
 
 void TMetaPlayer::FillRegion(const QPainterPath& logical, const TMetaBrush& brush)
@@ -650,14 +650,14 @@ void TMetaPlayer::FillRegion(const QPainterPath& logical, const TMetaBrush& brus
 
 void TMetaPlayer::FrameRegion(const QPainterPath& logical, const TMetaBrush& brush, double width, double height)
 {
-    const TMetaPen kept = State.Pen;
-    State.Pen = TMetaPen();
-    State.Pen.Colour = brush.Colour;
-    State.Pen.Width = std::max(std::abs(width), std::abs(height));
+    const TMetaPen kept = FState.Pen;
+    FState.Pen = TMetaPen();
+    FState.Pen.Colour = brush.Colour;
+    FState.Pen.Width = std::max(std::abs(width), std::abs(height));
     const QPainterPath device = Full().map(logical);
     if (Sane(device.boundingRect()))
         StrokeDevice(device);
-    State.Pen = kept;
+    FState.Pen = kept;
 }
 
 void TMetaPlayer::InvertRegion(const QPainterPath& logical)
@@ -666,13 +666,13 @@ void TMetaPlayer::InvertRegion(const QPainterPath& logical)
     if (!Sane(device.boundingRect()))
         return;
     ApplyClip();
-    Painter.setRenderHint(QPainter::Antialiasing, false);
-    Painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    Painter.fillPath(device, Qt::black);
-    Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.setRenderHint(QPainter::Antialiasing, false);
+    FPainter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    FPainter.fillPath(device, Qt::black);
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void TMetaPlayer::PaintRegion(const QPainterPath& logical) { FillRegion(logical, State.Brush); }
+void TMetaPlayer::PaintRegion(const QPainterPath& logical) { FillRegion(logical, FState.Brush); }
 
 void TMetaPlayer::GradientRect(QRectF box, QColor from, QColor to, bool vertical)
 {
@@ -686,7 +686,7 @@ void TMetaPlayer::GradientRect(QRectF box, QColor from, QColor to, bool vertical
     gradient.setColorAt(0, from);
     gradient.setColorAt(1, to);
     ApplyClip();
-    Painter.fillPath(device, gradient);
+    FPainter.fillPath(device, gradient);
 }
 
 void TMetaPlayer::GradientTriangle(const QPointF corners[3], const QColor colours[3])
@@ -703,78 +703,78 @@ void TMetaPlayer::GradientTriangle(const QPointF corners[3], const QColor colour
                       (colours[0].green() + colours[1].green() + colours[2].green()) / 3,
                       (colours[0].blue() + colours[1].blue() + colours[2].blue()) / 3);
     ApplyClip();
-    Painter.fillPath(device, mean);
+    FPainter.fillPath(device, mean);
 }
 
 // ---- paths -----------------------------------------------------------------
 
 void TMetaPlayer::BeginPath()
 {
-    CurrentPath = QPainterPath();
-    PathOpen = true;
+    FCurrentPath = QPainterPath();
+    FPathOpen = true;
 }
 
 void TMetaPlayer::AbortPath()
 {
-    CurrentPath = QPainterPath();
-    PathOpen = false;
+    FCurrentPath = QPainterPath();
+    FPathOpen = false;
 }
 
 void TMetaPlayer::CloseFigure()
 {
-    if (PathOpen)
-        CurrentPath.closeSubpath();
+    if (FPathOpen)
+        FCurrentPath.closeSubpath();
 }
 
 void TMetaPlayer::FillPath()
 {
-    PathOpen = false;
-    CurrentPath.setFillRule(State.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
-    if (Sane(CurrentPath.boundingRect()))
-        FillDevice(CurrentPath, State.Brush);
-    CurrentPath = QPainterPath();
+    FPathOpen = false;
+    FCurrentPath.setFillRule(FState.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
+    if (Sane(FCurrentPath.boundingRect()))
+        FillDevice(FCurrentPath, FState.Brush);
+    FCurrentPath = QPainterPath();
 }
 
 void TMetaPlayer::StrokePath()
 {
-    PathOpen = false;
-    if (Sane(CurrentPath.boundingRect()))
-        StrokeDevice(CurrentPath);
-    CurrentPath = QPainterPath();
+    FPathOpen = false;
+    if (Sane(FCurrentPath.boundingRect()))
+        StrokeDevice(FCurrentPath);
+    FCurrentPath = QPainterPath();
 }
 
 void TMetaPlayer::StrokeAndFillPath()
 {
-    PathOpen = false;
-    CurrentPath.setFillRule(State.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
-    if (Sane(CurrentPath.boundingRect())) {
-        FillDevice(CurrentPath, State.Brush);
-        StrokeDevice(CurrentPath);
+    FPathOpen = false;
+    FCurrentPath.setFillRule(FState.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
+    if (Sane(FCurrentPath.boundingRect())) {
+        FillDevice(FCurrentPath, FState.Brush);
+        StrokeDevice(FCurrentPath);
     }
-    CurrentPath = QPainterPath();
+    FCurrentPath = QPainterPath();
 }
 
 void TMetaPlayer::SelectClipPath(std::uint32_t mode)
 {
-    PathOpen = false;
-    CurrentPath.setFillRule(State.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
-    if (Sane(CurrentPath.boundingRect()))
-        CombineClip(CurrentPath, mode);
-    CurrentPath = QPainterPath();
+    FPathOpen = false;
+    FCurrentPath.setFillRule(FState.FillWinding ? Qt::WindingFill : Qt::OddEvenFill);
+    if (Sane(FCurrentPath.boundingRect()))
+        CombineClip(FCurrentPath, mode);
+    FCurrentPath = QPainterPath();
 }
 
 // ---- clipping --------------------------------------------------------------
 
 void TMetaPlayer::CombineClip(const QPainterPath& device, std::uint32_t mode)
 {
-    const QPainterPath current = State.Clip ? *State.Clip : PictureArea;
+    const QPainterPath current = FState.Clip ? *FState.Clip : FPictureArea;
     QPainterPath simple = device.simplified();
     switch (mode) {
-    case kRgnAnd: State.Clip = current.intersected(simple); break;
-    case kRgnOr: State.Clip = current.united(simple); break;
-    case kRgnXor: State.Clip = current.united(simple).subtracted(current.intersected(simple)); break;
-    case kRgnDiff: State.Clip = current.subtracted(simple); break;
-    case kRgnCopy: State.Clip = simple.intersected(PictureArea); break;
+    case RgnAnd: FState.Clip = current.intersected(simple); break;
+    case RgnOr: FState.Clip = current.united(simple); break;
+    case RgnXor: FState.Clip = current.united(simple).subtracted(current.intersected(simple)); break;
+    case RgnDiff: FState.Clip = current.subtracted(simple); break;
+    case RgnCopy: FState.Clip = simple.intersected(FPictureArea); break;
     default: break;
     }
 }
@@ -785,7 +785,7 @@ void TMetaPlayer::IntersectClipRect(QRectF box)
     path.addRect(box.normalized());
     const QPainterPath device = Full().map(path);
     if (Sane(device.boundingRect()))
-        CombineClip(device, kRgnAnd);
+        CombineClip(device, RgnAnd);
 }
 
 void TMetaPlayer::ExcludeClipRect(QRectF box)
@@ -794,26 +794,26 @@ void TMetaPlayer::ExcludeClipRect(QRectF box)
     path.addRect(box.normalized());
     const QPainterPath device = Full().map(path);
     if (Sane(device.boundingRect()))
-        CombineClip(device, kRgnDiff);
+        CombineClip(device, RgnDiff);
 }
 
 void TMetaPlayer::OffsetClip(double dx, double dy)
 {
-    if (!State.Clip)
+    if (!FState.Clip)
         return;
     const QTransform full = Full();
     const QPointF shift = full.map(QPointF(dx, dy)) - full.map(QPointF(0, 0));
-    State.Clip = State.Clip->translated(shift);
+    FState.Clip = FState.Clip->translated(shift);
 }
 
 void TMetaPlayer::SelectClipRegion(const std::optional<QPainterPath>& device, std::uint32_t mode)
 {
     if (!device) {
-        if (mode == kRgnCopy)
-            State.Clip.reset();
+        if (mode == RgnCopy)
+            FState.Clip.reset();
         return;
     }
-    const QPainterPath picture = DeviceToPicture.map(*device);
+    const QPainterPath picture = FDeviceToPicture.map(*device);
     if (Sane(picture.boundingRect()))
         CombineClip(picture, mode);
 }
@@ -821,19 +821,19 @@ void TMetaPlayer::SelectClipRegion(const std::optional<QPainterPath>& device, st
 void TMetaPlayer::SelectClipRegionLogical(const std::optional<QPainterPath>& logical)
 {
     if (!logical) {
-        State.Clip.reset();
+        FState.Clip.reset();
         return;
     }
     const QPainterPath device = Full().map(*logical);
     if (Sane(device.boundingRect()))
-        CombineClip(device, kRgnCopy);
+        CombineClip(device, RgnCopy);
 }
 
 // ---- text ------------------------------------------------------------------
 
 QFont TMetaPlayer::FontFor(double pixelHeight) const
 {
-    const TMetaFont& f = State.Font;
+    const TMetaFont& f = FState.Font;
     QFont font(f.Face.isEmpty() ? QStringLiteral("Sans Serif") : f.Face);
     font.setWeight(QFont::Weight(std::clamp(f.Weight == 0 ? 400 : f.Weight, 100, 900)));
     font.setItalic(f.Italic);
@@ -855,31 +855,31 @@ void TMetaPlayer::Text(QPointF reference, const QString& text, const std::vector
                        std::uint32_t options, std::optional<QRectF> box)
 {
     const QTransform full = Full();
-    const double most = 4.0 * (Picture.width() + Picture.height()) + 16;
-    if (box && (options & kTextOpaque)) {
+    const double most = 4.0 * (FPicture.width() + FPicture.height()) + 16;
+    if (box && (options & TextOpaque)) {
         QPainterPath area;
         area.addRect(box->normalized());
         const QPainterPath device = full.map(area);
         if (Sane(device.boundingRect())) {
             ApplyClip();
-            Painter.fillPath(device, ColourOf(State.BkColour));
+            FPainter.fillPath(device, ColourOf(FState.BkColour));
         }
     }
-    if (text.isEmpty() || (options & kTextGlyphIndices))
+    if (text.isEmpty() || (options & TextGlyphIndices))
         return;
 
     const QPointF origin = full.map(QPointF(0, 0));
     const double scaleX = QLineF(origin, full.map(QPointF(1, 0))).length();
     const double scaleY = QLineF(origin, full.map(QPointF(0, 1))).length();
-    double height = State.Font.Height == 0 ? 12 : std::abs(State.Font.Height) * scaleY;
+    double height = FState.Font.Height == 0 ? 12 : std::abs(FState.Font.Height) * scaleY;
     if (!std::isfinite(height) || height < 0.5)
         return;
     height = std::min(height, most);
     const QFont font = FontFor(height);
     const QFontMetricsF metrics(font);
 
-    const bool updatePosition = State.TextAlign & kTextUpdatePosition;
-    const QPointF anchorLogical = updatePosition ? State.Position : reference;
+    const bool updatePosition = FState.TextAlign & TextUpdatePosition;
+    const QPointF anchorLogical = updatePosition ? FState.Position : reference;
     const QPointF anchor = full.map(anchorLogical);
     if (!Sane(QRectF(anchor, anchor)))
         return;
@@ -894,63 +894,63 @@ void TMetaPlayer::Text(QPointF reference, const QString& text, const std::vector
             advance = text[i].isHighSurrogate() && i + 1 < text.size()
                           ? metrics.horizontalAdvance(text.mid(i, 2)) : 0;
         else
-            advance = metrics.horizontalAdvance(text[i]) + State.CharExtra * scaleX;
+            advance = metrics.horizontalAdvance(text[i]) + FState.CharExtra * scaleX;
         at[std::size_t(i) + 1] = at[std::size_t(i)] + std::clamp(advance, -most, most);
     }
     const double width = at.back();
 
-    const QTransform& w = State.World;
+    const QTransform& w = FState.World;
     const QTransform page = PageTransform();
     const double flip = Sign(page.m11()) * Sign(page.m22());
     double angle = std::atan2(w.m12() * flip, w.m11()) * 180 / std::numbers::pi;
-    angle -= State.Font.Escapement / 10.0;
+    angle -= FState.Font.Escapement / 10.0;
 
     double x = 0, y = 0;
-    const std::uint32_t horizontal = State.TextAlign & kTextCentre;
-    if (horizontal == kTextCentre)
+    const std::uint32_t horizontal = FState.TextAlign & TextCentre;
+    if (horizontal == TextCentre)
         x = -width / 2;
-    else if (horizontal == kTextRight)
+    else if (horizontal == TextRight)
         x = -width;
-    const std::uint32_t vertical = State.TextAlign & kTextBaseline;
-    if (vertical == kTextBaseline)
+    const std::uint32_t vertical = FState.TextAlign & TextBaseline;
+    if (vertical == TextBaseline)
         y = 0;
-    else if (vertical == kTextBottom)
+    else if (vertical == TextBottom)
         y = -metrics.descent();
     else
         y = metrics.ascent();
 
     ApplyClip();
-    if (box && (options & kTextClipped)) {
+    if (box && (options & TextClipped)) {
         QPainterPath area;
         area.addRect(box->normalized());
         const QPainterPath device = full.map(area);
         if (Sane(device.boundingRect()))
-            Painter.setClipPath(device, State.Clip ? Qt::IntersectClip : Qt::ReplaceClip);
+            FPainter.setClipPath(device, FState.Clip ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    Painter.setTransform(QTransform().translate(anchor.x(), anchor.y()).rotate(angle));
-    if (State.BkMode == 2)
-        Painter.fillRect(QRectF(x + std::min(0.0, width), y - metrics.ascent(), std::abs(width),
+    FPainter.setTransform(QTransform().translate(anchor.x(), anchor.y()).rotate(angle));
+    if (FState.BkMode == 2)
+        FPainter.fillRect(QRectF(x + std::min(0.0, width), y - metrics.ascent(), std::abs(width),
                                 metrics.ascent() + metrics.descent()),
-                         ColourOf(State.BkColour));
-    Painter.setFont(font);
-    Painter.setPen(ColourOf(State.TextColour));
+                         ColourOf(FState.BkColour));
+    FPainter.setFont(font);
+    FPainter.setPen(ColourOf(FState.TextColour));
     for (qsizetype i = 0; i < text.size(); ++i) {
         qsizetype units = 1;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             units = 2;
         else if (text[i].isSurrogate())
             continue;
-        Painter.drawText(QPointF(x + at[std::size_t(i)], y), text.mid(i, units));
+        FPainter.drawText(QPointF(x + at[std::size_t(i)], y), text.mid(i, units));
         i += units - 1;
     }
-    Painter.setTransform(QTransform());
+    FPainter.setTransform(QTransform());
     if (updatePosition) {
         const double radians = angle * std::numbers::pi / 180;
         const QPointF end = anchor + QPointF(std::cos(radians), std::sin(radians)) * width;
         bool invertible = false;
         const QTransform back = full.inverted(&invertible);
         if (invertible)
-            State.Position = back.map(end);
+            FState.Position = back.map(end);
     }
 }
 
@@ -968,16 +968,16 @@ void TMetaPlayer::Blit(QRectF destination, const QImage& source, QRectF sourceRe
     const std::uint32_t code = rop >> 16 & 0xFF;
     // Operations that do not read the source: pattern, black, white, invert.
     switch (code) {
-    case 0x00: Painter.fillPath(device, Qt::black); return;
-    case 0xFF: Painter.fillPath(device, Qt::white); return;
-    case 0xF0: FillDevice(device, State.Brush); return;
+    case 0x00: FPainter.fillPath(device, Qt::black); return;
+    case 0xFF: FPainter.fillPath(device, Qt::white); return;
+    case 0xF0: FillDevice(device, FState.Brush); return;
     case 0x55:
     case 0x5A: {
-        Painter.setRenderHint(QPainter::Antialiasing, false);
-        Painter.setCompositionMode(code == 0x55 ? QPainter::RasterOp_NotDestination
+        FPainter.setRenderHint(QPainter::Antialiasing, false);
+        FPainter.setCompositionMode(code == 0x55 ? QPainter::RasterOp_NotDestination
                                                 : QPainter::RasterOp_SourceXorDestination);
-        Painter.fillPath(device, ColourOf(State.Brush.Colour));
-        Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        FPainter.fillPath(device, ColourOf(FState.Brush.Colour));
+        FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return;
     }
     case 0xAA: return;
@@ -1003,18 +1003,18 @@ void TMetaPlayer::Blit(QRectF destination, const QImage& source, QRectF sourceRe
                                         destination.x() - sourceRect.x() * destination.width() / sourceRect.width(),
                                         destination.y() - sourceRect.y() * destination.height() / sourceRect.height());
     const QImage opaque = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
-    Painter.setTransform(place * full);
-    Painter.setCompositionMode(mode);
-    Painter.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
+    FPainter.setTransform(place * full);
+    FPainter.setCompositionMode(mode);
+    FPainter.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
     // Enlarged bitmaps keep hard pixel edges, as the stretch modes of the
     // original device do; reduced ones are averaged.
     const QRectF shown = (place * full).mapRect(sourceRect);
     const bool reduced = shown.width() < sourceRect.width() || shown.height() < sourceRect.height();
-    Painter.setRenderHint(QPainter::SmoothPixmapTransform, mode == QPainter::CompositionMode_SourceOver && reduced);
-    Painter.drawImage(sourceRect, opaque, sourceRect);
-    Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    Painter.setTransform(QTransform());
+    FPainter.setRenderHint(QPainter::SmoothPixmapTransform, mode == QPainter::CompositionMode_SourceOver && reduced);
+    FPainter.drawImage(sourceRect, opaque, sourceRect);
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    FPainter.setTransform(QTransform());
 }
 
 void TMetaPlayer::AlphaBlit(QRectF destination, const QImage& source, QRectF sourceRect, int constantAlpha,
@@ -1048,11 +1048,11 @@ void TMetaPlayer::AlphaBlit(QRectF destination, const QImage& source, QRectF sou
                                         destination.x() - sourceRect.x() * destination.width() / sourceRect.width(),
                                         destination.y() - sourceRect.y() * destination.height() / sourceRect.height());
     ApplyClip();
-    Painter.setTransform(place * full);
-    Painter.setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
-    Painter.drawImage(sourceRect, image, sourceRect);
-    Painter.setOpacity(1);
-    Painter.setTransform(QTransform());
+    FPainter.setTransform(place * full);
+    FPainter.setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
+    FPainter.drawImage(sourceRect, image, sourceRect);
+    FPainter.setOpacity(1);
+    FPainter.setTransform(QTransform());
 }
 
 } // namespace orvanto

@@ -54,7 +54,7 @@ struct TMetaObject {
 
 // Raster operation and region-combining codes of the record formats.
 enum : std::uint32_t {
-    kRgnAnd = 1, kRgnOr = 2, kRgnXor = 3, kRgnDiff = 4, kRgnCopy = 5,
+    RgnAnd = 1, RgnOr = 2, RgnXor = 3, RgnDiff = 4, RgnCopy = 5,
 };
 
 enum class TArcKind { Arc, ArcTo, Chord, Pie };
@@ -83,15 +83,15 @@ public:
     void RestoreDC(int which);
 
     // Attributes.
-    void SetBkMode(int mode) { State.BkMode = mode; }
-    void SetBkColor(std::uint32_t colour) { State.BkColour = colour; }
-    void SetTextColor(std::uint32_t colour) { State.TextColour = colour; }
-    void SetPolyFillMode(int mode) { State.FillWinding = mode == 2; }
-    void SetRop2(int rop) { State.Rop2 = rop; }
-    void SetTextAlign(std::uint32_t align) { State.TextAlign = align; }
-    void SetTextCharExtra(double extra) { State.CharExtra = extra; }
-    void SetArcDirection(int direction) { State.ArcClockwise = direction == 2; }
-    void SetMiterLimit(double limit) { State.MiterLimit = limit; }
+    void SetBkMode(int mode) { FState.BkMode = mode; }
+    void SetBkColor(std::uint32_t colour) { FState.BkColour = colour; }
+    void SetTextColor(std::uint32_t colour) { FState.TextColour = colour; }
+    void SetPolyFillMode(int mode) { FState.FillWinding = mode == 2; }
+    void SetRop2(int rop) { FState.Rop2 = rop; }
+    void SetTextAlign(std::uint32_t align) { FState.TextAlign = align; }
+    void SetTextCharExtra(double extra) { FState.CharExtra = extra; }
+    void SetArcDirection(int direction) { FState.ArcClockwise = direction == 2; }
+    void SetMiterLimit(double limit) { FState.MiterLimit = limit; }
 
     // Objects. The enhanced format names its slots; the 16-bit format takes
     // the lowest free one.
@@ -102,8 +102,8 @@ public:
     void SelectStockObject(std::uint32_t stock);
     void DeleteObject(std::uint32_t index);
     const TMetaObject* Object(std::uint32_t index) const;
-    std::vector<QRgb> Palette() const { return State.Palette; }
-    int CharSet() const { return State.Font.CharSet; }
+    std::vector<QRgb> Palette() const { return FState.Palette; }
+    int CharSet() const { return FState.Font.CharSet; }
 
     // Drawing, in logical units.
     void MoveTo(QPointF point);
@@ -131,7 +131,7 @@ public:
 
     // Paths.
     void BeginPath();
-    void EndPath() { PathOpen = false; }
+    void EndPath() { FPathOpen = false; }
     void AbortPath();
     void CloseFigure();
     void FillPath();
@@ -192,18 +192,18 @@ private:
                          QPointF* endPoint) const;
     QFont FontFor(double pixelHeight) const;
 
-    QImage& Picture;
-    QPainter Painter;
-    QTransform DeviceToPicture;
-    double PixelsPerMmX, PixelsPerMmY;
-    QPainterPath PictureArea;
-    TState State;
-    std::vector<TState> Saved;
-    std::map<std::uint32_t, TMetaObject> Objects;
-    std::set<std::uint32_t> FreeSlots; // of the 16-bit format's fixed table
-    std::uint32_t TableSize = 0;
-    QPainterPath CurrentPath; // picture pixels
-    bool PathOpen = false;
+    QImage& FPicture;
+    QPainter FPainter;
+    QTransform FDeviceToPicture;
+    double FPixelsPerMmX, FPixelsPerMmY;
+    QPainterPath FPictureArea;
+    TState FState;
+    std::vector<TState> FSaved;
+    std::map<std::uint32_t, TMetaObject> FObjects;
+    std::set<std::uint32_t> FFreeSlots; // of the 16-bit format's fixed table
+    std::uint32_t FTableSize = 0;
+    QPainterPath FCurrentPath; // picture pixels
+    bool FPathOpen = false;
 };
 
 } // namespace orvanto

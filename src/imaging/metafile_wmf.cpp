@@ -10,10 +10,10 @@ namespace orvanto {
 
 namespace {
 
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
+constexpr std::uint32_t PlaceableKey = 0x9AC6CDD7;
 
 // Windows code page 1252 differs from Latin-1 in 0x80..0x9F.
-constexpr char16_t kCp1252High[32] = {
+constexpr char16_t Cp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
@@ -466,7 +466,7 @@ QString DecodeCharSetText(const TMetaBytes& bytes, int charSet)
     text.reserve(size);
     for (qsizetype i = 0; i < size; ++i) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
-        text.push_back(QChar(c >= 0x80 && c < 0xA0 && charSet != 2 ? kCp1252High[c - 0x80] : char16_t(c)));
+        text.push_back(QChar(c >= 0x80 && c < 0xA0 && charSet != 2 ? Cp1252High[c - 0x80] : char16_t(c)));
     }
     return text;
 }
@@ -506,7 +506,7 @@ bool ReadWmfLayout(const TMetaBytes& bytes, TMetafileLayout& layout)
     layout = TMetafileLayout();
     std::size_t at = 0;
     bool placeable = false;
-    if (bytes.U32(0) == kPlaceableKey) {
+    if (bytes.U32(0) == PlaceableKey) {
         placeable = true;
         const QPointF topLeft(bytes.I16(6), bytes.I16(8)), bottomRight(bytes.I16(10), bytes.I16(12));
         layout.Box = QRectF(topLeft, bottomRight);

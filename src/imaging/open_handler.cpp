@@ -1,10 +1,10 @@
 #include "imaging/open_handler.h"
-#include "support/services.h"
-#include "support/messages.h"
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "support/paths.h"
+#include "support/services.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -108,14 +108,7 @@ bool TOpenHandler::Execute(TOpenInfo& info, TFileDialogKind kind, const std::str
 
 using TOpenHandlerSlot = TServiceSlot<TOpenHandler, TService::OpenHandler>;
 
-TOpenHandler* OpenHandler()
-{
-    return TOpenHandlerSlot::Get();
-}
-
-void FreeOpenHandler()
-{
-    TOpenHandlerSlot::Free();
-}
+TOpenHandler* OpenHandler() { return TOpenHandlerSlot::Get(); }
+void FreeOpenHandler() { TOpenHandlerSlot::Free(); }
 
 } // namespace orvanto

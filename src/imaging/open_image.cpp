@@ -1,29 +1,18 @@
 #include "imaging/open_image.h"
-#include "support/services.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/source_classes.h"
 #include "localisation/language.h"
-#include "support/string_helpers.h"
+#include "support/file_listing.h"
+#include "support/messages.h"
+#include "support/services.h"
+#include "support/text_conversion.h"
 
 #include <QColor>
 
 #include <algorithm>
 
 namespace orvanto {
-
-namespace {
-
-std::string LowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
-} // namespace
 
 std::string FileNameExtension(const std::string& fileName)
 {
@@ -65,7 +54,7 @@ int TOpenImageEventCollection::FindByFileName(const std::string& fileName) const
 
 bool TOpenImageEventCollection::Load(int index, TImageInfoRec& info) const
 {
-    info.ErrorText = "Index out of range";
+    info.ErrorText = Messages::IndexOutOfRange;
     if (!IsValidIndex(index) || !FHandlers.Items[index].OnOpen)
         return false;
     try {
@@ -112,7 +101,7 @@ std::string TOpenImageEventCollection::BuildFilter(int index, bool patternsOnly)
 bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground,
                           TImageInfoRec& info)
 {
-    info.ErrorText = "Index out of range";
+    info.ErrorText = Messages::IndexOutOfRange;
     if (!info.Bitmap)
         return false;
     info.ErrorText = Messages::FileNotFound;
@@ -243,14 +232,7 @@ bool TOpenImage::Open(TImageInfoRec& info) const
 
 using TOpenImageSlot = TServiceSlot<TOpenImage, TService::OpenImage>;
 
-TOpenImage* OpenImage()
-{
-    return TOpenImageSlot::Get();
-}
-
-void FreeOpenImage()
-{
-    TOpenImageSlot::Free();
-}
+TOpenImage* OpenImage() { return TOpenImageSlot::Get(); }
+void FreeOpenImage() { TOpenImageSlot::Free(); }
 
 } // namespace orvanto

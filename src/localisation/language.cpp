@@ -1,20 +1,19 @@
 #include "localisation/language.h"
-#include "support/messages.h"
 
 #include "localisation/language_keys.h"
 #include "support/component_record.h"
 #include "support/install_location.h"
 #include "support/concealment.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/services.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 #include "support/translation_hook.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
-#include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -37,11 +36,6 @@ const TRecordType EntryRecord{"TLI", {{"X", TPropertyKind::Text}, {"Y", TPropert
 
 constexpr int LoadAttempts = 10;
 constexpr auto RetryWait = std::chrono::milliseconds(20);
-
-char UpperAsciiChar(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool IsSuffixChar(char c)
 {
@@ -111,8 +105,7 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
-// A plain pointer: freed by the exit sequence (support/services.h).
-TLanguage* LanguageSlot = nullptr;
+using TLanguageSlot = TServiceSlot<TLanguage, TService::Language>;
 
 // Installing at load time covers every program that links this layer.
 const bool TranslationInstalled = (InstallTranslation(), true);
@@ -407,21 +400,14 @@ std::string TLanguage::LookupForm(const std::string& text)
 
 TLanguage* Language()
 {
-    if (!LanguageSlot) {
+    if (!TLanguageSlot::Made())
         InstallTranslation();
-        try {
-            LanguageSlot = new TLanguage(TLanguage::TStart::LoadLanguageFile);
-        } catch (...) {
-            LanguageSlot = nullptr;
-        }
-    }
-    return LanguageSlot;
+    return TLanguageSlot::Get();
 }
 
 void FreeLanguage()
 {
-    delete LanguageSlot;
-    LanguageSlot = nullptr;
+    TLanguageSlot::Free();
 }
 
 std::string Translate(const std::string& english)

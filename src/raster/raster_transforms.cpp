@@ -1,7 +1,7 @@
 #include "raster/raster_transforms.h"
-#include "support/messages.h"
 
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/paths.h"
 #include "support/picture_memory.h"
 
@@ -268,7 +268,7 @@ void NormalizeRect(TRect& rect)
 bool ManipulationValidate(TManipulationInfo& info)
 {
     if (!info.Bitmap) {
-        info.ErrorText = "Undefined image handle.";
+        info.ErrorText = Sentences::UndefinedImageHandle;
         return false;
     }
     ClampRect(info.Rect, info.Bitmap->width(), info.Bitmap->height(), info.Exclusive);

@@ -1,12 +1,12 @@
 #include "support/compression.h"
-#include "support/messages.h"
 
 #include "support/memory_limit.h"
-
-#include <zlib.h>
+#include "support/messages.h"
 
 #include <algorithm>
 #include <new>
+
+#include <zlib.h>
 
 namespace orvanto {
 

@@ -1,38 +1,18 @@
 #include "support/general.h"
-#include "support/messages.h"
 
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "support/services.h"
 #include "support/translation_hook.h"
 
-
 #include <cstdlib>
-#include <mutex>
-#include <new>
 
 namespace orvanto {
 
-namespace {
+using TGeneralSlot = TServiceSlot<TGeneral, TService::General>;
 
-// A plain pointer: freed by the exit sequence (support/services.h).
-TGeneral* GeneralSlot = nullptr;
-
-} // namespace
-
-TGeneral* General()
-{
-    if (!GeneralSlot) {
-        ArrangeShutdownAtExit();
-        GeneralSlot = new (std::nothrow) TGeneral;
-    }
-    return GeneralSlot;
-}
-
-void FreeGeneral()
-{
-    delete GeneralSlot;
-    GeneralSlot = nullptr;
-}
+TGeneral* General() { return TGeneralSlot::Get(); }
+void FreeGeneral() { TGeneralSlot::Free(); }
 
 void ShowError(const std::string& message)
 {

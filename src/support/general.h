@@ -1,14 +1,6 @@
 #pragma once
 
-#include "support/concealment.h"
-#include "support/file_listing.h"
-#include "support/text_conversion.h"
-#include "support/window_centring.h"
-
-#include <cstdint>
 #include <string>
-
-class QWindow;
 
 namespace orvanto {
 

@@ -1,5 +1,7 @@
 #include "support/ini_file.h"
+
 #include "support/messages.h"
+#include "support/text_conversion.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,15 +21,6 @@ std::string Trim(const std::string& text)
         return {};
     const auto last = text.find_last_not_of(" \t\r");
     return text.substr(first, last - first + 1);
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto fold = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-               return fold(x) == fold(y);
-           });
 }
 
 std::vector<std::string> ReadLines(const std::string& fileName)
@@ -85,7 +78,7 @@ TIniFile::TPairs TIniFile::ReadSection(const std::string& section) const
     for (const std::string& line : ReadLines(FFileName)) {
         std::string name, key, value;
         if (SectionName(line, name))
-            inside = SameName(name, section);
+            inside = EqualsIgnoringAsciiCase(name, section);
         else if (inside && KeyValue(line, key, value))
             pairs.emplace_back(key, value);
     }
@@ -96,7 +89,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
                                  const std::string& fallback) const
 {
     for (const auto& [name, value] : ReadSection(section))
-        if (SameName(name, key))
+        if (EqualsIgnoringAsciiCase(name, key))
             return value;
     return fallback;
 }
@@ -119,7 +112,7 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string name, key, value;
         if (SectionName(lines[i], name)) {
-            inside = SameName(name, section);
+            inside = EqualsIgnoringAsciiCase(name, section);
             if (inside)
                 sectionEnd = std::ptrdiff_t(i) + 1;
             continue;
@@ -131,7 +124,7 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
         if (!KeyValue(lines[i], key, value))
             continue;
         for (std::size_t v = 0; v < values.size(); ++v)
-            if (SameName(values[v].first, key) && !written[v]) {
+            if (EqualsIgnoringAsciiCase(values[v].first, key) && !written[v]) {
                 lines[i] = values[v].first + "=" + values[v].second;
                 written[v] = true;
                 break;

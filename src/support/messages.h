@@ -17,6 +17,14 @@ inline constexpr char OutOfDiskSpace[] = "Out of disk space";
 inline constexpr char UnexpectedError[] = "Unexpected error";
 inline constexpr char TaskFailed[] = "Task failed";
 inline constexpr char NoPrinterInstalled[] = "No printer installed";
+inline constexpr char IndexOutOfRange[] = "Index out of range";
+inline constexpr char CapacityReached[] = "Capacity reached";
+inline constexpr char UnsupportedEncoding[] = "Unsupported encoding";
+inline constexpr char PrintJobNotStarted[] = "The printer could not start the print job";
+inline constexpr char PrinterFailedOnPage[] = "The printer failed while printing the page";
+inline constexpr char PrintJobRefused[] = "The print system refused the print job";
+// %s stands for the file's name.
+inline constexpr char UnableToWriteTo[] = "Unable to write to %s";
 
 } // namespace Messages
 
@@ -29,6 +37,8 @@ inline constexpr char UnknownFormat[] = "Unknown format.";
 inline constexpr char InvalidDimensions[] = "Invalid dimensions.";
 inline constexpr char FileNotFound[] = "File not found.";
 inline constexpr char FileInUse[] = "File in use.";
+inline constexpr char StreamWriteFailure[] = "Stream write failure.";
+inline constexpr char UndefinedImageHandle[] = "Undefined image handle.";
 
 } // namespace Sentences
 

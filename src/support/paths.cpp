@@ -6,25 +6,20 @@
 #include <QStandardPaths>
 #include <QString>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <new>
-#include <vector>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvanto {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A plain pointer: freed by the exit sequence (support/services.h), never
-// by a static destructor.
-TPaths* PathsSlot = nullptr;
 
 std::string StandardFolder(QStandardPaths::StandardLocation location)
 {
@@ -46,20 +41,10 @@ std::string FolderPart(const std::string& path)
 
 } // namespace
 
-TPaths* Paths()
-{
-    if (!PathsSlot) {
-        ArrangeShutdownAtExit();
-        PathsSlot = new (std::nothrow) TPaths;
-    }
-    return PathsSlot;
-}
+using TPathsSlot = TServiceSlot<TPaths, TService::Paths>;
 
-void FreePaths()
-{
-    delete PathsSlot;
-    PathsSlot = nullptr;
-}
+TPaths* Paths() { return TPathsSlot::Get(); }
+void FreePaths() { TPathsSlot::Free(); }
 
 std::string TPaths::AddSlash(const std::string& folder) const
 {

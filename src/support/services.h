@@ -7,21 +7,19 @@ namespace orvanto {
 // OpenImage(), OpenHandler(), Platform()) and a Free function; all are freed
 // together when the process ends, in a fixed order:
 //
-//   1. the exit step StaleTemporaryFiles (delete stale temporary files)
-//   2. free TZFile, TPaths, TGeneral, TLanguage, TZipHandler, TOpenImage,
-//      TOpenHandler, in that order, and the platform's services last, since
-//      the others may still show a message or ask the screen
-//   3. the exit step LeftoverFiles (delete what is still left over)
+//   - first the exit step StaleTemporaryFiles (delete stale temporary files);
+//   - then free TZFile, TPaths, TGeneral, TLanguage, TZipHandler, TOpenImage,
+//     TOpenHandler, in that order, and the platform's services last, since
+//     the others may still show a message or ask the screen;
+//   - last the exit step LeftoverFiles (delete what is still left over).
 //
 // The platform (platform/platform.h) keeps its X()/SetX() pairs so that
 // tests and the program put in the implementation they want; it is made and
 // freed like every other service.
 //
 // The temporary-file steps and the services of the support layer are set
-// from the start; services of higher layers register their part once, e.g.
-// in their accessor:
-//
-//   RegisterServiceRelease(TService::Language, &FreeLanguage);
+// from the start; every other service registers its release when its
+// TServiceSlot makes it.
 //
 // ShutdownServices runs the sequence. It is registered with std::atexit the
 // first time anything here is used, so it runs however the process ends
@@ -67,6 +65,7 @@ public:
         }
         return FInstance;
     }
+    static bool Made() { return FInstance != nullptr; }
     static void Free()
     {
         T* instance = FInstance;

@@ -55,9 +55,26 @@ std::string UpperAscii(const std::string& text)
 {
     std::string result = text;
     for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
+        c = UpperAsciiChar(c);
     return result;
+}
+
+std::string LowerAscii(const std::string& text)
+{
+    std::string result = text;
+    for (char& c : result)
+        c = LowerAsciiChar(c);
+    return result;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i]))
+            return false;
+    return true;
 }
 
 std::string IntToText(std::int32_t value)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orvanto {
 
@@ -20,8 +21,21 @@ std::string BoolToText(bool value);
 // not fit 32 bits.
 std::int32_t TextToInt(const std::string& text);
 std::string IntToText(std::int32_t value);
-// a..z to A..Z; every other byte, accented letters included, unchanged.
+// a..z to A..Z (LowerAscii: A..Z to a..z); every other byte, accented
+// letters included, unchanged. Names in files, switches and keys compare
+// this way, so the user's locale never changes what matches.
+inline char UpperAsciiChar(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline char LowerAsciiChar(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string UpperAscii(const std::string& text);
+std::string LowerAscii(const std::string& text);
+// True when a and b differ at most in the case of a..z.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The four bytes of a value by truncating division; for a colour value
 // Byte0Of is red, Byte1Of green, Byte2Of blue.

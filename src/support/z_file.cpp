@@ -1,23 +1,18 @@
 #include "support/z_file.h"
 
 #include "support/paths.h"
+#include "support/services.h"
 
 #include <cmath>
 #include <ctime>
 #include <dirent.h>
 #include <memory>
-#include <new>
 #include <string>
 #include <sys/stat.h>
 
 namespace orvanto {
 
 namespace {
-
-// A plain pointer, not an object with a destructor of its own: the instance
-// is freed at a fixed point of the exit sequence, never by a static
-// destructor running in whatever order the runtime picks.
-TZFile* ZFileSlot = nullptr;
 
 bool HasTemporaryExtension(const std::string& name)
 {
@@ -87,21 +82,12 @@ void TZFile::CleanUp()
     }
 }
 
-TZFile* ZFile()
-{
-    if (ZFileSlot == nullptr)
-        ZFileSlot = new (std::nothrow) TZFile;
-    return ZFileSlot;
-}
+// The slot is emptied before the instance's destructor makes its clean-up
+// pass, so it never holds an instance that is going away.
+using TZFileSlot = TServiceSlot<TZFile, TService::ZFile>;
 
-void FreeZFile()
-{
-    // Emptied before the pass its destructor runs, so the slot never holds
-    // an instance that is going away.
-    TZFile* service = ZFileSlot;
-    ZFileSlot = nullptr;
-    delete service;
-}
+TZFile* ZFile() { return TZFileSlot::Get(); }
+void FreeZFile() { TZFileSlot::Free(); }
 
 void RunTemporaryFileCleanup()
 {

@@ -1,8 +1,10 @@
 #include "ui/compact_splash.h"
 
 #include "localisation/language.h"
+#include "support/concealment.h"
 #include "support/general.h"
 #include "support/paths.h"
+#include "support/window_centring.h"
 
 #include <QApplication>
 #include <QDate>

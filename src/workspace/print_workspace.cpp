@@ -1,11 +1,12 @@
 #include "workspace/print_workspace.h"
-#include "support/messages.h"
 
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "support/general.h"
+#include "support/messages.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/program_name.h"
+#include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <limits>
@@ -15,7 +16,6 @@ namespace orvanto {
 
 namespace {
 
-constexpr const char* ProgramName = "Orvanto";
 
 std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
 {

@@ -7,6 +7,7 @@
 #include "raster/raster_transforms.h"
 #include "support/file_listing.h"
 #include "support/messages.h"
+#include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <new>

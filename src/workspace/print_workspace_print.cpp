@@ -1,10 +1,9 @@
 // Printing: the page bitmap within the memory budget, the attempts that
-#include "support/messages.h"
 // lower it when memory runs short, the printer's copies and dialog.
 #include "workspace/print_workspace.h"
 
-#include "localisation/language.h"
 #include "platform/platform.h"
+#include "support/messages.h"
 #include "workspace/page_bitmap.h"
 #include "workspace/print_workspace_state.h"
 
@@ -41,7 +40,7 @@ bool TPrintWorkspace::PrinterPresent()
             return true;
     } catch (...) {
     }
-    FState->LastError = Translate(Messages::NoPrinterInstalled);
+    FState->LastError = Messages::NoPrinterInstalled;
     return false;
 }
 
@@ -130,7 +129,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
 
     IPrinter& printer = Platform().Printer();
     printer.SetTitle(info.JobTitle);
-    FState->LastError = "The printer could not start the print job";
+    FState->LastError = Messages::PrintJobNotStarted;
     if (!printer.BeginDoc())
         return false;
 
@@ -151,7 +150,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
         if (result == TStretchResult::DeviceFailed) {
             // Only memory is worth another attempt; a device that failed
             // once gets no half-drawn page sent.
-            FState->LastError = "The printer failed while printing the page";
+            FState->LastError = Messages::PrinterFailedOnPage;
             printer.AbortDoc();
             return false;
         }
@@ -174,7 +173,7 @@ bool TPrintWorkspace::PrintPage(std::int64_t& budget)
             return false;
         }
     }
-    FState->LastError = "The print system refused the print job";
+    FState->LastError = Messages::PrintJobRefused;
     return printer.EndDoc();
 }
 

@@ -12,28 +12,28 @@
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
 #include "support/ini_file.h"
-#include "ui/toolbars.h"
 #include "tests/test_support.h"
+#include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
 #include "workspace/qt/workspace_display_names.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QMimeData>
-#include <QScreen>
-#include <QUrl>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTranslator>
+#include <QUrl>
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <limits>
 #include <set>
-
-#include <gtest/gtest.h>
 
 using namespace orvanto;
 

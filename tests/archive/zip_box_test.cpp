@@ -1,16 +1,16 @@
 #include "archive/zip_box.h"
 
+#include "support/file_listing.h"
 #include "support/general.h"
 #include "support/memory_limit.h"
-#include "support/string_helpers.h"
 #include "tests/test_support.h"
 
 #include <QBuffer>
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <csignal>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -13,7 +13,7 @@ using namespace metafile_test;
 
 namespace {
 
-constexpr std::uint32_t kPureGreen = 0x00FF00, kPureBlue = 0xFF0000;
+constexpr std::uint32_t PureGreen = 0x00FF00, PureBlue = 0xFF0000;
 
 std::string XForm(float m11, float m12, float m21, float m22, float dx, float dy)
 {
@@ -69,7 +69,7 @@ using TRecords = std::initializer_list<std::pair<std::uint32_t, std::string>>;
 // The red canvas, the records, then a last one when its type is not 0.
 std::string RedCanvasWith(TRecords records, const std::pair<std::uint32_t, std::string>& last = {0, ""})
 {
-    TEmf e = EmfCanvas(kRed);
+    TEmf e = EmfCanvas(Red);
     for (const auto& [type, parameters] : records)
         e.Add(type, parameters);
     if (last.first != 0)
@@ -96,8 +96,8 @@ TEST(MetafilePlayer, MappingModesAndExtentsPlaceTheBox)
         {"text mode ignores the extents", emf({{9, Longs({1000, 1000})}, {11, Longs({10, 10})}, {12, Longs({0, 50})}, {43, Longs({0, 0, 50, 50})}}), corner},
         {"an unknown mode keeps the last", emf({{17, Longs({8})}, {17, Longs({99})}, {9, Longs({100, 100})}, {11, Longs({100, -100})}, {12, Longs({0, 100})}, {43, Longs({0, 0, 50, 50})}}), corner},
         {"window origin moves the shape the other way", emf({{10, Longs({-20, -30})}, {43, Longs({0, 0, 30, 30})}}), QRect(20, 30, 30, 30)},
-        {"16-bit window extent scaled on x only", FinishCanvas(WmfCanvas(kRed).Add(0x0103, {8}).Add(0x020C, {10, 10}).Add(0x0410, {1, 1, 1, 2}).Add(0x041B, {10, 10, 0, 0})), QRect(0, 0, 50, 100)},
-        {"16-bit window origin offset", FinishCanvas(WmfCanvas(kRed).Add(0x020F, {0, -50}).Add(0x041B, {20, 20, 0, 0})), QRect(50, 0, 20, 20)},
+        {"16-bit window extent scaled on x only", FinishCanvas(WmfCanvas(Red).Add(0x0103, {8}).Add(0x020C, {10, 10}).Add(0x0410, {1, 1, 1, 2}).Add(0x041B, {10, 10, 0, 0})), QRect(0, 0, 50, 100)},
+        {"16-bit window origin offset", FinishCanvas(WmfCanvas(Red).Add(0x020F, {0, -50}).Add(0x041B, {20, 20, 0, 0})), QRect(50, 0, 20, 20)},
     };
     for (const auto& c : cases)
         CheckBox(c);
@@ -129,7 +129,7 @@ TEST(MetafilePlayer, RestoringPicksTheRightSavedState)
     // Three saved states with the viewport origin at 0, 10 and 20; the
     // current one at 30. A 10-pixel square shows which one is in force.
     auto play = [](std::vector<std::int64_t> restores, int saves = 1) {
-        TEmf e = EmfCanvas(kRed);
+        TEmf e = EmfCanvas(Red);
         for (int origin = 0; origin < 30; origin += 10) {
             for (int i = 0; i < saves; ++i)
                 e.Add(33, std::string());
@@ -165,8 +165,8 @@ TEST(MetafilePlayer, ObjectTableSelectsDeletesAndRefuses)
     // The canvas brush (object 1) is red; object 2 is blue. A full-picture
     // rectangle shows the brush in force.
     auto emf = [](std::initializer_list<std::pair<std::uint32_t, std::string>> records, bool blueFirst = false) {
-        TEmf e = EmfCanvas(kRed);
-        e.Add(39, {2, 0, kBlue, 0});
+        TEmf e = EmfCanvas(Red);
+        e.Add(39, {2, 0, Blue, 0});
         if (blueFirst)
             e.Add(37, {2}).Add(43, {0, 0, 100, 100}).Add(37, {1});
         for (const auto& [type, parameters] : records)
@@ -174,9 +174,9 @@ TEST(MetafilePlayer, ObjectTableSelectsDeletesAndRefuses)
         e.Add(43, {0, 0, 100, 100});
         return FinishCanvas(e);
     };
-    TEmf many = EmfCanvas(kRed);
+    TEmf many = EmfCanvas(Red);
     for (std::int64_t i = 2; i < 70000; ++i)
-        many.Add(39, {i, 0, kBlue, 0});
+        many.Add(39, {i, 0, Blue, 0});
     many.Add(37, {69999}).Add(43, {0, 0, 100, 100});
     const QPoint centre(50, 50);
     const std::vector<TColourCase> cases = {
@@ -184,7 +184,7 @@ TEST(MetafilePlayer, ObjectTableSelectsDeletesAndRefuses)
         {"never made", emf({{37, Longs({9})}}), {{centre, 0xFF0000}}},
         {"deleted before selection", emf({{40, Longs({2})}, {37, Longs({2})}}), {{centre, 0xFF0000}}},
         {"deleted while selected stays in force", emf({{37, Longs({2})}, {40, Longs({2})}}), {{centre, 0x0000FF}}},
-        {"made again after deletion", emf({{40, Longs({2})}, {39, Longs({2, 0, kPureGreen, 0})}, {37, Longs({2})}}), {{centre, 0x00FF00}}},
+        {"made again after deletion", emf({{40, Longs({2})}, {39, Longs({2, 0, PureGreen, 0})}, {37, Longs({2})}}), {{centre, 0x00FF00}}},
         {"stock black brush", emf({{37, Longs({0x80000004})}}), {{centre, 0x000000}}},
         {"stock grey brush", emf({{37, Longs({0x80000002})}}), {{centre, 0x808080}}},
         {"stock light grey brush", emf({{37, Longs({0x80000001})}}), {{centre, 0xC0C0C0}}},
@@ -194,8 +194,8 @@ TEST(MetafilePlayer, ObjectTableSelectsDeletesAndRefuses)
         {"the table has a ceiling", FinishCanvas(many), {{centre, 0xFF0000}}},
         // 16-bit objects take the lowest free slot: the canvas has brush 0
         // and pen 1; blue takes 2, green then reuses the freed 0.
-        {"16-bit lowest free slot", FinishCanvas(WmfCanvas(kRed).Add(0x02FC, Words({0}) + Longs({kBlue}) + Words({0})).Add(0x01F0, {0}).Add(0x02FC, Words({0}) + Longs({kPureGreen}) + Words({0})).Add(0x012D, {0}).Add(0x041B, {100, 50, 0, 0}).Add(0x012D, {2}).Add(0x041B, {100, 100, 0, 50})), {{{25, 50}, 0x00FF00}, {{75, 50}, 0x0000FF}}},
-        {"16-bit full table refuses", WmfCanvas(kRed).Add(0x02FC, Words({0}) + Longs({kBlue}) + Words({0})).Add(0x012D, {2}).Add(0x041B, {100, 100, 0, 0}).Finish(2, 0, 0, 100, 100, 96), {{centre, 0xFF0000}}},
+        {"16-bit lowest free slot", FinishCanvas(WmfCanvas(Red).Add(0x02FC, Words({0}) + Longs({Blue}) + Words({0})).Add(0x01F0, {0}).Add(0x02FC, Words({0}) + Longs({PureGreen}) + Words({0})).Add(0x012D, {0}).Add(0x041B, {100, 50, 0, 0}).Add(0x012D, {2}).Add(0x041B, {100, 100, 0, 50})), {{{25, 50}, 0x00FF00}, {{75, 50}, 0x0000FF}}},
+        {"16-bit full table refuses", WmfCanvas(Red).Add(0x02FC, Words({0}) + Longs({Blue}) + Words({0})).Add(0x012D, {2}).Add(0x041B, {100, 100, 0, 0}).Finish(2, 0, 0, 100, 100, 96), {{centre, 0xFF0000}}},
     };
     for (const auto& c : cases)
         CheckColours(c);
@@ -234,8 +234,8 @@ TEST(MetafilePlayer, PathsDrawOnlyWhatTheirEndingAsks)
 {
     // A three-pixel blue pen (object 3) along the square 10..90.
     auto emf = [](std::initializer_list<std::pair<std::uint32_t, std::string>> figure, std::initializer_list<std::uint32_t> after) {
-        TEmf e = EmfCanvas(kRed);
-        e.Add(38, {3, 0, 3, 0, kBlue}).Add(37, {3}).Add(59, std::string());
+        TEmf e = EmfCanvas(Red);
+        e.Add(38, {3, 0, 3, 0, Blue}).Add(37, {3}).Add(59, std::string());
         for (const auto& [type, parameters] : figure)
             e.Add(type, parameters);
         for (std::uint32_t type : after)
@@ -248,8 +248,8 @@ TEST(MetafilePlayer, PathsDrawOnlyWhatTheirEndingAsks)
     std::vector<std::pair<std::uint32_t, std::string>> closed(open);
     closed.push_back({61, ""});
     const QRgb red = 0xFF0000, blue = 0x0000FF, white = 0xFFFFFF;
-    TEmf closedFigure = EmfCanvas(kRed);
-    closedFigure.Add(38, {3, 0, 3, 0, kBlue}).Add(37, {3}).Add(59, std::string());
+    TEmf closedFigure = EmfCanvas(Red);
+    closedFigure.Add(38, {3, 0, 3, 0, Blue}).Add(37, {3}).Add(59, std::string());
     for (const auto& [type, parameters] : closed)
         closedFigure.Add(type, parameters);
     closedFigure.Add(60, std::string()).Add(64, std::string());
@@ -314,7 +314,7 @@ TEST(MetafilePlayer, TextFollowsAlignmentEscapementAndItsBox)
     };
     for (const auto& c : cases) {
         TEmf e;
-        e.Add(82, FontRecord(-20, c.Escapement)).Add(37, {1}).Add(24, {kBlue}).Add(18, {1}).Add(22, {c.Align});
+        e.Add(82, FontRecord(-20, c.Escapement)).Add(37, {1}).Add(24, {Blue}).Add(18, {1}).Add(22, {c.Align});
         e.Add(84, TextRecord(50, 50, u"HH"));
         const QImage picture = Render(e.Finish(0, 0, 2646, 2646));
         ASSERT_FALSE(picture.isNull()) << c.Name;
@@ -327,7 +327,7 @@ TEST(MetafilePlayer, TextFollowsAlignmentEscapementAndItsBox)
     // The current position: the second text continues where the first ended
     // and the reference points are ignored.
     TEmf follow;
-    follow.Add(82, FontRecord(-20, 0)).Add(37, {1}).Add(24, {kBlue}).Add(18, {1}).Add(22, {1 | 24}).Add(27, {5, 50});
+    follow.Add(82, FontRecord(-20, 0)).Add(37, {1}).Add(24, {Blue}).Add(18, {1}).Add(22, {1 | 24}).Add(27, {5, 50});
     follow.Add(84, TextRecord(0, 95, u"HH")).Add(84, TextRecord(0, 95, u"HH"));
     const QImage followed = Render(follow.Finish(0, 0, 2646, 2646));
     ASSERT_FALSE(followed.isNull());
@@ -338,7 +338,7 @@ TEST(MetafilePlayer, TextFollowsAlignmentEscapementAndItsBox)
     // An opaque box is filled with the background colour; a clipped one
     // keeps the letters inside.
     TEmf boxed;
-    boxed.Add(82, FontRecord(-20, 0)).Add(37, {1}).Add(24, {kBlue}).Add(25, {kPureGreen}).Add(18, {1}).Add(22, {24});
+    boxed.Add(82, FontRecord(-20, 0)).Add(37, {1}).Add(24, {Blue}).Add(25, {PureGreen}).Add(18, {1}).Add(22, {24});
     boxed.Add(84, TextRecord(10, 50, u"HHHHHH", 2 | 4, QRect(0, 20, 40, 60)));
     const QImage box = Render(boxed.Finish(0, 0, 2646, 2646));
     ASSERT_FALSE(box.isNull());
@@ -412,20 +412,20 @@ TEST(MetafilePlayer, DeviceIndependentBitmapsLandTheRightWayUp)
     const std::string wideBits = std::string("\x00\x00\xFF\x40", 4);
 
     const std::vector<TColourCase> cases = {
-        {"bottom-up", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 20, 20), upInfo, upBits))), whole},
-        {"top-down", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 20, 20), downInfo, downBits))), whole},
-        {"bottom-up source counts from the bottom", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 10, 10), upInfo, upBits))), {{centre, 0x0000FF}}},
-        {"top-down source counts from the top", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 10, 10), downInfo, downBits))), {{centre, 0xFF0000}}},
-        {"bottom-up upper right", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(10, 10, 10, 10), upInfo, upBits))), {{centre, 0x00FF00}}},
-        {"mirrored by a negative width", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(QRect(100, 0, -100, 100), QRect(0, 0, 20, 20), upInfo, upBits))), {{{25, 25}, 0x00FF00}, {{75, 75}, 0x0000FF}}},
-        {"to the device from the bottom", FinishCanvas(EmfCanvas(kRed).Add(80, DibToDevice({10, 10}, QRect(0, 0, 10, 10), upInfo, upBits))), {{{15, 15}, 0x0000FF}, {{25, 25}, 0xFFFFFF}}},
-        {"to the device from the top", FinishCanvas(EmfCanvas(kRed).Add(80, DibToDevice({10, 10}, QRect(0, 0, 10, 10), downInfo, downBits))), {{{15, 15}, 0xFF0000}, {{25, 25}, 0xFFFFFF}}},
-        {"palette indices", FinishCanvas(EmfCanvas(kRed).Add(49, palette).Add(48, {2}).Add(81, StretchDib(all, QRect(0, 0, 2, 1), indexedInfo, indexedBits, 1))), {{{25, 50}, 0x00FF00}, {{75, 50}, 0x0000FF}}},
-        {"palette indices into the default palette", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 2, 1), defaultInfo, indexedBits, 1))), {{{25, 50}, 0xFF0000}, {{75, 50}, 0x0000FF}}},
-        {"one bit", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 2, 1), monoInfo, monoBits))), {{{25, 50}, 0xFFFFFF}, {{75, 50}, 0x000000}}},
-        {"32 bits ignore the fourth byte", FinishCanvas(EmfCanvas(kRed).Add(81, StretchDib(all, QRect(0, 0, 1, 1), wideInfo, wideBits))), {{centre, 0xFF0000}}},
-        {"16-bit record, bottom-up source", FinishCanvas(WmfCanvas(kRed).Add(0x0F43, Longs({0xCC0020}) + Words({0, 10, 10, 0, 0, 100, 100, 0, 0}) + upInfo + upBits)), {{centre, 0x0000FF}}},
-        {"16-bit record, palette indices", FinishCanvas(WmfCanvas(kRed).Add(0x00F7, Words({0x300, 2}) + Longs({0xFF0000, 0x00FF00})).Add(0x0234, {2}).Add(0x0F43, Longs({0xCC0020}) + Words({1, 1, 2, 0, 0, 100, 100, 0, 0}) + indexedInfo + indexedBits)), {{{25, 50}, 0x00FF00}, {{75, 50}, 0x0000FF}}},
+        {"bottom-up", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 20, 20), upInfo, upBits))), whole},
+        {"top-down", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 20, 20), downInfo, downBits))), whole},
+        {"bottom-up source counts from the bottom", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 10, 10), upInfo, upBits))), {{centre, 0x0000FF}}},
+        {"top-down source counts from the top", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 10, 10), downInfo, downBits))), {{centre, 0xFF0000}}},
+        {"bottom-up upper right", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(10, 10, 10, 10), upInfo, upBits))), {{centre, 0x00FF00}}},
+        {"mirrored by a negative width", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(QRect(100, 0, -100, 100), QRect(0, 0, 20, 20), upInfo, upBits))), {{{25, 25}, 0x00FF00}, {{75, 75}, 0x0000FF}}},
+        {"to the device from the bottom", FinishCanvas(EmfCanvas(Red).Add(80, DibToDevice({10, 10}, QRect(0, 0, 10, 10), upInfo, upBits))), {{{15, 15}, 0x0000FF}, {{25, 25}, 0xFFFFFF}}},
+        {"to the device from the top", FinishCanvas(EmfCanvas(Red).Add(80, DibToDevice({10, 10}, QRect(0, 0, 10, 10), downInfo, downBits))), {{{15, 15}, 0xFF0000}, {{25, 25}, 0xFFFFFF}}},
+        {"palette indices", FinishCanvas(EmfCanvas(Red).Add(49, palette).Add(48, {2}).Add(81, StretchDib(all, QRect(0, 0, 2, 1), indexedInfo, indexedBits, 1))), {{{25, 50}, 0x00FF00}, {{75, 50}, 0x0000FF}}},
+        {"palette indices into the default palette", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 2, 1), defaultInfo, indexedBits, 1))), {{{25, 50}, 0xFF0000}, {{75, 50}, 0x0000FF}}},
+        {"one bit", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 2, 1), monoInfo, monoBits))), {{{25, 50}, 0xFFFFFF}, {{75, 50}, 0x000000}}},
+        {"32 bits ignore the fourth byte", FinishCanvas(EmfCanvas(Red).Add(81, StretchDib(all, QRect(0, 0, 1, 1), wideInfo, wideBits))), {{centre, 0xFF0000}}},
+        {"16-bit record, bottom-up source", FinishCanvas(WmfCanvas(Red).Add(0x0F43, Longs({0xCC0020}) + Words({0, 10, 10, 0, 0, 100, 100, 0, 0}) + upInfo + upBits)), {{centre, 0x0000FF}}},
+        {"16-bit record, palette indices", FinishCanvas(WmfCanvas(Red).Add(0x00F7, Words({0x300, 2}) + Longs({0xFF0000, 0x00FF00})).Add(0x0234, {2}).Add(0x0F43, Longs({0xCC0020}) + Words({1, 1, 2, 0, 0, 100, 100, 0, 0}) + indexedInfo + indexedBits)), {{{25, 50}, 0x00FF00}, {{75, 50}, 0x0000FF}}},
     };
     for (const auto& c : cases)
         CheckColours(c);
@@ -461,8 +461,8 @@ TEST(MetafilePlayer, RasterOperationsMixSourceBrushAndDestination)
     const std::string bits("\x00\x00\xFF\x00", 4);
     for (const auto& c : cases) {
         TEmf e;
-        e.Add(39, {1, 0, kPureGreen, 0}).Add(37, {1}).Add(37, {0x80000008}).Add(43, {-5, -5, 105, 105});
-        e.Add(39, {2, 0, kPureBlue, 0}).Add(37, {2});
+        e.Add(39, {1, 0, PureGreen, 0}).Add(37, {1}).Add(37, {0x80000008}).Add(43, {-5, -5, 105, 105});
+        e.Add(39, {2, 0, PureBlue, 0}).Add(37, {2});
         e.Add(81, StretchDib(QRect(20, 20, 60, 60), QRect(0, 0, 1, 1), info, bits, 0, c.Rop));
         const QImage picture = Render(FinishCanvas(e));
         ASSERT_FALSE(picture.isNull()) << c.Name;
@@ -476,7 +476,7 @@ TEST(MetafilePlayer, HostileRecordsStopOrAreRefusedWithoutHarm)
     // Each case draws the red top-left quarter first; what follows must not
     // crash, hang or allocate without bound, and a stop keeps the quarter.
     auto after = [](std::initializer_list<std::pair<std::uint32_t, std::string>> records, bool thenDraw) {
-        TEmf e = EmfCanvas(kRed);
+        TEmf e = EmfCanvas(Red);
         e.Add(43, {0, 0, 50, 50});
         for (const auto& [type, parameters] : records)
             e.Add(type, parameters);
@@ -497,9 +497,9 @@ TEST(MetafilePlayer, HostileRecordsStopOrAreRefusedWithoutHarm)
         {"a colour table past its block", after({{81, StretchDib(QRect(0, 0, 100, 100), QRect(0, 0, 1, 1), DibHeader(1, 1, 8, 0x7FFFFFFF), std::string(4, '\0'))}}, true), {{25, 25}, {75, 75}}, {}},
         {"bitmap offsets past the record", after({{81, Longs({0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0x7FFFFFF0, 40, 0xFFFFFFF0, 4, 0, 0xCC0020, 100, 100})}}, true), {{25, 25}}, {{75, 75}}},
         {"text counting more characters than it holds", after({{84, Longs({0, 0, -1, -1, 1, 0, 0, 10, 10, 0x7FFFFFFF, 76, 0, 0, 0, -1, -1, 0})}}, true), {{25, 25}, {75, 75}}, {}},
-        {"a pen wider than the picture", after({{38, Longs({3, 0, 0x7FFFFFFF, 0, kRed})}, {37, Longs({3})}, {43, Longs({40, 40, 45, 45})}}, false), {{25, 25}, {75, 75}}, {}},
+        {"a pen wider than the picture", after({{38, Longs({3, 0, 0x7FFFFFFF, 0, Red})}, {37, Longs({3})}, {43, Longs({40, 40, 45, 45})}}, false), {{25, 25}, {75, 75}}, {}},
         {"ten thousand open paths", [&] {
-             TEmf e = EmfCanvas(kRed);
+             TEmf e = EmfCanvas(Red);
              e.Add(43, {0, 0, 50, 50});
              for (int i = 0; i < 10000; ++i)
                  e.Add(59, std::string()).Add(43, {0, 0, 100, 100});
@@ -511,7 +511,7 @@ TEST(MetafilePlayer, HostileRecordsStopOrAreRefusedWithoutHarm)
         CheckPixels(c);
 
     // A 16-bit poly-polygon whose counts run far past its record stops the play.
-    TWmf w = WmfCanvas(kRed);
+    TWmf w = WmfCanvas(Red);
     w.Add(0x041B, {50, 50, 0, 0}).Add(0x0538, Words({0xFFFF, 0xFFFF, 0xFFFF})).Add(0x041B, {100, 100, 50, 50});
     CheckPixels({"16-bit poly-polygon of 65535 shapes", FinishCanvas(w), {{25, 25}}, {{75, 75}}});
 

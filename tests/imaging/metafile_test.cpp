@@ -96,15 +96,15 @@ TEST(Metafile, PicturesAreWhiteTwentyFourBit)
 TEST(Metafile, ShapesLandWhereTheirRecordsPutThem)
 {
     const std::vector<TPixelCase> cases = {
-        {"enhanced rectangle", FinishCanvas(EmfCanvas(kRed).Add(43, {20, 30, 60, 70})), {{21, 31}, {58, 68}}, {{19, 50}, {62, 50}, {40, 28}, {40, 72}}},
-        {"enhanced ellipse", FinishCanvas(EmfCanvas(kRed).Add(42, {0, 0, 100, 100})), {{50, 50}, {50, 3}}, {{4, 4}, {96, 96}}},
-        {"16-bit polygon", FinishCanvas(WmfCanvas(kRed).Add(0x0324, Words({3, 10, 90, 90, 90, 50, 10}))), {{50, 80}, {50, 20}}, {{15, 20}, {85, 20}}},
-        {"16-point polygon", FinishCanvas(EmfCanvas(kRed).Add(86, Longs({0, 0, 0, 0, 4}) + Words({10, 10, 90, 10, 90, 90, 10, 90}))), {{50, 50}, {12, 88}}, {{5, 5}, {95, 95}}},
-        {"poly-polygon with a hole", FinishCanvas(EmfCanvas(kRed).Add(91, Longs({0, 0, 0, 0, 2, 8, 4, 4}) + Words({10, 10, 90, 10, 90, 90, 10, 90, 30, 30, 70, 30, 70, 70, 30, 70}))), {{20, 20}, {80, 80}}, {{50, 50}}},
-        {"pie: the quarter between the two rays", FinishCanvas(EmfCanvas(kRed).Add(47, {0, 0, 100, 100, 100, 50, 50, 0})), {{70, 30}}, {{30, 30}, {30, 70}, {70, 70}}},
-        {"chord: the side of the chord with the arc", FinishCanvas(EmfCanvas(kRed).Add(46, {0, 0, 100, 100, 100, 50, 0, 50})), {{50, 20}}, {{50, 80}}},
-        {"round rectangle corners", FinishCanvas(EmfCanvas(kRed).Add(44, {0, 0, 100, 100, 60, 60})), {{50, 50}, {50, 2}}, {{2, 2}, {97, 97}}},
-        {"16-bit rectangle", FinishCanvas(WmfCanvas(kRed).Add(0x041B, {80, 60, 20, 10})), {{12, 22}, {58, 78}}, {{8, 50}, {62, 50}}},
+        {"enhanced rectangle", FinishCanvas(EmfCanvas(Red).Add(43, {20, 30, 60, 70})), {{21, 31}, {58, 68}}, {{19, 50}, {62, 50}, {40, 28}, {40, 72}}},
+        {"enhanced ellipse", FinishCanvas(EmfCanvas(Red).Add(42, {0, 0, 100, 100})), {{50, 50}, {50, 3}}, {{4, 4}, {96, 96}}},
+        {"16-bit polygon", FinishCanvas(WmfCanvas(Red).Add(0x0324, Words({3, 10, 90, 90, 90, 50, 10}))), {{50, 80}, {50, 20}}, {{15, 20}, {85, 20}}},
+        {"16-point polygon", FinishCanvas(EmfCanvas(Red).Add(86, Longs({0, 0, 0, 0, 4}) + Words({10, 10, 90, 10, 90, 90, 10, 90}))), {{50, 50}, {12, 88}}, {{5, 5}, {95, 95}}},
+        {"poly-polygon with a hole", FinishCanvas(EmfCanvas(Red).Add(91, Longs({0, 0, 0, 0, 2, 8, 4, 4}) + Words({10, 10, 90, 10, 90, 90, 10, 90, 30, 30, 70, 30, 70, 70, 30, 70}))), {{20, 20}, {80, 80}}, {{50, 50}}},
+        {"pie: the quarter between the two rays", FinishCanvas(EmfCanvas(Red).Add(47, {0, 0, 100, 100, 100, 50, 50, 0})), {{70, 30}}, {{30, 30}, {30, 70}, {70, 70}}},
+        {"chord: the side of the chord with the arc", FinishCanvas(EmfCanvas(Red).Add(46, {0, 0, 100, 100, 100, 50, 0, 50})), {{50, 20}}, {{50, 80}}},
+        {"round rectangle corners", FinishCanvas(EmfCanvas(Red).Add(44, {0, 0, 100, 100, 60, 60})), {{50, 50}, {50, 2}}, {{2, 2}, {97, 97}}},
+        {"16-bit rectangle", FinishCanvas(WmfCanvas(Red).Add(0x041B, {80, 60, 20, 10})), {{12, 22}, {58, 78}}, {{8, 50}, {62, 50}}},
     };
     for (const auto& c : cases)
         CheckPixels(c);
@@ -114,11 +114,11 @@ TEST(Metafile, FillModesAndPathsDecideTheInside)
 {
     // A star whose centre is inside only by the winding rule.
     auto star = [](int mode) {
-        return FinishCanvas(EmfCanvas(kRed).Add(19, {mode}).Add(86, Longs({0, 0, 0, 0, 5}) + Words({50, 0, 80, 100, 0, 35, 100, 35, 20, 100})));
+        return FinishCanvas(EmfCanvas(Red).Add(19, {mode}).Add(86, Longs({0, 0, 0, 0, 5}) + Words({50, 0, 80, 100, 0, 35, 100, 35, 20, 100})));
     };
-    TEmf path = EmfCanvas(kRed);
+    TEmf path = EmfCanvas(Red);
     path.Add(59, std::string()).Add(27, {10, 10}).Add(54, {90, 10}).Add(54, {90, 90}).Add(54, {10, 90}).Add(61, std::string()).Add(60, std::string()).Add(62, {0, 0, 0, 0});
-    TEmf aborted = EmfCanvas(kRed);
+    TEmf aborted = EmfCanvas(Red);
     aborted.Add(59, std::string()).Add(43, {0, 0, 100, 100}).Add(68, std::string()).Add(62, {0, 0, 0, 0});
     const std::vector<TPixelCase> cases = {
         {"alternate leaves the centre empty", star(1), {{50, 20}}, {{50, 50}}},
@@ -137,18 +137,18 @@ TEST(Metafile, MappingModesPlaceLogicalUnits)
         PutFloat(turn, v);
     const std::vector<TPixelCase> cases = {
         // A tenth of a millimetre, y upwards from an origin at the bottom.
-        {"low metric", FinishCanvas(EmfCanvas(kRed).Add(17, {2}).Add(12, {0, 100}).Add(43, {0, 0, 132, 132})), {{2, 97}, {48, 52}}, {{2, 40}, {60, 97}}},
-        {"anisotropic window over a viewport", FinishCanvas(EmfCanvas(kRed).Add(17, {8}).Add(9, {1000, 1000}).Add(11, {100, 50}).Add(12, {0, 50}).Add(43, {0, 0, 500, 1000})), {{10, 60}, {48, 98}}, {{10, 40}, {60, 60}}},
-        {"isotropic keeps the aspect", FinishCanvas(EmfCanvas(kRed).Add(17, {7}).Add(9, {100, 100}).Add(11, {100, 50}).Add(43, {0, 0, 100, 100})), {{10, 10}, {45, 45}}, {{60, 10}, {10, 60}}},
-        {"world transform turns and moves", FinishCanvas(EmfCanvas(kRed).Add(35, turn).Add(43, {10, 10, 40, 80})), {{70, 20}, {25, 35}}, {{70, 90}, {5, 20}}},
-        {"saved state comes back", FinishCanvas(EmfCanvas(kRed).Add(33, std::string()).Add(12, {50, 50}).Add(34, {-1}).Add(43, {0, 0, 10, 10})), {{5, 5}}, {{55, 55}}},
-        {"16-bit window moves the picture", FinishCanvas(WmfCanvas(kRed).Add(0x020B, {-50, -50}).Add(0x041B, {10, 10, 0, 0})), {{55, 55}}, {{5, 5}}},
-        {"16-bit window extent scales it", FinishCanvas(WmfCanvas(kRed).Add(0x020C, {10, 10}).Add(0x041B, {5, 5, 0, 0})), {{10, 10}, {45, 45}}, {{60, 60}}},
+        {"low metric", FinishCanvas(EmfCanvas(Red).Add(17, {2}).Add(12, {0, 100}).Add(43, {0, 0, 132, 132})), {{2, 97}, {48, 52}}, {{2, 40}, {60, 97}}},
+        {"anisotropic window over a viewport", FinishCanvas(EmfCanvas(Red).Add(17, {8}).Add(9, {1000, 1000}).Add(11, {100, 50}).Add(12, {0, 50}).Add(43, {0, 0, 500, 1000})), {{10, 60}, {48, 98}}, {{10, 40}, {60, 60}}},
+        {"isotropic keeps the aspect", FinishCanvas(EmfCanvas(Red).Add(17, {7}).Add(9, {100, 100}).Add(11, {100, 50}).Add(43, {0, 0, 100, 100})), {{10, 10}, {45, 45}}, {{60, 10}, {10, 60}}},
+        {"world transform turns and moves", FinishCanvas(EmfCanvas(Red).Add(35, turn).Add(43, {10, 10, 40, 80})), {{70, 20}, {25, 35}}, {{70, 90}, {5, 20}}},
+        {"saved state comes back", FinishCanvas(EmfCanvas(Red).Add(33, std::string()).Add(12, {50, 50}).Add(34, {-1}).Add(43, {0, 0, 10, 10})), {{5, 5}}, {{55, 55}}},
+        {"16-bit window moves the picture", FinishCanvas(WmfCanvas(Red).Add(0x020B, {-50, -50}).Add(0x041B, {10, 10, 0, 0})), {{55, 55}}, {{5, 5}}},
+        {"16-bit window extent scales it", FinishCanvas(WmfCanvas(Red).Add(0x020C, {10, 10}).Add(0x041B, {5, 5, 0, 0})), {{10, 10}, {45, 45}}, {{60, 60}}},
         // As office programs export: anisotropic, the window extent the size of
         // the placeable box (here off the origin), no viewport extent. The
         // window, starting at 0, 0, fills the picture: the circle touches all
         // four sides.
-        {"16-bit anisotropic window over a box off the origin", WmfCanvas(kRed).Add(0x0103, {8}).Add(0x020C, {100, 100}).Add(0x0418, {100, 100, 0, 0}).Finish(4, -30, 20, 70, 120, 96), {{50, 50}, {2, 50}, {97, 50}, {50, 2}, {50, 97}}, {{3, 3}, {96, 96}}},
+        {"16-bit anisotropic window over a box off the origin", WmfCanvas(Red).Add(0x0103, {8}).Add(0x020C, {100, 100}).Add(0x0418, {100, 100, 0, 0}).Finish(4, -30, 20, 70, 120, 96), {{50, 50}, {2, 50}, {97, 50}, {50, 2}, {50, 97}}, {{3, 3}, {96, 96}}},
     };
     for (const auto& c : cases)
         CheckPixels(c);
@@ -156,17 +156,17 @@ TEST(Metafile, MappingModesPlaceLogicalUnits)
 
 TEST(Metafile, ClippingKeepsDrawingInside)
 {
-    TEmf clipPath = EmfCanvas(kRed);
+    TEmf clipPath = EmfCanvas(Red);
     clipPath.Add(59, std::string()).Add(43, {0, 0, 50, 100}).Add(60, std::string()).Add(67, {5}).Add(43, {0, 0, 100, 100});
     std::string region = Longs({32, 1, 1, 16, 50, 0, 100, 100}) + Longs({50, 0, 100, 100});
-    TEmf regionClip = EmfCanvas(kRed);
+    TEmf regionClip = EmfCanvas(Red);
     regionClip.Add(75, Longs({std::int64_t(region.size()), 5}) + region).Add(43, {0, 0, 100, 100});
-    TEmf reset = EmfCanvas(kRed);
+    TEmf reset = EmfCanvas(Red);
     reset.Add(30, {0, 0, 10, 10}).Add(75, {0, 5}).Add(43, {0, 0, 100, 100});
     const std::vector<TPixelCase> cases = {
-        {"intersect", FinishCanvas(EmfCanvas(kRed).Add(30, {20, 20, 40, 40}).Add(43, {0, 0, 100, 100})), {{30, 30}}, {{10, 10}, {50, 50}}},
-        {"exclude", FinishCanvas(EmfCanvas(kRed).Add(29, {20, 20, 40, 40}).Add(43, {0, 0, 100, 100})), {{10, 10}, {50, 50}}, {{30, 30}}},
-        {"16-bit intersect then restore", FinishCanvas(WmfCanvas(kRed).Add(0x001E, {}).Add(0x0416, {40, 40, 20, 20}).Add(0x041B, {100, 100, 0, 0}).Add(0x0127, {-1}).Add(0x041B, {10, 10, 0, 0})), {{30, 30}, {5, 5}}, {{50, 50}}},
+        {"intersect", FinishCanvas(EmfCanvas(Red).Add(30, {20, 20, 40, 40}).Add(43, {0, 0, 100, 100})), {{30, 30}}, {{10, 10}, {50, 50}}},
+        {"exclude", FinishCanvas(EmfCanvas(Red).Add(29, {20, 20, 40, 40}).Add(43, {0, 0, 100, 100})), {{10, 10}, {50, 50}}, {{30, 30}}},
+        {"16-bit intersect then restore", FinishCanvas(WmfCanvas(Red).Add(0x001E, {}).Add(0x0416, {40, 40, 20, 20}).Add(0x041B, {100, 100, 0, 0}).Add(0x0127, {-1}).Add(0x041B, {10, 10, 0, 0})), {{30, 30}, {5, 5}}, {{50, 50}}},
         {"a selected path", FinishCanvas(clipPath), {{20, 50}}, {{80, 50}}},
         {"a selected region", FinishCanvas(regionClip), {{80, 50}}, {{20, 50}}},
         {"selecting no region lifts the clip", FinishCanvas(reset), {{80, 80}}, {}},
@@ -183,25 +183,25 @@ TEST(Metafile, BitmapsAndRasterOperations)
     const std::string stretch = Longs({0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 80, std::int64_t(info.size()),
                                        80 + std::int64_t(info.size()), std::int64_t(bits.size()), 0, 0xCC0020, 100, 100}) + info + bits;
     const std::string packed = Dib24(2, 2, [](int x, int y) { return x == 0 && y == 0 ? 0xFF0000u : 0x0000FFu; });
-    const QImage stretched = Render(FinishCanvas(EmfCanvas(kRed).Add(81, stretch)));
+    const QImage stretched = Render(FinishCanvas(EmfCanvas(Red).Add(81, stretch)));
     ASSERT_FALSE(stretched.isNull());
     EXPECT_EQ(At(stretched, 10, 10), 0xFF0000u);
     EXPECT_EQ(At(stretched, 90, 90), 0x0000FFu);
     EXPECT_EQ(At(stretched, 90, 10), 0x0000FFu);
 
-    const QImage wmf = Render(FinishCanvas(WmfCanvas(kRed).Add(0x0F43, Longs({0xCC0020}) + Words({0, 2, 2, 0, 0, 50, 50, 0, 0}) + packed)));
+    const QImage wmf = Render(FinishCanvas(WmfCanvas(Red).Add(0x0F43, Longs({0xCC0020}) + Words({0, 2, 2, 0, 0, 50, 50, 0, 0}) + packed)));
     ASSERT_FALSE(wmf.isNull());
     EXPECT_EQ(At(wmf, 10, 10), 0xFF0000u);
     EXPECT_EQ(At(wmf, 40, 40), 0x0000FFu);
     EXPECT_EQ(At(wmf, 75, 75), 0xFFFFFFu);
 
     const std::vector<TPixelCase> cases = {
-        {"pattern copy fills with the brush", FinishCanvas(WmfCanvas(kRed).Add(0x061D, Longs({0xF00021}) + Words({50, 50, 0, 0}))), {{25, 25}}, {{75, 75}}},
-        {"blackness then invert gives white", FinishCanvas(WmfCanvas(kRed).Add(0x061D, Longs({0x000042}) + Words({50, 50, 0, 0})).Add(0x061D, Longs({0x550009}) + Words({50, 50, 0, 0}))), {}, {{25, 25}}},
+        {"pattern copy fills with the brush", FinishCanvas(WmfCanvas(Red).Add(0x061D, Longs({0xF00021}) + Words({50, 50, 0, 0}))), {{25, 25}}, {{75, 75}}},
+        {"blackness then invert gives white", FinishCanvas(WmfCanvas(Red).Add(0x061D, Longs({0x000042}) + Words({50, 50, 0, 0})).Add(0x061D, Longs({0x550009}) + Words({50, 50, 0, 0}))), {}, {{25, 25}}},
     };
     for (const auto& c : cases)
         CheckPixels(c);
-    const QImage inverted = Render(FinishCanvas(WmfCanvas(kRed).Add(0x061D, Longs({0x550009}) + Words({50, 50, 0, 0}))));
+    const QImage inverted = Render(FinishCanvas(WmfCanvas(Red).Add(0x061D, Longs({0x550009}) + Words({50, 50, 0, 0}))));
     ASSERT_FALSE(inverted.isNull());
     EXPECT_EQ(At(inverted, 25, 25), 0u);
 }
@@ -224,7 +224,7 @@ TEST(Metafile, TextIsDrawnInItsColourWhereItIsAnchored)
         Put16(r, 'H');
         Put16(r, 'H');
         TEmf e;
-        e.Add(82, font).Add(37, {1}).Add(24, {kBlue}).Add(18, {1}).Add(22, {align}).Add(84, r);
+        e.Add(82, font).Add(37, {1}).Add(24, {Blue}).Add(18, {1}).Add(22, {align}).Add(84, r);
         return Render(e.Finish(0, 0, 2646, 2646));
     };
     const QImage left = text(0), right = text(2 | 24);
@@ -240,7 +240,7 @@ TEST(Metafile, TextIsDrawnInItsColourWhereItIsAnchored)
 
 TEST(Metafile, DamagedRecordsStopThePlayButKeepTheDrawing)
 {
-    TEmf e = EmfCanvas(kRed);
+    TEmf e = EmfCanvas(Red);
     e.Add(43, {0, 0, 50, 50});
     std::string drawn = FinishCanvas(e);
     // A record claiming more bytes than the file holds, then a rectangle that must not appear.
@@ -248,9 +248,9 @@ TEST(Metafile, DamagedRecordsStopThePlayButKeepTheDrawing)
     // A record of size zero would never advance.
     std::string zero = drawn.substr(0, drawn.size() - 20) + Longs({43, 0, 50, 50, 100, 100});
     // A polygon whose point count runs past its record.
-    TEmf counted = EmfCanvas(kRed);
+    TEmf counted = EmfCanvas(Red);
     counted.Add(43, {0, 0, 50, 50}).Add(86, Longs({0, 0, 0, 0, 1000000}) + Words({50, 50, 100, 50, 100, 100})).Add(43, {50, 50, 100, 100});
-    TWmf w = WmfCanvas(kRed);
+    TWmf w = WmfCanvas(Red);
     w.Add(0x041B, {50, 50, 0, 0});
     std::string wmf = FinishCanvas(w);
     std::string wmfCut = wmf.substr(0, wmf.size() - 6) + Longs({2}) + Words({0x041B}) + Words({100, 100, 50, 50});
@@ -317,7 +317,7 @@ double BlockDifference(const QImage& a, const QImage& b)
 // LibreOffice drew of it (cut from its page at the picture's size).
 TEST(Metafile, RendersLikeAnIndependentPlayer)
 {
-    constexpr double kTolerance = 0.07;
+    constexpr double Tolerance = 0.07;
     const QDir folder(QString::fromStdString(TestDataPath("metafiles")));
     int compared = 0;
     for (const QString& name : folder.entryList({"*.wmf", "*.emf"}, QDir::Files)) {
@@ -332,7 +332,7 @@ TEST(Metafile, RendersLikeAnIndependentPlayer)
         QImage blank(expected.size(), QImage::Format_RGB32);
         blank.fill(Qt::white);
         EXPECT_GT(BlockDifference(blank, expected), 0.03) << name.toStdString();
-        EXPECT_LT(BlockDifference(ours, expected), kTolerance) << name.toStdString();
+        EXPECT_LT(BlockDifference(ours, expected), Tolerance) << name.toStdString();
         ++compared;
     }
     EXPECT_GE(compared, 10);
@@ -342,7 +342,7 @@ TEST(Metafile, HatchesAndGradientsFollowTheirRecords)
 {
     // A cross hatch leaves white between its lines on a transparent background.
     TEmf hatch;
-    hatch.Add(39, {1, 2, kGreen, 4}).Add(37, {1}).Add(37, {0x80000008}).Add(18, {1}).Add(43, {0, 0, 100, 100});
+    hatch.Add(39, {1, 2, Green, 4}).Add(37, {1}).Add(37, {0x80000008}).Add(18, {1}).Add(43, {0, 0, 100, 100});
     const QImage hatched = Render(FinishCanvas(hatch));
     ASSERT_FALSE(hatched.isNull());
     int green = 0, white = 0;

@@ -23,7 +23,7 @@ namespace metafile_test {
 
 using namespace metafile_builder;
 
-constexpr std::uint32_t kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x008000;
+constexpr std::uint32_t Red = 0x0000FF, Blue = 0xFF0000, Green = 0x008000;
 
 inline QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
 

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/recording_message_box.h"
 #include "support/component_record.h"
+#include "support/concealment.h"
 #include "support/general.h"
 #include "tests/test_support.h"
 

@@ -2,9 +2,9 @@
 
 #include "tests/test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
+
+#include <gtest/gtest.h>
 
 using namespace orvanto;
 

@@ -1,8 +1,8 @@
 #include "support/paths.h"
-#include "support/string_helpers.h"
 
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
+#include "support/file_listing.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

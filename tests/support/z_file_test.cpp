@@ -1,14 +1,14 @@
 #include "support/z_file.h"
 
+#include "support/file_listing.h"
 #include "support/paths.h"
 #include "support/services.h"
-#include "support/string_helpers.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <time.h>
 

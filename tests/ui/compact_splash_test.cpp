@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
+#include "support/concealment.h"
 #include "support/general.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #include "workspace/print_workspace.h"
 
 #include "imaging/jpeg_codec.h"
+#include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
@@ -264,6 +265,14 @@ TEST_F(Workspace, TitlesCopiesAndPrinterPresence)
             EXPECT_EQ(workspace.LastError(), "No printer installed");
         }
     }
+    // The failure is kept in English and translated once, when it is shown.
+    ASSERT_TRUE(Language()->AddEntry("No printer installed", "Kein Drucker installiert"));
+    Printer->Names = {};
+    TPrintWorkspace workspace;
+    Paste(workspace, Colourful(4, 4));
+    EXPECT_FALSE(workspace.Print());
+    EXPECT_EQ(workspace.LastError(), "No printer installed");
+    Language()->Reset();
 }
 
 TEST_F(Workspace, CommandLine)

@@ -3,7 +3,7 @@
 
 #include "archive/zip_box.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 
 #include <QBuffer>
 

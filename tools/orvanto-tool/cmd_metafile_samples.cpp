@@ -210,7 +210,7 @@ std::string EPoints16(std::initializer_list<int> xy)
 }
 
 // Every enhanced sample: frame 5292 x 3969 hundredths of a millimetre, 200 x 150 pixels.
-constexpr int kFrameW = 5292, kFrameH = 3969;
+constexpr int FrameW = 5292, FrameH = 3969;
 
 std::string EmfShapes()
 {
@@ -230,7 +230,7 @@ std::string EmfShapes()
     e.Add(37, {4});
     e.Add(87, EPoints16({20, 120, 50, 95, 80, 120}));
     e.Add(85, EPoints16({110, 75, 130, 40, 170, 110, 190, 75}));
-    return e.Finish(0, 0, kFrameW, kFrameH);
+    return e.Finish(0, 0, FrameW, FrameH);
 }
 
 std::string EmfPaths()
@@ -257,7 +257,7 @@ std::string EmfPaths()
     e.Add(37, {0x80000008}); // no pen
     for (int y = 40; y < 110; y += 14)
         e.Add(43, {100, y, 200, y + 7});
-    return e.Finish(0, 0, kFrameW, kFrameH);
+    return e.Finish(0, 0, FrameW, FrameH);
 }
 
 std::string EmfTransform()
@@ -287,7 +287,7 @@ std::string EmfTransform()
     e.Add(39, EBrush(3, 0, Rgb(60, 60, 220), 0));
     e.Add(37, {3});
     e.Add(43, {120, 95, 180, 125});
-    return e.Finish(0, 0, kFrameW, kFrameH);
+    return e.Finish(0, 0, FrameW, FrameH);
 }
 
 std::string EmfText()
@@ -317,7 +317,7 @@ std::string EmfText()
     e.Add(25, {Rgb(255, 255, 0)});
     e.Add(24, {Rgb(0, 0, 0)});
     e.Add(84, EText(120, 140, u"GAP", {22, 22, 22}));
-    return e.Finish(0, 0, kFrameW, kFrameH);
+    return e.Finish(0, 0, FrameW, FrameH);
 }
 
 std::string EmfBitmap()
@@ -343,7 +343,7 @@ std::string EmfBitmap()
     PutFloat(p, 1); PutFloat(p, 0); PutFloat(p, 0); PutFloat(p, 1); PutFloat(p, 0); PutFloat(p, 0);
     p += Longs({0, 0, 0, 0, 0, 0});
     e.Add(76, p);
-    return e.Finish(0, 0, kFrameW, kFrameH);
+    return e.Finish(0, 0, FrameW, FrameH);
 }
 
 std::string EmfGradient()
@@ -361,7 +361,7 @@ std::string EmfGradient()
     vertex(190, 140, 0, 128, 0);
     g += Longs({0, 1, 2, 3});
     e.Add(118, g);
-    return e.Finish(0, 0, kFrameW, kFrameH);
+    return e.Finish(0, 0, FrameW, FrameH);
 }
 
 const std::map<std::string, std::function<std::string()>>& Samples()

@@ -273,7 +273,7 @@ constexpr std::uint32_t DigitWeight[5] = {1, 10, 100, 1000, 10000};
 
 // The backwards scan over bytes already in memory.
 struct TNumberScanner {
-    NumberList& List;
+    TNumberList& List;
     std::uint32_t Maximum;
     std::uint32_t Value = 0;
     int Digits = 0;
@@ -281,7 +281,7 @@ struct TNumberScanner {
 
     void Push()
     {
-        if (List.Count < NumberList::Capacity)
+        if (List.Count < TNumberList::Capacity)
             List.Values[List.Count++] = std::uint16_t(std::min(Value, Maximum));
         Pushed = true;
         Value = 0;
@@ -302,7 +302,7 @@ struct TNumberScanner {
 
 } // namespace
 
-bool TByteStream::ScanNumbers(std::int64_t from, std::int64_t to, NumberList& list, std::int32_t maximum)
+bool TByteStream::ScanNumbers(std::int64_t from, std::int64_t to, TNumberList& list, std::int32_t maximum)
 {
     if (maximum < 0 || maximum > 65535)
         maximum = 65535;
@@ -347,7 +347,7 @@ std::uint8_t HexDigit(std::uint8_t c)
 
 } // namespace
 
-bool TByteStream::ScanHexBytes(std::int64_t from, std::int64_t to, ByteSpan& span, std::int64_t* nextFree)
+bool TByteStream::ScanHexBytes(std::int64_t from, std::int64_t to, TByteSpan& span, std::int64_t* nextFree)
 {
     bool appended = false;
     std::int64_t consumed = from - 1;
@@ -358,7 +358,7 @@ bool TByteStream::ScanHexBytes(std::int64_t from, std::int64_t to, ByteSpan& spa
     if (const std::uint8_t* loaded = first <= to ? WindowSpan(first, to + 2) : nullptr) {
         const std::int64_t count = to - first + 1;
         for (std::int64_t i = 0; i < count; ++i) {
-            if ((loaded[i] | 0x20) != 'x' || span.Length >= ByteSpan::Capacity)
+            if ((loaded[i] | 0x20) != 'x' || span.Length >= TByteSpan::Capacity)
                 continue;
             span.Bytes[span.Length++] = std::uint8_t(HexDigit(loaded[i + 1]) * 16 + HexDigit(loaded[i + 2]));
             consumed = first + i + 2;
@@ -375,7 +375,7 @@ bool TByteStream::ScanHexBytes(std::int64_t from, std::int64_t to, ByteSpan& spa
             continue;
         if (!ReadByte(p, byte))
             break;
-        if ((byte != 'x' && byte != 'X') || span.Length >= ByteSpan::Capacity)
+        if ((byte != 'x' && byte != 'X') || span.Length >= TByteSpan::Capacity)
             continue;
         if (!ReadByte(p + 1, high) || !ReadByte(p + 2, low))
             break;
@@ -388,12 +388,12 @@ bool TByteStream::ScanHexBytes(std::int64_t from, std::int64_t to, ByteSpan& spa
     return appended;
 }
 
-bool TByteStream::AppendHexByte(std::uint8_t value, ByteSpan& span)
+bool TByteStream::AppendHexByte(std::uint8_t value, TByteSpan& span)
 {
     static const char digits[] = "0123456789abcdef";
     const char text[4] = {'0', 'x', digits[value >> 4], digits[value & 15]};
     for (char c : text)
-        if (span.Length < ByteSpan::Capacity)
+        if (span.Length < TByteSpan::Capacity)
             span.Bytes[span.Length++] = std::uint8_t(c);
     return true;
 }

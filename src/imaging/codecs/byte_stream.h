@@ -10,14 +10,14 @@ namespace orvanto {
 // Decimal numbers found by TByteStream::ScanNumbers, kept as a stack so that a
 // backwards scan pops them in text order. Fixed storage: a full list drops
 // further numbers.
-struct NumberList {
+struct TNumberList {
     static constexpr int Capacity = 2048;
     std::uint16_t Values[Capacity];
     std::int32_t Count = 0;
 };
 
 // Bytes found by TByteStream::ScanHexBytes, or text built by AppendHexByte.
-struct ByteSpan {
+struct TByteSpan {
     static constexpr int Capacity = 2048;
     std::uint8_t Bytes[Capacity];
     std::int32_t Length = 0;
@@ -89,8 +89,8 @@ public:
     // number was pushed. A range longer than the list can hold keeps the
     // numbers that fit (the last ones of the text); callers pass at most
     // 2048 bytes, which cannot hold more numbers than fit.
-    bool ScanNumbers(std::int64_t from, std::int64_t to, NumberList& list, std::int32_t maximum);
-    static bool PopNumber(NumberList& list, std::uint16_t& value)
+    bool ScanNumbers(std::int64_t from, std::int64_t to, TNumberList& list, std::int32_t maximum);
+    static bool PopNumber(TNumberList& list, std::uint16_t& value)
     {
         if (list.Count <= 0)
             return false;
@@ -99,9 +99,9 @@ public:
     }
     // Every "x" or "X" followed by two hexadecimal digits appends one byte.
     // nextFree, when given, receives the first position not consumed.
-    bool ScanHexBytes(std::int64_t from, std::int64_t to, ByteSpan& span,
+    bool ScanHexBytes(std::int64_t from, std::int64_t to, TByteSpan& span,
                       std::int64_t* nextFree = nullptr);
-    static bool AppendHexByte(std::uint8_t value, ByteSpan& span);
+    static bool AppendHexByte(std::uint8_t value, TByteSpan& span);
 
 private:
     bool ReloadAndRead(std::int64_t position, std::uint8_t& value);

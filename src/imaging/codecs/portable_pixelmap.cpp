@@ -1,12 +1,11 @@
 #include "imaging/codecs/portable_pixelmap.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/text_conversion.h"
+#include "support/messages.h"
 #include "support/paths.h"
-#include "support/string_helpers.h"
+#include "support/text_conversion.h"
 
 #include <algorithm>
 #include <cstring>
@@ -456,7 +455,7 @@ void TPortablePixelmap::SaveSteps(QIODevice& device, std::string& message)
     if (!IsBitmap(FPixelType))
         text += "\n255\n";
     if (!stream.WriteText(position, text) || !stream.Flush()) {
-        message = "Stream write failure.";
+        message = Sentences::StreamWriteFailure;
         return;
     }
     message = Sentences::OutOfMemory;

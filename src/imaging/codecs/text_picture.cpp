@@ -1,9 +1,9 @@
 #include "imaging/codecs/text_picture.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
+#include "support/messages.h"
 
 #include <QBuffer>
 

@@ -1,12 +1,11 @@
 #include "imaging/codecs/x_bitmap.h"
-#include "support/messages.h"
 
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
 #include "support/memory_limit.h"
+#include "support/messages.h"
 #include "support/text_conversion.h"
-#include "support/string_helpers.h"
 
 #include <QBuffer>
 
@@ -284,10 +283,10 @@ void TXBitmap::ReadBits(const std::uint8_t* data, std::int64_t size, std::int64_
 void TXBitmap::ReadData(TByteStream& stream, std::int64_t start, TByteImage& image)
 {
     // A piece this long holds at most 2048 values ("x" and two digits each),
-    // so one ByteSpan takes them all, however long the line.
-    constexpr std::int64_t Piece = 3 * ByteSpan::Capacity;
+    // so one TByteSpan takes them all, however long the line.
+    constexpr std::int64_t Piece = 3 * TByteSpan::Capacity;
     static const TExpandedBytes expanded;
-    ByteSpan span;
+    TByteSpan span;
     bool opened = false, closing = false;
     std::int64_t position = start, lineStart = 0, lineEnd = 0, mark = 0;
     int lines = 0;

@@ -142,7 +142,7 @@ TEST(ByteStream, ReadLineReportsTheFirstMark)
 std::vector<int> Numbers(const std::string& text, std::int32_t maximum = -1)
 {
     TReadStream s(text);
-    NumberList list;
+    TNumberList list;
     s.Stream.ScanNumbers(0, std::int64_t(text.size()) - 1, list, maximum);
     std::vector<int> values;
     std::uint16_t value = 0;
@@ -175,7 +175,7 @@ TEST(ByteStream, ScanNumbersInTextOrder)
 TEST(ByteStream, ScanNumbersKeepsEarlierNumbersAndAFullListDropsMore)
 {
     TReadStream s("1 2 3");
-    NumberList list;
+    TNumberList list;
     list.Values[0] = 99;
     list.Count = 1;
     EXPECT_TRUE(s.Stream.ScanNumbers(0, 4, list, -1));
@@ -186,9 +186,9 @@ TEST(ByteStream, ScanNumbersKeepsEarlierNumbersAndAFullListDropsMore)
     for (int i = 0; i < 3000; ++i)
         many += "1 ";
     TReadStream big(many);
-    NumberList full;
+    TNumberList full;
     EXPECT_TRUE(big.Stream.ScanNumbers(0, std::int64_t(many.size()) - 1, full, -1));
-    EXPECT_EQ(full.Count, NumberList::Capacity);
+    EXPECT_EQ(full.Count, TNumberList::Capacity);
 }
 
 TEST(ByteStream, ScanHexBytesTakesTwoDigitsAfterEachX)
@@ -217,7 +217,7 @@ TEST(ByteStream, ScanHexBytesTakesTwoDigitsAfterEachX)
             if (loaded) {
                 ASSERT_TRUE(s.Stream.ReadByte(0, first));
             }
-            ByteSpan span;
+            TByteSpan span;
             std::int64_t nextFree = -1;
             const std::int64_t to = c.To < 0 ? std::int64_t(c.Text.size()) - 1 : c.To;
             const bool found = s.Stream.ScanHexBytes(0, to, span, &nextFree);
@@ -230,7 +230,7 @@ TEST(ByteStream, ScanHexBytesTakesTwoDigitsAfterEachX)
 
 TEST(ByteStream, AppendHexByteWritesLowerCase)
 {
-    ByteSpan span;
+    TByteSpan span;
     EXPECT_TRUE(TByteStream::AppendHexByte(171, span));
     EXPECT_TRUE(TByteStream::AppendHexByte(5, span));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(span.Bytes), std::size_t(span.Length)), "0xab0x05");

@@ -2,9 +2,9 @@
 
 #include "support/memory_limit.h"
 
-#include <gtest/gtest.h>
-
 #include <QColor>
+
+#include <gtest/gtest.h>
 
 using namespace orvanto;
 

@@ -1,9 +1,10 @@
-#include "support/memory_limit.h"
-#include "support/string_helpers.h"
+#include "support/compression.h"
 
-#include "tests/test_support.h"
+#include "support/memory_limit.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <zlib.h>
 
@@ -19,25 +20,7 @@ std::string Bytes(std::initializer_list<int> values)
     return s;
 }
 
-TEST(StringHelpers, UpperAsciiFoldsOnlyAsciiLetters)
-{
-    EXPECT_EQ(UpperAscii("abc XYZ 09 _"), "ABC XYZ 09 _");
-    EXPECT_EQ(UpperAscii("\xE4\xF6\xFC"), "\xE4\xF6\xFC");
-    EXPECT_EQ(UpperAscii("gr\xC3\xBC\xC3\x9F"), "GR\xC3\xBC\xC3\x9F");
-}
-
-TEST(StringHelpers, IntToText)
-{
-    const struct {
-        std::int32_t Value;
-        const char* Text;
-    } cases[] = {{0, "0"}, {10, "10"}, {-7, "-7"}, {2147483647, "2147483647"},
-                 {-2147483647 - 1, "-2147483648"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(IntToText(c.Value), c.Text);
-}
-
-TEST(StringHelpers, Int32Bytes)
+TEST(Compression, Int32Bytes)
 {
     EXPECT_EQ(Int32ToBytes(258), Bytes({2, 1, 0, 0}));
     EXPECT_EQ(Int32ToBytes(-1), Bytes({255, 255, 255, 255}));
@@ -48,17 +31,7 @@ TEST(StringHelpers, Int32Bytes)
         EXPECT_EQ(BytesToInt32(Int32ToBytes(v)), v);
 }
 
-TEST(StringHelpers, IsFile)
-{
-    const std::string folder = MakeTempFolder("isfile");
-    WriteWholeFile(folder + "f", "");
-    EXPECT_TRUE(IsFile(folder + "f"));
-    EXPECT_FALSE(IsFile(folder));
-    EXPECT_FALSE(IsFile(folder + "missing"));
-    EXPECT_FALSE(IsFile(""));
-}
-
-TEST(StringHelpers, PackAndUnpackBlocks)
+TEST(Compression, PackAndUnpackBlocks)
 {
     std::string text;
     PackBlock(text, "abc");
@@ -80,7 +53,7 @@ TEST(StringHelpers, PackAndUnpackBlocks)
     EXPECT_EQ(position, end + 4);
 }
 
-TEST(StringHelpers, UnpackBlockFailures)
+TEST(Compression, UnpackBlockFailures)
 {
     std::size_t position = 1;
     std::string block = "before";
@@ -97,7 +70,7 @@ TEST(StringHelpers, UnpackBlockFailures)
     EXPECT_FALSE(UnpackBlock(position, Int32ToBytes(2147483647) + "abc", block));
 }
 
-TEST(StringHelpers, CompressionRoundTrips)
+TEST(Compression, CompressionRoundTrips)
 {
     std::string big;
     for (int i = 0; i < 300000; ++i)
@@ -113,7 +86,7 @@ TEST(StringHelpers, CompressionRoundTrips)
     }
 }
 
-TEST(StringHelpers, CompressedBlockIsAZlibStreamAtLevelOne)
+TEST(Compression, CompressedBlockIsAZlibStreamAtLevelOne)
 {
     std::string text = "some text", error;
     ASSERT_TRUE(CompressText(text, error));
@@ -128,7 +101,7 @@ TEST(StringHelpers, CompressedBlockIsAZlibStreamAtLevelOne)
     EXPECT_EQ(inflated.substr(0, size), "some text");
 }
 
-TEST(StringHelpers, DecompressFailures)
+TEST(Compression, DecompressFailures)
 {
     std::string good = "payload", error;
     ASSERT_TRUE(CompressText(good, error));
@@ -161,7 +134,7 @@ TEST(StringHelpers, DecompressFailures)
     EXPECT_EQ(text, "payload");
 }
 
-TEST(StringHelpers, DecompressRefusesOutputBeyondTheCeiling)
+TEST(Compression, DecompressRefusesOutputBeyondTheCeiling)
 {
     std::string bomb(4 * 1024 * 1024, 'A'), error;
     ASSERT_TRUE(CompressText(bomb, error));
