@@ -7,16 +7,11 @@
 #include "imaging/opaque_picture.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include <libheif/heif.h>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace orvanto {
 
@@ -111,188 +106,6 @@ QImage TakeOver(std::unique_ptr<heif_image, TImageRelease> image, bool alpha, bo
     return picture;
 }
 
-// True when every coding configuration in the file (HEVC's hvcC, AV1's av1C)
-// is 4:2:0, or grey for an alpha plane, with at least one 4:2:0: pictures
-// coded in luma and chroma, as cameras and phones write them. Pictures coded
-// otherwise (red-green-blue among them) are left to libheif's conversion.
-bool CodedAs420(const std::uint8_t* data, std::size_t size)
-{
-    bool any420 = false;
-    for (std::size_t at = 4; at + 8 <= size; ++at) {
-        const std::uint8_t* type = data + at;
-        const bool hevc = std::memcmp(type, "hvcC", 4) == 0, av1 = std::memcmp(type, "av1C", 4) == 0;
-        if (!hevc && !av1)
-            continue;
-        const std::size_t need = hevc ? 17 : 3;
-        if (at + 4 + need > size)
-            return false;
-        const std::uint8_t* payload = type + 4;
-        bool grey = false, is420 = false;
-        if (hevc) {
-            const int format = payload[16] & 3;
-            grey = format == 0, is420 = format == 1;
-        } else {
-            const int mono = (payload[2] >> 4) & 1, sx = (payload[2] >> 3) & 1, sy = (payload[2] >> 2) & 1;
-            grey = mono != 0, is420 = !mono && sx && sy;
-        }
-        if (!grey && !is420)
-            return false;
-        any420 = any420 || is420;
-    }
-    return any420;
-}
-
-// One plane of a decoded picture: samples of 8 bits, or of up to 16 bits
-// stored in two bytes.
-struct TPlane {
-    const std::uint8_t* Bits = nullptr;
-    int Stride = 0;
-    int Depth = 0;
-
-    bool Get(const heif_image* image, heif_channel channel)
-    {
-        Bits = heif_image_get_plane_readonly(image, channel, &Stride);
-        Depth = heif_image_get_bits_per_pixel_range(image, channel);
-        return Bits && Depth >= 1 && Depth <= 16;
-    }
-    int At(int x, int y) const
-    {
-        const std::uint8_t* row = Bits + qsizetype(y) * Stride;
-        if (Depth <= 8)
-            return row[x];
-        return reinterpret_cast<const std::uint16_t*>(row)[x];
-    }
-};
-
-// The luma weights of red and blue for the matrices pictures use; false for
-// matrices converted only by libheif (identity, constant luminance, ...).
-bool LumaWeights(const heif_image* image, const heif_image_handle* handle, double& kr, double& kb, bool& full)
-{
-    // Without a description, libheif takes the picture for BT.601 in full range.
-    int matrix = heif_matrix_coefficients_ITU_R_BT_601_6;
-    full = true;
-    heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_get_nclx_color_profile(image, &nclx).code != heif_error_Ok || !nclx)
-        heif_image_handle_get_nclx_color_profile(handle, &nclx);
-    if (nclx) {
-        matrix = nclx->matrix_coefficients;
-        full = nclx->full_range_flag != 0;
-        heif_nclx_color_profile_free(nclx);
-    }
-    switch (matrix) {
-    case heif_matrix_coefficients_ITU_R_BT_709_5:
-        kr = 0.2126, kb = 0.0722;
-        return true;
-    case heif_matrix_coefficients_unspecified:
-    case heif_matrix_coefficients_ITU_R_BT_470_6_System_B_G:
-    case heif_matrix_coefficients_ITU_R_BT_601_6:
-        kr = 0.299, kb = 0.114;
-        return true;
-    case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance:
-        kr = 0.2627, kb = 0.0593;
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The decoder's own luma and chroma planes turned into the picture row by
-// row: libheif's conversion to interleaved colour would hold two more
-// full-size copies of the picture at once. A null image when the planes are
-// of a kind left to libheif.
-QImage FromNative(const heif_image* image, const heif_image_handle* handle, bool alpha, bool premultiplied,
-                  bool& tooLarge)
-{
-    tooLarge = false;
-    if (heif_image_get_colorspace(image) != heif_colorspace_YCbCr)
-        return QImage();
-    int shiftX = 0, shiftY = 0;
-    switch (heif_image_get_chroma_format(image)) {
-    case heif_chroma_420:
-        shiftX = shiftY = 1;
-        break;
-    case heif_chroma_422:
-        shiftX = 1;
-        break;
-    case heif_chroma_444:
-        break;
-    default:
-        return QImage();
-    }
-    TPlane luma, blue, red, opacity;
-    if (!luma.Get(image, heif_channel_Y) || !blue.Get(image, heif_channel_Cb) || !red.Get(image, heif_channel_Cr)
-        || (alpha && !opacity.Get(image, heif_channel_Alpha)))
-        return QImage();
-    const int width = heif_image_get_width(image, heif_channel_Y);
-    const int height = heif_image_get_height(image, heif_channel_Y);
-    if (width <= 0 || height <= 0 || heif_image_get_width(image, heif_channel_Cb) < (width + shiftX) >> shiftX
-        || heif_image_get_height(image, heif_channel_Cb) < (height + shiftY) >> shiftY
-        || heif_image_get_width(image, heif_channel_Cr) < (width + shiftX) >> shiftX
-        || heif_image_get_height(image, heif_channel_Cr) < (height + shiftY) >> shiftY
-        || (alpha
-            && (heif_image_get_width(image, heif_channel_Alpha) < width
-                || heif_image_get_height(image, heif_channel_Alpha) < height)))
-        return QImage();
-    double kr = 0, kb = 0;
-    bool full = true;
-    if (!LumaWeights(image, handle, kr, kb, full))
-        return QImage();
-    if (!PictureFits(width, height)) {
-        tooLarge = true;
-        return QImage();
-    }
-    QImage picture = AllocatePicture(width, height, TPictureFill::None);
-    if (picture.isNull()) {
-        tooLarge = true;
-        return QImage();
-    }
-    // Samples scaled to 0..1 (luma) and -0.5..0.5 (chroma) in one multiply.
-    const double lumaMax = double((1 << luma.Depth) - 1), chromaMax = double((1 << blue.Depth) - 1);
-    const double lumaScale = full ? 1.0 / lumaMax : 1.0 / (219.0 * (1 << (luma.Depth - 8 > 0 ? luma.Depth - 8 : 0)));
-    const double lumaOffset = full ? 0.0 : 16.0 * (1 << (luma.Depth > 8 ? luma.Depth - 8 : 0));
-    const double chromaScale = full ? 1.0 / chromaMax : 1.0 / (224.0 * (1 << (blue.Depth > 8 ? blue.Depth - 8 : 0)));
-    const double chromaOffset = double(1 << (blue.Depth - 1));
-    const double kg = 1.0 - kr - kb;
-    const double crToR = 2.0 * (1.0 - kr), cbToB = 2.0 * (1.0 - kb);
-    const double cbToG = -2.0 * kb * (1.0 - kb) / kg, crToG = -2.0 * kr * (1.0 - kr) / kg;
-    const int alphaMax = (1 << opacity.Depth) - 1;
-    auto toByte = [](double value) { return value <= 0.0 ? 0 : value >= 1.0 ? 255 : int(value * 255.0 + 0.5); };
-    // Eight-bit samples in full range, the common case, in the fixed point
-    // of libheif's own conversion: a rotated picture, which libheif turns
-    // into colour itself, then matches its upright reading exactly.
-    const bool fixed = full && luma.Depth == 8 && blue.Depth == 8 && red.Depth == 8;
-    const int fixedR = int(std::lround(256 * crToR)), fixedB = int(std::lround(256 * cbToB));
-    const int fixedGb = int(std::lround(256 * cbToG)), fixedGr = int(std::lround(256 * crToG));
-    auto clip = [](int value) { return value < 0 ? 0 : value > 255 ? 255 : value; };
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* target = picture.scanLine(y);
-        for (int x = 0; x < width; ++x, target += 3) {
-            int r = 0, g = 0, b = 0;
-            if (fixed) {
-                const int l = luma.At(x, y), cb = blue.At(x >> shiftX, y >> shiftY) - 128,
-                          cr = red.At(x >> shiftX, y >> shiftY) - 128;
-                r = clip(l + ((fixedR * cr + 128) >> 8));
-                g = clip(l + ((fixedGb * cb + fixedGr * cr + 128) >> 8));
-                b = clip(l + ((fixedB * cb + 128) >> 8));
-            } else {
-                const double l = (luma.At(x, y) - lumaOffset) * lumaScale;
-                const double cb = (blue.At(x >> shiftX, y >> shiftY) - chromaOffset) * chromaScale;
-                const double cr = (red.At(x >> shiftX, y >> shiftY) - chromaOffset) * chromaScale;
-                r = toByte(l + crToR * cr), g = toByte(l + cbToG * cb + crToG * cr), b = toByte(l + cbToB * cb);
-            }
-            if (alpha) {
-                const int a = alphaMax == 255 ? opacity.At(x, y) : (opacity.At(x, y) * 255 + alphaMax / 2) / alphaMax;
-                if (premultiplied)
-                    r = std::min(r + 255 - a, 255), g = std::min(g + 255 - a, 255), b = std::min(b + 255 - a, 255);
-                else
-                    r = OverWhite8(r, a), g = OverWhite8(g, a), b = OverWhite8(b, a);
-            }
-            target[0] = std::uint8_t(b), target[1] = std::uint8_t(g), target[2] = std::uint8_t(r);
-        }
-    }
-    return picture;
-}
-
 QByteArray Profile(const heif_image_handle* handle)
 {
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
@@ -353,52 +166,23 @@ bool Decode(const std::uint8_t* data, std::size_t size, QImage& picture, std::st
         options->progress_user_data = &state;
     }
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
-    const bool premultiplied = heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
-    // Luma and chroma planes, turned and cropped by libheif, made into the
-    // picture here row by row: libheif's own conversion to interleaved
-    // colour holds more full-size copies of the picture at once.
     heif_image* decoded = nullptr;
-    std::unique_ptr<heif_image, TImageRelease> image;
-    bool tooLarge = false;
-    if (CodedAs420(data, size)) {
-        failure = heif_decode_image(handle.get(), &decoded, heif_colorspace_YCbCr, heif_chroma_444, options.get());
-        image.reset(decoded);
-        error = Failure(failure);
-        if (failure.code != heif_error_Ok || !image)
-            return false;
-#if defined(__GLIBC__)
-        // The decoder's working memory, freed by now, stays with the process
-        // unless handed back before the picture is allocated beside it.
-        malloc_trim(0);
-#endif
-        picture = FromNative(image.get(), handle.get(), alpha, premultiplied, tooLarge);
-        image.reset();
-    }
-    if (tooLarge) {
+    failure = heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB,
+                                alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
+    std::unique_ptr<heif_image, TImageRelease> image(decoded);
+    error = Failure(failure);
+    if (failure.code != heif_error_Ok || !image)
+        return false;
+    // The rotation may have turned the size; the decoded picture's is the one.
+    if (!PictureFits(heif_image_get_width(image.get(), heif_channel_interleaved),
+                     heif_image_get_height(image.get(), heif_channel_interleaved))) {
         error = Messages::OutOfMemory;
         return false;
     }
-    if (picture.isNull()) {
-        // Planes of another kind (red-green-blue, grey, other matrices):
-        // libheif converts them.
-        state.LastPercent = -1;
-        failure = heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB,
-                                    alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
-        image.reset(decoded);
-        error = Failure(failure);
-        if (failure.code != heif_error_Ok || !image)
-            return false;
-        // The rotation may have turned the size; the decoded picture's is the one.
-        if (!PictureFits(heif_image_get_width(image.get(), heif_channel_interleaved),
-                         heif_image_get_height(image.get(), heif_channel_interleaved))) {
-            error = Messages::OutOfMemory;
-            return false;
-        }
-        error = Messages::OutOfMemory;
-        picture = TakeOver(std::move(image), alpha, premultiplied);
-        if (picture.isNull())
-            return false;
-    }
+    error = Messages::OutOfMemory;
+    picture = TakeOver(std::move(image), alpha, heif_image_handle_is_premultiplied_alpha(handle.get()) != 0);
+    if (picture.isNull())
+        return false;
     const QByteArray profile = Profile(handle.get());
     if (!profile.isEmpty())
         ConvertToSrgb(picture, profile);
