@@ -1,6 +1,6 @@
 // Spooling one page: a 5-megapixel page bitmap stretched over the printable
 // area by the Qt printer service, from BeginDoc until CUPS holds the job
-// (Qt writes the PDF, then hands it to the scheduler). Needs a print server:
+// (the page is compressed into a PostScript job handed to the scheduler). Needs a print server:
 // run after `scripts/print-server start` and `eval "$(scripts/print-server env)"`.
 // The counter job_KiB is the job's size as CUPS reports it.
 #include "platform/qt/qt_printer.h"

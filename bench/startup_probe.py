@@ -4,12 +4,15 @@
 Starts PROGRAM PICTURE on the X display in $DISPLAY and prints the seconds
 from just before the start until the pixel in the middle of its window
 named "Orvanto" turns the photo's red (red at least 60 above green and
-blue), then ends the program. One small X request per look, every 2 ms,
+blue), then, on the same line, the seconds until the whole picture is
+decoded: the program's decode thread ("orvanto-decode") has ended, or at
+once when the picture showed without one. Then it ends the program. One small X request per look, every 2 ms,
 straight through libX11: starting ImageMagick's import for each look costs
 about a tenth of a second, which the old loop counted against the program.
 """
 import ctypes
 import ctypes.util
+import os
 import subprocess
 import sys
 import time
@@ -106,6 +109,22 @@ def middle_is_red(display, window, attributes):
     return red > green + 60 and red > blue + 60
 
 
+def decoding(pid):
+    """True while the program's decode thread runs."""
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except OSError:
+        return False
+    for task in tasks:
+        try:
+            with open(f"/proc/{pid}/task/{task}/comm") as comm:
+                if comm.read().strip() == "orvanto-decode":
+                    return True
+        except OSError:
+            pass
+    return False
+
+
 def main():
     display = x11.XOpenDisplay(None)
     if not display:
@@ -122,7 +141,10 @@ def main():
             if program.poll() is not None:
                 sys.exit("orvanto ended early")
             time.sleep(0.002)
-        print(f"{time.monotonic() - start:.4f}")
+        painted = time.monotonic() - start
+        while decoding(program.pid) and program.poll() is None:
+            time.sleep(0.002)
+        print(f"{painted:.4f} {time.monotonic() - start:.4f}")
     finally:
         if program.poll() is None:
             program.terminate()

@@ -27,5 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (error != "Unknown format" && error != "Out of memory") {
         __builtin_trap();
     }
+    // The quick reduced copy: never larger than half the full size, and
+    // never claiming to have read a picture it did not make.
+    QImage preview;
+    QSize full;
+    const bool reduced = ReadJpegPreview(data, size, [](QSize) { return QSize(1, 1); }, preview, full);
+    if (reduced != !preview.isNull()
+        || (reduced && (preview.width() > (full.width() + 1) / 2 || preview.height() > (full.height() + 1) / 2)))
+        __builtin_trap();
     return 0;
 }

@@ -106,6 +106,9 @@ void TForm1::FormCreate(const TCommandLine& line)
     column->setSpacing(0);
     setCentralWidget(area);
     FWorkspace = std::make_unique<TPrintWorkspace>();
+    // A picture shows at once from a quick reduced copy while the whole one
+    // decodes (an unattended print builds no window and loads the plain way).
+    FWorkspace->SetBackgroundLoading(true);
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();

@@ -77,6 +77,7 @@ struct TProgressMonitor {
     jpeg_progress_mgr Manager;
     const TLoadProgress* Report; // null or empty: nobody listens
     int LastPercent;
+    bool Stopped; // the listener threw: the caller wants no more of this decode
 };
 
 struct TDecodeState {
@@ -103,7 +104,9 @@ void ReportProgress(TProgressMonitor& monitor)
     try {
         (*monitor.Report)(percent);
     } catch (...) {
-        // A listener's failure must not unwind through libjpeg's C frames.
+        // A listener's failure must not unwind through libjpeg's C frames;
+        // it ends the decode instead (a load cancelled by its caller).
+        monitor.Stopped = true;
     }
 }
 
@@ -117,6 +120,8 @@ void OnProgress(j_common_ptr info)
     auto* monitor = reinterpret_cast<TProgressMonitor*>(info->progress);
     if (monitor->Report)
         ReportProgress(*monitor);
+    if (monitor->Stopped)
+        OnError(info);
 }
 
 void PrepareDecode(TDecodeState* s, const TLoadProgress& progress)
@@ -362,6 +367,103 @@ bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, 
 {
     return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
         return ReadJpeg(data, size, picture, error, TJpegOrientation::Upright, details, progress);
+    });
+}
+
+namespace {
+
+// The EXIF turn of the saved markers; 1 when there is none.
+int SavedOrientation(const jpeg_decompress_struct& info)
+{
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1) {
+            const int turn = ExifOrientation(m->data, m->data_length);
+            if (turn != 1)
+                return turn;
+        }
+    return 1;
+}
+
+// libjpeg's own rounding of a scaled side.
+int ScaledSide(JDIMENSION side, int denominator)
+{
+    return int((std::uint64_t(side) + unsigned(denominator) - 1) / unsigned(denominator));
+}
+
+bool Rescale(TDecodeState* s, int denominator)
+{
+    if (setjmp(s->Error.Jump))
+        return false;
+    s->Info.scale_num = 1;
+    s->Info.scale_denom = unsigned(denominator);
+    jpeg_calc_output_dimensions(&s->Info);
+    return true;
+}
+
+} // namespace
+
+bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPreviewNeed& need, QImage& picture,
+                     QSize& fullSize)
+{
+    picture = QImage();
+    auto* state = new (std::nothrow) TDecodeState;
+    if (!state)
+        return false;
+    PrepareDecode(state, {});
+    bool read = false;
+    try {
+        const long limit = long(std::min<std::int64_t>(AllocationCeiling(), std::int64_t(1) << 40));
+        if (size > 0 && DecodeHeader(state, data, size, limit)) {
+            const int turn = SavedOrientation(state->Info);
+            const JDIMENSION storedWidth = state->Info.image_width, storedHeight = state->Info.image_height;
+            const bool swaps = turn >= 5;
+            fullSize = swaps ? QSize(int(storedHeight), int(storedWidth)) : QSize(int(storedWidth), int(storedHeight));
+            const QSize wanted = need ? need(fullSize) : QSize(1, 1);
+            int chosen = 0;
+            for (const int denominator : {8, 4, 2}) {
+                const QSize reduced(ScaledSide(swaps ? storedHeight : storedWidth, denominator),
+                                    ScaledSide(swaps ? storedWidth : storedHeight, denominator));
+                if (reduced.width() >= wanted.width() && reduced.height() >= wanted.height()) {
+                    chosen = denominator;
+                    break;
+                }
+            }
+            if (chosen && Rescale(state, chosen)) {
+                const JDIMENSION width = state->Info.output_width, height = state->Info.output_height;
+                picture = AllocatePicture(width, height, TPictureFill::White);
+                std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);
+                // The copy's colours are the whole picture's: the same profile.
+                const QByteArray profile = QByteArray::fromRawData(reinterpret_cast<const char*>(state->Profile),
+                                                                   qsizetype(state->ProfileSize));
+                const auto cmykProfile = state->Cmyk && state->Profile
+                    ? TCmykToSrgb::Make(profile, state->InvertedCmyk) : nullptr;
+                read = !picture.isNull()
+                    && DecodeRows(state, picture.bits(), std::size_t(picture.bytesPerLine()), cmykRow.data(),
+                                  cmykProfile.get());
+                if (read && !state->Cmyk && state->Profile)
+                    ConvertToSrgb(picture, profile);
+                if (read && turn != 1) {
+                    picture = Oriented(picture, turn);
+                    read = !picture.isNull();
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    jpeg_destroy_decompress(&state->Info);
+    std::free(state->Profile);
+    delete state;
+    if (!read)
+        picture = QImage();
+    return read;
+}
+
+bool ReadJpegPreviewFile(const std::string& path, const TJpegPreviewNeed& need, QImage& picture, QSize& fullSize)
+{
+    std::string error;
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadJpegPreview(data, size, need, picture, fullSize);
     });
 }
 

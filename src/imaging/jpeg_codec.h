@@ -12,9 +12,11 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QIODevice;
@@ -39,6 +41,19 @@ bool ReadJpeg(QIODevice& device, QImage& picture, std::string& error,
 // "File not found" and "File in use" when the file cannot be read at all.
 bool ReadJpegFile(const std::string& path, QImage& picture, std::string& error, std::string* details = nullptr,
                   const TLoadProgress& progress = {});
+
+// A reduced copy for a first look while the full decode runs: libjpeg scales
+// while it decodes, so 1/8 of the size costs a fraction of the full decode.
+// need is told the upright full size and answers the smallest upright size
+// the copy must reach; the copy is decoded at 1/8, 1/4 or 1/2, the smallest
+// of those that still reaches it, and turned upright. fullSize receives the
+// upright full size whenever the header could be read. False, with a null
+// picture, when no reduction reaches the need (decode in full instead) or
+// the file cannot be read.
+using TJpegPreviewNeed = std::function<QSize(QSize fullSize)>;
+bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPreviewNeed& need, QImage& picture,
+                     QSize& fullSize);
+bool ReadJpegPreviewFile(const std::string& path, const TJpegPreviewNeed& need, QImage& picture, QSize& fullSize);
 
 // Encodes the picture as a complete JPEG file at quality 1..100 (values
 // outside are held in that range). False with "Out of memory" on failure.

@@ -230,6 +230,21 @@ bool TOpenImage::Open(TImageInfoRec& info) const
     return FFormats.Load(FFormats.FindByFileName(info.FileName), info);
 }
 
+bool TOpenImage::OpenPreview(const std::string& fileName, const TPreviewNeed& need, QImage& preview,
+                             QSize& fullSize) const
+{
+    const int index = FFormats.FindByFileName(fileName);
+    if (!FFormats.IsValidIndex(index))
+        return false;
+    const TGraphicClass* graphicClass = FFormats.Item(index).GraphicClass;
+    try {
+        return graphicClass && graphicClass->Preview && graphicClass->Preview(fileName, need, preview, fullSize);
+    } catch (...) {
+        preview = QImage();
+        return false;
+    }
+}
+
 using TOpenImageSlot = TServiceSlot<TOpenImage, TService::OpenImage>;
 
 TOpenImage* OpenImage() { return TOpenImageSlot::Get(); }

@@ -3,6 +3,7 @@
 #include "imaging/load_progress.h"
 
 #include <QImage>
+#include <QSize>
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +26,16 @@ struct TImageInfoRec {
     // picture is complete. Formats whose readers cannot tell report 100 only.
     TLoadProgress OnProgress = {};
 };
+
+// What a reduced copy must reach, asked with the picture's full upright
+// size: the smallest width and height that still give the caller all the
+// pixels it will show.
+using TPreviewNeed = std::function<QSize(QSize fullSize)>;
+// Reads a reduced copy of at least need's size into preview and the full
+// size into fullSize; false when it cannot (the caller then waits for the
+// whole picture).
+using TPreviewReader =
+    std::function<bool(const std::string& fileName, const TPreviewNeed& need, QImage& preview, QSize& fullSize)>;
 
 // A decoder of one source format, as the loaders see it: read a file, tell
 // the picture's size, draw it.
@@ -61,6 +72,10 @@ struct TGraphicClass {
     // The Text Picture codec and the library readers explain their failures
     // themselves; the others are reported as "Unknown format".
     bool ReportsOwnError = false;
+    // A quick reduced copy of the file for a first look while the whole
+    // picture decodes; empty where the reader cannot make one for much less
+    // than the whole picture costs.
+    TPreviewReader Preview = {};
 };
 
 using TOpenImageEvent = std::function<bool(TImageInfoRec& info)>;
@@ -112,6 +127,9 @@ public:
     TOpenImage();
 
     bool Open(TImageInfoRec& info) const;
+    // The format's reduced copy of the file (see TGraphicClass::Preview);
+    // false for formats without one and files it cannot read.
+    bool OpenPreview(const std::string& fileName, const TPreviewNeed& need, QImage& preview, QSize& fullSize) const;
     TOpenImageEventCollection& Formats() { return FFormats; }
     const TOpenImageEventCollection& Formats() const { return FFormats; }
 

@@ -173,7 +173,7 @@ const TGraphicClass& BitmapGraphicClass()
 
 const TGraphicClass& JpegGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TJPEGImage", Maker<TJpegSource>(), false};
+    static const TGraphicClass graphicClass{"TJPEGImage", Maker<TJpegSource>(), false, ReadJpegPreviewFile};
     return graphicClass;
 }
 
@@ -236,7 +236,8 @@ const TGraphicClass& TiffGraphicClass()
 
 const TGraphicClass& WebpGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true};
+    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true,
+                                            ReadWebpPreviewFile};
     return graphicClass;
 }
 

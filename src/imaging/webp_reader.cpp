@@ -182,4 +182,67 @@ bool ReadWebpFile(const std::string& path, QImage& picture, std::string& error, 
     });
 }
 
+bool ReadWebpPreview(const std::uint8_t* data, std::size_t size, const std::function<QSize(QSize)>& need,
+                     QImage& picture, QSize& fullSize)
+{
+    picture = QImage();
+    try {
+        WebPBitstreamFeatures features;
+        if (size < 12 || WebPGetFeatures(data, size, &features) != VP8_STATUS_OK || features.has_animation
+            || !PictureFits(features.width, features.height))
+            return false;
+        const WebPData bytes{data, size};
+        const TExtras extras = ReadExtras(bytes);
+        const bool swaps = extras.Orientation >= 5 && extras.Orientation <= 8;
+        fullSize = swaps ? QSize(features.height, features.width) : QSize(features.width, features.height);
+        QSize wanted = need ? need(fullSize) : QSize(1, 1);
+        if (swaps)
+            wanted.transpose();
+        // The stored picture scaled evenly to the smallest size that still
+        // reaches the need on both sides.
+        const double scale = std::max(double(wanted.width()) / features.width,
+                                      double(wanted.height()) / features.height);
+        if (scale > 0.5)
+            return false;
+        const int width = std::max(1, int(features.width * scale + 0.999));
+        const int height = std::max(1, int(features.height * scale + 0.999));
+        QImage target(width, height, QImage::Format_ARGB32);
+        if (target.isNull())
+            return false;
+        WebPDecoderConfig config;
+        if (!WebPInitDecoderConfig(&config))
+            return false;
+        config.options.use_scaling = 1;
+        config.options.scaled_width = width;
+        config.options.scaled_height = height;
+        config.output.colorspace = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? MODE_BGRA : MODE_ARGB;
+        config.output.is_external_memory = 1;
+        config.output.u.RGBA.rgba = target.bits();
+        config.output.u.RGBA.stride = int(target.bytesPerLine());
+        config.output.u.RGBA.size = std::size_t(target.sizeInBytes());
+        if (WebPDecode(data, size, &config) != VP8_STATUS_OK)
+            return false;
+        QImage copy = OpaquePicture(std::move(target));
+        if (copy.isNull())
+            return false;
+        if (!extras.Profile.isEmpty())
+            ConvertToSrgb(copy, extras.Profile);
+        picture = Oriented(copy, extras.Orientation);
+        return !picture.isNull();
+    } catch (const std::bad_alloc&) {
+        picture = QImage();
+        return false;
+    }
+}
+
+bool ReadWebpPreviewFile(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
+                         QSize& fullSize)
+{
+    picture = QImage();
+    std::string error;
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadWebpPreview(data, size, need, picture, fullSize);
+    });
+}
+
 } // namespace orvanto

@@ -13,9 +13,11 @@
 #include "imaging/load_progress.h"
 
 #include <QImage>
+#include <QSize>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace orvanto {
@@ -25,5 +27,15 @@ bool ReadWebp(const std::uint8_t* data, std::size_t size, QImage& picture, std::
               const TLoadProgress& progress = {});
 // "File not found" and "File in use" when the file cannot be read at all.
 bool ReadWebpFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress = {});
+
+// A reduced copy of a still picture for a first look, scaled by libwebp as
+// it decodes (no full-size picture is made): need is told the upright full
+// size and answers the upright size the copy must reach. False when the copy
+// would be more than half the full size on a side (decode in full instead),
+// for animations, and for files that cannot be read.
+bool ReadWebpPreview(const std::uint8_t* data, std::size_t size, const std::function<QSize(QSize)>& need,
+                     QImage& picture, QSize& fullSize);
+bool ReadWebpPreviewFile(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
+                         QSize& fullSize);
 
 } // namespace orvanto

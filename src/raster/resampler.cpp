@@ -111,8 +111,16 @@ std::uint8_t ToByte(float value)
 }
 
 // The hot loops are built twice, for processors with AVX2 and without; the
-// loader picks one once, so the program still runs on any x86-64.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+// loader picks one once, so the program still runs on any x86-64. Not under
+// ThreadSanitizer: the loader runs the picking code before the sanitizer
+// has started, and its instrumented entry crashes there.
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define ORVANTO_THREAD_SANITIZER
+#endif
+#endif
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) \
+    && !defined(ORVANTO_THREAD_SANITIZER)
 #define ORVANTO_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define ORVANTO_WIDE_VECTORS

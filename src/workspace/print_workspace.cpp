@@ -109,8 +109,8 @@ void TPrintWorkspace::UpdatePageGeometry()
     try {
         // Page size, picture size, device metrics and the page bitmap that
         // fits the budget, in that order, from one reading of the devices.
-        FState->Layout.UpdatePageGeometry(ReadDeviceMetrics(), FState->Picture.width(),
-                                          FState->Picture.height());
+        const QSize picture = PictureSize();
+        FState->Layout.UpdatePageGeometry(ReadDeviceMetrics(), picture.width(), picture.height());
     } catch (...) {
     }
 }
@@ -177,8 +177,8 @@ void TPrintWorkspace::CenterPicture()
     centred.Position = ppCenter;
     centred.FactorX = 1;
     centred.FactorY = 1;
-    centred.PictureWidth = FState->Picture.width();
-    centred.PictureHeight = FState->Picture.height();
+    centred.PictureWidth = PictureSize().width();
+    centred.PictureHeight = PictureSize().height();
     FState->Layout.Layout(centred, 0, 0);
     TPrintWorkspaceInfo info = Info();
     info.X = centred.OutLeft;
@@ -338,6 +338,9 @@ bool TPrintWorkspace::ProcessCommandLine(const TCommandLine& line)
         if (line.AutoPrint)
             SetAutoPrint(true);
         if (FState->AutoPrint) {
+            // An unattended print takes the whole picture, never the quick copy.
+            if (!FinishLoading())
+                return false;
             TPrintWorkspaceInfo info = Info();
             info.NoSave = true;
             ApplyInfo(info);

@@ -16,6 +16,7 @@
 #include "workspace/workspace_view.h"
 
 #include <QImage>
+#include <QSize>
 
 #include <cstdint>
 #include <functional>
@@ -78,7 +79,24 @@ public:
     enum class TEdit { Flip, Mirror, Invert, Rotate };
     bool Empty() const;
     const QImage& Picture() const;               // 1 x 1 when Empty
+    // With background loading on (the program's window turns it on), a
+    // format that offers a quick reduced copy shows that copy at once and
+    // decodes the whole picture in a worker thread; LoadFile then returns
+    // true as soon as the copy is shown, and a failure of the full decode
+    // is shown when it comes, with the old picture (or none) back. Every
+    // operation that works on the pixels waits for the full picture first.
+    void SetBackgroundLoading(bool on);
     bool LoadFile(const std::string& fileName);
+    // True while a picture decodes in the background.
+    bool Loading() const;
+    // Waits for a background load, telling OnProgress how far it has come,
+    // and takes its picture. False, with LastError, when it failed; true
+    // when nothing was loading.
+    bool FinishLoading();
+    // The size the layout uses: the full size of a picture still loading.
+    QSize PictureSize() const;
+    // What the preview shows: the reduced copy while loading, else Picture.
+    const QImage& ShownPicture() const;
     void Clear();
     bool CopyToClipboard();
     bool PasteFromClipboard();
@@ -139,6 +157,15 @@ private:
     bool RunEdit(TEdit edit, int parameter);
     // A new picture replaces the old one whole, or not at all.
     void TakePicture(QImage picture);
+    // The background path of LoadFile; false when it does not apply, else
+    // loaded tells what LoadFile answers.
+    bool StartLoading(const std::string& fileName, bool& loaded);
+    // The smallest reduced copy that gives the preview all its pixels.
+    QSize PreviewNeed(QSize fullSize) const;
+    // Takes the finished background load; reportFailure shows its error.
+    bool CompleteLoading(bool reportFailure);
+    // Cancels a background load and forgets it; the old picture stays.
+    void DropLoading();
     // The attempts of one print job; budget ends as the last one used.
     bool PrintPage(std::int64_t& budget);
     QImage RenderPageBitmap(int width, int height);

@@ -6,10 +6,14 @@
 #include "platform/platform.h"
 #include "raster/raster_transforms.h"
 #include "support/file_listing.h"
+#include "support/general.h"
 #include "support/messages.h"
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
+#include <QGuiApplication>
+
+#include <algorithm>
 #include <new>
 
 namespace orvanto {
@@ -88,11 +92,162 @@ void TPrintWorkspace::ForgetEdit()
     FState->UndoAvailable = false;
 }
 
+void TPrintWorkspace::SetBackgroundLoading(bool on)
+{
+    FState->BackgroundLoading = on;
+}
+
+bool TPrintWorkspace::Loading() const
+{
+    return FState->LoadPending;
+}
+
+QSize TPrintWorkspace::PictureSize() const
+{
+    return FState->PendingPreview.isNull() ? FState->Picture.size() : FState->PendingSize;
+}
+
+const QImage& TPrintWorkspace::ShownPicture() const
+{
+    return FState->PendingPreview.isNull() ? FState->Picture : FState->PendingPreview;
+}
+
+QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
+{
+    // The copy is drawn in device pixels, as the window paints.
+    qreal ratio = 1;
+    if (const auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        ratio = application->devicePixelRatio();
+    TPrintWorkspaceInfo info = Info();
+    info.FactorX = FState->Layout.PreviewFactorX() * ratio;
+    info.FactorY = FState->Layout.PreviewFactorY() * ratio;
+    info.PictureWidth = fullSize.width();
+    info.PictureHeight = fullSize.height();
+    FState->Layout.Layout(info, int(info.PageWidth * info.FactorX), int(info.PageHeight * info.FactorY));
+    const auto side = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, 1, 1 << 30)); };
+    return QSize(side(info.OutWidth), side(info.OutHeight));
+}
+
+bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
+{
+    if (!FState->BackgroundLoading || !FState->View)
+        return false;
+    const TOpenImage* registry = OpenImage();
+    if (!registry)
+        return false;
+    // The worker touches nothing of ours: it gets the file name and the
+    // registry, whose table no longer changes, and hands back a picture.
+    auto decode = [registry, fileName](QImage& picture, std::string& error, const TLoadProgress& progress) {
+        TImageInfoRec request;
+        request.FileName = fileName;
+        request.BackgroundColor = White;
+        request.Bitmap = &picture;
+        request.OnProgress = progress;
+        if (!registry->Open(request)) {
+            error = request.ErrorText.empty() ? Messages::UnknownFormat : request.ErrorText;
+            return false;
+        }
+        error = Messages::OutOfMemory;
+        if (picture.format() != QImage::Format_BGR888)
+            picture = picture.convertToFormat(QImage::Format_BGR888);
+        return !picture.isNull();
+    };
+    const std::uint64_t generation = ++FState->LoadGeneration;
+    QObject* wakeup = FState->Wakeup.get();
+    auto finished = [this, wakeup, generation] {
+        QMetaObject::invokeMethod(
+            wakeup,
+            [this, generation] {
+                if (FState->LoadPending && FState->LoadGeneration == generation)
+                    CompleteLoading(true);
+            },
+            Qt::QueuedConnection);
+    };
+    // The whole picture starts decoding first; the quick copy is read beside
+    // it, so the whole picture comes no later than without the copy.
+    if (!FState->Loader.Start(decode, finished))
+        return false;
+    FState->LoadPending = true;
+    QImage preview;
+    QSize fullSize;
+    if (registry->OpenPreview(fileName, [this](QSize full) { return PreviewNeed(full); }, preview, fullSize)
+        && !preview.isNull() && !fullSize.isEmpty()) {
+        if (preview.format() != QImage::Format_BGR888)
+            preview = preview.convertToFormat(QImage::Format_BGR888);
+        FState->PendingSize = fullSize;
+        FState->PendingPreview = std::move(preview);
+    }
+    if (FState->PendingPreview.isNull()) {
+        // Nothing to show meanwhile: wait, as a load always did.
+        loaded = FinishLoading();
+        return true;
+    }
+    loaded = true;
+    Refresh();
+    return true;
+}
+
+void TPrintWorkspace::DropLoading()
+{
+    if (!FState->LoadPending)
+        return;
+    FState->Loader.Cancel();
+    FState->Loader.Take();
+    FState->LoadPending = false;
+    FState->PendingPreview = QImage();
+    FState->PendingSize = QSize();
+    ++FState->LoadGeneration;
+}
+
+bool TPrintWorkspace::FinishLoading()
+{
+    if (!FState->LoadPending)
+        return true;
+    int shown = -1;
+    while (!FState->Loader.WaitFor(40)) {
+        const int percent = FState->Loader.Percent();
+        if (percent != shown)
+            Progress(shown = percent);
+    }
+    return CompleteLoading(false);
+}
+
+bool TPrintWorkspace::CompleteLoading(bool reportFailure)
+{
+    if (!FState->LoadPending)
+        return true;
+    TPictureLoader::TResult result = FState->Loader.Take();
+    FState->LoadPending = false;
+    FState->PendingPreview = QImage();
+    FState->PendingSize = QSize();
+    ++FState->LoadGeneration;
+    if (result.Fatal)
+        General()->FatalOutOfMemory();
+    const bool loaded = result.Loaded && !result.Picture.isNull();
+    if (loaded)
+        TakePicture(std::move(result.Picture));
+    else
+        FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
+    Refresh();
+    ForgetEdit();
+    if (!loaded && reportFailure)
+        ShowLastError();
+    return loaded;
+}
+
 bool TPrintWorkspace::LoadFile(const std::string& fileName)
 {
     FState->LastError = Messages::FileNotFound;
     if (!IsFile(fileName))
         return false;
+    // A load still running is overtaken by this one.
+    DropLoading();
+    try {
+        bool loaded = false;
+        if (StartLoading(fileName, loaded))
+            return loaded;
+    } catch (...) {
+    }
     bool loaded = false;
     try {
         FState->LastError = Messages::UnknownFormat;
@@ -129,6 +284,7 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
 
 void TPrintWorkspace::Clear()
 {
+    DropLoading();
     FState->Empty = true;
     try {
         QImage blank(1, 1, QImage::Format_BGR888);
@@ -141,6 +297,8 @@ void TPrintWorkspace::Clear()
 
 bool TPrintWorkspace::CopyToClipboard()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::TaskFailed;
     if (!CanCopy())
         return false;
@@ -153,6 +311,8 @@ bool TPrintWorkspace::CopyToClipboard()
 
 bool TPrintWorkspace::PasteFromClipboard()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::TaskFailed;
     if (!CanPaste())
         return false;
@@ -174,6 +334,8 @@ bool TPrintWorkspace::PasteFromClipboard()
 
 bool TPrintWorkspace::RunEdit(TEdit edit, int parameter)
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::UnexpectedError;
     const TEditCommand& command = Command(edit);
     if (!(this->*command.Allowed)())
@@ -229,6 +391,8 @@ bool TPrintWorkspace::Rotate(int angle)
 
 bool TPrintWorkspace::Undo()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::OutOfMemory;
     if (!CanUndo())
         return true;

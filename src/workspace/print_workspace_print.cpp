@@ -93,6 +93,8 @@ bool TPrintWorkspace::PrinterSetup()
 
 bool TPrintWorkspace::Print()
 {
+    if (!FinishLoading())
+        return false;
     FState->LastError = Messages::OutOfMemory;
     if (!CanPrint())
         return false;

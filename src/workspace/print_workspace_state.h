@@ -4,12 +4,16 @@
 // it (settings and titles, the picture and its edits, printing).
 
 #include "workspace/page_layout.h"
+#include "workspace/picture_loader.h"
 #include "workspace/print_workspace.h"
 #include "workspace/workspace_view.h"
 
 #include <QImage>
+#include <QObject>
+#include <QSize>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orvanto {
@@ -32,6 +36,19 @@ struct TPrintWorkspace::TState {
     int PreviewSize = 0;
     std::uint32_t BkColor = 0xFF0000;
     int UseBkColor = 0;
+
+    // A picture decoding in the background: its reduced copy is shown and
+    // its full size laid out meanwhile; nothing else acts on the copy.
+    bool BackgroundLoading = false;
+    bool LoadPending = false;
+    QImage PendingPreview;
+    QSize PendingSize;
+    std::uint64_t LoadGeneration = 0;
+    // Receives the worker's "done" in the window thread. Declared before the
+    // loader, so the loader (which cancels and waits for its thread) goes
+    // first and no call can reach a workspace that is gone.
+    std::unique_ptr<QObject> Wakeup = std::make_unique<QObject>();
+    TPictureLoader Loader;
 };
 
 } // namespace orvanto

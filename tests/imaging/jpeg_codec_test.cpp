@@ -242,3 +242,45 @@ TEST(JpegCodec, EncodesAtTheQualityAsked)
 }
 
 } // namespace
+
+TEST(JpegCodec, PreviewCopiesAreTheSmallestReductionThatReachesTheNeed)
+{
+    QImage source(400, 300, QImage::Format_BGR888);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            source.setPixel(x, y, qRgb(x * 255 / 399, y * 255 / 299, x < 200 ? 220 : 30));
+    QByteArray plain;
+    std::string error;
+    ASSERT_TRUE(EncodeJpeg(source, 95, plain, error));
+    const std::string turned = plain.left(2).toStdString() + ExifSegment(6, false) + plain.mid(2).toStdString();
+    const struct {
+        const char* Name;
+        std::string File;
+        QSize Need;
+        QSize Expected; // 0 x 0: no reduction reaches the need
+    } cases[] = {
+        {"an eighth reaches", plain.toStdString(), {50, 38}, {50, 38}},
+        {"one pixel more needs a quarter", plain.toStdString(), {51, 38}, {100, 75}},
+        {"a half", plain.toStdString(), {101, 10}, {200, 150}},
+        {"beyond a half decodes in full", plain.toStdString(), {201, 150}, {0, 0}},
+        {"sides measured upright", turned, {38, 50}, {38, 50}},
+        {"the upright width decides", turned, {76, 60}, {150, 200}},
+    };
+    for (const auto& c : cases) {
+        QImage preview;
+        QSize full;
+        const bool read = ReadJpegPreview(reinterpret_cast<const std::uint8_t*>(c.File.data()), c.File.size(),
+                                          [&](QSize) { return c.Need; }, preview, full);
+        const bool turnedFile = c.File.size() != std::size_t(plain.size());
+        EXPECT_EQ(full, turnedFile ? QSize(300, 400) : QSize(400, 300)) << c.Name;
+        EXPECT_EQ(read, !c.Expected.isEmpty()) << c.Name;
+        EXPECT_EQ(preview.size(), c.Expected) << c.Name;
+        if (!read)
+            continue;
+        // What the preview shows is the full picture made smaller.
+        const QImage whole = ReadOrFail(c.File);
+        const QImage smaller = whole.scaled(preview.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                   .convertToFormat(QImage::Format_BGR888);
+        EXPECT_LT(MeanDifference(preview, smaller), 6.0) << c.Name;
+    }
+}

@@ -273,4 +273,42 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
     }
 }
 
+// The quick reduced copies the registry offers for a first look: at least
+// what the caller needs, at most half the picture, and the same picture.
+TEST(PictureReaders, QuickCopiesReachTheNeedAndShowThePicture)
+{
+    const std::string folder = MakeTempFolder("quick-copies");
+    WriteSourcePpm(folder + "in.ppm", 640, 480, 0);
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert in.ppm -quality 95 photo.jpg && convert in.ppm -quality 95 "
+                         "photo.webp && convert in.ppm photo.png"),
+              0);
+    const struct {
+        const char* File;
+        QSize Need;
+        QSize Expected; // 0 x 0: no quick copy
+    } cases[] = {
+        {"photo.jpg", {100, 60}, {160, 120}},
+        {"photo.webp", {100, 60}, {100, 75}},
+        {"photo.webp", {321, 10}, {0, 0}},
+        {"photo.png", {10, 10}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        QImage preview;
+        QSize full;
+        const bool read = OpenImage()->OpenPreview(folder + c.File, [&](QSize) { return c.Need; }, preview, full);
+        EXPECT_EQ(read, !c.Expected.isEmpty()) << c.File;
+        EXPECT_EQ(preview.size(), c.Expected) << c.File << " " << c.Need.width();
+        if (!read)
+            continue;
+        EXPECT_EQ(full, QSize(640, 480)) << c.File;
+        std::string error;
+        const QImage whole = Open(folder + c.File, error);
+        const QImage smaller = whole.scaled(preview.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                   .convertToFormat(QImage::Format_BGR888);
+        std::string where;
+        EXPECT_LE(LargestDifference(preview.convertToFormat(QImage::Format_BGR888), smaller, where), 48)
+            << c.File << " at " << where;
+    }
+}
+
 } // namespace

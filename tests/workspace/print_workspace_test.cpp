@@ -6,16 +6,20 @@
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
+#include "support/memory_limit.h"
 #include "tests/test_support.h"
 
+#include <QCoreApplication>
 #include <QTransform>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <thread>
 #include <tuple>
 
 using namespace orvanto;
@@ -580,6 +584,89 @@ TEST_F(Workspace, EachOperationSendsOneNoticeOfWhatChanged)
         }
         workspace.SetView(nullptr);
     }
+}
+
+// With background loading, a JPEG shows from its quick reduced copy first;
+// whatever works on the pixels waits for the whole picture.
+TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
+{
+    const std::string photo = Folder + "large.jpg";
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(Colourful(1600, 1200), 90, photo, error));
+    const QImage before = Colourful(7, 4);
+    const auto settle = [](TPrintWorkspace& w) {
+        for (int i = 0; i < 2000 && w.Loading(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            QCoreApplication::processEvents();
+        }
+    };
+    const struct {
+        const char* Shows;
+        std::int64_t Ceiling; // 0: none
+        TAction Action;
+        QSize After;          // the picture once the action is done
+        std::string Error;    // the box shown, if any
+    } cases[] = {
+        {"the window's event loop brings the whole picture", 0,
+         [&](TPrintWorkspace& w) { settle(w); return true; }, {1600, 1200}, ""},
+        {"printing waits", 0, [&](TPrintWorkspace& w) {
+             return w.Print() && Printer->Jobs.size() == 1 && Printer->Jobs[0].Stretches.size() == 1;
+         }, {1600, 1200}, ""},
+        {"an edit waits", 0, [](TPrintWorkspace& w) { return w.Rotate(90); }, {1200, 1600}, ""},
+        {"Copy waits", 0, [&](TPrintWorkspace& w) {
+             return w.CopyToClipboard() && Clipboard->Puts.back().size() == QSize(1600, 1200);
+         }, {1600, 1200}, ""},
+        // The quick copy fits in memory, the whole picture does not; the
+        // failure reads as a failed load does.
+        {"a failed decode brings the old picture back", 2000000,
+         [&](TPrintWorkspace& w) { settle(w); return w.LastError() == "Unknown format"; }, {7, 4}, "Unknown format"},
+        {"a failure is the waiting command's to show", 2000000,
+         [](TPrintWorkspace& w) { return !w.Print() && w.LastError() == "Unknown format"; }, {7, 4}, ""},
+        {"going away while decoding", 0, [](TPrintWorkspace&) { return true; }, {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        Printer->Jobs.clear();
+        Box->Shown.clear();
+        TRecordingView view;
+        {
+            TPrintWorkspace workspace;
+            view.Workspace = &workspace;
+            workspace.SetView(&view);
+            workspace.SetBackgroundLoading(true);
+            Paste(workspace, before);
+            Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
+            SetAllocationCeilingForTesting(c.Ceiling);
+            ASSERT_TRUE(workspace.LoadFile(photo));
+            ASSERT_TRUE(workspace.Loading());
+            // A quarter of each side covers the 240-pixel preview page; the
+            // layout has the whole picture's size already.
+            EXPECT_EQ(workspace.ShownPicture().size(), QSize(400, 300));
+            EXPECT_EQ(workspace.Info().PictureWidth, 1600);
+            EXPECT_TRUE(c.Action(workspace));
+            if (!c.After.isEmpty()) {
+                EXPECT_FALSE(workspace.Loading());
+                EXPECT_EQ(workspace.Picture().size(), c.After);
+            }
+        }
+        // Only now: the workspace took its decode thread with it.
+        SetAllocationCeilingForTesting(0);
+        ASSERT_EQ(Box->Shown.size(), c.Error.empty() ? 0u : 1u);
+        if (!c.Error.empty()) {
+            EXPECT_EQ(Box->Shown[0].Text, c.Error);
+        }
+    }
+    // A picture too small for any reduced copy loads whole before LoadFile ends.
+    const std::string small = Folder + "small.jpg";
+    ASSERT_TRUE(SaveJpegFile(Colourful(40, 30), 90, small, error));
+    TPrintWorkspace workspace;
+    TRecordingView view;
+    view.Workspace = &workspace;
+    workspace.SetView(&view);
+    workspace.SetBackgroundLoading(true);
+    EXPECT_TRUE(workspace.LoadFile(small));
+    EXPECT_FALSE(workspace.Loading());
+    EXPECT_EQ(workspace.Picture().size(), QSize(40, 30));
 }
 
 } // namespace

@@ -8,17 +8,24 @@
 #include <QTimer>
 #include <QGuiApplication>
 #include <QPageLayout>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <QPrintEngine>
+
+#include <cups/cups.h>
 
 #include <cmath>
 #include <new>
 
 namespace orvanto {
 
-TQtPrinter::TQtPrinter(TTransfer transfer) : FTransfer(transfer) {}
+TQtPrinter::TQtPrinter(TTransfer transfer)
+    : FTransfer(transfer),
+      FJob(transfer == TTransfer::Jpeg ? TPostScriptJob::TCompression::Jpeg : TPostScriptJob::TCompression::Deflate)
+{
+}
 
 // A job still open when the program ends is abandoned: it never reached
 // the device.
@@ -155,15 +162,14 @@ std::string TQtPrinter::Title()
     return Device().docName().toStdString();
 }
 
-// Qt's print engines cannot take back a page once the painter has drawn
-// it: aborting still hands the job to CUPS. So the job collects its
-// drawings and the painter runs only in EndDoc; a job abandoned before then
-// has never touched the device, and nothing prints.
+// The job collects its page images, compressed as they come, and reaches
+// CUPS only in EndDoc: a job abandoned before then has never touched the
+// print system, and nothing prints.
 bool TQtPrinter::BeginDoc()
 {
     if (FJobOpen || !HasDevice())
         return false;
-    FPending.clear();
+    FJob.Clear();
     FJobOpen = true;
     return true;
 }
@@ -172,17 +178,13 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
 {
     if (!FJobOpen || bitmap.isNull() || destination.isEmpty())
         return TStretchResult::DeviceFailed;
-    try {
-        // The PDF engine works on 32-bit pixels; converting here, where a
-        // failure can still be told apart, is the copy it would make anyway.
-        QImage device = bitmap.convertToFormat(QImage::Format_RGB32);
-        if (device.isNull())
-            return TStretchResult::OutOfMemory;
-        FPending.push_back({std::move(device), destination});
-    } catch (const std::bad_alloc&) {
-        return TStretchResult::OutOfMemory;
-    }
-    return TStretchResult::Drawn;
+    // Destinations are given on the printable area in device pixels; the
+    // job places them in points on the page.
+    const double points = 72.0 / Device().resolution();
+    const QRectF placed(destination.translated(PrintableRect().topLeft()));
+    const QRectF onPage(placed.left() * points, placed.top() * points, placed.width() * points,
+                        placed.height() * points);
+    return FJob.Add(bitmap, onPage) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
 }
 
 bool TQtPrinter::EndDoc()
@@ -190,31 +192,82 @@ bool TQtPrinter::EndDoc()
     if (!FJobOpen)
         return false;
     FJobOpen = false;
-    std::vector<TPendingDrawing> drawings;
-    drawings.swap(FPending);
-    QPainter painter;
-    if (!painter.begin(&Device()))
+    try {
+        QPrinter& printer = Device();
+        const QPageLayout layout = printer.pageLayout();
+        // Nothing reaches the paper outside the printable area, as on a
+        // device that cannot print there.
+        const double points = 72.0 / printer.resolution();
+        const QRect printable = PrintableRect();
+        const QRectF clip(printable.left() * points, printable.top() * points, printable.width() * points,
+                          printable.height() * points);
+        const QByteArray document = FJob.Document(layout.pageSize().sizePoints(),
+                                                  layout.orientation() == QPageLayout::Landscape, clip);
+        FJob.Clear();
+        return Submit(document);
+    } catch (const std::bad_alloc&) {
+        FJob.Clear();
         return false;
-    // Destinations are given on the printable area, and nothing reaches
-    // the paper outside it, as on a device that cannot print there.
-    const QRect printable = PrintableRect();
-    painter.translate(printable.topLeft());
-    painter.setClipRect(QRect(QPoint(0, 0), printable.size()));
-    painter.setRenderHint(QPainter::LosslessImageRendering, FTransfer == TTransfer::Lossless);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    for (TPendingDrawing& drawing : drawings) {
-        painter.drawImage(QRectF(drawing.Destination), drawing.Bitmap);
-        drawing.Bitmap = QImage(); // gone as soon as it is drawn
     }
-    const bool drawn = painter.isActive();
-    const bool ended = painter.end();
-    return drawn && ended && Device().printerState() != QPrinter::Error;
+}
+
+// The job goes to CUPS with the settings Qt's own print engine would send:
+// paper, copies, collation, sides and whatever the print dialog chose. The
+// page is already turned on the paper, so no orientation is asked for.
+bool TQtPrinter::Submit(const QByteArray& document)
+{
+    QPrinter& printer = Device();
+    // A printer instance ("name/instance") prints on its printer.
+    const QByteArray destination = printer.printerName().section(QLatin1Char('/'), 0, 0).toLocal8Bit();
+    const QByteArray title = printer.docName().toLocal8Bit();
+    cups_option_t* options = nullptr;
+    int count = 0;
+    count = cupsAddOption("media", printer.pageLayout().pageSize().key().toLocal8Bit().constData(), count, &options);
+    const int copies = printer.copyCount();
+    if (copies > 1) {
+        count = cupsAddOption("copies", QByteArray::number(copies).constData(), count, &options);
+        if (printer.collateCopies())
+            count = cupsAddOption("Collate", "True", count, &options);
+    }
+    const char* sides = "one-sided";
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone: break;
+    case QPrinter::DuplexAuto:
+        sides = printer.pageLayout().orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
+                                                                            : "two-sided-short-edge";
+        break;
+    case QPrinter::DuplexLongSide: sides = "two-sided-long-edge"; break;
+    case QPrinter::DuplexShortSide: sides = "two-sided-short-edge"; break;
+    }
+    count = cupsAddOption("sides", sides, count, &options);
+    // The print dialog's choices, as name and value pairs.
+    constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    const QStringList chosen = printer.printEngine() ? printer.printEngine()->property(CupsOptions).toStringList()
+                                                     : QStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        count = cupsAddOption(chosen[i].toLocal8Bit().constData(), chosen[i + 1].toLocal8Bit().constData(), count,
+                              &options);
+
+    bool sent = false;
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, destination.constData(), title.constData(), count, options);
+    if (job > 0) {
+        sent = cupsStartDocument(CUPS_HTTP_DEFAULT, destination.constData(), job, title.constData(),
+                                 CUPS_FORMAT_POSTSCRIPT, 1)
+                == HTTP_STATUS_CONTINUE
+            && cupsWriteRequestData(CUPS_HTTP_DEFAULT, document.constData(), std::size_t(document.size()))
+                == HTTP_STATUS_CONTINUE;
+        sent = cupsFinishDocument(CUPS_HTTP_DEFAULT, destination.constData()) == IPP_STATUS_OK && sent;
+        if (!sent)
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, destination.constData(), job, 0);
+    }
+    cupsFreeOptions(count, options);
+    return sent;
 }
 
 void TQtPrinter::AbortDoc()
 {
     FJobOpen = false;
-    FPending.clear();
+    FJob.Clear();
 }
 
 bool TQtPrinter::PrintDialog(int copies)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/printer.h"
+#include "platform/qt/postscript_job.h"
 
 #include <QImage>
 #include <QRect>
@@ -18,10 +19,11 @@ namespace orvanto {
 // count and orientation chosen in the print dialog stay on it.
 class TQtPrinter final : public IPrinter {
 public:
-    // How the page bitmap travels to CUPS inside the PDF that Qt writes:
-    // JPEG (quality 94) keeps a 5-megapixel page to a few hundred kilobytes
-    // and spools faster than the lossless deflated pixels, which are several
-    // times larger for photographs.
+    // How the page bitmap travels to CUPS inside the PostScript job we
+    // write (see postscript_job.h): JPEG (quality 94) keeps a 5-megapixel
+    // page to a few hundred kilobytes and passes the print system's filters
+    // untouched; the lossless deflated pixels are several times larger for
+    // photographs and are decoded and compressed again on the way.
     enum class TTransfer { Jpeg, Lossless };
 
     explicit TQtPrinter(TTransfer transfer = TTransfer::Jpeg);
@@ -49,16 +51,12 @@ private:
     QPrinter& Device();
     bool HasDevice();
     QRect PrintableRect();
-
-    struct TPendingDrawing {
-        QImage Bitmap;
-        QRect Destination;
-    };
+    bool Submit(const QByteArray& document);
 
     TTransfer FTransfer;
     std::unique_ptr<QPrinter> FPrinter;
     bool FJobOpen = false;
-    std::vector<TPendingDrawing> FPending;
+    TPostScriptJob FJob;
 };
 
 } // namespace orvanto

@@ -264,13 +264,17 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
     frame.Background = QColorFromWindows(FWorkspace.EffectiveBackground());
     bool drawn = false;
     try {
-        const QImage* picture = FWorkspace.Empty() ? nullptr : &FWorkspace.Picture();
+        // While a picture loads, its quick reduced copy is drawn where the
+        // whole picture will be: the layout takes the full size.
+        const bool quickCopy = &FWorkspace.ShownPicture() != &FWorkspace.Picture();
+        const bool shown = quickCopy || !FWorkspace.Empty();
+        const QImage* picture = shown ? &FWorkspace.ShownPicture() : nullptr;
         if (picture) {
             TPrintWorkspaceInfo info = FWorkspace.Info();
             info.FactorX = FWorkspace.Layout().PreviewFactorX() * ratio;
             info.FactorY = FWorkspace.Layout().PreviewFactorY() * ratio;
-            info.PictureWidth = picture->width();
-            info.PictureHeight = picture->height();
+            info.PictureWidth = FWorkspace.PictureSize().width();
+            info.PictureHeight = FWorkspace.PictureSize().height();
             FWorkspace.Layout().Layout(info, frame.Page.width(), frame.Page.height());
             frame.Left = info.OutLeft;
             frame.Top = info.OutTop;
