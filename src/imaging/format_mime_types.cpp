@@ -34,6 +34,8 @@ const std::vector<TFormatMimeTypes>& FormatMimeTypes()
         {".HEIC", {"image/heic"}},
         {".HEIF", {"image/heif"}},
         {".AVIF", {"image/avif"}},
+        {".JPEG", {"image/jpeg", "image/pjpeg"}},
+        {".JPE", {"image/jpeg"}},
     };
     return table;
 }

@@ -202,6 +202,9 @@ const TBuiltInFormat BuiltInFormats[] = {
     {".HEIC", "HEIC/HEIF Picture", nullptr, &HeifGraphicClass, false},
     {".HEIF", "HEIC/HEIF Picture", nullptr, &HeifGraphicClass, false},
     {".AVIF", "AVIF Picture", nullptr, &HeifGraphicClass, false},
+    // Cameras and phones write these spellings too.
+    {".JPEG", "Jpeg", nullptr, &JpegGraphicClass, false},
+    {".JPE", "Jpeg", nullptr, &JpegGraphicClass, false},
 };
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <limits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace orvanto {
 
@@ -89,6 +90,119 @@ bool HeaderSize(const std::uint8_t* data, std::size_t size, TQtPictureFormat for
     return true;
 }
 
+// Where a GIF's first frame ends when the file is cut short inside it: the
+// frame's place and how many of its pixels, in reading order, the data
+// holds. Qt leaves the pixels it never reached black; they are made white
+// as the other readers leave them. The LZW codes are followed for the
+// lengths of their strings only, as far as the bytes go.
+struct TGifCut {
+    bool Cut = false;
+    bool Interlaced = false;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    std::int64_t Done = 0;
+};
+
+TGifCut GifFirstFrameCut(const std::uint8_t* data, std::size_t size)
+{
+    TGifCut cut;
+    std::size_t at = 13;
+    if (size < at)
+        return cut;
+    if (data[10] & 0x80)
+        at += std::size_t(3) << ((data[10] & 7) + 1);
+    // Extensions up to the first image descriptor.
+    while (at < size && data[at] == 0x21) {
+        at += 2;
+        while (at < size && data[at] != 0)
+            at += std::size_t(data[at]) + 1;
+        ++at;
+    }
+    if (at + 10 > size || data[at] != 0x2C)
+        return cut;
+    cut.Left = LittleEndian16(data + at + 1), cut.Top = LittleEndian16(data + at + 3);
+    cut.Width = LittleEndian16(data + at + 5), cut.Height = LittleEndian16(data + at + 7);
+    const int flags = data[at + 9];
+    cut.Interlaced = (flags & 0x40) != 0;
+    at += 10;
+    if (flags & 0x80)
+        at += std::size_t(3) << ((flags & 7) + 1);
+    const std::int64_t total = std::int64_t(cut.Width) * cut.Height;
+    if (at >= size) {
+        cut.Cut = total > 0;
+        return cut;
+    }
+    const int minimum = data[at++];
+    if (minimum < 1 || minimum > 11)
+        return cut;
+    const int clear = 1 << minimum, end = clear + 1;
+    std::vector<std::uint16_t> lengths(4096, 1);
+    int next = clear + 2, bits = minimum + 1, previous = -1;
+    std::uint32_t buffer = 0;
+    int held = 0;
+    std::size_t blockLeft = 0;
+    while (cut.Done < total) {
+        while (held < bits) {
+            if (blockLeft == 0) {
+                if (at >= size) {
+                    cut.Cut = true;
+                    return cut;
+                }
+                blockLeft = data[at++];
+                if (blockLeft == 0)
+                    return cut; // the frame's data ends here: nothing is missing
+            }
+            if (at >= size) {
+                cut.Cut = true;
+                return cut;
+            }
+            buffer |= std::uint32_t(data[at++]) << held;
+            held += 8;
+            --blockLeft;
+        }
+        const int code = int(buffer & ((1u << bits) - 1));
+        buffer >>= bits;
+        held -= bits;
+        if (code == clear) {
+            next = clear + 2, bits = minimum + 1, previous = -1;
+            continue;
+        }
+        if (code == end || code > next || (previous < 0 && code >= clear))
+            return cut;
+        int length = 0;
+        if (previous < 0) {
+            length = 1;
+        } else {
+            length = code < next ? lengths[std::size_t(code)] : lengths[std::size_t(previous)] + 1;
+            if (next < 4096) {
+                lengths[std::size_t(next)] = std::uint16_t(std::min(lengths[std::size_t(previous)] + 1, 65535));
+                if (++next == (1 << bits) && bits < 12)
+                    ++bits;
+            }
+        }
+        cut.Done += length;
+        previous = code;
+    }
+    return cut;
+}
+
+// The pixels of a cut first frame that its data never reached, white.
+void WhitenMissing(QImage& picture, const TGifCut& cut)
+{
+    if (!cut.Cut || cut.Interlaced || cut.Width <= 0)
+        return;
+    const std::int64_t total = std::int64_t(cut.Width) * cut.Height;
+    for (std::int64_t pixel = std::min(cut.Done, total); pixel < total;) {
+        const int row = int(pixel / cut.Width), column = int(pixel % cut.Width);
+        const int y = cut.Top + row;
+        const int from = cut.Left + column, to = std::min(cut.Left + cut.Width, picture.width());
+        if (y >= picture.height())
+            break;
+        if (from < to)
+            std::memset(picture.scanLine(y) + std::size_t(from) * 3, 0xFF, std::size_t(to - from) * 3);
+        pixel += cut.Width - column;
+    }
+}
+
 } // namespace
 
 bool ReadQtPicture(const std::uint8_t* data, std::size_t size, TQtPictureFormat format, QImage& picture,
@@ -130,6 +244,8 @@ bool ReadQtPicture(const std::uint8_t* data, std::size_t size, TQtPictureFormat 
         QImage opaque = OpaquePicture(std::move(decoded));
         if (opaque.isNull())
             return false;
+        if (format == TQtPictureFormat::Gif)
+            WhitenMissing(opaque, GifFirstFrameCut(data, size));
         if (!extras.Profile.isEmpty())
             ConvertToSrgb(opaque, extras.Profile);
         opaque = Oriented(opaque, extras.Orientation);

@@ -8,7 +8,7 @@ namespace orvanto {
 // reader of its format; a class whose reader is not built in has an empty
 // Create, and its files fail as undecodable ones do.
 const TGraphicClass& BitmapGraphicClass();        // .BMP .DIB .RLE
-const TGraphicClass& JpegGraphicClass();          // .JPG .JIF
+const TGraphicClass& JpegGraphicClass();          // .JPG .JIF .JPEG .JPE
 const TGraphicClass& IconGraphicClass();          // .ICO
 const TGraphicClass& MetafileGraphicClass();      // .WMF .EMF
 const TGraphicClass& PortablePixelmapGraphicClass(); // .PPM .PGM .PBM

@@ -118,6 +118,82 @@ std::uint32_t RowsPerChunk(TIFF* tiff, std::uint32_t width, std::uint32_t height
     return std::min(chunk, height);
 }
 
+// An 8-bit CMYK picture in strips, its inks turned into colour through the
+// profile it carries. Null when the picture is of another kind or its
+// profile cannot be used: libtiff's own formula then serves.
+std::unique_ptr<TCmykToSrgb> CmykThroughProfile(TIFF* tiff)
+{
+    std::uint16_t photometric = 0, bits = 0, samples = 0, inks = INKSET_CMYK;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inks);
+    std::uint32_t profileSize = 0;
+    void* profileData = nullptr;
+    if (photometric != PHOTOMETRIC_SEPARATED || bits != 8 || samples != 4 || inks != INKSET_CMYK || TIFFIsTiled(tiff)
+        || !TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &profileSize, &profileData) || !profileData || profileSize == 0)
+        return nullptr;
+    return TCmykToSrgb::Make(QByteArray(static_cast<const char*>(profileData), qsizetype(profileSize)), false);
+}
+
+// Strips of CMYK samples, contiguous or one plane per ink, through the
+// profile. Whole strips are read: rows taken one by one from separate planes
+// would restart a compressed strip for every row of every ink.
+bool DecodeCmyk(TIFF* tiff, const TCmykToSrgb& inks, std::uint32_t width, std::uint32_t height, QImage& picture,
+                std::string& error, const TLoadProgress& progress)
+{
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    const int planes = planar == PLANARCONFIG_SEPARATE ? 4 : 1;
+    std::uint32_t stripRows = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &stripRows);
+    stripRows = std::clamp<std::uint32_t>(stripRows, 1, height);
+    const std::uint64_t sampleBytes = std::uint64_t(width) * (planes == 4 ? 1 : 4);
+    const std::uint64_t stripBytes = sampleBytes * stripRows;
+    if (stripBytes * std::uint64_t(planes) > std::uint64_t(std::max<std::int64_t>(AllocationCeiling(), 1 << 20))) {
+        error = Messages::OutOfMemory;
+        return false;
+    }
+    error = Messages::OutOfMemory;
+    std::vector<std::uint8_t> strips(std::size_t(stripBytes) * std::size_t(planes));
+    std::vector<std::uint8_t> cmyk(planes == 4 ? std::size_t(width) * 4 : 0);
+    picture = AllocatePicture(width, height, TPictureFill::None);
+    if (picture.isNull())
+        return false;
+    error = Messages::UnknownFormat;
+    int lastPercent = -1;
+    for (std::uint32_t y = 0; y < height; y += stripRows) {
+        const std::uint32_t rows = std::min(stripRows, height - y);
+        const tmsize_t wanted = tmsize_t(sampleBytes * rows);
+        bool read = true;
+        for (int ink = 0; ink < planes && read; ++ink)
+            read = TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, y, std::uint16_t(ink)),
+                                        strips.data() + std::size_t(stripBytes) * std::size_t(ink), wanted)
+                == wanted;
+        if (!read) {
+            // Data cut short: the rows read stay, the rest is white.
+            if (y == 0)
+                return false;
+            FillWhiteFrom(picture, 0, y);
+            break;
+        }
+        for (std::uint32_t r = 0; r < rows; ++r) {
+            const std::uint8_t* row = strips.data() + std::size_t(sampleBytes) * r;
+            if (planes == 4) {
+                for (std::uint32_t x = 0; x < width; ++x)
+                    for (int ink = 0; ink < 4; ++ink)
+                        cmyk[std::size_t(x) * 4 + std::size_t(ink)] = row[std::size_t(stripBytes) * std::size_t(ink) + x];
+                row = cmyk.data();
+            }
+            inks.Convert(row, 0, picture.scanLine(int(y + r)), 0, int(width), 1);
+        }
+        const int percent = int(std::uint64_t(y + rows) * 99 / height);
+        if (progress && percent > lastPercent)
+            progress(lastPercent = percent);
+    }
+    return true;
+}
+
 bool Decode(TIFF* tiff, QImage& picture, std::string& error, const TLoadProgress& progress)
 {
     std::uint32_t width = 0, height = 0;
@@ -126,6 +202,15 @@ bool Decode(TIFF* tiff, QImage& picture, std::string& error, const TLoadProgress
     if (!PictureFits(width, height)) {
         error = Messages::OutOfMemory;
         return false;
+    }
+    if (const std::unique_ptr<TCmykToSrgb> inks = CmykThroughProfile(tiff)) {
+        std::uint16_t orientation = ORIENTATION_TOPLEFT;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+        if (!DecodeCmyk(tiff, *inks, width, height, picture, error, progress))
+            return false;
+        error = Messages::OutOfMemory;
+        picture = Oriented(picture, orientation);
+        return !picture.isNull();
     }
     char message[1024] = {};
     error = Messages::UnsupportedFormat;
@@ -169,7 +254,8 @@ bool Decode(TIFF* tiff, QImage& picture, std::string& error, const TLoadProgress
             progress(lastPercent = percent);
     }
 
-    // A CMYK file's profile describes ink, not the colours computed above.
+    // A CMYK file's profile describes ink, not the colours computed above
+    // (such files with a usable profile took the way above).
     std::uint32_t profileSize = 0;
     void* profileData = nullptr;
     if (photometric != PHOTOMETRIC_SEPARATED && TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &profileSize, &profileData)

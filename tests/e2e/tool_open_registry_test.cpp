@@ -31,27 +31,29 @@ TEST(ToolFormats, ListsTheFormatsAndTheFilter)
     const TToolRun run = RunTool({QStringLiteral("formats")});
     ASSERT_EQ(run.Status, 0) << run.Err;
     const QStringList lines = QString::fromStdString(run.Out).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 23);
+    ASSERT_EQ(lines.size(), 25);
     EXPECT_EQ(lines[0].simplified(), QStringLiteral("0 .BMP Bitmap"));
     EXPECT_EQ(lines[10].simplified(), QStringLiteral("10 .PBM Portable Bitmap (Monochrome)"));
     EXPECT_EQ(lines[13].simplified(), QStringLiteral("13 .OMI Optimised Multiformat Image"));
     EXPECT_EQ(lines[14].simplified(), QStringLiteral("14 .PNG PNG Picture"));
     EXPECT_EQ(lines[21].simplified(), QStringLiteral("21 .AVIF AVIF Picture"));
-    EXPECT_TRUE(lines[22].startsWith(QStringLiteral("filter: All Pictures|*.BMP;*.DIB;*.RLE;")))
-        << lines[22].toStdString();
-    EXPECT_TRUE(lines[22].endsWith(QStringLiteral("|AVIF Picture (*.avif)|*.AVIF;|")));
+    EXPECT_EQ(lines[22].simplified(), QStringLiteral("22 .JPEG Jpeg"));
+    EXPECT_EQ(lines[23].simplified(), QStringLiteral("23 .JPE Jpeg"));
+    EXPECT_TRUE(lines[24].startsWith(QStringLiteral("filter: All Pictures|*.BMP;*.DIB;*.RLE;")))
+        << lines[24].toStdString();
+    EXPECT_TRUE(lines[24].endsWith(QStringLiteral("|Jpeg (*.jpe)|*.JPE;|")));
 }
 
 TEST(ToolOpen, FailuresPrintTheOpenErrorText)
 {
     const std::string folder = MakeTempFolder("tool-open");
-    WriteWholeFile(folder + "x.jpeg", "whatever");
+    WriteWholeFile(folder + "x.jfif", "whatever");
     struct TCase {
         std::string File;
         const char* Error;
     };
     const TCase cases[] = {
-        {folder + "x.jpeg", "Index out of range\n"},
+        {folder + "x.jfif", "Index out of range\n"},
         {folder + "x.ppm", "File not found\n"},
         {folder + "x.OMI", "File not found\n"},
     };
@@ -81,6 +83,7 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
     std::string error;
     ASSERT_TRUE(SaveJpegFile(sample.convertToFormat(QImage::Format_BGR888), 80, folder + "a.jpg", error));
     WriteWholeFile(folder + "a.JIF", ReadWholeFile(folder + "a.jpg"));
+    WriteWholeFile(folder + "a.jpeg", ReadWholeFile(folder + "a.jpg"));
     // A 1 x 1 icon of 32 bits, opaque.
     const std::string icon = std::string("\0\0\1\0\1\0\1\1\0\0\1\0\x20\0\x30\0\0\0\x16\0\0\0", 22)
         + std::string("\x28\0\0\0\1\0\0\0\2\0\0\0\1\0\x20\0", 16) + std::string(24, '\0')
@@ -98,7 +101,7 @@ TEST(ToolOpen, InfoPrintsTheSizeOfEveryWiredFormat)
     }
     const std::pair<const char*, const char*> cases[] = {
         {"a.TEP", "7 4 Text Picture"},    {"a.omi", "7 4 Optimised Multiformat Image"},
-        {"a.jpg", "7 4 Jpeg"}, {"a.JIF", "7 4 Jpeg"}, {"a.ico", "1 1 Icon"},
+        {"a.jpg", "7 4 Jpeg"}, {"a.JIF", "7 4 Jpeg"}, {"a.jpeg", "7 4 Jpeg"}, {"a.ico", "1 1 Icon"},
         {"a.bmp", "7 4 Bitmap"},           {"a.DIB", "7 4 Device Independant Bitmap"},
         {"a.rle", "7 4 Windows RLE"},      {"a.PPM", "2 1 Portable Pixelmaxp"},
         {"a.pgm", "3 2 Portable Graymap"}, {"a.pbm", "4 1 Portable Bitmap (Monochrome)"},

@@ -12,8 +12,9 @@ namespace {
 
 const char* const Extensions[] = {".BMP", ".DIB", ".RLE", ".JPG", ".JIF", ".ICO", ".WMF", ".EMF",
                                   ".PPM", ".PGM", ".PBM", ".XBM", ".TEP", ".OMI", ".PNG", ".GIF",
-                                  ".TIF", ".TIFF", ".WEBP", ".HEIC", ".HEIF", ".AVIF"};
-constexpr int FormatCount = 22;
+                                  ".TIF", ".TIFF", ".WEBP", ".HEIC", ".HEIF", ".AVIF", ".JPEG",
+                                  ".JPE"};
+constexpr int FormatCount = 24;
 
 std::string Lower(std::string text)
 {
@@ -32,7 +33,7 @@ std::string Mixed(std::string text)
 
 const std::string AllPatterns =
     "*.BMP;*.DIB;*.RLE;*.JPG;*.JIF;*.ICO;*.WMF;*.EMF;*.PPM;*.PGM;*.PBM;*.XBM;*.TEP;*.OMI;"
-    "*.PNG;*.GIF;*.TIF;*.TIFF;*.WEBP;*.HEIC;*.HEIF;*.AVIF;";
+    "*.PNG;*.GIF;*.TIF;*.TIFF;*.WEBP;*.HEIC;*.HEIF;*.AVIF;*.JPEG;*.JPE;";
 const std::string EachFormat =
     "Bitmap (*.bmp)|*.BMP;|Device Independant Bitmap (*.dib)|*.DIB;|Windows RLE (*.rle)|*.RLE;|"
     "Jpeg (*.jpg)|*.JPG;|Jpeg (*.jif)|*.JIF;|Icon (*.ico)|*.ICO;|"
@@ -42,7 +43,8 @@ const std::string EachFormat =
     "Text Picture (*.tep)|*.TEP;|Optimised Multiformat Image (*.omi)|*.OMI;|"
     "PNG Picture (*.png)|*.PNG;|GIF Picture (*.gif)|*.GIF;|TIFF Picture (*.tif)|*.TIF;|"
     "TIFF Picture (*.tiff)|*.TIFF;|WebP Picture (*.webp)|*.WEBP;|HEIC/HEIF Picture (*.heic)|*.HEIC;|"
-    "HEIC/HEIF Picture (*.heif)|*.HEIF;|AVIF Picture (*.avif)|*.AVIF;|";
+    "HEIC/HEIF Picture (*.heif)|*.HEIF;|AVIF Picture (*.avif)|*.AVIF;|"
+    "Jpeg (*.jpeg)|*.JPEG;|Jpeg (*.jpe)|*.JPE;|";
 
 } // namespace
 
@@ -60,7 +62,7 @@ TEST(FormatRegistry, FindsEveryExtensionInAnyCase)
         }
     }
     EXPECT_EQ(registry.Formats().FindByExtension("BMP"), -1);
-    EXPECT_EQ(registry.Formats().FindByExtension(".jpeg"), -1);
+    EXPECT_EQ(registry.Formats().FindByExtension(".jfif"), -1);
     EXPECT_EQ(registry.Formats().FindByExtension(""), -1);
 }
 
@@ -76,7 +78,8 @@ TEST(FormatRegistry, EveryFormatHasItsMediaTypes)
         const char* Extension;
         const char* First;
     } cases[] = {{".tep", "image/x-orvanto-text-picture"}, {".OMI", "image/x-orvanto-multiformat-image"},
-                 {".Jpg", "image/jpeg"}, {".BMP", "image/bmp"}, {".png", "image/png"}};
+                 {".Jpg", "image/jpeg"}, {".BMP", "image/bmp"}, {".png", "image/png"},
+                 {".jpeg", "image/jpeg"}, {".JPE", "image/jpeg"}};
     for (const auto& c : cases) {
         const auto types = MimeTypesOfExtension(c.Extension);
         ASSERT_FALSE(types.empty()) << c.Extension;
@@ -111,6 +114,8 @@ TEST(FormatRegistry, DescriptionsAndClassesFollowTheTable)
         {"HEIC/HEIF Picture", "THeifImage"},
         {"HEIC/HEIF Picture", "THeifImage"},
         {"AVIF Picture", "THeifImage"},
+        {"Jpeg", "TJPEGImage"},
+        {"Jpeg", "TJPEGImage"},
     };
     for (int i = 0; i < FormatCount; ++i) {
         const TOpenImageEventHandler& entry = registry.Formats().Item(i);
@@ -125,7 +130,7 @@ TEST(FormatRegistry, OpenFailuresNameTheCause)
     const std::string folder = MakeTempFolder("open-failures");
     // A folder with a dot in its name, holding files without extension.
     const std::string dotted = MakeTempFolder("open-failures.PPM");
-    WriteWholeFile(folder + "x.jpeg", "not looked at");
+    WriteWholeFile(folder + "x.jfif", "not looked at");
     WriteWholeFile(dotted + "plain", "P3 1 1 1 0 0 0");
 
     struct TCase {
@@ -133,7 +138,7 @@ TEST(FormatRegistry, OpenFailuresNameTheCause)
         const char* Error;
     };
     std::vector<TCase> cases = {
-        {folder + "x.jpeg", "Index out of range"},
+        {folder + "x.jfif", "Index out of range"},
         {dotted + "plain", "Index out of range"},
         {folder + "noextension", "Index out of range"},
         {folder + "trailing.", "Index out of range"},
@@ -230,6 +235,8 @@ TEST(FormatRegistry, BuildFilterForEveryIndexForm)
         {10, false, "Portable Bitmap (Monochrome) (*.PBM)|*.PBM|"},
         {14, false, "PNG Picture (*.PNG)|*.PNG|"},
         {17, true, "*.TIFF"},
+        {22, false, "Jpeg (*.JPEG)|*.JPEG|"},
+        {23, true, "*.JPE"},
         {FormatCount, false, ""},
         {FormatCount, true, ""},
         {-4, false, ""},

@@ -94,7 +94,7 @@ TEST(OpenDispatch, UndecodableFilesFailWithUnknownFormatAndKeepTheBitmap)
     const TOpenImage registry;
     for (const char* extension : {".BMP", ".dib", ".RLE", ".PPM", ".pgm", ".PBM", ".XBM", ".JPG",
                                   ".JIF", ".ICO", ".WMF", ".EMF", ".TEP", ".OMI", ".png", ".GIF",
-                                  ".tif", ".TIFF", ".webp", ".HEIC", ".heif", ".AVIF"}) {
+                                  ".tif", ".TIFF", ".webp", ".HEIC", ".heif", ".AVIF", ".jpeg", ".JPE"}) {
         SCOPED_TRACE(extension);
         const std::string path = folder + "bad" + extension;
         ASSERT_TRUE(WriteWholeFile(path, "this is no picture of any kind\n"));
@@ -201,14 +201,14 @@ TEST(OpenDispatch, JifOpensExactlyLikeJpg)
     std::string error;
     ASSERT_TRUE(SaveJpegFile(source, 90, folder + "p.jpg", error)) << error;
     const std::string jpeg = ReadWholeFile(folder + "p.jpg");
-    for (const char* name : {"p.JIF", "p.jif", "p.JPG"})
+    for (const char* name : {"p.JIF", "p.jif", "p.JPG", "p.jpeg", "p.JPE"})
         ASSERT_TRUE(WriteWholeFile(folder + name, jpeg));
     const TOpenImage registry;
     QImage reference;
     TImageInfoRec first{folder + "p.jpg", 16777215, "", &reference};
     ASSERT_TRUE(registry.Open(first)) << first.ErrorText;
     EXPECT_EQ(reference.size(), QSize(16, 9));
-    for (const char* name : {"p.JIF", "p.jif", "p.JPG"}) {
+    for (const char* name : {"p.JIF", "p.jif", "p.JPG", "p.jpeg", "p.JPE"}) {
         SCOPED_TRACE(name);
         QImage bitmap;
         TImageInfoRec info{folder + name, 16777215, "", &bitmap};

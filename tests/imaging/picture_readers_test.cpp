@@ -25,6 +25,8 @@ constexpr const char* PillowToSrgb = "/usr/bin/python3 -c \"import io, sys; from
                                      "ImageCms.createProfile('sRGB'), outputMode='RGB').save('ref.ppm')\" ";
 #define ADOBE_RGB "convert in.ppm -profile /usr/share/color/icc/sRGB.icc " \
                   "-profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc -depth 8 "
+#define CMYK_INKS "convert in.ppm -profile /usr/share/color/icc/sRGB.icc " \
+                  "-profile /usr/share/color/icc/ghostscript/default_cmyk.icc "
 // ImageMagick's reading, transparency over white.
 constexpr const char* Magick = "convert -background white -alpha remove -depth 8 ";
 
@@ -106,6 +108,9 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
         {"adobe.png", ADOBE_RGB "adobe.png", std::string(PillowToSrgb) + "adobe.png", 1},
         {"adobe.tif", ADOBE_RGB "adobe.tif", std::string(PillowToSrgb) + "adobe.tif", 1},
         {"adobe.webp", ADOBE_RGB "-define webp:lossless=true adobe.webp", std::string(PillowToSrgb) + "adobe.webp", 1},
+        // CMYK with the profile of its inks, contiguous and in planes, through that profile.
+        {"inks.tif", CMYK_INKS "inks.tif", std::string(PillowToSrgb) + "inks.tif", 2},
+        {"planes.tif", CMYK_INKS "inks-lzw.tif && tiffcp -p separate -c lzw inks-lzw.tif planes.tif", std::string(PillowToSrgb) + "planes.tif", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
@@ -189,6 +194,35 @@ std::string PngHeader(std::uint32_t width, std::uint32_t height)
     const std::string chunk = "IHDR" + be32(width) + be32(height) + std::string("\x08\x02\0\0\0", 5);
     const auto crc = std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size())));
     return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + chunk + be32(crc);
+}
+
+// A GIF cut short inside its frame keeps the rows its data holds; the rest
+// is white, not the black Qt leaves.
+TEST(PictureReaders, CutGifShowsWhiteWhereTheDataEnds)
+{
+    const std::string folder = MakeTempFolder("picture-readers-cut-gif");
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 60x40 gradient:yellow-red full.gif"), 0);
+    std::string error, where;
+    const QImage full = Open(folder + "full.gif", error);
+    ASSERT_FALSE(full.isNull()) << error;
+    const std::string bytes = ReadWholeFile(folder + "full.gif");
+    for (std::size_t keep : {bytes.size() / 3, bytes.size() / 2, bytes.size() * 3 / 4 + 1}) {
+        SCOPED_TRACE(keep);
+        ASSERT_TRUE(WriteWholeFile(folder + "cut.gif", bytes.substr(0, keep)));
+        const QImage cut = Open(folder + "cut.gif", error);
+        ASSERT_FALSE(cut.isNull()) << error;
+        EXPECT_EQ(cut.pixelColor(0, 0), full.pixelColor(0, 0));
+        EXPECT_EQ(cut.pixelColor(59, 39), QColor(Qt::white));
+        int whiteFrom = -1;
+        for (int i = 0; i < 60 * 40; ++i) {
+            const QColor colour = cut.pixelColor(i % 60, i / 60);
+            if (whiteFrom < 0 && colour != full.pixelColor(i % 60, i / 60))
+                whiteFrom = i;
+            if (whiteFrom >= 0) {
+                ASSERT_EQ(colour, QColor(Qt::white)) << "at " << i % 60 << "," << i / 60;
+            }
+        }
+    }
 }
 
 TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)

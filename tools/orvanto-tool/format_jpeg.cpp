@@ -21,6 +21,8 @@ bool Write(const QImage& picture, const std::string& path, const TToolOptions& o
 
 TRegisterReader jpg{{".JPG", "Jpeg", &Read}};
 TRegisterReader jif{{".JIF", "Jpeg", &Read}};
+TRegisterReader jpeg{{".JPEG", "Jpeg", &Read}};
+TRegisterReader jpe{{".JPE", "Jpeg", &Read}};
 TRegisterWriter jpgWriter{{".JPG", {"--jpeg-quality"}, &Write}};
 
 } // namespace
