@@ -236,10 +236,10 @@ bool TPrintWorkspace::CompleteLoading(bool reportFailure)
     if (loaded) {
         TakePicture(std::move(result.Picture));
         FState->PartialLoad = FState->PendingPartial && FState->PendingPartial->load();
+    } else {
+        FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
     }
     FState->PendingPartial.reset();
-    else
-        FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
     Refresh();
     ForgetEdit();
     if (!loaded && reportFailure)

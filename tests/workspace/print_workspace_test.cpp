@@ -606,6 +606,7 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
         TAction Action;
         QSize After;          // the picture once the action is done
         std::string Error;    // the box shown, if any
+        bool Cut = false;     // the file ends halfway through
     } cases[] = {
         {"the window's event loop brings the whole picture", 0,
          [&](TPrintWorkspace& w) { settle(w); return true; }, {1600, 1200}, ""},
@@ -623,7 +624,14 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
         {"a failure is the waiting command's to show", 2000000,
          [](TPrintWorkspace& w) { return !w.Print() && w.LastError() == "Unknown format"; }, {7, 4}, ""},
         {"going away while decoding", 0, [](TPrintWorkspace&) { return true; }, {}, ""},
+        {"a file cut short says so once the whole picture came", 0,
+         [&](TPrintWorkspace& w) { settle(w); return w.LastLoadPartial(); }, {1600, 1200}, "", true},
     };
+    const std::string cut = Folder + "cut.jpg";
+    {
+        const std::string whole = ReadWholeFile(photo);
+        ASSERT_TRUE(WriteWholeFile(cut, whole.substr(0, whole.size() / 2)));
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
         Printer->Jobs.clear();
@@ -637,7 +645,7 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
             Paste(workspace, before);
             Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
             SetAllocationCeilingForTesting(c.Ceiling);
-            ASSERT_TRUE(workspace.LoadFile(photo));
+            ASSERT_TRUE(workspace.LoadFile(c.Cut ? cut : photo));
             ASSERT_TRUE(workspace.Loading());
             // A quarter of each side covers the 240-pixel preview page; the
             // layout has the whole picture's size already.
@@ -653,7 +661,8 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
         SetAllocationCeilingForTesting(0);
         ASSERT_EQ(Box->Shown.size(), c.Error.empty() ? 0u : 1u);
         if (!c.Error.empty()) {
-            EXPECT_EQ(Box->Shown[0].Text, c.Error);
+            // The box names the file on a second line.
+            EXPECT_EQ(Box->Shown[0].Text, c.Error + "\r\n" + photo);
         }
     }
     // A picture too small for any reduced copy loads whole before LoadFile ends.
