@@ -1,18 +1,113 @@
 # cmake -P make_icons.cmake: turns the pixel grids NAME.txt of ICONS (a
 # comma-separated list, in the order of TButtonIcon) into Text Picture texts
-# with TOOL (orvanto-tool tep-text) and writes them as the C++ header OUTPUT.
+# with TOOL (orvanto-tool tep-text) and writes them as the C++ header OUTPUT:
+# each icon as drawn (20 x 20) and doubled (40 x 40) for screens with two
+# device pixels to the pixel.
 #
 # A grid file: lines starting with "#" are comments; "C RRGGBB" gives the
 # colour of the pixel character C; every other non-empty line is a row of
 # pixel characters. The top-left pixel's colour is the background.
+cmake_minimum_required(VERSION 3.25)
+
+# The grid ROWS doubled with the edge-preserving pixel-art rule (Scale2x):
+# each pixel P becomes a 2 x 2 block that keeps P except where two of its
+# neighbours (A above, B right, C left, D below) meet on a diagonal edge,
+# so slopes and corners stay sharp and no colour is added. Beyond the grid's
+# edge a pixel's neighbour is the pixel itself.
+function(doubled_rows rows out)
+  list(LENGTH rows height)
+  math(EXPR last_row "${height} - 1")
+  set(result "")
+  foreach(y RANGE ${last_row})
+    list(GET rows ${y} row)
+    set(above "${row}")
+    set(below "${row}")
+    if(y GREATER 0)
+      math(EXPR index "${y} - 1")
+      list(GET rows ${index} above)
+    endif()
+    if(y LESS last_row)
+      math(EXPR index "${y} + 1")
+      list(GET rows ${index} below)
+    endif()
+    string(LENGTH "${row}" width)
+    math(EXPR last "${width} - 1")
+    set(top "")
+    set(bottom "")
+    foreach(x RANGE ${last})
+      string(SUBSTRING "${row}" ${x} 1 p)
+      string(SUBSTRING "${above}" ${x} 1 a)
+      string(SUBSTRING "${below}" ${x} 1 d)
+      set(c "${p}")
+      set(b "${p}")
+      if(x GREATER 0)
+        math(EXPR index "${x} - 1")
+        string(SUBSTRING "${row}" ${index} 1 c)
+      endif()
+      if(x LESS last)
+        math(EXPR index "${x} + 1")
+        string(SUBSTRING "${row}" ${index} 1 b)
+      endif()
+      set(e0 "${p}")
+      set(e1 "${p}")
+      set(e2 "${p}")
+      set(e3 "${p}")
+      if("${c}" STREQUAL "${a}" AND NOT "${c}" STREQUAL "${d}" AND NOT "${a}" STREQUAL "${b}")
+        set(e0 "${a}")
+      endif()
+      if("${a}" STREQUAL "${b}" AND NOT "${a}" STREQUAL "${c}" AND NOT "${b}" STREQUAL "${d}")
+        set(e1 "${b}")
+      endif()
+      if("${d}" STREQUAL "${c}" AND NOT "${d}" STREQUAL "${b}" AND NOT "${c}" STREQUAL "${a}")
+        set(e2 "${c}")
+      endif()
+      if("${b}" STREQUAL "${d}" AND NOT "${b}" STREQUAL "${a}" AND NOT "${d}" STREQUAL "${c}")
+        set(e3 "${d}")
+      endif()
+      string(APPEND top "${e0}${e1}")
+      string(APPEND bottom "${e2}${e3}")
+    endforeach()
+    list(APPEND result "${top}" "${bottom}")
+  endforeach()
+  set(${out} "${result}" PARENT_SCOPE)
+endfunction()
+
+# The Text Picture text of the grid ROWS, whose pixel characters have their
+# colours in colour_<hex code>, at BITS bits per pixel; FILE names the
+# portable pixmap handed to the tool.
+function(icon_text rows bits file out)
+  list(LENGTH rows height)
+  list(GET rows 0 first)
+  string(LENGTH "${first}" width)
+  set(ppm "P3\n${width} ${height}\n255\n")
+  foreach(row IN LISTS rows)
+    math(EXPR last "${width} - 1")
+    foreach(column RANGE ${last})
+      string(SUBSTRING "${row}" ${column} 1 symbol)
+      string(HEX "${symbol}" code)
+      string(APPEND ppm "${colour_${code}}\n")
+    endforeach()
+  endforeach()
+  file(WRITE "${file}" "${ppm}")
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+            "${TOOL}" tep-text "${file}" --tep-bits ${bits} --tep-style 0
+    OUTPUT_VARIABLE text OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR NOT text MATCHES "^T[0-9A-Za-z()~]+#$")
+    message(FATAL_ERROR "${file}: orvanto-tool tep-text failed (${result})")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
 string(REPLACE "," ";" icons "${ICONS}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(body "")
+set(body_doubled "")
 foreach(icon IN LISTS icons)
   set(source "${SOURCE_DIR}/${icon}.txt")
   file(STRINGS "${source}" lines)
   set(rows "")
-  set(symbols "")
   foreach(line IN LISTS lines)
     if(line MATCHES "^#" OR line STREQUAL "")
       continue()
@@ -33,7 +128,6 @@ foreach(icon IN LISTS icons)
   if(NOT width EQUAL 20 OR NOT height EQUAL 20)
     message(FATAL_ERROR "${source}: the grid is ${width} x ${height}, not 20 x 20")
   endif()
-  set(ppm "P3\n${width} ${height}\n255\n")
   set(used "")
   foreach(row IN LISTS rows)
     string(LENGTH "${row}" length)
@@ -47,7 +141,6 @@ foreach(icon IN LISTS icons)
       if(NOT DEFINED colour_${code})
         message(FATAL_ERROR "${source}: pixel \"${symbol}\" has no colour")
       endif()
-      string(APPEND ppm "${colour_${code}}\n")
       list(APPEND used "${colour_${code}}")
     endforeach()
   endforeach()
@@ -62,18 +155,14 @@ foreach(icon IN LISTS icons)
   if(bits GREATER 5)
     message(FATAL_ERROR "${source}: ${colours} colours; an icon may have 32")
   endif()
-  file(WRITE "${WORK_DIR}/${icon}.ppm" "${ppm}")
-  execute_process(
-    COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-            "${TOOL}" tep-text "${WORK_DIR}/${icon}.ppm" --tep-bits ${bits} --tep-style 0
-    OUTPUT_VARIABLE text OUTPUT_STRIP_TRAILING_WHITESPACE
-    RESULT_VARIABLE result)
-  if(NOT result EQUAL 0 OR NOT text MATCHES "^T[0-9A-Za-z()~]+#$")
-    message(FATAL_ERROR "${source}: orvanto-tool tep-text failed (${result})")
-  endif()
+  icon_text("${rows}" ${bits} "${WORK_DIR}/${icon}.ppm" text)
+  # The doubled grid holds only colours of the original, so the same bits do.
+  doubled_rows("${rows}" large_rows)
+  icon_text("${large_rows}" ${bits} "${WORK_DIR}/${icon}@2x.ppm" large_text)
   string(APPEND body "    // ${icon}: ${colours} colours, ${bits} bits per pixel\n    \"${text}\",\n")
+  string(APPEND body_doubled "    // ${icon}, 40 x 40\n    \"${large_text}\",\n")
 endforeach()
-set(header "// Generated from assets/icons by make_icons.cmake; do not edit.\n#pragma once\n\nnamespace orvanto {\n\ninline constexpr const char* ButtonIconTexts[] = {\n${body}};\n\n} // namespace orvanto\n")
+set(header "// Generated from assets/icons by make_icons.cmake; do not edit.\n#pragma once\n\nnamespace orvanto {\n\ninline constexpr const char* ButtonIconTexts[] = {\n${body}};\n\ninline constexpr const char* DoubledButtonIconTexts[] = {\n${body_doubled}};\n\n} // namespace orvanto\n")
 # Rewritten only when it changes, so that a rebuilt tool recompiles nothing.
 if(EXISTS "${OUTPUT}")
   file(READ "${OUTPUT}" old)

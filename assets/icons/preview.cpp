@@ -35,7 +35,8 @@ void FillBar(TToolbars& bar)
         if (entry.Icon < 0)
             bar.AddButton("", "", 5);
         else
-            bar.AddButton(entry.Caption, ButtonIconText(TButtonIcon(entry.Icon)), 0);
+            bar.AddButton(entry.Caption, ButtonIconText(TButtonIcon(entry.Icon)), 0,
+                          DoubledButtonIconText(TButtonIcon(entry.Icon)));
     }
     bar.SetAllButtonCursors(Qt::PointingHandCursor);
 }

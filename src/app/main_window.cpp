@@ -217,7 +217,8 @@ void TForm1::BuildButtonBar(QWidget* area)
         const int index = separator
             ? FToolbars->AddButton({}, {}, 5)
             : FToolbars->AddButton(Translate(entry.Caption) + entry.Suffix,
-                                   ButtonIconText(TButtonIcon(entry.Icon)), 0);
+                                   ButtonIconText(TButtonIcon(entry.Icon)), 0,
+                                   DoubledButtonIconText(TButtonIcon(entry.Icon)));
         if (index >= 0 && !separator)
             FBarCommands[index] = FindMenuEntry(entry.MenuEntry);
     }

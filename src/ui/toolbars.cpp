@@ -55,6 +55,7 @@ std::uint32_t Faded(std::uint32_t colour, std::uint32_t background)
                   (Channel(colour, 0) + Channel(background, 0)) / 2);
 }
 
+// x and y are device pixels.
 void PutPixel(QImage& image, int x, int y, std::uint32_t colour)
 {
     uchar* pixel = image.scanLine(y) + 3 * x;
@@ -62,6 +63,18 @@ void PutPixel(QImage& image, int x, int y, std::uint32_t colour)
     pixel[1] = uchar(Channel(colour, 8));
     pixel[2] = uchar(Channel(colour, 16));
 }
+
+// The scale x scale device pixels of the pixel at (x, y).
+void PutBlock(QImage& image, int x, int y, int scale, std::uint32_t colour)
+{
+    for (int dy = 0; dy < scale; ++dy)
+        for (int dx = 0; dx < scale; ++dx)
+            PutPixel(image, x * scale + dx, y * scale + dy, colour);
+}
+
+// More than one device pixel to the pixel draws at two: a doubled icon
+// stays crisp there, and at 1.5 Qt's plain downscaling of it still is.
+int ScaleFor(qreal devicePixelRatio) { return devicePixelRatio > 1 ? 2 : 1; }
 
 template <typename TEvent, typename... TArguments>
 void Fire(const TEvent& event, TArguments&&... arguments)
@@ -99,6 +112,11 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
+        // The ratio of what is painted on, which is also right for a window
+        // moved to another screen and for rendering into a picture.
+        const int scale = ScaleFor(painter.deviceTransform().m11());
+        if (scale != FBar.FScale)
+            FBar.Draw(scale);
         const int top = FBar.FTopLine ? LineHeight : 0;
         painter.drawImage(0, top, FBar.FBackBuffer);
         const int right = width() - 1;
@@ -262,7 +280,8 @@ TToolbars::~TToolbars()
 
 QWidget* TToolbars::Window() const { return FWindow.data(); }
 
-int TToolbars::AddButton(const std::string& caption, const std::string& iconText, int gap)
+int TToolbars::AddButton(const std::string& caption, const std::string& iconText, int gap,
+                         const std::string& doubledIconText)
 {
     const auto free = std::find_if(FEntries.begin(), FEntries.end(), [](const TEntry& e) { return !e.Used; });
     if (free == FEntries.end())
@@ -278,6 +297,11 @@ int TToolbars::AddButton(const std::string& caption, const std::string& iconText
     entry.Gap = gap;
     const QImage icon = iconText.empty() ? QImage() : BitmapFromText(iconText);
     entry.Icon = icon.isNull() ? QImage() : icon.convertToFormat(QImage::Format_RGB32);
+    const QImage doubled = doubledIconText.empty() ? QImage() : BitmapFromText(doubledIconText);
+    if (!entry.Icon.isNull())
+        entry.DoubledIcon = doubled.size() == 2 * entry.Icon.size()
+            ? doubled.convertToFormat(QImage::Format_RGB32)
+            : entry.Icon.scaled(2 * entry.Icon.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     entry.Width = entry.Icon.width() + 2 * Margin;
     entry.Height = entry.Icon.height() + 2 * Margin;
     Relayout();
@@ -427,11 +451,28 @@ void TToolbars::Relayout()
     const int lines = (FTopLine ? LineHeight : 0) + (FBottomLine ? LineHeight : 0);
     if (FWindow->height() != tallest + lines || FWindow->minimumHeight() != tallest + lines)
         FWindow->setFixedHeight(tallest + lines);
-    const int inner = tallest;
+    FInner = tallest;
 
-    FBackBuffer = QImage(std::max(FWindow->width(), 1), std::max(inner, 1), QImage::Format_BGR888);
+    int x = Margin;
+    for (TEntry& entry : FEntries) {
+        if (!entry.Used || !entry.Visible)
+            continue;
+        entry.Rect = QRect(x - Margin, Margin, entry.Width, FInner);
+        x += entry.Width + entry.Gap;
+    }
+    Draw(ScaleFor(FWindow->devicePixelRatio()));
+    Paint();
+}
+
+void TToolbars::Draw(int scale)
+{
+    if (!FWindow)
+        return;
+    FScale = scale;
+    FBackBuffer = QImage(std::max(FWindow->width(), 1) * scale, std::max(FInner, 1) * scale, QImage::Format_BGR888);
     if (FBackBuffer.isNull())
         return;
+    FBackBuffer.setDevicePixelRatio(scale);
     FBase = FWindow->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
     FDark = Shifted(FBase, -55);
     FLight = Shifted(FBase, 40);
@@ -439,17 +480,12 @@ void TToolbars::Relayout()
         for (int x = 0; x < FBackBuffer.width(); ++x)
             PutPixel(FBackBuffer, x, y, FBase);
 
-    int x = Margin;
     int separatorTracker = 0;
     for (int index = 0; index < SlotCount; ++index) {
-        TEntry& entry = FEntries[index];
-        if (!entry.Used || !entry.Visible)
-            continue;
-        entry.Rect = QRect(x - Margin, Margin, entry.Width, inner);
-        DrawEntry(index, x, Margin, separatorTracker);
-        x += entry.Width + entry.Gap;
+        const TEntry& entry = FEntries[index];
+        if (entry.Used && entry.Visible)
+            DrawEntry(index, entry.Rect.left() + Margin, Margin, separatorTracker);
     }
-    Paint();
 }
 
 void TToolbars::Paint()
@@ -466,7 +502,8 @@ void TToolbars::DrawEntry(int index, int x, int y, int& separatorTracker)
     const bool grey = !FBarEnabled || !entry.Enabled;
     const int left = pressed ? x + 1 : x;
     const int top = pressed ? y + 1 : y;
-    const int height = FBackBuffer.height();
+    const int scale = FScale;
+    const int height = FInner;
     if (hot) {
         QPainter painter(&FBackBuffer);
         painter.setPen(QColor::fromRgb(FDark));
@@ -476,12 +513,16 @@ void TToolbars::DrawEntry(int index, int x, int y, int& separatorTracker)
         painter.drawRoundedRect(QRect(left - 2, top - 2, entry.Width - 4, height - 4), 5, 7);
     }
     const std::uint32_t fill = hot ? FLight : FBase;
-    const QImage& icon = entry.Icon;
+    const QImage& icon = scale == 2 ? entry.DoubledIcon : entry.Icon;
     if (!icon.isNull()) {
+        // The icon's pixels are device pixels; the right-most pixel column
+        // of the bar stays free.
+        const int deviceLeft = left * scale, deviceTop = top * scale;
+        const int deviceRight = FBackBuffer.width() - scale, deviceBottom = FBackBuffer.height();
         const std::uint32_t transparent = icon.pixel(0, 0) & 0xFFFFFF;
         auto at = [&icon](int ix, int iy) { return std::uint32_t(icon.pixel(ix, iy)) & 0xFFFFFF; };
-        for (int dy = 0; dy < icon.height() && top + dy < height; ++dy) {
-            for (int dx = 0; dx < icon.width() && left + dx < FBackBuffer.width() - 1; ++dx) {
+        for (int dy = 0; dy < icon.height() && deviceTop + dy < deviceBottom; ++dy) {
+            for (int dx = 0; dx < icon.width() && deviceLeft + dx < deviceRight; ++dx) {
                 std::uint32_t colour = at(dx, dy);
                 if (colour == transparent) {
                     // An outline pixel takes in its coloured neighbours, so
@@ -506,15 +547,15 @@ void TToolbars::DrawEntry(int index, int x, int y, int& separatorTracker)
                 } else if (hot) {
                     colour = Shifted(colour, 20);
                 }
-                PutPixel(FBackBuffer, left + dx, top + dy, grey ? Faded(Greyed(colour), fill) : colour);
+                PutPixel(FBackBuffer, deviceLeft + dx, deviceTop + dy, grey ? Faded(Greyed(colour), fill) : colour);
             }
         }
     }
     if (FSeparatorLines && entry.Gap > 0 && separatorTracker == -1) {
         const int lineX = x - Margin + entry.Width + entry.Gap / 2;
-        if (lineX >= 0 && lineX < FBackBuffer.width())
+        if (lineX >= 0 && lineX < FBackBuffer.width() / scale)
             for (int lineY = y + 1; lineY < std::min(y + height - 7, height); ++lineY)
-                PutPixel(FBackBuffer, lineX, lineY, FDark);
+                PutBlock(FBackBuffer, lineX, lineY, scale, FDark);
         separatorTracker = index;
     } else if (!entry.IconText.empty()) {
         separatorTracker = -1;

@@ -11,6 +11,11 @@
 // are Text Picture texts; one that does not decode gives an empty 6 x 6
 // entry. A separator is an entry with no caption, no icon and a gap.
 //
+// Where the bar is painted at more than one device pixel to the pixel (a
+// screen scaled by 2, say), it draws at twice the resolution: each entry's
+// doubled icon where it has one of twice the size, else its icon with every
+// pixel made a 2 x 2 block, so icons stay crisp instead of being smoothed.
+//
 // The hover highlight is polled every 100 ms (the bar notices the pointer
 // leaving and the system colours changing that way) and OnTick comes every
 // 500 ms, both from the shared multi-timer, in the user-interface thread.
@@ -49,7 +54,10 @@ public:
     QWidget* Window() const;
 
     // The first free slot, or -1 when all 40 are used (nothing changes then).
-    int AddButton(const std::string& caption, const std::string& iconText, int gap);
+    // doubledIconText: the same icon at twice the width and height, for
+    // screens with two device pixels to the pixel.
+    int AddButton(const std::string& caption, const std::string& iconText, int gap,
+                  const std::string& doubledIconText = {});
     // Frees the used entries in first..last; a negative bound means all.
     void ClearButtons(int first = -1, int last = -1);
     void SetButtonEnabled(int index, bool enabled);
@@ -116,6 +124,8 @@ private:
         int Height = 0;
         int Gap = 0;
         QImage Icon;
+        // Twice Icon's size: the doubled icon, or Icon with its pixels doubled.
+        QImage DoubledIcon;
         bool Visible = true;
         bool Enabled = true;
         std::string Caption;
@@ -127,6 +137,8 @@ private:
     bool Valid(int index) const { return index >= 0 && index < SlotCount; }
     void SetHint(const std::string& text);
     void Paint();
+    // Redraws the back buffer at scale (1 or 2) device pixels per pixel.
+    void Draw(int scale);
     void DrawEntry(int index, int x, int y, int& separatorTracker);
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
@@ -143,6 +155,10 @@ private:
     bool FHintsOn = true;
     TDrag FDrag = TDrag::None;
     int FHotButton = -1;
+    // The device pixels per pixel of the back buffer (1 or 2), and its
+    // height in pixels.
+    int FScale = 1;
+    int FInner = 0;
     std::uint32_t FBase = 0;
     std::uint32_t FLight = 0;
     std::uint32_t FDark = 0;

@@ -142,8 +142,11 @@ TEST(Toolbars, HoverShowsHintsAndTheHandOnlyOnEnabledEntries)
 // The pixels of one small entry, drawn on a background of grey 100.
 TEST(Toolbars, Drawing)
 {
-    enum TState { Plain, Hot, Pressed, EntryDisabled, BarDisabled, WithSeparator };
+    enum TState { Plain, Hot, Pressed, EntryDisabled, BarDisabled, WithSeparator, Doubled, DoubledDisabled };
     // The icon's pixel x lands at window (3 + x, 5) below the 2-pixel top line.
+    // Doubled: the Print icon painted at two device pixels to the pixel; At
+    // is in device pixels, so artwork pixel (x, y) covers 2 (3 + x), 2 (5 + y)
+    // and the three device pixels right and below it.
     const struct {
         const char* Name;
         TState State;
@@ -162,13 +165,22 @@ TEST(Toolbars, Drawing)
         {"disabled bar: red 200 turns grey 66, faded to 83", BarDisabled, {4, 5}, qRgb(83, 83, 83)},
         {"disabled bar: outline grey 95, faded to 97", BarDisabled, {3, 5}, qRgb(97, 97, 97)},
         {"separator line mid-gap in the dark colour", WithSeparator, {10 + 6 + 2, 10}, qRgb(45, 45, 45)},
+        {"doubled: the green light (15, 8) fills its 2 x 2 block", Doubled, {37, 27}, qRgb(0x3F, 0xA3, 0x4D)},
+        {"doubled: ink (18, 14) reaches the 40 x 40 icon's edge", Doubled, {42, 38}, qRgb(0x2B, 0x2B, 0x2B)},
+        {"doubled: the corner is cut, not a step, its outline (100 x 8 + 2 x 43) div 10", Doubled, {43, 39},
+         qRgb(88, 88, 88)},
+        {"doubled and disabled: ink 43 faded to 71", DoubledDisabled, {42, 38}, qRgb(71, 71, 71)},
     };
     for (const auto& c : cases) {
         TToolbars bar;
         QPalette palette = bar.Window()->palette();
         palette.setColor(QPalette::Window, QColor(100, 100, 100));
         bar.Window()->setPalette(palette);
-        bar.AddButton("Icon", SmallIcon, 0);
+        const bool doubled = c.State == Doubled || c.State == DoubledDisabled;
+        if (doubled)
+            bar.AddButton("Print", ButtonIconText(TButtonIcon::Print), 0, DoubledButtonIconText(TButtonIcon::Print));
+        else
+            bar.AddButton("Icon", SmallIcon, 0);
         if (c.State == WithSeparator) {
             bar.AddButton("", "", 5);
             bar.AddButton("Help", ButtonIconText(TButtonIcon::Help), 0);
@@ -177,9 +189,14 @@ TEST(Toolbars, Drawing)
             Mouse(bar, QEvent::MouseMove, {4, 5}, Qt::NoButton);
         if (c.State == Pressed)
             Mouse(bar, QEvent::MouseButtonPress, {4, 5}, Qt::LeftButton);
-        bar.SetButtonEnabled(0, c.State != EntryDisabled);
+        bar.SetButtonEnabled(0, c.State != EntryDisabled && c.State != DoubledDisabled);
         bar.SetBarEnabled(c.State != BarDisabled);
-        const QImage shot = bar.Window()->grab().toImage();
+        QImage shot = bar.Window()->grab().toImage();
+        if (doubled) {
+            shot = QImage(2 * bar.Window()->size(), QImage::Format_RGB32);
+            shot.setDevicePixelRatio(2);
+            bar.Window()->render(&shot);
+        }
         EXPECT_EQ(shot.pixel(c.At) & 0xFFFFFF, c.Expected & 0xFFFFFF)
             << c.Name << ": " << std::hex << shot.pixel(c.At);
     }
