@@ -50,4 +50,19 @@ bool ReadFileBytes(const std::string& path, std::string& error, const TBytesRead
     return ReadDeviceBytes(file, error, read);
 }
 
+bool DecodeWholeOrNothing(QImage& picture, std::string& error, const TPictureDecoder& decode)
+{
+    QImage decoded;
+    try {
+        if (!decode(decoded))
+            return false;
+    } catch (const std::bad_alloc&) {
+        error = Messages::OutOfMemory;
+        return false;
+    }
+    picture = std::move(decoded);
+    error.clear();
+    return true;
+}
+
 } // namespace orvanto

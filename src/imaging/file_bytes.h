@@ -5,6 +5,8 @@
 // be hundreds of megabytes; what cannot be mapped is read, never more than
 // the allocation ceiling allows.
 
+#include <QImage>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,5 +23,11 @@ using TBytesReader = std::function<bool(const std::uint8_t* data, std::size_t si
 bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read);
 // "Out of memory" when the rest of the device cannot be held.
 bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& read);
+
+using TPictureDecoder = std::function<bool(QImage& decoded)>;
+// Runs decode into a picture of its own and hands that over only when decode
+// succeeded, clearing error; a failed or half-done read leaves picture as it
+// was. Running out of memory fails with "Out of memory".
+bool DecodeWholeOrNothing(QImage& picture, std::string& error, const TPictureDecoder& decode);
 
 } // namespace orvanto

@@ -198,19 +198,8 @@ bool ReadHeif(const std::uint8_t* data, std::size_t size, QImage& picture, std::
     // An ISO media file opens with a box: a 4-byte size, then "ftyp".
     if (size < 12 || std::memcmp(data + 4, "ftyp", 4) != 0)
         return false;
-    QImage decoded;
-    bool read = false;
-    try {
-        read = Decode(data, size, decoded, error, progress);
-    } catch (const std::bad_alloc&) {
-        error = Messages::OutOfMemory;
-        read = false;
-    }
-    if (!read)
-        return false;
-    picture = std::move(decoded);
-    error.clear();
-    return true;
+    return DecodeWholeOrNothing(picture, error,
+                                [&](QImage& decoded) { return Decode(data, size, decoded, error, progress); });
 }
 
 bool ReadHeifFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress)

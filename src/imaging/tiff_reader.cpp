@@ -274,9 +274,7 @@ bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::
     error = Messages::UnknownFormat;
     if (!HasHeader(data, size))
         return false;
-    QImage decoded;
-    bool read = false;
-    try {
+    return DecodeWholeOrNothing(picture, error, [&](QImage& decoded) {
         const std::unique_ptr<TIFFOpenOptions, TOptionsFree> options(TIFFOpenOptionsAlloc());
         if (!options) {
             error = Messages::OutOfMemory;
@@ -294,16 +292,8 @@ bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::
                                                                         Seek, Close, Size, Map, Unmap, options.get()));
         if (!tiff)
             return false;
-        read = Decode(tiff.get(), decoded, error, progress);
-    } catch (const std::bad_alloc&) {
-        error = Messages::OutOfMemory;
-        read = false;
-    }
-    if (!read)
-        return false;
-    picture = std::move(decoded);
-    error.clear();
-    return true;
+        return Decode(tiff.get(), decoded, error, progress);
+    });
 }
 
 bool ReadTiffFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress)

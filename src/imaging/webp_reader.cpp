@@ -143,9 +143,7 @@ bool ReadWebp(const std::uint8_t* data, std::size_t size, QImage& picture, std::
               const TLoadProgress& progress)
 {
     error = Messages::UnknownFormat;
-    QImage decoded;
-    bool read = false;
-    try {
+    return DecodeWholeOrNothing(picture, error, [&](QImage& decoded) {
         WebPBitstreamFeatures features;
         if (size < 12 || WebPGetFeatures(data, size, &features) != VP8_STATUS_OK)
             return false;
@@ -154,25 +152,17 @@ bool ReadWebp(const std::uint8_t* data, std::size_t size, QImage& picture, std::
             return false;
         }
         const WebPData bytes{data, size};
-        read = features.has_animation ? DecodeFirstFrame(bytes, decoded, error)
-                                      : DecodeStill(data, size, features, decoded, error, progress);
-        if (read) {
-            const TExtras extras = ReadExtras(bytes);
-            if (!extras.Profile.isEmpty())
-                ConvertToSrgb(decoded, extras.Profile);
-            error = Messages::OutOfMemory;
-            decoded = Oriented(decoded, extras.Orientation);
-            read = !decoded.isNull();
-        }
-    } catch (const std::bad_alloc&) {
+        const bool read = features.has_animation ? DecodeFirstFrame(bytes, decoded, error)
+                                                 : DecodeStill(data, size, features, decoded, error, progress);
+        if (!read)
+            return false;
+        const TExtras extras = ReadExtras(bytes);
+        if (!extras.Profile.isEmpty())
+            ConvertToSrgb(decoded, extras.Profile);
         error = Messages::OutOfMemory;
-        read = false;
-    }
-    if (!read)
-        return false;
-    picture = std::move(decoded);
-    error.clear();
-    return true;
+        decoded = Oriented(decoded, extras.Orientation);
+        return !decoded.isNull();
+    });
 }
 
 bool ReadWebpFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress)
