@@ -27,6 +27,9 @@ configure_and_build() {
     local args=() targets=()
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
     [ "${1:-}" = "--" ] && shift && targets=("$@")
+    # A compiler cache, where the machine has one, makes a rebuild of an
+    # unchanged file free, across build folders and clones alike.
+    command -v ccache >/dev/null 2>&1 && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$ORVANTO_ROOT" -B "$dir" -G Ninja "${args[@]}" >/dev/null
     fi
