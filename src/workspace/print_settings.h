@@ -75,6 +75,7 @@ struct TPrintSettings {
 
     // The page colour printed and shown: BkColor when UseBkColor is 1.
     std::uint32_t EffectiveBackground() const { return UseBkColor == 1 ? BkColor : 0xFFFFFF; }
+    bool operator==(const TPrintSettings&) const = default;
     // Every mode, the copies and the preview size brought into range.
     TPrintSettings Validated() const;
 };
