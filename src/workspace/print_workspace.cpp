@@ -9,7 +9,6 @@
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace orvanto {
@@ -67,7 +66,7 @@ TPrintWorkspaceInfo TPrintWorkspace::Info() const
 void TPrintWorkspace::ApplyInfo(const TPrintWorkspaceInfo& info)
 {
     try {
-        const int copies = std::clamp(info.Copies, 1, MostCopies);
+        const int copies = info.Validated().Copies;
         if (copies != Copies()) {
             try {
                 Platform().Printer().SetCopies(copies);
