@@ -44,6 +44,9 @@ enum TPrintOrientation : std::uint8_t {
     poLandscape = 1,
 };
 
+// How a zoom command of the menus changes the zoom percentages.
+enum class TZoomMode { Set, Add };
+
 inline constexpr int PrintScaleCount = 6;
 inline constexpr int PrintPositionCount = 6;
 inline constexpr int PrintQualityCount = 3;

@@ -138,7 +138,7 @@ void TPrintWorkspace::SetMemoryBudget(std::int64_t bytes)
         Relayout();
 }
 
-void TPrintWorkspace::ZoomCommand(int mode, std::int32_t percent)
+void TPrintWorkspace::ZoomCommand(TZoomMode mode, std::int32_t percent)
 {
     if (!FState->Layout.CanZoom(!FState->Picture.Empty()))
         return;
@@ -146,10 +146,10 @@ void TPrintWorkspace::ZoomCommand(int mode, std::int32_t percent)
     // a large zoom round to a negative one.
     TPrintWorkspaceInfo info = Info();
     if (info.Scale == psCustom) {
-        info.ZoomX = mode == 1 ? SaturatingAdd(info.ZoomX, percent) : percent;
-        info.ZoomY = mode == 1 ? SaturatingAdd(info.ZoomY, percent) : percent;
+        info.ZoomX = mode == TZoomMode::Add ? SaturatingAdd(info.ZoomX, percent) : percent;
+        info.ZoomY = mode == TZoomMode::Add ? SaturatingAdd(info.ZoomY, percent) : percent;
     } else {
-        info.ZoomXY = mode == 1 ? SaturatingAdd(info.ZoomXY, percent) : percent;
+        info.ZoomXY = mode == TZoomMode::Add ? SaturatingAdd(info.ZoomXY, percent) : percent;
     }
     ApplyInfo(info);
 }
