@@ -1,9 +1,9 @@
-#include "imaging/tiff_reader.h"
+#include "imaging/library/tiff_reader.h"
 #include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/colour_profile.h"
-#include "imaging/exif_orientation.h"
+#include "imaging/colour/colour_profile.h"
+#include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
 #include "support/memory_limit.h"
 

@@ -1,5 +1,5 @@
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 
 #include "tests/imaging/picture_fixtures.h"
 #include "tests/test_support.h"

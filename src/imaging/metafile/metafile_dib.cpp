@@ -1,6 +1,6 @@
-#include "imaging/metafile_dib.h"
+#include "imaging/metafile/metafile_dib.h"
 
-#include "imaging/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_reader.h"
 #include "imaging/codecs/picture_allocation.h"
 
 #include <QBuffer>

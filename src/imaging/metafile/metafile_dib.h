@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/metafile_bytes.h"
+#include "imaging/metafile/metafile_bytes.h"
 
 #include <QImage>
 #include <QRectF>

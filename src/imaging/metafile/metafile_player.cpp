@@ -1,4 +1,4 @@
-#include "imaging/metafile_player.h"
+#include "imaging/metafile/metafile_player.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

@@ -1,7 +1,7 @@
-#include "imaging/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_reader.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/colour_profile.h"
+#include "imaging/colour/colour_profile.h"
 #include "imaging/file_bytes.h"
 #include "support/byte_order.h"
 #include "support/messages.h"

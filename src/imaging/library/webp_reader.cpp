@@ -1,11 +1,11 @@
-#include "imaging/webp_reader.h"
+#include "imaging/library/webp_reader.h"
 #include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/colour_profile.h"
-#include "imaging/exif_orientation.h"
+#include "imaging/colour/colour_profile.h"
+#include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
-#include "imaging/opaque_picture.h"
+#include "imaging/library/opaque_picture.h"
 #include "support/memory_limit.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "imaging/exif_orientation.h"
+#include "imaging/colour/exif_orientation.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "support/byte_order.h"

@@ -1,4 +1,4 @@
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_writer.h"
 
 #include "support/messages.h"
 

@@ -1,4 +1,4 @@
-#include "imaging/icon_reader.h"
+#include "imaging/bitmap/icon_reader.h"
 
 #include "tests/imaging/picture_fixtures.h"
 #include "tests/test_support.h"

@@ -1,6 +1,6 @@
-#include "imaging/icon_reader.h"
+#include "imaging/bitmap/icon_reader.h"
 
-#include "imaging/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_reader.h"
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/file_bytes.h"
 #include "support/byte_order.h"

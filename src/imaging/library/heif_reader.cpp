@@ -1,10 +1,10 @@
-#include "imaging/heif_reader.h"
+#include "imaging/library/heif_reader.h"
 #include "support/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/colour_profile.h"
+#include "imaging/colour/colour_profile.h"
 #include "imaging/file_bytes.h"
-#include "imaging/opaque_picture.h"
+#include "imaging/library/opaque_picture.h"
 
 #include <algorithm>
 #include <cstring>

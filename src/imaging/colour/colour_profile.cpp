@@ -1,4 +1,4 @@
-#include "imaging/colour_profile.h"
+#include "imaging/colour/colour_profile.h"
 
 #include <lcms2.h>
 #include <lcms2_plugin.h>

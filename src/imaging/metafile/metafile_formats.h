@@ -3,8 +3,8 @@
 // The two record formats: their headers and the loops that play their
 // records. Shared by the picture class and the fuzz targets.
 
-#include "imaging/metafile_bytes.h"
-#include "imaging/metafile_player.h"
+#include "imaging/metafile/metafile_bytes.h"
+#include "imaging/metafile/metafile_player.h"
 
 #include <QRectF>
 

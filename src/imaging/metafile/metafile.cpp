@@ -1,7 +1,7 @@
-#include "imaging/metafile.h"
+#include "imaging/metafile/metafile.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/metafile_formats.h"
+#include "imaging/metafile/metafile_formats.h"
 #include "platform/platform.h"
 #include "support/file_listing.h"
 #include "support/memory_limit.h"

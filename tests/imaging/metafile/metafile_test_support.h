@@ -3,7 +3,7 @@
 // Drawing one record family at a time into a small metafile and looking at
 // the pixels that come out.
 
-#include "imaging/metafile.h"
+#include "imaging/metafile/metafile.h"
 
 #include "tests/test_support.h"
 #include "tools/orvanto-tool/metafile_builder.h"

@@ -1,4 +1,4 @@
-#include "imaging/opaque_picture.h"
+#include "imaging/library/opaque_picture.h"
 
 #include "imaging/codecs/picture_allocation.h"
 

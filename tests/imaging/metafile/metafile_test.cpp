@@ -1,4 +1,4 @@
-#include "tests/imaging/metafile_test_support.h"
+#include "tests/imaging/metafile/metafile_test_support.h"
 
 #include "support/memory_limit.h"
 #include "tests/test_support.h"

@@ -1,8 +1,8 @@
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/colour_profile.h"
-#include "imaging/exif_orientation.h"
+#include "imaging/colour/colour_profile.h"
+#include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
 #include "support/byte_order.h"
 #include "support/memory_limit.h"

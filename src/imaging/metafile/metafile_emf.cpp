@@ -1,5 +1,5 @@
-#include "imaging/metafile_dib.h"
-#include "imaging/metafile_formats.h"
+#include "imaging/metafile/metafile_dib.h"
+#include "imaging/metafile/metafile_formats.h"
 
 #include <algorithm>
 #include <cmath>
