@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -211,35 +212,6 @@ std::string Describe(const TDecodeState& s, int orientation)
     return text;
 }
 
-struct TEncodeState {
-    jpeg_compress_struct Info;
-    TJpegError Error;
-    unsigned char* Buffer;
-    unsigned long Size;
-};
-
-bool EncodeRows(TEncodeState* s, const std::uint8_t* bits, std::size_t bytesPerLine, int width, int height,
-                int quality)
-{
-    if (setjmp(s->Error.Jump))
-        return false;
-    jpeg_create_compress(&s->Info);
-    jpeg_mem_dest(&s->Info, &s->Buffer, &s->Size);
-    s->Info.image_width = JDIMENSION(width);
-    s->Info.image_height = JDIMENSION(height);
-    s->Info.input_components = 3;
-    s->Info.in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(&s->Info);
-    jpeg_set_quality(&s->Info, quality, TRUE);
-    jpeg_start_compress(&s->Info, TRUE);
-    while (s->Info.next_scanline < s->Info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bits + std::size_t(s->Info.next_scanline) * bytesPerLine);
-        jpeg_write_scanlines(&s->Info, &row, 1);
-    }
-    jpeg_finish_compress(&s->Info);
-    return true;
-}
-
 } // namespace
 
 namespace {
@@ -296,7 +268,7 @@ bool ReadJpegOnce(const std::uint8_t* data, std::size_t size, QImage& picture, s
         if (read && details)
             *details = Describe(*state, turn);
         if (read && turn != 1) {
-            picture = Oriented(picture, turn);
+            picture = Oriented(std::move(picture), turn);
             if (picture.isNull()) {
                 error = Messages::OutOfMemory;
                 read = false;
@@ -445,7 +417,7 @@ bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPrev
                 if (read && !state->Cmyk && state->Profile)
                     ConvertToSrgb(picture, profile);
                 if (read && turn != 1) {
-                    picture = Oriented(picture, turn);
+                    picture = Oriented(std::move(picture), turn);
                     read = !picture.isNull();
                 }
             }
@@ -467,45 +439,6 @@ bool ReadJpegPreviewFile(const std::string& path, const TJpegPreviewNeed& need, 
     return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
         return ReadJpegPreview(data, size, need, picture, fullSize);
     });
-}
-
-bool EncodeJpeg(const QImage& source, int quality, QByteArray& bytes, std::string& error)
-{
-    error = Messages::OutOfMemory;
-    bytes.clear();
-    try {
-        if (source.isNull())
-            return false;
-        const QImage picture =
-            source.format() == QImage::Format_BGR888 ? source : source.convertToFormat(QImage::Format_BGR888);
-        if (picture.isNull())
-            return false;
-        auto* state = new (std::nothrow) TEncodeState;
-        if (!state)
-            return false;
-        std::memset(state, 0, sizeof *state);
-        state->Info.err = jpeg_std_error(&state->Error.Manager);
-        state->Error.Manager.error_exit = OnError;
-        state->Error.Manager.emit_message = OnMessage;
-        const bool encoded = EncodeRows(state, picture.constBits(), std::size_t(picture.bytesPerLine()),
-                                        picture.width(), picture.height(), std::clamp(quality, 1, 100));
-        jpeg_destroy_compress(&state->Info);
-        try {
-            if (encoded && state->Buffer)
-                bytes = QByteArray(reinterpret_cast<const char*>(state->Buffer), qsizetype(state->Size));
-        } catch (const std::bad_alloc&) {
-            bytes.clear();
-        }
-        std::free(state->Buffer);
-        delete state;
-        if (!encoded || bytes.isEmpty())
-            return false;
-        error.clear();
-        return true;
-    } catch (const std::bad_alloc&) {
-        bytes.clear();
-        return false;
-    }
 }
 
 bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, std::string& error)

@@ -8,6 +8,7 @@
 // rest white. libjpeg's errors fail the read with "Unknown format" (or
 // "Out of memory" when it ran out of memory); its warnings are ignored.
 
+#include "imaging/codecs/jpeg_encoder.h"
 #include "imaging/load_progress.h"
 
 #include <QByteArray>
@@ -56,9 +57,8 @@ bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPrev
                      QSize& fullSize);
 bool ReadJpegPreviewFile(const std::string& path, const TJpegPreviewNeed& need, QImage& picture, QSize& fullSize);
 
-// Encodes the picture as a complete JPEG file at quality 1..100 (values
-// outside are held in that range). False with "Out of memory" on failure.
-bool EncodeJpeg(const QImage& picture, int quality, QByteArray& bytes, std::string& error);
+// Encodes the picture (EncodeJpeg) and writes it to path: "File in use" when
+// the file cannot be opened, "Out of disk space" when not all of it was written.
 bool SaveJpegFile(const QImage& picture, int quality, const std::string& path, std::string& error);
 
 } // namespace orvanto
