@@ -1,6 +1,6 @@
 #include "imaging/colour/exif_orientation.h"
 
-#include "imaging/codecs/picture_allocation.h"
+#include "raster/raster_transforms.h"
 #include "support/byte_order.h"
 
 #include <cstring>
@@ -48,33 +48,36 @@ int ExifOrientation(const std::uint8_t* exif, std::size_t size)
     return 1;
 }
 
-QImage Oriented(const QImage& source, int orientation)
+QImage Oriented(QImage picture, int orientation)
 {
-    if (orientation < 2 || orientation > 8)
-        return source;
-    const int w = source.width(), h = source.height();
-    const bool swaps = orientation >= 5;
-    QImage target = AllocatePicture(swaps ? h : w, swaps ? w : h, TPictureFill::None);
-    if (target.isNull())
-        return target;
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = source.constScanLine(y);
-        for (int x = 0; x < w; ++x, src += 3) {
-            int tx = x, ty = y;
-            switch (orientation) {
-            case 2: tx = w - 1 - x; break;
-            case 3: tx = w - 1 - x, ty = h - 1 - y; break;
-            case 4: ty = h - 1 - y; break;
-            case 5: tx = y, ty = x; break;
-            case 6: tx = h - 1 - y, ty = x; break;
-            case 7: tx = h - 1 - y, ty = w - 1 - x; break;
-            case 8: tx = y, ty = w - 1 - x; break;
-            default: break;
-            }
-            std::memcpy(target.scanLine(ty) + tx * 3, src, 3);
+    if (orientation < 2 || orientation > 8 || picture.isNull())
+        return picture;
+    // Each orientation as the raster's turns: 5 to 8 swap the sides with a
+    // quarter turn, the one step that needs a second picture, so it goes
+    // first and a failure leaves nothing half done; 5 and 7 are its mirror
+    // images.
+    enum TStep { None, Mirror, Flip, Half, Clockwise, CounterClockwise };
+    static constexpr TStep Steps[9][2] = {
+        {None, None}, {None, None}, {Mirror, None}, {Half, None}, {Flip, None},
+        {Clockwise, Mirror}, {Clockwise, None}, {Clockwise, Flip}, {CounterClockwise, None},
+    };
+    TManipulationInfo info;
+    info.Bitmap = &picture;
+    for (const TStep step : Steps[orientation]) {
+        info.Rect = PictureRect(&picture);
+        bool done = true;
+        switch (step) {
+        case None: break;
+        case Mirror: done = MirrorHorizontal(info); break;
+        case Flip: done = FlipVertical(info); break;
+        case Half: done = RotateHalf(info); break;
+        case Clockwise: done = RotateQuarter(info, RotateClockwise); break;
+        case CounterClockwise: done = RotateQuarter(info, RotateCounterClockwise); break;
         }
+        if (!done)
+            return QImage();
     }
-    return target;
+    return picture;
 }
 
 } // namespace orvanto

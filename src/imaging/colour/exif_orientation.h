@@ -17,8 +17,10 @@ namespace orvanto {
 // (PNG's eXIf chunk, WebP's EXIF chunk as most writers store it).
 int ExifOrientation(const std::uint8_t* exif, std::size_t size);
 
-// The picture turned as orientation 2..8 describes (1 and anything else: an
-// unturned copy); a null image when memory runs out.
-QImage Oriented(const QImage& source, int orientation);
+// The picture turned as orientation 2..8 describes (1 and anything else: the
+// picture as it is); a null image when memory runs out. The turn is the
+// raster's, done in place: hand the picture over (std::move) and a quarter
+// turn gives its memory back as it goes instead of holding two pictures.
+QImage Oriented(QImage picture, int orientation);
 
 } // namespace orvanto

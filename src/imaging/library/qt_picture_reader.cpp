@@ -18,6 +18,7 @@
 #include <limits>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace orvanto {
@@ -248,7 +249,7 @@ bool ReadQtPicture(const std::uint8_t* data, std::size_t size, TQtPictureFormat 
             WhitenMissing(opaque, GifFirstFrameCut(data, size));
         if (!extras.Profile.isEmpty())
             ConvertToSrgb(opaque, extras.Profile);
-        opaque = Oriented(opaque, extras.Orientation);
+        opaque = Oriented(std::move(opaque), extras.Orientation);
         if (opaque.isNull())
             return false;
         picture = std::move(opaque);

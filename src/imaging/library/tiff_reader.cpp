@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include <tiffio.h>
@@ -209,7 +210,7 @@ bool Decode(TIFF* tiff, QImage& picture, std::string& error, const TLoadProgress
         if (!DecodeCmyk(tiff, *inks, width, height, picture, error, progress))
             return false;
         error = Messages::OutOfMemory;
-        picture = Oriented(picture, orientation);
+        picture = Oriented(std::move(picture), orientation);
         return !picture.isNull();
     }
     char message[1024] = {};
@@ -262,7 +263,7 @@ bool Decode(TIFF* tiff, QImage& picture, std::string& error, const TLoadProgress
         && profileData && profileSize > 0)
         ConvertToSrgb(picture, QByteArray(static_cast<const char*>(profileData), qsizetype(profileSize)));
     error = Messages::OutOfMemory;
-    picture = Oriented(picture, orientation);
+    picture = Oriented(std::move(picture), orientation);
     return !picture.isNull();
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -160,7 +161,7 @@ bool ReadWebp(const std::uint8_t* data, std::size_t size, QImage& picture, std::
         if (!extras.Profile.isEmpty())
             ConvertToSrgb(decoded, extras.Profile);
         error = Messages::OutOfMemory;
-        decoded = Oriented(decoded, extras.Orientation);
+        decoded = Oriented(std::move(decoded), extras.Orientation);
         return !decoded.isNull();
     });
 }
@@ -217,7 +218,7 @@ bool ReadWebpPreview(const std::uint8_t* data, std::size_t size, const std::func
             return false;
         if (!extras.Profile.isEmpty())
             ConvertToSrgb(copy, extras.Profile);
-        picture = Oriented(copy, extras.Orientation);
+        picture = Oriented(std::move(copy), extras.Orientation);
         return !picture.isNull();
     } catch (const std::bad_alloc&) {
         picture = QImage();
