@@ -211,36 +211,6 @@ TEST(JpegCodec, RefusesDamagedFilesWithoutCrashing)
     SetAllocationCeilingForTesting(0);
 }
 
-TEST(JpegCodec, EncodesAtTheQualityAsked)
-{
-    const std::string folder = MakeTempFolder("jpeg-encode");
-    WriteSourcePpm(folder + "in.ppm", 45, 29, 0);
-    const QImage source = LoadWithQt(folder + "in.ppm").convertToFormat(QImage::Format_BGR888);
-    int previousSize = 0;
-    double previousError = 256;
-    for (const int quality : {1, 20, 50, 90, 100}) {
-        QByteArray bytes;
-        std::string error;
-        ASSERT_TRUE(EncodeJpeg(source, quality, bytes, error)) << quality;
-        // The same library at the same quality writes the same file (with
-        // baseline tables, which every decoder reads).
-        ASSERT_EQ(RunCommand("cd " + folder + " && cjpeg -baseline -quality " + std::to_string(quality) + " in.ppm > ref.jpg"), 0);
-        EXPECT_EQ(bytes.toStdString(), ReadWholeFile(folder + "ref.jpg")) << quality;
-        // Higher quality: larger files, closer pictures.
-        const double difference = MeanDifference(ReadOrFail(bytes.toStdString()), source);
-        EXPECT_GT(int(bytes.size()), previousSize) << quality;
-        EXPECT_LT(difference, previousError) << quality;
-        previousSize = int(bytes.size()), previousError = difference;
-    }
-    QByteArray low, clamped;
-    std::string error;
-    ASSERT_TRUE(EncodeJpeg(source, 1, low, error));
-    ASSERT_TRUE(EncodeJpeg(source, -7, clamped, error));
-    EXPECT_EQ(clamped, low);
-    EXPECT_FALSE(EncodeJpeg(QImage(), 90, clamped, error));
-    EXPECT_EQ(error, "Out of memory");
-}
-
 } // namespace
 
 TEST(JpegCodec, PreviewCopiesAreTheSmallestReductionThatReachesTheNeed)
