@@ -105,6 +105,8 @@ TEST(Metafile, ShapesLandWhereTheirRecordsPutThem)
         {"chord: the side of the chord with the arc", FinishCanvas(EmfCanvas(Red).Add(46, {0, 0, 100, 100, 100, 50, 0, 50})), {{50, 20}}, {{50, 80}}},
         {"round rectangle corners", FinishCanvas(EmfCanvas(Red).Add(44, {0, 0, 100, 100, 60, 60})), {{50, 50}, {50, 2}}, {{2, 2}, {97, 97}}},
         {"16-bit rectangle", FinishCanvas(WmfCanvas(Red).Add(0x041B, {80, 60, 20, 10})), {{12, 22}, {58, 78}}, {{8, 50}, {62, 50}}},
+        {"16-bit pie, parameters last to first", FinishCanvas(WmfCanvas(Red).Add(0x081A, {0, 50, 50, 100, 100, 100, 0, 0})), {{70, 30}}, {{30, 30}, {30, 70}, {70, 70}}},
+        {"16-bit chord, parameters last to first", FinishCanvas(WmfCanvas(Red).Add(0x0830, {50, 0, 50, 100, 100, 100, 0, 0})), {{50, 20}}, {{50, 80}}},
     };
     for (const auto& c : cases)
         CheckPixels(c);
