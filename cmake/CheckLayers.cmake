@@ -12,7 +12,9 @@
 # It fails when
 # - a layer listed in src/CMakeLists.txt has no folder or no orvanto_layer();
 # - a folder under src/ declares orvanto_layer() but is not listed;
-# - a file of src/<layer>/ includes a project header ("x/y.h") of a layer that
+# - a source lies in a folder that is neither a layer nor one of the
+#   sub-folders a layer names with orvanto_layer(... FOLDERS ...);
+# - a file of src/<layer>/ (or of its FOLDERS) includes a project header ("x/y.h") of a layer that
 #   is neither its own nor reachable through the orvanto_layer(... DEPENDS ...)
 #   declarations, or of a folder that is no layer;
 # - a file outside the widget layers (a folder named qt, ui and app) includes
@@ -61,18 +63,24 @@ foreach(layer IN LISTS layers)
   set(folder_of_orvanto_${name} ${layer})
   list(APPEND targets orvanto_${name})
   # DEPENDS items up to the next keyword; only layers count, not Qt or zlib.
+  # FOLDERS items: sub-folders whose files belong to this layer.
   set(depends "")
-  set(in_depends OFF)
+  set(members ${layer})
+  set(keyword "")
   foreach(argument IN LISTS arguments)
-    if(argument STREQUAL "DEPENDS")
-      set(in_depends ON)
-    elseif(argument MATCHES "^[A-Z_]+$")
-      set(in_depends OFF)
-    elseif(in_depends AND argument MATCHES "^orvanto_")
+    if(argument MATCHES "^[A-Z_]+$")
+      set(keyword ${argument})
+    elseif(keyword STREQUAL "DEPENDS" AND argument MATCHES "^orvanto_")
       list(APPEND depends ${argument})
+    elseif(keyword STREQUAL "FOLDERS")
+      if(NOT IS_DIRECTORY ${src}/${layer}/${argument})
+        set(problems "${problems}  src/${layer}/CMakeLists.txt names the folder ${argument}, which does not exist\n")
+      endif()
+      list(APPEND members ${layer}/${argument})
     endif()
   endforeach()
   set(direct_orvanto_${name} ${depends})
+  set(members_of_orvanto_${name} ${members})
 endforeach()
 
 # Folders that declare a layer but are missing from the list would be built
@@ -83,6 +91,20 @@ foreach(list_file IN LISTS layer_lists)
   file(READ ${src}/${list_file} text)
   if(text MATCHES "orvanto_layer\\(" AND NOT folder IN_LIST layers)
     set(problems "${problems}  src/${folder} declares a layer but is not listed in src/CMakeLists.txt\n")
+  endif()
+endforeach()
+
+# A source in a folder that is neither a layer nor one of a layer's FOLDERS
+# would be built by nobody and checked by nobody.
+set(all_members "")
+foreach(target IN LISTS targets)
+  list(APPEND all_members ${members_of_${target}})
+endforeach()
+file(GLOB_RECURSE all_sources RELATIVE ${src} ${src}/*.cpp ${src}/*.h)
+foreach(source IN LISTS all_sources)
+  get_filename_component(folder ${source} DIRECTORY)
+  if(NOT folder IN_LIST all_members)
+    set(problems "${problems}  src/${source} lies in src/${folder}, which is neither a layer nor named in a layer's FOLDERS\n")
   endif()
 endforeach()
 
@@ -137,7 +159,11 @@ foreach(layer IN LISTS layers)
   if(layer MATCHES "(^|/)qt$" OR layer STREQUAL "ui" OR layer STREQUAL "app")
     set(widgets_allowed ON)
   endif()
-  file(GLOB files ${src}/${layer}/*.h ${src}/${layer}/*.cpp)
+  set(patterns "")
+  foreach(member IN LISTS members_of_${own})
+    list(APPEND patterns ${src}/${member}/*.h ${src}/${member}/*.cpp)
+  endforeach()
+  file(GLOB files ${patterns})
   foreach(file IN LISTS files)
     file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
     if(NOT widgets_allowed)
@@ -161,7 +187,7 @@ foreach(layer IN LISTS layers)
       endif()
       set(owner "")
       foreach(target IN LISTS targets)
-        if(folder_of_${target} STREQUAL folder)
+        if(folder IN_LIST members_of_${target})
           set(owner ${target})
         endif()
       endforeach()

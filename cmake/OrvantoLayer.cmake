@@ -2,14 +2,20 @@
 # on, so an include that goes the wrong way fails to link.
 #
 #   orvanto_layer(support DEPENDS orvanto_platform Qt6::Core ZLIB::ZLIB)
+#   orvanto_layer(imaging FOLDERS bitmap metafile DEPENDS ...)
 #
-# The sources are the .cpp and .h files of the calling folder (not of its
-# sub-folders, which are layers of their own). A file named main.cpp is left
-# out so that a folder can also hold the executable that uses the layer.
+# The sources are the .cpp and .h files of the calling folder and of the
+# sub-folders named after FOLDERS, which sort one layer's files by kind
+# without making layers of their own; other sub-folders are layers of their
+# own. A file named main.cpp is left out so that a folder can also hold the
+# executable that uses the layer.
 function(orvanto_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE;FOLDERS" ${ARGN})
+  set(patterns ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(folder IN LISTS ARG_FOLDERS)
+    list(APPEND patterns ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})

@@ -1,5 +1,5 @@
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 
 #include "support/memory_limit.h"
 

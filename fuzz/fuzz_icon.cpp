@@ -1,4 +1,4 @@
-#include "imaging/icon_reader.h"
+#include "imaging/bitmap/icon_reader.h"
 
 #include "support/memory_limit.h"
 

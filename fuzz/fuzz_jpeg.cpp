@@ -1,4 +1,4 @@
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 
 #include "support/memory_limit.h"
 

@@ -2,8 +2,8 @@
 
 #include "archive/help.h"
 #include "archive/zip_box.h"
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "imaging/format_mime_types.h"
 #include "localisation/language.h"
 #include "support/concealment.h"

@@ -1,6 +1,6 @@
 #include "archive/help.h"
 
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "support/concealment.h"
 #include "support/file_listing.h"
 #include "support/general.h"

@@ -1,9 +1,9 @@
 #include "imaging/optimised_image.h"
 
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 #include "support/compression.h"
 #include "support/memory_limit.h"
 #include "support/messages.h"

@@ -2,7 +2,7 @@
 
 #include "archive/help.h"
 #include "archive/zip_box.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_shell.h"

@@ -1,6 +1,6 @@
 #include "workspace/print_workspace.h"
 
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_clipboard.h"

@@ -2,7 +2,7 @@
 #include "command_registry.h"
 
 #include "archive/zip_box.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "support/memory_limit.h"
 
 #include <QBuffer>
