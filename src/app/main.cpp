@@ -10,7 +10,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
-#include "support/program_name.h"
+#include "support/messages/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
 

@@ -1,7 +1,7 @@
 #include "imaging/exif_orientation.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/byte_order.h"
+#include "support/text/byte_order.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 #include "imaging/heif_reader.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/colour_profile.h"

@@ -6,7 +6,7 @@
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "tests/archive/carrier_fixture.h"
 #include "tests/test_support.h"
 #include "ui/compact_splash.h"

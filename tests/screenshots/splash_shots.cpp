@@ -5,7 +5,7 @@
 #include "archive/help.h"
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "ui/compact_splash.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "support/file_listing.h"
+#include "support/files/file_listing.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
-#include "support/ini_file.h"
+#include "support/files/ini_file.h"
 
-#include "support/messages.h"
-#include "support/text_conversion.h"
+#include "support/messages/messages.h"
+#include "support/text/text_conversion.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "support/install_location.h"
+#include "support/files/install_location.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "support/paths.h"
+#include "support/files/paths.h"
 
 #include "platform/platform.h"
 #include "support/services.h"

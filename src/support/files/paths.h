@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/range.h"
+#include "support/geometry/range.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "support/z_file.h"
+#include "support/files/z_file.h"
 
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "support/services.h"
 
 #include <cmath>

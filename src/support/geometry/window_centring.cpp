@@ -1,4 +1,4 @@
-#include "support/window_centring.h"
+#include "support/geometry/window_centring.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <algorithm>
 #include <unistd.h>

@@ -1,9 +1,9 @@
-#include "support/general.h"
+#include "support/messages/general.h"
 
 #include "platform/platform.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "support/services.h"
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
-#include "support/compression.h"
+#include "support/records/compression.h"
 
-#include "support/memory_limit.h"
-#include "support/messages.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,7 @@
-#include "support/concealment.h"
+#include "support/text/concealment.h"
 
-#include "support/concealment_keys.h"
-#include "support/text_conversion.h"
+#include "support/text/concealment_keys.h"
+#include "support/text/text_conversion.h"
 
 #include <random>
 

@@ -1,6 +1,6 @@
-#include "support/file_listing.h"
+#include "support/files/file_listing.h"
 
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "support/ini_file.h"
+#include "support/files/ini_file.h"
 
 #include "tests/test_support.h"
 

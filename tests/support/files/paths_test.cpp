@@ -1,8 +1,8 @@
-#include "support/paths.h"
+#include "support/files/paths.h"
 
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
-#include "support/file_listing.h"
+#include "support/files/file_listing.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "support/z_file.h"
+#include "support/files/z_file.h"
 
-#include "support/file_listing.h"
-#include "support/paths.h"
+#include "support/files/file_listing.h"
+#include "support/files/paths.h"
 #include "support/services.h"
 #include "tests/test_support.h"
 

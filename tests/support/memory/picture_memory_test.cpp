@@ -1,4 +1,4 @@
-#include "support/picture_memory.h"
+#include "support/memory/picture_memory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "support/general.h"
+#include "support/messages/general.h"
 
 #include "platform/platform.h"
 #include "platform/recording_message_box.h"
 #include "support/services.h"
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/component_record.h"
+#include "support/records/component_record.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "support/compression.h"
+#include "support/records/compression.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <gtest/gtest.h>
 

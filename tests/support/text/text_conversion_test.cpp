@@ -1,4 +1,4 @@
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 
 #include <gtest/gtest.h>
 
