@@ -1,4 +1,4 @@
-#include "app/startup_extras.h"
+#include "app/startup/startup_extras.h"
 
 #include "archive/help.h"
 #include "archive/zip_box.h"
