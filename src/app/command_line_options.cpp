@@ -1,6 +1,6 @@
 #include "app/command_line_options.h"
 
-#include "app/startup/startup_extras.h"
+#include "app/startup/version.h"
 #include "support/messages/program_name.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "app/startup/startup_extras.h"
+#include "app/startup/menu_entry.h"
 #include "app/unattended_print.h"
 #include "localisation/language.h"
 #include "platform/platform.h"

@@ -3,6 +3,7 @@
 #include "app/instance_placement.h"
 #include "app/menu_table.h"
 #include "app/qt_translations.h"
+#include "app/startup/program_icon.h"
 #include "app/startup/startup_extras.h"
 #include "app/status_panel.h"
 #include "app/workspace_settings.h"
