@@ -12,11 +12,11 @@
 # It fails when
 # - a layer listed in src/CMakeLists.txt has no folder or no orvanto_layer();
 # - a folder under src/ declares orvanto_layer() but is not listed;
-# - a source lies in a folder that is neither a layer nor one of the
-#   sub-folders a layer names with orvanto_layer(... FOLDERS ...);
-# - a file of src/<layer>/ (or of its FOLDERS) includes a project header ("x/y.h") of a layer that
-#   is neither its own nor reachable through the orvanto_layer(... DEPENDS ...)
-#   declarations, or of a folder that is no layer;
+# - a file of src/<layer>/ (or of a plain sub-folder of it, one without a
+#   CMakeLists.txt, which sorts the layer's files by topic) includes a project
+#   header ("x/y.h") of a layer that is neither its own nor reachable through
+#   the orvanto_layer(... DEPENDS ...) declarations, or of a folder that is no
+#   layer;
 # - a file outside the widget layers (a folder named qt, ui and app) includes
 #   a header of Qt Widgets or Qt Print Support: the layers below stay usable
 #   by the tool and by tests without a widget in sight;
@@ -26,6 +26,7 @@
 # here.
 
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/OrvantoLayerFiles.cmake)
 
 if(NOT SOURCE_DIR)
   get_filename_component(SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
@@ -63,24 +64,18 @@ foreach(layer IN LISTS layers)
   set(folder_of_orvanto_${name} ${layer})
   list(APPEND targets orvanto_${name})
   # DEPENDS items up to the next keyword; only layers count, not Qt or zlib.
-  # FOLDERS items: sub-folders whose files belong to this layer.
   set(depends "")
-  set(members ${layer})
-  set(keyword "")
+  set(in_depends OFF)
   foreach(argument IN LISTS arguments)
-    if(argument MATCHES "^[A-Z_]+$")
-      set(keyword ${argument})
-    elseif(keyword STREQUAL "DEPENDS" AND argument MATCHES "^orvanto_")
+    if(argument STREQUAL "DEPENDS")
+      set(in_depends ON)
+    elseif(argument MATCHES "^[A-Z_]+$")
+      set(in_depends OFF)
+    elseif(in_depends AND argument MATCHES "^orvanto_")
       list(APPEND depends ${argument})
-    elseif(keyword STREQUAL "FOLDERS")
-      if(NOT IS_DIRECTORY ${src}/${layer}/${argument})
-        set(problems "${problems}  src/${layer}/CMakeLists.txt names the folder ${argument}, which does not exist\n")
-      endif()
-      list(APPEND members ${layer}/${argument})
     endif()
   endforeach()
   set(direct_orvanto_${name} ${depends})
-  set(members_of_orvanto_${name} ${members})
 endforeach()
 
 # Folders that declare a layer but are missing from the list would be built
@@ -91,20 +86,6 @@ foreach(list_file IN LISTS layer_lists)
   file(READ ${src}/${list_file} text)
   if(text MATCHES "orvanto_layer\\(" AND NOT folder IN_LIST layers)
     set(problems "${problems}  src/${folder} declares a layer but is not listed in src/CMakeLists.txt\n")
-  endif()
-endforeach()
-
-# A source in a folder that is neither a layer nor one of a layer's FOLDERS
-# would be built by nobody and checked by nobody.
-set(all_members "")
-foreach(target IN LISTS targets)
-  list(APPEND all_members ${members_of_${target}})
-endforeach()
-file(GLOB_RECURSE all_sources RELATIVE ${src} ${src}/*.cpp ${src}/*.h)
-foreach(source IN LISTS all_sources)
-  get_filename_component(folder ${source} DIRECTORY)
-  if(NOT folder IN_LIST all_members)
-    set(problems "${problems}  src/${source} lies in src/${folder}, which is neither a layer nor named in a layer's FOLDERS\n")
   endif()
 endforeach()
 
@@ -159,11 +140,7 @@ foreach(layer IN LISTS layers)
   if(layer MATCHES "(^|/)qt$" OR layer STREQUAL "ui" OR layer STREQUAL "app")
     set(widgets_allowed ON)
   endif()
-  set(patterns "")
-  foreach(member IN LISTS members_of_${own})
-    list(APPEND patterns ${src}/${member}/*.h ${src}/${member}/*.cpp)
-  endforeach()
-  file(GLOB files ${patterns})
+  orvanto_layer_files(files ${src}/${layer})
   foreach(file IN LISTS files)
     file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
     if(NOT widgets_allowed)
@@ -185,10 +162,18 @@ foreach(layer IN LISTS layers)
       if(NOT EXISTS ${src}/${folder})
         continue() # not a project header (generated or from a library)
       endif()
+      # The layer whose folder holds the header most closely: a plain
+      # sub-folder belongs to the layer above it, a sub-folder that is a
+      # layer of its own (imaging/codecs) to itself.
       set(owner "")
+      set(owner_length 0)
       foreach(target IN LISTS targets)
-        if(folder IN_LIST members_of_${target})
+        set(layer_folder ${folder_of_${target}})
+        string(LENGTH "${layer_folder}" length)
+        string(FIND "${folder}/" "${layer_folder}/" at)
+        if(at EQUAL 0 AND length GREATER owner_length)
           set(owner ${target})
+          set(owner_length ${length})
         endif()
       endforeach()
       if(NOT owner)

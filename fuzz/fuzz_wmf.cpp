@@ -2,7 +2,7 @@
 // table, every record family, bitmaps and text.
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile/metafile.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QGuiApplication>
 

@@ -6,7 +6,7 @@
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <QCoreApplication>

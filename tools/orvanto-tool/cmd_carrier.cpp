@@ -3,7 +3,7 @@
 
 #include "archive/zip_box.h"
 #include "imaging/bitmap/bitmap_writer.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 #include <QImage>

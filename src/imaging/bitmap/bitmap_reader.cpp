@@ -3,8 +3,8 @@
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/colour/colour_profile.h"
 #include "imaging/file_bytes.h"
-#include "support/byte_order.h"
-#include "support/messages.h"
+#include "support/text/byte_order.h"
+#include "support/messages/messages.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #include "imaging/bitmap/bitmap_writer.h"
 
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include <QFile>
 #include <QIODevice>

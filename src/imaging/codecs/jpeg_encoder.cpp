@@ -1,6 +1,6 @@
 #include "imaging/codecs/jpeg_encoder.h"
 
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include <algorithm>
 #include <csetjmp>

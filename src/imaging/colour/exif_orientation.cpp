@@ -1,7 +1,7 @@
 #include "imaging/colour/exif_orientation.h"
 
 #include "raster/raster_transforms.h"
-#include "support/byte_order.h"
+#include "support/text/byte_order.h"
 
 #include <cstring>
 

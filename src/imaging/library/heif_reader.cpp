@@ -1,5 +1,5 @@
 #include "imaging/library/heif_reader.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/colour/colour_profile.h"

@@ -4,9 +4,9 @@
 #include "imaging/colour/colour_profile.h"
 #include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
-#include "support/byte_order.h"
-#include "support/memory_limit.h"
-#include "support/messages.h"
+#include "support/text/byte_order.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
 
 #include <QFile>
 #include <QIODevice>

@@ -1,14 +1,14 @@
 #include "imaging/library/qt_picture_reader.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/colour/colour_profile.h"
 #include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
 #include "imaging/library/opaque_picture.h"
-#include "support/byte_order.h"
-#include "support/compression.h"
-#include "support/memory_limit.h"
+#include "support/text/byte_order.h"
+#include "support/records/compression.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,11 +1,11 @@
 #include "imaging/library/tiff_reader.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/colour/colour_profile.h"
 #include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,12 +1,12 @@
 #include "imaging/library/webp_reader.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/colour/colour_profile.h"
 #include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
 #include "imaging/library/opaque_picture.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <algorithm>
 #include <memory>

@@ -3,9 +3,9 @@
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/metafile/metafile_formats.h"
 #include "platform/platform.h"
-#include "support/file_listing.h"
-#include "support/memory_limit.h"
-#include "support/messages.h"
+#include "support/files/file_listing.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/byte_order.h"
+#include "support/text/byte_order.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "imaging/library/jpeg_codec.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/imaging/picture_fixtures.h"
 #include "tests/test_support.h"
 

@@ -1,6 +1,6 @@
 #include "tests/imaging/metafile/metafile_test_support.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QRect>
 

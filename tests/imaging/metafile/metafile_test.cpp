@@ -1,6 +1,6 @@
 #include "tests/imaging/metafile/metafile_test_support.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 #include "tools/orvanto-tool/metafile_builder.h"
 
