@@ -218,7 +218,12 @@ bool TQtPrinter::EndDoc()
                           printable.height() * points);
         const bool landscape = layout.orientation() == QPageLayout::Landscape;
         if (FForm.Raster) {
-            const TRasterJob::TPaper paper{layout.pageSize().sizePixels(FForm.Dpi), layout.pageSize().sizePoints(),
+            // Whole pixels of the paper, cut as the print system cuts them
+            // (A4 at 600 dpi: 4960 x 7015); Qt's own count starts from
+            // whole points and comes out short.
+            const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
+            const auto pixels = [this](double length) { return int(length * FForm.Dpi / 25.4 + 1e-6); };
+            const TRasterJob::TPaper paper{{pixels(mm.width()), pixels(mm.height())}, layout.pageSize().sizePoints(),
                                            FForm.Dpi, landscape, InRaster(printable)};
             const bool sent = Submit(TRasterJob::MimeType(FForm.Format), [&](const TRasterJob::TSink& sink) {
                 return FRasterJob.Write(FForm.Format, paper, sink);
