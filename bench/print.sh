@@ -40,6 +40,8 @@ mkdir -p "$build"
 ORVANTO_PRINT_LOG_LEVEL=debug "$ROOT/scripts/print-server" start >&2
 eval "$("$ROOT/scripts/print-server" env)"
 log="$(dirname "$CUPS_SERVER")/../logs/error_log"
+# Job numbers start again with each server: only this run's lines count.
+: >"$log"
 work="$build/print-work"
 settings="$work/data/Quendal Enterprises/Settings/Orvanto.INI"
 mkdir -p "$(dirname "$settings")"
