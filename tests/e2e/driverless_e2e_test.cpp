@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -36,14 +37,15 @@ protected:
     std::string Queue;
 };
 
-// The newest raster the printer kept since the given time; empty when none.
-QString NewestRaster(const QDateTime& since)
+// The rasters the printer kept since the given time, newest first.
+QStringList RastersSince(const QDateTime& since)
 {
     const QDir folder(QString::fromStdString(Env("ORVANTO_RASTER_DIR")));
-    const QFileInfoList found = folder.entryInfoList({"*.urf", "*.pwg"}, QDir::Files, QDir::Time);
-    if (found.isEmpty() || found.front().lastModified() < since.addSecs(-1))
-        return {};
-    return found.front().absoluteFilePath();
+    QStringList found;
+    for (const QFileInfo& file : folder.entryInfoList({"*.urf", "*.pwg"}, QDir::Files, QDir::Time))
+        if (file.lastModified() >= since)
+            found << file.absoluteFilePath();
+    return found;
 }
 
 // The printer's queue as the user's default destination (LPDEST), for
@@ -58,11 +60,13 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
     const struct {
         int Scale, Position, Orientation, X, Y, Zoom, Quality;
         int BkColor = 0xFF0000, UseBkColor = 0; // stored as 0x00BBGGRR
+        int Copies = 1;
     } cases[] = {
         {psActualSize, ppTopLeft, poPortrait, 0, 0, 0, pqMedium},
         {psFitToPage, ppBottomRight, poLandscape, 0, 0, 0, pqLow},
         {psScaleToPage, ppCenter, poPortrait, 0, 0, 0, pqHigh, 0x00FFFF, 1},
         {psCustomFixed, ppCustom, poLandscape, 900, 500, -800, pqMedium, 0xFFFF00, 1},
+        {psActualSize, ppCenter, poPortrait, 0, 0, 0, pqLow, 0xFF0000, 0, 2},
     };
     const TDefaultDestination destination(Queue);
     const std::string folder = MakeTempFolder("driverless"), picture = folder + "marked.bmp";
@@ -71,11 +75,12 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(++number));
         const std::string area = MakeTempFolder("driverless-area");
-        const std::string settings = QString("[Settings]\nCopies=1\nQuality=%1\nScale=%2\nPosition=%3\n"
+        const std::string settings = QString("[Settings]\nCopies=%10\nQuality=%1\nScale=%2\nPosition=%3\n"
                                              "Orientation=%4\nX=%5\nY=%6\nZoomX=%7\nZoomY=%7\nZoomXY=%7\n"
                                              "BkColor=%8\nUseBkColor=%9\n")
                                          .arg(c.Quality).arg(c.Scale).arg(c.Position).arg(c.Orientation).arg(c.X)
-                                         .arg(c.Y).arg(c.Zoom).arg(c.BkColor).arg(c.UseBkColor).toStdString();
+                                         .arg(c.Y).arg(c.Zoom).arg(c.BkColor).arg(c.UseBkColor).arg(c.Copies)
+                                         .toStdString();
         QDir().mkpath(QString::fromStdString(area + "Quendal Enterprises/Settings"));
         ASSERT_TRUE(WriteWholeFile(area + "Quendal Enterprises/Settings/Orvanto.INI", settings));
 
@@ -95,7 +100,9 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         info.FactorX = info.FactorY = 1;
         layout.Layout(info, device.PageWidth, device.PageHeight);
 
-        const QDateTime started = QDateTime::currentDateTime();
+        // File times are whole seconds on some file systems.
+        QThread::msleep(1100);
+        const QDateTime started = QDateTime::currentDateTime().addMSecs(-1000);
         QProcess orvanto;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", QString::fromStdString(area));
@@ -105,9 +112,11 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         ASSERT_TRUE(orvanto.waitForFinished(120000));
         ASSERT_EQ(orvanto.exitCode(), 0) << orvanto.readAllStandardError().toStdString();
         ASSERT_TRUE(WaitForQueueEmpty());
-        const QString file = NewestRaster(started);
-        ASSERT_FALSE(file.isEmpty()) << "the printer kept no raster in " << Env("ORVANTO_RASTER_DIR");
-        const TRasterPage raster = ReadRasterFile(file);
+        // The printer takes one copy at a time: the print system sends the
+        // page once for each.
+        const QStringList files = RastersSince(started);
+        ASSERT_EQ(files.size(), c.Copies) << "rasters the printer kept in " << Env("ORVANTO_RASTER_DIR");
+        const TRasterPage raster = ReadRasterFile(files.front());
         ASSERT_FALSE(raster.Image.isNull()) << raster.Error.toStdString();
         EXPECT_EQ(raster.Dpi, 600) << "the printer's own resolution";
         // A4, upright, in whole pixels at that resolution.
