@@ -99,9 +99,18 @@ TEST(RasterJob, RefusesWhatCannotPrint)
     bool ok = true;
     Written(job, TFormat::Pwg, {{0, 100}, {0, 72}, 100, false, {0, 0, 10, 10}}, &ok);
     EXPECT_FALSE(ok) << "a paper without pixels";
-    // A sink that refuses ends the writing with failure.
-    EXPECT_FALSE(job.Write(TFormat::Urf, {{50, 50}, {36, 36}, 100, false, {0, 0, 50, 50}},
-                           [](const char*, std::size_t) { return false; }));
+    // A sink that refuses ends the writing with failure, at the end of a
+    // small page or amid a large one (a connection lost mid-document).
+    for (const int refusedCall : {1, 2}) {
+        TRasterJob large;
+        ASSERT_TRUE(large.Add(Picture(800, 800, QImage::Format_BGR888), {0, 0, 800, 800}));
+        const QSize paper = refusedCall == 1 ? QSize(50, 50) : QSize(800, 800);
+        int calls = 0;
+        EXPECT_FALSE(large.Write(TFormat::Urf, {paper, QSizeF(paper) * 0.72, 100, false, QRect(QPoint(), paper)},
+                                 [&](const char*, std::size_t) { return ++calls < refusedCall; }))
+            << "refused on call " << refusedCall;
+        EXPECT_EQ(calls, refusedCall) << "nothing more is offered once refused";
+    }
 }
 
 TEST(RasterJob, KnowsWhichQueuesTakeARaster)
