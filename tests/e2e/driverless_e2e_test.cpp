@@ -2,7 +2,6 @@
 // driverless queue (scripts/print-server): the simulated IPP Everywhere
 // printer keeps the raster it received, and the picture is found on it.
 #include "platform/qt/qt_printer.h"
-#include "support/general.h"
 #include "tests/e2e/printed_page.h"
 #include "tests/e2e/raster_page.h"
 #include "tests/test_support.h"
