@@ -18,12 +18,16 @@
 #include <QImage>
 #include <QSize>
 
+#include <memory>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace orvanto {
+
+class TEarlyPreview;
 
 class TPrintWorkspace {
 public:
@@ -86,6 +90,10 @@ public:
     // is shown when it comes, with the old picture (or none) back. Every
     // operation that works on the pixels waits for the full picture first.
     void SetBackgroundLoading(bool on);
+    // A quick copy already being read for the picture the program was
+    // started with; the next background load takes it when it fits instead
+    // of reading its own, and drops it otherwise.
+    void SetEarlyPreview(std::unique_ptr<TEarlyPreview> early);
     bool LoadFile(const std::string& fileName);
     // True while a picture decodes in the background.
     bool Loading() const;
