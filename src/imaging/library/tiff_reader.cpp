@@ -351,7 +351,14 @@ bool ReadTiffFile(const std::string& path, QImage& picture, std::string& error, 
     error = Messages::UnknownFormat;
     if (file.read(reinterpret_cast<char*>(header), 8) != 8 || !HasHeader(header, 8) || !file.seek(0))
         return false;
-    return ReadThrough(&file, ReadFromFile, SeekInFile, SizeOfFile, NoMap, picture, error, progress);
+    if (ReadThrough(&file, ReadFromFile, SeekInFile, SizeOfFile, NoMap, picture, error, progress))
+        return true;
+    // libtiff forgives more in a file it can map (tiles whose byte counts
+    // overshoot, as ImageMagick writes them): read such a file mapped whole.
+    file.close();
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadTiff(data, size, picture, error, progress);
+    });
 }
 
 } // namespace orvanto
