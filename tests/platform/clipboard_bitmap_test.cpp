@@ -54,6 +54,7 @@ TEST(ClipboardBitmap, BytesThatDoNotAddUpAreNoPicture)
         {"no width", changed(4, 0)},
         {"no height", changed(8, 0)},
         {"rows wider than their stride", changed(12, 12)},
+        {"a width its rows cannot hold", changed(4, 6)},
         {"a row missing", good.left(good.size() - 16)},
         {"a byte too many", good + QByteArray(1, '\0')},
         {"a height far beyond the bytes", changed(11, 0x7F)},

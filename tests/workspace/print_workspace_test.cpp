@@ -679,6 +679,24 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
     EXPECT_EQ(workspace.Picture().size(), QSize(40, 30));
 }
 
+// What the copy read at start is asked to reach: the picture fitted into
+// the window, never enlarged.
+TEST(EarlyPreview, TheCopyIsAskedForThePictureFittedIntoTheWindow)
+{
+    const struct {
+        QSize Full, Bound, Asked;
+    } cases[] = {
+        {{1600, 1200}, {800, 600}, {800, 600}},
+        {{1600, 1200}, {800, 300}, {400, 300}},
+        {{1200, 1600}, {800, 300}, {225, 300}},
+        {{6000, 4000}, {430, 374}, {430, 287}},
+        {{300, 200}, {430, 374}, {300, 200}},
+        {{300, 200}, {}, {1, 1}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TEarlyPreview::Fitted(c.Full, c.Bound), c.Asked) << c.Full.width() << "x" << c.Full.height();
+}
+
 // The quick copy read while the window was built is shown when it is for
 // the file loaded and holds the preview's pixels; otherwise the load reads
 // its own (a quarter of each side, 400 x 300, covers the preview page).

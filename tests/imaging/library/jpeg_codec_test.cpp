@@ -215,7 +215,7 @@ TEST(JpegCodec, RefusesDamagedFilesWithoutCrashing)
 
 // An EXIF segment whose second directory points at a JPEG thumbnail, as
 // cameras write it.
-std::string ExifThumbnailSegment(int orientation, const QByteArray& thumbnail)
+std::string ExifThumbnailSegment(int orientation, const QByteArray& thumbnail, std::uint32_t overstated = 0)
 {
     auto u16 = [](unsigned v) { return std::string{char(v & 255), char(v >> 8)}; };
     auto u32 = [&](std::uint32_t v) { return u16(v & 0xFFFF) + u16(v >> 16); };
@@ -223,7 +223,8 @@ std::string ExifThumbnailSegment(int orientation, const QByteArray& thumbnail)
         return u16(tag) + u16(type) + u32(1) + (type == 3 ? u16(value) + u16(0) : u32(value));
     };
     const std::string first = u16(1) + entry(0x0112, 3, unsigned(orientation)) + u32(26);
-    const std::string second = u16(2) + entry(0x0201, 4, 56) + entry(0x0202, 4, std::uint32_t(thumbnail.size())) + u32(0);
+    const std::string second = u16(2) + entry(0x0201, 4, 56) + entry(0x0202, 4, std::uint32_t(thumbnail.size()) + overstated)
+        + u32(0);
     const std::string body = std::string("Exif\0\0", 6) + "II" + u16(42) + u32(8) + first + second
         + thumbnail.toStdString();
     const unsigned length = unsigned(body.size() + 2);
@@ -277,6 +278,10 @@ TEST(JpegCodec, PreviewCopiesAreTheSmallestReductionThatReachesTheNeed)
         {"the camera's thumbnail where it reaches", withThumbnail(1, thumbnail(80, 60)), {60, 45}, {80, 60}},
         {"a thumbnail short of the need: a quarter", withThumbnail(1, thumbnail(80, 60)), {81, 45}, {100, 75}},
         {"a thumbnail of another shape: a quarter", withThumbnail(1, thumbnail(80, 80)), {60, 45}, {100, 75}},
+        {"a thumbnail one row short: a quarter", withThumbnail(1, thumbnail(80, 60)), {60, 61}, {100, 75}},
+        {"a thumbnail said to run past its block: a quarter",
+         plain.left(2).toStdString() + ExifThumbnailSegment(1, thumbnail(80, 60), 64) + plain.mid(2).toStdString(),
+         {60, 45}, {100, 75}},
         {"a thumbnail turned as the picture", withThumbnail(6, thumbnail(80, 60)), {45, 60}, {60, 80}, true},
         {"a thumbnail in the picture's colours", withThumbnail(1, thumbnail(80, 60), adobe), {60, 45}, {80, 60}},
     };
