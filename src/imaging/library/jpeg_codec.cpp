@@ -393,8 +393,10 @@ QImage ThumbnailCopy(const jpeg_decompress_struct& info, int turn, QSize wanted,
             return QImage();
         // Within two pixels of the picture's shape at the thumbnail's size:
         // a thumbnail padded to another shape would show bars.
+        // A thumbnail half the picture's size or more saves nothing.
         const std::int64_t width = info.image_width, height = info.image_height;
-        if (std::abs(copy.width() * height - copy.height() * width) > 2 * std::max(width, height))
+        if (std::abs(copy.width() * height - copy.height() * width) > 2 * std::max(width, height)
+            || copy.width() > (width + 1) / 2 || copy.height() > (height + 1) / 2)
             return QImage();
         const QSize upright = turn >= 5 ? copy.size().transposed() : copy.size();
         if (upright.width() < wanted.width() || upright.height() < wanted.height())
