@@ -53,10 +53,10 @@ QString Text(const std::string& text)
 
 } // namespace
 
-TForm1::TForm1(const TCommandLine& line, QWidget* parent) : QMainWindow(parent)
+TForm1::TForm1(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early, QWidget* parent) : QMainWindow(parent)
 {
     try {
-        FormCreate(line);
+        FormCreate(line, std::move(early));
     } catch (...) {
         if (TGeneral* general = General())
             general->FatalOutOfMemory();
@@ -80,7 +80,7 @@ TForm1::~TForm1()
     FToolbars.reset();
 }
 
-void TForm1::FormCreate(const TCommandLine& line)
+void TForm1::FormCreate(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early)
 {
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
@@ -113,6 +113,7 @@ void TForm1::FormCreate(const TCommandLine& line)
     // A picture shows at once from a quick reduced copy while the whole one
     // decodes (an unattended print builds no window and loads the plain way).
     FWorkspace->SetBackgroundLoading(true);
+    FWorkspace->SetEarlyPreview(std::move(early));
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();
@@ -515,6 +516,11 @@ void TForm1::LoadSettings()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         limit = screen->availableGeometry().size();
     resize(std::min(s.Width, limit.width()), std::min(s.Height, limit.height()));
+}
+
+QSize TForm1::OpeningSize(const TStoredSettings& stored)
+{
+    return QSize(std::max(stored.Width, MinimumWidth), std::max(stored.Height, MinimumHeight));
 }
 
 void TForm1::SaveSettings()

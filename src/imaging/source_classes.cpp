@@ -251,7 +251,8 @@ const TGraphicClass& WebpGraphicClass()
 
 const TGraphicClass& HeifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true};
+    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true,
+                                            ReadHeifPreviewFile};
     return graphicClass;
 }
 
