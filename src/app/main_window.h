@@ -19,6 +19,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,11 @@ class TStatusPanel;
 class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
 public:
-    // line: what to open once the window is built.
+    // line: what to open once the window is built; stored: the settings
+    // file's values (none: the defaults stay), read once by the caller, who
+    // decided on the same values that this run has a window.
+    TForm1(const TCommandLine& line, const std::optional<TStoredSettings>& stored, QWidget* parent = nullptr);
+    // Reads the settings file itself.
     explicit TForm1(const TCommandLine& line, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -75,7 +80,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const TCommandLine& line);
+    void FormCreate(const TCommandLine& line, const std::optional<TStoredSettings>& stored);
     void BuildMenu();
     void BuildStatusBar();
     void BuildButtonBar(QWidget* area);
@@ -85,7 +90,7 @@ private:
     void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
     void ShowPrintResolution();
-    void LoadSettings();
+    void LoadSettings(const std::optional<TStoredSettings>& stored);
     void SaveSettings();
     void FinishShutdown();
 

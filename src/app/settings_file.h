@@ -13,6 +13,7 @@
 // is shown.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orvanto {
@@ -55,6 +56,8 @@ public:
 
     // False when there is no settings file; settings then stay as they are.
     bool Load(TStoredSettings& settings) const;
+    // The file's values; none when there is no file.
+    std::optional<TStoredSettings> Load() const;
     // Writes all nineteen keys in their fixed order. False, with LastError
     // naming the file, when it cannot be written; the file is then unchanged.
     bool Save(const TStoredSettings& settings);
