@@ -265,6 +265,52 @@ TEST(MainWindow, GoesByTheSettingsItWasHanded)
     Platform().SetPrinter(std::move(oldPrinter));
 }
 
+// The ppi panel: the picture's pixels per inch on paper, across and then
+// down, on an orange ground below 150 on either side. Stretched to an
+// 8 x 11 inch page (600 dpi, 4800 x 6600 dots).
+TEST(MainWindow, PrintResolutionPanel)
+{
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    QFile::remove(QString::fromStdString(TSettingsFile::SettingsFileName("INI")));
+    const std::string folder = MakeTempFolder("ppi");
+    const struct {
+        QSize Picture;
+        const char* Shown;
+        bool Orange;
+    } cases[] = {
+        {{1200, 1650}, "150 ppi", false},
+        {{1192, 1650}, "149 x 150 ppi", true},
+        {{1200, 1639}, "150 x 149 ppi", true},
+        {{2400, 1650}, "300 x 150 ppi", false},
+        {{1200, 3300}, "150 x 300 ppi", false},
+        {{800, 3300}, "100 x 300 ppi", true},
+    };
+    TForm1 window(TCommandLine{});
+    window.resize(900, 400); // room for the whole texts
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TPrintWorkspaceInfo info = window.Workspace()->Info();
+    info.Scale = psFitToPage;
+    window.Workspace()->ApplyInfo(info);
+    const QColor orange(255, 165, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shown);
+        const std::string picture =
+            folder + std::to_string(c.Picture.width()) + "x" + std::to_string(c.Picture.height()) + ".bmp";
+        QImage image(c.Picture, QImage::Format_RGB888);
+        image.fill(Qt::white);
+        ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+        ASSERT_TRUE(window.Commands()->LoadPicture(picture));
+        QTest::qWait(10);
+        QLabel* panel = window.StatusPanel(6);
+        EXPECT_EQ(panel->text().toStdString(), c.Shown);
+        const QImage shot = panel->grab().toImage();
+        const QColor ground = shot.pixelColor(shot.width() / 2, 2);
+        EXPECT_EQ(ground == orange, c.Orange) << ground.name().toStdString();
+    }
+    Platform().SetPrinter(std::move(oldPrinter));
+}
+
 // The menus and the status bar as the user finds them: which of the rule-
 // bound items are enabled (in its opened menu and on the button bar alike),
 // which carry a check mark, and what status panels 1 to 5 say, after a
