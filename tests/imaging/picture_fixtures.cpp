@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+#include <lcms2.h>
+
 namespace orvanto {
 
 int RunCommand(const std::string& command)
@@ -71,6 +73,30 @@ QImage OverWhite(const QImage& picture)
             result.setPixel(x, y, qRgb(over(qRed(p)), over(qGreen(p)), over(qBlue(p))));
         }
     return result;
+}
+
+QByteArray DisplayP3Profile()
+{
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    // sRGB's curve: the 2.4 power with its linear foot.
+    const double parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, parameters);
+    if (!curve)
+        return {};
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    QByteArray bytes;
+    cmsUInt32Number size = 0;
+    if (profile && cmsSaveProfileToMem(profile, nullptr, &size) && size > 0) {
+        bytes.resize(qsizetype(size));
+        if (!cmsSaveProfileToMem(profile, bytes.data(), &size))
+            bytes.clear();
+    }
+    if (profile)
+        cmsCloseProfile(profile);
+    return bytes;
 }
 
 } // namespace orvanto
