@@ -1,8 +1,8 @@
 // The menu entry the program writes at start-up, read back line by line:
 // what the desktop's menu, its "Open With" and its search show of it.
-#include "app/startup_extras.h"
+#include "app/startup/menu_entry.h"
 
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "tests/test_support.h"
 
 #include <QStringList>
