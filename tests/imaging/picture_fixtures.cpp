@@ -75,13 +75,13 @@ QImage OverWhite(const QImage& picture)
     return result;
 }
 
-QByteArray DisplayP3Profile()
+namespace {
+
+// A matrix-and-curves RGB profile with D65 white, made by LittleCMS.
+QByteArray RgbProfile(const cmsCIExyYTRIPLE& primaries, int curveType, const double* curveParameters)
 {
     const cmsCIExyY white{0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
-    // sRGB's curve: the 2.4 power with its linear foot.
-    const double parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, parameters);
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, curveType, curveParameters);
     if (!curve)
         return {};
     cmsToneCurve* curves[3] = {curve, curve, curve};
@@ -97,6 +97,21 @@ QByteArray DisplayP3Profile()
     if (profile)
         cmsCloseProfile(profile);
     return bytes;
+}
+
+} // namespace
+
+QByteArray DisplayP3Profile()
+{
+    // sRGB's curve: the 2.4 power with its linear foot.
+    const double srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    return RgbProfile({{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}}, 4, srgbCurve);
+}
+
+QByteArray SrgbPrimariesGamma22Profile()
+{
+    const double gamma = 2.2;
+    return RgbProfile({{0.640, 0.330, 1.0}, {0.300, 0.600, 1.0}, {0.150, 0.060, 1.0}}, 1, &gamma);
 }
 
 } // namespace orvanto

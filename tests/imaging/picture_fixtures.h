@@ -31,5 +31,7 @@ QImage OverWhite(const QImage& picture);
 // Display P3 as phones write it: P3's primaries, D65 white and sRGB's tone
 // curve, an ICC profile made by LittleCMS. Empty when it could not be made.
 QByteArray DisplayP3Profile();
+// sRGB's primaries and white under a plain 2.2 power curve.
+QByteArray SrgbPrimariesGamma22Profile();
 
 } // namespace orvanto

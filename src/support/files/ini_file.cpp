@@ -146,9 +146,9 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
         lines.push_back("[" + section + "]");
         sectionEnd = std::ptrdiff_t(lines.size());
     }
-    dropped.resize(lines.size(), false); // the section's header, when it was added
     lines.insert(lines.begin() + sectionEnd, added.begin(), added.end());
-    dropped.insert(dropped.begin() + sectionEnd, added.size(), false);
+    // Every dropped line lies inside the section, before the added keys.
+    dropped.resize(lines.size(), false);
 
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i)

@@ -34,6 +34,8 @@ TEST(ColourProfile, ConvertsWhatItCanUseAndLeavesTheRestAlone)
         {"sRGB: nothing to do", QByteArray::fromStdString(ReadWholeFile(Icc + "sRGB.icc")), true, false},
         // sRGB's tone curve on wider primaries: its colours are not sRGB's.
         {"Display P3", DisplayP3Profile(), true, true},
+        // sRGB's primaries on another curve: not sRGB either.
+        {"sRGB's primaries, a 2.2 curve", SrgbPrimariesGamma22Profile(), true, true},
         {"grey", QByteArray::fromStdString(ReadWholeFile(Icc + "Gray.icc")), true, true},
         {"CMYK on an RGB picture", QByteArray::fromStdString(ReadWholeFile(Icc + "ghostscript/default_cmyk.icc")),
          false, false},
