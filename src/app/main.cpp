@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
     // Read once: the values that decide whether this run is unattended are
     // the ones the run then uses, window or not.
     const std::optional<TStoredSettings> stored = TSettingsFile().Load();
-    const bool unattended = IsUnattended(line, stored && stored->AutoPrint != 0);
+    const bool unattended = IsUnattended(line, stored && stored->Print.AutoPrint);
     if (!unattended && !display) {
         std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
         return 1;
