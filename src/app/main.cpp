@@ -52,23 +52,15 @@ bool ChoosePlatform()
     return false;
 }
 
-// The settings file's values; none without a file.
-std::optional<TStoredSettings> StoredSettings()
-{
-    TStoredSettings stored;
-    if (!TSettingsFile().Load(stored))
-        return std::nullopt;
-    return stored;
-}
-
-int RunWindow(QApplication& application, const TCommandLine& line, std::unique_ptr<TEarlyPreview> early)
+int RunWindow(QApplication& application, const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+              std::unique_ptr<TEarlyPreview> early)
 {
     Platform().SetFileDialogs(std::make_unique<TQtFileDialogs>());
     Platform().SetColourDialog(std::make_unique<TQtColourDialog>());
     Platform().SetClipboard(std::make_unique<TQtClipboard>());
     int status = 0;
     {
-        TForm1 window(line, std::move(early));
+        TForm1 window(line, stored, std::move(early));
         if (!window.ShuttingDown())
             window.show();
         status = application.exec();
@@ -98,7 +90,9 @@ int main(int argc, char* argv[])
 
     // Qt has taken its own options out of argv by now.
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    const std::optional<TStoredSettings> stored = line.Picture.empty() ? std::nullopt : StoredSettings();
+    // Read once: the values that decide whether this run is unattended are
+    // the ones the run then uses, window or not.
+    const std::optional<TStoredSettings> stored = TSettingsFile().Load();
     const bool unattended = IsUnattended(line, stored && stored->Print.AutoPrint);
     if (!unattended && !display) {
         std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
@@ -117,5 +111,5 @@ int main(int argc, char* argv[])
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>(unattended));
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
     InstallTranslation();
-    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line, std::move(early));
+    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line, stored, std::move(early));
 }

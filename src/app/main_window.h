@@ -20,6 +20,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,15 @@ class TStatusPanel;
 class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
 public:
-    // line: what to open once the window is built.
-    // early, when given, is the quick copy of line's picture already being
-    // read; the first load takes it.
-    explicit TForm1(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early = {}, QWidget* parent = nullptr);
+    // line: what to open once the window is built; stored: the settings
+    // file's values (none: the defaults stay), read once by the caller, who
+    // decided on the same values that this run has a window. early, when
+    // given, is the quick copy of line's picture already being read; the
+    // first load takes it.
+    TForm1(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+           std::unique_ptr<TEarlyPreview> early = {}, QWidget* parent = nullptr);
+    // Reads the settings file itself.
+    explicit TForm1(const TCommandLine& line, QWidget* parent = nullptr);
     ~TForm1() override;
     // The window's size when it opens with these settings (none: defaults).
     static QSize OpeningSize(const TStoredSettings& stored);
@@ -80,7 +86,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early);
+    void FormCreate(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+                    std::unique_ptr<TEarlyPreview> early);
     void BuildMenu();
     void BuildStatusBar();
     void BuildButtonBar(QWidget* area);
@@ -90,7 +97,7 @@ private:
     void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
     void ShowPrintResolution();
-    void LoadSettings();
+    void LoadSettings(const std::optional<TStoredSettings>& stored);
     void SaveSettings();
     void FinishShutdown();
 

@@ -749,4 +749,71 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
     }
 }
 
+// A failure of the decode in the worker reads exactly as the same failure
+// read in the window's own thread: every reader's own message, unchanged.
+TEST_F(Workspace, BackgroundLoadsKeepEachReadersMessage)
+{
+    const std::string make = "cd " + Folder + " && convert -size 1600x1200 gradient:red-blue big.ppm"
+                             " && convert big.ppm -quality 90 big.jpg && convert big.ppm -quality 90 big.webp"
+                             " && convert -size 40x30 xc:orange small.ppm && convert small.ppm small.png"
+                             " && convert small.ppm small.heic && convert small.ppm -compress none logl.tif"
+                             " && tiffset -s 262 32844 logl.tif && head -c 40 small.png > cut.png"
+                             " && head -c 200 small.heic > cut.heic";
+    ASSERT_EQ(std::system(("(" + make + ") >/dev/null 2>&1").c_str()), 0);
+    const struct {
+        const char* File;
+        std::int64_t Ceiling; // 0: none
+        const char* Error;
+    } cases[] = {
+        // The quick copy fits, the whole picture does not.
+        {"big.jpg", 2000000, "Unknown format"},
+        {"big.webp", 2000000, "Out of memory"},
+        {"small.heic", 1000, "Out of memory"},
+        {"small.png", 1000, "Out of memory"},
+        {"logl.tif", 0, "Unsupported format"},
+        {"cut.png", 0, "Unknown format"},
+        {"cut.heic", 0, "Unknown format"},
+    };
+    for (const auto& c : cases)
+        for (const bool background : {false, true}) {
+            SCOPED_TRACE(std::string(c.File) + (background ? " in the background" : " in the window's thread"));
+            TRecordingView view;
+            TPrintWorkspace workspace;
+            view.Workspace = &workspace;
+            workspace.SetView(&view);
+            workspace.SetBackgroundLoading(background);
+            SetAllocationCeilingForTesting(c.Ceiling);
+            const bool shown = workspace.LoadFile(Folder + c.File);
+            const bool loaded = shown && workspace.FinishLoading();
+            SetAllocationCeilingForTesting(0);
+            EXPECT_FALSE(loaded);
+            EXPECT_EQ(workspace.LastError(), c.Error);
+            EXPECT_TRUE(workspace.Picture().Empty()) << "no picture of it stays";
+        }
+}
+
+// While the window waits for a picture decoding in the background, it
+// hears how far the decode has come. At actual size the preview needs more
+// than any quick copy gives, so the load waits for the whole picture.
+TEST_F(Workspace, BackgroundLoadsReportTheirProgress)
+{
+    const std::string photo = Folder + "large.jpg";
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(Colourful(4000, 3000), 90, photo, error));
+    TRecordingView view;
+    TPrintWorkspace workspace;
+    view.Workspace = &workspace;
+    workspace.SetView(&view);
+    workspace.SetBackgroundLoading(true);
+    std::vector<int> heard;
+    workspace.OnProgress = [&heard](int percent) { heard.push_back(percent); };
+    ASSERT_TRUE(workspace.LoadFile(photo));
+    EXPECT_FALSE(workspace.Picture().Loading());
+    EXPECT_EQ(workspace.Picture().Bitmap().size(), QSize(4000, 3000));
+    ASSERT_FALSE(heard.empty());
+    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+    EXPECT_GT(heard.back(), heard.front()) << "the percentage moves";
+    EXPECT_LE(heard.back(), 100);
+}
+
 } // namespace
