@@ -91,13 +91,18 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         ASSERT_GT(device.PageWidth, 0);
         TPageLayout layout;
         TPrintWorkspaceInfo info = layout.Info();
-        std::tie(info.Scale, info.Position, info.Orientation) = std::tuple(c.Scale, c.Position, c.Orientation);
+        info.Scale = TPrintScale(c.Scale);
+        info.Position = TPrintPosition(c.Position);
+        info.Orientation = TPrintOrientation(c.Orientation);
         std::tie(info.X, info.Y, info.ZoomX, info.ZoomY, info.ZoomXY) = std::tuple(c.X, c.Y, c.Zoom, c.Zoom, c.Zoom);
         layout.ApplyInfo(info);
         layout.UpdatePageGeometry(device, 480, 320);
-        info = layout.Info();
-        info.FactorX = info.FactorY = 1;
-        layout.Layout(info, device.PageWidth, device.PageHeight);
+        TPlacementRequest request;
+        request.PictureWidth = 480;
+        request.PictureHeight = 320;
+        request.SurfaceWidth = device.PageWidth;
+        request.SurfaceHeight = device.PageHeight;
+        const TPlacement placed = layout.Place(request);
 
         // File times are whole seconds on some file systems.
         QThread::msleep(1100);
@@ -130,8 +135,8 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         for (const TMark& mark : Marks) {
             const QRectF found = FindMark(page, mark.Color);
             ASSERT_FALSE(found.isEmpty()) << mark.Name << " mark missing";
-            const double x = mark.Right ? info.OutLeft + info.OutWidth : info.OutLeft;
-            const double y = mark.Bottom ? info.OutTop + info.OutHeight : info.OutTop;
+            const double x = mark.Right ? placed.Left + placed.Width : placed.Left;
+            const double y = mark.Bottom ? placed.Top + placed.Height : placed.Top;
             EXPECT_NEAR(PxToMm(mark.Right ? found.right() + 1 : found.left()), leftMm + x * kx, 0.3) << mark.Name;
             EXPECT_NEAR(PxToMm(mark.Bottom ? found.bottom() + 1 : found.top()), topMm + y * ky, 0.3) << mark.Name;
         }
@@ -140,14 +145,14 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         const QColor paper(Qt::white);
         const QColor fill = c.UseBkColor ? QColor(c.BkColor & 0xFF, (c.BkColor >> 8) & 0xFF, c.BkColor >> 16) : paper;
         const QRectF printable(leftMm, topMm, device.PageWidth * kx, device.PageHeight * ky);
-        const QRectF placed(printable.left() + info.OutLeft * kx, printable.top() + info.OutTop * ky,
-                            info.OutWidth * kx, info.OutHeight * ky);
+        const QRectF picture(printable.left() + placed.Left * kx, printable.top() + placed.Top * ky,
+                             placed.Width * kx, placed.Height * ky);
         const auto colourAt = [&page](QPointF mm) {
             return page.pixelColor(int(mm.x() / PxToMm(1)), int(mm.y() / PxToMm(1)));
         };
         for (const QPointF inside : {printable.topLeft() + QPointF(0.5, 0.5), printable.bottomRight() - QPointF(0.5, 0.5),
                                      printable.topRight() + QPointF(-0.5, 0.5), printable.bottomLeft() + QPointF(0.5, -0.5)}) {
-            if (placed.adjusted(-1, -1, 1, 1).contains(inside))
+            if (picture.adjusted(-1, -1, 1, 1).contains(inside))
                 continue; // the picture is there
             EXPECT_EQ(colourAt(inside), fill) << "at (" << inside.x() << ", " << inside.y() << ") mm";
         }
