@@ -35,7 +35,9 @@ class THelp;
 
 inline constexpr int SplashWidth = 510;
 inline constexpr int SplashHeight = 310;
-inline constexpr const char* ProgramVersion = "2.00.772";
+// The one version number lives in the top CMakeLists.txt (project VERSION);
+// the about box, --version, the help pages and the package all show it.
+inline constexpr const char* ProgramVersion = ORVANTO_VERSION;
 inline constexpr const char* SplashCarrierResource = ":/carriers/cri.bmp";
 inline constexpr const char* HelpCarrierResource = ":/carriers/help.bmp";
 
