@@ -5,6 +5,7 @@
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "support/general.h"
 #include "support/messages.h"
 #include "workspace/print_workspace.h"
 
@@ -115,6 +116,7 @@ bool TMainCommands::Dispatch(int entry)
     try {
         Execute(entries[entry]);
     } catch (...) {
+        ShowCaughtFailure();
     }
     return true;
 }
@@ -124,6 +126,7 @@ bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showErr
     try {
         FHost.SetBusy(true);
     } catch (...) {
+        ShowCaughtFailure();
         return false;
     }
     bool done = false;
@@ -132,10 +135,12 @@ bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showErr
         if (!done && showError)
             FWorkspace.ShowLastError();
     } catch (...) {
+        ShowCaughtFailure();
     }
     try {
         FHost.SetBusy(false);
     } catch (...) {
+        ShowCaughtFailure();
     }
     return done;
 }

@@ -347,9 +347,11 @@ void TForm1::SetBusy(bool on)
         ShowStatusText({});
     }
     FLastProgress = -1;
-    // Show the new state before the work starts; no input may slip in.
-    if (!FCreating)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The new state shows before the work starts. Painted directly: running
+    // the event loop here would let queued events (a background load's end,
+    // with its error box) run in the middle of the command.
+    if (!FCreating && FPanels.size() >= 6 && FPanels[5]->isVisible())
+        FPanels[5]->repaint();
 }
 
 void TForm1::ShowProgress(int percent)
@@ -541,6 +543,7 @@ void TForm1::Shutdown()
         if (FWorkspace && !FNoSave && !FWorkspace->Info().NoSave)
             SaveSettings();
     } catch (...) {
+        ShowCaughtFailure();
     }
     if (!FCreating)
         QMetaObject::invokeMethod(this, &TForm1::FinishShutdown, Qt::QueuedConnection);
@@ -562,6 +565,7 @@ void TForm1::FinishShutdown()
         FExtras.reset();
         FToolbars.reset();
     } catch (...) {
+        ShowCaughtFailure();
     }
     QCoreApplication::exit(FExitStatus);
 }

@@ -407,6 +407,8 @@ bool TStartupExtras::PrepareSplash(bool hasArgument)
         if (PrepareSplashPicture(carrier, *FSplash, hasArgument, FLastError))
             return true;
     } catch (...) {
+        // The caller shows this message and ends the start.
+        FLastError = CaughtFailureMessage();
     }
     FSplash.reset();
     return false;
@@ -419,6 +421,9 @@ void TStartupExtras::CreateHelp()
         QImage carrier = LoadCarrier(QString::fromLatin1(HelpCarrierResource), error);
         FHelp = std::make_unique<THelp>(ProgramName, &carrier);
     } catch (...) {
+        // The start goes on without help; asking for it shows why.
+        FHelp.reset();
+        FHelpError = CaughtFailureMessage();
     }
 }
 
@@ -430,8 +435,10 @@ void TStartupExtras::FinishSplash()
 
 bool TStartupExtras::ShowHelp()
 {
-    if (!FHelp)
+    if (!FHelp) {
+        ShowError(FHelpError);
         return false;
+    }
     // A language file names the start page of the help in its language;
     // without one, or when the help has no such page, the English one opens.
     const std::string page = Translate("index.html");

@@ -21,6 +21,8 @@
 //   Help command (F1) inside busy mode: TStartupExtras::ShowHelp()
 //   About command: TStartupExtras::ShowAbout()
 
+#include "support/messages.h"
+
 #include <QIcon>
 #include <QImage>
 
@@ -138,6 +140,7 @@ private:
     std::unique_ptr<TCompactSplash> FSplash;
     std::unique_ptr<THelp> FHelp;
     std::string FLastError;
+    std::string FHelpError = Messages::OutOfMemory; // why there is no help, when there is none
 };
 
 } // namespace orvanto

@@ -147,6 +147,7 @@ bool THelp::ShowPage(const std::string& page)
         if (!names.SafeFileName(HelpFolder(), page, fileName) || !IsFile(fileName))
             return false;
         TPaths* paths = Paths();
+        FLastError = Messages::NoWebBrowser;
         return paths != nullptr && paths->OpenDocument(fileName, "");
     } catch (...) {
         return false;

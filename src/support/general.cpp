@@ -6,6 +6,8 @@
 #include "support/translation_hook.h"
 
 #include <cstdlib>
+#include <exception>
+#include <new>
 
 namespace orvanto {
 
@@ -18,6 +20,24 @@ void ShowError(const std::string& message)
 {
     if (TGeneral* general = General())
         general->ShowError(message);
+}
+
+std::string CaughtFailureMessage()
+{
+    try {
+        if (const std::exception_ptr failure = std::current_exception())
+            std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return Messages::OutOfMemory;
+    } catch (...) {
+        return Messages::UnexpectedError;
+    }
+    return Messages::UnexpectedError;
+}
+
+void ShowCaughtFailure()
+{
+    ShowError(CaughtFailureMessage());
 }
 
 void TGeneral::ShowError(const std::string& message)

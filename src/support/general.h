@@ -23,4 +23,12 @@ void FreeGeneral();
 // Shows message through General(), quietly doing nothing without an instance.
 void ShowError(const std::string& message);
 
+// The message for the exception being handled: "Out of memory" for a failed
+// allocation, "Unexpected error" for anything else. Call it inside a catch.
+std::string CaughtFailureMessage();
+// Shows CaughtFailureMessage() in the error box (and, in an unattended run,
+// on standard error): for a catch at a public edge whose caller cannot be
+// told by a result.
+void ShowCaughtFailure();
+
 } // namespace orvanto

@@ -89,7 +89,14 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         EXPECT_EQ(window.width(), 430) << "a first run";
         ExpectStatusPanelsFit(window);
 
+        // What was queued before a command (a background load's end, with
+        // its error box) runs after it, never in its middle.
+        bool queuedRan = false;
+        QMetaObject::invokeMethod(&window, [&queuedRan] { queuedRan = true; }, Qt::QueuedConnection);
         QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
+        EXPECT_FALSE(queuedRan) << "an event ran inside the command";
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(queuedRan);
         EXPECT_EQ(workspace.Picture().width(), 20);
         EXPECT_EQ(workspace.Picture().pixelColor(19, 0), QColor(Qt::red)) << "clockwise: top left to top right";
         QMenu* image = window.findChild<QMenu*>("Image2");
