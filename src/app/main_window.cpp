@@ -391,9 +391,12 @@ void TForm1::RefreshStatus()
     // Each with the shorter forms a narrow window shows instead.
     const bool present = FWorkspace->PrinterPresent();
     FPrinterPresent = present;
-    FPanels[0]->SetForms(present
-                             ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
-                             : QStringList{Text(Translate("No Printer"))});
+    // Shorter forms close up the spaces and name the unit once; the unit
+    // itself stays, or "210x297" would not say what it measures.
+    FPanels[0]->SetForms(present ? QStringList{Text(width + mm + " x " + height + mm),
+                                               Text(width + " x " + height + " " + mm),
+                                               Text(width + "x" + height + mm)}
+                                 : QStringList{Text(Translate("No Printer"))});
     FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
     FPanels[1]->SetForms({Text(info.CopiesText),
                           QString::number(FWorkspace->GetCopies()) + QChar(0x00D7)}); // "2×"
@@ -422,10 +425,11 @@ void TForm1::ShowPrintResolution()
     info.PictureHeight = FWorkspace->Picture().height();
     const auto [across, down] = FWorkspace->Layout().PrintPpi(info);
     const bool shown = !FWorkspace->Empty() && across > 0 && down > 0;
-    const QString unit = QLatin1Char(' ') + Text(Translate("ppi"));
+    const QString unit = Text(Translate("ppi"));
     const QString both = across == down ? QString::number(across) : QStringLiteral("%1 x %2").arg(across).arg(down);
     const QString tight = across == down ? QString::number(across) : QStringLiteral("%1x%2").arg(across).arg(down);
-    panel->SetForms(shown ? QStringList{both + unit, tight + unit, tight} : QStringList{});
+    // The unit stays in every form: "510x276" alone says nothing.
+    panel->SetForms(shown ? QStringList{both + ' ' + unit, tight + ' ' + unit, tight + unit} : QStringList{});
     panel->setVisible(shown);
     const bool soft = shown && std::min(across, down) < TPageLayout::SharpPpi;
     panel->SetHint(Text(Translate(soft ? Messages::SoftPrint : Messages::PrintResolution)));

@@ -374,6 +374,9 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
+        // However short the numbers get, they keep what they count in.
+        EXPECT_TRUE(window.StatusPanel(0)->text().contains("mm")) << window.StatusPanel(0)->text().toStdString();
+        EXPECT_TRUE(window.StatusPanel(6)->text().endsWith("ppi")) << window.StatusPanel(6)->text().toStdString();
         const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";
