@@ -58,6 +58,7 @@ THelp::~THelp()
     try {
         CleanUp();
     } catch (...) {
+        // Pages left behind are unpacked over at the next start; a destructor must not throw.
     }
 }
 
