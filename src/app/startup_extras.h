@@ -10,16 +10,17 @@
 // read with our own bitmap reader. The splash carrier's entry "A.BMP" is the
 // splash picture; the help carrier is the help service's archive.
 //
-// Order of use by the main window's start-up (each step's number in its
-// comment):
-//   2-4  TStartupExtras::PrepareSplash(hasArgument); false: show LastError()
-//        with ShowError and end the process at once, writing no settings
-//   11   TStartupExtras::CreateHelp()
-//   13   TStartupExtras::InstallMenuEntry(the running executable's file name)
-//   20   TStartupExtras::FinishSplash()
-//   shutdown, right after the workspace: TStartupExtras::Shutdown()
-//   Help command (F1) inside busy mode: TStartupExtras::ShowHelp()
-//   About command: TStartupExtras::ShowAbout()
+// Order of use by the main window (TForm1::FormCreate, then its commands):
+//   first, before anything else is built: PrepareSplash(hasArgument); false:
+//        show LastError() with ShowError and end the process at once,
+//        writing no settings
+//   after the button bar: CreateHelp()
+//   after the menu: InstallMenuCopy(the running executable's file name)
+//   last: FinishSplash()
+//   shutdown, right after the workspace: Shutdown()
+//   Help command (F1) inside busy mode: ShowHelp(); it shows why when it
+//        cannot (no help, no web browser)
+//   About command: ShowAbout()
 
 #include "support/messages.h"
 
