@@ -1,6 +1,6 @@
 #include "app/instance_placement.h"
 
-#include "support/general.h"
+#include "support/messages/general.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -5,8 +5,8 @@
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
-#include "support/general.h"
-#include "support/messages.h"
+#include "support/messages/general.h"
+#include "support/messages/messages.h"
 #include "workspace/print_workspace.h"
 
 #include <QCoreApplication>

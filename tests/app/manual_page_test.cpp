@@ -1,7 +1,7 @@
 // The manual page a user reads with "man orvanto" names every kind of file
 // the program opens: the registry's table is the truth.
 #include "imaging/open_image.h"
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
