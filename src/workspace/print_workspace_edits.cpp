@@ -230,8 +230,6 @@ bool TPrintWorkspace::CompleteLoading(bool reportFailure)
     FState->PendingPreview = QImage();
     FState->PendingSize = QSize();
     ++FState->LoadGeneration;
-    if (result.Fatal)
-        General()->FatalOutOfMemory();
     const bool loaded = result.Loaded && !result.Picture.isNull();
     if (loaded) {
         TakePicture(std::move(result.Picture));
