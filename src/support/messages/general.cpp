@@ -35,6 +35,12 @@ std::string CaughtFailureMessage()
     return Messages::UnexpectedError;
 }
 
+void ShowError(const std::string& message, const std::string& detail)
+{
+    if (TGeneral* general = General())
+        general->ShowError(message, detail);
+}
+
 void ShowCaughtFailure()
 {
     ShowError(CaughtFailureMessage());
@@ -44,6 +50,18 @@ void TGeneral::ShowError(const std::string& message)
 {
     try {
         Platform().MessageBox().ShowError(TranslateForDisplay(message),
+                                          TranslateForDisplay("Error"));
+    } catch (...) {
+        // Reporting an error must never become one.
+    }
+}
+
+void TGeneral::ShowError(const std::string& message, const std::string& detail)
+{
+    try {
+        // Only our own words pass through the translation: it would take an
+        // "&" in a file name for a mnemonic.
+        Platform().MessageBox().ShowError(TranslateForDisplay(message) + "\n" + detail,
                                           TranslateForDisplay("Error"));
     } catch (...) {
         // Reporting an error must never become one.
