@@ -156,7 +156,7 @@ bool TPrintWorkspace::CompleteLoading(bool reportFailure)
         FState->Picture.Take(std::move(result.Picture), FState->PendingPartial && FState->PendingPartial->load());
         // The load is done: a later failure (a Paste, a refused print) is
         // not about this file.
-        FState->ErrorFileName.clear();
+        FState->ErrorFileName = std::string();
     } else {
         FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
     }
