@@ -1,5 +1,7 @@
 #include "app/instance_placement.h"
 
+#include "support/messages/general.h"
+
 #include <QApplication>
 #include <QScreen>
 #include <QStyle>
@@ -31,6 +33,7 @@ bool StartBeside(const QWidget& window, const std::function<bool()>& start)
     try {
         started = start();
     } catch (...) {
+        ShowCaughtFailure();
     }
     qunsetenv(NewWindowPlaceVariable);
     return started;

@@ -1,4 +1,5 @@
 #include "app/command_line_options.h"
+#include "app/display_platform.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
 #include "app/startup/menu_entry.h"
@@ -29,27 +30,29 @@ namespace {
 QtMessageHandler QtDefaultMessages = nullptr;
 
 // Qt notes on the offscreen platform that it picked a runtime folder of its
-// own; this program never uses one, and a script reading standard error
+// own, and while trying the platform list that a display it was named could
+// not be reached; neither is news to a script reading standard error, which
 // should find only what went wrong.
-void WithoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, const QString& text)
+void WithoutPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type == QtWarningMsg && text.contains(QLatin1String("XDG_RUNTIME_DIR")))
+    if (type != QtFatalMsg
+        && (text.contains(QLatin1String("XDG_RUNTIME_DIR")) || text.contains(QLatin1String("connect to display"))
+            || text.contains(QLatin1String("platform plugin"))))
         return;
     if (QtDefaultMessages)
         QtDefaultMessages(type, context, text);
 }
 
-// Qt takes its platform when the application is made. Where none is named
-// and no display is there (cron, ssh, a print service), the offscreen one,
-// so that an unattended run works; false then.
+// Hands Qt the platforms to try (see display_platform.h). False when the
+// user named the platform himself: that one then counts as a display.
 bool ChoosePlatform()
 {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (!qEnvironmentVariableIsEmpty(name))
-            return true;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QtDefaultMessages = qInstallMessageHandler(WithoutRuntimeFolderNote);
-    return false;
+    const std::string list = QtPlatformList([](const char* name) { return qEnvironmentVariable(name).toStdString(); });
+    if (list.empty())
+        return false;
+    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(list));
+    QtDefaultMessages = qInstallMessageHandler(WithoutPlatformNotes);
+    return true;
 }
 
 int RunWindow(QApplication& application, const TCommandLine& line, const std::optional<TStoredSettings>& stored,
@@ -81,8 +84,9 @@ int main(int argc, char* argv[])
     // Stale temporary files go and the services are freed in their order
     // however the program ends.
     ArrangeShutdownAtExit();
-    const bool display = ChoosePlatform();
+    const bool chosen = ChoosePlatform();
     QApplication application(argc, argv);
+    const bool display = !chosen || PlatformShowsWindows(QGuiApplication::platformName().toStdString());
     QApplication::setApplicationName(QString::fromUtf8(ProgramName));
     // Lets the desktop match the window to its menu entry (its icon and name
     // in the task bar and on Wayland).

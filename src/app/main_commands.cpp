@@ -5,6 +5,7 @@
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "support/messages/general.h"
 #include "support/messages/messages.h"
 #include "workspace/print_workspace.h"
 
@@ -130,6 +131,7 @@ bool TMainCommands::Dispatch(int entry)
     try {
         Execute(entries[entry]);
     } catch (...) {
+        ShowCaughtFailure();
     }
     return true;
 }
@@ -139,6 +141,7 @@ bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showErr
     try {
         FHost.SetBusy(true);
     } catch (...) {
+        ShowCaughtFailure();
         return false;
     }
     bool done = false;
@@ -147,10 +150,12 @@ bool TMainCommands::Guarded(const std::function<bool()>& operation, bool showErr
         if (!done && showError)
             FWorkspace.ShowLastError();
     } catch (...) {
+        ShowCaughtFailure();
     }
     try {
         FHost.SetBusy(false);
     } catch (...) {
+        ShowCaughtFailure();
     }
     return done;
 }

@@ -360,9 +360,11 @@ void TForm1::SetBusy(bool on)
         ShowStatusText({});
     }
     FLastProgress = -1;
-    // Show the new state before the work starts; no input may slip in.
-    if (!FCreating)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The new state shows before the work starts. Painted directly: running
+    // the event loop here would let queued events (a background load's end,
+    // with its error box) run in the middle of the command.
+    if (!FCreating && FPanels.size() >= 6 && FPanels[5]->isVisible())
+        FPanels[5]->repaint();
 }
 
 void TForm1::ShowProgress(int percent)
@@ -402,9 +404,12 @@ void TForm1::RefreshStatus()
     // Each with the shorter forms a narrow window shows instead.
     const bool present = FWorkspace->PrinterPresent();
     FPrinterPresent = present;
-    FPanels[0]->SetForms(present
-                             ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
-                             : QStringList{Text(Translate("No Printer"))});
+    // Shorter forms close up the spaces and name the unit once; the unit
+    // itself stays, or "210x297" would not say what it measures.
+    FPanels[0]->SetForms(present ? QStringList{Text(width + mm + " x " + height + mm),
+                                               Text(width + " x " + height + " " + mm),
+                                               Text(width + "x" + height + mm)}
+                                 : QStringList{Text(Translate("No Printer"))});
     FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
     FPanels[1]->SetForms({Text(info.Texts.CopiesText),
                           QString::number(info.Copies) + QChar(0x00D7)}); // "2×"
@@ -431,10 +436,11 @@ void TForm1::ShowPrintResolution()
     const TWorkspacePicture& picture = FWorkspace->Picture();
     const auto [across, down] = FWorkspace->Layout().PrintPpi(picture.Bitmap().width(), picture.Bitmap().height());
     const bool shown = !picture.Empty() && across > 0 && down > 0;
-    const QString unit = QLatin1Char(' ') + Text(Translate("ppi"));
+    const QString unit = Text(Translate("ppi"));
     const QString both = across == down ? QString::number(across) : QStringLiteral("%1 x %2").arg(across).arg(down);
     const QString tight = across == down ? QString::number(across) : QStringLiteral("%1x%2").arg(across).arg(down);
-    panel->SetForms(shown ? QStringList{both + unit, tight + unit, tight} : QStringList{});
+    // The unit stays in every form: "510x276" alone says nothing.
+    panel->SetForms(shown ? QStringList{both + ' ' + unit, tight + ' ' + unit, tight + unit} : QStringList{});
     panel->setVisible(shown);
     const bool soft = shown && std::min(across, down) < TPageLayout::SharpPpi;
     panel->SetHint(Text(Translate(soft ? Messages::SoftPrint : Messages::PrintResolution)));
@@ -557,6 +563,7 @@ void TForm1::Shutdown()
         if (FWorkspace && !FNoSave && !FWorkspace->Info().NoSave)
             SaveSettings();
     } catch (...) {
+        ShowCaughtFailure();
     }
     if (!FCreating)
         QMetaObject::invokeMethod(this, &TForm1::FinishShutdown, Qt::QueuedConnection);
@@ -578,6 +585,7 @@ void TForm1::FinishShutdown()
         FExtras.reset();
         FToolbars.reset();
     } catch (...) {
+        ShowCaughtFailure();
     }
     QCoreApplication::exit(FExitStatus);
 }

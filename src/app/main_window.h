@@ -51,9 +51,6 @@ public:
     // The window's size when it opens with these settings (none: defaults).
     static QSize OpeningSize(const TStoredSettings& stored);
 
-    const std::string& LastError() const { return FLastError; }
-    // 0, or 1 when the start failed.
-    int ExitStatus() const { return FExitStatus; }
     bool ShuttingDown() const { return FShutdownRequested; }
 
     // ICommandHost
@@ -109,14 +106,13 @@ private:
     std::vector<int> FBarCommands; // the menu entry of each bar index, -1 for none
     std::vector<QAction*> FActions; // one per menu entry, in table order
     std::vector<TStatusPanel*> FPanels;
-    std::string FLastError;
     bool FBusy = false;
     // The picture whose incompleteness the status bar has told already.
     qint64 FPartialNoticeFor = 0;
     bool FCreating = true;
     bool FShutdownRequested = false;
     bool FNoSave = false; // a start that failed
-    int FExitStatus = 0;
+    int FExitStatus = 0; // the message loop's, 1 when the start failed
     int FLastProgress = -1;
     int FPrinterPresent = -1; // as the last refresh found it; -1 before the first
 };

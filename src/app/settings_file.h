@@ -2,8 +2,8 @@
 
 // The settings file: the options and the last page layout, kept between runs
 // in one section "Settings" of the INI file Orvanto.INI in the data area's
-// "Settings" folder. It is read once at start-up and written once at the
-// end; nothing else touches it.
+// "Settings" folder. It is read at start-up and written once at the end;
+// nothing else touches it.
 //
 // Reading never fails loudly: no file leaves every value at the caller's
 // defaults; a file that exists but lacks a key or holds text that is not a

@@ -79,7 +79,8 @@ bool AllFit(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
 {
     // Panel index and level, in the order the panels give up room.
-    static constexpr std::pair<std::size_t, int> Steps[] = {{6, 1}, {2, 1}, {6, 2}, {3, 1}, {0, 1}, {1, 1}, {5, 1}};
+    static constexpr std::pair<std::size_t, int> Steps[] = {{2, 1}, {3, 1}, {1, 1}, {6, 1},
+                                                            {0, 1}, {6, 2}, {0, 2}, {5, 1}};
     for (TStatusPanel* panel : panels)
         panel->SetLevel(0);
     if (bar.width() <= 0 || AllFit(bar, panels))

@@ -47,8 +47,9 @@ private:
 };
 
 // Shows in each panel the longest forms with which all panels fit the bar:
-// first the Auto Close and Auto Print words shorten, then the page size,
-// then the copy count, last the message in the last panel.
+// first the words shorten (Auto Close, Auto Print, the copy count), then the
+// print resolution and the page size close up their spaces (keeping their
+// units), last the message in the last panel.
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels);
 
 } // namespace orvanto

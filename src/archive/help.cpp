@@ -58,6 +58,7 @@ THelp::~THelp()
     try {
         CleanUp();
     } catch (...) {
+        // Pages left behind are unpacked over at the next start; a destructor must not throw.
     }
 }
 
@@ -147,6 +148,7 @@ bool THelp::ShowPage(const std::string& page)
         if (!names.SafeFileName(HelpFolder(), page, fileName) || !IsFile(fileName))
             return false;
         TPaths* paths = Paths();
+        FLastError = Messages::NoWebBrowser;
         return paths != nullptr && paths->OpenDocument(fileName, "");
     } catch (...) {
         return false;

@@ -130,6 +130,8 @@ bool LoadWithGraphicClass(const TGraphicClass& graphicClass, bool fillBackground
             };
         if (source && fillBackground)
             source->SetBackground(info.BackgroundColor);
+        if (source)
+            source->SetScreenDensity(info.ScreenPixelsPerInch);
         if (source && report)
             source->SetProgress(report);
         if (!source || !source->LoadFromFile(info.FileName, codecError)) {

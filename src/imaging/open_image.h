@@ -28,6 +28,10 @@ struct TImageInfoRec {
     // Set by a successful open whose file ended before the picture did: the
     // rest shows white.
     bool Partial = false;
+    // The screen's pixels per inch, in which metafiles are measured. 0: the
+    // reader asks the platform's screen itself, which only the window's
+    // thread may do; a decode in another thread is given it by its caller.
+    int ScreenPixelsPerInch = 0;
 };
 
 // What a reduced copy must reach, asked with the picture's full upright
@@ -54,6 +58,9 @@ public:
     // Where the source reports its progress while loading, given before
     // loading; sources that cannot tell ignore it.
     virtual void SetProgress(TLoadProgress progress) { (void)progress; }
+    // The screen's pixels per inch (0: ask the screen), given before loading
+    // to sources measured in them (metafiles).
+    virtual void SetScreenDensity(int pixelsPerInch) { (void)pixelsPerInch; }
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     // Draws the picture with its top-left corner at (0, 0) of target, a

@@ -111,6 +111,7 @@ private:
 // Metafiles are played at the screen's resolution straight onto the target.
 class TMetafileSource final : public TSourceGraphic {
 public:
+    void SetScreenDensity(int pixelsPerInch) override { FMetafile.SetPixelsPerInch(pixelsPerInch); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
         if (FMetafile.LoadFromFile(fileName))

@@ -10,7 +10,8 @@ class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
     // Shows text under caption with the error icon and an OK button and
-    // returns when the user has closed it. Texts arrive already translated.
+    // returns when the user has closed it. Texts arrive already translated
+    // and are shown exactly as given: no mnemonics, no markup.
     virtual void ShowError(const std::string& text, const std::string& caption) = 0;
 };
 
@@ -21,5 +22,9 @@ class TConsoleMessageBox final : public IMessageBox {
 public:
     void ShowError(const std::string& text, const std::string& caption) override;
 };
+
+// Translated texts join their lines with CR LF; a terminal, a log file or a
+// script wants a plain line feed, so every CR LF (and a lone CR) becomes one.
+std::string WithPlainLineFeeds(const std::string& text);
 
 } // namespace orvanto

@@ -289,6 +289,7 @@ bool FlipVertical(TManipulationInfo& info)
             return true;
         }
     } catch (...) {
+        // Reported below as the failed allocation it is.
     }
     info.ErrorText = Sentences::OutOfMemory;
     return false;
@@ -307,6 +308,7 @@ bool MirrorHorizontal(TManipulationInfo& info)
             return true;
         }
     } catch (...) {
+        // Reported below as the failed allocation it is.
     }
     info.ErrorText = Sentences::OutOfMemory;
     return false;
@@ -327,6 +329,7 @@ bool RotateHalf(TManipulationInfo& info)
             return true;
         }
     } catch (...) {
+        // Reported below as the failed allocation it is.
     }
     info.ErrorText = Sentences::OutOfMemory;
     return false;
@@ -363,6 +366,7 @@ bool RotateQuarter(TManipulationInfo& info, int direction)
             }
         }
     } catch (...) {
+        // Reported below as the failed allocation it is.
     }
     info.ErrorText = Messages::OutOfMemory;
     return false;
@@ -411,6 +415,7 @@ bool InvertChannels(TManipulationInfo& info)
             }
         }
     } catch (...) {
+        // Reported below as the failed allocation it is.
     }
     info.ErrorText = Messages::OutOfMemory;
     return false;

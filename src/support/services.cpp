@@ -34,6 +34,12 @@ void RunQuietly(TServiceAction action)
 
 } // namespace
 
+std::recursive_mutex& ServiceLock()
+{
+    static auto* lock = new std::recursive_mutex; // never freed: see services.h
+    return *lock;
+}
+
 void ArrangeShutdownAtExit()
 {
     static std::once_flag once;
@@ -42,12 +48,14 @@ void ArrangeShutdownAtExit()
 
 void RegisterServiceRelease(TService service, TServiceAction release)
 {
+    std::lock_guard<std::recursive_mutex> lock(ServiceLock());
     ArrangeShutdownAtExit();
     Releases[static_cast<std::size_t>(service)] = release;
 }
 
 void SetExitStep(TExitStep step, TServiceAction action)
 {
+    std::lock_guard<std::recursive_mutex> lock(ServiceLock());
     ArrangeShutdownAtExit();
     ExitSteps[static_cast<std::size_t>(step)] = action;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <mutex>
+
 namespace orvanto {
 
 // The one pattern for process-wide services. Each has an accessor that makes
@@ -45,8 +48,16 @@ void ShutdownServices();
 // Makes sure ShutdownServices runs at process exit (idempotent).
 void ArrangeShutdownAtExit();
 
+// The lock under which services are made. Recursive: making one service
+// may ask for another. Never destroyed, so it outlives the exit sequence.
+std::recursive_mutex& ServiceLock();
+
 // The slot of a service: a plain pointer, made by Get on first use (null
 // when making it fails), its release registered with the exit sequence.
+// Get may be called from any thread (the picture decode worker reaches the
+// registry, the translation and the paths): the first call makes the
+// service under ServiceLock, and every thread sees it whole. Free is for
+// the exit sequence and tests, when no worker runs.
 //
 //   TZipHandler* ZipHandler() { return TServiceSlot<TZipHandler, TService::ZipHandler>::Get(); }
 //   void FreeZipHandler() { TServiceSlot<TZipHandler, TService::ZipHandler>::Free(); }
@@ -55,26 +66,28 @@ class TServiceSlot {
 public:
     static T* Get()
     {
-        if (!FInstance) {
-            try {
-                FInstance = new T;
-            } catch (...) {
-                return nullptr;
-            }
-            RegisterServiceRelease(Kind, &Free);
+        if (T* made = FInstance.load(std::memory_order_acquire))
+            return made;
+        std::lock_guard<std::recursive_mutex> lock(ServiceLock());
+        if (T* made = FInstance.load(std::memory_order_acquire))
+            return made;
+        T* instance = nullptr;
+        try {
+            instance = new T;
+        } catch (...) {
+            return nullptr; // the accessor's documented answer when memory ran out
         }
-        return FInstance;
+        FInstance.store(instance, std::memory_order_release);
+        RegisterServiceRelease(Kind, &Free);
+        return instance;
     }
-    static bool Made() { return FInstance != nullptr; }
-    static void Free()
-    {
-        T* instance = FInstance;
-        FInstance = nullptr;
-        delete instance;
-    }
+    static bool Made() { return FInstance.load(std::memory_order_acquire) != nullptr; }
+    static void Free() { delete FInstance.exchange(nullptr); }
 
 private:
-    static inline T* FInstance = nullptr;
+    // Constant-initialised with no destructor of its own, as the exit
+    // sequence needs.
+    static inline std::atomic<T*> FInstance{nullptr};
 };
 
 } // namespace orvanto

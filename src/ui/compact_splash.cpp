@@ -3,6 +3,7 @@
 #include "localisation/language.h"
 #include "support/text/concealment.h"
 #include "support/messages/general.h"
+#include "support/messages/messages.h"
 #include "support/files/paths.h"
 #include "support/geometry/window_centring.h"
 
@@ -278,6 +279,7 @@ void TCompactSplash::CloseAfter(int seconds)
         else
             FForm->done(QDialog::Rejected);
     } catch (...) {
+        // The splash stays up until the window closes it with the program; nothing is lost.
     }
 }
 
@@ -303,8 +305,10 @@ void TCompactSplash::LinkClicked(QLabel* label)
         link->setPalette(busy);
         QCoreApplication::processEvents();
         if (TPaths* paths = Paths())
-            paths->OpenDocument(link->text().toStdString(), "");
+            if (!paths->OpenDocument(link->text().toStdString(), ""))
+                ShowError(Messages::NoWebBrowser);
     } catch (...) {
+        ShowCaughtFailure();
     }
     QApplication::restoreOverrideCursor();
     QPalette normal = link->palette();

@@ -38,9 +38,7 @@ TApplyResult TPageLayout::ApplyInfo(TPrintWorkspaceInfo info)
 
     result.NewPageGeometry = info.Position != FInfo.Position || info.Scale != FInfo.Scale
                              || info.Orientation != FInfo.Orientation;
-    result.ZoomChanged = info.ZoomX != FInfo.ZoomX || info.ZoomY != FInfo.ZoomY || info.ZoomXY != FInfo.ZoomXY;
     FInfo = std::move(info);
-    result.Applied = true;
     return result;
 }
 

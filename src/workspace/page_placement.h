@@ -22,9 +22,7 @@ struct TDeviceMetrics {
 
 // What ApplyInfo (and the commands built on it) decided; the caller acts on it.
 struct TApplyResult {
-    bool Applied = false;           // the record became the current settings
-    bool NewPageGeometry = false;   // position, scale or orientation changed: relayout
-    bool ZoomChanged = false;       // the picture's size on the page may differ
+    bool NewPageGeometry = false; // position, scale or orientation changed: relayout
 };
 
 // One target surface of a layout (the preview, a page bitmap): its units per

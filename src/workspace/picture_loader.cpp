@@ -1,5 +1,7 @@
 #include "workspace/picture_loader.h"
 
+#include "support/messages/general.h"
+
 #include <chrono>
 #include <system_error>
 
@@ -57,7 +59,9 @@ void TPictureLoader::Run(TDecode decode, std::function<void()> finished)
         result.Loaded = false;
     } catch (...) {
         result.Loaded = false;
-        result.Fatal = true;
+        // The message the reader stored before the step that failed names it.
+        if (result.Error.empty())
+            result.Error = CaughtFailureMessage();
     }
     result.Cancelled = FCancel.load();
     if (!result.Loaded)
@@ -72,6 +76,7 @@ void TPictureLoader::Run(TDecode decode, std::function<void()> finished)
         try {
             finished();
         } catch (...) {
+            // Only the wake-up failed: the result is stored, and the window takes it when it next waits.
         }
     }
 }

@@ -3,12 +3,20 @@
 // Decodes one picture in a thread of its own, so that the window can show a
 // quick reduced copy and stay live while the full decode runs.
 //
-// The decode function runs in the worker thread and must touch nothing the
-// window thread uses; it hears a progress function that throws once the
-// load is cancelled, which the readers take as a failure. Anything else
-// that escapes the decode ends the load as Fatal: the caller ends the
-// process, since a failure nobody expected leaves nothing safe to go on
-// with. Destroying the loader cancels the decode and waits for the thread.
+// The decode function runs in the worker thread. It is handed everything it
+// needs when it starts (the file name, the format registry, the screen's
+// density) and touches no window or screen state: no widget, no QScreen,
+// nothing the window thread changes. The process-wide services it may reach
+// (the registry, the translation, the paths) are made safely from any
+// thread (support/services.h). It hears a progress function that throws
+// once the load is cancelled, which the readers take as a failure.
+//
+// A failure is a failed load with the reader's own message: what the decode
+// stored in its error before it failed ("File in use", "Unsupported
+// format", ...), else "Out of memory" for a failed allocation and
+// "Unexpected error" for anything else that escaped it. The worker never
+// ends the process. Destroying the loader cancels the decode and waits for
+// the thread.
 
 #include "imaging/load_progress.h"
 
@@ -30,7 +38,6 @@ public:
 
     struct TResult {
         bool Loaded = false;
-        bool Fatal = false;    // the decode threw: end the process
         bool Cancelled = false;
         QImage Picture;
         std::string Error;

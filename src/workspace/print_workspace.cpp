@@ -230,10 +230,13 @@ void TPrintWorkspace::UpdateTexts()
 void TPrintWorkspace::ShowLastError()
 {
     try {
-        // Our own words first, then which file they are about.
+        // Our own words first, then which file they are about, as written.
         std::string file;
         file.swap(FState->ErrorFileName);
-        ShowError(file.empty() ? FState->LastError : Translate(FState->LastError) + "\n" + file);
+        if (file.empty())
+            ShowError(FState->LastError);
+        else
+            ShowError(FState->LastError, file);
     } catch (...) {
         // The error box itself failed; there is nowhere left to report it.
     }

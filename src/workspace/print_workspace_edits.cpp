@@ -96,19 +96,23 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
     const TOpenImage* registry = OpenImage();
     if (!registry)
         return false;
-    // The worker touches nothing of ours: it gets the file name and the
-    // registry, whose table no longer changes, and hands back a picture.
+    // The worker is handed all it needs here, in the window's thread: the
+    // file name, the registry (its table no longer changes) and the screen's
+    // density for metafiles; it touches no window or screen state and hands
+    // back a picture (picture_loader.h).
+    const int screenDensity = Platform().Screen().PixelsPerInch();
     // Whether the file ended early; written by the worker before it reports
     // done, read here only after the loader has handed the picture over.
     auto partial = std::make_shared<std::atomic<bool>>(false);
     FState->PendingPartial = partial;
-    auto decode = [registry, fileName, partial](QImage& picture, std::string& error,
-                                                const TLoadProgress& progress) {
+    auto decode = [registry, fileName, partial, screenDensity](QImage& picture, std::string& error,
+                                                               const TLoadProgress& progress) {
         TImageInfoRec request;
         request.FileName = fileName;
         request.BackgroundColor = White;
         request.Bitmap = &picture;
         request.OnProgress = progress;
+        request.ScreenPixelsPerInch = screenDensity;
         if (!registry->Open(request)) {
             error = request.ErrorText.empty() ? Messages::UnknownFormat : request.ErrorText;
             return false;
@@ -185,11 +189,12 @@ bool TPrintWorkspace::CompleteLoading(bool reportFailure)
     TPictureLoader::TResult result = FState->Loader.Take();
     FState->Picture.StopLoading();
     ++FState->LoadGeneration;
-    if (result.Fatal)
-        General()->FatalOutOfMemory();
     const bool loaded = result.Loaded && !result.Picture.isNull();
     if (loaded) {
         FState->Picture.Take(std::move(result.Picture), FState->PendingPartial && FState->PendingPartial->load());
+        // The load is done: a later failure (a Paste, a refused print) is
+        // not about this file.
+        FState->ErrorFileName = std::string();
     } else {
         FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
     }
@@ -214,6 +219,7 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
         if (StartLoading(fileName, loaded))
             return loaded;
     } catch (...) {
+        // No worker could be set up: the picture loads here instead, below.
     }
     bool loaded = false;
     try {

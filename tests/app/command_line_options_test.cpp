@@ -1,6 +1,9 @@
 #include "app/command_line_options.h"
+#include "app/display_platform.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace orvanto;
 
@@ -39,3 +42,31 @@ TEST(CommandLineOptions, WhatEachLineAsksFor)
 }
 
 } // namespace
+
+// Qt aborts when the one platform it tries cannot start; given a list it
+// tries them in order, and offscreen always starts.
+TEST(DisplayPlatform, QtGetsTheNamedDisplaysThenOffscreen)
+{
+    const struct {
+        const char* Name;
+        std::map<std::string, std::string> Environment;
+        const char* List;
+    } cases[] = {
+        {"cron: nothing named", {}, "offscreen"},
+        {"ssh or cron with an inherited DISPLAY", {{"DISPLAY", ":99"}}, "xcb;offscreen"},
+        {"a Wayland session with XWayland", {{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}},
+         "wayland;xcb;offscreen"},
+        {"the user's own choice stands", {{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(QtPlatformList([&c](const char* name) {
+                      const auto found = c.Environment.find(name);
+                      return found == c.Environment.end() ? std::string() : found->second;
+                  }),
+                  c.List);
+    }
+    EXPECT_FALSE(PlatformShowsWindows("offscreen"));
+    EXPECT_FALSE(PlatformShowsWindows("minimal"));
+    EXPECT_TRUE(PlatformShowsWindows("xcb"));
+}

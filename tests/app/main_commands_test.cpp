@@ -141,7 +141,7 @@ TEST_F(MainCommands, OpenAsksTheDialogAndLoadsTheChosenFile)
     EXPECT_TRUE(commands.Dispatch(FindMenuEntry("OpenfromStartButton1")));
     setenv("HOME", oldHome.c_str(), 1);
     ASSERT_EQ(Boxes->Shown.size(), 1u);
-    EXPECT_EQ(Boxes->Shown[0].Text, "File not found\r\n" + Picture + ".missing") << "the text, then the file";
+    EXPECT_EQ(Boxes->Shown[0].Text, "File not found\n" + Picture + ".missing") << "the text, then the file";
     EXPECT_FALSE(workspace.Picture().Empty());
     EXPECT_EQ(commands.OpenInfo().FileName, Picture);
     ASSERT_EQ(Dialogs->Requests.size(), 3u);

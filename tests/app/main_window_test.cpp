@@ -89,7 +89,14 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         EXPECT_EQ(window.width(), 430) << "a first run";
         ExpectStatusPanelsFit(window);
 
+        // What was queued before a command (a background load's end, with
+        // its error box) runs after it, never in its middle.
+        bool queuedRan = false;
+        QMetaObject::invokeMethod(&window, [&queuedRan] { queuedRan = true; }, Qt::QueuedConnection);
         QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
+        EXPECT_FALSE(queuedRan) << "an event ran inside the command";
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(queuedRan);
         EXPECT_EQ(workspace.Picture().Bitmap().width(), 20);
         EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(19, 0), QColor(Qt::red)) << "clockwise: top left to top right";
         QMenu* image = window.findChild<QMenu*>("Image2");
@@ -476,6 +483,9 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
+        // However short the numbers get, they keep what they count in.
+        EXPECT_TRUE(window.StatusPanel(0)->text().contains("mm")) << window.StatusPanel(0)->text().toStdString();
+        EXPECT_TRUE(window.StatusPanel(6)->text().endsWith("ppi")) << window.StatusPanel(6)->text().toStdString();
         const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";

@@ -50,7 +50,7 @@ TEST(UnattendedPrint, StatusJobAndMessage)
          "Lab - Orvanto [Low, 1 copy]", ""},
         {"stored Auto Print", {picture}, autoPrint, {"Office"}, false, 0, "Orvanto [Low, 1 copy]", ""},
         {"a missing picture", {folder + "gone.bmp", "/AUTOPRINT"}, layout, {"Office"}, false, 1, "",
-         "File not found\r\n" + folder + "gone.bmp"},
+         "File not found\n" + folder + "gone.bmp"},
         {"a picture whose file ends early prints what it holds", {shortPixmap, "/AUTOPRINT"}, std::nullopt,
          {"Office"}, false, 0, "Orvanto [Low, 1 copy]", "",
          "The file ends early: only part of the picture was read\n" + shortPixmap + "\n"},

@@ -25,18 +25,26 @@ struct TOrvantoRun {
     std::string Err;
 };
 
+// Where a run is told its display is: the offscreen platform named, no
+// display named at all (cron), or a DISPLAY that names no display (ssh or
+// cron that inherited one).
+enum class TDisplay { Offscreen, None, Gone };
+
 // The built orvanto as a script or a print queue starts it: its own data
-// area, the offscreen platform (or no display named at all, as from cron),
-// the environment's print server unless another is named.
+// area, the display as given, the environment's print server unless
+// another is named.
 TOrvantoRun RunOrvanto(const QStringList& arguments, const std::string& dataHome,
-                       const std::string& cupsServer = {}, int limitSeconds = 120, bool display = true)
+                       const std::string& cupsServer = {}, int limitSeconds = 120,
+                       TDisplay display = TDisplay::Offscreen)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome));
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(name);
-    if (display)
+    if (display == TDisplay::Offscreen)
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+    if (display == TDisplay::Gone)
+        environment.insert("DISPLAY", ":87");
     if (!cupsServer.empty())
         environment.insert("CUPS_SERVER", QString::fromStdString(cupsServer));
     QProcess process;
@@ -80,14 +88,15 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
     const struct {
         int Scale, Position, Orientation, X, Y, Zoom;
         int BkColor = 0xFF0000, UseBkColor = 0; // stored as 0x00BBGGRR
-        bool Display = true;
+        TDisplay Display = TDisplay::Offscreen;
     } cases[] = {
         {psActualSize, ppTopLeft, poPortrait, 0, 0, 0},     {psScaleToPage, ppCenter, poPortrait, 0, 0, 0},
         {psFitToPage, ppBottomRight, poLandscape, 0, 0, 0}, {psAsIs, ppTopRight, poLandscape, 0, 0, 0},
         {psCustom, ppBottomLeft, poPortrait, 0, 0, 40},     {psCustomFixed, ppCustom, poLandscape, 900, 500, -800},
         {psActualSize, ppCustom, poPortrait, 300, 1200, 0}, {psFitToPage, ppCenter, poLandscape, 0, 0, 0},
         {psActualSize, ppCenter, poPortrait, 0, 0, 0, 0x00FFFF, 1}, {psAsIs, ppBottomLeft, poLandscape, 0, 0, 0, 0xFFFF00, 1},
-        {psScaleToPage, ppTopLeft, poLandscape, 0, 0, 0, 0xFF0000, 0, false}, // no display: the program picks offscreen
+        {psScaleToPage, ppTopLeft, poLandscape, 0, 0, 0, 0xFF0000, 0, TDisplay::None}, // the program picks offscreen
+        {psFitToPage, ppTopRight, poPortrait, 0, 0, 0, 0xFF0000, 0, TDisplay::Gone}, // a DISPLAY nobody answers
     };
     const std::string folder = MakeTempFolder("autoprint"), picture = folder + "marked.bmp";
     ASSERT_TRUE(MarkedPicture(480, 320).save(QString::fromStdString(picture)));
@@ -175,14 +184,18 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
         const char* Name;
         std::string File, Server; // no server named: the private print server
         const char* Message;
-        bool Display = true, Switch = true;
+        TDisplay Display = TDisplay::Offscreen;
+        bool Switch = true;
     } cases[] = {
         {"missing file", folder + "missing.bmp", "", "File not found"},
         {"unknown format", folder + "broken.bmp", "", "Unknown format"},
         {"no printer", picture, folder + "no-such-server.sock", "No printer installed"},
-        {"no display: missing file", folder + "missing.bmp", "", "File not found", false},
+        {"no display: missing file", folder + "missing.bmp", "", "File not found", TDisplay::None},
         {"no display, no switch: one line, no abort", picture, "",
-         "no display; for unattended printing add /AUTOPRINT\n", false, false},
+         "no display; for unattended printing add /AUTOPRINT\n", TDisplay::None, false},
+        {"a display that is gone: missing file", folder + "missing.bmp", "", "File not found", TDisplay::Gone},
+        {"a display that is gone, no switch: one line, no abort", picture, "",
+         "no display; for unattended printing add /AUTOPRINT\n", TDisplay::Gone, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace orvanto;
 
@@ -68,3 +72,46 @@ TEST(Services, ExitSequenceRunsWhenTheProcessEnds)
 }
 
 } // namespace
+
+namespace {
+
+// A service slow to make, so that threads asking at once overlap.
+struct TSlowService {
+    static inline std::atomic<int> Made{0};
+    TSlowService()
+    {
+        ++Made;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+};
+
+} // namespace
+
+// The decode worker may be the first to ask for a service while the window
+// asks too: one instance is made, and every thread gets that one.
+TEST(Services, ThreadsAskingAtOnceShareOneInstance)
+{
+    using TSlot = TServiceSlot<TSlowService, TService::OpenHandler>;
+    std::vector<TSlowService*> seen(6, nullptr);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&seen, i] { seen[i] = TSlot::Get(); });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(TSlowService::Made.load(), 1);
+    for (TSlowService* instance : seen)
+        EXPECT_EQ(instance, seen[0]);
+    EXPECT_NE(seen[0], nullptr);
+    // Platform() likewise: the worker and the window see the same services.
+    std::vector<TPlatform*> platforms(4, nullptr);
+    FreePlatform();
+    threads.clear();
+    for (std::size_t i = 0; i < platforms.size(); ++i)
+        threads.emplace_back([&platforms, i] { platforms[i] = &Platform(); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (TPlatform* platform : platforms)
+        EXPECT_EQ(platform, platforms[0]);
+    TSlot::Free();
+    RegisterServiceRelease(TService::OpenHandler, nullptr);
+}

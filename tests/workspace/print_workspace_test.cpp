@@ -7,6 +7,8 @@
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
+#include "imaging/metafile/metafile.h"
+#include "support/messages/messages.h"
 #include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -611,6 +614,8 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
         QSize After;          // the picture once the action is done
         std::string Error;    // the box shown, if any
         bool Cut = false;     // the file ends halfway through
+        std::string Name = "large.jpg"; // the file as the user named it
+        bool NamesFile = true; // the box shows the file's name under the message
     } cases[] = {
         {"the window's event loop brings the whole picture", 0,
          [&](TPrintWorkspace& w) { settle(w); return true; }, {1600, 1200}, ""},
@@ -630,6 +635,17 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
         {"going away while decoding", 0, [](TPrintWorkspace&) { return true; }, {}, ""},
         {"a file cut short says so once the whole picture came", 0,
          [&](TPrintWorkspace& w) { settle(w); return w.Picture().LastLoadPartial(); }, {1600, 1200}, "", true},
+        {"a name with an ampersand is shown as written", 2000000,
+         [&](TPrintWorkspace& w) { settle(w); return true; }, {7, 4}, "Unknown format", false, "Tom & Jerry.jpg"},
+        {"a later failure is not about the loaded file", 0,
+         [&](TPrintWorkspace& w) {
+             settle(w);
+             Printer->FailBegin = true;
+             const bool refused = !w.Print();
+             Printer->FailBegin = false;
+             w.ShowLastError();
+             return refused;
+         }, {1600, 1200}, Messages::PrintJobNotStarted, false, "large.jpg", false},
     };
     const std::string cut = Folder + "cut.jpg";
     {
@@ -649,7 +665,11 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
             Paste(workspace, before);
             Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
             SetAllocationCeilingForTesting(c.Ceiling);
-            ASSERT_TRUE(workspace.LoadFile(c.Cut ? cut : photo));
+            const std::string file = Folder + c.Name;
+            if (file != photo) {
+                ASSERT_TRUE(WriteWholeFile(file, ReadWholeFile(photo)));
+            }
+            ASSERT_TRUE(workspace.LoadFile(c.Cut ? cut : file));
             ASSERT_TRUE(workspace.Picture().Loading());
             // A quarter of each side covers the 240-pixel preview page; the
             // layout has the whole picture's size already.
@@ -665,8 +685,8 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
         SetAllocationCeilingForTesting(0);
         ASSERT_EQ(Box->Shown.size(), c.Error.empty() ? 0u : 1u);
         if (!c.Error.empty()) {
-            // The box names the file on a second line.
-            EXPECT_EQ(Box->Shown[0].Text, c.Error + "\r\n" + photo);
+            // The box names the file on a second line, exactly as written.
+            EXPECT_EQ(Box->Shown[0].Text, c.NamesFile ? c.Error + "\n" + Folder + c.Name : c.Error);
         }
     }
     // A picture too small for any reduced copy loads whole before LoadFile ends.
@@ -814,6 +834,50 @@ TEST_F(Workspace, BackgroundLoadsReportTheirProgress)
     EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
     EXPECT_GT(heard.back(), heard.front()) << "the percentage moves";
     EXPECT_LE(heard.back(), 100);
+}
+
+// A screen that notes which threads asked it.
+class TWatchedScreen final : public IScreen {
+public:
+    explicit TWatchedScreen(int pixelsPerInch) : FPixelsPerInch(pixelsPerInch) {}
+    int PixelsPerInch() override
+    {
+        if (std::this_thread::get_id() != FWindowThread)
+            ++AskedFromElsewhere;
+        return FPixelsPerInch;
+    }
+    std::atomic<int> AskedFromElsewhere{0};
+
+private:
+    int FPixelsPerInch;
+    std::thread::id FWindowThread = std::this_thread::get_id();
+};
+
+// A metafile decodes in the worker at the density the window's thread read
+// from the screen when the load started; the worker never asks the screen.
+TEST_F(Workspace, BackgroundLoadsMeasureMetafilesByTheScreenTheyWereGiven)
+{
+    for (const int density : {96, 192}) {
+        SCOPED_TRACE(density);
+        auto* screen = new TWatchedScreen(density);
+        Platform().SetScreen(std::unique_ptr<IScreen>(screen));
+        const std::string file = TestDataPath("metafiles/wmf_shapes.wmf");
+        QImage expected;
+        std::string error;
+        ASSERT_TRUE(LoadMetafile(file, expected, error, density)) << error;
+        TPrintWorkspace workspace;
+        TRecordingView view;
+        view.Workspace = &workspace;
+        workspace.SetView(&view);
+        workspace.SetBackgroundLoading(true);
+        ASSERT_TRUE(workspace.LoadFile(file)) << workspace.LastError();
+        ASSERT_TRUE(workspace.FinishLoading());
+        EXPECT_EQ(workspace.Picture().Bitmap().size(), expected.size());
+        EXPECT_EQ(workspace.Picture().Bitmap().convertToFormat(QImage::Format_RGB32),
+                  expected.convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(screen->AskedFromElsewhere.load(), 0);
+    }
+    Platform().SetScreen(std::make_unique<TFixedScreen>(96));
 }
 
 } // namespace

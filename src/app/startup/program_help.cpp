@@ -16,7 +16,7 @@ std::unique_ptr<THelp> CreateProgramHelp()
         QImage carrier = LoadCarrier(QString::fromLatin1(HelpCarrierResource), error);
         return std::make_unique<THelp>(ProgramName, &carrier);
     } catch (...) {
-        // Start-up goes on without help: the Help command does nothing then.
+        // Start-up goes on without help; the Help command then says it has none.
         return nullptr;
     }
 }

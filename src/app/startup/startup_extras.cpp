@@ -4,6 +4,7 @@
 #include "app/startup/program_help.h"
 #include "app/startup/splash.h"
 #include "archive/help.h"
+#include "support/messages/general.h"
 #include "support/messages/messages.h"
 #include "ui/compact_splash.h"
 
@@ -26,7 +27,8 @@ bool TStartupExtras::PrepareSplash(bool hasArgument)
         if (PrepareSplashPicture(carrier, *FSplash, hasArgument, FLastError))
             return true;
     } catch (...) {
-        // Handled below: no splash, and false with the message set above.
+        // The caller shows this message and ends the start.
+        FLastError = CaughtFailureMessage();
     }
     FSplash.reset();
     return false;
@@ -45,7 +47,13 @@ void TStartupExtras::FinishSplash()
 
 bool TStartupExtras::ShowHelp()
 {
-    return FHelp && ShowHelpStartPage(*FHelp);
+    if (!FHelp) {
+        // The help could not be made at start (its carrier unreadable for
+        // want of memory): say so rather than do nothing.
+        ShowError(Messages::OutOfMemory);
+        return false;
+    }
+    return ShowHelpStartPage(*FHelp);
 }
 
 void TStartupExtras::ShowAbout()

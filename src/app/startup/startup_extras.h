@@ -7,16 +7,17 @@
 // Each extra has its own file beside this one: splash.h, program_help.h,
 // menu_entry.h (with earlier_menu_copy.h), program_icon.h, version.h.
 //
-// Order of use by the main window's start-up (each step's number in its
-// comment):
-//   2-4  TStartupExtras::PrepareSplash(hasArgument); false: show LastError()
-//        with ShowError and end the process at once, writing no settings
-//   11   TStartupExtras::CreateHelp()
-//   13   TStartupExtras::InstallMenuEntry(the running executable's file name)
-//   20   TStartupExtras::FinishSplash()
-//   shutdown, right after the workspace: TStartupExtras::Shutdown()
-//   Help command (F1) inside busy mode: TStartupExtras::ShowHelp()
-//   About command: TStartupExtras::ShowAbout()
+// Order of use by the main window (TForm1::FormCreate, then its commands):
+//   first, before anything else is built: PrepareSplash(hasArgument); false:
+//        show LastError() with ShowError and end the process at once,
+//        writing no settings
+//   after the button bar: CreateHelp()
+//   after the menu: InstallMenuCopy(the running executable's file name)
+//   last: FinishSplash()
+//   shutdown, right after the workspace: Shutdown()
+//   Help command (F1) inside busy mode: ShowHelp(); it shows why when it
+//        cannot (no help, no web browser)
+//   About command: ShowAbout()
 
 #include "app/startup/menu_entry.h"
 

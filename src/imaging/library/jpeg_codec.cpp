@@ -319,6 +319,7 @@ bool ReadJpeg(const std::uint8_t* data, std::size_t size, QImage& picture, std::
         if (read && progress)
             progress(100);
     } catch (...) {
+        // A cancel that comes with the last report: the picture is whole, and the loader knows of the cancel.
     }
     return read;
 }

@@ -40,8 +40,6 @@ int ClampSize(std::int64_t size)
 
 } // namespace
 
-TMetafile::TMetafile(int pixelsPerInch) : FPixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : Platform().Screen().PixelsPerInch()) {}
-
 bool TMetafile::LoadFromFile(const std::string& path)
 {
     FError = Messages::FileNotFound;
@@ -66,17 +64,18 @@ bool TMetafile::LoadFromBytes(const QByteArray& bytes)
     FError = Messages::UnknownFormat;
     FPixelWidth = FPixelHeight = 0;
     FBytes.clear();
+    const int pixelsPerInch = FPixelsPerInch > 0 ? FPixelsPerInch : Platform().Screen().PixelsPerInch();
     TMetafileLayout layout;
     // Each reader gets a view of its own: a read past the end marks a view bad.
     if (ReadEmfLayout(View(bytes), layout)) {
-        FPixelWidth = ClampSize(MulDiv(layout.Box.width(), FPixelsPerInch, 2540));
-        FPixelHeight = ClampSize(MulDiv(layout.Box.height(), FPixelsPerInch, 2540));
+        FPixelWidth = ClampSize(MulDiv(layout.Box.width(), pixelsPerInch, 2540));
+        FPixelHeight = ClampSize(MulDiv(layout.Box.height(), pixelsPerInch, 2540));
     } else if (ReadWmfLayout(View(bytes), layout)) {
         // Through hundredths of a millimetre, as the size was always reported.
         const std::int64_t mmWidth = MulDiv(std::abs(layout.Box.width()), 2540, layout.UnitsPerInch);
         const std::int64_t mmHeight = MulDiv(std::abs(layout.Box.height()), 2540, layout.UnitsPerInch);
-        FPixelWidth = ClampSize(MulDiv(double(mmWidth), FPixelsPerInch, 2540));
-        FPixelHeight = ClampSize(MulDiv(double(mmHeight), FPixelsPerInch, 2540));
+        FPixelWidth = ClampSize(MulDiv(double(mmWidth), pixelsPerInch, 2540));
+        FPixelHeight = ClampSize(MulDiv(double(mmHeight), pixelsPerInch, 2540));
     } else {
         return false;
     }

@@ -13,8 +13,10 @@ namespace orvanto {
 
 class TMetafile {
 public:
-    // Sizes are reported at this many pixels per inch; 0 = the screen's.
-    explicit TMetafile(int pixelsPerInch = 0);
+    // Sizes are reported at this many pixels per inch; 0 = the screen's,
+    // asked when the file is loaded (from the window's thread only).
+    explicit TMetafile(int pixelsPerInch = 0) : FPixelsPerInch(pixelsPerInch) {}
+    void SetPixelsPerInch(int pixelsPerInch) { FPixelsPerInch = pixelsPerInch; }
 
     // false with LastError "Unknown format" when the header is not sound,
     // "File not found" / "File in use" when the file cannot be read.

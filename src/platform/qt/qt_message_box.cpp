@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -45,16 +46,22 @@ int MessageBoxTitleWidth(const QString& title, const QWidget* box)
 
 void TQtMessageBox::ShowError(const std::string& text, const std::string& caption)
 {
-    const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
-        && QGuiApplication::platformName() != QLatin1String("offscreen")
-        && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!visible || FAlsoToStandardError)
+    const bool application = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    const bool visible = application
+        && (FAnyPlatform
+            || (QGuiApplication::platformName() != QLatin1String("offscreen")
+                && QGuiApplication::platformName() != QLatin1String("minimal")));
+    if (!visible || FUnattended)
         TConsoleMessageBox().ShowError(text, caption);
     if (!visible)
         return;
-    const QString title = QString::fromStdString(caption);
-    QMessageBox box(QMessageBox::Critical, title, QString::fromStdString(text), QMessageBox::Ok,
-                    OwnerWindow());
+    const QString title = QString::fromStdString(WithPlainLineFeeds(caption));
+    QMessageBox box(QMessageBox::Critical, title, QString::fromStdString(WithPlainLineFeeds(text)),
+                    QMessageBox::Ok, OwnerWindow());
+    // A file name is shown as written: "<b>" or "&" in it are no markup.
+    box.setTextFormat(Qt::PlainText);
+    if (FUnattended)
+        QTimer::singleShot(FCloseAfter, &box, [&box] { box.done(QMessageBox::Ok); });
     // A short message would make a box too narrow for its own title: the
     // window manager then cuts the title ("Erro...anto"). A spacer across
     // the bottom row keeps the box at least as wide as the title needs.

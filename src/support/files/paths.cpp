@@ -168,13 +168,11 @@ bool TPaths::OpenDocument(const std::string& target, const std::string& paramete
     const std::string folder = FolderPart(target);
     IShell& shell = Platform().Shell();
     // A program is started as itself; documents and addresses go to the
-    // application the desktop associates with them. Like the shell call it
-    // stands for, the request counts as made whatever the desktop answers.
+    // application the desktop associates with them. False when the desktop
+    // has nothing to hand them to (no web browser, no xdg-open).
     if (IsRegularFile(target) && ::access(target.c_str(), X_OK) == 0)
-        shell.StartProgram(target, parameters, folder);
-    else
-        shell.OpenDocument(target, parameters, folder);
-    return true;
+        return shell.StartProgram(target, parameters, folder);
+    return shell.OpenDocument(target, parameters, folder);
 }
 
 bool FolderExists(const std::string& path)

@@ -79,6 +79,7 @@ void TZFile::CleanUp()
             }
         }
     } catch (...) {
+        // A stale file left now is deleted by the next run's clean-up.
     }
 }
 
@@ -101,6 +102,7 @@ void DeleteLeftoverPicture()
         if (TPaths* paths = Paths())
             paths->RemoveFile(paths->MakerDataFolder("Settings") + "TOrvanto.BMP");
     } catch (...) {
+        // The process is ending; the next run removes the leftover picture.
     }
 }
 

@@ -6,6 +6,8 @@
 #include "support/messages/translation_hook.h"
 
 #include <cstdlib>
+#include <exception>
+#include <new>
 
 namespace orvanto {
 
@@ -20,10 +22,46 @@ void ShowError(const std::string& message)
         general->ShowError(message);
 }
 
+std::string CaughtFailureMessage()
+{
+    try {
+        if (const std::exception_ptr failure = std::current_exception())
+            std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return Messages::OutOfMemory;
+    } catch (...) {
+        return Messages::UnexpectedError;
+    }
+    return Messages::UnexpectedError;
+}
+
+void ShowError(const std::string& message, const std::string& detail)
+{
+    if (TGeneral* general = General())
+        general->ShowError(message, detail);
+}
+
+void ShowCaughtFailure()
+{
+    ShowError(CaughtFailureMessage());
+}
+
 void TGeneral::ShowError(const std::string& message)
 {
     try {
         Platform().MessageBox().ShowError(TranslateForDisplay(message),
+                                          TranslateForDisplay("Error"));
+    } catch (...) {
+        // Reporting an error must never become one.
+    }
+}
+
+void TGeneral::ShowError(const std::string& message, const std::string& detail)
+{
+    try {
+        // Only our own words pass through the translation: it would take an
+        // "&" in a file name for a mnemonic.
+        Platform().MessageBox().ShowError(TranslateForDisplay(message) + "\n" + detail,
                                           TranslateForDisplay("Error"));
     } catch (...) {
         // Reporting an error must never become one.

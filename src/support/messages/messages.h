@@ -25,6 +25,7 @@ inline constexpr char PrinterFailedOnPage[] = "The printer failed while printing
 inline constexpr char PrintJobRefused[] = "The print system refused the print job";
 // %s stands for the file's name.
 inline constexpr char UnableToWriteTo[] = "Unable to write to %s";
+inline constexpr char NoWebBrowser[] = "No web browser could be started to show the page";
 inline constexpr char NoPrinterHint[] = "No printer: add one in the system's printer settings";
 inline constexpr char PartlyRead[] = "The file ends early: only part of the picture was read";
 inline constexpr char PartlyReadShort[] = "Picture incomplete";

@@ -308,6 +308,10 @@ QScrollBar* TSettingsPanel::MakeBar(TPanelControl control, const char* name)
     bar->setRange(-ZoomBarRange, ZoomBarRange);
     bar->setPageStep(ZoomBarPageStep);
     bar->setFocusPolicy(Qt::StrongFocus); // Tab reaches it; the arrow keys then move it
+    // A scroll bar turns its keys round by default (Down moves a document
+    // up the screen); a zoom bar is a slider: Right raises the zoom, as its
+    // right arrow button does.
+    bar->setInvertedControls(false);
     // Every position counts, the user's and SyncPanel's alike.
     connect(bar, &QScrollBar::valueChanged, this, [this, control] { emit ControlChanged(control); });
     return bar;

@@ -1,8 +1,10 @@
 #include "app/startup/startup_extras.h"
 
+#include "app/startup/version.h"
 #include "archive/help.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/recording_message_box.h"
 #include "platform/recording_shell.h"
 #include "support/files/paths.h"
 #include "tests/test_support.h"
@@ -41,6 +43,17 @@ TEST(StartupExtras, BuiltInCarriersHoldTheSplashAndTheHelp)
         ::unlink(installed.c_str());
         FreeLanguage();
         EXPECT_EQ(requests->Requests.back().Target, extras.Help()->PagePath("de-index.html"));
+        // The start page names the version the program has.
+        EXPECT_NE(ReadWholeFile(extras.Help()->PagePath("index.html")).find(std::string("Orvanto ") + ProgramVersion),
+                  std::string::npos);
+        // No web browser: F1 says so in a box instead of doing nothing.
+        requests->Fail = true;
+        auto* boxes = new TRecordingMessageBox;
+        auto previousBoxes = Platform().SetMessageBox(std::unique_ptr<IMessageBox>(boxes));
+        EXPECT_FALSE(extras.ShowHelp());
+        ASSERT_EQ(boxes->Shown.size(), 1u);
+        EXPECT_EQ(boxes->Shown[0].Text, "No web browser could be started to show the page");
+        Platform().SetMessageBox(std::move(previousBoxes));
     }
     // Ending removes the unpacked pages.
     EXPECT_FALSE(FolderExists(Paths()->MakerDataFolder("Help") + "Orvanto/"));

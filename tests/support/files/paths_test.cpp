@@ -179,10 +179,11 @@ TEST(Paths, OpenDocumentGoesThroughTheShell)
     EXPECT_TRUE(Paths()->OpenDocument("https://example.org/", ""));
     EXPECT_TRUE(Paths()->OpenDocument(program, "--flag"));
     recorded->Fail = true;
-    // The request counts as made whatever the desktop answers.
-    EXPECT_TRUE(Paths()->OpenDocument(page, ""));
+    // No browser, no xdg-open: the caller must learn it to say so.
+    EXPECT_FALSE(Paths()->OpenDocument(page, ""));
+    EXPECT_FALSE(Paths()->OpenDocument(program, "--flag"));
 
-    ASSERT_EQ(recorded->Requests.size(), 4u);
+    ASSERT_EQ(recorded->Requests.size(), 5u);
     EXPECT_FALSE(recorded->Requests[0].IsProgram);
     EXPECT_EQ(recorded->Requests[0].Target, page);
     EXPECT_EQ(recorded->Requests[0].WorkingFolder, folder);

@@ -41,10 +41,13 @@ TEST_F(ErrorBox, ShowErrorTranslatesMessageAndCaption)
     SetTranslateFunction([](const std::string& text) { return "<" + text + ">"; });
     ShowError("File not found");
     General()->ShowError("Out of memory");
-    ASSERT_EQ(Box->Shown.size(), 2u);
+    // The file a message is about is shown as written, never translated.
+    ShowError("File in use", "/photos/Tom & Jerry.jpg");
+    ASSERT_EQ(Box->Shown.size(), 3u);
     EXPECT_EQ(Box->Shown[0].Text, "<File not found>");
     EXPECT_EQ(Box->Shown[0].Caption, "<Error>");
     EXPECT_EQ(Box->Shown[1].Text, "<Out of memory>");
+    EXPECT_EQ(Box->Shown[2].Text, "<File in use>\n/photos/Tom & Jerry.jpg");
 }
 
 TEST_F(ErrorBox, ShowErrorSurvivesAFailingTranslation)

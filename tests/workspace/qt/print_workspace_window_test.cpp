@@ -16,6 +16,8 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -275,6 +277,54 @@ TEST(WorkspaceWindow, ZoomBarsShowTheZoomAndPullBackWhatIsBeyondTheirRange)
                                                                                  : shown.Child<QWidget>("ScaleList");
         EXPECT_EQ(shown.Child<QWidget>("SettingsBar")->height(),
                   2 * shown.Child<QWidget>("ScaleLabel")->y() + lowest->geometry().bottom() + 1);
+    }
+}
+
+// The keyboard moves a zoom bar the way its own arrow button on that side
+// does: Left as the left arrow, Right as the right one.
+TEST(WorkspaceWindow, ArrowKeysMoveTheZoomBarsAsTheirArrowButtons)
+{
+    const struct {
+        const char* Bar;
+        int Scale;
+        std::int32_t TPrintWorkspaceInfo::*Zoom;
+        Qt::Key Key;
+        QStyle::SubControl Button;
+        int Sign;
+    } cases[] = {
+        {"HorizontalZoomBar", psCustom, &TPrintWorkspaceInfo::ZoomX, Qt::Key_Left, QStyle::SC_ScrollBarSubLine, -1},
+        {"HorizontalZoomBar", psCustom, &TPrintWorkspaceInfo::ZoomX, Qt::Key_Right, QStyle::SC_ScrollBarAddLine, 1},
+        {"VerticalZoomBar", psCustom, &TPrintWorkspaceInfo::ZoomY, Qt::Key_Left, QStyle::SC_ScrollBarSubLine, -1},
+        {"VerticalZoomBar", psCustom, &TPrintWorkspaceInfo::ZoomY, Qt::Key_Right, QStyle::SC_ScrollBarAddLine, 1},
+        {"FixedZoomBar", psCustomFixed, &TPrintWorkspaceInfo::ZoomXY, Qt::Key_Left, QStyle::SC_ScrollBarSubLine, -1},
+        {"FixedZoomBar", psCustomFixed, &TPrintWorkspaceInfo::ZoomXY, Qt::Key_Right, QStyle::SC_ScrollBarAddLine, 1},
+    };
+    TShownWindow shown(2400, 3000, {700, 600});
+    shown.Load(300, 200);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Bar) + (c.Key == Qt::Key_Left ? " Left" : " Right"));
+        shown.Apply(c.Scale, ppCenter, 0, 0, 0);
+        auto* bar = shown.Child<QScrollBar>(c.Bar);
+        ASSERT_TRUE(bar && bar->isVisible());
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        const QRect button = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, c.Button, bar);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, button.center());
+        shown.Settle();
+        const std::int32_t clicked = shown.Workspace.Info().*c.Zoom;
+        EXPECT_EQ(clicked > 0 ? 1 : clicked < 0 ? -1 : 0, c.Sign) << "the arrow button";
+        shown.Apply(c.Scale, ppCenter, 0, 0, 0);
+        bar->setFocus();
+        QTest::keyClick(bar, c.Key);
+        shown.Settle();
+        EXPECT_EQ(shown.Workspace.Info().*c.Zoom, clicked) << "the key";
     }
 }
 
