@@ -7,11 +7,13 @@
 #include "imaging/bitmap/icon_reader.h"
 #include "imaging/library/jpeg_codec.h"
 #include "imaging/metafile/metafile.h"
+#include "imaging/library/format_library.h"
 #include "imaging/library/heif_reader.h"
 #include "imaging/optimised_image.h"
 #include "imaging/library/qt_picture_reader.h"
 #include "imaging/library/tiff_reader.h"
 #include "imaging/library/webp_reader.h"
+#include "support/messages/messages.h"
 
 #include <QPainter>
 
@@ -80,13 +82,18 @@ public:
     }
 };
 
-// A reader of the form ReadXFile(path, picture, error, progress).
-template <bool (*Read)(const std::string&, QImage&, std::string&, const TLoadProgress&)>
+// A reader of the form ReadXFile(path, picture, error, progress), whose
+// library is opened when the first file of its kind is.
+template <TFormatLibrary Library, bool (*Read)(const std::string&, QImage&, std::string&, const TLoadProgress&)>
 class TLibrarySource final : public TDecodedSource {
 public:
     void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
+        if (!FormatLibraryReady(Library)) {
+            error = Messages::UnsupportedFormat;
+            return false;
+        }
         return Read(fileName, FPicture, error, FProgress);
     }
 
@@ -165,6 +172,12 @@ private:
     TCodec FCodec;
 };
 
+bool ReadWebpPreviewIfReady(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
+                            QSize& fullSize)
+{
+    return FormatLibraryReady(TFormatLibrary::Webp) && ReadWebpPreviewFile(path, need, picture, fullSize);
+}
+
 template <typename TSource>
 std::function<std::unique_ptr<TSourceGraphic>()> Maker()
 {
@@ -238,20 +251,20 @@ const TGraphicClass& GifGraphicClass()
 
 const TGraphicClass& TiffGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TTiffImage", Maker<TLibrarySource<&ReadTiffFile>>(), true};
+    static const TGraphicClass graphicClass{"TTiffImage", Maker<TLibrarySource<TFormatLibrary::Tiff, &ReadTiffFile>>(), true};
     return graphicClass;
 }
 
 const TGraphicClass& WebpGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true,
-                                            ReadWebpPreviewFile};
+    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<TFormatLibrary::Webp, &ReadWebpFile>>(), true,
+                                            ReadWebpPreviewIfReady};
     return graphicClass;
 }
 
 const TGraphicClass& HeifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true};
+    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<TFormatLibrary::Heif, &ReadHeifFile>>(), true};
     return graphicClass;
 }
 

@@ -1,5 +1,6 @@
 // PNG, GIF, TIFF, WebP, HEIC and AVIF opened through the registry, against
 // ImageMagick's and Pillow's readings of the same files.
+#include "imaging/library/format_library.h"
 #include "imaging/open_image.h"
 
 #include "support/memory/memory_limit.h"
@@ -7,6 +8,8 @@
 #include "tests/test_support.h"
 
 #include <QTransform>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -237,6 +240,7 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         std::int64_t Ceiling; // 0: as the machine allows
         std::size_t Keep;     // bytes of the file kept; 0 all
         const char* Error;
+        std::optional<TFormatLibrary> Missing = {}; // a library that is not installed
     } cases[] = {
         {"huge.png", 0, 0, "Out of memory"},
         {"wide.png", 0, 0, "Out of memory"},
@@ -252,6 +256,10 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         {"small.webp", 0, 30, "Unknown format"},
         {"small.heic", 0, 100, "Unknown format"},
         {"small.avif", 0, 100, "Unknown format"},
+        {"small.tif", 0, 0, "Unsupported format", TFormatLibrary::Tiff},
+        {"small.webp", 0, 0, "Unsupported format", TFormatLibrary::Webp},
+        {"small.heic", 0, 0, "Unsupported format", TFormatLibrary::Heif},
+        {"small.avif", 0, 0, "Unsupported format", TFormatLibrary::Heif},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.File) + " ceiling " + std::to_string(c.Ceiling) + " kept " + std::to_string(c.Keep));
@@ -261,6 +269,8 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
             ASSERT_TRUE(WriteWholeFile(path, ReadWholeFile(folder + c.File).substr(0, c.Keep)));
         }
         SetAllocationCeilingForTesting(c.Ceiling);
+        if (c.Missing)
+            SetFormatLibraryFilesForTesting(*c.Missing, "liborvanto-not-installed.so.1");
         QImage bitmap(2, 2, QImage::Format_BGR888);
         bitmap.fill(Qt::red);
         TImageInfoRec info{path, 16777215, "", &bitmap};
@@ -270,6 +280,12 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         EXPECT_EQ(info.ErrorText, c.Error);
         EXPECT_EQ(bitmap.size(), QSize(2, 2));
         EXPECT_EQ(bitmap.pixelColor(1, 1), QColor(Qt::red));
+        if (c.Missing) {
+            // Installed again, the same file opens.
+            SetFormatLibraryFilesForTesting(*c.Missing, "");
+            std::string error;
+            EXPECT_EQ(Open(path, error).size(), QSize(40, 30)) << error;
+        }
     }
 }
 
