@@ -51,21 +51,27 @@ void Open(TLibraryState& state, const std::string& files)
     }
 }
 
+// With the lock held.
+TLibraryState& Opened(TFormatLibrary library)
+{
+    TLibraryState& state = State(library);
+    if (!state.Tried)
+        Open(state, state.Files.empty() ? InstalledFiles[std::size_t(library)] : state.Files);
+    return state;
+}
+
 } // namespace
 
 bool FormatLibraryReady(TFormatLibrary library)
 {
     std::lock_guard guard(Lock);
-    TLibraryState& state = State(library);
-    if (!state.Tried)
-        Open(state, state.Files.empty() ? InstalledFiles[std::size_t(library)] : state.Files);
-    return !state.Handles.empty();
+    return !Opened(library).Handles.empty();
 }
 
 void* FormatLibrarySymbol(TFormatLibrary library, const char* name)
 {
     std::lock_guard guard(Lock);
-    for (void* handle : State(library).Handles)
+    for (void* handle : Opened(library).Handles)
         if (void* symbol = dlsym(handle, name))
             return symbol;
     std::fprintf(stderr, "orvanto: symbol lookup error: %s not found\n", name);

@@ -22,9 +22,11 @@ enum class TFormatLibrary { Tiff, Webp, Heif };
 // not installed), then and on every later call.
 bool FormatLibraryReady(TFormatLibrary library);
 
-// The address of one of the library's functions. Only called after
-// FormatLibraryReady said yes; a missing function ends the program with its
-// name on standard error, as the dynamic loader would have at start-up.
+// The address of one of the library's functions, opening the library if
+// need be (the readers' own tests and fuzz targets call them directly). A
+// library or function that is missing ends the program with the function's
+// name on standard error, as the dynamic loader would have at start-up: the
+// registry, which asks FormatLibraryReady first, never gets there.
 void* FormatLibrarySymbol(TFormatLibrary library, const char* name);
 
 // Tests point a library at other file names (one that does not exist shows
