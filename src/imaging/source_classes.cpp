@@ -10,6 +10,7 @@
 #include "imaging/library/format_library.h"
 #include "imaging/library/heif_reader.h"
 #include "imaging/optimised_image.h"
+#include "imaging/library/png_reader.h"
 #include "imaging/library/qt_picture_reader.h"
 #include "imaging/library/tiff_reader.h"
 #include "imaging/library/webp_reader.h"
@@ -72,14 +73,30 @@ private:
     bool FPartial = false;
 };
 
-// PNG and GIF through Qt's readers, which cannot tell how far they are.
-template <TQtPictureFormat Format>
-class TQtPictureSource final : public TDecodedSource {
+class TPngSource final : public TDecodedSource {
 public:
+    void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadQtPictureFile(fileName, Format, FPicture, error);
+        return ReadPngFile(fileName, FPicture, error, FProgress, &FPartial);
     }
+    bool Partial() const override { return FPartial; }
+
+private:
+    TLoadProgress FProgress;
+    bool FPartial = false;
+};
+
+class TGifSource final : public TDecodedSource {
+public:
+    void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return ReadGifFile(fileName, FPicture, error, FProgress);
+    }
+
+private:
+    TLoadProgress FProgress;
 };
 
 // A reader of the form ReadXFile(path, picture, error, progress), whose
@@ -239,13 +256,13 @@ const TGraphicClass& OptimisedImageGraphicClass()
 
 const TGraphicClass& PngGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TPngImage", Maker<TQtPictureSource<TQtPictureFormat::Png>>(), true};
+    static const TGraphicClass graphicClass{"TPngImage", Maker<TPngSource>(), true};
     return graphicClass;
 }
 
 const TGraphicClass& GifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TGIFImage", Maker<TQtPictureSource<TQtPictureFormat::Gif>>(), true};
+    static const TGraphicClass graphicClass{"TGIFImage", Maker<TGifSource>(), true};
     return graphicClass;
 }
 
