@@ -26,29 +26,29 @@ const std::uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // profile, EXIF data). Text chunks are skipped unread.
 constexpr std::size_t ChunkLimit = 8 * 1024 * 1024;
 
-// What libpng reads from and allocates for; shared with its callbacks.
-struct TPngInput {
-    const std::uint8_t* Data = nullptr;
-    std::size_t Size = 0;
-    std::size_t At = 0;
-    std::size_t LargestBlock = 0;
-    bool Short = false;
-    // How far the rows have come, kept here (not in locals) so that they
-    // survive libpng's jump out of a failed row.
-    int Pass = 0;
-    std::int64_t Rows = 0;
+struct TLayout {
+    png_uint_32 Width = 0, Height = 0;
+    int Passes = 1;
+    bool Alpha = false;
+    std::size_t RowBytes = 0;
 };
 
-void ReadBytes(png_structp png, png_bytep out, std::size_t count)
-{
-    auto* input = static_cast<TPngInput*>(png_get_io_ptr(png));
-    if (count > input->Size - input->At) {
-        input->Short = true;
-        png_error(png, "cut short");
-    }
-    std::memcpy(out, input->Data + input->At, count);
-    input->At += count;
-}
+// The reading as libpng's callbacks see it: the picture they fill and how
+// far they have come.
+struct TPngRead {
+    std::size_t LargestBlock = 0;
+    const TLoadProgress* Progress = nullptr;
+    TLayout Layout;
+    QImage Picture;
+    // Rows with alpha wait here to be laid over white: one row, or the whole
+    // picture when it is interlaced, whose later passes add to earlier rows.
+    std::vector<std::uint8_t> Buffer;
+    bool OutOfMemory = false;
+    bool RowsBegun = false;
+    std::int64_t RowsDone = 0; // of the last pass
+    int LastPercent = -1;
+    bool Complete = false;
+};
 
 // libpng's own texts are not shown: the reader's result says what went wrong.
 [[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -58,8 +58,8 @@ void OnWarning(png_structp, png_const_charp) {}
 // skips the chunk that asked for it or gives up on the file.
 png_voidp Allocate(png_structp png, png_alloc_size_t size)
 {
-    const auto* input = static_cast<const TPngInput*>(png_get_mem_ptr(png));
-    return size <= input->LargestBlock ? std::malloc(size) : nullptr;
+    const auto* read = static_cast<const TPngRead*>(png_get_mem_ptr(png));
+    return size <= read->LargestBlock ? std::malloc(size) : nullptr;
 }
 void Release(png_structp, png_voidp block) { std::free(block); }
 
@@ -80,29 +80,7 @@ template <typename TStep>
     return true;
 }
 
-struct TLayout {
-    png_uint_32 Width = 0, Height = 0;
-    int Passes = 1;
-    bool Alpha = false;
-    std::size_t RowBytes = 0;
-};
-
-// Every kind of PNG as 8-bit blue, green, red and, where the file has
-// transparency, alpha.
-void AskForBgr(png_structp png, png_infop info, TLayout& layout)
-{
-    png_read_info(png, info);
-    png_set_expand(png); // palette to colour, small grey to 8 bits, a transparent colour to alpha
-    png_set_scale_16(png);
-    png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    layout.Passes = png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    layout.Width = png_get_image_width(png, info);
-    layout.Height = png_get_image_height(png, info);
-    layout.Alpha = png_get_channels(png, info) == 4;
-    layout.RowBytes = png_get_rowbytes(png, info);
-}
+bool Wholly(const TLayout& layout) { return layout.Alpha && layout.Passes > 1; }
 
 void OverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, png_uint_32 width)
 {
@@ -113,115 +91,150 @@ void OverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, png_uint_32 width)
     }
 }
 
-class TRowReporter {
-public:
-    TRowReporter(const TLoadProgress& progress, const TLayout& layout)
-        : FProgress(progress), FTotal(std::int64_t(layout.Passes) * layout.Height)
-    {
-    }
-    void Reached(std::int64_t done)
-    {
-        const int percent = int(done * 99 / FTotal);
-        if (FProgress && percent > FLast)
-            FProgress(FLast = percent);
-    }
+// The seven passes of an interlaced picture: where each one's rows and
+// columns start and how far apart they are.
+constexpr int FirstRow[7] = {0, 0, 4, 0, 2, 0, 1}, RowStep[7] = {8, 8, 8, 4, 4, 2, 2};
+constexpr int FirstColumn[7] = {0, 4, 0, 2, 0, 1, 0}, ColumnStep[7] = {8, 8, 4, 4, 2, 2, 1};
 
-private:
-    const TLoadProgress& FProgress;
-    std::int64_t FTotal;
-    int FLast = -1;
-};
-
-// The rows, pass by pass, into picture: opaque rows straight into it, rows
-// with alpha through buffer (one row, or the whole picture when interlaced,
-// whose later passes add to the rows of the earlier ones).
-void ReadRows(png_structp png, const TLayout& layout, QImage& picture, std::uint8_t* buffer, TPngInput& input,
-              TRowReporter& reporter)
+// libpng hands a pass's rows to the rows below them too, and its pixels
+// spread over their neighbours, for a coarse first look. Only the pixels
+// the pass holds are kept, so that a file cut short shows white where no
+// pass has reached.
+bool InPass(png_uint_32 y, int pass)
 {
-    const bool whole = layout.Alpha && layout.Passes > 1;
-    for (input.Pass = 0; input.Pass < layout.Passes; ++input.Pass) {
-        for (input.Rows = 0; input.Rows < std::int64_t(layout.Height); ++input.Rows) {
-            const int y = int(input.Rows);
-            std::uint8_t* row = !layout.Alpha ? picture.scanLine(y)
-                                : whole       ? buffer + std::size_t(y) * layout.RowBytes
-                                              : buffer;
-            png_read_row(png, row, nullptr);
-            if (layout.Alpha && !whole)
-                OverWhite(buffer, picture.scanLine(y), layout.Width);
-            reporter.Reached(std::int64_t(input.Pass) * layout.Height + y + 1);
-        }
+    return pass >= 0 && pass < 7 && int(y % png_uint_32(RowStep[pass])) == FirstRow[pass];
+}
+
+void Combine(const std::uint8_t* row, std::uint8_t* target, const TLayout& layout, int pass)
+{
+    if (layout.Passes == 1) {
+        std::memcpy(target, row, layout.RowBytes);
+        return;
     }
+    const std::size_t size = layout.Alpha ? 4 : 3;
+    for (std::size_t x = std::size_t(FirstColumn[pass]); x < layout.Width; x += std::size_t(ColumnStep[pass]))
+        std::memcpy(target + x * size, row + x * size, size);
+}
+
+// Every kind of PNG as 8-bit blue, green, red and, where the file has
+// transparency, alpha; then the picture the rows go into.
+void OnHeader(png_structp png, png_infop info)
+{
+    auto& read = *static_cast<TPngRead*>(png_get_progressive_ptr(png));
+    png_set_expand(png); // palette to colour, small grey to 8 bits, a transparent colour to alpha
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    TLayout& layout = read.Layout;
+    layout.Passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    layout.Width = png_get_image_width(png, info);
+    layout.Height = png_get_image_height(png, info);
+    layout.Alpha = png_get_channels(png, info) == 4;
+    layout.RowBytes = png_get_rowbytes(png, info);
+    const std::int64_t buffered = !layout.Alpha ? 0 : std::int64_t(layout.RowBytes) * (Wholly(layout) ? layout.Height : 1);
+    read.OutOfMemory = buffered > AllocationCeiling();
+    try {
+        if (!read.OutOfMemory) {
+            // Opaque white, so that what an interlaced file never reached is white.
+            read.Buffer.assign(std::size_t(buffered), 0xFF);
+            read.Picture = AllocatePicture(layout.Width, layout.Height,
+                                           layout.Passes > 1 ? TPictureFill::White : TPictureFill::None);
+            read.OutOfMemory = read.Picture.isNull();
+        }
+    } catch (const std::bad_alloc&) {
+        read.OutOfMemory = true;
+    }
+    if (read.OutOfMemory)
+        png_error(png, "out of memory");
+}
+
+void OnRow(png_structp png, png_bytep row, png_uint_32 y, int pass)
+{
+    auto& read = *static_cast<TPngRead*>(png_get_progressive_ptr(png));
+    const TLayout& layout = read.Layout;
+    if (!row || y >= layout.Height)
+        return; // an interlaced pass with nothing new for this row
+    if (layout.Passes > 1 && !InPass(y, pass))
+        return;
+    read.RowsBegun = true;
+    if (!layout.Alpha)
+        Combine(row, read.Picture.scanLine(int(y)), layout, pass);
+    else if (Wholly(layout))
+        Combine(row, read.Buffer.data() + std::size_t(y) * layout.RowBytes, layout, pass);
+    else
+        OverWhite(row, read.Picture.scanLine(int(y)), layout.Width);
+    read.RowsDone = std::int64_t(y) + 1;
+    if (read.Progress && *read.Progress) {
+        const std::int64_t done = std::int64_t(pass) * layout.Height + y + 1;
+        const int percent = int(done * 99 / (std::int64_t(layout.Passes) * layout.Height));
+        if (percent > read.LastPercent)
+            (*read.Progress)(read.LastPercent = percent);
+    }
+}
+
+void OnEnd(png_structp png, png_infop)
+{
+    static_cast<TPngRead*>(png_get_progressive_ptr(png))->Complete = true;
 }
 
 bool Decode(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
             const TLoadProgress& progress, bool& partial)
 {
-    TPngInput input;
-    input.Data = data;
-    input.Size = size;
+    TPngRead read;
+    read.Progress = &progress;
     // Rows of up to 8 bytes a pixel, and the chunks.
-    input.LargestBlock = std::size_t(BigEndian32(data + 16)) * 8 + 64 + ChunkLimit;
+    read.LargestBlock = std::size_t(BigEndian32(data + 16)) * 8 + 64 + ChunkLimit;
     TPngHandles handles;
-    handles.Png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning, &input, Allocate,
+    handles.Png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning, &read, Allocate,
                                            Release);
     if (!handles.Png || !(handles.Info = png_create_info_struct(handles.Png)))
         return false;
     png_structp png = handles.Png;
-    png_set_read_fn(png, &input, ReadBytes);
     png_set_chunk_malloc_max(png, ChunkLimit);
     png_set_chunk_cache_max(png, 256);
     static const png_byte Skipped[] = "tEXt\0zTXt\0iTXt\0sPLT";
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, Skipped, 4);
+    // libpng's reader of a stream in parts passes eXIf by; kept as an
+    // unknown chunk it is read here.
+    static const png_byte Kept[] = "eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_ALWAYS, Kept, 1);
+    png_set_progressive_read_fn(png, &read, OnHeader, OnRow, OnEnd);
 
-    TLayout layout;
-    if (!Guarded(png, [&] { AskForBgr(png, handles.Info, layout); }))
+    // Handed over at once, the bytes are decoded as far as they go: a file
+    // cut short simply ends with the rows its data held.
+    Guarded(png, [&] { png_process_data(png, handles.Info, const_cast<png_bytep>(data), size); });
+    if (read.OutOfMemory) {
+        error = Messages::OutOfMemory;
         return false;
-    QByteArray profile;
+    }
+    if (!read.RowsBegun)
+        return false;
+    const TLayout& layout = read.Layout;
+    // Past the last row what follows (an eXIf chunk, the end) costs the
+    // picture nothing if it is missing or broken.
+    const bool complete = read.Complete || (layout.Passes == 1 && read.RowsDone == layout.Height);
+    partial = !complete;
+    if (partial && layout.Passes == 1)
+        FillWhiteFrom(read.Picture, 0, read.RowsDone);
+    if (Wholly(layout))
+        for (png_uint_32 y = 0; y < layout.Height; ++y)
+            OverWhite(read.Buffer.data() + std::size_t(y) * layout.RowBytes, read.Picture.scanLine(int(y)),
+                      layout.Width);
+
     png_charp name = nullptr;
     int method = 0;
-    png_bytep iccp = nullptr;
-    png_uint_32 length = 0;
-    if (png_get_iCCP(png, handles.Info, &name, &method, &iccp, &length) && iccp && length)
-        profile = QByteArray(reinterpret_cast<const char*>(iccp), qsizetype(length));
-
+    png_bytep profile = nullptr;
+    png_uint_32 profileLength = 0;
+    if (png_get_iCCP(png, handles.Info, &name, &method, &profile, &profileLength) && profile && profileLength)
+        ConvertToSrgb(read.Picture, QByteArray(reinterpret_cast<const char*>(profile), qsizetype(profileLength)));
+    int orientation = 1;
+    png_unknown_chunkp chunks = nullptr;
+    for (int i = 0, count = png_get_unknown_chunks(png, handles.Info, &chunks); i < count; ++i)
+        if (std::memcmp(chunks[i].name, "eXIf", 4) == 0 && chunks[i].data)
+            orientation = ExifOrientation(chunks[i].data, chunks[i].size);
     error = Messages::OutOfMemory;
-    const bool whole = layout.Alpha && layout.Passes > 1;
-    const std::int64_t bufferBytes = !layout.Alpha ? 0 : std::int64_t(layout.RowBytes) * (whole ? layout.Height : 1);
-    if (bufferBytes > AllocationCeiling())
-        return false;
-    // Opaque white, so that what an interlaced file never reached is white.
-    std::vector<std::uint8_t> buffer(std::size_t(bufferBytes), 0xFF);
-    QImage target = AllocatePicture(layout.Width, layout.Height,
-                                    layout.Passes > 1 ? TPictureFill::White : TPictureFill::None);
-    if (target.isNull())
-        return false;
-
-    TRowReporter reporter(progress, layout);
-    const bool complete = Guarded(png, [&] { ReadRows(png, layout, target, buffer.data(), input, reporter); });
-    if (!complete) {
-        if (input.Pass == 0 && input.Rows == 0) {
-            error = Messages::UnknownFormat;
-            return false;
-        }
-        partial = true;
-        if (layout.Passes == 1)
-            FillWhiteFrom(target, 0, input.Rows);
-    } else {
-        // An eXIf chunk may follow the image data. What breaks after the
-        // last row costs the picture nothing, so a failure here is let be.
-        Guarded(png, [&] { png_read_end(png, handles.Info); });
-    }
-    if (whole)
-        for (png_uint_32 y = 0; y < layout.Height; ++y)
-            OverWhite(buffer.data() + std::size_t(y) * layout.RowBytes, target.scanLine(int(y)), layout.Width);
-
-    png_uint_32 exifLength = 0;
-    png_bytep exif = nullptr;
-    const int orientation =
-        png_get_eXIf_1(png, handles.Info, &exifLength, &exif) && exif ? ExifOrientation(exif, exifLength) : 1;
-    if (!profile.isEmpty())
-        ConvertToSrgb(target, profile);
-    picture = Oriented(std::move(target), orientation);
+    picture = Oriented(std::move(read.Picture), orientation);
     if (picture.isNull())
         return false;
     if (complete && progress)
