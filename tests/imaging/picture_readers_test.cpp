@@ -84,6 +84,10 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
         {"alpha.png", "true", std::string(Magick) + "alpha.png ref.ppm", 1},
         {"alpha16.png", "convert alpha.png -depth 16 PNG64:alpha16.png", std::string(Magick) + "alpha16.png ref.ppm", 1},
         {"interlaced.png", "convert in.ppm -interlace PNG interlaced.png", Pillow, 0},
+        // After the rows, in place of the end, a text chunk that claims 1.9 GB.
+        {"claims-after.png", "convert in.ppm plain.png && head -c -12 plain.png > claims-after.png"
+                             " && printf '\\161\\077\\263\\000tEXtComment' >> claims-after.png",
+         std::string(Magick) + "plain.png ref.ppm", 0},
         {"interlaced-alpha.png", "convert alpha.png -interlace PNG interlaced-alpha.png",
          std::string(Magick) + "interlaced-alpha.png ref.ppm", 1},
         {"greyalpha.png", "convert alpha.png -colorspace Gray PNG32:t.png && convert t.png -colorspace Gray greyalpha.png",
@@ -266,6 +270,7 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
     ASSERT_EQ(RunCommand("cd " + folder + " && for e in png gif tif webp heic avif; do convert in.ppm small.$e; done"), 0);
     ASSERT_TRUE(WriteWholeFile(folder + "huge.png", PngHeader(20000, 20000)));
     ASSERT_TRUE(WriteWholeFile(folder + "wide.png", PngHeader(300000000, 1)));
+    ASSERT_TRUE(WriteWholeFile(folder + "claims.png", PngHeader(1, 1) + std::string("\x71\x3f\xb3\x00tEXtComment\0", 16)));
     const struct {
         const char* File;
         std::int64_t Ceiling; // 0: as the machine allows
@@ -282,6 +287,7 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         {"small.heic", 1000, 0, "Out of memory"},
         {"small.avif", 1000, 0, "Out of memory"},
         {"small.png", 0, 40, "Unknown format"},
+        {"claims.png", 0, 0, "Unknown format"},
         {"small.gif", 0, 20, "Unknown format"},
         {"small.tif", 0, 12, "Unknown format"},
         {"small.webp", 0, 30, "Unknown format"},
