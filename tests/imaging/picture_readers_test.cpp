@@ -343,16 +343,21 @@ TEST(PictureReaders, QuickCopiesReachTheNeedAndShowThePicture)
         const char* File;
         QSize Need;
         QSize Expected; // 0 x 0: no quick copy
+        bool LibraryMissing = false;
     } cases[] = {
         {"photo.jpg", {100, 60}, {160, 120}},
         {"photo.webp", {100, 60}, {100, 75}},
         {"photo.webp", {321, 10}, {0, 0}},
         {"photo.png", {10, 10}, {0, 0}},
+        {"photo.webp", {100, 60}, {0, 0}, true},
     };
     for (const auto& c : cases) {
         QImage preview;
         QSize full;
+        if (c.LibraryMissing)
+            SetFormatLibraryFilesForTesting(TFormatLibrary::Webp, "liborvanto-not-installed.so.1");
         const bool read = OpenImage()->OpenPreview(folder + c.File, [&](QSize) { return c.Need; }, preview, full);
+        SetFormatLibraryFilesForTesting(TFormatLibrary::Webp, "");
         EXPECT_EQ(read, !c.Expected.isEmpty()) << c.File;
         EXPECT_EQ(preview.size(), c.Expected) << c.File << " " << c.Need.width();
         if (!read)
