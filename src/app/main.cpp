@@ -52,23 +52,15 @@ bool ChoosePlatform()
     return false;
 }
 
-// The settings file's values; none without a file.
-std::optional<TStoredSettings> StoredSettings()
-{
-    TStoredSettings stored;
-    if (!TSettingsFile().Load(stored))
-        return std::nullopt;
-    return stored;
-}
-
-int RunWindow(QApplication& application, const TCommandLine& line)
+int RunWindow(QApplication& application, const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+              std::unique_ptr<TEarlyPreview> early)
 {
     Platform().SetFileDialogs(std::make_unique<TQtFileDialogs>());
     Platform().SetColourDialog(std::make_unique<TQtColourDialog>());
     Platform().SetClipboard(std::make_unique<TQtClipboard>());
     int status = 0;
     {
-        TForm1 window(line);
+        TForm1 window(line, stored, std::move(early));
         if (!window.ShuttingDown())
             window.show();
         status = application.exec();
@@ -98,14 +90,26 @@ int main(int argc, char* argv[])
 
     // Qt has taken its own options out of argv by now.
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    const std::optional<TStoredSettings> stored = line.Picture.empty() ? std::nullopt : StoredSettings();
+    // Read once: the values that decide whether this run is unattended are
+    // the ones the run then uses, window or not.
+    const std::optional<TStoredSettings> stored = TSettingsFile().Load();
     const bool unattended = IsUnattended(line, stored && stored->Print.AutoPrint);
     if (!unattended && !display) {
         std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
         return 1;
     }
+    // The picture's quick copy is read while the window is built. The window
+    // shows the picture fitted into it, so its stored size bounds the pixels
+    // the copy needs; a copy that falls short is read again by the window.
+    std::unique_ptr<TEarlyPreview> early;
+    if (!unattended && !line.Picture.empty()) {
+        const QSize window = TForm1::OpeningSize(stored.value_or(TStoredSettings()));
+        const qreal ratio = application.devicePixelRatio();
+        early = std::make_unique<TEarlyPreview>(
+            line.Picture, QSize(int(window.width() * ratio + 0.5), int(window.height() * ratio + 0.5)));
+    }
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>(unattended));
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
     InstallTranslation();
-    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line);
+    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line, stored, std::move(early));
 }

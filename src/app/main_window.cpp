@@ -53,10 +53,14 @@ QString Text(const std::string& text)
 
 } // namespace
 
-TForm1::TForm1(const TCommandLine& line, QWidget* parent) : QMainWindow(parent)
+TForm1::TForm1(const TCommandLine& line, QWidget* parent) : TForm1(line, TSettingsFile().Load(), {}, parent) {}
+
+TForm1::TForm1(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+               std::unique_ptr<TEarlyPreview> early, QWidget* parent)
+    : QMainWindow(parent)
 {
     try {
-        FormCreate(line);
+        FormCreate(line, stored, std::move(early));
     } catch (...) {
         if (TGeneral* general = General())
             general->FatalOutOfMemory();
@@ -80,7 +84,8 @@ TForm1::~TForm1()
     FToolbars.reset();
 }
 
-void TForm1::FormCreate(const TCommandLine& line)
+void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+                        std::unique_ptr<TEarlyPreview> early)
 {
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
@@ -113,6 +118,7 @@ void TForm1::FormCreate(const TCommandLine& line)
     // A picture shows at once from a quick reduced copy while the whole one
     // decodes (an unattended print builds no window and loads the plain way).
     FWorkspace->SetBackgroundLoading(true);
+    FWorkspace->SetEarlyPreview(std::move(early));
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();
@@ -147,9 +153,15 @@ void TForm1::FormCreate(const TCommandLine& line)
         }
     };
     FWorkspace->OnProgress = [this](int percent) { ShowProgress(percent); };
+    // A picture printed by the command line (Auto Print) ends the run; the
+    // print has set NoSave, so the settings file stays as it was.
+    FWorkspace->OnAutoPrinted = [this](TPrintWorkspace&, bool printed) {
+        FExitStatus = printed ? 0 : 1;
+        Shutdown();
+    };
     ShowStatusText({});
     RefreshStatus();
-    LoadSettings();
+    LoadSettings(stored);
     RefreshButtons();
     // A copy started by New Instance opens where the first copy asked.
     if (const std::optional<QPoint> place = TakeNewWindowPlace())
@@ -181,13 +193,13 @@ void TForm1::BuildStatusBar()
         bar->addWidget(panel, i < 5 ? 0 : 1);
         FPanels.push_back(panel);
     }
-    // The print resolution sits before the last panel; it keeps the index
-    // after the six panels everybody else counts on.
+    // The print resolution comes after the six panels people know, at the
+    // bar's right end, so that it moves none of them.
     auto* ppi = new TStatusPanel(false, bar);
     ppi->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ppi->setTextFormat(Qt::PlainText);
     ppi->setObjectName(QStringLiteral("PrintResolutionPanel"));
-    bar->insertWidget(5, ppi);
+    bar->addWidget(ppi);
     FPanels.push_back(ppi);
     // A narrower window shows shorter forms of the texts, never cut ones.
     bar->installEventFilter(this);
@@ -502,11 +514,11 @@ void TForm1::ShowAbout()
 }
 
 // The workspace's settings through the shared table; the window's own four here.
-void TForm1::LoadSettings()
+void TForm1::LoadSettings(const std::optional<TStoredSettings>& stored)
 {
-    TStoredSettings s;
-    if (!TSettingsFile().Load(s))
+    if (!stored)
         return;
+    const TStoredSettings& s = *stored;
     SetPanelOnTop(s.ToolbarOnTop != 0);
     SetButtonBarVisible(s.ShowButtonbar != 0);
     ApplyStoredSettings(s, *FWorkspace);
@@ -515,6 +527,11 @@ void TForm1::LoadSettings()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         limit = screen->availableGeometry().size();
     resize(std::min(s.Width, limit.width()), std::min(s.Height, limit.height()));
+}
+
+QSize TForm1::OpeningSize(const TStoredSettings& stored)
+{
+    return QSize(std::max(stored.Width, MinimumWidth), std::max(stored.Height, MinimumHeight));
 }
 
 void TForm1::SaveSettings()

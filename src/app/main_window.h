@@ -15,10 +15,12 @@
 #include "app/main_commands.h"
 #include "app/settings_file.h"
 #include "workspace/command_line.h"
+#include "workspace/early_preview.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +38,18 @@ class TStatusPanel;
 class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
 public:
-    // line: what to open once the window is built.
+    // line: what to open once the window is built; stored: the settings
+    // file's values (none: the defaults stay), read once by the caller, who
+    // decided on the same values that this run has a window. early, when
+    // given, is the quick copy of line's picture already being read; the
+    // first load takes it.
+    TForm1(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+           std::unique_ptr<TEarlyPreview> early = {}, QWidget* parent = nullptr);
+    // Reads the settings file itself.
     explicit TForm1(const TCommandLine& line, QWidget* parent = nullptr);
     ~TForm1() override;
+    // The window's size when it opens with these settings (none: defaults).
+    static QSize OpeningSize(const TStoredSettings& stored);
 
     const std::string& LastError() const { return FLastError; }
     // 0, or 1 when the start failed.
@@ -75,7 +86,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const TCommandLine& line);
+    void FormCreate(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
+                    std::unique_ptr<TEarlyPreview> early);
     void BuildMenu();
     void BuildStatusBar();
     void BuildButtonBar(QWidget* area);
@@ -85,7 +97,7 @@ private:
     void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
     void ShowPrintResolution();
-    void LoadSettings();
+    void LoadSettings(const std::optional<TStoredSettings>& stored);
     void SaveSettings();
     void FinishShutdown();
 

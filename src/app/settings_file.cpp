@@ -116,6 +116,14 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
     }
 }
 
+std::optional<TStoredSettings> TSettingsFile::Load() const
+{
+    TStoredSettings settings;
+    if (!Load(settings))
+        return std::nullopt;
+    return settings;
+}
+
 bool TSettingsFile::Save(const TStoredSettings& settings)
 {
     FLastError = Messages::UnableToWriteTo;

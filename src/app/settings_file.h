@@ -14,6 +14,8 @@
 
 #include "workspace/print_settings.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orvanto {
@@ -46,6 +48,8 @@ public:
 
     // False when there is no settings file; settings then stay as they are.
     bool Load(TStoredSettings& settings) const;
+    // The file's values; none when there is no file.
+    std::optional<TStoredSettings> Load() const;
     // Writes all nineteen keys in their fixed order. False, with LastError
     // naming the file, when it cannot be written; the file is then unchanged.
     bool Save(const TStoredSettings& settings);

@@ -209,6 +209,15 @@ const TBuiltInFormat BuiltInFormats[] = {
 
 } // namespace
 
+const TGraphicClass* BuiltInGraphicClass(const std::string& fileName)
+{
+    const std::string extension = UpperAscii(FileNameExtension(fileName));
+    for (const TBuiltInFormat& format : BuiltInFormats)
+        if (extension == format.Extension)
+            return &format.GraphicClass();
+    return nullptr;
+}
+
 TOpenImage::TOpenImage()
 {
     for (const TBuiltInFormat& format : BuiltInFormats) {

@@ -189,10 +189,14 @@ private:
     TCodec FCodec;
 };
 
-bool ReadWebpPreviewIfReady(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
-                            QSize& fullSize)
+// A quick-copy reader whose library is opened when the first file of its
+// kind is; without the library there is no quick copy.
+template <TFormatLibrary Library,
+          bool (*Preview)(const std::string&, const std::function<QSize(QSize)>&, QImage&, QSize&)>
+bool PreviewIfReady(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
+                    QSize& fullSize)
 {
-    return FormatLibraryReady(TFormatLibrary::Webp) && ReadWebpPreviewFile(path, need, picture, fullSize);
+    return FormatLibraryReady(Library) && Preview(path, need, picture, fullSize);
 }
 
 template <typename TSource>
@@ -275,13 +279,14 @@ const TGraphicClass& TiffGraphicClass()
 const TGraphicClass& WebpGraphicClass()
 {
     static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<TFormatLibrary::Webp, &ReadWebpFile>>(), true,
-                                            ReadWebpPreviewIfReady};
+                                            PreviewIfReady<TFormatLibrary::Webp, &ReadWebpPreviewFile>};
     return graphicClass;
 }
 
 const TGraphicClass& HeifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<TFormatLibrary::Heif, &ReadHeifFile>>(), true};
+    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<TFormatLibrary::Heif, &ReadHeifFile>>(),
+                                            true, PreviewIfReady<TFormatLibrary::Heif, &ReadHeifPreviewFile>};
     return graphicClass;
 }
 

@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <set>
 
@@ -51,8 +52,7 @@ void ExpectStatusPanelsFit(const TForm1& window)
         if (panel->isVisible())
             shown.push_back(panel);
     }
-    std::sort(shown.begin(), shown.end(),
-              [](const QLabel* a, const QLabel* b) { return a->geometry().left() < b->geometry().left(); });
+    // Left to right in the order of their numbers: the print resolution last.
     for (std::size_t i = 1; i < shown.size(); ++i) {
         EXPECT_LT(shown[i - 1]->geometry().right(), shown[i]->geometry().left()) << shown[i]->text().toStdString();
     }
@@ -210,6 +210,107 @@ TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
     Platform().SetPrinter(std::move(oldPrinter));
 }
 
+// The settings are read once, before the program chooses between a window
+// and an unattended print. The window goes by the values it was handed,
+// even when the file has changed since, and a print that Auto Print starts
+// from its command line ends the run and leaves the file as it was.
+TEST(MainWindow, GoesByTheSettingsItWasHanded)
+{
+    auto* printer = new TRecordingPrinter;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
+    auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
+    const std::string picture = MakeTempFolder("handed") + "picture.bmp";
+    ASSERT_TRUE(QImage(40, 20, QImage::Format_RGB32).save(QString::fromStdString(picture)));
+    const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
+    const struct {
+        const char* Shows;
+        int HandedAutoPrint;
+        std::string OnDisk;
+        std::size_t Jobs;
+        bool Ends;
+        std::string Saved; // the Settings section afterwards
+    } cases[] = {
+        {"the file asks for Auto Print since: the window opens the picture and waits", 0,
+         "[Settings]\nAutoPrint=1\nCopies=3\n", 0, false, "AutoPrint=0 Copies=2"},
+        {"handed Auto Print: two copies printed, the run ends, the file untouched", 1,
+         "[Settings]\nAutoPrint=0\nCopies=3\n", 1, true, "AutoPrint=0 Copies=3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        printer->Jobs.clear();
+        ASSERT_TRUE(WriteWholeFile(settingsFile, c.OnDisk));
+        TStoredSettings handed;
+        handed.Print.AutoPrint = c.HandedAutoPrint != 0;
+        handed.Print.Copies = 2;
+        {
+            TForm1 window(ParseCommandLine({picture}), handed);
+            EXPECT_EQ(window.Workspace()->Picture().Bitmap().width(), 40);
+            ASSERT_EQ(printer->Jobs.size(), c.Jobs);
+            if (c.Jobs) {
+                EXPECT_EQ(printer->Jobs[0].Copies, 2) << "the handed count, not the file's";
+            }
+            EXPECT_EQ(window.ShuttingDown(), c.Ends);
+            if (!c.Ends)
+                window.close();
+            QTest::qWait(20);
+            EXPECT_EQ(window.Workspace(), nullptr) << "the run has ended";
+        }
+        std::string saved;
+        for (const auto& [name, value] : TIniFile(settingsFile).ReadSection("Settings"))
+            if (name == "AutoPrint" || name == "Copies")
+                saved += (saved.empty() ? "" : " ") + name + "=" + value;
+        EXPECT_EQ(saved, c.Saved);
+    }
+    Platform().SetMessageBox(std::move(oldBoxes));
+    Platform().SetPrinter(std::move(oldPrinter));
+}
+
+// The ppi panel: the picture's pixels per inch on paper, across and then
+// down, on an orange ground below 150 on either side. Stretched to an
+// 8 x 11 inch page (600 dpi, 4800 x 6600 dots).
+TEST(MainWindow, PrintResolutionPanel)
+{
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    QFile::remove(QString::fromStdString(TSettingsFile::SettingsFileName("INI")));
+    const std::string folder = MakeTempFolder("ppi");
+    const struct {
+        QSize Picture;
+        const char* Shown;
+        bool Orange;
+    } cases[] = {
+        {{1200, 1650}, "150 ppi", false},
+        {{1192, 1650}, "149 x 150 ppi", true},
+        {{1200, 1639}, "150 x 149 ppi", true},
+        {{2400, 1650}, "300 x 150 ppi", false},
+        {{1200, 3300}, "150 x 300 ppi", false},
+        {{800, 3300}, "100 x 300 ppi", true},
+    };
+    TForm1 window(TCommandLine{});
+    window.resize(900, 400); // room for the whole texts
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TPrintWorkspaceInfo info = window.Workspace()->Info();
+    info.Scale = psFitToPage;
+    window.Workspace()->ApplyInfo(info);
+    const QColor orange(255, 165, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shown);
+        const std::string picture =
+            folder + std::to_string(c.Picture.width()) + "x" + std::to_string(c.Picture.height()) + ".bmp";
+        QImage image(c.Picture, QImage::Format_RGB888);
+        image.fill(Qt::white);
+        ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+        ASSERT_TRUE(window.Commands()->LoadPicture(picture));
+        QTest::qWait(10);
+        QLabel* panel = window.StatusPanel(6);
+        EXPECT_EQ(panel->text().toStdString(), c.Shown);
+        const QImage shot = panel->grab().toImage();
+        const QColor ground = shot.pixelColor(shot.width() / 2, 2);
+        EXPECT_EQ(ground == orange, c.Orange) << ground.name().toStdString();
+    }
+    Platform().SetPrinter(std::move(oldPrinter));
+}
+
 // The menus and the status bar as the user finds them: which of the rule-
 // bound items are enabled (in its opened menu and on the button bar alike),
 // which carry a check mark, and what status panels 1 to 5 say, after a
@@ -308,8 +409,10 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
     Platform().SetMessageBox(std::move(oldBoxes));
 }
 
-// Every menu item that has a letter in its caption has a mnemonic, and no
-// two items of one menu (nor two menus of the bar) share one.
+// Every menu item that has a letter in its caption has a mnemonic, unless
+// its English caption is written without one ("Additional Resources...";
+// a translation may still give it one), and no two items of one menu (nor
+// two menus of the bar) share one.
 void ExpectUniqueMnemonics(const QList<QAction*>& items, const std::string& menu)
 {
     std::set<QChar> taken;
@@ -317,8 +420,13 @@ void ExpectUniqueMnemonics(const QList<QAction*>& items, const std::string& menu
         const QString text = item->text();
         if (item->isSeparator() || !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
             continue;
+        const int entry = FindMenuEntry((item->menu() ? item->menu()->objectName() : item->objectName()).toStdString());
+        ASSERT_GE(entry, 0) << text.toStdString();
+        const bool writtenWithOne = std::strchr(MenuEntries()[entry].Caption, '&') != nullptr;
         const QKeySequence mnemonic = QKeySequence::mnemonic(text);
-        EXPECT_FALSE(mnemonic.isEmpty()) << menu << ": " << text.toStdString();
+        if (writtenWithOne) {
+            EXPECT_FALSE(mnemonic.isEmpty()) << menu << ": " << text.toStdString();
+        }
         const qsizetype at = text.indexOf(QLatin1Char('&'));
         if (at >= 0 && at + 1 < text.size()) {
             EXPECT_TRUE(taken.insert(text[at + 1].toUpper()).second) << menu << ": " << text.toStdString();
@@ -345,10 +453,11 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         const char* CopyCommand;
         const char* OneCopy;
         const char* UndoRotate;
+        const char* AdditionalResources; // written without a mnemonic, so translated without one
     } languages[] = {
-        {"English", "", Qt::Key_F, "Ctrl+O", "&Copy", "1 copy", "&Undo Rotate"},
+        {"English", "", Qt::Key_F, "Ctrl+O", "&Copy", "1 copy", "&Undo Rotate", "Additional Resources..."},
         {"German", std::string(ORVANTO_BINARY_DIR) + "/languages/de.llf", Qt::Key_D, "Strg+O", "&Kopieren",
-         "1 Kopie", "Drehen &rückgängig machen"},
+         "1 Kopie", "Drehen &rückgängig machen", "Weitere Ressourcen..."},
     };
     for (const auto& language : languages) {
         SCOPED_TRACE(language.Name);
@@ -389,6 +498,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         EXPECT_EQ(window.MenuAction("Open1")->shortcut().toString(QKeySequence::NativeText).toStdString(),
                   language.OpenShortcut);
         EXPECT_EQ(window.MenuAction("Copy1")->text().toStdString(), language.CopyCommand);
+        EXPECT_EQ(window.MenuAction("AdditionalResources1")->text().toStdString(), language.AdditionalResources);
         TPrintWorkspaceInfo one = window.Workspace()->Info();
         one.Copies = 1;
         window.Workspace()->ApplyInfo(one);

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+#include <lcms2.h>
+
 namespace orvanto {
 
 int RunCommand(const std::string& command)
@@ -71,6 +73,45 @@ QImage OverWhite(const QImage& picture)
             result.setPixel(x, y, qRgb(over(qRed(p)), over(qGreen(p)), over(qBlue(p))));
         }
     return result;
+}
+
+namespace {
+
+// A matrix-and-curves RGB profile with D65 white, made by LittleCMS.
+QByteArray RgbProfile(const cmsCIExyYTRIPLE& primaries, int curveType, const double* curveParameters)
+{
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, curveType, curveParameters);
+    if (!curve)
+        return {};
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    QByteArray bytes;
+    cmsUInt32Number size = 0;
+    if (profile && cmsSaveProfileToMem(profile, nullptr, &size) && size > 0) {
+        bytes.resize(qsizetype(size));
+        if (!cmsSaveProfileToMem(profile, bytes.data(), &size))
+            bytes.clear();
+    }
+    if (profile)
+        cmsCloseProfile(profile);
+    return bytes;
+}
+
+} // namespace
+
+QByteArray DisplayP3Profile()
+{
+    // sRGB's curve: the 2.4 power with its linear foot.
+    const double srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    return RgbProfile({{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}}, 4, srgbCurve);
+}
+
+QByteArray SrgbPrimariesGamma22Profile()
+{
+    const double gamma = 2.2;
+    return RgbProfile({{0.640, 0.330, 1.0}, {0.300, 0.600, 1.0}, {0.150, 0.060, 1.0}}, 1, &gamma);
 }
 
 } // namespace orvanto

@@ -3,6 +3,7 @@
 // Helpers of the imaging tests: pictures to feed the generator tools, running
 // those tools, and comparing pixels.
 
+#include <QByteArray>
 #include <QImage>
 
 #include <string>
@@ -26,5 +27,11 @@ QImage LoadWithQt(const std::string& path);
 
 // A picture with alpha laid over white, as 32-bit RGB.
 QImage OverWhite(const QImage& picture);
+
+// Display P3 as phones write it: P3's primaries, D65 white and sRGB's tone
+// curve, an ICC profile made by LittleCMS. Empty when it could not be made.
+QByteArray DisplayP3Profile();
+// sRGB's primaries and white under a plain 2.2 power curve.
+QByteArray SrgbPrimariesGamma22Profile();
 
 } // namespace orvanto

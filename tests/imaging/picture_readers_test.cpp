@@ -30,6 +30,9 @@ constexpr const char* PillowToSrgb = "/usr/bin/python3 -c \"import io, sys; from
                   "-profile /usr/share/color/icc/compatibleWithAdobeRGB1998.icc -depth 8 "
 #define CMYK_INKS "convert in.ppm -profile /usr/share/color/icc/sRGB.icc " \
                   "-profile /usr/share/color/icc/ghostscript/default_cmyk.icc "
+// The picture with the Display P3 profile (p3.icc) in its iCCP chunk.
+#define P3_PNG "/usr/bin/python3 -c \"from PIL import Image; " \
+               "Image.open('in.ppm').save('p3.png', icc_profile=open('p3.icc', 'rb').read())\""
 // ImageMagick's reading, transparency over white.
 constexpr const char* Magick = "convert -background white -alpha remove -depth 8 ";
 
@@ -67,6 +70,9 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
 {
     const std::string folder = MakeTempFolder("picture-readers");
     WriteSourcePpm(folder + "in.ppm", 61, 37, 0);
+    const QByteArray p3 = DisplayP3Profile();
+    ASSERT_FALSE(p3.isEmpty());
+    ASSERT_TRUE(WriteWholeFile(folder + "p3.icc", p3.toStdString()));
     ASSERT_EQ(RunCommand("cd " + folder + " && convert in.ppm -alpha set -channel A -fx 'i/w' +channel alpha.png"
                          " && convert -delay 10 in.ppm -negate in.ppm anim.gif"),
               0);
@@ -120,6 +126,12 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
         {"still.HEIF", "convert in.ppm still.heic && mv still.heic still.HEIF", std::string(Magick) + "heic:still.HEIF ref.ppm", 10},
         {"still.avif", "convert in.ppm still.avif", std::string(Magick) + "still.avif ref.ppm", 10},
         {"alpha.heic", "convert alpha.png alpha.heic", std::string(Magick) + "alpha.heic ref.ppm", 10},
+        // Display P3 as phones write it, the profile in the colr box; libheif's
+        // own reading, turned into sRGB by Pillow.
+        {"p3.heic", P3_PNG " && heif-enc -q 95 p3.png -o p3.heic",
+         "heif-convert p3.heic raw.png && " + std::string(PillowToSrgb) + "raw.png", 2},
+        {"p3.avif", P3_PNG " && heif-enc -q 95 -A p3.png -o p3.avif",
+         "heif-convert p3.avif raw.png && " + std::string(PillowToSrgb) + "raw.png", 2},
         // Embedded Adobe RGB profiles (iCCP, the TIFF tag, ICCP) turned into sRGB.
         {"adobe.png", ADOBE_RGB "adobe.png", std::string(PillowToSrgb) + "adobe.png", 1},
         {"adobe.tif", ADOBE_RGB "adobe.tif", std::string(PillowToSrgb) + "adobe.tif", 1},
@@ -181,6 +193,97 @@ TEST(PictureReaders, TurnPicturesUprightByTheirOrientation)
             ASSERT_FALSE(ours.isNull()) << name << ": " << error;
             EXPECT_EQ(LargestDifference(ours, c.Expected, where), 0) << name << " at " << where;
         }
+}
+
+// A HEIC's own thumbnail is its quick copy: the same picture at a smaller
+// size, in the same colours once both are turned into sRGB.
+TEST(PictureReaders, HeifThumbnailsAreTheQuickCopy)
+{
+    const std::string folder = MakeTempFolder("picture-readers-heif-thumbnail");
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 400x200 xc:'rgb(200,40,20)' -size 400x200 "
+                         "xc:'rgb(30,60,190)' +append -depth 8 PNG24:plain.png && convert plain.png "
+                         "-profile /usr/share/color/icc/sRGB.icc -profile "
+                         "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc PNG24:adobe.png"),
+              0);
+    const struct {
+        const char* Shows;
+        const char* Make;
+        QSize Need;
+        QSize Copy; // empty: no quick copy
+    } cases[] = {
+        {"the thumbnail, though smaller than the need", "heif-enc -q 95 -t 200 plain.png -o x.heic", {400, 100},
+         {200, 50}},
+        {"the thumbnail in the picture's colour profile", "heif-enc -q 95 -t 200 adobe.png -o x.heic", {100, 25},
+         {200, 50}},
+        {"none without a thumbnail", "heif-enc -q 95 plain.png -o x.heic", {100, 25}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        ASSERT_EQ(RunCommand("cd " + folder + " && rm -f x.heic && " + c.Make + " >/dev/null"), 0);
+        const TOpenImage registry;
+        QImage copy;
+        QSize full;
+        const bool read = registry.OpenPreview(folder + "x.heic", [&c](QSize) { return c.Need; }, copy, full);
+        ASSERT_EQ(read, !c.Copy.isEmpty());
+        if (!read)
+            continue;
+        EXPECT_EQ(full, QSize(800, 200));
+        ASSERT_EQ(copy.size(), c.Copy);
+        std::string error;
+        const QImage whole = Open(folder + "x.heic", error);
+        ASSERT_FALSE(whole.isNull()) << error;
+        for (const double at : {0.25, 0.75}) {
+            const QColor ours = copy.pixelColor(int(copy.width() * at), copy.height() / 2);
+            const QColor theirs = whole.pixelColor(int(whole.width() * at), whole.height() / 2);
+            EXPECT_NEAR(ours.red(), theirs.red(), 12) << at;
+            EXPECT_NEAR(ours.green(), theirs.green(), 12) << at;
+            EXPECT_NEAR(ours.blue(), theirs.blue(), 12) << at;
+        }
+    }
+}
+
+// TIFFs of more rows than one decode step takes (64 and more): each row
+// lands where it belongs, RGB and CMYK through its profile, turned by the
+// orientation tag.
+TEST(PictureReaders, TallTiffsRowByRow)
+{
+    const std::string folder = MakeTempFolder("picture-readers-tall");
+    WriteSourcePpm(folder + "in.ppm", 61, 300, 0);
+    const QTransform turn = QTransform().rotate(90);
+    const struct {
+        const char* File;
+        const char* Make;
+        std::string Reference; // writes ref.ppm
+        int Tolerance;
+        QTransform Turned; // the reference as the orientation tag turns it
+    } cases[] = {
+        {"strips.tif", "convert in.ppm -define tiff:rows-per-strip=16 -compress lzw strips.tif",
+         std::string(Pillow) + "strips.tif", 0, {}},
+        {"rows.tif", "convert in.ppm -define tiff:rows-per-strip=1 -compress none rows.tif",
+         std::string(Pillow) + "rows.tif", 0, {}},
+        {"tiles.tif", "convert in.ppm -define tiff:tile-geometry=16x16 tiles.tif",
+         std::string(Magick) + "tiles.tif ref.ppm", 0, {}},
+        {"turned.tif", "convert in.ppm -define tiff:rows-per-strip=16 turned.tif && tiffset -s 274 6 turned.tif",
+         std::string(Magick) + "in.ppm ref.ppm", 0, turn},
+        {"inks.tif", CMYK_INKS "-define tiff:rows-per-strip=8 inks.tif", std::string(PillowToSrgb) + "inks.tif", 2,
+         {}},
+        {"planes.tif", CMYK_INKS "-define tiff:rows-per-strip=8 inks8.tif && tiffcp -p separate inks8.tif planes.tif",
+         std::string(PillowToSrgb) + "planes.tif", 2, {}},
+        {"inks-turned.tif", CMYK_INKS "-define tiff:rows-per-strip=8 inks-turned.tif && tiffset -s 274 6 inks-turned.tif",
+         std::string(PillowToSrgb) + "inks.tif", 2, turn},
+        {"inks-mirrored.tif", CMYK_INKS "-define tiff:rows-per-strip=8 inks-mirrored.tif && tiffset -s 274 4 "
+                              "inks-mirrored.tif", std::string(PillowToSrgb) + "inks.tif", 2, QTransform().scale(1, -1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        ASSERT_EQ(RunCommand("cd " + folder + " && rm -f ref.ppm && " + c.Make), 0) << c.Make;
+        ASSERT_EQ(RunCommand("cd " + folder + " && " + c.Reference), 0) << c.Reference;
+        std::string error, where;
+        const QImage ours = Open(folder + c.File, error);
+        ASSERT_FALSE(ours.isNull()) << error;
+        const QImage expected = LoadWithQt(folder + "ref.ppm").transformed(c.Turned);
+        EXPECT_LE(LargestDifference(ours, expected, where), c.Tolerance) << "at " << where;
+    }
 }
 
 TEST(PictureReaders, TurnHeifPicturesByTheirRotation)
@@ -271,7 +374,10 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
 {
     const std::string folder = MakeTempFolder("picture-readers-bad");
     WriteSourcePpm(folder + "in.ppm", 40, 30, 0);
-    ASSERT_EQ(RunCommand("cd " + folder + " && for e in png gif tif webp heic avif; do convert in.ppm small.$e; done"), 0);
+    ASSERT_EQ(RunCommand("cd " + folder + " && for e in png gif tif webp heic avif; do convert in.ppm small.$e; done"
+                         " && convert in.ppm -colorspace CMYK -profile /usr/share/color/icc/ghostscript/default_cmyk.icc"
+                         " inks.tif && convert in.ppm -compress none logl.tif && tiffset -s 262 32844 logl.tif"),
+              0);
     ASSERT_TRUE(WriteWholeFile(folder + "huge.png", PngHeader(20000, 20000)));
     ASSERT_TRUE(WriteWholeFile(folder + "wide.png", PngHeader(300000000, 1)));
     ASSERT_TRUE(WriteWholeFile(folder + "claims.png", PngHeader(1, 1) + std::string("\x71\x3f\xb3\x00tEXtComment\0", 16)));
@@ -290,6 +396,8 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         {"small.webp", 1000, 0, "Out of memory"},
         {"small.heic", 1000, 0, "Out of memory"},
         {"small.avif", 1000, 0, "Out of memory"},
+        {"inks.tif", 1000, 0, "Out of memory"},
+        {"logl.tif", 0, 0, "Unsupported format"},
         {"small.png", 0, 40, "Unknown format"},
         {"claims.png", 0, 0, "Unknown format"},
         {"small.gif", 0, 20, "Unknown format"},
@@ -331,45 +439,80 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
 }
 
 // The quick reduced copies the registry offers for a first look: at least
-// what the caller needs, at most half the picture, and the same picture.
+// what the caller needs, at most half the picture, and the same picture as
+// the whole one brought to that size: its colours through the file's
+// profile, turned by its orientation, and white where a file cut short ends.
 TEST(PictureReaders, QuickCopiesReachTheNeedAndShowThePicture)
 {
     const std::string folder = MakeTempFolder("quick-copies");
-    WriteSourcePpm(folder + "in.ppm", 640, 480, 0);
-    ASSERT_EQ(RunCommand("cd " + folder + " && convert in.ppm -quality 95 photo.jpg && convert in.ppm -quality 95 "
-                         "photo.webp && convert in.ppm photo.png"),
+    // Smooth colours, as photographs have them, saturated enough for a
+    // profile to move them.
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 640x480 xc: -sparse-color bilinear "
+                         "'0,0 red 639,0 yellow 0,479 blue 639,479 lime' -depth 8 in.ppm"
+                         " && convert in.ppm -quality 95 photo.jpg && convert in.ppm -quality 95 "
+                         "photo.webp && convert in.ppm photo.png"
+                         " && " ADOBE_RGB "-quality 95 adobe.jpg && " ADOBE_RGB "-quality 95 adobe.webp"
+                         " && /usr/bin/python3 -c \"from PIL import Image\n"
+                         "im = Image.open('in.ppm')\nexif = Image.Exif(); exif[0x0112] = 6\n"
+                         "im.save('turned.jpg', quality=95, exif=exif)\n"
+                         "im.save('turned.webp', quality=95, exif=exif.tobytes())\""),
               0);
+    {
+        const std::string whole = ReadWholeFile(folder + "photo.jpg");
+        ASSERT_TRUE(WriteWholeFile(folder + "cut.jpg", whole.substr(0, whole.size() / 2)));
+    }
     const struct {
         const char* File;
         QSize Need;
-        QSize Expected; // 0 x 0: no quick copy
+        QSize Expected;    // 0 x 0: no quick copy
+        int Tolerance = 0; // against the whole picture brought to the copy's size
+        double Compared = 1; // the share of rows, from the top, compared so
+        double WhiteFrom = 1; // the share of rows from which the copy is white
         bool LibraryMissing = false;
     } cases[] = {
-        {"photo.jpg", {100, 60}, {160, 120}},
-        {"photo.webp", {100, 60}, {100, 75}},
+        {"photo.jpg", {100, 60}, {160, 120}, 4},
+        {"photo.webp", {100, 60}, {100, 75}, 4},
         {"photo.webp", {321, 10}, {0, 0}},
         {"photo.png", {10, 10}, {0, 0}},
-        {"photo.webp", {100, 60}, {0, 0}, true},
+        // Colours beyond sRGB's reach are clipped before the whole picture is
+        // scaled down but after the copy was: a few levels apart, where the
+        // colours without their profile would be over a hundred.
+        {"adobe.jpg", {100, 60}, {160, 120}, 20},
+        {"adobe.webp", {100, 60}, {100, 75}, 20},
+        {"turned.jpg", {100, 60}, {120, 160}, 4},
+        {"turned.webp", {60, 100}, {75, 100}, 4},
+        // Half the file holds somewhat more than half the rows.
+        {"cut.jpg", {100, 60}, {160, 120}, 4, 0.45, 0.75},
+        // Without WebP's library there is no quick copy, and no attempt at one.
+        {"photo.webp", {100, 60}, {0, 0}, 0, 1, 1, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
         QImage preview;
         QSize full;
         if (c.LibraryMissing)
             SetFormatLibraryFilesForTesting(TFormatLibrary::Webp, "liborvanto-not-installed.so.1");
         const bool read = OpenImage()->OpenPreview(folder + c.File, [&](QSize) { return c.Need; }, preview, full);
         SetFormatLibraryFilesForTesting(TFormatLibrary::Webp, "");
-        EXPECT_EQ(read, !c.Expected.isEmpty()) << c.File;
-        EXPECT_EQ(preview.size(), c.Expected) << c.File << " " << c.Need.width();
+        EXPECT_EQ(read, !c.Expected.isEmpty());
+        EXPECT_EQ(preview.size(), c.Expected) << c.Need.width();
         if (!read)
             continue;
-        EXPECT_EQ(full, QSize(640, 480)) << c.File;
         std::string error;
         const QImage whole = Open(folder + c.File, error);
-        const QImage smaller = whole.scaled(preview.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                   .convertToFormat(QImage::Format_BGR888);
+        ASSERT_FALSE(whole.isNull()) << error;
+        EXPECT_EQ(full, whole.size());
+        const QImage smaller = whole.scaled(preview.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const int compared = int(preview.height() * c.Compared);
         std::string where;
-        EXPECT_LE(LargestDifference(preview.convertToFormat(QImage::Format_BGR888), smaller, where), 48)
-            << c.File << " at " << where;
+        EXPECT_LE(LargestDifference(preview.copy(0, 0, preview.width(), compared).convertToFormat(QImage::Format_RGB32),
+                                    smaller.copy(0, 0, preview.width(), compared).convertToFormat(QImage::Format_RGB32),
+                                    where),
+                  c.Tolerance)
+            << "at " << where;
+        for (int y = int(preview.height() * c.WhiteFrom); y < preview.height(); ++y)
+            for (int x = 0; x < preview.width(); ++x)
+                ASSERT_EQ(preview.pixelColor(x, y), QColor(Qt::white)) << "where the data ended, at " << x << "," << y;
     }
 }
 

@@ -48,6 +48,45 @@ int ExifOrientation(const std::uint8_t* exif, std::size_t size)
     return 1;
 }
 
+TExifThumbnail ExifThumbnail(const std::uint8_t* exif, std::size_t size)
+{
+    if (size >= 6 && std::memcmp(exif, "Exif\0\0", 6) == 0) {
+        exif += 6;
+        size -= 6;
+    }
+    if (size < 8)
+        return {};
+    const bool big = exif[0] == 'M' && exif[1] == 'M';
+    if ((!big && !(exif[0] == 'I' && exif[1] == 'I')) || Exif16(exif + 2, big) != 42)
+        return {};
+    // The first directory only tells where the second one starts.
+    const std::uint64_t first = Exif32(exif + 4, big);
+    if (first > size || size - first < 2)
+        return {};
+    const std::uint64_t next = first + 2 + std::uint64_t(Exif16(exif + first, big)) * 12;
+    if (next > size || size - next < 4)
+        return {};
+    const std::uint64_t second = Exif32(exif + next, big);
+    if (second == 0 || second > size || size - second < 2)
+        return {};
+    std::uint64_t offset = 0, length = 0;
+    const std::size_t entries = Exif16(exif + second, big);
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::uint64_t at = second + 2 + std::uint64_t(i) * 12;
+        if (at + 12 > size)
+            break;
+        const int tag = Exif16(exif + at, big), type = Exif16(exif + at + 2, big);
+        const std::uint32_t value = type == 3 ? Exif16(exif + at + 8, big) : Exif32(exif + at + 8, big);
+        if (tag == 0x0201 && (type == 4 || type == 3))
+            offset = value;
+        else if (tag == 0x0202 && (type == 4 || type == 3))
+            length = value;
+    }
+    if (offset == 0 || length < 4 || offset > size || size - offset < length)
+        return {};
+    return {exif + offset, std::size_t(length)};
+}
+
 QImage Oriented(QImage picture, int orientation)
 {
     if (orientation < 2 || orientation > 8 || picture.isNull())

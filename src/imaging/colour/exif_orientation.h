@@ -17,6 +17,15 @@ namespace orvanto {
 // (PNG's eXIf chunk, WebP's EXIF chunk as most writers store it).
 int ExifOrientation(const std::uint8_t* exif, std::size_t size);
 
+// The JPEG thumbnail an EXIF block carries in its second directory (tags
+// 0x0201 and 0x0202), as cameras write it: its bytes inside the block, or
+// an empty span when there is none or its place lies outside the block.
+struct TExifThumbnail {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+};
+TExifThumbnail ExifThumbnail(const std::uint8_t* exif, std::size_t size);
+
 // The picture turned as orientation 2..8 describes (1 and anything else: the
 // picture as it is); a null image when memory runs out. The turn is the
 // raster's, done in place: hand the picture over (std::move) and a quarter

@@ -7,6 +7,7 @@
 #include "imaging/library/opaque_picture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -189,7 +190,121 @@ bool Decode(const std::uint8_t* data, std::size_t size, QImage& picture, std::st
     return true;
 }
 
+using THandle = std::unique_ptr<const heif_image_handle, THandleRelease>;
+
+// The thumbnail to show: same shape as the picture (a thumbnail cut to
+// another shape would show as something else), the smallest reaching
+// wanted, else the largest.
+THandle ChooseThumbnail(const heif_image_handle* primary, QSize full, QSize wanted)
+{
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0 || count > 64)
+        return nullptr;
+    heif_item_id ids[64];
+    const int listed = heif_image_handle_get_list_of_thumbnail_IDs(primary, ids, count);
+    THandle best;
+    QSize bestSize;
+    for (int i = 0; i < listed; ++i) {
+        heif_image_handle* thumbnail = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, ids[i], &thumbnail).code != heif_error_Ok || !thumbnail)
+            continue;
+        THandle handle(thumbnail);
+        const QSize size(heif_image_handle_get_width(thumbnail), heif_image_handle_get_height(thumbnail));
+        // Within a pixel of the picture's shape at the thumbnail's size.
+        const bool sameShape = size.width() > 0 && size.height() > 0
+            && std::abs(std::int64_t(size.width()) * full.height() - std::int64_t(size.height()) * full.width())
+                <= std::max(full.width(), full.height());
+        if (!sameShape || !PictureFits(size.width(), size.height()))
+            continue;
+        const auto reaches = [&wanted](QSize s) { return s.width() >= wanted.width() && s.height() >= wanted.height(); };
+        const bool better = !best || (reaches(size) && (!reaches(bestSize) || size.width() < bestSize.width()))
+            || (!reaches(size) && !reaches(bestSize) && size.width() > bestSize.width());
+        if (better) {
+            best = std::move(handle);
+            bestSize = size;
+        }
+    }
+    return best;
+}
+
+bool DecodePreview(const std::uint8_t* data, std::size_t size, const THeifPreviewNeed& need, QImage& picture,
+                   QSize& fullSize)
+{
+    static const bool started = heif_init(nullptr).code == heif_error_Ok;
+    (void)started;
+    const std::unique_ptr<heif_context, TContextFree> context(heif_context_alloc());
+    if (!context)
+        return false;
+    heif_context_set_max_decoding_threads(context.get(), 0);
+    if (heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr).code != heif_error_Ok)
+        return false;
+    heif_image_handle* primary = nullptr;
+    const heif_error failure = heif_context_get_primary_image_handle(context.get(), &primary);
+    const THandle handle(primary);
+    if (failure.code != heif_error_Ok || !handle)
+        return false;
+    fullSize = QSize(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary));
+    if (fullSize.isEmpty())
+        return false;
+    const THandle thumbnail = ChooseThumbnail(primary, fullSize, need ? need(fullSize) : QSize(1, 1));
+    if (!thumbnail)
+        return false;
+    const int longest = std::max(heif_image_handle_get_width(thumbnail.get()),
+                                 heif_image_handle_get_height(thumbnail.get()));
+    heif_context_set_maximum_image_size_limit(context.get(), longest + 1024);
+    const std::unique_ptr<heif_decoding_options, TOptionsFree> options(heif_decoding_options_alloc());
+    if (!options)
+        return false;
+    options->ignore_transformations = 0;
+    options->convert_hdr_to_8bit = 1;
+    const bool alpha = heif_image_handle_has_alpha_channel(thumbnail.get()) != 0;
+    heif_image* decoded = nullptr;
+    const heif_error decoding = heif_decode_image(thumbnail.get(), &decoded, heif_colorspace_RGB,
+                                                  alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                                                  options.get());
+    std::unique_ptr<heif_image, TImageRelease> image(decoded);
+    if (decoding.code != heif_error_Ok || !image
+        || !PictureFits(heif_image_get_width(image.get(), heif_channel_interleaved),
+                        heif_image_get_height(image.get(), heif_channel_interleaved)))
+        return false;
+    picture = TakeOver(std::move(image), alpha, heif_image_handle_is_premultiplied_alpha(thumbnail.get()) != 0);
+    if (picture.isNull())
+        return false;
+    // A thumbnail without a profile of its own is in the picture's colours.
+    QByteArray profile = Profile(thumbnail.get());
+    if (profile.isEmpty())
+        profile = Profile(primary);
+    if (!profile.isEmpty())
+        ConvertToSrgb(picture, profile);
+    return true;
+}
+
 } // namespace
+
+bool ReadHeifPreview(const std::uint8_t* data, std::size_t size, const THeifPreviewNeed& need, QImage& picture,
+                     QSize& fullSize)
+{
+    picture = QImage();
+    if (size < 12 || std::memcmp(data + 4, "ftyp", 4) != 0)
+        return false;
+    bool read = false;
+    try {
+        read = DecodePreview(data, size, need, picture, fullSize);
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    if (!read)
+        picture = QImage();
+    return read;
+}
+
+bool ReadHeifPreviewFile(const std::string& path, const THeifPreviewNeed& need, QImage& picture, QSize& fullSize)
+{
+    std::string error;
+    return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
+        return ReadHeifPreview(data, size, need, picture, fullSize);
+    });
+}
 
 bool ReadHeif(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
               const TLoadProgress& progress)

@@ -15,9 +15,11 @@
 #include "imaging/load_progress.h"
 
 #include <QImage>
+#include <QSize>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace orvanto {
@@ -28,5 +30,16 @@ bool ReadHeif(const std::uint8_t* data, std::size_t size, QImage& picture, std::
               const TLoadProgress& progress = {});
 // "File not found" and "File in use" when the file cannot be read at all.
 bool ReadHeifFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress = {});
+
+// The file's own thumbnail as a quick copy while the whole picture decodes:
+// of the thumbnails whose shape is the picture's, the smallest that reaches
+// need's answer, else the largest (a HEIC decodes slowly, and a soft copy
+// beats an empty window). need is told the upright full size, which
+// fullSize receives. Turned, mirrored and colour-managed as the picture is.
+// False, with a null picture, for files without a fitting thumbnail.
+using THeifPreviewNeed = std::function<QSize(QSize fullSize)>;
+bool ReadHeifPreview(const std::uint8_t* data, std::size_t size, const THeifPreviewNeed& need, QImage& picture,
+                     QSize& fullSize);
+bool ReadHeifPreviewFile(const std::string& path, const THeifPreviewNeed& need, QImage& picture, QSize& fullSize);
 
 } // namespace orvanto

@@ -374,6 +374,43 @@ bool Rescale(TDecodeState* s, int denominator)
     return true;
 }
 
+// The camera's EXIF thumbnail, when it has the picture's shape and reaches
+// wanted upright: it costs a fraction of even the smallest reduction, which
+// still reads every coefficient of the file. Decoded as stored, then put in
+// the picture's colours (a thumbnail rarely carries a profile of its own)
+// and turned as the picture is. Null when there is none to use.
+QImage ThumbnailCopy(const jpeg_decompress_struct& info, int turn, QSize wanted, const QByteArray& profile)
+{
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1)
+            continue;
+        const TExifThumbnail thumbnail = ExifThumbnail(m->data, m->data_length);
+        if (!thumbnail.Data)
+            continue;
+        QImage copy;
+        std::string error;
+        if (!ReadJpeg(thumbnail.Data, thumbnail.Size, copy, error, TJpegOrientation::Stored))
+            return QImage();
+        // Within two pixels of the picture's shape at the thumbnail's size:
+        // a thumbnail padded to another shape would show bars.
+        // A thumbnail half the picture's size or more saves nothing.
+        const std::int64_t width = info.image_width, height = info.image_height;
+        if (std::abs(copy.width() * height - copy.height() * width) > 2 * std::max(width, height)
+            || copy.width() > (width + 1) / 2 || copy.height() > (height + 1) / 2)
+            return QImage();
+        const QSize upright = turn >= 5 ? copy.size().transposed() : copy.size();
+        if (upright.width() < wanted.width() || upright.height() < wanted.height())
+            return QImage();
+        const char* marker = "ICC_PROFILE";
+        const auto* end = thumbnail.Data + thumbnail.Size;
+        const bool ownProfile = std::search(thumbnail.Data, end, marker, marker + 11) != end;
+        if (!ownProfile && !profile.isEmpty())
+            ConvertToSrgb(copy, profile);
+        return Oriented(std::move(copy), turn);
+    }
+    return QImage();
+}
+
 } // namespace
 
 bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPreviewNeed& need, QImage& picture,
@@ -393,6 +430,12 @@ bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPrev
             const bool swaps = turn >= 5;
             fullSize = swaps ? QSize(int(storedHeight), int(storedWidth)) : QSize(int(storedWidth), int(storedHeight));
             const QSize wanted = need ? need(fullSize) : QSize(1, 1);
+            if (!state->Cmyk) {
+                const QByteArray profile = QByteArray::fromRawData(reinterpret_cast<const char*>(state->Profile),
+                                                                   qsizetype(state->ProfileSize));
+                picture = ThumbnailCopy(state->Info, turn, wanted, state->Profile ? profile : QByteArray());
+                read = !picture.isNull();
+            }
             int chosen = 0;
             for (const int denominator : {8, 4, 2}) {
                 const QSize reduced(ScaledSide(swaps ? storedHeight : storedWidth, denominator),
@@ -402,7 +445,7 @@ bool ReadJpegPreview(const std::uint8_t* data, std::size_t size, const TJpegPrev
                     break;
                 }
             }
-            if (chosen && Rescale(state, chosen)) {
+            if (!read && chosen && Rescale(state, chosen)) {
                 const JDIMENSION width = state->Info.output_width, height = state->Info.output_height;
                 picture = AllocatePicture(width, height, TPictureFill::White);
                 std::vector<JSAMPLE> cmykRow(state->Cmyk ? std::size_t(width) * 4 : 0);

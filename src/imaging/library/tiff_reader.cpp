@@ -5,15 +5,20 @@
 #include "imaging/colour/colour_profile.h"
 #include "imaging/colour/exif_orientation.h"
 #include "imaging/file_bytes.h"
+#include "support/files/file_listing.h"
 #include "support/memory/memory_limit.h"
 
+#include <QFile>
+
 #include <algorithm>
+#include <limits>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <tiffio.h>
 
 namespace orvanto {
@@ -269,12 +274,34 @@ bool Decode(TIFF* tiff, QImage& picture, std::string& error, const TLoadProgress
 
 } // namespace
 
-bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
-              const TLoadProgress& progress)
+namespace {
+
+// The file read as libtiff asks, a strip at a time: the picture is the only
+// large thing a load holds, not the file's bytes beside it.
+tmsize_t ReadFromFile(thandle_t handle, void* buffer, tmsize_t count)
 {
-    error = Messages::UnknownFormat;
-    if (!HasHeader(data, size))
-        return false;
+    return count <= 0 ? 0 : tmsize_t(static_cast<QFile*>(handle)->read(static_cast<char*>(buffer), count));
+}
+
+toff_t SeekInFile(thandle_t handle, toff_t offset, int whence)
+{
+    auto* file = static_cast<QFile*>(handle);
+    toff_t base = 0;
+    if (whence == SEEK_CUR)
+        base = toff_t(file->pos());
+    else if (whence == SEEK_END)
+        base = toff_t(file->size());
+    if (offset > toff_t(std::numeric_limits<qint64>::max()) - base || !file->seek(qint64(base + offset)))
+        return toff_t(-1);
+    return base + offset;
+}
+
+toff_t SizeOfFile(thandle_t handle) { return toff_t(static_cast<QFile*>(handle)->size()); }
+int NoMap(thandle_t, void**, toff_t*) { return 0; }
+
+bool ReadThrough(thandle_t handle, TIFFReadWriteProc read, TIFFSeekProc seek, TIFFSizeProc size, TIFFMapFileProc map,
+                 QImage& picture, std::string& error, const TLoadProgress& progress)
+{
     return DecodeWholeOrNothing(picture, error, [&](QImage& decoded) {
         const std::unique_ptr<TIFFOpenOptions, TOptionsFree> options(TIFFOpenOptionsAlloc());
         if (!options) {
@@ -288,17 +315,47 @@ bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::
                                             tmsize_t(std::max<std::int64_t>(AllocationCeiling(), 1 << 20)));
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
-        TMemoryFile file{data, toff_t(size), 0};
-        const std::unique_ptr<TIFF, TTiffCloser> tiff(TIFFClientOpenExt("picture", "r", &file, ReadBytes, WriteBytes,
-                                                                        Seek, Close, Size, Map, Unmap, options.get()));
+        const std::unique_ptr<TIFF, TTiffCloser> tiff(TIFFClientOpenExt("picture", "r", handle, read, WriteBytes,
+                                                                        seek, Close, size, map, Unmap, options.get()));
         if (!tiff)
             return false;
         return Decode(tiff.get(), decoded, error, progress);
     });
 }
 
+} // namespace
+
+bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::string& error,
+              const TLoadProgress& progress)
+{
+    error = Messages::UnknownFormat;
+    if (!HasHeader(data, size))
+        return false;
+    TMemoryFile file{data, toff_t(size), 0};
+    return ReadThrough(&file, ReadBytes, Seek, Size, Map, picture, error, progress);
+}
+
 bool ReadTiffFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress)
 {
+    QFile file;
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        error = Messages::FileNotFound;
+        return false;
+    }
+    if (!OpenReadOnly(file, path)) {
+        error = Messages::FileInUse;
+        return false;
+    }
+    std::uint8_t header[8] = {};
+    error = Messages::UnknownFormat;
+    if (file.read(reinterpret_cast<char*>(header), 8) != 8 || !HasHeader(header, 8) || !file.seek(0))
+        return false;
+    if (ReadThrough(&file, ReadFromFile, SeekInFile, SizeOfFile, NoMap, picture, error, progress))
+        return true;
+    // libtiff forgives more in a file it can map (tiles whose byte counts
+    // overshoot, as ImageMagick writes them): read such a file mapped whole.
+    file.close();
     return ReadFileBytes(path, error, [&](const std::uint8_t* data, std::size_t size) {
         return ReadTiff(data, size, picture, error, progress);
     });

@@ -104,6 +104,10 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
 {
     std::vector<std::string> lines = ReadLines(FFileName);
     std::vector<bool> written(values.size(), false);
+    // A key that the file holds twice (edited by hand, or by another
+    // program) is written once, where it first stood; a second line would
+    // keep the old value for any reader that takes the last one.
+    std::vector<bool> dropped(lines.size(), false);
 
     // Replace existing keys in place; remember where the section ends so
     // new keys go there.
@@ -124,7 +128,9 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
         if (!KeyValue(lines[i], key, value))
             continue;
         for (std::size_t v = 0; v < values.size(); ++v)
-            if (EqualsIgnoringAsciiCase(values[v].first, key) && !written[v]) {
+            if (EqualsIgnoringAsciiCase(values[v].first, key)) {
+                if (written[v])
+                    dropped[i] = true;
                 lines[i] = values[v].first + "=" + values[v].second;
                 written[v] = true;
                 break;
@@ -141,10 +147,13 @@ bool TIniFile::WriteStrings(const std::string& section, const TPairs& values)
         sectionEnd = std::ptrdiff_t(lines.size());
     }
     lines.insert(lines.begin() + sectionEnd, added.begin(), added.end());
+    // Every dropped line lies inside the section, before the added keys.
+    dropped.resize(lines.size(), false);
 
     std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!dropped[i])
+            text += lines[i] + "\n";
 
     FLastError = Messages::OutOfDiskSpace;
     const QString path = QString::fromStdString(FFileName);

@@ -1,5 +1,6 @@
 #include "imaging/colour/colour_profile.h"
 
+#include "tests/imaging/picture_fixtures.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,10 @@ TEST(ColourProfile, ConvertsWhatItCanUseAndLeavesTheRestAlone)
     } cases[] = {
         {"Adobe RGB", adobe, true, true},
         {"sRGB: nothing to do", QByteArray::fromStdString(ReadWholeFile(Icc + "sRGB.icc")), true, false},
+        // sRGB's tone curve on wider primaries: its colours are not sRGB's.
+        {"Display P3", DisplayP3Profile(), true, true},
+        // sRGB's primaries on another curve: not sRGB either.
+        {"sRGB's primaries, a 2.2 curve", SrgbPrimariesGamma22Profile(), true, true},
         {"grey", QByteArray::fromStdString(ReadWholeFile(Icc + "Gray.icc")), true, true},
         {"CMYK on an RGB picture", QByteArray::fromStdString(ReadWholeFile(Icc + "ghostscript/default_cmyk.icc")),
          false, false},

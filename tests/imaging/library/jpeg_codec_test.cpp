@@ -213,6 +213,32 @@ TEST(JpegCodec, RefusesDamagedFilesWithoutCrashing)
 
 } // namespace
 
+// An EXIF segment whose second directory points at a JPEG thumbnail, as
+// cameras write it.
+std::string ExifThumbnailSegment(int orientation, const QByteArray& thumbnail, std::uint32_t overstated = 0)
+{
+    auto u16 = [](unsigned v) { return std::string{char(v & 255), char(v >> 8)}; };
+    auto u32 = [&](std::uint32_t v) { return u16(v & 0xFFFF) + u16(v >> 16); };
+    auto entry = [&](unsigned tag, unsigned type, std::uint32_t value) {
+        return u16(tag) + u16(type) + u32(1) + (type == 3 ? u16(value) + u16(0) : u32(value));
+    };
+    const std::string first = u16(1) + entry(0x0112, 3, unsigned(orientation)) + u32(26);
+    const std::string second = u16(2) + entry(0x0201, 4, 56) + entry(0x0202, 4, std::uint32_t(thumbnail.size()) + overstated)
+        + u32(0);
+    const std::string body = std::string("Exif\0\0", 6) + "II" + u16(42) + u32(8) + first + second
+        + thumbnail.toStdString();
+    const unsigned length = unsigned(body.size() + 2);
+    return std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 255) + body;
+}
+
+// An ICC profile segment holding the whole profile.
+std::string IccSegment(const std::string& profile)
+{
+    const std::string body = std::string("ICC_PROFILE\0\x01\x01", 14) + profile;
+    const unsigned length = unsigned(body.size() + 2);
+    return std::string("\xFF\xE2", 2) + char(length >> 8) + char(length & 255) + body;
+}
+
 TEST(JpegCodec, PreviewCopiesAreTheSmallestReductionThatReachesTheNeed)
 {
     QImage source(400, 300, QImage::Format_BGR888);
@@ -223,26 +249,48 @@ TEST(JpegCodec, PreviewCopiesAreTheSmallestReductionThatReachesTheNeed)
     std::string error;
     ASSERT_TRUE(EncodeJpeg(source, 95, plain, error));
     const std::string turned = plain.left(2).toStdString() + ExifSegment(6, false) + plain.mid(2).toStdString();
+    // The camera's thumbnail: the picture at 80 x 60 as stored, or at 80 x 80.
+    const auto thumbnail = [&](int width, int height) {
+        QByteArray bytes;
+        EXPECT_TRUE(EncodeJpeg(source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                   .convertToFormat(QImage::Format_BGR888),
+                               95, bytes, error));
+        return bytes;
+    };
+    const auto withThumbnail = [&](int orientation, const QByteArray& small, const std::string& more = {}) {
+        return plain.left(2).toStdString() + ExifThumbnailSegment(orientation, small) + more
+            + plain.mid(2).toStdString();
+    };
+    const std::string adobe = IccSegment(ReadWholeFile("/usr/share/color/icc/compatibleWithAdobeRGB1998.icc"));
     const struct {
         const char* Name;
         std::string File;
         QSize Need;
         QSize Expected; // 0 x 0: no reduction reaches the need
+        bool Turned = false;
     } cases[] = {
         {"an eighth reaches", plain.toStdString(), {50, 38}, {50, 38}},
         {"one pixel more needs a quarter", plain.toStdString(), {51, 38}, {100, 75}},
         {"a half", plain.toStdString(), {101, 10}, {200, 150}},
         {"beyond a half decodes in full", plain.toStdString(), {201, 150}, {0, 0}},
-        {"sides measured upright", turned, {38, 50}, {38, 50}},
-        {"the upright width decides", turned, {76, 60}, {150, 200}},
+        {"sides measured upright", turned, {38, 50}, {38, 50}, true},
+        {"the upright width decides", turned, {76, 60}, {150, 200}, true},
+        {"the camera's thumbnail where it reaches", withThumbnail(1, thumbnail(80, 60)), {60, 45}, {80, 60}},
+        {"a thumbnail short of the need: a quarter", withThumbnail(1, thumbnail(80, 60)), {81, 45}, {100, 75}},
+        {"a thumbnail of another shape: a quarter", withThumbnail(1, thumbnail(80, 80)), {60, 45}, {100, 75}},
+        {"a thumbnail one row short: a quarter", withThumbnail(1, thumbnail(80, 60)), {60, 61}, {100, 75}},
+        {"a thumbnail said to run past its block: a quarter",
+         plain.left(2).toStdString() + ExifThumbnailSegment(1, thumbnail(80, 60), 64) + plain.mid(2).toStdString(),
+         {60, 45}, {100, 75}},
+        {"a thumbnail turned as the picture", withThumbnail(6, thumbnail(80, 60)), {45, 60}, {60, 80}, true},
+        {"a thumbnail in the picture's colours", withThumbnail(1, thumbnail(80, 60), adobe), {60, 45}, {80, 60}},
     };
     for (const auto& c : cases) {
         QImage preview;
         QSize full;
         const bool read = ReadJpegPreview(reinterpret_cast<const std::uint8_t*>(c.File.data()), c.File.size(),
                                           [&](QSize) { return c.Need; }, preview, full);
-        const bool turnedFile = c.File.size() != std::size_t(plain.size());
-        EXPECT_EQ(full, turnedFile ? QSize(300, 400) : QSize(400, 300)) << c.Name;
+        EXPECT_EQ(full, c.Turned ? QSize(300, 400) : QSize(400, 300)) << c.Name;
         EXPECT_EQ(read, !c.Expected.isEmpty()) << c.Name;
         EXPECT_EQ(preview.size(), c.Expected) << c.Name;
         if (!read)

@@ -89,6 +89,33 @@ TEST(IniFile, WriteReplacesValuesAndKeepsEverythingElse)
     EXPECT_EQ(ini.ReadString("Settings", "Copies", ""), "3");
 }
 
+// A key the file holds twice is written back once, where it first stood,
+// whatever the case of its name; the same name in another section is that
+// section's own.
+TEST(IniFile, WritesAKeyHeldTwiceOnce)
+{
+    const struct {
+        const char* Shows;
+        const char* Before;
+        const char* After;
+    } cases[] = {
+        {"twice in a row", "[Settings]\nCopies=1\nCopies=2\n", "[Settings]\nCopies=3\nNew=n\n"},
+        {"apart, in another case", "[Settings]\nCOPIES=1\nOther=x\ncopies=2\n", "[Settings]\nCopies=3\nOther=x\nNew=n\n"},
+        {"in the section's second part", "[Settings]\nCopies=1\n[Window]\nCopies=7\n[Settings]\nCopies=2\nNew=0\n",
+         "[Settings]\nCopies=3\n[Window]\nCopies=7\n[Settings]\nNew=n\n"},
+    };
+    const std::string folder = MakeTempFolder("ini-twice");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        const std::string file = folder + "Orvanto.INI";
+        ASSERT_TRUE(WriteWholeFile(file, c.Before));
+        TIniFile ini(file);
+        ASSERT_TRUE(ini.WriteStrings("Settings", {{"Copies", "3"}, {"New", "n"}}));
+        EXPECT_EQ(ReadWholeFile(file), c.After);
+        EXPECT_EQ(ini.ReadString("Settings", "Copies", ""), "3");
+    }
+}
+
 TEST(IniFile, SaveIsAtomicAndFailsCleanly)
 {
     const std::string folder = MakeTempFolder("ini-atomic");

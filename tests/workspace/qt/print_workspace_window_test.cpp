@@ -33,11 +33,12 @@ namespace {
 // its window shown at the given size.
 class TShownWindow {
 public:
-    TShownWindow(int pageWidth, int pageHeight, QSize size)
+    TShownWindow(int pageWidth, int pageHeight, QSize size, int dpiY = 600)
     {
         auto printer = std::make_unique<TRecordingPrinter>();
         printer->PortraitWidth = pageWidth;
         printer->PortraitHeight = pageHeight;
+        printer->ResolutionY = dpiY;
         FPrevious = Platform().SetPrinter(std::move(printer));
         Window = std::make_unique<TPrintWorkspaceWindow>(Workspace);
         Window->resize(size);
@@ -177,6 +178,8 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         int Key = 0; // an arrow key pressed on the page instead of the mouse (600 dpi: 1 mm is 23.6 pixels)
         Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
         double TypedLeftMm = -1; // typed into the Left box instead
+        double TypedTopMm = -1;  // typed into the Top box instead
+        int DpiY = 600;          // the printer's resolution down; the page is 2 inches high all the same
     } cases[] = {
         {"left button, 10 to the right", ppCustom, Qt::LeftButton, {10, 0}, {40, 0}, Qt::PointingHandCursor},
         {"right button moves a fifth", ppCustom, Qt::RightButton, {10, 0}, {8, 0}, Qt::PointingHandCursor},
@@ -186,14 +189,23 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         {"Shift+Right moves 10 mm", ppCustom, Qt::NoButton, {}, {236, 0}, Qt::PointingHandCursor, Qt::Key_Right,
          Qt::ShiftModifier},
         {"Up moves 1 mm", ppCustom, Qt::NoButton, {}, {0, -24}, Qt::PointingHandCursor, Qt::Key_Up},
+        {"Left moves 1 mm", ppCustom, Qt::NoButton, {}, {-24, 0}, Qt::PointingHandCursor, Qt::Key_Left},
+        {"Down moves 1 mm: 12 pixels at 300 dpi down", ppCustom, Qt::NoButton, {}, {0, 12}, Qt::PointingHandCursor,
+         Qt::Key_Down, Qt::NoModifier, -1, -1, 300},
+        {"Shift+Up moves 10 mm at 300 dpi down", ppCustom, Qt::NoButton, {}, {0, -118}, Qt::PointingHandCursor,
+         Qt::Key_Up, Qt::ShiftModifier, -1, -1, 300},
         {"no key moves unless the position is Custom", ppCenter, Qt::NoButton, {}, {0, 0}, Qt::ArrowCursor,
          Qt::Key_Left},
         {"an inch typed into the Left box", ppCustom, Qt::NoButton, {}, {600, 0}, Qt::PointingHandCursor, 0,
          Qt::NoModifier, 25.4},
+        {"an inch typed into the Left box is 600 pixels across, at 300 dpi down too", ppCustom, Qt::NoButton, {},
+         {600, 0}, Qt::PointingHandCursor, 0, Qt::NoModifier, 25.4, -1, 300},
+        {"an inch typed into the Top box is 300 pixels at 300 dpi down", ppCustom, Qt::NoButton, {}, {0, 300},
+         Qt::PointingHandCursor, 0, Qt::NoModifier, -1, 25.4, 300},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TShownWindow shown(2400, 1200, {622, 600});
+        TShownWindow shown(2400, 1200 * c.DpiY / 600, {622, 600}, c.DpiY);
         shown.Apply(psFitToPage, c.Position, 0, 0, 0);
         QWidget* page = shown.Page();
         ASSERT_EQ(page->width(), 600);
@@ -208,6 +220,8 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
             QTest::keyClick(page, Qt::Key(c.Key), c.Modifiers);
         } else if (c.TypedLeftMm >= 0) {
             left->setValue(c.TypedLeftMm);
+        } else if (c.TypedTopMm >= 0) {
+            shown.Child<QDoubleSpinBox>("TopEdgeBox")->setValue(c.TypedTopMm);
         } else {
             SendMouse(page, QEvent::MouseButtonPress, start, c.Button);
             SendMouse(page, QEvent::MouseMove, start + c.Move, c.Button);
@@ -216,7 +230,8 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         EXPECT_EQ(shown.Workspace.Info().X - before.X, c.Moved.x());
         EXPECT_EQ(shown.Workspace.Info().Y - before.Y, c.Moved.y());
         EXPECT_NEAR(left->value(), shown.Workspace.Info().X * 25.4 / 600, 0.05) << "the Left box follows";
-        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(), shown.Workspace.Info().Y * 25.4 / 600, 0.05);
+        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(), shown.Workspace.Info().Y * 25.4 / c.DpiY,
+                    0.05);
     }
 }
 
