@@ -11,5 +11,5 @@ using namespace orvanto;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     return FuzzLibraryReader(data, size, [](const std::uint8_t* data, std::size_t size, QImage& picture,
-                                            std::string& error) { return ReadQtPicture(data, size, TQtPictureFormat::Gif, picture, error); });
+                                            std::string& error) { return ReadGif(data, size, picture, error); });
 }

@@ -1,4 +1,4 @@
-#include "imaging/library/qt_picture_reader.h"
+#include "imaging/library/png_reader.h"
 
 #include "library_reader_fuzz.h"
 
@@ -11,5 +11,5 @@ using namespace orvanto;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     return FuzzLibraryReader(data, size, [](const std::uint8_t* data, std::size_t size, QImage& picture,
-                                            std::string& error) { return ReadQtPicture(data, size, TQtPictureFormat::Png, picture, error); });
+                                            std::string& error) { return ReadPng(data, size, picture, error); });
 }

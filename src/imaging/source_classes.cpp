@@ -7,11 +7,14 @@
 #include "imaging/bitmap/icon_reader.h"
 #include "imaging/library/jpeg_codec.h"
 #include "imaging/metafile/metafile.h"
+#include "imaging/library/format_library.h"
 #include "imaging/library/heif_reader.h"
 #include "imaging/optimised_image.h"
+#include "imaging/library/png_reader.h"
 #include "imaging/library/qt_picture_reader.h"
 #include "imaging/library/tiff_reader.h"
 #include "imaging/library/webp_reader.h"
+#include "support/messages/messages.h"
 
 #include <QPainter>
 
@@ -70,23 +73,44 @@ private:
     bool FPartial = false;
 };
 
-// PNG and GIF through Qt's readers, which cannot tell how far they are.
-template <TQtPictureFormat Format>
-class TQtPictureSource final : public TDecodedSource {
+class TPngSource final : public TDecodedSource {
 public:
+    void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
-        return ReadQtPictureFile(fileName, Format, FPicture, error);
+        return ReadPngFile(fileName, FPicture, error, FProgress, &FPartial);
     }
+    bool Partial() const override { return FPartial; }
+
+private:
+    TLoadProgress FProgress;
+    bool FPartial = false;
 };
 
-// A reader of the form ReadXFile(path, picture, error, progress).
-template <bool (*Read)(const std::string&, QImage&, std::string&, const TLoadProgress&)>
+class TGifSource final : public TDecodedSource {
+public:
+    void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
+    bool LoadFromFile(const std::string& fileName, std::string& error) override
+    {
+        return ReadGifFile(fileName, FPicture, error, FProgress);
+    }
+
+private:
+    TLoadProgress FProgress;
+};
+
+// A reader of the form ReadXFile(path, picture, error, progress), whose
+// library is opened when the first file of its kind is.
+template <TFormatLibrary Library, bool (*Read)(const std::string&, QImage&, std::string&, const TLoadProgress&)>
 class TLibrarySource final : public TDecodedSource {
 public:
     void SetProgress(TLoadProgress progress) override { FProgress = std::move(progress); }
     bool LoadFromFile(const std::string& fileName, std::string& error) override
     {
+        if (!FormatLibraryReady(Library)) {
+            error = Messages::UnsupportedFormat;
+            return false;
+        }
         return Read(fileName, FPicture, error, FProgress);
     }
 
@@ -166,6 +190,16 @@ private:
     TCodec FCodec;
 };
 
+// A quick-copy reader whose library is opened when the first file of its
+// kind is; without the library there is no quick copy.
+template <TFormatLibrary Library,
+          bool (*Preview)(const std::string&, const std::function<QSize(QSize)>&, QImage&, QSize&)>
+bool PreviewIfReady(const std::string& path, const std::function<QSize(QSize)>& need, QImage& picture,
+                    QSize& fullSize)
+{
+    return FormatLibraryReady(Library) && Preview(path, need, picture, fullSize);
+}
+
 template <typename TSource>
 std::function<std::unique_ptr<TSourceGraphic>()> Maker()
 {
@@ -227,33 +261,33 @@ const TGraphicClass& OptimisedImageGraphicClass()
 
 const TGraphicClass& PngGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TPngImage", Maker<TQtPictureSource<TQtPictureFormat::Png>>(), true};
+    static const TGraphicClass graphicClass{"TPngImage", Maker<TPngSource>(), true};
     return graphicClass;
 }
 
 const TGraphicClass& GifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TGIFImage", Maker<TQtPictureSource<TQtPictureFormat::Gif>>(), true};
+    static const TGraphicClass graphicClass{"TGIFImage", Maker<TGifSource>(), true};
     return graphicClass;
 }
 
 const TGraphicClass& TiffGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TTiffImage", Maker<TLibrarySource<&ReadTiffFile>>(), true};
+    static const TGraphicClass graphicClass{"TTiffImage", Maker<TLibrarySource<TFormatLibrary::Tiff, &ReadTiffFile>>(), true};
     return graphicClass;
 }
 
 const TGraphicClass& WebpGraphicClass()
 {
-    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<&ReadWebpFile>>(), true,
-                                            ReadWebpPreviewFile};
+    static const TGraphicClass graphicClass{"TWebPImage", Maker<TLibrarySource<TFormatLibrary::Webp, &ReadWebpFile>>(), true,
+                                            PreviewIfReady<TFormatLibrary::Webp, &ReadWebpPreviewFile>};
     return graphicClass;
 }
 
 const TGraphicClass& HeifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true,
-                                            ReadHeifPreviewFile};
+    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<TFormatLibrary::Heif, &ReadHeifFile>>(),
+                                            true, PreviewIfReady<TFormatLibrary::Heif, &ReadHeifPreviewFile>};
     return graphicClass;
 }
 

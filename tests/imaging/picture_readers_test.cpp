@@ -1,5 +1,6 @@
 // PNG, GIF, TIFF, WebP, HEIC and AVIF opened through the registry, against
 // ImageMagick's and Pillow's readings of the same files.
+#include "imaging/library/format_library.h"
 #include "imaging/open_image.h"
 
 #include "support/memory/memory_limit.h"
@@ -7,6 +8,8 @@
 #include "tests/test_support.h"
 
 #include <QTransform>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -33,7 +36,7 @@ constexpr const char* PillowToSrgb = "/usr/bin/python3 -c \"import io, sys; from
 // ImageMagick's reading, transparency over white.
 constexpr const char* Magick = "convert -background white -alpha remove -depth 8 ";
 
-QImage Open(const std::string& path, std::string& error)
+QImage Open(const std::string& path, std::string& error, bool* partial = nullptr)
 {
     QImage bitmap(1, 1, QImage::Format_BGR888);
     TImageInfoRec info{path, 16777215, "", &bitmap};
@@ -41,6 +44,8 @@ QImage Open(const std::string& path, std::string& error)
     if (!registry.Open(info))
         bitmap = QImage();
     error = info.ErrorText;
+    if (partial)
+        *partial = info.Partial;
     return bitmap;
 }
 
@@ -86,6 +91,17 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
          "convert deepgrey.png -depth 16 -type TrueColor ref.ppm", 0},
         {"alpha.png", "true", std::string(Magick) + "alpha.png ref.ppm", 1},
         {"alpha16.png", "convert alpha.png -depth 16 PNG64:alpha16.png", std::string(Magick) + "alpha16.png ref.ppm", 1},
+        {"interlaced.png", "convert in.ppm -interlace PNG interlaced.png", Pillow, 0},
+        // After the rows, in place of the end, a text chunk that claims 1.9 GB.
+        {"claims-after.png", "convert in.ppm plain.png && head -c -12 plain.png > claims-after.png"
+                             " && printf '\\161\\077\\263\\000tEXtComment' >> claims-after.png",
+         std::string(Magick) + "plain.png ref.ppm", 0},
+        {"interlaced-alpha.png", "convert alpha.png -interlace PNG interlaced-alpha.png",
+         std::string(Magick) + "interlaced-alpha.png ref.ppm", 1},
+        {"greyalpha.png", "convert alpha.png -colorspace Gray PNG32:t.png && convert t.png -colorspace Gray greyalpha.png",
+         std::string(Magick) + "greyalpha.png ref.ppm", 1},
+        {"clear-palette.png", "convert alpha.png -channel A -threshold 50% +channel -colors 20 PNG8:clear-palette.png",
+         std::string(Magick) + "clear-palette.png ref.ppm", 0},
         {"still.gif", "convert in.ppm still.gif", Pillow, 0},
         {"alpha.gif", "convert alpha.png alpha.gif", std::string(Magick) + "alpha.gif ref.ppm", 0},
         {"anim.gif", "true", std::string(Magick) + "'anim.gif[0]' ref.ppm", 0},
@@ -131,8 +147,10 @@ TEST(PictureReaders, ReadAsImageMagickAndPillowDo)
         const std::string reference = c.Reference + (c.Reference == Pillow ? c.File : "");
         ASSERT_EQ(RunCommand("cd " + folder + " && " + reference), 0) << reference;
         std::string error, where;
-        const QImage ours = Open(folder + c.File, error);
+        bool partial = true;
+        const QImage ours = Open(folder + c.File, error, &partial);
         ASSERT_FALSE(ours.isNull()) << error;
+        EXPECT_FALSE(partial) << "every row is there";
         EXPECT_EQ(ours.format(), QImage::Format_BGR888);
         const QImage expected = deep ? Rounded16(folder + "ref.ppm") : LoadWithQt(folder + "ref.ppm");
         EXPECT_LE(LargestDifference(ours, expected, where), c.Tolerance) << "at " << where;
@@ -299,30 +317,54 @@ std::string PngHeader(std::uint32_t width, std::uint32_t height)
     return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + chunk + be32(crc);
 }
 
-// A GIF cut short inside its frame keeps the rows its data holds; the rest
-// is white, not the black Qt leaves.
-TEST(PictureReaders, CutGifShowsWhiteWhereTheDataEnds)
+// A GIF or PNG cut short inside its picture keeps the rows its data holds;
+// the rest is white, not the black Qt leaves, and the open says it is partial.
+// An interlaced PNG shows its earlier passes' pixels, white between them.
+TEST(PictureReaders, CutPicturesShowWhiteWhereTheDataEnds)
 {
-    const std::string folder = MakeTempFolder("picture-readers-cut-gif");
-    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 60x40 gradient:yellow-red full.gif"), 0);
-    std::string error, where;
-    const QImage full = Open(folder + "full.gif", error);
-    ASSERT_FALSE(full.isNull()) << error;
-    const std::string bytes = ReadWholeFile(folder + "full.gif");
-    for (std::size_t keep : {bytes.size() / 3, bytes.size() / 2, bytes.size() * 3 / 4 + 1}) {
-        SCOPED_TRACE(keep);
-        ASSERT_TRUE(WriteWholeFile(folder + "cut.gif", bytes.substr(0, keep)));
-        const QImage cut = Open(folder + "cut.gif", error);
-        ASSERT_FALSE(cut.isNull()) << error;
-        EXPECT_EQ(cut.pixelColor(0, 0), full.pixelColor(0, 0));
-        EXPECT_EQ(cut.pixelColor(59, 39), QColor(Qt::white));
-        int whiteFrom = -1;
-        for (int i = 0; i < 60 * 40; ++i) {
-            const QColor colour = cut.pixelColor(i % 60, i / 60);
-            if (whiteFrom < 0 && colour != full.pixelColor(i % 60, i / 60))
-                whiteFrom = i;
-            if (whiteFrom >= 0) {
-                ASSERT_EQ(colour, QColor(Qt::white)) << "at " << i % 60 << "," << i / 60;
+    const std::string folder = MakeTempFolder("picture-readers-cut");
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 60x40 gradient:yellow-red full.gif"
+                         " && convert -size 60x40 plasma:fractal -depth 8 full.png"
+                         " && convert full.png -interlace PNG full-interlaced.png"),
+              0);
+    const struct {
+        const char* File;
+        bool Interlaced;
+        bool TellsPartial; // Qt's GIF reader cannot tell
+    } cases[] = {
+        {"full.gif", false, false},
+        {"full.png", false, true},
+        {"full-interlaced.png", true, true},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const QImage full = Open(folder + c.File, error);
+        ASSERT_FALSE(full.isNull()) << error;
+        const std::string bytes = ReadWholeFile(folder + c.File);
+        for (std::size_t keep : {bytes.size() / 3, bytes.size() / 2, bytes.size() * 3 / 4 + 1}) {
+            SCOPED_TRACE(std::string(c.File) + " cut to " + std::to_string(keep));
+            const std::string path = folder + "cut-" + c.File;
+            ASSERT_TRUE(WriteWholeFile(path, bytes.substr(0, keep)));
+            QImage cut(1, 1, QImage::Format_BGR888);
+            TImageInfoRec info{path, 16777215, "", &cut};
+            ASSERT_TRUE(TOpenImage().Open(info)) << info.ErrorText;
+            EXPECT_EQ(info.Partial, c.TellsPartial);
+            ASSERT_EQ(cut.size(), full.size());
+            EXPECT_EQ(cut.pixelColor(0, 0), full.pixelColor(0, 0));
+            EXPECT_EQ(cut.pixelColor(59, 39), QColor(Qt::white));
+            int whiteFrom = -1;
+            for (int i = 0; i < 60 * 40; ++i) {
+                const QColor colour = cut.pixelColor(i % 60, i / 60);
+                if (c.Interlaced) {
+                    ASSERT_TRUE(colour == full.pixelColor(i % 60, i / 60) || colour == QColor(Qt::white))
+                        << "at " << i % 60 << "," << i / 60;
+                    continue;
+                }
+                if (whiteFrom < 0 && colour != full.pixelColor(i % 60, i / 60))
+                    whiteFrom = i;
+                if (whiteFrom >= 0) {
+                    ASSERT_EQ(colour, QColor(Qt::white)) << "at " << i % 60 << "," << i / 60;
+                }
             }
         }
     }
@@ -338,11 +380,13 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
               0);
     ASSERT_TRUE(WriteWholeFile(folder + "huge.png", PngHeader(20000, 20000)));
     ASSERT_TRUE(WriteWholeFile(folder + "wide.png", PngHeader(300000000, 1)));
+    ASSERT_TRUE(WriteWholeFile(folder + "claims.png", PngHeader(1, 1) + std::string("\x71\x3f\xb3\x00tEXtComment\0", 16)));
     const struct {
         const char* File;
         std::int64_t Ceiling; // 0: as the machine allows
         std::size_t Keep;     // bytes of the file kept; 0 all
         const char* Error;
+        std::optional<TFormatLibrary> Missing = {}; // a library that is not installed
     } cases[] = {
         {"huge.png", 0, 0, "Out of memory"},
         {"wide.png", 0, 0, "Out of memory"},
@@ -355,11 +399,16 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         {"inks.tif", 1000, 0, "Out of memory"},
         {"logl.tif", 0, 0, "Unsupported format"},
         {"small.png", 0, 40, "Unknown format"},
+        {"claims.png", 0, 0, "Unknown format"},
         {"small.gif", 0, 20, "Unknown format"},
         {"small.tif", 0, 12, "Unknown format"},
         {"small.webp", 0, 30, "Unknown format"},
         {"small.heic", 0, 100, "Unknown format"},
         {"small.avif", 0, 100, "Unknown format"},
+        {"small.tif", 0, 0, "Unsupported format", TFormatLibrary::Tiff},
+        {"small.webp", 0, 0, "Unsupported format", TFormatLibrary::Webp},
+        {"small.heic", 0, 0, "Unsupported format", TFormatLibrary::Heif},
+        {"small.avif", 0, 0, "Unsupported format", TFormatLibrary::Heif},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.File) + " ceiling " + std::to_string(c.Ceiling) + " kept " + std::to_string(c.Keep));
@@ -369,6 +418,8 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
             ASSERT_TRUE(WriteWholeFile(path, ReadWholeFile(folder + c.File).substr(0, c.Keep)));
         }
         SetAllocationCeilingForTesting(c.Ceiling);
+        if (c.Missing)
+            SetFormatLibraryFilesForTesting(*c.Missing, "liborvanto-not-installed.so.1");
         QImage bitmap(2, 2, QImage::Format_BGR888);
         bitmap.fill(Qt::red);
         TImageInfoRec info{path, 16777215, "", &bitmap};
@@ -378,6 +429,12 @@ TEST(PictureReaders, FailuresNameTheCauseAndKeepTheBitmap)
         EXPECT_EQ(info.ErrorText, c.Error);
         EXPECT_EQ(bitmap.size(), QSize(2, 2));
         EXPECT_EQ(bitmap.pixelColor(1, 1), QColor(Qt::red));
+        if (c.Missing) {
+            // Installed again, the same file opens.
+            SetFormatLibraryFilesForTesting(*c.Missing, "");
+            std::string error;
+            EXPECT_EQ(Open(path, error).size(), QSize(40, 30)) << error;
+        }
     }
 }
 
@@ -411,6 +468,7 @@ TEST(PictureReaders, QuickCopiesReachTheNeedAndShowThePicture)
         int Tolerance = 0; // against the whole picture brought to the copy's size
         double Compared = 1; // the share of rows, from the top, compared so
         double WhiteFrom = 1; // the share of rows from which the copy is white
+        bool LibraryMissing = false;
     } cases[] = {
         {"photo.jpg", {100, 60}, {160, 120}, 4},
         {"photo.webp", {100, 60}, {100, 75}, 4},
@@ -425,12 +483,17 @@ TEST(PictureReaders, QuickCopiesReachTheNeedAndShowThePicture)
         {"turned.webp", {60, 100}, {75, 100}, 4},
         // Half the file holds somewhat more than half the rows.
         {"cut.jpg", {100, 60}, {160, 120}, 4, 0.45, 0.75},
+        // Without WebP's library there is no quick copy, and no attempt at one.
+        {"photo.webp", {100, 60}, {0, 0}, 0, 1, 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
         QImage preview;
         QSize full;
+        if (c.LibraryMissing)
+            SetFormatLibraryFilesForTesting(TFormatLibrary::Webp, "liborvanto-not-installed.so.1");
         const bool read = OpenImage()->OpenPreview(folder + c.File, [&](QSize) { return c.Need; }, preview, full);
+        SetFormatLibraryFilesForTesting(TFormatLibrary::Webp, "");
         EXPECT_EQ(read, !c.Expected.isEmpty());
         EXPECT_EQ(preview.size(), c.Expected) << c.Need.width();
         if (!read)

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <thread>
@@ -468,6 +469,12 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
     QImage grey(40, 800, QImage::Format_BGR888); // grey survives JPEG exactly
     grey.fill(QColor(128, 128, 128));
     ASSERT_TRUE(SaveJpegFile(grey, 90, photo, error));
+    const std::string png = Folder + "photo.png", gif = Folder + "noise.gif";
+    ASSERT_TRUE(grey.save(QString::fromStdString(png)));
+    // Noise, so that the first frame's data spans several reads.
+    ASSERT_EQ(std::system(("convert -size 40x800 xc: +noise Random -colors 200 -fill 'rgb(128,128,128)' "
+                           "-draw 'point 1,1' " + gif).c_str()),
+              0);
     QImage glass(2, 2, QImage::Format_ARGB32); // half-transparent red pastes pink over white
     glass.fill(QColor(255, 0, 0, 128));
     const struct {
@@ -496,6 +503,10 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         {"a good file", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(good); }, "", {30, 20}, {8, 12, 6}, 2},
         {"a JPEG reports as its rows come", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(photo); }, "",
          {40, 800}, {128, 128, 128}, 50},
+        {"a PNG reports as its rows come", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(png); }, "",
+         {40, 800}, {128, 128, 128}, 50},
+        {"a GIF reports as its data is read", nullptr, [&](TPrintWorkspace& w) { return w.LoadFile(gif); }, "",
+         {40, 800}, {128, 128, 128}, 3},
         {"transparency over white", [&](TRecordingClipboard& b) { b.Content = glass; },
          [](TPrintWorkspace& w) { return w.PasteFromClipboard(); }, "", {2, 2}, {255, 127, 127}},
     };
