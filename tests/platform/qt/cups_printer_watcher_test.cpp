@@ -143,3 +143,89 @@ TEST(CupsPrintJob, AServerThatFailsEndsTheHandOverInTime)
 }
 
 } // namespace
+
+namespace {
+
+struct TPrinterEntry {
+    const char* Name;
+    ipp_pstate_t State;
+    std::vector<const char*> Reasons;
+    int Width, Height, Margin; // hundredths of a millimetre; 0: no media-col-default
+    int Resolution;
+    ipp_res_t Units;
+};
+
+ipp_t* Answer(const std::vector<TPrinterEntry>& printers)
+{
+    ipp_t* answer = ippNew();
+    ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_CHARSET, "attributes-charset", nullptr, "utf-8");
+    for (const TPrinterEntry& p : printers) {
+        ippAddSeparator(answer);
+        ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, p.Name);
+        ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", p.State);
+        if (!p.Reasons.empty())
+            ippAddStrings(answer, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "printer-state-reasons", int(p.Reasons.size()),
+                          nullptr, p.Reasons.data());
+        if (p.Width) {
+            ipp_t* size = ippNew();
+            ippAddInteger(size, IPP_TAG_ZERO, IPP_TAG_INTEGER, "x-dimension", p.Width);
+            ippAddInteger(size, IPP_TAG_ZERO, IPP_TAG_INTEGER, "y-dimension", p.Height);
+            ipp_t* media = ippNew();
+            ippAddCollection(media, IPP_TAG_ZERO, "media-size", size);
+            for (const char* margin : {"media-left-margin", "media-top-margin", "media-right-margin",
+                                       "media-bottom-margin"})
+                ippAddInteger(media, IPP_TAG_ZERO, IPP_TAG_INTEGER, margin, p.Margin);
+            ippAddCollection(answer, IPP_TAG_PRINTER, "media-col-default", media);
+            ippDelete(size);
+            ippDelete(media);
+        }
+        if (p.Resolution)
+            ippAddResolution(answer, IPP_TAG_PRINTER, "printer-resolution-default", p.Units, p.Resolution,
+                             p.Resolution);
+    }
+    return answer;
+}
+
+TEST(CupsPrinterWatcher, ReadsTheCurrentPrintersFactsFromTheAnswer)
+{
+    const TPrinterEntry office{"Office", IPP_PSTATE_IDLE, {"none"}, 21590, 27940, 423, 1200, IPP_RES_PER_INCH};
+    const TPrinterEntry photo{"Fotodrucker Küche", IPP_PSTATE_STOPPED, {"media-empty-error", "paused"}, 10160,
+                              15240, 0, 118, IPP_RES_PER_CM};
+    const TPrinterEntry broken{"Broken", IPP_PSTATE_IDLE, {}, 5000000, -4, 0, 99999, IPP_RES_PER_INCH};
+    struct TCase {
+        const char* Name;
+        std::vector<TPrinterEntry> Printers;
+        std::string Current;
+        std::string Found; // the current printer after reading
+        bool Stopped;
+        std::vector<std::string> Reasons;
+        int Dpi, Width, Margin;
+    } cases[] = {
+        {"the first of two", {office, photo}, "Office", "Office", false, {}, 1200, 21590, 423},
+        {"the second, stopped, dots per centimetre", {office, photo}, "Fotodrucker Küche", "Fotodrucker Küche",
+         true, {"media-empty-error", "paused"}, 300, 10160, 0},
+        // Sizes beyond reason keep the defaults: A4 at 600 dpi.
+        {"nonsense sizes", {broken}, "Broken", "Broken", false, {}, 600, 21000, 0},
+        {"current gone", {office}, "Elsewhere", "", false, {}, 600, 21000, 0},
+    };
+    for (const TCase& c : cases) {
+        ipp_t* answer = Answer(c.Printers);
+        TPrinterFacts facts;
+        facts.Current = c.Current;
+        ReadPrinters(answer, facts);
+        ippDelete(answer);
+        std::vector<std::string> names;
+        for (const TPrinterEntry& p : c.Printers)
+            names.push_back(p.Name);
+        EXPECT_EQ(facts.Printers, names) << c.Name;
+        EXPECT_EQ(facts.Current, c.Found) << c.Name;
+        EXPECT_EQ(facts.Stopped, c.Stopped) << c.Name;
+        EXPECT_EQ(facts.Reasons, c.Reasons) << c.Name;
+        EXPECT_EQ(facts.DpiX, c.Dpi) << c.Name;
+        EXPECT_EQ(facts.PaperWidth, c.Width) << c.Name;
+        EXPECT_EQ(facts.MarginLeft, c.Margin) << c.Name;
+        EXPECT_EQ(facts.MarginBottom, c.Margin) << c.Name;
+    }
+}
+
+} // namespace
