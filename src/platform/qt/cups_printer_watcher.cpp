@@ -66,6 +66,15 @@ struct TPrinterGroup {
 // Fills in the current printer from the attributes of its group.
 void ReadCurrent(ipp_t* answer, ipp_attribute_t* first, TPrinterFacts& facts)
 {
+    // Each answer describes the printer afresh: what it leaves out is the
+    // usual A4 at 600 dpi, not what another printer had.
+    const TPrinterFacts usual;
+    facts.Media = usual.Media;
+    facts.DpiX = usual.DpiX;
+    facts.DpiY = usual.DpiY;
+    facts.PaperWidth = usual.PaperWidth;
+    facts.PaperHeight = usual.PaperHeight;
+    facts.MarginLeft = facts.MarginTop = facts.MarginRight = facts.MarginBottom = 0;
     facts.Reasons.clear();
     facts.Message.clear();
     facts.Stopped = false;
