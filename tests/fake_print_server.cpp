@@ -1,4 +1,4 @@
-#include "tests/platform/qt/fake_print_server.h"
+#include "tests/fake_print_server.h"
 
 #include <cups/cups.h>
 
@@ -41,10 +41,16 @@ std::string Answer(const std::string& body, const std::string& printer)
     ippSetRequestId(answer, id);
     ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_CHARSET, "attributes-charset", nullptr, "utf-8");
     ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_LANGUAGE, "attributes-natural-language", nullptr, "en");
-    if (operation == IPP_OP_CUPS_GET_DEFAULT || operation == IPP_OP_CUPS_GET_PRINTERS) {
+    if (operation == IPP_OP_CUPS_GET_DEFAULT || operation == IPP_OP_CUPS_GET_PRINTERS
+        || operation == IPP_OP_GET_PRINTER_ATTRIBUTES) {
         ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, printer.c_str());
         ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
         ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", 1);
+    } else if (operation == IPP_OP_CREATE_JOB || operation == IPP_OP_SEND_DOCUMENT) {
+        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", 7);
+    } else if (operation == IPP_OP_GET_JOB_ATTRIBUTES) {
+        // Every job is done by the time anyone asks.
+        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", IPP_JSTATE_COMPLETED);
     }
     std::string encoded;
     ippWriteIO(&encoded, WriteBytes, 1, nullptr, answer);
@@ -85,6 +91,7 @@ std::string TFakePrintServer::Address() const
 void TFakePrintServer::Serve()
 {
     std::vector<int> held; // the silent server's connections, kept open
+    std::vector<std::thread> conversations; // one a connection, as a server keeps them
     while (!FStop) {
         if (!Readable(FListener, 20))
             continue;
@@ -98,10 +105,14 @@ void TFakePrintServer::Serve()
             ++FSeen;
             held.push_back(client);
         } else {
-            Converse(client);
-            ::close(client);
+            conversations.emplace_back([this, client] {
+                Converse(client);
+                ::close(client);
+            });
         }
     }
+    for (std::thread& conversation : conversations)
+        conversation.join();
     for (int client : held)
         ::close(client);
 }
@@ -113,14 +124,40 @@ void TFakePrintServer::Converse(int client)
     std::string pending;
     while (!FStop) {
         const std::size_t end = pending.find("\r\n\r\n");
+        std::string body;
+        std::size_t used = 0;
         if (end != std::string::npos) {
-            std::size_t length = 0;
             const std::size_t field = pending.find("Content-Length:");
-            if (field != std::string::npos && field < end)
-                length = std::strtoul(pending.c_str() + field + 15, nullptr, 10);
-            if (pending.size() >= end + 4 + length) {
-                const std::string body = pending.substr(end + 4, length);
-                pending.erase(0, end + 4 + length);
+            const std::size_t chunked = pending.find("chunked");
+            if (chunked != std::string::npos && chunked < end) {
+                // A document of unknown length comes in chunks, ended by an
+                // empty one.
+                std::size_t at = end + 4;
+                for (;;) {
+                    const std::size_t line = pending.find("\r\n", at);
+                    if (line == std::string::npos)
+                        break;
+                    const std::size_t size = std::strtoul(pending.c_str() + at, nullptr, 16);
+                    if (pending.size() < line + 2 + size + 2)
+                        break;
+                    body += pending.substr(line + 2, size);
+                    at = line + 2 + size + 2;
+                    if (size == 0) {
+                        used = at;
+                        break;
+                    }
+                }
+            } else {
+                std::size_t length = 0;
+                if (field != std::string::npos && field < end)
+                    length = std::strtoul(pending.c_str() + field + 15, nullptr, 10);
+                if (pending.size() >= end + 4 + length) {
+                    body = pending.substr(end + 4, length);
+                    used = end + 4 + length;
+                }
+            }
+            if (used > 0) {
+                pending.erase(0, used);
                 ++FSeen;
                 const auto until = std::chrono::steady_clock::now() + FDelay;
                 while (!FStop && std::chrono::steady_clock::now() < until)

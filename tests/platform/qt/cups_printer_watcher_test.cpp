@@ -3,7 +3,7 @@
 // and the caller's thread never waits on the server.
 #include "platform/qt/cups_print_job.h"
 #include "platform/qt/cups_printer_watcher.h"
-#include "tests/platform/qt/fake_print_server.h"
+#include "tests/fake_print_server.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // behave as "no printer" throughout instead of quietly writing PDF files
 // nobody asked for, and never block on a dialog nobody can see.
 #include "platform/qt/qt_printer.h"
-#include "tests/platform/qt/fake_print_server.h"
+#include "tests/fake_print_server.h"
 
 #include <gtest/gtest.h>
 
