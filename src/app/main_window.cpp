@@ -7,7 +7,9 @@
 #include "app/status_panel.h"
 #include "app/workspace_settings.h"
 #include "localisation/language.h"
+#include "localisation/print_status_text.h"
 #include "localisation/qt/translate_menu.h"
+#include "platform/platform.h"
 #include "platform/qt/center_form.h"
 #include "support/general.h"
 #include "support/messages.h"
@@ -31,6 +33,7 @@
 #include <QMimeData>
 #include <QPalette>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -146,6 +149,14 @@ void TForm1::FormCreate(const TCommandLine& line)
         }
     };
     FWorkspace->OnProgress = [this](int percent) { ShowProgress(percent); };
+    // Esc cancels the job being printed; the status bar says so once the
+    // print system has.
+    auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(cancel, &QShortcut::activated, this, [] {
+        IPrinter& printer = Platform().Printer();
+        if (printer.JobStatus().Phase != TJobPhase::None && !printer.JobStatus().Ended())
+            printer.CancelJob();
+    });
     ShowStatusText({});
     RefreshStatus();
     LoadSettings();
@@ -389,10 +400,16 @@ void TForm1::RefreshStatus()
     // Each with the shorter forms a narrow window shows instead.
     const bool present = FWorkspace->PrinterPresent();
     FPrinterPresent = present;
-    FPanels[0]->SetForms(present
-                             ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
-                             : QStringList{Text(Translate("No Printer"))});
-    FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
+    // Until the print server answers, and while it is silent, the first
+    // panel says so instead of the page size.
+    const std::string server = ServerStatusText(Platform().Printer().Facts());
+    if (!server.empty())
+        FPanels[0]->SetForms({Text(server)});
+    else
+        FPanels[0]->SetForms(present
+                                 ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
+                                 : QStringList{Text(Translate("No Printer"))});
+    FPanels[0]->SetHint(present ? QString() : Text(PrinterHint()));
     FPanels[1]->SetForms({Text(info.CopiesText),
                           QString::number(FWorkspace->GetCopies()) + QChar(0x00D7)}); // "2×"
     FPanels[2]->SetForms(FWorkspace->GetAutoClose()
@@ -436,9 +453,41 @@ void TForm1::ShowPrintResolution()
     panel->setPalette(colours);
 }
 
+std::string TForm1::PrinterHint()
+{
+    const std::string server = ServerStatusText(Platform().Printer().Facts());
+    if (!server.empty())
+        return server;
+    return FPrinterPresent == 0 ? Translate(Messages::NoPrinterHint) : std::string();
+}
+
+// Reads only what the printer watcher and the job's worker last learned:
+// nothing here waits for the print system.
+void TForm1::RefreshPrintSystem()
+{
+    IPrinter& printer = Platform().Printer();
+    const TPrinterFacts facts = printer.Facts();
+    if (facts.Generation != FPrinterFacts) {
+        FPrinterFacts = facts.Generation;
+        // The server answered, or a printer came, went, stopped or
+        // resumed: the page geometry, the panels and Print follow.
+        if (FWorkspace)
+            FWorkspace->Relayout();
+        if (const std::string problem = PrinterProblemText(facts); !problem.empty())
+            ShowStatusText(problem);
+    }
+    const TJobStatus job = printer.JobStatus();
+    if (job.Generation != FJobShown) {
+        FJobShown = job.Generation;
+        if (const std::string text = JobStatusText(job); !text.empty())
+            ShowStatusText(text);
+    }
+}
+
 // A bar button is enabled exactly when its menu item would be.
 void TForm1::RefreshButtons()
 {
+    RefreshPrintSystem();
     // A printer added or gone (its print server stopped, say): the page
     // geometry, the paper panel and Print follow without a command.
     if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent))
@@ -450,8 +499,8 @@ void TForm1::RefreshButtons()
                 // Print says why it cannot print.
                 if (FBarCommands[index] == FindMenuEntry("Print1")) {
                     std::string hint = Translate("Print");
-                    if (FPrinterPresent == 0)
-                        hint.append(1, '\n').append(Translate(Messages::NoPrinterHint));
+                    if (const std::string why = PrinterHint(); !why.empty())
+                        hint.append(1, '\n').append(why);
                     FToolbars->SetButtonCaption(index, hint);
                 }
             }
@@ -549,6 +598,14 @@ void TForm1::Shutdown()
 // Runs from the message loop, never inside an event of the objects it frees.
 void TForm1::FinishShutdown()
 {
+    // A job still being handed to the print system is never dropped: the
+    // program waits for the hand-over, and says so.
+    if (Platform().Printer().JobStatus().Phase == TJobPhase::Handing) {
+        ShowStatusText(Translate(Messages::WaitingForHandOver));
+        show();
+        QCoreApplication::processEvents();
+        Platform().Printer().WaitForHandOver(std::chrono::minutes(2));
+    }
     try {
         FCommands.reset();
         if (FWorkspaceWindow) {

@@ -130,7 +130,7 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier); // print, beside F3
         const QLabel* last = window.StatusPanel(5); // shortened in a narrow window, whole as its tooltip
         EXPECT_EQ((last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString(),
-                  "Sent 1 copy to Recording Printer");
+                  "Printing on Recording Printer…");
         EXPECT_EQ(window.StatusPanel(6)->text().toStdString(), "600 ppi") << "40 pixels over 40 dots at 600 dpi";
         info = workspace.Info();
         info.Quality = pqHigh; // the next change the user makes
