@@ -132,7 +132,7 @@ void TForm1::FormCreate(const TCommandLine& line)
     FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
         // A change the user made after a command (a list, a zoom bar, the
         // edges) replaces what the command said.
-        if ((changes & wcLayout) && !FBusy && !FCreating)
+        if ((changes & wcLayout) && !FBusy && !FCreating && !FFollowingPrinter)
             ShowStatusText({});
         if (changes & (wcTitles | wcStatus)) {
             RefreshStatus();
@@ -471,8 +471,11 @@ void TForm1::RefreshPrintSystem()
         FPrinterFacts = facts.Generation;
         // The server answered, or a printer came, went, stopped or
         // resumed: the page geometry, the panels and Print follow.
-        if (FWorkspace)
+        if (FWorkspace) {
+            FFollowingPrinter = true;
             FWorkspace->Relayout();
+            FFollowingPrinter = false;
+        }
         if (const std::string problem = PrinterProblemText(facts); !problem.empty())
             ShowStatusText(problem);
     }
@@ -490,8 +493,11 @@ void TForm1::RefreshButtons()
     RefreshPrintSystem();
     // A printer added or gone (its print server stopped, say): the page
     // geometry, the paper panel and Print follow without a command.
-    if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent))
+    if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent)) {
+        FFollowingPrinter = true;
         FWorkspace->Relayout();
+        FFollowingPrinter = false;
+    }
     if (FToolbars && FCommands)
         for (int index = 0; index < int(FBarCommands.size()); ++index)
             if (FBarCommands[index] >= 0) {

@@ -68,6 +68,9 @@ public:
     bool Accepting = true;
     std::vector<std::string> Reasons;
     std::string StateMessage;
+    // Raise it after changing the fields above, as the watcher does when
+    // the server's answer changes.
+    std::uint64_t FactsGeneration = 0;
     // The last job's status: EndDoc makes it Printing on the current
     // printer; tests move it on from there.
     TJobStatus Job;
@@ -178,6 +181,7 @@ public:
         facts.Message = StateMessage;
         facts.DpiX = ResolutionX;
         facts.DpiY = ResolutionY;
+        facts.Generation = FactsGeneration;
         return facts;
     }
     TJobStatus JobStatus() override { return Job; }

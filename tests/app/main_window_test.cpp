@@ -32,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <limits>
 #include <set>
@@ -429,6 +430,103 @@ TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
     window.Drop(&drop);
     QTest::qWait(20);
     EXPECT_EQ(window.Workspace()->Picture().width(), 30);
+}
+
+} // namespace
+
+namespace {
+
+// What the window shows as the print system changes under it, read from the
+// printer's facts at the next refresh.
+TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
+{
+    auto* printer = new TRecordingPrinter;
+    printer->PortraitWidth = 2400;
+    printer->PortraitHeight = 3000;
+    printer->ResolutionX = printer->ResolutionY = 300;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
+    auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
+    const std::string picture = MakeTempFolder("print-system") + "picture.bmp";
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(picture)));
+    WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nShowButtonbar=1\nWidth=900\nHeight=480\n");
+    TForm1 window(ParseCommandLine({picture}));
+    window.show();
+    int printIndex = -1;
+    for (int i = 0; i < int(BarEntries().size()); ++i)
+        if (BarEntries()[i].MenuEntry == std::string("Print1"))
+            printIndex = i;
+    ASSERT_GE(printIndex, 0);
+    const struct {
+        const char* Shows;
+        std::function<void(TRecordingPrinter&)> Change;
+        std::string FirstPanel;
+        bool PrintEnabled;
+        std::string PrintHint; // the bar button's tooltip
+        std::string Status;    // the last panel; empty: unchanged
+    } cases[] = {
+        {"before the first answer", [](TRecordingPrinter& p) { p.Server = TServerState::Asking; },
+         "Looking for printers…", false, "Print\nLooking for printers…", ""},
+        {"a silent server", [](TRecordingPrinter& p) { p.Server = TServerState::Silent; },
+         "The print server does not answer: printhost", false,
+         "Print\nThe print server does not answer: printhost", ""},
+        {"it answers again", [](TRecordingPrinter& p) { p.Server = TServerState::Answers; }, "203mm x 254mm",
+         true, "Print", ""},
+        {"the printer stops with a reason",
+         [](TRecordingPrinter& p) {
+             p.Stopped = true;
+             p.Reasons = {"paused"};
+             p.StateMessage = "out of paper";
+         },
+         "203mm x 254mm", true, "Print", "Printer Recording Printer stopped: out of paper"},
+        {"a job waits on it",
+         [](TRecordingPrinter& p) {
+             p.Job.Phase = TJobPhase::Stopped;
+             p.Job.Printer = "Recording Printer";
+             p.Job.Problem = TPrinterProblem::OutOfPaper;
+             ++p.Job.Generation;
+         },
+         "203mm x 254mm", true, "Print", "Printer Recording Printer stopped: out of paper"},
+        {"the job is printed",
+         [](TRecordingPrinter& p) {
+             p.Stopped = false;
+             p.Reasons.clear();
+             p.Job.Phase = TJobPhase::Printed;
+             ++p.Job.Generation;
+         },
+         "203mm x 254mm", true, "Print", "Printed on Recording Printer"},
+        {"no print system at all", [](TRecordingPrinter& p) { p.Server = TServerState::Unreachable; },
+         "No Printer", false, "Print\nNo printer: add one in the system's printer settings", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        const std::string before = window.StatusPanel(5)->toolTip().isEmpty()
+            ? window.StatusPanel(5)->text().toStdString()
+            : window.StatusPanel(5)->toolTip().toStdString();
+        c.Change(*printer);
+        ++printer->FactsGeneration;
+        QTest::qWait(600); // the 500 ms refresh
+        for (QMenu* menu : window.findChildren<QMenu*>())
+            Q_EMIT menu->aboutToShow();
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), c.FirstPanel);
+        EXPECT_EQ(window.ButtonBar()->ButtonEnabled(printIndex), c.PrintEnabled);
+        EXPECT_EQ(window.MenuAction("Print1")->isEnabled(), c.PrintEnabled);
+        EXPECT_EQ(window.ButtonBar()->ButtonCaption(printIndex), c.PrintHint);
+        const QLabel* last = window.StatusPanel(5);
+        const std::string status = (last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString();
+        EXPECT_EQ(status, c.Status.empty() ? before : c.Status);
+    }
+    // Esc asks the print system to cancel a job that has not ended, and
+    // only such a job.
+    printer->Job.Phase = TJobPhase::Printing;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(printer->CancelCalls, 1);
+    printer->Job.Phase = TJobPhase::Printed;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(printer->CancelCalls, 1);
+    Platform().SetPrinter(std::move(oldPrinter));
+    Platform().SetMessageBox(std::move(oldBoxes));
 }
 
 } // namespace
