@@ -1,4 +1,4 @@
-#include "imaging/heif_reader.h"
+#include "imaging/library/heif_reader.h"
 
 #include "library_reader_fuzz.h"
 

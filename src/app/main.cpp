@@ -1,7 +1,7 @@
 #include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "app/startup_extras.h"
+#include "app/startup/menu_entry.h"
 #include "app/unattended_print.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -10,7 +10,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
-#include "support/program_name.h"
+#include "support/messages/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
 

@@ -6,7 +6,7 @@
 #include "localisation/language.h"
 #include "localisation/print_status_text.h"
 #include "platform/platform.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/print_workspace.h"
 
 #include <QCoreApplication>

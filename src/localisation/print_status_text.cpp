@@ -1,7 +1,7 @@
 #include "localisation/print_status_text.h"
 
 #include "localisation/language.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include <utility>
 

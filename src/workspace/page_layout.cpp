@@ -1,6 +1,6 @@
 #include "workspace/page_layout.h"
 
-#include "support/paths.h"
+#include "support/files/paths.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,10 +5,10 @@
 #include "imaging/open_image.h"
 #include "platform/platform.h"
 #include "raster/raster_transforms.h"
-#include "support/file_listing.h"
-#include "support/general.h"
-#include "support/messages.h"
-#include "support/text_conversion.h"
+#include "support/files/file_listing.h"
+#include "support/messages/general.h"
+#include "support/messages/messages.h"
+#include "support/text/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include "workspace/print_workspace.h"
 
 #include "platform/platform.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/page_bitmap.h"
 #include "workspace/print_workspace_state.h"
 

@@ -2,7 +2,7 @@
 // ImageMagick's and Pillow's readings of the same files.
 #include "imaging/open_image.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/imaging/picture_fixtures.h"
 #include "tests/test_support.h"
 

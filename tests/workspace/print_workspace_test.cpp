@@ -1,12 +1,12 @@
 #include "workspace/print_workspace.h"
 
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <QCoreApplication>
