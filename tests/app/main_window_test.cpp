@@ -7,11 +7,13 @@
 #include "app/settings_file.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_printer.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_colour_dialog.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
 #include "support/files/ini_file.h"
+#include "tests/fake_print_server.h"
 #include "tests/test_support.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
@@ -529,6 +531,54 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
     EXPECT_EQ(printer->CancelCalls, 1);
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+} // namespace
+
+namespace {
+
+// The real printer service against servers that keep its watcher waiting:
+// the window is up, says it is looking for printers, and handles a key at
+// once while the watcher is still blocked on the server.
+TEST(MainWindow, HandlesKeysWhileThePrinterWatcherWaits)
+{
+    const struct {
+        const char* Name;
+        TFakePrintServer::TMode Mode;
+    } cases[] = {
+        {"a server that never answers", TFakePrintServer::TMode::Silent},
+        {"a server that takes half a minute a request", TFakePrintServer::TMode::Slow},
+    };
+    const std::string picture = MakeTempFolder("watcher-waits") + "picture.bmp";
+    QImage blue(40, 20, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(QString::fromStdString(picture)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePrintServer server(c.Mode, std::chrono::seconds(30));
+        TServerEnvironment environment(server.Address());
+        auto oldPrinter = Platform().SetPrinter(std::make_unique<TQtPrinter>());
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
+                       "[Settings]\nWidth=900\nHeight=480\nUseBkColor=1\n");
+        {
+            TForm1 window(ParseCommandLine({picture}));
+            window.show();
+            window.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            for (int i = 0; i < 250 && server.Seen() == 0; ++i)
+                QTest::qWait(20);
+            ASSERT_GT(server.Seen(), 0) << "the watcher is waiting on the server";
+            EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), "Looking for printers…");
+            EXPECT_EQ(window.Workspace()->Info().UseBkColor, 1);
+            const auto pressed = std::chrono::steady_clock::now();
+            QTest::keyClick(&window, Qt::Key_F5); // use background colour off
+            EXPECT_EQ(window.Workspace()->Info().UseBkColor, 0);
+            EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::milliseconds(100));
+            EXPECT_EQ(Platform().Printer().Facts().Server, TServerState::Asking) << "still waiting";
+            window.Shutdown();
+        }
+        Platform().SetPrinter(std::move(oldPrinter));
+    }
 }
 
 } // namespace
