@@ -383,7 +383,10 @@ void TForm1::ShowStatusText(const std::string& text, const std::string& shortTex
 {
     if (FPanels.size() < 6)
         return;
-    QStringList forms{Text(text.empty() ? Translate("Ready") : text)};
+    // A stopped printer's reason stands where "Ready" would: it matters
+    // until the printer prints again.
+    const std::string shown = text.empty() ? PrinterProblemText(Platform().Printer().Facts()) : text;
+    QStringList forms{Text(shown.empty() ? Translate("Ready") : shown)};
     if (!shortText.empty())
         forms << Text(shortText);
     FPanels[5]->SetForms(forms);
@@ -404,8 +407,9 @@ void TForm1::RefreshStatus()
     // Until the print server answers, and while it is silent, the first
     // panel says so instead of the page size.
     const std::string server = ServerStatusText(Platform().Printer().Facts());
+    // A narrow window shows "No Printer" there, the whole text as tooltip.
     if (!server.empty())
-        FPanels[0]->SetForms({Text(server)});
+        FPanels[0]->SetForms({Text(server), Text(Translate("No Printer"))});
     else
         FPanels[0]->SetForms(present
                                  ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
@@ -475,8 +479,12 @@ void TForm1::RefreshPrintSystem()
             FWorkspace->Relayout();
             FFollowingPrinter = false;
         }
-        if (const std::string problem = PrinterProblemText(facts); !problem.empty())
-            ShowStatusText(problem);
+        // A stop, or the printing again after one, replaces what the
+        // status bar said; the reason then stands where "Ready" would.
+        if (const std::string problem = PrinterProblemText(facts); problem != FProblemShown) {
+            FProblemShown = problem;
+            ShowStatusText({});
+        }
     }
     const TJobStatus job = printer.JobStatus();
     if (job.Generation != FJobShown) {

@@ -115,6 +115,7 @@ private:
     // showed them.
     std::uint64_t FPrinterFacts = 0;
     std::uint64_t FJobShown = 0;
+    std::string FProblemShown;
     // Set while the page follows the printer: not the user's change, so
     // what the status bar says stays.
     bool FFollowingPrinter = false;

@@ -8,6 +8,9 @@ namespace orvanto {
 
 namespace {
 
+// Twenty rounds of 1.5 s: a new default printer shows within half a minute.
+constexpr int DefaultRounds = 20;
+
 const char* const PrinterAttributes[] = {
     "printer-name",        "printer-state",      "printer-state-reasons",      "printer-state-message",
     "printer-is-accepting-jobs", "media-default", "media-col-default",         "printer-resolution-default",
@@ -232,13 +235,20 @@ TPrinterFacts TCupsPrinterWatcher::Ask(TCupsConnection& connection, TPrinterFact
     }
     if (current.empty())
         current = DefaultFromEnvironment();
-    if (current.empty()) {
+    // The default changes seldom: it is asked for again every
+    // DefaultRounds rounds, and whenever the last answer did not list it.
+    if (current.empty() && !FDefault.empty() && next.Answered() && FRoundsSinceDefault < DefaultRounds) {
+        ++FRoundsSinceDefault;
+        current = FDefault;
+    } else if (current.empty()) {
         ipp_t* answer = connection.Request(ippNewRequest(IPP_OP_CUPS_GET_DEFAULT));
         if (!answer)
             return failed();
         if (ipp_attribute_t* name = ippFindAttribute(answer, "printer-name", IPP_TAG_NAME))
             current = Text(name);
         ippDelete(answer);
+        FDefault = current;
+        FRoundsSinceDefault = 0;
     }
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -249,6 +259,8 @@ TPrinterFacts TCupsPrinterWatcher::Ask(TCupsConnection& connection, TPrinterFact
     next.Current = current;
     ReadPrinters(answer, next);
     ippDelete(answer);
+    if (next.Current.empty())
+        FDefault.clear();
     next.Server = TServerState::Answers;
     return next;
 }

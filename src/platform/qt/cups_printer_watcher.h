@@ -4,7 +4,8 @@
 // its printers, the default one and the current printer's state, paper and
 // resolution, every Interval while it answers and every RetryInterval while
 // it does not, each request within the limits of TCupsConnection. At rest
-// that is two small requests on one open connection every 1.5 s.
+// that is one small request on one open connection every 1.5 s, and the
+// default printer every 30 s.
 
 #include "platform/printer_watcher.h"
 #include "platform/qt/cups_connection.h"
@@ -50,6 +51,9 @@ private:
     TPrinterFacts FFacts;
     std::string FSelected;
     bool FWoken = false;
+    // The worker's own: the server's default printer as last asked.
+    std::string FDefault;
+    int FRoundsSinceDefault = 0;
     std::atomic<bool> FStop{false};
     std::thread FThread;
 };

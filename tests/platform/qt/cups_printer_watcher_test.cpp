@@ -191,7 +191,7 @@ TEST(CupsPrinterWatcher, ReadsTheCurrentPrintersFactsFromTheAnswer)
     const TPrinterEntry office{"Office", IPP_PSTATE_IDLE, {"none"}, 21590, 27940, 423, 1200, IPP_RES_PER_INCH};
     const TPrinterEntry photo{"Fotodrucker Küche", IPP_PSTATE_STOPPED, {"media-empty-error", "paused"}, 10160,
                               15240, 0, 118, IPP_RES_PER_CM};
-    const TPrinterEntry broken{"Broken", IPP_PSTATE_IDLE, {}, 5000000, -4, 0, 99999, IPP_RES_PER_INCH};
+    const TPrinterEntry broken{"Broken", IPP_PSTATE_IDLE, {}, 5000000, 29700, 0, 99999, IPP_RES_PER_INCH};
     struct TCase {
         const char* Name;
         std::vector<TPrinterEntry> Printers;
