@@ -53,7 +53,6 @@ std::string QueueOf(const std::string& printer)
 TQtPrinter::TQtPrinter(TTransfer transfer, TPrinterFacts lastKnown, std::function<void()> onChange)
     : FOnChange(std::move(onChange)),
       FWatcher(std::move(lastKnown), FOnChange),
-      FTransfer(transfer),
       FPage(transfer == TTransfer::Jpeg ? TPostScriptJob::TCompression::Jpeg : TPostScriptJob::TCompression::Deflate)
 {
 }

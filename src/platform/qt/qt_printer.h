@@ -77,7 +77,6 @@ private:
 
     const std::function<void()> FOnChange;
     TCupsPrinterWatcher FWatcher;
-    TTransfer FTransfer;
     int FCopies = 1;
     int FOrientation = 0;
     std::string FTitle;
