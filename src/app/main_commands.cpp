@@ -4,6 +4,7 @@
 
 #include "imaging/open_image.h"
 #include "localisation/language.h"
+#include "localisation/print_status_text.h"
 #include "platform/platform.h"
 #include "support/messages/general.h"
 #include "support/messages/messages.h"
@@ -180,15 +181,6 @@ bool TMainCommands::LoadPicture(const std::string& fileName)
     return loaded;
 }
 
-std::string SentText(const std::string& copies, const std::string& printer)
-{
-    std::string text = Translate("Sent %1 to %2");
-    for (const auto& [mark, value] : {std::pair<std::string, std::string>{"%1", copies}, {"%2", printer}})
-        if (const std::size_t at = text.find(mark); at != std::string::npos)
-            text.replace(at, mark.size(), value);
-    return text;
-}
-
 void TMainCommands::ChangeScaling(TZoomMode mode, int percent)
 {
     Guarded([&] {
@@ -239,9 +231,10 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::Open: OpenPicture({}); break;
     case TCommand::OpenFromLibrary: OpenPicture(LibraryFolder()); break;
     case TCommand::Print:
+        // The job goes on in the background; the window's refresh follows
+        // it to its end in the status bar.
         if (Guarded([&] { return ws.Print(); }))
-            FHost.ShowStatusText(SentText(ws.Info().Texts.CopiesText, Platform().Printer().CurrentPrinterName()),
-                                 Translate("Sent"));
+            FHost.ShowStatusText(JobStatusText(Platform().Printer().JobStatus()), Translate("Sent"));
         // Auto Close ends the program after printing, whether or not the
         // print succeeded; the window defers the teardown itself.
         if (ws.Info().AutoClose)

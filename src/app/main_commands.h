@@ -18,9 +18,6 @@ namespace orvanto {
 
 class TPrintWorkspace;
 
-// "Sent 2 copies to Orvanto_PDF", in the user's language.
-std::string SentText(const std::string& copies, const std::string& printer);
-
 class ICommandHost {
 public:
     virtual ~ICommandHost() = default;

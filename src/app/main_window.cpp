@@ -8,7 +8,9 @@
 #include "app/status_panel.h"
 #include "app/workspace_settings.h"
 #include "localisation/language.h"
+#include "localisation/print_status_text.h"
 #include "localisation/qt/translate_menu.h"
+#include "platform/platform.h"
 #include "platform/qt/center_form.h"
 #include "support/messages/general.h"
 #include "support/messages/messages.h"
@@ -32,6 +34,7 @@
 #include <QMimeData>
 #include <QPalette>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -136,7 +139,7 @@ void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSet
     FWorkspace->OnChange = [this](TPrintWorkspace&, TWorkspaceChanges changes) {
         // A change the user made after a command (a list, a zoom bar, the
         // edges) replaces what the command said.
-        if ((changes & wcLayout) && !FBusy && !FCreating)
+        if ((changes & wcLayout) && !FBusy && !FCreating && !FFollowingPrinter)
             ShowStatusText({});
         if (changes & (wcTitles | wcStatus)) {
             RefreshStatus();
@@ -159,6 +162,14 @@ void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSet
         FExitStatus = printed ? 0 : 1;
         Shutdown();
     };
+    // Esc cancels the job being printed; the status bar says so once the
+    // print system has.
+    auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(cancel, &QShortcut::activated, this, [] {
+        IPrinter& printer = Platform().Printer();
+        if (printer.JobStatus().Phase != TJobPhase::None && !printer.JobStatus().Ended())
+            printer.CancelJob();
+    });
     ShowStatusText({});
     RefreshStatus();
     LoadSettings(stored);
@@ -386,7 +397,10 @@ void TForm1::ShowStatusText(const std::string& text, const std::string& shortTex
 {
     if (FPanels.size() < 6)
         return;
-    QStringList forms{Text(text.empty() ? Translate("Ready") : text)};
+    // A stopped printer's reason stands where "Ready" would: it matters
+    // until the printer prints again.
+    const std::string shown = text.empty() ? PrinterProblemText(Platform().Printer().Facts()) : text;
+    QStringList forms{Text(shown.empty() ? Translate("Ready") : shown)};
     if (!shortText.empty())
         forms << Text(shortText);
     FPanels[5]->SetForms(forms);
@@ -404,13 +418,20 @@ void TForm1::RefreshStatus()
     // Each with the shorter forms a narrow window shows instead.
     const bool present = FWorkspace->PrinterPresent();
     FPrinterPresent = present;
+    // Until the print server answers, and while it is silent, the first
+    // panel says so instead of the page size; a narrow window shows "No
+    // Printer" there, the whole text as tooltip.
+    const std::string server = ServerStatusText(Platform().Printer().Facts());
     // Shorter forms close up the spaces and name the unit once; the unit
     // itself stays, or "210x297" would not say what it measures.
-    FPanels[0]->SetForms(present ? QStringList{Text(width + mm + " x " + height + mm),
-                                               Text(width + " x " + height + " " + mm),
-                                               Text(width + "x" + height + mm)}
-                                 : QStringList{Text(Translate("No Printer"))});
-    FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
+    if (!server.empty())
+        FPanels[0]->SetForms({Text(server), Text(Translate("No Printer"))});
+    else
+        FPanels[0]->SetForms(present ? QStringList{Text(width + mm + " x " + height + mm),
+                                                   Text(width + " x " + height + " " + mm),
+                                                   Text(width + "x" + height + mm)}
+                                     : QStringList{Text(Translate("No Printer"))});
+    FPanels[0]->SetHint(present ? QString() : Text(PrinterHint()));
     FPanels[1]->SetForms({Text(info.Texts.CopiesText),
                           QString::number(info.Copies) + QChar(0x00D7)}); // "2×"
     FPanels[2]->SetForms(info.AutoClose
@@ -453,13 +474,55 @@ void TForm1::ShowPrintResolution()
     panel->setPalette(colours);
 }
 
+std::string TForm1::PrinterHint()
+{
+    const std::string server = ServerStatusText(Platform().Printer().Facts());
+    if (!server.empty())
+        return server;
+    return FPrinterPresent == 0 ? Translate(Messages::NoPrinterHint) : std::string();
+}
+
+// Reads only what the printer watcher and the job's worker last learned:
+// nothing here waits for the print system.
+void TForm1::RefreshPrintSystem()
+{
+    IPrinter& printer = Platform().Printer();
+    const TPrinterFacts facts = printer.Facts();
+    if (facts.Generation != FPrinterFacts) {
+        FPrinterFacts = facts.Generation;
+        // The server answered, or a printer came, went, stopped or
+        // resumed: the page geometry, the panels and Print follow.
+        if (FWorkspace) {
+            FFollowingPrinter = true;
+            FWorkspace->Relayout();
+            FFollowingPrinter = false;
+        }
+        // A stop, or the printing again after one, replaces what the
+        // status bar said; the reason then stands where "Ready" would.
+        if (const std::string problem = PrinterProblemText(facts); problem != FProblemShown) {
+            FProblemShown = problem;
+            ShowStatusText({});
+        }
+    }
+    const TJobStatus job = printer.JobStatus();
+    if (job.Generation != FJobShown) {
+        FJobShown = job.Generation;
+        if (const std::string text = JobStatusText(job); !text.empty())
+            ShowStatusText(text);
+    }
+}
+
 // A bar button is enabled exactly when its menu item would be.
 void TForm1::RefreshButtons()
 {
+    RefreshPrintSystem();
     // A printer added or gone (its print server stopped, say): the page
     // geometry, the paper panel and Print follow without a command.
-    if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent))
+    if (FWorkspace && FPrinterPresent >= 0 && FWorkspace->PrinterPresent() != bool(FPrinterPresent)) {
+        FFollowingPrinter = true;
         FWorkspace->Relayout();
+        FFollowingPrinter = false;
+    }
     if (FToolbars && FCommands)
         for (int index = 0; index < int(FBarCommands.size()); ++index)
             if (FBarCommands[index] >= 0) {
@@ -467,8 +530,8 @@ void TForm1::RefreshButtons()
                 // Print says why it cannot print.
                 if (FBarCommands[index] == FindMenuEntry("Print1")) {
                     std::string hint = Translate("Print");
-                    if (FPrinterPresent == 0)
-                        hint.append(1, '\n').append(Translate(Messages::NoPrinterHint));
+                    if (const std::string why = PrinterHint(); !why.empty())
+                        hint.append(1, '\n').append(why);
                     FToolbars->SetButtonCaption(index, hint);
                 }
             }
@@ -572,6 +635,14 @@ void TForm1::Shutdown()
 // Runs from the message loop, never inside an event of the objects it frees.
 void TForm1::FinishShutdown()
 {
+    // A job still being handed to the print system is never dropped: the
+    // program waits for the hand-over, and says so.
+    if (Platform().Printer().JobStatus().Phase == TJobPhase::Handing) {
+        ShowStatusText(Translate(Messages::WaitingForHandOver));
+        show();
+        QCoreApplication::processEvents();
+        Platform().Printer().WaitForHandOver(std::chrono::minutes(2));
+    }
     try {
         FCommands.reset();
         if (FWorkspaceWindow) {

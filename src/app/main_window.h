@@ -68,6 +68,10 @@ public:
     void ShowStatusText(const std::string& text, const std::string& shortText = {}) override;
     void RefreshStatus();
     void RefreshButtons();
+    // Follows the printer watcher and the last job into the status bar.
+    void RefreshPrintSystem();
+    // Why Print cannot print now; empty when it can.
+    std::string PrinterHint();
 
     // For tests and the drop handler: the workspace while it exists.
     TPrintWorkspace* Workspace() const { return FWorkspace.get(); }
@@ -115,6 +119,14 @@ private:
     int FExitStatus = 0; // the message loop's, 1 when the start failed
     int FLastProgress = -1;
     int FPrinterPresent = -1; // as the last refresh found it; -1 before the first
+    // The print system's facts and the last job, as the status bar last
+    // showed them.
+    std::uint64_t FPrinterFacts = 0;
+    std::uint64_t FJobShown = 0;
+    std::string FProblemShown;
+    // Set while the page follows the printer: not the user's change, so
+    // what the status bar says stays.
+    bool FFollowingPrinter = false;
 };
 
 } // namespace orvanto

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/print_job_status.h"
+#include "platform/printer_watcher.h"
+
 #include <QImage>
 #include <QRect>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -59,8 +63,20 @@ public:
 
     // The print dialog, preset with copies. True when the user confirmed;
     // the printer, copy count and orientation chosen there then belong to
-    // this object.
+    // this object. False at once when the print server does not answer.
     virtual bool PrintDialog(int copies) = 0;
+
+    // --- the print system as last seen; none of these waits for it ---
+    // What the printer watcher last learned. By default: a print system
+    // that answers, with the printers above.
+    virtual TPrinterFacts Facts();
+    // The last job handed over; Phase None before the first.
+    virtual TJobStatus JobStatus() { return {}; }
+    // Asks the print system to cancel the last job, unless it ended.
+    virtual void CancelJob() {}
+    // Waits up to limit while the last job is being handed over; true when
+    // the print system holds it, or there is no job.
+    virtual bool WaitForHandOver(std::chrono::milliseconds) { return true; }
 };
 
 // Stands in until the program installs the real printer: no printers, no

@@ -59,6 +59,26 @@ public:
     bool FailBegin = false;
     bool FailEnd = false;
 
+    // --- the print system ---
+    // Anything but Answers: the server is silent or away, so no printers
+    // are listed and jobs and the dialog are refused.
+    TServerState Server = TServerState::Answers;
+    std::string ServerName = "printhost";
+    bool Stopped = false;
+    bool Accepting = true;
+    std::vector<std::string> Reasons;
+    std::string StateMessage;
+    // Raise it after changing the fields above, as the watcher does when
+    // the server's answer changes.
+    std::uint64_t FactsGeneration = 0;
+    // The last job's status: EndDoc makes it Printing on the current
+    // printer; tests move it on from there.
+    TJobStatus Job;
+    // What WaitForHandOver answers, and the limits it was asked to wait.
+    bool HandOverAccepted = true;
+    std::vector<std::chrono::milliseconds> HandOverWaits;
+    int CancelCalls = 0;
+
     // --- the print dialog ---
     bool DialogConfirms = true;
     // What the user picks in the dialog; -1 keeps the preset.
@@ -72,10 +92,13 @@ public:
 
     bool InJob() const { return FInJob; }
 
-    std::vector<std::string> PrinterNames() override { return Names; }
+    std::vector<std::string> PrinterNames() override
+    {
+        return Server == TServerState::Answers ? Names : std::vector<std::string>();
+    }
     std::string CurrentPrinterName() override
     {
-        return Names.empty() || !HasCurrent ? std::string() : Names.front();
+        return Names.empty() || !HasCurrent || Server != TServerState::Answers ? std::string() : Names.front();
     }
 
     int Copies() override { return FCopies; }
@@ -97,7 +120,7 @@ public:
 
     bool BeginDoc() override
     {
-        if (Names.empty() || FailBegin || FInJob)
+        if (Names.empty() || Server != TServerState::Answers || FailBegin || FInJob)
             return false;
         Jobs.push_back({FTitle, FCopies, FOrientation, {}, false, false});
         FInJob = true;
@@ -127,7 +150,14 @@ public:
             return false;
         FInJob = false;
         Jobs.back().Ended = true;
-        return !FailEnd;
+        if (FailEnd)
+            return false;
+        Job = TJobStatus();
+        Job.Phase = TJobPhase::Printing;
+        Job.Printer = CurrentPrinterName();
+        Job.Server = ServerName;
+        Job.Id = int(Jobs.size());
+        return true;
     }
 
     void AbortDoc() override
@@ -138,10 +168,34 @@ public:
         Jobs.back().Aborted = true;
     }
 
+    TPrinterFacts Facts() override
+    {
+        TPrinterFacts facts;
+        facts.Server = Server;
+        facts.ServerName = ServerName;
+        facts.Printers = PrinterNames();
+        facts.Current = CurrentPrinterName();
+        facts.Stopped = Stopped;
+        facts.Accepting = Accepting;
+        facts.Reasons = Reasons;
+        facts.Message = StateMessage;
+        facts.DpiX = ResolutionX;
+        facts.DpiY = ResolutionY;
+        facts.Generation = FactsGeneration;
+        return facts;
+    }
+    TJobStatus JobStatus() override { return Job; }
+    void CancelJob() override { ++CancelCalls; }
+    bool WaitForHandOver(std::chrono::milliseconds limit) override
+    {
+        HandOverWaits.push_back(limit);
+        return HandOverAccepted;
+    }
+
     bool PrintDialog(int copies) override
     {
         DialogPresets.push_back(copies);
-        if (Names.empty() || !DialogConfirms)
+        if (Names.empty() || Server != TServerState::Answers || !DialogConfirms)
             return false;
         SetCopies(DialogCopies >= 0 ? DialogCopies : copies);
         if (DialogOrientation >= 0)

@@ -77,12 +77,12 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         int Shutdowns;
         const char* Status = ""; // what the last status panel says afterwards
     } cases[] = {
-        {"print", "Print1", true, true, false, false, false, true, 2, 0, 1, 0, 0, 0, "Sent 1 copy to Recording Printer"},
+        {"print", "Print1", true, true, false, false, false, true, 2, 0, 1, 0, 0, 0, "Printing on Recording Printer…"},
         {"print without a picture is disabled", "Print1", false, true, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"print without a printer is disabled", "Print1", true, false, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"printer setup without a printer", "PrinterSetup1", false, false, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"print with auto close ends the program", "Print1", true, true, true, false, false, true, 2, 0, 1, 0, 0, 1,
-         "Sent 1 copy to Recording Printer"},
+         "Printing on Recording Printer…"},
         {"a failed print shows the error, then ends", "Print1", true, true, true, true, false, true, 2, 1, 0, 0, 0, 1},
         {"nothing runs while busy", "Mirror1", true, true, false, false, true, false, 0, 0, 0, 0, 0, 0},
         {"F7 needs a picture", "N901", false, true, false, false, false, false, 0, 0, 0, 0, 0, 0},

@@ -7,11 +7,13 @@
 #include "app/settings_file.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_printer.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_colour_dialog.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
 #include "support/files/ini_file.h"
+#include "tests/fake_print_server.h"
 #include "tests/test_support.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"
@@ -32,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -137,7 +140,7 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier); // print, beside F3
         const QLabel* last = window.StatusPanel(5); // shortened in a narrow window, whole as its tooltip
         EXPECT_EQ((last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString(),
-                  "Sent 1 copy to Recording Printer");
+                  "Printing on Recording Printer…");
         EXPECT_EQ(window.StatusPanel(6)->text().toStdString(), "600 ppi") << "40 pixels over 40 dots at 600 dpi";
         info = workspace.Info();
         info.Quality = pqHigh; // the next change the user makes
@@ -551,6 +554,151 @@ TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
     window.Drop(&drop);
     QTest::qWait(20);
     EXPECT_EQ(window.Workspace()->Picture().Bitmap().width(), 30);
+}
+
+} // namespace
+
+namespace {
+
+// What the window shows as the print system changes under it, read from the
+// printer's facts at the next refresh.
+TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
+{
+    auto* printer = new TRecordingPrinter;
+    printer->PortraitWidth = 2400;
+    printer->PortraitHeight = 3000;
+    printer->ResolutionX = printer->ResolutionY = 300;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
+    auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
+    const std::string picture = MakeTempFolder("print-system") + "picture.bmp";
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(picture)));
+    WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nShowButtonbar=1\nWidth=900\nHeight=480\n");
+    TForm1 window(ParseCommandLine({picture}));
+    window.show();
+    int printIndex = -1;
+    for (int i = 0; i < int(BarEntries().size()); ++i)
+        if (BarEntries()[i].MenuEntry == std::string("Print1"))
+            printIndex = i;
+    ASSERT_GE(printIndex, 0);
+    const struct {
+        const char* Shows;
+        std::function<void(TRecordingPrinter&)> Change;
+        std::string FirstPanel;
+        bool PrintEnabled;
+        std::string PrintHint; // the bar button's tooltip
+        std::string Status;    // the last panel; empty: unchanged
+    } cases[] = {
+        {"before the first answer", [](TRecordingPrinter& p) { p.Server = TServerState::Asking; },
+         "Looking for printers…", false, "Print\nLooking for printers…", ""},
+        {"a silent server", [](TRecordingPrinter& p) { p.Server = TServerState::Silent; },
+         "The print server does not answer: printhost", false,
+         "Print\nThe print server does not answer: printhost", ""},
+        {"it answers again", [](TRecordingPrinter& p) { p.Server = TServerState::Answers; }, "203mm x 254mm",
+         true, "Print", ""},
+        {"the printer stops with a reason",
+         [](TRecordingPrinter& p) {
+             p.Stopped = true;
+             p.Reasons = {"paused"};
+             p.StateMessage = "out of paper";
+         },
+         "203mm x 254mm", true, "Print", "Printer Recording Printer stopped: out of paper"},
+        {"a job waits on it",
+         [](TRecordingPrinter& p) {
+             p.Job.Phase = TJobPhase::Stopped;
+             p.Job.Printer = "Recording Printer";
+             p.Job.Problem = TPrinterProblem::OutOfPaper;
+             ++p.Job.Generation;
+         },
+         "203mm x 254mm", true, "Print", "Printer Recording Printer stopped: out of paper"},
+        {"the job is printed",
+         [](TRecordingPrinter& p) {
+             p.Stopped = false;
+             p.Reasons.clear();
+             p.Job.Phase = TJobPhase::Printed;
+             ++p.Job.Generation;
+         },
+         "203mm x 254mm", true, "Print", "Printed on Recording Printer"},
+        {"no print system at all", [](TRecordingPrinter& p) { p.Server = TServerState::Unreachable; },
+         "No Printer", false, "Print\nNo printer: add one in the system's printer settings", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        const std::string before = window.StatusPanel(5)->toolTip().isEmpty()
+            ? window.StatusPanel(5)->text().toStdString()
+            : window.StatusPanel(5)->toolTip().toStdString();
+        c.Change(*printer);
+        ++printer->FactsGeneration;
+        QTest::qWait(600); // the 500 ms refresh
+        for (QMenu* menu : window.findChildren<QMenu*>())
+            Q_EMIT menu->aboutToShow();
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), c.FirstPanel);
+        EXPECT_EQ(window.ButtonBar()->ButtonEnabled(printIndex), c.PrintEnabled);
+        EXPECT_EQ(window.MenuAction("Print1")->isEnabled(), c.PrintEnabled);
+        EXPECT_EQ(window.ButtonBar()->ButtonCaption(printIndex), c.PrintHint);
+        const QLabel* last = window.StatusPanel(5);
+        const std::string status = (last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString();
+        EXPECT_EQ(status, c.Status.empty() ? before : c.Status);
+    }
+    // Esc asks the print system to cancel a job that has not ended, and
+    // only such a job.
+    printer->Job.Phase = TJobPhase::Printing;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(printer->CancelCalls, 1);
+    printer->Job.Phase = TJobPhase::Printed;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(printer->CancelCalls, 1);
+    Platform().SetPrinter(std::move(oldPrinter));
+    Platform().SetMessageBox(std::move(oldBoxes));
+}
+
+} // namespace
+
+namespace {
+
+// The real printer service against servers that keep its watcher waiting:
+// the window is up, says it is looking for printers, and handles a key at
+// once while the watcher is still blocked on the server.
+TEST(MainWindow, HandlesKeysWhileThePrinterWatcherWaits)
+{
+    const struct {
+        const char* Name;
+        TFakePrintServer::TMode Mode;
+    } cases[] = {
+        {"a server that never answers", TFakePrintServer::TMode::Silent},
+        {"a server that takes half a minute a request", TFakePrintServer::TMode::Slow},
+    };
+    const std::string picture = MakeTempFolder("watcher-waits") + "picture.bmp";
+    QImage blue(40, 20, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(QString::fromStdString(picture)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePrintServer server(c.Mode, std::chrono::seconds(30));
+        TServerEnvironment environment(server.Address());
+        auto oldPrinter = Platform().SetPrinter(std::make_unique<TQtPrinter>());
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
+                       "[Settings]\nWidth=900\nHeight=480\nUseBkColor=1\n");
+        {
+            TForm1 window(ParseCommandLine({picture}));
+            window.show();
+            window.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            for (int i = 0; i < 250 && server.Seen() == 0; ++i)
+                QTest::qWait(20);
+            ASSERT_GT(server.Seen(), 0) << "the watcher is waiting on the server";
+            EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), "Looking for printers…");
+            EXPECT_EQ(window.Workspace()->Info().UseBkColor, 1);
+            const auto pressed = std::chrono::steady_clock::now();
+            QTest::keyClick(&window, Qt::Key_F5); // use background colour off
+            EXPECT_EQ(window.Workspace()->Info().UseBkColor, 0);
+            EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::milliseconds(100));
+            EXPECT_EQ(Platform().Printer().Facts().Server, TServerState::Asking) << "still waiting";
+            window.Shutdown();
+        }
+        Platform().SetPrinter(std::move(oldPrinter));
+    }
 }
 
 } // namespace

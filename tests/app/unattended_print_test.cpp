@@ -44,6 +44,8 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         std::string Title; // of the job; empty: none sent
         std::string Message;
         std::string Warning = ""; // on standard error
+        TServerState Server = TServerState::Answers;
+        bool HandedOver = true; // whether the print system took the job in time
     } cases[] = {
         {"the stored layout", {picture, "/AUTOPRINT"}, layout, {"Office"}, false, 0, "Orvanto [High, 3 copies]", ""},
         {"a name, no settings file", {picture, "Lab", "/autoprint"}, std::nullopt, {"Office"}, false, 0,
@@ -57,12 +59,21 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         {"the printer fails", {picture, "/AUTOPRINT"}, layout, {"Office"}, true, 1, "Orvanto [High, 3 copies]",
          "The printer failed while printing the page"},
         {"no printer", {picture, "/AUTOPRINT"}, layout, {}, false, 1, "", "No printer installed"},
+        {"a silent print server", {picture, "/AUTOPRINT"}, layout, {"Office"}, false, 1, "",
+         "The print server does not answer: printhost", "", TServerState::Silent},
+        {"no print system at all", {picture, "/AUTOPRINT"}, layout, {"Office"}, false, 1, "", "No printer installed",
+         "", TServerState::Unreachable},
+        {"the server falls silent during the hand-over", {picture, "/AUTOPRINT"}, layout, {"Office"}, false, 1,
+         "Orvanto [High, 3 copies]", "The print server does not answer: printhost", "", TServerState::Answers,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
         auto* printer = new TRecordingPrinter;
         printer->Names = c.Printers;
         printer->FailStretchFrom = c.DeviceFails ? 0 : -1;
+        printer->Server = c.Server;
+        printer->HandOverAccepted = c.HandedOver;
         auto* box = new TRecordingMessageBox;
         auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
         auto oldBox = Platform().SetMessageBox(std::unique_ptr<IMessageBox>(box));
@@ -70,6 +81,8 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         EXPECT_EQ(PrintUnattended(ParseCommandLine(c.Arguments), c.Stored), c.Status);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.Warning);
         ASSERT_EQ(printer->Jobs.size(), c.Title.empty() ? 0u : 1u);
+        // A run that printed waited for the print system to take the job.
+        EXPECT_EQ(printer->HandOverWaits.size(), c.Title.empty() || c.DeviceFails ? 0u : 1u);
         ASSERT_EQ(box->Shown.size(), c.Message.empty() ? 0u : 1u);
         if (!c.Message.empty()) {
             EXPECT_EQ(box->Shown.front().Text, c.Message);

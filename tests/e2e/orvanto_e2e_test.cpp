@@ -4,6 +4,7 @@
 #include "platform/qt/qt_printer.h"
 #include "support/messages/general.h"
 #include "tests/e2e/printed_page.h"
+#include "tests/fake_print_server.h"
 #include "tests/test_support.h"
 #include "workspace/page_layout.h"
 
@@ -112,6 +113,7 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
 
         // Where the layout engine puts the picture on this printer's page.
         TQtPrinter printer;
+        ASSERT_TRUE(WaitForFirstAnswer(printer));
         printer.SetOrientation(c.Orientation);
         const TDeviceMetrics device{printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight(), 96};
         ASSERT_GT(device.PageWidth, 0);
@@ -180,13 +182,23 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
     const std::string folder = MakeTempFolder("autoprint-failing"), picture = folder + "marked.bmp";
     ASSERT_TRUE(MarkedPicture(60, 40).save(QString::fromStdString(picture)));
     WriteWholeFile(folder + "broken.bmp", "BM this is no bitmap");
+    // Servers that misbehave: the run ends in time all the same, and says
+    // why when it did not print.
+    TFakePrintServer silent(TFakePrintServer::TMode::Silent);
+    TFakePrintServer closing(TFakePrintServer::TMode::Closing);
+    TFakePrintServer slow(TFakePrintServer::TMode::Slow, std::chrono::seconds(2));
+    const std::string silentMessage = "The print server does not answer: " + silent.Address();
     const struct {
         const char* Name;
         std::string File, Server; // no server named: the private print server
-        const char* Message;
+        std::string Message;
         TDisplay Display = TDisplay::Offscreen;
         bool Switch = true;
+        int Status = 1;
     } cases[] = {
+        {"silent print server", picture, silent.Address(), silentMessage},
+        {"print server that hangs up", picture, closing.Address(), "No printer installed"},
+        {"print server that takes seconds per request: printed", picture, slow.Address(), "", TDisplay::Offscreen, true, 0},
         {"missing file", folder + "missing.bmp", "", "File not found"},
         {"unknown format", folder + "broken.bmp", "", "Unknown format"},
         {"no printer", picture, folder + "no-such-server.sock", "No printer installed"},
@@ -203,8 +215,10 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
         QStringList arguments{QString::fromStdString(c.File)};
         if (c.Switch)
             arguments << "/autoprint";
-        const TOrvantoRun run = RunOrvanto(arguments, DataArea("failing-area", settings), c.Server, 20, c.Display);
-        EXPECT_EQ(run.Status, 1);
+        const auto started = std::chrono::steady_clock::now();
+        const TOrvantoRun run = RunOrvanto(arguments, DataArea("failing-area", settings), c.Server, 60, c.Display);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(45));
+        EXPECT_EQ(run.Status, c.Status) << run.Err;
         EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
         if (!c.Switch) {
             EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;

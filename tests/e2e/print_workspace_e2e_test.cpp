@@ -81,6 +81,10 @@ TEST(PrintWorkspaceEndToEnd, ThePictureLandsWhereTheLayoutPutsIt)
         {"Custom Fixed Custom", psCustomFixed, ppCustom, poPortrait, -1600, 0, 700, 1100},
     };
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
+    // The printer watcher's first answer, before the layout reads the page.
+    for (int i = 0; i < 3000 && Platform().Printer().Facts().Server == TServerState::Asking; ++i)
+        QThread::msleep(20);
+    ASSERT_TRUE(Platform().Printer().Facts().HasPrinter());
     auto clipboard = std::make_unique<TRecordingClipboard>();
     clipboard->Content = QImage(600, 400, QImage::Format_BGR888);
     clipboard->Content.fill(Ink);

@@ -1,5 +1,7 @@
 #include "tests/e2e/printed_page.h"
 
+#include "platform/printer.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -44,6 +46,13 @@ std::string Run(const QString& program, const QStringList& arguments, bool* ok)
     if (ok)
         *ok = success;
     return success ? process.readAllStandardOutput().toStdString() : std::string();
+}
+
+bool WaitForFirstAnswer(orvanto::IPrinter& printer)
+{
+    for (int i = 0; i < 3000 && printer.Facts().Server == orvanto::TServerState::Asking; ++i)
+        QThread::msleep(20);
+    return printer.Facts().Server != orvanto::TServerState::Asking;
 }
 
 // True when the print server has no job left to do.

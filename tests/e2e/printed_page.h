@@ -26,6 +26,12 @@ constexpr double PortraitBottomPt = 36;
 std::string Env(const char* name);
 // Runs a tool and returns its standard output; empty when it failed.
 std::string Run(const QString& program, const QStringList& arguments, bool* ok = nullptr);
+namespace orvanto {
+class IPrinter;
+}
+// Waits until the printer's watcher has its first answer from the server;
+// false when none came within a minute.
+bool WaitForFirstAnswer(orvanto::IPrinter& printer);
 // True when the print server has no job left to do.
 bool WaitForQueueEmpty();
 // The newest PDF printed for title since the given time; empty when none.

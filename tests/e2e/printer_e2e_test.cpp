@@ -41,6 +41,7 @@ protected:
 TEST_F(PrinterEndToEnd, ListsThePrivatePdfPrinterAsCurrent)
 {
     TQtPrinter printer;
+    ASSERT_TRUE(WaitForFirstAnswer(printer));
     const std::vector<std::string> names = printer.PrinterNames();
     EXPECT_NE(std::find(names.begin(), names.end(), "Orvanto_PDF"), names.end());
     EXPECT_EQ(printer.CurrentPrinterName(), "Orvanto_PDF");
@@ -77,6 +78,7 @@ TEST_F(PrinterEndToEnd, MarksLandWhereTheDestinationPutsThem)
     for (const TPrintCase& c : cases) {
         SCOPED_TRACE(c.Title);
         TQtPrinter printer;
+        ASSERT_TRUE(WaitForFirstAnswer(printer));
         printer.SetOrientation(c.Orientation);
         printer.SetCopies(c.Copies);
         ASSERT_EQ(printer.Copies(), c.Copies);
@@ -92,6 +94,7 @@ TEST_F(PrinterEndToEnd, MarksLandWhereTheDestinationPutsThem)
         ASSERT_TRUE(printer.BeginDoc());
         ASSERT_EQ(printer.StretchToDevice(MarkedPicture(800, 600), destination), TStretchResult::Drawn);
         ASSERT_TRUE(printer.EndDoc());
+        ASSERT_TRUE(printer.WaitForHandOver(std::chrono::seconds(30)));
         ASSERT_TRUE(WaitForQueueEmpty()) << "the print server did not finish the job";
 
         const QString pdf = NewestPdf(c.Title, started);

@@ -1,5 +1,7 @@
 #include "platform/qt/page_form.h"
 
+#include "platform/qt/cups_connection.h"
+
 #include <QTemporaryFile>
 #include <QUrl>
 
@@ -15,7 +17,12 @@ TPageForm PageFormOf(const std::string& destination)
         return form;
     // The scheduler serves every queue's PPD under this name.
     const QByteArray resource = "/printers/" + QUrl::toPercentEncoding(QString::fromStdString(destination)) + ".ppd";
-    if (cupsGetFd(CUPS_HTTP_DEFAULT, resource.constData(), ppd.handle()) != HTTP_STATUS_OK)
+    // A connection of our own keeps the time limits; libcups' default one
+    // would wait for a silent server for ever.
+    TCupsConnection connection;
+    connection.Arm();
+    http_t* http = connection.Http();
+    if (!http || cupsGetFd(http, resource.constData(), ppd.handle()) != HTTP_STATUS_OK)
         return form;
     ppd.seek(0);
     // A PPD is a few tens of kilobytes; what is far larger is no PPD.

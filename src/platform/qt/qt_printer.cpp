@@ -4,45 +4,30 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
-
 #include <QPrintEngine>
-
-#include <cups/cups.h>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTimer>
 
 #include <cmath>
 #include <new>
 
 namespace orvanto {
 
-TQtPrinter::TQtPrinter(TTransfer transfer)
-    : FTransfer(transfer),
-      FJob(transfer == TTransfer::Jpeg ? TPostScriptJob::TCompression::Jpeg : TPostScriptJob::TCompression::Deflate)
-{
-}
-
-// A job still open when the program ends is abandoned: it never reached
-// the device.
-TQtPrinter::~TQtPrinter() = default;
-
-QPrinter& TQtPrinter::Device()
-{
-    if (!FPrinter) {
-        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        // We place the printable area on the paper ourselves (see
-        // PrintableRect), so the painter starts at the paper's corner.
-        FPrinter->setFullPage(true);
-    }
-    return *FPrinter;
-}
-
 namespace {
+
+int PointsToHundredths(double points)
+{
+    return int(std::lround(points * 2540.0 / 72.0));
+}
+
+double HundredthsToPoints(int hundredths)
+{
+    return hundredths * 72.0 / 2540.0;
+}
 
 double PointsPer(QPageLayout::Unit unit)
 {
@@ -57,109 +42,119 @@ double PointsPer(QPageLayout::Unit unit)
     return 1.0;
 }
 
-} // namespace
-
-// The printable area in device pixels on the paper as the page is oriented.
-// The device reports its unprintable margins for the paper upright, and Qt
-// keeps them unturned for a landscape page, which would put the landscape
-// page's edges where the printer cannot print. A landscape page lies on the
-// paper turned a quarter counter-clockwise (the CUPS convention), so its left
-// edge is the paper's bottom edge, its top the paper's left, and so on.
-QRect TQtPrinter::PrintableRect()
+// A printer instance ("name/instance") prints on its printer.
+std::string QueueOf(const std::string& printer)
 {
-    QPrinter& printer = Device();
-    const QPageLayout layout = printer.pageLayout();
-    const QMarginsF upright = layout.minimumMargins() * PointsPer(layout.units());
-    const QMarginsF margins = layout.orientation() == QPageLayout::Landscape
-        ? QMarginsF(upright.bottom(), upright.left(), upright.top(), upright.right())
-        : upright;
-    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    const double scale = printer.resolution() / 72.0;
-    const int left = int(std::lround(margins.left() * scale));
-    const int top = int(std::lround(margins.top() * scale));
-    const int right = int(std::lround(paper.width() - margins.right() * scale));
-    const int bottom = int(std::lround(paper.height() - margins.bottom() * scale));
-    if (right <= left || bottom <= top)
-        return {};
-    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    return printer.substr(0, printer.find('/'));
 }
 
-// Without any printer QPrinter quietly turns into a PDF writer with no file
-// name; that is not a printer, so everything then behaves as if none were
-// there.
-bool TQtPrinter::HasDevice()
+} // namespace
+
+TQtPrinter::TQtPrinter(TTransfer transfer, TPrinterFacts lastKnown, std::function<void()> onChange)
+    : FOnChange(std::move(onChange)),
+      FWatcher(std::move(lastKnown), FOnChange),
+      FPage(transfer == TTransfer::Jpeg ? TPostScriptJob::TCompression::Jpeg : TPostScriptJob::TCompression::Deflate)
 {
-    QPrinter& printer = Device();
-    return printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty()
-        && printer.isValid();
+}
+
+// The job's destructor waits for its hand-over; an open job that never
+// reached EndDoc is abandoned: it never touched the print system.
+TQtPrinter::~TQtPrinter() = default;
+
+TPrinterFacts TQtPrinter::Device()
+{
+    TPrinterFacts facts = FWatcher.Facts();
+    if (!FChosenPaper.Printer.empty() && FChosenPaper.Printer == facts.Current) {
+        facts.Media = FChosenPaper.Media;
+        facts.PaperWidth = FChosenPaper.Width;
+        facts.PaperHeight = FChosenPaper.Height;
+        facts.MarginLeft = FChosenPaper.Left;
+        facts.MarginTop = FChosenPaper.Top;
+        facts.MarginRight = FChosenPaper.Right;
+        facts.MarginBottom = FChosenPaper.Bottom;
+    }
+    return facts;
+}
+
+// Until the server first answers, and while it is silent, the page is laid
+// out by the last known printer; a print system that answers without a
+// printer, or none at all, has no metrics, and callers use their defaults.
+bool TQtPrinter::Metrics(const TPrinterFacts& facts) const
+{
+    switch (facts.Server) {
+    case TServerState::Asking:
+    case TServerState::Silent: return true;
+    case TServerState::Answers: return !facts.Current.empty();
+    case TServerState::Unreachable: break;
+    }
+    return false;
 }
 
 std::vector<std::string> TQtPrinter::PrinterNames()
 {
-    std::vector<std::string> names;
-    const QStringList list = QPrinterInfo::availablePrinterNames();
-    for (const QString& name : list)
-        names.push_back(name.toStdString());
-    return names;
+    const TPrinterFacts facts = FWatcher.Facts();
+    return facts.Answered() ? facts.Printers : std::vector<std::string>();
 }
 
 std::string TQtPrinter::CurrentPrinterName()
 {
-    return HasDevice() ? Device().printerName().toStdString() : std::string();
+    const TPrinterFacts facts = FWatcher.Facts();
+    return facts.HasPrinter() ? facts.Current : std::string();
 }
 
 int TQtPrinter::Copies()
 {
-    const int copies = Device().copyCount();
-    return copies >= 1 ? copies : 1;
+    return FCopies;
 }
 
 void TQtPrinter::SetCopies(int copies)
 {
-    Device().setCopyCount(copies < 1 ? 1 : copies);
+    FCopies = copies < 1 ? 1 : copies;
 }
 
 int TQtPrinter::Orientation()
 {
-    return Device().pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
+    return FOrientation;
 }
 
 void TQtPrinter::SetOrientation(int orientation)
 {
-    if (orientation == 0)
-        Device().setPageOrientation(QPageLayout::Portrait);
-    else if (orientation == 1)
-        Device().setPageOrientation(QPageLayout::Landscape);
+    if (orientation == 0 || orientation == 1)
+        FOrientation = orientation;
 }
 
 int TQtPrinter::DpiX()
 {
-    return HasDevice() ? Device().logicalDpiX() : 0;
+    const TPrinterFacts facts = Device();
+    return Metrics(facts) ? facts.DpiX : 0;
 }
 
 int TQtPrinter::DpiY()
 {
-    return HasDevice() ? Device().logicalDpiY() : 0;
+    const TPrinterFacts facts = Device();
+    return Metrics(facts) ? facts.DpiY : 0;
 }
 
 int TQtPrinter::PageWidth()
 {
-    return HasDevice() ? PrintableRect().width() : 0;
+    const TPrinterFacts facts = Device();
+    return Metrics(facts) ? PrintableArea(facts, FOrientation).width() : 0;
 }
 
 int TQtPrinter::PageHeight()
 {
-    return HasDevice() ? PrintableRect().height() : 0;
+    const TPrinterFacts facts = Device();
+    return Metrics(facts) ? PrintableArea(facts, FOrientation).height() : 0;
 }
 
 void TQtPrinter::SetTitle(const std::string& title)
 {
-    Device().setDocName(QString::fromStdString(title));
+    FTitle = title;
 }
 
 std::string TQtPrinter::Title()
 {
-    return Device().docName().toStdString();
+    return FTitle;
 }
 
 // The job collects its page images, compressed as they come, and reaches
@@ -167,22 +162,13 @@ std::string TQtPrinter::Title()
 // print system, and nothing prints.
 bool TQtPrinter::BeginDoc()
 {
-    if (FJobOpen || !HasDevice())
+    if (FJobOpen || !FWatcher.Facts().HasPrinter())
         return false;
-    FJob.Clear();
+    FPage.Clear();
     FRasterJob.Clear();
-    FForm = PageFormOf(Device().printerName().section(QLatin1Char('/'), 0, 0).toStdString());
+    FForm = PageFormOf(QueueOf(FWatcher.Facts().Current));
     FJobOpen = true;
     return true;
-}
-
-// Device pixels are Qt's (1200 dpi); the raster has the printer's own.
-QRect TQtPrinter::InRaster(const QRect& device)
-{
-    const double k = double(FForm.Dpi) / Device().resolution();
-    const auto at = [k](int v) { return int(std::lround(v * k)); };
-    return QRect(QPoint(at(device.left()), at(device.top())),
-                 QPoint(at(device.left() + device.width()) - 1, at(device.top() + device.height()) - 1));
 }
 
 TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
@@ -190,130 +176,185 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
     if (!FJobOpen || bitmap.isNull() || destination.isEmpty())
         return TStretchResult::DeviceFailed;
     // Destinations are given on the printable area in device pixels; the
-    // raster places them in pixels on the page, the PostScript job in points.
+    // raster places them in pixels on the paper, the PostScript job in points.
+    const TPrinterFacts facts = Device();
+    const QRect onPaper = destination.translated(PrintableOffset(facts, FOrientation));
     if (FForm.Raster)
-        return FRasterJob.Add(bitmap, InRaster(destination.translated(PrintableRect().topLeft())))
-            ? TStretchResult::Drawn
-            : TStretchResult::OutOfMemory;
-    const double points = 72.0 / Device().resolution();
-    const QRectF placed(destination.translated(PrintableRect().topLeft()));
-    const QRectF onPage(placed.left() * points, placed.top() * points, placed.width() * points,
-                        placed.height() * points);
-    return FJob.Add(bitmap, onPage) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
+        return FRasterJob.Add(bitmap, InRaster(onPaper, facts)) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
+    const double pointsX = 72.0 / facts.DpiX;
+    const double pointsY = 72.0 / facts.DpiY;
+    const double across = FOrientation == 1 ? pointsY : pointsX;
+    const double down = FOrientation == 1 ? pointsX : pointsY;
+    const QRectF placed(onPaper);
+    const QRectF onPage(placed.left() * across, placed.top() * down, placed.width() * across, placed.height() * down);
+    return FPage.Add(bitmap, onPage) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
 }
 
+std::vector<std::pair<std::string, std::string>> TQtPrinter::JobOptions(const TPrinterFacts& facts)
+{
+    std::vector<std::pair<std::string, std::string>> options{{"media", facts.Media}};
+    if (FCopies > 1)
+        options.emplace_back("copies", std::to_string(FCopies));
+    bool sides = false;
+    for (const auto& option : FChosenOptions) {
+        options.push_back(option);
+        sides = sides || option.first == "sides";
+    }
+    // The page is already turned on the paper, so no orientation is asked
+    // for; one side unless the dialog chose two.
+    if (!sides)
+        options.emplace_back("sides", "one-sided");
+    return options;
+}
+
+// Hands the page to a worker that sends it and follows it; the previous
+// job's hand-over, if any is still going, ends first.
 bool TQtPrinter::EndDoc()
 {
     if (!FJobOpen)
         return false;
     FJobOpen = false;
     try {
-        QPrinter& printer = Device();
-        const QPageLayout layout = printer.pageLayout();
+        const TPrinterFacts facts = Device();
+        if (!facts.HasPrinter()) {
+            FPage.Clear();
+            return false;
+        }
+        const QSizeF paper(HundredthsToPoints(facts.PaperWidth), HundredthsToPoints(facts.PaperHeight));
         // Nothing reaches the paper outside the printable area, as on a
         // device that cannot print there.
-        const double points = 72.0 / printer.resolution();
-        const QRect printable = PrintableRect();
-        const QRectF clip(printable.left() * points, printable.top() * points, printable.width() * points,
-                          printable.height() * points);
-        const bool landscape = layout.orientation() == QPageLayout::Landscape;
+        const QRect area = PrintableArea(facts, FOrientation);
+        const QPoint offset = PrintableOffset(facts, FOrientation);
+        TCupsDocument document{QueueOf(facts.Current), FTitle, JobOptions(facts), {}};
         if (FForm.Raster) {
             // Whole pixels of the paper, cut as the print system cuts them
-            // (A4 at 600 dpi: 4960 x 7015); Qt's own count starts from
-            // whole points and comes out short.
-            const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
-            const auto pixels = [this](double length) { return int(length * FForm.Dpi / 25.4 + 1e-6); };
-            const TRasterJob::TPaper paper{{pixels(mm.width()), pixels(mm.height())}, layout.pageSize().sizePoints(),
-                                           FForm.Dpi, landscape, InRaster(printable)};
-            const bool sent = Submit(TRasterJob::MimeType(FForm.Format), [&](const TRasterJob::TSink& sink) {
-                return FRasterJob.Write(FForm.Format, paper, sink);
+            // (A4 at 600 dpi: 4960 x 7015).
+            const auto pixels = [this](int hundredths) { return int(hundredths / 2540.0 * FForm.Dpi + 1e-6); };
+            const TRasterJob::TPaper sheet{{pixels(facts.PaperWidth), pixels(facts.PaperHeight)}, paper, FForm.Dpi,
+                                           FOrientation == 1, InRaster(QRect(offset, area.size()), facts)};
+            const bool written = FRasterJob.Write(FForm.Format, sheet, [&document](const char* data, std::size_t size) {
+                document.Bytes.append(data, qsizetype(size));
+                return true;
             });
             FRasterJob.Clear();
-            return sent;
+            if (!written)
+                return false;
+            document.Format = TRasterJob::MimeType(FForm.Format);
+        } else {
+            const double across = 72.0 / (FOrientation == 1 ? facts.DpiY : facts.DpiX);
+            const double down = 72.0 / (FOrientation == 1 ? facts.DpiX : facts.DpiY);
+            const QRectF clip(offset.x() * across, offset.y() * down, area.width() * across, area.height() * down);
+            document.Bytes = FPage.Document(paper, FOrientation == 1, clip);
+            FPage.Clear();
         }
-        const QByteArray document = FJob.Document(layout.pageSize().sizePoints(), landscape, clip);
-        FJob.Clear();
-        return Submit(CUPS_FORMAT_POSTSCRIPT, [&document](const TRasterJob::TSink& sink) {
-            return sink(document.constData(), std::size_t(document.size()));
-        });
+        FJob.reset();
+        FJob = std::make_unique<TCupsPrintJob>(std::move(document), FOnChange);
+        return true;
     } catch (const std::bad_alloc&) {
-        FJob.Clear();
+        FPage.Clear();
         FRasterJob.Clear();
         return false;
     }
 }
 
-// The job goes to CUPS with the settings Qt's own print engine would send:
-// paper, copies, collation, sides and whatever the print dialog chose. The
-// page is already turned on the paper, so no orientation is asked for.
-bool TQtPrinter::Submit(const char* format, const std::function<bool(const TRasterJob::TSink&)>& write)
-{
-    QPrinter& printer = Device();
-    // A printer instance ("name/instance") prints on its printer.
-    const QByteArray destination = printer.printerName().section(QLatin1Char('/'), 0, 0).toLocal8Bit();
-    const QByteArray title = printer.docName().toLocal8Bit();
-    cups_option_t* options = nullptr;
-    int count = 0;
-    count = cupsAddOption("media", printer.pageLayout().pageSize().key().toLocal8Bit().constData(), count, &options);
-    const int copies = printer.copyCount();
-    if (copies > 1) {
-        count = cupsAddOption("copies", QByteArray::number(copies).constData(), count, &options);
-        if (printer.collateCopies())
-            count = cupsAddOption("Collate", "True", count, &options);
-    }
-    const char* sides = "one-sided";
-    switch (printer.duplex()) {
-    case QPrinter::DuplexNone: break;
-    case QPrinter::DuplexAuto:
-        sides = printer.pageLayout().orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
-                                                                            : "two-sided-short-edge";
-        break;
-    case QPrinter::DuplexLongSide: sides = "two-sided-long-edge"; break;
-    case QPrinter::DuplexShortSide: sides = "two-sided-short-edge"; break;
-    }
-    count = cupsAddOption("sides", sides, count, &options);
-    // The print dialog's choices, as name and value pairs.
-    constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-    const QStringList chosen = printer.printEngine() ? printer.printEngine()->property(CupsOptions).toStringList()
-                                                     : QStringList();
-    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
-        count = cupsAddOption(chosen[i].toLocal8Bit().constData(), chosen[i + 1].toLocal8Bit().constData(), count,
-                              &options);
-
-    bool sent = false;
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, destination.constData(), title.constData(), count, options);
-    if (job > 0) {
-        sent = cupsStartDocument(CUPS_HTTP_DEFAULT, destination.constData(), job, title.constData(), format, 1)
-                == HTTP_STATUS_CONTINUE
-            && write([](const char* data, std::size_t size) {
-                   return cupsWriteRequestData(CUPS_HTTP_DEFAULT, data, size) == HTTP_STATUS_CONTINUE;
-               });
-        sent = cupsFinishDocument(CUPS_HTTP_DEFAULT, destination.constData()) == IPP_STATUS_OK && sent;
-        if (!sent)
-            cupsCancelJob2(CUPS_HTTP_DEFAULT, destination.constData(), job, 0);
-    }
-    cupsFreeOptions(count, options);
-    return sent;
-}
-
 void TQtPrinter::AbortDoc()
 {
     FJobOpen = false;
-    FJob.Clear();
+    FPage.Clear();
     FRasterJob.Clear();
+}
+
+QRect TQtPrinter::InRaster(const QRect& device, const TPrinterFacts& facts) const
+{
+    // The device's resolution goes with the paper's axes; a landscape page
+    // turns the paper.
+    const double kx = double(FForm.Dpi) / (FOrientation == 1 ? facts.DpiY : facts.DpiX);
+    const double ky = double(FForm.Dpi) / (FOrientation == 1 ? facts.DpiX : facts.DpiY);
+    const auto at = [](int v, double k) { return int(std::lround(v * k)); };
+    return QRect(QPoint(at(device.left(), kx), at(device.top(), ky)),
+                 QPoint(at(device.left() + device.width(), kx) - 1, at(device.top() + device.height(), ky) - 1));
+}
+
+TPrinterFacts TQtPrinter::Facts()
+{
+    return Device();
+}
+
+TJobStatus TQtPrinter::JobStatus()
+{
+    return FJob ? FJob->Status() : TJobStatus();
+}
+
+void TQtPrinter::CancelJob()
+{
+    if (FJob && !FJob->Status().Ended())
+        FJob->Cancel();
+}
+
+bool TQtPrinter::WaitForHandOver(std::chrono::milliseconds limit)
+{
+    return !FJob || FJob->WaitHandedOver(limit);
+}
+
+// What the dialog chose stays with this object: the printer (followed by
+// the watcher from now on), copies, orientation, paper and options.
+void TQtPrinter::RememberDialog()
+{
+    QPrinter& printer = *FDialogPrinter;
+    const std::string name = printer.printerName().toStdString();
+    FWatcher.Select(name);
+    FCopies = printer.copyCount() >= 1 ? printer.copyCount() : 1;
+    const QPageLayout layout = printer.pageLayout();
+    FOrientation = layout.orientation() == QPageLayout::Landscape ? 1 : 0;
+    const QSizeF size = layout.pageSize().size(QPageSize::Point);
+    // Qt reports the unprintable margins for the paper upright, whatever
+    // the orientation.
+    const QMarginsF margins = layout.minimumMargins() * PointsPer(layout.units());
+    FChosenPaper = {name,
+                    layout.pageSize().key().toStdString(),
+                    PointsToHundredths(size.width()),
+                    PointsToHundredths(size.height()),
+                    PointsToHundredths(margins.left()),
+                    PointsToHundredths(margins.top()),
+                    PointsToHundredths(margins.right()),
+                    PointsToHundredths(margins.bottom())};
+    FChosenOptions.clear();
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone: break;
+    case QPrinter::DuplexAuto:
+    case QPrinter::DuplexLongSide: FChosenOptions.emplace_back("sides", "two-sided-long-edge"); break;
+    case QPrinter::DuplexShortSide: FChosenOptions.emplace_back("sides", "two-sided-short-edge"); break;
+    }
+    if (FCopies > 1 && printer.collateCopies())
+        FChosenOptions.emplace_back("Collate", "True");
+    // The print dialog's own choices, as name and value pairs.
+    constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    const QStringList chosen =
+        printer.printEngine() ? printer.printEngine()->property(CupsOptions).toStringList() : QStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        FChosenOptions.emplace_back(chosen[i].toStdString(), chosen[i + 1].toStdString());
 }
 
 bool TQtPrinter::PrintDialog(int copies)
 {
     // A dialog nobody can see would wait for ever: on Qt's offscreen platform
-    // (unattended runs) it counts as cancelled.
+    // (unattended runs) it counts as cancelled. Qt's dialog asks CUPS in
+    // this thread, so it opens only while the server answers.
     const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
         && QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
-    if (!visible || !HasDevice() || FJobOpen)
+    const TPrinterFacts facts = FWatcher.Facts();
+    if (!visible || !facts.HasPrinter() || FJobOpen)
         return false;
     SetCopies(copies);
-    QPrintDialog dialog(&Device(), QApplication::activeWindow());
+    if (!FDialogPrinter) {
+        FDialogPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        FDialogPrinter->setPrinterName(QString::fromStdString(facts.Current));
+    }
+    QPrinter& printer = *FDialogPrinter;
+    printer.setCopyCount(FCopies);
+    printer.setPageOrientation(FOrientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
     // This dialog only sets the printer up: it is named after the menu item
     // that opens it, its buttons say OK and Cancel rather than "Print", and
     // it offers no page range (one picture is one page).
@@ -335,9 +376,8 @@ bool TQtPrinter::PrintDialog(int copies)
             range->hide();
     });
     const bool confirmed = dialog.exec() == QDialog::Accepted;
-    // Whatever the dialog did to the printer, we keep placing the printable
-    // area ourselves.
-    Device().setFullPage(true);
+    if (confirmed)
+        RememberDialog();
     return confirmed;
 }
 

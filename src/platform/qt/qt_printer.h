@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/printer.h"
+#include "platform/qt/cups_print_job.h"
+#include "platform/qt/cups_printer_watcher.h"
 #include "platform/qt/page_form.h"
 #include "platform/qt/postscript_job.h"
 #include "platform/qt/raster_job.h"
@@ -10,16 +12,18 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class QPrinter;
 
 namespace orvanto {
 
-// The current CUPS destination through one long-lived QPrinter in high
-// resolution mode. The QPrinter is made on first use, so installing this
-// service costs nothing and does not talk to CUPS yet; the printer, copy
-// count and orientation chosen in the print dialog stay on it.
+// The current CUPS destination. Nothing here asks the print system in the
+// caller's thread: a printer watcher keeps the printers and the current
+// one's paper and resolution, and each job is handed over and followed by a
+// worker (cups_print_job.h). Only the print dialog talks to CUPS from the
+// window, and it opens only while the server answers.
 class TQtPrinter final : public IPrinter {
 public:
     // How the page bitmap travels to CUPS inside the PostScript job we
@@ -29,7 +33,12 @@ public:
     // photographs and are decoded and compressed again on the way.
     enum class TTransfer { Jpeg, Lossless };
 
-    explicit TQtPrinter(TTransfer transfer = TTransfer::Jpeg);
+    // lastKnown: the facts to lay pages out by until the server first
+    // answers. onChange runs in a worker thread whenever the facts or the
+    // job's status change; it must not block.
+    explicit TQtPrinter(TTransfer transfer = TTransfer::Jpeg, TPrinterFacts lastKnown = TPrinterFacts(),
+                        std::function<void()> onChange = {});
+    // Waits for a job still being handed over, so that none is lost.
     ~TQtPrinter() override;
 
     std::vector<std::string> PrinterNames() override;
@@ -49,19 +58,40 @@ public:
     bool EndDoc() override;
     void AbortDoc() override;
     bool PrintDialog(int copies) override;
+    TPrinterFacts Facts() override;
+    TJobStatus JobStatus() override;
+    void CancelJob() override;
+    bool WaitForHandOver(std::chrono::milliseconds limit) override;
 
 private:
-    QPrinter& Device();
-    bool HasDevice();
-    QRect PrintableRect();
-    QRect InRaster(const QRect& device);
-    // Hands one document to CUPS: write passes its bytes to the sink.
-    bool Submit(const char* format, const std::function<bool(const TRasterJob::TSink&)>& write);
+    // The paper chosen in the print dialog, for the printer it was chosen on.
+    struct TChosenPaper {
+        std::string Printer;
+        std::string Media;
+        int Width = 0, Height = 0, Left = 0, Top = 0, Right = 0, Bottom = 0; // hundredths of a mm
+    };
+    // A rectangle in device pixels on the oriented page, in the raster's pixels.
+    QRect InRaster(const QRect& device, const TPrinterFacts& facts) const;
 
-    TTransfer FTransfer;
-    std::unique_ptr<QPrinter> FPrinter;
+    // The watcher's facts with the dialog's paper laid over them.
+    TPrinterFacts Device();
+    bool Metrics(const TPrinterFacts& facts) const;
+    std::vector<std::pair<std::string, std::string>> JobOptions(const TPrinterFacts& facts);
+    void RememberDialog();
+
+    const std::function<void()> FOnChange;
+    TCupsPrinterWatcher FWatcher;
+    int FCopies = 1;
+    int FOrientation = 0;
+    std::string FTitle;
     bool FJobOpen = false;
-    TPostScriptJob FJob;
+    TPostScriptJob FPage;
+    std::unique_ptr<TCupsPrintJob> FJob;
+    // The dialog's printer object keeps the user's choices from one dialog
+    // to the next; made only when the dialog first opens.
+    std::unique_ptr<QPrinter> FDialogPrinter;
+    TChosenPaper FChosenPaper;
+    std::vector<std::pair<std::string, std::string>> FChosenOptions;
     // Chosen when the job opens: a raster for printers that take one.
     TPageForm FForm;
     TRasterJob FRasterJob;

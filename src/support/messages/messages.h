@@ -29,6 +29,27 @@ inline constexpr char NoWebBrowser[] = "No web browser could be started to show 
 inline constexpr char NoPrinterHint[] = "No printer: add one in the system's printer settings";
 inline constexpr char PartlyRead[] = "The file ends early: only part of the picture was read";
 inline constexpr char PartlyReadShort[] = "Picture incomplete";
+// The print system as the status bar and the first panel tell it. %1
+// stands for a printer's or the print server's name, %2 for a reason.
+inline constexpr char LookingForPrinters[] = "Looking for printers…";
+inline constexpr char ServerSilent[] = "The print server does not answer: %1";
+inline constexpr char PrintingOn[] = "Printing on %1…";
+inline constexpr char PrintedOn[] = "Printed on %1";
+inline constexpr char PrinterStopped[] = "Printer %1 stopped: %2";
+inline constexpr char JobCancelled[] = "Job cancelled";
+inline constexpr char PrinterRefuses[] = "Printer %1 does not accept jobs";
+inline constexpr char PrinterGone[] = "Printer %1 is no longer there";
+inline constexpr char JobAborted[] = "The print system gave up the job on %1";
+inline constexpr char ServerUnreachable[] = "The print server cannot be reached: %1";
+inline constexpr char WaitingForHandOver[] = "Waiting until the print job has reached the print system…";
+// The reasons, in the words of "Printer %1 stopped: %2".
+inline constexpr char ReasonOutOfPaper[] = "out of paper";
+inline constexpr char ReasonPaperJam[] = "paper jam";
+inline constexpr char ReasonDoorOpen[] = "a door or cover is open";
+inline constexpr char ReasonOutOfToner[] = "out of toner or ink";
+inline constexpr char ReasonOffline[] = "offline";
+inline constexpr char ReasonPaused[] = "paused";
+inline constexpr char ReasonOther[] = "it needs attention";
 inline constexpr char PrintResolution[] = "Picture pixels per inch on paper";
 inline constexpr char SoftPrint[] =
     "Below 150 picture pixels per inch the print looks soft: print the picture smaller, or use a larger picture";

@@ -2,6 +2,7 @@
 // behave as "no printer" throughout instead of quietly writing PDF files
 // nobody asked for, and never block on a dialog nobody can see.
 #include "platform/qt/qt_printer.h"
+#include "tests/fake_print_server.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,18 @@
 using namespace orvanto;
 
 namespace {
+
+template <typename Ready>
+bool WaitFor(Ready ready)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 class QtPrinterWithoutPrintSystem : public ::testing::Test {
 protected:
@@ -23,12 +36,54 @@ protected:
 TEST_F(QtPrinterWithoutPrintSystem, ListsNoneAndReportsNoMetrics)
 {
     TQtPrinter printer;
+    ASSERT_TRUE(WaitFor([&] { return printer.Facts().Server != TServerState::Asking; }));
+    EXPECT_EQ(printer.Facts().Server, TServerState::Unreachable);
     EXPECT_TRUE(printer.PrinterNames().empty());
     EXPECT_EQ(printer.CurrentPrinterName(), "");
     // Each metric reads 0, which callers turn into their own defaults.
     const int metrics[] = {printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight()};
     for (int metric : metrics)
         EXPECT_EQ(metric, 0);
+}
+
+// The page is laid out by the last printer known until the server answers,
+// and by the printer it names once it does; no call waits for it.
+TEST_F(QtPrinterWithoutPrintSystem, LaysThePageOutByWhatTheWatcherLastSaw)
+{
+    TPrinterFacts letter;
+    letter.DpiX = letter.DpiY = 300;
+    letter.PaperWidth = 21590;
+    letter.PaperHeight = 27940;
+    letter.MarginLeft = letter.MarginRight = 635;
+    struct TCase {
+        const char* Name;
+        TFakePrintServer::TMode Mode;
+        bool WaitForAnswer;
+        std::string Current;
+        int Dpi, Width, Height;
+    } cases[] = {
+        // Letter with quarter-inch sides at 300 dpi: 8 by 11 inches.
+        {"silent, before any answer", TFakePrintServer::TMode::Silent, false, "", 300, 2400, 3300},
+        // The fake printer names no paper: A4 at 600 dpi, no margins.
+        {"answered", TFakePrintServer::TMode::Slow, true, "Office Printer 2", 600, 4961, 7016},
+    };
+    for (const TCase& c : cases) {
+        TFakePrintServer server(c.Mode, std::chrono::milliseconds(100), "Office Printer 2");
+        TServerEnvironment environment(server.Address());
+        TQtPrinter printer(TQtPrinter::TTransfer::Jpeg, letter);
+        if (c.WaitForAnswer) {
+            ASSERT_TRUE(WaitFor([&] { return printer.Facts().Answered(); })) << c.Name;
+        }
+        EXPECT_EQ(printer.CurrentPrinterName(), c.Current) << c.Name;
+        EXPECT_EQ(printer.DpiX(), c.Dpi) << c.Name;
+        EXPECT_EQ(printer.PageWidth(), c.Width) << c.Name;
+        EXPECT_EQ(printer.PageHeight(), c.Height) << c.Name;
+        printer.SetOrientation(1);
+        EXPECT_EQ(printer.PageWidth(), c.Height) << c.Name;
+        // No printer to print on until the server names one.
+        EXPECT_EQ(printer.BeginDoc(), !c.Current.empty()) << c.Name;
+        printer.AbortDoc();
+    }
 }
 
 TEST_F(QtPrinterWithoutPrintSystem, RefusesJobsAndTheDialog)
