@@ -73,13 +73,11 @@ TEST(StatusPanel, ShortensInItsOrderAndGivesBack)
         double Short; // letters missing from the roomy width
         const char* Expected; // the length of each panel's text
     } cases[] = {
-        {"the ppi panel gives way first", 0.5, "12|12|12|12|4|12|5"},
-        {"Auto Close next; the ppi panel takes its whole text back", 1.5, "12|12|2|12|4|12|6"},
-        {"both, when Auto Close alone is not enough", 10.5, "12|12|2|12|4|12|5"},
-        {"the ppi panel's shortest form next", 12, "12|12|2|12|4|12|1"},
-        {"Auto Print next; ppi whole again", 16, "12|12|2|2|4|12|6"},
-        {"the page size next", 26, "2|12|2|2|4|12|6"},
-        {"the copies next", 36, "2|2|2|2|4|12|6"},
+        {"Auto Close gives way first", 0.5, "12|12|2|12|4|12|6"},
+        {"Auto Print next", 10.5, "12|12|2|2|4|12|6"},
+        {"the copies next", 26, "12|2|2|2|4|12|6"},
+        {"then the ppi panel's words, its unit kept", 30.5, "12|2|2|2|4|12|5"},
+        {"the page size next; the ppi panel takes its whole text back", 36, "2|2|2|2|4|12|6"},
         {"the ppi panel's shortest form with all four", 43, "2|2|2|2|4|12|1"},
         {"the message last; the ppi panel whole again", 50, "2|2|2|2|4|2|6"},
 
