@@ -108,6 +108,50 @@ std::string TQtPrinter::CurrentPrinterName()
     return HasDevice() ? Device().printerName().toStdString() : std::string();
 }
 
+bool TQtPrinter::SelectPrinter(const std::string& name)
+{
+    const QString wanted = QString::fromStdString(name);
+    if (name.empty() || FJobOpen || !QPrinterInfo::availablePrinterNames().contains(wanted))
+        return false;
+    Device().setPrinterName(wanted);
+    Device().setFullPage(true);
+    return HasDevice() && Device().printerName() == wanted;
+}
+
+// Qt names papers by their PPD keys ("A4", "Letter"); CUPS translates
+// between those and the PWG names that mean the same on every printer.
+std::string TQtPrinter::PaperName()
+{
+    if (!HasDevice())
+        return {};
+    const QByteArray key = Device().pageLayout().pageSize().key().toUtf8();
+    const pwg_media_t* media = pwgMediaForPPD(key.constData());
+    if (!media) {
+        const QSizeF mm = Device().pageLayout().pageSize().size(QPageSize::Millimeter);
+        media = pwgMediaForSize(int(std::lround(mm.width() * 100)), int(std::lround(mm.height() * 100)));
+    }
+    return media && media->pwg ? std::string(media->pwg) : std::string();
+}
+
+bool TQtPrinter::SetPaper(const std::string& pwgName)
+{
+    const pwg_media_t* media = pwgMediaForPWG(pwgName.c_str());
+    if (!media || FJobOpen || !HasDevice())
+        return false;
+    // Only a paper the printer offers: the closest of its sizes within a
+    // millimetre, which also finds papers the printer keys differently.
+    const QList<QPageSize> offered = QPrinterInfo(Device()).supportedPageSizes();
+    for (const QPageSize& size : offered) {
+        const QSizeF mm = size.size(QPageSize::Millimeter);
+        if (std::abs(mm.width() * 100 - media->width) <= 100 && std::abs(mm.height() * 100 - media->length) <= 100) {
+            Device().setPageSize(size);
+            Device().setFullPage(true);
+            return true;
+        }
+    }
+    return false;
+}
+
 int TQtPrinter::Copies()
 {
     const int copies = Device().copyCount();
@@ -152,6 +196,16 @@ int TQtPrinter::PageHeight()
     return HasDevice() ? PrintableRect().height() : 0;
 }
 
+int TQtPrinter::PrintableLeft()
+{
+    return HasDevice() ? PrintableRect().left() : 0;
+}
+
+int TQtPrinter::PrintableTop()
+{
+    return HasDevice() ? PrintableRect().top() : 0;
+}
+
 void TQtPrinter::SetTitle(const std::string& title)
 {
     Device().setDocName(QString::fromStdString(title));
@@ -185,6 +239,14 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
     const QRectF onPage(placed.left() * points, placed.top() * points, placed.width() * points,
                         placed.height() * points);
     return FJob.Add(bitmap, onPage) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
+}
+
+bool TQtPrinter::NewPage()
+{
+    if (!FJobOpen)
+        return false;
+    FJob.NewPage();
+    return true;
 }
 
 bool TQtPrinter::EndDoc()

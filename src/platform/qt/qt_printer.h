@@ -31,6 +31,9 @@ public:
 
     std::vector<std::string> PrinterNames() override;
     std::string CurrentPrinterName() override;
+    bool SelectPrinter(const std::string& name) override;
+    std::string PaperName() override;
+    bool SetPaper(const std::string& pwgName) override;
     int Copies() override;
     void SetCopies(int copies) override;
     int Orientation() override;
@@ -39,10 +42,13 @@ public:
     int DpiY() override;
     int PageWidth() override;
     int PageHeight() override;
+    int PrintableLeft() override;
+    int PrintableTop() override;
     void SetTitle(const std::string& title) override;
     std::string Title() override;
     bool BeginDoc() override;
     TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) override;
+    bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
     bool PrintDialog(int copies) override;

@@ -26,7 +26,8 @@ TEST_F(QtPrinterWithoutPrintSystem, ListsNoneAndReportsNoMetrics)
     EXPECT_TRUE(printer.PrinterNames().empty());
     EXPECT_EQ(printer.CurrentPrinterName(), "");
     // Each metric reads 0, which callers turn into their own defaults.
-    const int metrics[] = {printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight()};
+    const int metrics[] = {printer.DpiX(),       printer.DpiY(),         printer.PageWidth(),
+                           printer.PageHeight(), printer.PrintableLeft(), printer.PrintableTop()};
     for (int metric : metrics)
         EXPECT_EQ(metric, 0);
 }
@@ -40,7 +41,11 @@ TEST_F(QtPrinterWithoutPrintSystem, RefusesJobsAndTheDialog)
     QImage page(20, 20, QImage::Format_BGR888);
     page.fill(Qt::white);
     EXPECT_EQ(printer.StretchToDevice(page, QRect(0, 0, 20, 20)), TStretchResult::DeviceFailed);
+    EXPECT_FALSE(printer.NewPage());
     EXPECT_FALSE(printer.EndDoc());
+    EXPECT_FALSE(printer.SelectPrinter("Orvanto_PDF"));
+    EXPECT_FALSE(printer.SetPaper("iso_a4_210x297mm"));
+    EXPECT_EQ(printer.PaperName(), "");
     EXPECT_FALSE(printer.PrintDialog(2));
 }
 
