@@ -17,12 +17,16 @@ namespace {
 
 constexpr const char* Section = "Settings";
 
-enum class TKind { Bool, Int, Byte, AtLeastOne };
+enum class TKind { Bool, Int, Byte, AtLeastOne, Text };
 
 struct TKey {
     const char* Name;
     TKind Kind;
     int TStoredSettings::*Field;
+    // The keys added after the first nineteen: a file that lacks one was
+    // written before it existed, and the value keeps its default.
+    bool Later = false;
+    std::string TStoredSettings::*TextField = nullptr;
 };
 
 // The keys in the order they are written.
@@ -46,6 +50,14 @@ constexpr TKey Keys[] = {
     {"Size", TKind::Int, &TStoredSettings::Size},
     {"BkColor", TKind::Int, &TStoredSettings::BkColor},
     {"UseBkColor", TKind::Bool, &TStoredSettings::UseBkColor},
+    {"SizeX", TKind::Int, &TStoredSettings::SizeX, true},
+    {"SizeY", TKind::Int, &TStoredSettings::SizeY, true},
+    {"SizeLock", TKind::Bool, &TStoredSettings::SizeLock, true},
+    {"SizeFill", TKind::Bool, &TStoredSettings::SizeFill, true},
+    {"Poster", TKind::Bool, &TStoredSettings::Poster, true},
+    {"PosterOverlap", TKind::Int, &TStoredSettings::PosterOverlap, true},
+    {"Printer", TKind::Text, nullptr, true, &TStoredSettings::Printer},
+    {"Paper", TKind::Text, nullptr, true, &TStoredSettings::Paper},
 };
 
 int ValueFromText(TKind kind, const std::string& text)
@@ -58,6 +70,7 @@ int ValueFromText(TKind kind, const std::string& text)
     case TKind::AtLeastOne:
         return std::max(TextToInt(text), 1);
     case TKind::Int:
+    case TKind::Text:
         break;
     }
     return TextToInt(text);
@@ -81,12 +94,19 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
         for (const TKey& key : Keys) {
             // A key the file lacks reads as an empty text: 0 or off.
             std::string text;
+            bool found = false;
             for (const auto& [name, value] : pairs)
                 if (EqualsIgnoringAsciiCase(name, key.Name)) {
                     text = value;
+                    found = true;
                     break;
                 }
-            settings.*key.Field = ValueFromText(key.Kind, text);
+            if (!found && key.Later)
+                continue;
+            if (key.TextField)
+                settings.*key.TextField = text;
+            else
+                settings.*key.Field = ValueFromText(key.Kind, text);
         }
         return true;
     } catch (...) {
@@ -107,6 +127,10 @@ bool TSettingsFile::Save(const TStoredSettings& settings)
             return false;
         TIniFile::TPairs pairs;
         for (const TKey& key : Keys) {
+            if (key.TextField) {
+                pairs.emplace_back(key.Name, settings.*key.TextField);
+                continue;
+            }
             const int value = settings.*key.Field;
             pairs.emplace_back(key.Name, key.Kind == TKind::Bool ? BoolToText(value != 0)
                                                                  : std::to_string(value));

@@ -21,7 +21,7 @@ namespace orvanto {
 inline constexpr int DefaultWindowWidth = 333;
 inline constexpr int DefaultWindowHeight = 374;
 
-// The nineteen stored values as plain numbers; booleans are 0 or 1.
+// The stored values as plain numbers, booleans 0 or 1, and two names.
 struct TStoredSettings {
     int AutoClose = 0;
     int AutoPrint = 0;
@@ -42,6 +42,16 @@ struct TStoredSettings {
     int Size = 0;
     int BkColor = 0;     // red in the low byte, green next, blue third
     int UseBkColor = 0;
+    // Written after the nineteen above; a file from before them keeps these
+    // defaults for the keys it lacks.
+    int SizeX = 10000;          // hundredths of a millimetre
+    int SizeY = 15000;
+    int SizeLock = 1;
+    int SizeFill = 0;
+    int Poster = 0;
+    int PosterOverlap = 1000;   // hundredths of a millimetre
+    std::string Printer;        // the print queue's name; empty: the default
+    std::string Paper;          // PWG media name; empty: the printer's own
 };
 
 class TSettingsFile {
@@ -55,7 +65,7 @@ public:
 
     // False when there is no settings file; settings then stay as they are.
     bool Load(TStoredSettings& settings) const;
-    // Writes all nineteen keys in their fixed order. False, with LastError
+    // Writes all keys in their fixed order. False, with LastError
     // naming the file, when it cannot be written; the file is then unchanged.
     bool Save(const TStoredSettings& settings);
 
