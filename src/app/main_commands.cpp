@@ -13,8 +13,21 @@
 #include <QStandardPaths>
 #include <QWidget>
 
-
 namespace orvanto {
+
+namespace {
+
+// A menu's setting goes the way every setting goes: a copy of the current
+// ones, changed, applied.
+template <typename TEditSettings>
+void Change(TPrintWorkspace& workspace, TEditSettings edit)
+{
+    TPrintWorkspaceInfo info = workspace.Info();
+    edit(info);
+    workspace.ApplyInfo(info);
+}
+
+} // namespace
 
 TMainCommands::TMainCommands(TPrintWorkspace& workspace, ICommandHost& host)
     : FWorkspace(workspace), FHost(host)
@@ -40,20 +53,22 @@ std::string TMainCommands::LibraryFolder()
 
 bool TMainCommands::RuleHolds(TEnabledRule rule)
 {
+    const TWorkspacePicture& picture = FWorkspace.Picture();
+    const TPageLayout& layout = FWorkspace.Layout();
     switch (rule) {
     case TEnabledRule::Always: return true;
     case TEnabledRule::CanPrint: return FWorkspace.CanPrint();
     case TEnabledRule::PrinterPresent: return FWorkspace.PrinterPresent();
-    case TEnabledRule::CanCopy: return FWorkspace.CanCopy();
-    case TEnabledRule::CanPaste: return FWorkspace.CanPaste();
-    case TEnabledRule::CanUndo: return FWorkspace.CanUndo();
-    case TEnabledRule::CanMirror: return FWorkspace.CanMirror();
-    case TEnabledRule::CanFlip: return FWorkspace.CanFlip();
-    case TEnabledRule::CanRotate: return FWorkspace.CanRotate();
-    case TEnabledRule::CanInvert: return FWorkspace.CanInvert();
-    case TEnabledRule::CanZoom: return FWorkspace.CanZoom();
-    case TEnabledRule::CanClearZoom: return FWorkspace.CanZoom() && FWorkspace.CurrentZoom() != 0;
-    case TEnabledRule::CanCenter: return FWorkspace.CanCenter();
+    case TEnabledRule::CanCopy: return picture.CanCopy();
+    case TEnabledRule::CanPaste: return picture.CanPaste();
+    case TEnabledRule::CanUndo: return picture.CanUndo();
+    case TEnabledRule::CanMirror: return picture.CanMirror();
+    case TEnabledRule::CanFlip: return picture.CanFlip();
+    case TEnabledRule::CanRotate: return picture.CanRotate();
+    case TEnabledRule::CanInvert: return picture.CanInvert();
+    case TEnabledRule::CanZoom: return layout.CanZoom(!picture.Empty());
+    case TEnabledRule::CanClearZoom: return layout.CanZoom(!picture.Empty()) && layout.CurrentZoom() != 0;
+    case TEnabledRule::CanCenter: return layout.CanCenter(!picture.Empty());
     }
     return false;
 }
@@ -74,21 +89,21 @@ bool TMainCommands::Checked(int entry)
         return false;
     switch (entries[entry].Checked) {
     case TCheckRule::None: return false;
-    case TCheckRule::AutoClose: return FWorkspace.GetAutoClose();
-    case TCheckRule::AutoPrint: return FWorkspace.GetAutoPrint();
+    case TCheckRule::AutoClose: return FWorkspace.Info().AutoClose;
+    case TCheckRule::AutoPrint: return FWorkspace.Info().AutoPrint;
     case TCheckRule::ButtonBar: return FHost.ButtonBarVisible();
     case TCheckRule::PanelTop: return FHost.PanelOnTop();
     case TCheckRule::PanelBottom: return !FHost.PanelOnTop();
-    case TCheckRule::Overall: return FWorkspace.PreviewSize() == 0;
-    case TCheckRule::CloseUp: return FWorkspace.PreviewSize() == 1;
-    case TCheckRule::UseBackground: return FWorkspace.UseBkColor() == 1;
+    case TCheckRule::Overall: return FWorkspace.Info().PreviewSize == 0;
+    case TCheckRule::CloseUp: return FWorkspace.Info().PreviewSize == 1;
+    case TCheckRule::UseBackground: return FWorkspace.Info().UseBkColor == 1;
     }
     return false;
 }
 
 std::string TMainCommands::UndoCaption() const
 {
-    const std::string edit = FWorkspace.UndoCaption();
+    const std::string edit = FWorkspace.Picture().UndoCaption();
     if (edit.empty())
         return Translate("&Undo");
     // A language puts the verb where its grammar wants it ("Drehen
@@ -155,7 +170,7 @@ bool TMainCommands::LoadPicture(const std::string& fileName)
     const bool loaded = Guarded([&] { return FWorkspace.LoadFile(fileName); });
     // Shown as the desktop's viewers show it: what could be read, and a word
     // that the rest is missing.
-    if (loaded && FWorkspace.LastLoadPartial())
+    if (loaded && FWorkspace.Picture().LastLoadPartial())
         FHost.ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
     return loaded;
 }
@@ -220,11 +235,11 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::OpenFromLibrary: OpenPicture(LibraryFolder()); break;
     case TCommand::Print:
         if (Guarded([&] { return ws.Print(); }))
-            FHost.ShowStatusText(SentText(ws.Info().CopiesText, Platform().Printer().CurrentPrinterName()),
+            FHost.ShowStatusText(SentText(ws.Info().Texts.CopiesText, Platform().Printer().CurrentPrinterName()),
                                  Translate("Sent"));
         // Auto Close ends the program after printing, whether or not the
         // print succeeded; the window defers the teardown itself.
-        if (ws.GetAutoClose())
+        if (ws.Info().AutoClose)
             FHost.Shutdown();
         break;
     case TCommand::PrinterSetup: ws.PrinterSetup(); break;
@@ -239,8 +254,8 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::Invert: Guarded([&] { return ws.Invert(); }); break;
     case TCommand::SetScaling: ChangeScaling(0, entry.Argument); break;
     case TCommand::AddScaling: ChangeScaling(1, entry.Argument); break;
-    case TCommand::AutoClose: ws.SetAutoClose(!ws.GetAutoClose()); break;
-    case TCommand::AutoPrint: ws.SetAutoPrint(!ws.GetAutoPrint()); break;
+    case TCommand::AutoClose: Change(ws, [](TPrintSettings& s) { s.AutoClose = !s.AutoClose; }); break;
+    case TCommand::AutoPrint: Change(ws, [](TPrintSettings& s) { s.AutoPrint = !s.AutoPrint; }); break;
     case TCommand::Center:
         Guarded(
             [&] {
@@ -252,10 +267,12 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::ButtonBar: FHost.SetButtonBarVisible(!FHost.ButtonBarVisible()); break;
     case TCommand::PanelTop: FHost.SetPanelOnTop(true); break;
     case TCommand::PanelBottom: FHost.SetPanelOnTop(false); break;
-    case TCommand::Overall: ws.SetPreviewSize(0); break;
-    case TCommand::CloseUp: ws.SetPreviewSize(1); break;
+    case TCommand::Overall: Change(ws, [](TPrintSettings& s) { s.PreviewSize = 0; }); break;
+    case TCommand::CloseUp: Change(ws, [](TPrintSettings& s) { s.PreviewSize = 1; }); break;
     case TCommand::BackgroundColor: FHost.ChooseBackground(); break;
-    case TCommand::UseBackgroundColor: ws.SetBackground(ws.BkColor(), ws.UseBkColor() == 1 ? 0 : 1); break;
+    case TCommand::UseBackgroundColor:
+        Change(ws, [](TPrintSettings& s) { s.UseBkColor = s.UseBkColor == 1 ? 0 : 1; });
+        break;
     case TCommand::Help: FHost.ShowHelp(); break;
     case TCommand::About: FHost.ShowAbout(); break;
     }

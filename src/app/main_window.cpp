@@ -115,7 +115,7 @@ void TForm1::FormCreate(const TCommandLine& line)
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();
-    FWorkspace->SetPreviewSize(0);
+    // A new workspace starts with the preview Overall.
     FWorkspace->Refresh();
 
     BuildStatusBar();
@@ -139,9 +139,9 @@ void TForm1::FormCreate(const TCommandLine& line)
         }
         // A picture decoded in the background arrives here, after its load
         // command has returned: say once per picture that it is incomplete.
-        if ((changes & wcPicture) && FWorkspace->LastLoadPartial()
-            && FWorkspace->Picture().cacheKey() != FPartialNoticeFor) {
-            FPartialNoticeFor = FWorkspace->Picture().cacheKey();
+        if ((changes & wcPicture) && FWorkspace->Picture().LastLoadPartial()
+            && FWorkspace->Picture().Bitmap().cacheKey() != FPartialNoticeFor) {
+            FPartialNoticeFor = FWorkspace->Picture().Bitmap().cacheKey();
             ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
         }
     };
@@ -163,7 +163,7 @@ void TForm1::ProcessCommandLine(const TCommandLine& line)
 {
     if (!FWorkspace->ProcessCommandLine(line))
         FWorkspace->ShowLastError();
-    else if (FWorkspace->LastLoadPartial())
+    else if (FWorkspace->Picture().LastLoadPartial())
         ShowStatusText(Translate(Messages::PartlyRead), Translate(Messages::PartlyReadShort));
 }
 
@@ -384,8 +384,8 @@ void TForm1::RefreshStatus()
         return;
     const std::string mm = Translate("mm");
     const TPrintWorkspaceInfo info = FWorkspace->Info();
-    const std::string width = std::to_string(info.PageWidthMM);
-    const std::string height = std::to_string(info.PageHeightMM);
+    const std::string width = std::to_string(info.Millimetres.PageWidth);
+    const std::string height = std::to_string(info.Millimetres.PageHeight);
     // Each with the shorter forms a narrow window shows instead.
     const bool present = FWorkspace->PrinterPresent();
     FPrinterPresent = present;
@@ -393,18 +393,18 @@ void TForm1::RefreshStatus()
                              ? QStringList{Text(width + mm + " x " + height + mm), Text(width + " x " + height)}
                              : QStringList{Text(Translate("No Printer"))});
     FPanels[0]->SetHint(present ? QString() : Text(Translate(Messages::NoPrinterHint)));
-    FPanels[1]->SetForms({Text(info.CopiesText),
-                          QString::number(FWorkspace->GetCopies()) + QChar(0x00D7)}); // "2×"
-    FPanels[2]->SetForms(FWorkspace->GetAutoClose()
+    FPanels[1]->SetForms({Text(info.Texts.CopiesText),
+                          QString::number(info.Copies) + QChar(0x00D7)}); // "2×"
+    FPanels[2]->SetForms(info.AutoClose
                              ? QStringList{Text(Translate("Auto Close")), Text(Translate("AutoClose"))}
                              : QStringList{});
-    FPanels[3]->SetForms(FWorkspace->GetAutoPrint()
+    FPanels[3]->SetForms(info.AutoPrint
                              ? QStringList{Text(Translate("Auto Print")), Text(Translate("AutoPrint"))}
                              : QStringList{});
-    FPanels[4]->SetForms({Text(std::to_string(info.Resolution) + "%")});
+    FPanels[4]->SetForms({Text(std::to_string(info.LastPrint.Resolution) + "%")});
     ShowPrintResolution();
     FitStatusPanels(*statusBar(), FPanels);
-    setWindowTitle(Text(info.Caption.empty() ? std::string(ProgramName) : info.Caption));
+    setWindowTitle(Text(info.Texts.Caption.empty() ? std::string(ProgramName) : info.Texts.Caption));
 }
 
 // The picture's pixels per inch on paper ("187 ppi", or "187 x 94 ppi"
@@ -415,11 +415,9 @@ void TForm1::ShowPrintResolution()
     if (!FWorkspace || FPanels.size() < 7)
         return;
     TStatusPanel* panel = FPanels[6];
-    TPrintWorkspaceInfo info = FWorkspace->Info();
-    info.PictureWidth = FWorkspace->Picture().width();
-    info.PictureHeight = FWorkspace->Picture().height();
-    const auto [across, down] = FWorkspace->Layout().PrintPpi(info);
-    const bool shown = !FWorkspace->Empty() && across > 0 && down > 0;
+    const TWorkspacePicture& picture = FWorkspace->Picture();
+    const auto [across, down] = FWorkspace->Layout().PrintPpi(picture.Bitmap().width(), picture.Bitmap().height());
+    const bool shown = !picture.Empty() && across > 0 && down > 0;
     const QString unit = QLatin1Char(' ') + Text(Translate("ppi"));
     const QString both = across == down ? QString::number(across) : QStringLiteral("%1 x %2").arg(across).arg(down);
     const QString tight = across == down ? QString::number(across) : QStringLiteral("%1x%2").arg(across).arg(down);

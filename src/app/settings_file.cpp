@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <type_traits>
 
 namespace orvanto {
 
@@ -19,45 +20,83 @@ constexpr const char* Section = "Settings";
 
 enum class TKind { Bool, Int, Byte, AtLeastOne, Text };
 
+// How a key reaches its field: every stored value passes as an int, or as
+// the text itself for a name.
 struct TKey {
     const char* Name;
     TKind Kind;
-    int TStoredSettings::*Field;
+    int (*Get)(const TStoredSettings&);
+    void (*Set)(TStoredSettings&, int);
     // The keys added after the first nineteen: a file that lacks one was
-    // written before it existed, and the value keeps its default.
+    // written before it existed, and the setting keeps its default.
     bool Later = false;
-    std::string TStoredSettings::*TextField = nullptr;
+    std::string (*GetText)(const TStoredSettings&) = nullptr;
+    void (*SetText)(TStoredSettings&, const std::string&) = nullptr;
 };
 
-// The keys in the order they are written.
+template <auto Member>
+constexpr TKey PrintKey(const char* name, TKind kind)
+{
+    using TField = std::remove_cvref_t<decltype(TPrintSettings().*Member)>;
+    return {name, kind, [](const TStoredSettings& s) { return int(s.Print.*Member); },
+            [](TStoredSettings& s, int value) { s.Print.*Member = TField(value); }};
+}
+
+template <auto Member>
+constexpr TKey LaterKey(const char* name, TKind kind)
+{
+    TKey key = PrintKey<Member>(name, kind);
+    key.Later = true;
+    return key;
+}
+
+template <std::string TPrintSettings::*Member>
+constexpr TKey TextKey(const char* name)
+{
+    return {name, TKind::Text, nullptr, nullptr, true, [](const TStoredSettings& s) { return s.Print.*Member; },
+            [](TStoredSettings& s, const std::string& text) { s.Print.*Member = text; }};
+}
+
+template <int TStoredSettings::*Member>
+constexpr TKey WindowKey(const char* name, TKind kind)
+{
+    return {name, kind, [](const TStoredSettings& s) { return s.*Member; },
+            [](TStoredSettings& s, int value) { s.*Member = value; }};
+}
+
+using P = TPrintSettings;
+using S = TStoredSettings;
+
+// The keys in the order they are written. A new print setting is a field of
+// TPrintSettings and a row here.
 constexpr TKey Keys[] = {
-    {"AutoClose", TKind::Bool, &TStoredSettings::AutoClose},
-    {"AutoPrint", TKind::Bool, &TStoredSettings::AutoPrint},
-    {"ToolbarOnTop", TKind::Bool, &TStoredSettings::ToolbarOnTop},
-    {"ShowButtonbar", TKind::Bool, &TStoredSettings::ShowButtonbar},
-    {"Copies", TKind::Int, &TStoredSettings::Copies},
-    {"Quality", TKind::Byte, &TStoredSettings::Quality},
-    {"Position", TKind::Byte, &TStoredSettings::Position},
-    {"Scale", TKind::Byte, &TStoredSettings::Scale},
-    {"Orientation", TKind::Byte, &TStoredSettings::Orientation},
-    {"X", TKind::Int, &TStoredSettings::X},
-    {"Y", TKind::Int, &TStoredSettings::Y},
-    {"ZoomX", TKind::Int, &TStoredSettings::ZoomX},
-    {"ZoomY", TKind::Int, &TStoredSettings::ZoomY},
-    {"ZoomXY", TKind::Int, &TStoredSettings::ZoomXY},
-    {"Width", TKind::AtLeastOne, &TStoredSettings::Width},
-    {"Height", TKind::AtLeastOne, &TStoredSettings::Height},
-    {"Size", TKind::Int, &TStoredSettings::Size},
-    {"BkColor", TKind::Int, &TStoredSettings::BkColor},
-    {"UseBkColor", TKind::Bool, &TStoredSettings::UseBkColor},
-    {"SizeX", TKind::Int, &TStoredSettings::SizeX, true},
-    {"SizeY", TKind::Int, &TStoredSettings::SizeY, true},
-    {"SizeLock", TKind::Bool, &TStoredSettings::SizeLock, true},
-    {"SizeFill", TKind::Bool, &TStoredSettings::SizeFill, true},
-    {"Poster", TKind::Bool, &TStoredSettings::Poster, true},
-    {"PosterOverlap", TKind::Int, &TStoredSettings::PosterOverlap, true},
-    {"Printer", TKind::Text, nullptr, true, &TStoredSettings::Printer},
-    {"Paper", TKind::Text, nullptr, true, &TStoredSettings::Paper},
+    PrintKey<&P::AutoClose>("AutoClose", TKind::Bool),
+    PrintKey<&P::AutoPrint>("AutoPrint", TKind::Bool),
+    WindowKey<&S::ToolbarOnTop>("ToolbarOnTop", TKind::Bool),
+    WindowKey<&S::ShowButtonbar>("ShowButtonbar", TKind::Bool),
+    PrintKey<&P::Copies>("Copies", TKind::Int),
+    PrintKey<&P::Quality>("Quality", TKind::Byte),
+    PrintKey<&P::Position>("Position", TKind::Byte),
+    PrintKey<&P::Scale>("Scale", TKind::Byte),
+    PrintKey<&P::Orientation>("Orientation", TKind::Byte),
+    PrintKey<&P::X>("X", TKind::Int),
+    PrintKey<&P::Y>("Y", TKind::Int),
+    PrintKey<&P::ZoomX>("ZoomX", TKind::Int),
+    PrintKey<&P::ZoomY>("ZoomY", TKind::Int),
+    PrintKey<&P::ZoomXY>("ZoomXY", TKind::Int),
+    WindowKey<&S::Width>("Width", TKind::AtLeastOne),
+    WindowKey<&S::Height>("Height", TKind::AtLeastOne),
+    PrintKey<&P::PreviewSize>("Size", TKind::Int),
+    PrintKey<&P::BkColor>("BkColor", TKind::Int),
+    PrintKey<&P::UseBkColor>("UseBkColor", TKind::Bool),
+    LaterKey<&P::SizeX>("SizeX", TKind::Int),
+    LaterKey<&P::SizeY>("SizeY", TKind::Int),
+    LaterKey<&P::SizeLock>("SizeLock", TKind::Bool),
+    LaterKey<&P::SizeFill>("SizeFill", TKind::Bool),
+    LaterKey<&P::Poster>("Poster", TKind::Bool),
+    LaterKey<&P::PosterOverlap>("PosterOverlap", TKind::Int),
+    TextKey<&P::Printer>("Printer"),
+    TextKey<&P::Paper>("Paper"),
 };
 
 int ValueFromText(TKind kind, const std::string& text)
@@ -103,10 +142,10 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
                 }
             if (!found && key.Later)
                 continue;
-            if (key.TextField)
-                settings.*key.TextField = text;
+            if (key.SetText)
+                key.SetText(settings, text);
             else
-                settings.*key.Field = ValueFromText(key.Kind, text);
+                key.Set(settings, ValueFromText(key.Kind, text));
         }
         return true;
     } catch (...) {
@@ -127,11 +166,11 @@ bool TSettingsFile::Save(const TStoredSettings& settings)
             return false;
         TIniFile::TPairs pairs;
         for (const TKey& key : Keys) {
-            if (key.TextField) {
-                pairs.emplace_back(key.Name, settings.*key.TextField);
+            if (key.GetText) {
+                pairs.emplace_back(key.Name, key.GetText(settings));
                 continue;
             }
-            const int value = settings.*key.Field;
+            const int value = key.Get(settings);
             pairs.emplace_back(key.Name, key.Kind == TKind::Bool ? BoolToText(value != 0)
                                                                  : std::to_string(value));
         }

@@ -12,7 +12,8 @@
 // half a file; a file the user made read-only is left alone and no message
 // is shown.
 
-#include <cstdint>
+#include "workspace/print_settings.h"
+
 #include <string>
 
 namespace orvanto {
@@ -21,37 +22,16 @@ namespace orvanto {
 inline constexpr int DefaultWindowWidth = 333;
 inline constexpr int DefaultWindowHeight = 374;
 
-// The stored values as plain numbers, booleans 0 or 1, and two names.
+// The stored values: the workspace's print settings as they are
+// read (booleans 0 or 1, the four modes the low 8 bits of the stored
+// number, everything else as it stands; the workspace validates them when
+// they are applied) and the window's own four.
 struct TStoredSettings {
-    int AutoClose = 0;
-    int AutoPrint = 0;
+    TPrintSettings Print;
     int ToolbarOnTop = 0;
     int ShowButtonbar = 1;
-    int Copies = 1;
-    int Quality = 0;     // low 8 bits of the stored number
-    int Position = 0;    // low 8 bits
-    int Scale = 0;       // low 8 bits
-    int Orientation = 0; // low 8 bits
-    int X = 0;
-    int Y = 0;
-    int ZoomX = 0;
-    int ZoomY = 0;
-    int ZoomXY = 0;
     int Width = DefaultWindowWidth;   // at least 1 once read
     int Height = DefaultWindowHeight; // at least 1 once read
-    int Size = 0;
-    int BkColor = 0;     // red in the low byte, green next, blue third
-    int UseBkColor = 0;
-    // Written after the nineteen above; a file from before them keeps these
-    // defaults for the keys it lacks.
-    int SizeX = 10000;          // hundredths of a millimetre
-    int SizeY = 15000;
-    int SizeLock = 1;
-    int SizeFill = 0;
-    int Poster = 0;
-    int PosterOverlap = 1000;   // hundredths of a millimetre
-    std::string Printer;        // the print queue's name; empty: the default
-    std::string Paper;          // PWG media name; empty: the printer's own
 };
 
 class TSettingsFile {

@@ -23,7 +23,7 @@ int PrintUnattended(const TCommandLine& line, const std::optional<TStoredSetting
         }
         // What could be read is printed, as the desktop's viewers show it;
         // the caller learns that the rest is missing.
-        if (workspace.LastLoadPartial())
+        if (workspace.Picture().LastLoadPartial())
             std::fprintf(stderr, "%s\n%s\n", Translate(Messages::PartlyRead).c_str(), line.Picture.c_str());
         return printed ? 0 : 1;
     } catch (...) {

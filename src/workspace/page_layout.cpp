@@ -20,6 +20,7 @@ std::int32_t Saturate(std::int64_t value)
 }
 
 constexpr std::size_t PrinterNameLength = 32;
+constexpr long double MmPerInch = 25.4L;
 
 } // namespace
 
@@ -77,7 +78,6 @@ std::int32_t QualityDimension(std::int32_t dimension, int quality)
 
 TPageLayout::TPageLayout()
 {
-    SetDefaults(FInfo);
     UpdatePageGeometry(TDeviceMetrics{}, 0, 0);
 }
 
@@ -86,10 +86,7 @@ TApplyResult TPageLayout::ApplyInfo(TPrintWorkspaceInfo info)
     TApplyResult result;
     if (info.PrinterName.size() > PrinterNameLength)
         info.PrinterName.resize(PrinterNameLength);
-    info.Quality = std::uint8_t(Clamp(info.Quality, 0, PrintQualityCount - 1));
-    info.Position = std::uint8_t(Clamp(info.Position, 0, PrintPositionCount - 1));
-    info.Scale = std::uint8_t(Clamp(info.Scale, 0, PrintScaleCount - 1));
-    info.Orientation = std::uint8_t(Clamp(info.Orientation, 0, PrintOrientationCount - 1));
+    static_cast<TPrintSettings&>(info) = info.Validated();
 
     result.NewPageGeometry = info.Position != FInfo.Position || info.Scale != FInfo.Scale
                              || info.Orientation != FInfo.Orientation;
@@ -101,26 +98,19 @@ TApplyResult TPageLayout::ApplyInfo(TPrintWorkspaceInfo info)
 
 void TPageLayout::ResetSettings()
 {
-    SetDefaults(FInfo);
+    static_cast<TPrintSettings&>(FInfo) = TPrintSettings();
+    FInfo.LastPrint.Resolution = 100;
+    FInfo.NoSave = false;
 }
 
-void TPageLayout::SetTexts(std::string copiesText, std::string caption, std::string jobTitle)
+void TPageLayout::SetTexts(TWorkspaceTexts texts)
 {
-    FInfo.CopiesText = std::move(copiesText);
-    FInfo.Caption = std::move(caption);
-    FInfo.JobTitle = std::move(jobTitle);
+    FInfo.Texts = std::move(texts);
 }
 
-void TPageLayout::SetLastPrint(std::int32_t width, std::int32_t height, std::int32_t budget)
+void TPageLayout::SetLastPrint(const TLastPrint& print)
 {
-    FInfo.LastPrintWidth = width;
-    FInfo.LastPrintHeight = height;
-    FInfo.LastPrintBudget = budget;
-}
-
-void TPageLayout::SetResolution(std::int32_t percent)
-{
-    FInfo.Resolution = percent;
+    FInfo.LastPrint = print;
 }
 
 void TPageLayout::MoveCustomOffset(std::int32_t dx, std::int32_t dy)
@@ -129,25 +119,35 @@ void TPageLayout::MoveCustomOffset(std::int32_t dx, std::int32_t dy)
     FInfo.Y = Saturate(std::int64_t(FInfo.Y) + dy);
 }
 
-void TPageLayout::SetOrientation(std::uint8_t orientation)
+void TPageLayout::SetOrientation(TPrintOrientation orientation)
 {
-    FInfo.Orientation = std::uint8_t(Clamp(orientation, 0, PrintOrientationCount - 1));
+    FInfo.Orientation = TPrintOrientation(Clamp(orientation, 0, PrintOrientationCount - 1));
 }
 
-std::pair<std::int32_t, std::int32_t> TPageLayout::PrintPpi(const TPrintWorkspaceInfo& info) const
+std::pair<std::int32_t, std::int32_t> TPageLayout::PrintPpi(std::int32_t pictureWidth,
+                                                            std::int32_t pictureHeight) const
 {
-    const auto [w, h] = SizeOnPage(info);
+    const auto [w, h] = SizeOnPage(pictureWidth, pictureHeight);
     const auto perInch = [](std::int32_t pixels, int dpi, std::int32_t pagePixels) {
         return pixels > 0 && pagePixels > 0 ? Round((long double)pixels * dpi / pagePixels) : 0;
     };
-    return {perInch(info.PictureWidth, FPrinterDpiX, w), perInch(info.PictureHeight, FPrinterDpiY, h)};
+    return {perInch(pictureWidth, FPrinterDpiX, w), perInch(pictureHeight, FPrinterDpiY, h)};
 }
 
-std::pair<std::int32_t, std::int32_t> TPageLayout::SizeOnPage(const TPrintWorkspaceInfo& info) const
+long double TPageLayout::Millimetres(TAxis axis, long double pixels) const
 {
-    const std::int32_t pw = info.PictureWidth, ph = info.PictureHeight;
-    const std::int32_t W = info.PageWidth, H = info.PageHeight;
-    switch (info.Scale) {
+    return pixels / (axis == TAxis::Across ? FPrinterDpiX : FPrinterDpiY) * MmPerInch;
+}
+
+std::int32_t TPageLayout::PagePixels(TAxis axis, double millimetres) const
+{
+    return Round(millimetres / double(MmPerInch) * (axis == TAxis::Across ? FPrinterDpiX : FPrinterDpiY));
+}
+
+std::pair<std::int32_t, std::int32_t> TPageLayout::SizeOnPage(std::int32_t pw, std::int32_t ph) const
+{
+    const std::int32_t W = FInfo.Geometry.PageWidth, H = FInfo.Geometry.PageHeight;
+    switch (FInfo.Scale) {
     case psActualSize:
         return {Round((long double)FPrinterDpiX / FScreenPpi * pw),
                 Round((long double)FPrinterDpiY / FScreenPpi * ph)};
@@ -174,37 +174,41 @@ std::pair<std::int32_t, std::int32_t> TPageLayout::SizeOnPage(const TPrintWorksp
     }
 }
 
-void TPageLayout::Layout(TPrintWorkspaceInfo& info, int surfaceWidth, int surfaceHeight) const
+TPlacement TPageLayout::Place(const TPlacementRequest& request) const
 {
-    const auto [w, h] = SizeOnPage(info);
-    const std::int64_t W = info.PageWidth, H = info.PageHeight;
+    const auto [w, h] = SizeOnPage(request.PictureWidth, request.PictureHeight);
+    const std::int64_t W = FInfo.Geometry.PageWidth, H = FInfo.Geometry.PageHeight;
+    const TPrintPosition position = request.Position.value_or(FInfo.Position);
     std::int64_t x = 0, y = 0;
-    switch (info.Position) {
+    switch (position) {
     case ppTopLeft: break;
     case ppTopRight: x = W - w; break;
     case ppBottomLeft: y = H - h; break;
     case ppBottomRight: x = W - w; y = H - h; break;
     case ppCenter: x = Halve(W - w); y = Halve(H - h); break;
-    default: x = info.X; y = info.Y; break;
+    default: x = FInfo.X; y = FInfo.Y; break;
     }
-    // Each edge is rounded on its own, so the right edge is OutLeft + OutWidth.
-    info.OutLeft = Round(x * info.FactorX);
-    info.OutTop = Round(y * info.FactorY);
-    info.OutWidth = Round(w * info.FactorX);
-    info.OutHeight = Round(h * info.FactorY);
-    if (info.Position != ppCustom)
-        return;
+    // Each edge is rounded on its own, so the right edge is Left + Width.
+    TPlacement out;
+    out.Left = Round(x * request.FactorX);
+    out.Top = Round(y * request.FactorY);
+    out.Width = Round(w * request.FactorX);
+    out.Height = Round(h * request.FactorY);
+    if (position != ppCustom)
+        return out;
     // A picture dragged off the page stays reachable: 3 units of it remain
     // on the surface. X and Y keep what the user set.
     constexpr std::int64_t Keep = 3;
-    if (std::int64_t(info.OutLeft) + info.OutWidth < Keep)
-        info.OutLeft = Saturate(Keep - info.OutWidth);
-    if (std::int64_t(surfaceWidth) < std::int64_t(info.OutLeft) + Keep)
-        info.OutLeft = Saturate(std::int64_t(surfaceWidth) - Keep);
-    if (std::int64_t(info.OutTop) + info.OutHeight < Keep)
-        info.OutTop = Saturate(Keep - info.OutHeight);
-    if (std::int64_t(surfaceHeight) < std::int64_t(info.OutTop) + Keep)
-        info.OutTop = Saturate(std::int64_t(surfaceHeight) - Keep);
+    const std::int64_t surfaceWidth = request.SurfaceWidth, surfaceHeight = request.SurfaceHeight;
+    if (std::int64_t(out.Left) + out.Width < Keep)
+        out.Left = Saturate(Keep - out.Width);
+    if (surfaceWidth < std::int64_t(out.Left) + Keep)
+        out.Left = Saturate(surfaceWidth - Keep);
+    if (std::int64_t(out.Top) + out.Height < Keep)
+        out.Top = Saturate(Keep - out.Height);
+    if (surfaceHeight < std::int64_t(out.Top) + Keep)
+        out.Top = Saturate(surfaceHeight - Keep);
+    return out;
 }
 
 std::pair<int, int> TPageLayout::FitPrintBitmap(std::int64_t budget) const
@@ -212,7 +216,7 @@ std::pair<int, int> TPageLayout::FitPrintBitmap(std::int64_t budget) const
     // A page so wide that its height rounds to nothing still gets one row,
     // rather than the fallback far beyond the budget.
     auto rows = [this](std::int64_t n) { return std::max<std::int64_t>(1, Round(n * FPageAspect)); };
-    std::int64_t n = FInfo.PageWidth;
+    std::int64_t n = FInfo.Geometry.PageWidth;
     std::int64_t m = rows(n);
     while (n >= 1 && n * m * 3 > budget) {
         --n;
@@ -231,36 +235,29 @@ std::pair<int, int> TPageLayout::FitPrintBitmap(std::int64_t budget) const
     return {int(width), int(height)};
 }
 
-void TPageLayout::ReadDeviceMetrics(const TDeviceMetrics& device)
+void TPageLayout::UpdatePageGeometry(const TDeviceMetrics& device, int pictureWidth,
+                                     int pictureHeight)
 {
+    TPageGeometry& geometry = FInfo.Geometry;
+    geometry.PageWidth = device.PageWidth > 0 ? device.PageWidth : FallbackPageWidth;
+    geometry.PageHeight = device.PageHeight > 0 ? device.PageHeight : FallbackPageHeight;
+    geometry.PictureWidth = pictureWidth;
+    geometry.PictureHeight = pictureHeight;
     FPrinterDpiX = device.PrinterDpiX < 1 ? FallbackPrinterDpi : device.PrinterDpiX;
     FPrinterDpiY = device.PrinterDpiY < 1 ? FallbackPrinterDpi : device.PrinterDpiY;
     // Actual Size divides by the screen density; a screen that reports none
     // is taken as the common 96 pixels per inch.
     FScreenPpi = device.ScreenPpi < 1 ? FallbackScreenPpi : device.ScreenPpi;
-    FPageAspect = FInfo.PageWidth > 0 ? (long double)FInfo.PageHeight / FInfo.PageWidth : 0;
-}
-
-void TPageLayout::UpdatePageGeometry(const TDeviceMetrics& device, int pictureWidth,
-                                     int pictureHeight)
-{
-    FInfo.PageWidth = device.PageWidth > 0 ? device.PageWidth : FallbackPageWidth;
-    FInfo.PageHeight = device.PageHeight > 0 ? device.PageHeight : FallbackPageHeight;
-    FInfo.PictureWidth = pictureWidth;
-    FInfo.PictureHeight = pictureHeight;
-    ReadDeviceMetrics(device);
+    FPageAspect = geometry.PageWidth > 0 ? (long double)geometry.PageHeight / geometry.PageWidth : 0;
     std::tie(FPrintBitmapWidth, FPrintBitmapHeight) = FitPrintBitmap(FMemoryBudget);
 }
 
 void TPageLayout::UpdateMillimetres()
 {
-    auto millimetres = [](std::int32_t pixels, int dpi) {
-        return Round((long double)pixels / dpi * 25.4L);
-    };
-    FInfo.PageWidthMM = millimetres(FInfo.PageWidth, FPrinterDpiX);
-    FInfo.PageHeightMM = millimetres(FInfo.PageHeight, FPrinterDpiY);
-    FInfo.PictureWidthMM = millimetres(FInfo.PictureWidth, FPrinterDpiX);
-    FInfo.PictureHeightMM = millimetres(FInfo.PictureHeight, FPrinterDpiY);
+    const TPageGeometry& pixels = FInfo.Geometry;
+    auto mm = [this](TAxis axis, std::int32_t length) { return Round(Millimetres(axis, length)); };
+    FInfo.Millimetres = {mm(TAxis::Across, pixels.PageWidth), mm(TAxis::Down, pixels.PageHeight),
+                         mm(TAxis::Across, pixels.PictureWidth), mm(TAxis::Down, pixels.PictureHeight)};
 }
 
 bool TPageLayout::SetMemoryBudget(std::int64_t bytes)
@@ -272,14 +269,13 @@ bool TPageLayout::SetMemoryBudget(std::int64_t bytes)
     return true;
 }
 
-void TPageLayout::SetPreviewGeometry(int pageWidth, int pageHeight, int frameWidth, int frameHeight)
+void TPageLayout::SetPreviewGeometry(int pageWidth, int pageHeight)
 {
-    const long double W = FInfo.PageWidth > 0 ? FInfo.PageWidth : FallbackPageWidth;
-    const long double H = FInfo.PageHeight > 0 ? FInfo.PageHeight : FallbackPageHeight;
+    const TPageGeometry& page = FInfo.Geometry;
+    const long double W = page.PageWidth > 0 ? page.PageWidth : FallbackPageWidth;
+    const long double H = page.PageHeight > 0 ? page.PageHeight : FallbackPageHeight;
     FPreviewFactorX = pageWidth / W;
     FPreviewFactorY = pageHeight / H;
-    FInfo.FactorX = frameWidth / W;
-    FInfo.FactorY = frameHeight / H;
 }
 
 bool TPageLayout::CanZoom(bool pictureLoaded) const

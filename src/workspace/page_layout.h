@@ -1,7 +1,7 @@
 #pragma once
 
 // The page layout engine: where, and how large, the picture lands on the
-// printed page. The preview and the print job call the same Layout with
+// printed page. The preview and the print job call the same Place with
 // their own scale factors, so what the user sees is what prints.
 //
 // Everything is measured in printer pixels ("page pixels"); a layout result
@@ -13,6 +13,7 @@
 #include "workspace/print_workspace_info.h"
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace orvanto {
@@ -63,51 +64,72 @@ struct TApplyResult {
     bool ZoomChanged = false;       // the picture's size on the page may differ
 };
 
+// One target surface of a layout (the preview, a page bitmap): its units per
+// page pixel, its size, the picture's size, and a position other than the
+// current one when asked.
+struct TPlacementRequest {
+    long double FactorX = 1;
+    long double FactorY = 1;
+    std::int32_t PictureWidth = 0;
+    std::int32_t PictureHeight = 0;
+    int SurfaceWidth = 0;
+    int SurfaceHeight = 0;
+    std::optional<TPrintPosition> Position;
+};
+
+// Where the picture lands, in the surface's units.
+struct TPlacement {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool operator==(const TPlacement&) const = default;
+};
+
+enum class TAxis { Across, Down };
+
 class TPageLayout {
 public:
     TPageLayout();
 
     // The current settings; callers copy them, change fields and ApplyInfo.
     const TPrintWorkspaceInfo& Info() const { return FInfo; }
+    // Validates info and makes it the current settings.
+    TApplyResult ApplyInfo(TPrintWorkspaceInfo info);
     // The settings a new workspace starts with.
     void ResetSettings();
-    // The derived texts, for display.
-    void SetTexts(std::string copiesText, std::string caption, std::string jobTitle);
-    // The page bitmap of the last print and the budget it ended with.
-    void SetLastPrint(std::int32_t width, std::int32_t height, std::int32_t budget);
-    void SetResolution(std::int32_t percent);
+    // What the workspace writes for display.
+    void SetTexts(TWorkspaceTexts texts);
+    void SetLastPrint(const TLastPrint& print);
     // The two settings written without ApplyInfo: the drag moves the Custom
     // offsets (saturating), the printer dialog sets the orientation.
     void MoveCustomOffset(std::int32_t dx, std::int32_t dy);
-    void SetOrientation(std::uint8_t orientation);
+    void SetOrientation(TPrintOrientation orientation);
 
-    // Validates info and makes it the current settings.
-    TApplyResult ApplyInfo(TPrintWorkspaceInfo info);
-
-    // Writes OutLeft, OutTop, OutWidth, OutHeight of info from its scale,
-    // position, page and picture sizes and factors, with the current zoom
-    // percentages. For position Custom, at least 3 units of the picture stay
-    // on a surface of surfaceWidth x surfaceHeight.
-    void Layout(TPrintWorkspaceInfo& info, int surfaceWidth, int surfaceHeight) const;
-    // The picture's size on the page, page pixels, for info's scale.
-    std::pair<std::int32_t, std::int32_t> SizeOnPage(const TPrintWorkspaceInfo& info) const;
-    // The picture's pixels per inch of paper across and down, for info's
-    // scale at the printer's resolution; 0 for a side of no length.
-    std::pair<std::int32_t, std::int32_t> PrintPpi(const TPrintWorkspaceInfo& info) const;
+    // Where the picture lands on request's surface with the current settings
+    // and page. For position Custom, at least 3 units of the picture stay on
+    // the surface.
+    TPlacement Place(const TPlacementRequest& request) const;
+    // The picture's pixels per inch of paper across and down at the current
+    // scale and the printer's resolution; 0 for a side of no length.
+    std::pair<std::int32_t, std::int32_t> PrintPpi(std::int32_t pictureWidth,
+                                                   std::int32_t pictureHeight) const;
     // Below this a print looks soft: the pixels show as steps.
     static constexpr int SharpPpi = 150;
+    // Page pixels and millimetres on paper, each axis by its printer resolution.
+    long double Millimetres(TAxis axis, long double pixels) const;
+    std::int32_t PagePixels(TAxis axis, double millimetres) const;
 
     // The largest page bitmap of the page's aspect within budget bytes
     // (3 bytes a pixel), at least one row high; without a page, 2000 x 2500
     // shrunk into the budget. 1 x 1 when not even that fits.
     std::pair<int, int> FitPrintBitmap(std::int64_t budget) const;
 
-    // Printer resolution and screen density, with fallbacks, and the page aspect.
-    void ReadDeviceMetrics(const TDeviceMetrics& device);
-    // The geometry steps of a relayout: takes the page size (2400 x 3000 when unknown) and the picture size, reads
-    // the device metrics and fits the page bitmap to the memory budget.
+    // The geometry steps of a relayout: takes the page size (2400 x 3000
+    // when unknown) and the picture size, reads the device metrics (with
+    // fallbacks) and fits the page bitmap to the memory budget.
     void UpdatePageGeometry(const TDeviceMetrics& device, int pictureWidth, int pictureHeight);
-    // The four millimetre sizes of the current settings.
+    // The four millimetre sizes of the current page and picture.
     void UpdateMillimetres();
 
     // 0 or less means no limit (the largest 32-bit value). True when the
@@ -115,9 +137,8 @@ public:
     bool SetMemoryBudget(std::int64_t bytes);
     std::int32_t MemoryBudget() const { return FMemoryBudget; }
 
-    // The preview page and its outer frame in screen pixels; sets the
-    // preview factors and the record's own factors.
-    void SetPreviewGeometry(int pageWidth, int pageHeight, int frameWidth, int frameHeight);
+    // The preview page in screen pixels.
+    void SetPreviewGeometry(int pageWidth, int pageHeight);
     long double PreviewFactorX() const { return FPreviewFactorX; }
     long double PreviewFactorY() const { return FPreviewFactorY; }
 
@@ -134,6 +155,10 @@ public:
     bool CanCenter(bool pictureLoaded) const;
 
 private:
+    // The picture's size on the page, page pixels, for the current scale.
+    std::pair<std::int32_t, std::int32_t> SizeOnPage(std::int32_t pictureWidth,
+                                                     std::int32_t pictureHeight) const;
+
     TPrintWorkspaceInfo FInfo;
     int FPrinterDpiX = FallbackPrinterDpi;
     int FPrinterDpiY = FallbackPrinterDpi;

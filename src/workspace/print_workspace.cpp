@@ -9,13 +9,12 @@
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
+#include <algorithm>
 #include <limits>
-#include <new>
 
 namespace orvanto {
 
 namespace {
-
 
 std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
 {
@@ -27,19 +26,13 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b)
 
 } // namespace
 
-TPrintWorkspace::TPrintWorkspace() : FState(new TState)
+TPrintWorkspace::TPrintWorkspace() : FState(std::make_unique<TState>())
 {
-    FState->Picture = QImage(1, 1, QImage::Format_BGR888);
-    FState->Picture.fill(Qt::white);
     SetMemoryBudget(DefaultMemoryBudget);
-    FState->PreviewSize = 0;
     SetDefaults();
 }
 
-TPrintWorkspace::~TPrintWorkspace()
-{
-    delete FState;
-}
+TPrintWorkspace::~TPrintWorkspace() = default;
 
 void TPrintWorkspace::SetView(IWorkspaceView* view)
 {
@@ -58,8 +51,6 @@ const std::string& TPrintWorkspace::LastError() const
 
 void TPrintWorkspace::SetDefaults()
 {
-    FState->BkColor = 0xFF0000;
-    FState->UseBkColor = 0;
     FState->Layout.ResetSettings();
     Clear();
 }
@@ -68,17 +59,28 @@ void TPrintWorkspace::SetDefaults()
 
 TPrintWorkspaceInfo TPrintWorkspace::Info() const
 {
-    return FState->Layout.Info();
+    TPrintWorkspaceInfo info = FState->Layout.Info();
+    info.Copies = Copies();
+    return info;
 }
 
 void TPrintWorkspace::ApplyInfo(const TPrintWorkspaceInfo& info)
 {
     try {
+        const int copies = std::clamp(info.Copies, 1, MostCopies);
+        if (copies != Copies()) {
+            try {
+                Platform().Printer().SetCopies(copies);
+            } catch (...) {
+                // The printer keeps its count; Info reads it back from there.
+            }
+        }
         const TApplyResult result = FState->Layout.ApplyInfo(info);
         if (result.NewPageGeometry)
             UpdatePageGeometry();
         Changed(wcLayout | wcTitles | wcStatus);
     } catch (...) {
+        // The previous values stay for whatever was not yet written.
     }
 }
 
@@ -92,10 +94,12 @@ TDeviceMetrics TPrintWorkspace::ReadDeviceMetrics()
         device.PageWidth = printer.PageWidth();
         device.PageHeight = printer.PageHeight();
     } catch (...) {
+        // Values not read stay unknown: the layout takes its fallbacks.
     }
     try {
         device.ScreenPpi = Platform().Screen().PixelsPerInch();
     } catch (...) {
+        // Unknown: the layout takes the common 96 pixels per inch.
     }
     return device;
 }
@@ -105,13 +109,15 @@ void TPrintWorkspace::UpdatePageGeometry()
     try {
         Platform().Printer().SetOrientation(FState->Layout.Info().Orientation);
     } catch (...) {
+        // The page then keeps the printer's orientation; the layout reads it.
     }
     try {
         // Page size, picture size, device metrics and the page bitmap that
         // fits the budget, in that order, from one reading of the devices.
-        const QSize picture = PictureSize();
+        const QSize picture = FState->Picture.Size();
         FState->Layout.UpdatePageGeometry(ReadDeviceMetrics(), picture.width(), picture.height());
     } catch (...) {
+        // The previous geometry stays.
     }
 }
 
@@ -133,24 +139,9 @@ void TPrintWorkspace::SetMemoryBudget(std::int64_t bytes)
         Relayout();
 }
 
-std::int32_t TPrintWorkspace::MemoryBudget() const
-{
-    return FState->Layout.MemoryBudget();
-}
-
-bool TPrintWorkspace::CanZoom() const
-{
-    return FState->Layout.CanZoom(!FState->Empty);
-}
-
-std::int32_t TPrintWorkspace::CurrentZoom() const
-{
-    return FState->Layout.CurrentZoom();
-}
-
 void TPrintWorkspace::ZoomCommand(int mode, std::int32_t percent)
 {
-    if (!CanZoom())
+    if (!FState->Layout.CanZoom(!FState->Picture.Empty()))
         return;
     // The menu adds without a limit; adding saturates rather than wrapping
     // a large zoom round to a negative one.
@@ -164,25 +155,18 @@ void TPrintWorkspace::ZoomCommand(int mode, std::int32_t percent)
     ApplyInfo(info);
 }
 
-bool TPrintWorkspace::CanCenter() const
-{
-    return FState->Layout.CanCenter(!FState->Empty);
-}
-
 void TPrintWorkspace::CenterPicture()
 {
-    if (!CanCenter())
+    if (!FState->Layout.CanCenter(!FState->Picture.Empty()))
         return;
-    TPrintWorkspaceInfo centred = Info();
+    TPlacementRequest centred;
     centred.Position = ppCenter;
-    centred.FactorX = 1;
-    centred.FactorY = 1;
-    centred.PictureWidth = PictureSize().width();
-    centred.PictureHeight = PictureSize().height();
-    FState->Layout.Layout(centred, 0, 0);
+    centred.PictureWidth = FState->Picture.Size().width();
+    centred.PictureHeight = FState->Picture.Size().height();
+    const TPlacement at = FState->Layout.Place(centred);
     TPrintWorkspaceInfo info = Info();
-    info.X = centred.OutLeft;
-    info.Y = centred.OutTop;
+    info.X = at.Left;
+    info.Y = at.Top;
     ApplyInfo(info);
 }
 
@@ -191,10 +175,9 @@ const TPageLayout& TPrintWorkspace::Layout() const
     return FState->Layout;
 }
 
-void TPrintWorkspace::SetPreviewGeometry(int pageWidth, int pageHeight, int frameWidth,
-                                         int frameHeight)
+void TPrintWorkspace::SetPreviewGeometry(int pageWidth, int pageHeight)
 {
-    FState->Layout.SetPreviewGeometry(pageWidth, pageHeight, frameWidth, frameHeight);
+    FState->Layout.SetPreviewGeometry(pageWidth, pageHeight);
 }
 
 void TPrintWorkspace::MoveCustomOffset(std::int32_t dx, std::int32_t dy)
@@ -202,70 +185,7 @@ void TPrintWorkspace::MoveCustomOffset(std::int32_t dx, std::int32_t dy)
     FState->Layout.MoveCustomOffset(dx, dy);
 }
 
-// --- Shown by the window ---
-
-int TPrintWorkspace::PreviewSize() const
-{
-    return FState->PreviewSize;
-}
-
-void TPrintWorkspace::SetPreviewSize(int size)
-{
-    FState->PreviewSize = Clamp(size, 0, 1);
-    Changed(wcLayout);
-}
-
-std::uint32_t TPrintWorkspace::BkColor() const
-{
-    return FState->BkColor;
-}
-
-int TPrintWorkspace::UseBkColor() const
-{
-    return FState->UseBkColor;
-}
-
-std::uint32_t TPrintWorkspace::EffectiveBackground() const
-{
-    return FState->UseBkColor == 1 ? FState->BkColor : 0xFFFFFF;
-}
-
-void TPrintWorkspace::SetBackground(std::uint32_t colour, int mode)
-{
-    if (colour == FState->BkColor && mode == FState->UseBkColor)
-        return;
-    FState->BkColor = colour;
-    FState->UseBkColor = mode;
-    Changed(wcLayout);
-}
-
-// --- Titles, status texts, options ---
-
-bool TPrintWorkspace::GetAutoPrint() const
-{
-    return FState->AutoPrint;
-}
-
-void TPrintWorkspace::SetAutoPrint(bool on)
-{
-    if (on == FState->AutoPrint)
-        return;
-    FState->AutoPrint = on;
-    Changed(wcStatus);
-}
-
-bool TPrintWorkspace::GetAutoClose() const
-{
-    return FState->AutoClose;
-}
-
-void TPrintWorkspace::SetAutoClose(bool on)
-{
-    if (on == FState->AutoClose)
-        return;
-    FState->AutoClose = on;
-    Changed(wcStatus);
-}
+// --- Titles and status texts ---
 
 // The one way out of the core: the derived texts first, so that whoever
 // is told reads them current. A window or owner that throws must not take
@@ -273,43 +193,39 @@ void TPrintWorkspace::SetAutoClose(bool on)
 void TPrintWorkspace::Changed(TWorkspaceChanges changes)
 {
     try {
-        if (changes & (wcLayout | wcStatus | wcTitles)) {
-            UpdateStatusInfo();
-            UpdateTitles();
-        }
+        if (changes & (wcLayout | wcStatus | wcTitles))
+            UpdateTexts();
     } catch (...) {
+        // The texts stay as they were; the notice still goes out.
     }
     if (FState->View) {
         try {
             FState->View->WorkspaceChanged(changes);
         } catch (...) {
+            // See above: the window's failure is its own.
         }
     }
     if (OnChange) {
         try {
             OnChange(*this, changes);
         } catch (...) {
+            // See above: the owner's failure is its own.
         }
     }
 }
 
-void TPrintWorkspace::UpdateStatusInfo()
+void TPrintWorkspace::UpdateTexts()
 {
     FState->Layout.UpdateMillimetres();
-    const int copies = GetCopies();
+    const int copies = Copies();
     const TPrintWorkspaceInfo& info = FState->Layout.Info();
-    FState->Layout.SetTexts(IntToText(copies) + " " + Translate(copies > 1 ? "copies" : "copy"),
-                            info.Caption, info.JobTitle);
-}
-
-void TPrintWorkspace::UpdateTitles()
-{
-    const TPrintWorkspaceInfo& info = FState->Layout.Info();
-    std::string caption = info.PrinterName.empty() ? std::string(ProgramName)
-                                                   : info.PrinterName + " - " + ProgramName;
-    std::string jobTitle = caption + " [" + Translate(PrintQualityName(info.Quality)) + ", "
-        + info.CopiesText + "]";
-    FState->Layout.SetTexts(info.CopiesText, std::move(caption), std::move(jobTitle));
+    TWorkspaceTexts texts;
+    texts.CopiesText = IntToText(copies) + " " + Translate(copies > 1 ? "copies" : "copy");
+    texts.Caption = info.PrinterName.empty() ? std::string(ProgramName)
+                                             : info.PrinterName + " - " + ProgramName;
+    texts.JobTitle = texts.Caption + " [" + Translate(PrintQualityName(info.Quality)) + ", "
+        + texts.CopiesText + "]";
+    FState->Layout.SetTexts(std::move(texts));
 }
 
 void TPrintWorkspace::ShowLastError()
@@ -320,6 +236,7 @@ void TPrintWorkspace::ShowLastError()
         file.swap(FState->ErrorFileName);
         ShowError(file.empty() ? FState->LastError : Translate(FState->LastError) + "\n" + file);
     } catch (...) {
+        // The error box itself failed; there is nowhere left to report it.
     }
 }
 
@@ -338,9 +255,12 @@ bool TPrintWorkspace::ProcessCommandLine(const TCommandLine& line)
             info.PrinterName = line.PrinterName;
             ApplyInfo(info);
         }
-        if (line.AutoPrint)
-            SetAutoPrint(true);
-        if (FState->AutoPrint) {
+        if (line.AutoPrint && !Info().AutoPrint) {
+            TPrintWorkspaceInfo info = Info();
+            info.AutoPrint = true;
+            ApplyInfo(info);
+        }
+        if (Info().AutoPrint) {
             // An unattended print takes the whole picture, never the quick copy.
             if (!FinishLoading())
                 return false;

@@ -1,10 +1,9 @@
-// The picture of the print workspace: loading, the clipboard, the four edit
-// commands and their one-step undo.
+// The picture side of the print workspace: loading (in the background when
+// asked), the clipboard, and the edits run on its picture part.
 #include "workspace/print_workspace.h"
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
-#include "raster/raster_transforms.h"
 #include "support/file_listing.h"
 #include "support/general.h"
 #include "support/messages.h"
@@ -16,7 +15,6 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <new>
 
 namespace orvanto {
 
@@ -24,95 +22,16 @@ namespace {
 
 constexpr std::int64_t White = 0xFFFFFF;
 
-using TEdit = TPrintWorkspace::TEdit;
-
-// Each edit with what undoes it and whether the picture keeps its size (a
-// picture that keeps it needs only a repaint, one that does not a new page
-// geometry).
-struct TEditCommand {
-    TEdit Edit;
-    const char* Caption; // what Undo names
-    bool (*Run)(TManipulationInfo& info, int parameter);
-    bool (TPrintWorkspace::*Allowed)() const;
-    TEdit Inverse;
-    int (*InverseParameter)(int parameter);
-    bool (*KeepsSize)(int parameter);
-};
-
-int NoParameter(int)
-{
-    return 0;
-}
-
-bool Always(int)
-{
-    return true;
-}
-
-const TEditCommand EditCommands[] = {
-    {TEdit::Flip, "Flip", [](TManipulationInfo& info, int) { return FlipVertical(info); },
-     &TPrintWorkspace::CanFlip, TEdit::Flip, NoParameter, Always},
-    {TEdit::Mirror, "Mirror", [](TManipulationInfo& info, int) { return MirrorHorizontal(info); },
-     &TPrintWorkspace::CanMirror, TEdit::Mirror, NoParameter, Always},
-    {TEdit::Invert, "Invert", [](TManipulationInfo& info, int) { return InvertColors(info); },
-     &TPrintWorkspace::CanInvert, TEdit::Invert, NoParameter, Always},
-    // A turn is undone by the opposite turn; a half turn keeps the size,
-    // every other turn swaps the sides.
-    {TEdit::Rotate, "Rotate", [](TManipulationInfo& info, int angle) { return RotateBy(info, angle); },
-     &TPrintWorkspace::CanRotate, TEdit::Rotate, [](int angle) { return -angle; },
-     [](int angle) { return angle == 180 || angle == -180; }},
-};
-
-const TEditCommand& Command(TEdit edit)
-{
-    for (const TEditCommand& command : EditCommands)
-        if (command.Edit == edit)
-            return command;
-    return EditCommands[0];
-}
-
 } // namespace
 
-bool TPrintWorkspace::Empty() const
-{
-    return FState->Empty;
-}
-
-const QImage& TPrintWorkspace::Picture() const
+const TWorkspacePicture& TPrintWorkspace::Picture() const
 {
     return FState->Picture;
-}
-
-void TPrintWorkspace::TakePicture(QImage picture)
-{
-    FState->Picture = std::move(picture);
-    FState->Empty = false;
-    FState->PartialLoad = false;
-}
-
-void TPrintWorkspace::ForgetEdit()
-{
-    FState->UndoAvailable = false;
 }
 
 void TPrintWorkspace::SetBackgroundLoading(bool on)
 {
     FState->BackgroundLoading = on;
-}
-
-bool TPrintWorkspace::Loading() const
-{
-    return FState->LoadPending;
-}
-
-QSize TPrintWorkspace::PictureSize() const
-{
-    return FState->PendingPreview.isNull() ? FState->Picture.size() : FState->PendingSize;
-}
-
-const QImage& TPrintWorkspace::ShownPicture() const
-{
-    return FState->PendingPreview.isNull() ? FState->Picture : FState->PendingPreview;
 }
 
 QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
@@ -121,14 +40,17 @@ QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
     qreal ratio = 1;
     if (const auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         ratio = application->devicePixelRatio();
-    TPrintWorkspaceInfo info = Info();
-    info.FactorX = FState->Layout.PreviewFactorX() * ratio;
-    info.FactorY = FState->Layout.PreviewFactorY() * ratio;
-    info.PictureWidth = fullSize.width();
-    info.PictureHeight = fullSize.height();
-    FState->Layout.Layout(info, int(info.PageWidth * info.FactorX), int(info.PageHeight * info.FactorY));
+    const TPageLayout& layout = FState->Layout;
+    TPlacementRequest request;
+    request.FactorX = layout.PreviewFactorX() * ratio;
+    request.FactorY = layout.PreviewFactorY() * ratio;
+    request.PictureWidth = fullSize.width();
+    request.PictureHeight = fullSize.height();
+    request.SurfaceWidth = int(layout.Info().Geometry.PageWidth * request.FactorX);
+    request.SurfaceHeight = int(layout.Info().Geometry.PageHeight * request.FactorY);
+    const TPlacement at = layout.Place(request);
     const auto side = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, 1, 1 << 30)); };
-    return QSize(side(info.OutWidth), side(info.OutHeight));
+    return QSize(side(at.Width), side(at.Height));
 }
 
 bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
@@ -167,7 +89,7 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
         QMetaObject::invokeMethod(
             wakeup,
             [this, generation] {
-                if (FState->LoadPending && FState->LoadGeneration == generation)
+                if (FState->Picture.Loading() && FState->LoadGeneration == generation)
                     CompleteLoading(true);
             },
             Qt::QueuedConnection);
@@ -176,17 +98,16 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
     // it, so the whole picture comes no later than without the copy.
     if (!FState->Loader.Start(decode, finished))
         return false;
-    FState->LoadPending = true;
+    FState->Picture.StartLoading();
     QImage preview;
     QSize fullSize;
     if (registry->OpenPreview(fileName, [this](QSize full) { return PreviewNeed(full); }, preview, fullSize)
         && !preview.isNull() && !fullSize.isEmpty()) {
         if (preview.format() != QImage::Format_BGR888)
             preview = preview.convertToFormat(QImage::Format_BGR888);
-        FState->PendingSize = fullSize;
-        FState->PendingPreview = std::move(preview);
+        FState->Picture.ShowQuickCopy(fullSize, std::move(preview));
     }
-    if (FState->PendingPreview.isNull()) {
+    if (!FState->Picture.HasQuickCopy()) {
         // Nothing to show meanwhile: wait, as a load always did.
         loaded = FinishLoading();
         return true;
@@ -198,19 +119,17 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
 
 void TPrintWorkspace::DropLoading()
 {
-    if (!FState->LoadPending)
+    if (!FState->Picture.Loading())
         return;
     FState->Loader.Cancel();
     FState->Loader.Take();
-    FState->LoadPending = false;
-    FState->PendingPreview = QImage();
-    FState->PendingSize = QSize();
+    FState->Picture.StopLoading();
     ++FState->LoadGeneration;
 }
 
 bool TPrintWorkspace::FinishLoading()
 {
-    if (!FState->LoadPending)
+    if (!FState->Picture.Loading())
         return true;
     int shown = -1;
     while (!FState->Loader.WaitFor(40)) {
@@ -223,25 +142,22 @@ bool TPrintWorkspace::FinishLoading()
 
 bool TPrintWorkspace::CompleteLoading(bool reportFailure)
 {
-    if (!FState->LoadPending)
+    if (!FState->Picture.Loading())
         return true;
     TPictureLoader::TResult result = FState->Loader.Take();
-    FState->LoadPending = false;
-    FState->PendingPreview = QImage();
-    FState->PendingSize = QSize();
+    FState->Picture.StopLoading();
     ++FState->LoadGeneration;
     if (result.Fatal)
         General()->FatalOutOfMemory();
     const bool loaded = result.Loaded && !result.Picture.isNull();
     if (loaded) {
-        TakePicture(std::move(result.Picture));
-        FState->PartialLoad = FState->PendingPartial && FState->PendingPartial->load();
+        FState->Picture.Take(std::move(result.Picture), FState->PendingPartial && FState->PendingPartial->load());
     } else {
         FState->LastError = result.Error.empty() ? Messages::UnknownFormat : result.Error;
     }
     FState->PendingPartial.reset();
     Refresh();
-    ForgetEdit();
+    FState->Picture.ForgetEdit();
     if (!loaded && reportFailure)
         ShowLastError();
     return loaded;
@@ -281,8 +197,7 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
             if (picture.format() != QImage::Format_BGR888)
                 picture = picture.convertToFormat(QImage::Format_BGR888);
             if (!picture.isNull()) {
-                TakePicture(std::move(picture));
-                FState->PartialLoad = request.Partial;
+                FState->Picture.Take(std::move(picture), request.Partial);
                 FState->ErrorFileName.clear();
                 loaded = true;
             }
@@ -293,24 +208,17 @@ bool TPrintWorkspace::LoadFile(const std::string& fileName)
         loaded = false;
     }
     Refresh();
-    ForgetEdit();
+    FState->Picture.ForgetEdit();
     return loaded;
-}
-
-bool TPrintWorkspace::LastLoadPartial() const
-{
-    return FState->PartialLoad && !FState->Empty;
 }
 
 void TPrintWorkspace::Clear()
 {
     DropLoading();
-    FState->Empty = true;
     try {
-        QImage blank(1, 1, QImage::Format_BGR888);
-        blank.fill(Qt::white);
-        FState->Picture = std::move(blank);
+        FState->Picture.Clear();
     } catch (...) {
+        // Without memory for the blank the old pixels stay, marked empty.
     }
     Refresh();
 }
@@ -320,10 +228,10 @@ bool TPrintWorkspace::CopyToClipboard()
     if (!FinishLoading())
         return false;
     FState->LastError = Messages::TaskFailed;
-    if (!CanCopy())
+    if (!FState->Picture.CanCopy())
         return false;
     try {
-        return Platform().Clipboard().SetBitmap(FState->Picture);
+        return Platform().Clipboard().SetBitmap(FState->Picture.Bitmap());
     } catch (...) {
         return false;
     }
@@ -334,21 +242,21 @@ bool TPrintWorkspace::PasteFromClipboard()
     if (!FinishLoading())
         return false;
     FState->LastError = Messages::TaskFailed;
-    if (!CanPaste())
+    if (!FState->Picture.CanPaste())
         return false;
     bool pasted = false;
     try {
         // What cannot be taken or converted leaves the old picture in place.
         QImage picture = PictureOverWhite(Platform().Clipboard().Bitmap());
         if (!picture.isNull()) {
-            TakePicture(std::move(picture));
+            FState->Picture.Take(std::move(picture), false);
             pasted = true;
         }
     } catch (...) {
         pasted = false;
     }
     Refresh();
-    ForgetEdit();
+    FState->Picture.ForgetEdit();
     return pasted;
 }
 
@@ -357,31 +265,18 @@ bool TPrintWorkspace::RunEdit(TEdit edit, int parameter)
     if (!FinishLoading())
         return false;
     FState->LastError = Messages::UnexpectedError;
-    const TEditCommand& command = Command(edit);
-    if (!(this->*command.Allowed)())
+    if (!FState->Picture.Allowed(edit))
         return false;
     bool done = false;
-    bool repaint = true;
+    bool keepsSize = false;
     try {
-        TManipulationInfo info;
-        info.Bitmap = &FState->Picture;
-        info.Rect = PictureRect(&FState->Picture);
-        info.Exclusive = true;
-        if (command.Run(info, parameter)) {
-            FState->UndoEdit = edit;
-            FState->UndoParameter = parameter;
-            FState->UndoAvailable = true;
-            done = true;
-        } else {
-            FState->LastError = info.ErrorText;
-            repaint = false;
-        }
+        done = FState->Picture.Edit(edit, parameter, FState->LastError, keepsSize);
+        if (!done)
+            return false; // the picture is as it was: nothing to repaint
     } catch (...) {
         done = false;
     }
-    if (!repaint)
-        return false;
-    if (command.KeepsSize(parameter)) {
+    if (keepsSize) {
         Changed(wcPicture);
     } else {
         Refresh();
@@ -414,56 +309,13 @@ bool TPrintWorkspace::Undo()
     if (!FinishLoading())
         return false;
     FState->LastError = Messages::OutOfMemory;
-    if (!CanUndo())
+    TEdit edit = TEdit::Flip;
+    int parameter = 0;
+    if (!FState->Picture.UndoStep(edit, parameter))
         return true;
-    const TEditCommand& command = Command(FState->UndoEdit);
     // Replaying the inverse records it as the last edit, so a second Undo
     // redoes the edit.
-    return RunEdit(command.Inverse, command.InverseParameter(FState->UndoParameter));
-}
-
-std::string TPrintWorkspace::UndoCaption() const
-{
-    return CanUndo() ? Command(FState->UndoEdit).Caption : std::string();
-}
-
-bool TPrintWorkspace::CanFlip() const
-{
-    return !FState->Empty;
-}
-
-bool TPrintWorkspace::CanMirror() const
-{
-    return !FState->Empty;
-}
-
-bool TPrintWorkspace::CanInvert() const
-{
-    return !FState->Empty;
-}
-
-bool TPrintWorkspace::CanRotate() const
-{
-    return !FState->Empty;
-}
-
-bool TPrintWorkspace::CanCopy() const
-{
-    return !FState->Empty;
-}
-
-bool TPrintWorkspace::CanPaste() const
-{
-    try {
-        return Platform().Clipboard().HasBitmap();
-    } catch (...) {
-        return false;
-    }
-}
-
-bool TPrintWorkspace::CanUndo() const
-{
-    return !FState->Empty && FState->UndoAvailable;
+    return RunEdit(edit, parameter);
 }
 
 } // namespace orvanto

@@ -1,22 +1,18 @@
-// Printing: the page bitmap within the memory budget, the attempts that
-// lower it when memory runs short, the printer's copies and dialog.
+// Printing: the printer's presence, copies and dialog, and one print job
+// (TPrintJob) run with the workspace's settings and picture.
 #include "workspace/print_workspace.h"
 
 #include "platform/platform.h"
 #include "support/messages.h"
-#include "workspace/page_bitmap.h"
+#include "workspace/print_job.h"
 #include "workspace/print_workspace_state.h"
 
 #include <algorithm>
-#include <limits>
+#include <optional>
 
 namespace orvanto {
 
 namespace {
-
-constexpr std::int64_t RetryStep = 1000000;
-constexpr std::int64_t SmallestRetryBudget = 2000000;
-constexpr int MostCopies = 99;
 
 // The budget's share of the full memory budget, in percent. The product is
 // taken in 64 bits: a budget of the largest 32-bit value times 100 would
@@ -39,6 +35,7 @@ bool TPrintWorkspace::PrinterPresent()
         if (!printer.PrinterNames().empty() && !printer.CurrentPrinterName().empty())
             return true;
     } catch (...) {
+        // A printer list that cannot be read has no printer to offer.
     }
     FState->LastError = Messages::NoPrinterInstalled;
     return false;
@@ -46,7 +43,7 @@ bool TPrintWorkspace::PrinterPresent()
 
 bool TPrintWorkspace::CanPrint()
 {
-    return !FState->Empty && !FState->Printing && PrinterPresent();
+    return !FState->Picture.Empty() && !FState->Printing && PrinterPresent();
 }
 
 bool TPrintWorkspace::Printing() const
@@ -54,16 +51,7 @@ bool TPrintWorkspace::Printing() const
     return FState->Printing;
 }
 
-void TPrintWorkspace::SetCopies(int copies)
-{
-    try {
-        Platform().Printer().SetCopies(std::clamp(copies, 1, MostCopies));
-        Changed(wcStatus | wcTitles);
-    } catch (...) {
-    }
-}
-
-int TPrintWorkspace::GetCopies()
+int TPrintWorkspace::Copies() const
 {
     try {
         const int copies = Platform().Printer().Copies();
@@ -76,7 +64,7 @@ int TPrintWorkspace::GetCopies()
 bool TPrintWorkspace::PrinterSetup()
 {
     try {
-        if (!Platform().Printer().PrintDialog(GetCopies()))
+        if (!Platform().Printer().PrintDialog(Copies()))
             return false;
     } catch (...) {
         return false;
@@ -84,8 +72,9 @@ bool TPrintWorkspace::PrinterSetup()
     try {
         const int orientation = Platform().Printer().Orientation();
         if (orientation == poPortrait || orientation == poLandscape)
-            FState->Layout.SetOrientation(std::uint8_t(orientation));
+            FState->Layout.SetOrientation(TPrintOrientation(orientation));
     } catch (...) {
+        // The orientation stays as it was.
     }
     Refresh();
     return true;
@@ -100,83 +89,37 @@ bool TPrintWorkspace::Print()
         return false;
     FState->Printing = true;
     bool done = false;
-    std::int64_t budget = MemoryBudget();
+    std::int64_t budget = FState->Layout.MemoryBudget();
+    std::optional<TPrintJob> job;
     try {
         // Re-validated, and the window shows the job state.
         ApplyInfo(Info());
         Progress(10);
-        done = PrintPage(budget);
+        job.emplace(Platform().Printer(), FState->Layout, FState->Picture.Bitmap(),
+                    Info().EffectiveBackground(), [this](int percent) { Progress(percent); });
+        done = job->Run(budget);
     } catch (...) {
         // Whatever failed, no half-made job is left open to print.
         done = false;
         try {
             Platform().Printer().AbortDoc();
         } catch (...) {
+            // Nothing more can be done with a printer that fails to abort.
         }
     }
+    TLastPrint last = FState->Layout.Info().LastPrint;
+    if (job) {
+        if (!job->LastError().empty())
+            FState->LastError = job->LastError();
+        if (job->LastPrint().Width > 0)
+            last = job->LastPrint();
+    }
     Progress(100);
-    FState->Layout.SetResolution(BudgetPercent(budget, MemoryBudget()));
+    last.Resolution = BudgetPercent(budget, FState->Layout.MemoryBudget());
+    FState->Layout.SetLastPrint(last);
     FState->Printing = false;
     Changed(wcStatus);
     return done;
-}
-
-bool TPrintWorkspace::PrintPage(std::int64_t& budget)
-{
-    const TPrintWorkspaceInfo info = Info();
-    const int quality = info.Quality;
-    int width = QualityDimension(FState->Layout.PrintBitmapWidth(), quality);
-    int height = QualityDimension(FState->Layout.PrintBitmapHeight(), quality);
-    FitPageBitmap(width, height, budget);
-
-    IPrinter& printer = Platform().Printer();
-    printer.SetTitle(info.JobTitle);
-    FState->LastError = Messages::PrintJobNotStarted;
-    if (!printer.BeginDoc())
-        return false;
-
-    const QRect page(0, 0, info.PageWidth, info.PageHeight);
-    for (;;) {
-        FState->LastError = Messages::OutOfMemory;
-        TStretchResult result = TStretchResult::OutOfMemory;
-        {
-            QImage bitmap = RenderPageBitmap(width, height);
-            if (!bitmap.isNull()) {
-                FState->Layout.SetLastPrint(bitmap.width(), bitmap.height(), std::int32_t(budget));
-                Progress(60);
-                result = printer.StretchToDevice(bitmap, page);
-            }
-        }
-        if (result == TStretchResult::Drawn)
-            break;
-        if (result == TStretchResult::DeviceFailed) {
-            // Only memory is worth another attempt; a device that failed
-            // once gets no half-drawn page sent.
-            FState->LastError = Messages::PrinterFailedOnPage;
-            printer.AbortDoc();
-            return false;
-        }
-        // A smaller page bitmap: the budget drops a step at a time, and the
-        // quality rule still applies, so a Low job never grows on a retry.
-        // Budgets that would give no smaller bitmap are passed over.
-        const std::int64_t failed = std::int64_t(width) * height;
-        bool smaller = false;
-        while (!smaller && budget >= SmallestRetryBudget) {
-            budget -= RetryStep;
-            const auto [w, h] = FState->Layout.FitPrintBitmap(budget);
-            width = QualityDimension(w, quality);
-            height = QualityDimension(h, quality);
-            FitPageBitmap(width, height, budget);
-            smaller = std::int64_t(width) * height < failed;
-        }
-        if (!smaller) {
-            FState->LastError = Messages::OutOfMemory;
-            printer.AbortDoc();
-            return false;
-        }
-    }
-    FState->LastError = Messages::PrintJobRefused;
-    return printer.EndDoc();
 }
 
 void TPrintWorkspace::Progress(int percent)
@@ -186,19 +129,8 @@ void TPrintWorkspace::Progress(int percent)
     try {
         OnProgress(percent);
     } catch (...) {
+        // A progress display that fails does not stop the work it shows.
     }
-}
-
-QImage TPrintWorkspace::RenderPageBitmap(int width, int height)
-{
-    TPrintWorkspaceInfo info = Info();
-    info.FactorX = (long double)width / info.PageWidth;
-    info.FactorY = (long double)height / info.PageHeight;
-    info.PictureWidth = FState->Picture.width();
-    info.PictureHeight = FState->Picture.height();
-    FState->Layout.Layout(info, width, height);
-    return DrawPageBitmap(FState->Picture, width, height, info.OutLeft, info.OutTop,
-                          info.OutWidth, info.OutHeight, EffectiveBackground());
 }
 
 } // namespace orvanto

@@ -1,16 +1,16 @@
 #pragma once
 
 // The private state of TPrintWorkspace, shared by the files that implement
-// it (settings and titles, the picture and its edits, printing).
+// it (settings and titles, the picture and its loading, printing): its
+// parts, and what ties them together.
 
 #include "workspace/page_layout.h"
 #include "workspace/picture_loader.h"
 #include "workspace/print_workspace.h"
+#include "workspace/workspace_picture.h"
 #include "workspace/workspace_view.h"
 
-#include <QImage>
 #include <QObject>
-#include <QSize>
 
 #include <atomic>
 #include <cstdint>
@@ -21,32 +21,16 @@ namespace orvanto {
 
 struct TPrintWorkspace::TState {
     TPageLayout Layout;
+    TWorkspacePicture Picture;
     IWorkspaceView* View = nullptr;
     std::string LastError;
     // The file a failed load was about; ShowLastError names it.
     std::string ErrorFileName;
-    bool PartialLoad = false;
-
-    QImage Picture; // 1 x 1 while Empty
-    bool Empty = true;
-    bool UndoAvailable = false;
-    TEdit UndoEdit = TEdit::Flip;
-    int UndoParameter = 0;
-
     bool Printing = false;
-    bool AutoPrint = false;
-    bool AutoClose = false;
-
-    int PreviewSize = 0;
-    std::uint32_t BkColor = 0xFF0000;
-    int UseBkColor = 0;
 
     // A picture decoding in the background: its reduced copy is shown and
     // its full size laid out meanwhile; nothing else acts on the copy.
     bool BackgroundLoading = false;
-    bool LoadPending = false;
-    QImage PendingPreview;
-    QSize PendingSize;
     std::shared_ptr<std::atomic<bool>> PendingPartial;
     std::uint64_t LoadGeneration = 0;
     // Receives the worker's "done" in the window thread. Declared before the

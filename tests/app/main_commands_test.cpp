@@ -109,7 +109,9 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         if (c.Picture) {
             ASSERT_TRUE(workspace.LoadFile(Picture));
         }
-        workspace.SetAutoClose(c.AutoClose);
+        TPrintWorkspaceInfo info = workspace.Info();
+        info.AutoClose = c.AutoClose;
+        workspace.ApplyInfo(info);
         host.Busy = c.Busy;
         EXPECT_EQ(commands.Dispatch(FindMenuEntry(c.Entry)), c.Ran);
         EXPECT_EQ(host.BusyCalls.size(), c.BusyCalls);
@@ -140,7 +142,7 @@ TEST_F(MainCommands, OpenAsksTheDialogAndLoadsTheChosenFile)
     setenv("HOME", oldHome.c_str(), 1);
     ASSERT_EQ(Boxes->Shown.size(), 1u);
     EXPECT_EQ(Boxes->Shown[0].Text, "File not found\r\n" + Picture + ".missing") << "the text, then the file";
-    EXPECT_FALSE(workspace.Empty());
+    EXPECT_FALSE(workspace.Picture().Empty());
     EXPECT_EQ(commands.OpenInfo().FileName, Picture);
     ASSERT_EQ(Dialogs->Requests.size(), 3u);
     EXPECT_EQ(Dialogs->Requests[0].Kind, TFileDialogKind::OpenWithPreview);

@@ -80,7 +80,7 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         TPrintWorkspace& workspace = *window.Workspace();
-        EXPECT_EQ(workspace.Picture().width(), 40) << "the command line's picture is loaded";
+        EXPECT_EQ(workspace.Picture().Bitmap().width(), 40) << "the command line's picture is loaded";
         EXPECT_EQ(window.StatusPanel(1)->text().toStdString(), "1 copy");
         TPrintWorkspaceInfo info = workspace.Info();
         info.Scale = psCustom; // as the settings bar's list would set it
@@ -90,22 +90,22 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         ExpectStatusPanelsFit(window);
 
         QTest::keyClick(&window, Qt::Key_F7); // rotate right 90; its menu never opened
-        EXPECT_EQ(workspace.Picture().width(), 20);
-        EXPECT_EQ(workspace.Picture().pixelColor(19, 0), QColor(Qt::red)) << "clockwise: top left to top right";
+        EXPECT_EQ(workspace.Picture().Bitmap().width(), 20);
+        EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(19, 0), QColor(Qt::red)) << "clockwise: top left to top right";
         QMenu* image = window.findChild<QMenu*>("Image2");
         ASSERT_NE(image, nullptr);
         Q_EMIT image->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), "&Undo Rotate");
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier); // undo
-        EXPECT_EQ(workspace.Picture().width(), 40);
-        EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red)) << "undone: back where it was";
+        EXPECT_EQ(workspace.Picture().Bitmap().width(), 40);
+        EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(0, 0), QColor(Qt::red)) << "undone: back where it was";
         window.MenuAction("N902")->trigger(); // rotate left 90
-        EXPECT_EQ(workspace.Picture().pixelColor(0, 39), QColor(Qt::red)) << "anticlockwise: top left to bottom left";
+        EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(0, 39), QColor(Qt::red)) << "anticlockwise: top left to bottom left";
         window.MenuAction("Undo1")->trigger();
-        EXPECT_EQ(workspace.Picture().pixelColor(0, 0), QColor(Qt::red));
+        EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(0, 0), QColor(Qt::red));
         EXPECT_TRUE(window.ButtonBar()->ButtonEnabled(8)) << "the bar follows the command at once, not the next tick";
         QTest::mouseClick(window.ButtonBar()->Window(), Qt::LeftButton, {}, window.ButtonBar()->ButtonRect(8).center());
-        EXPECT_EQ(workspace.UndoCaption(), "Mirror") << "the bar's ninth entry mirrors";
+        EXPECT_EQ(workspace.Picture().UndoCaption(), "Mirror") << "the bar's ninth entry mirrors";
 
         QTest::keyClick(&window, Qt::Key_F10); // increase 25%
         EXPECT_EQ(workspace.Info().ZoomX, 25);
@@ -117,10 +117,10 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         EXPECT_FALSE(window.Commands()->Enabled(FindMenuEntry("Normal1"))) << "nothing left to clear";
 
         QTest::keyClick(&window, Qt::Key_F4); // background colour: the dialog answers green
-        EXPECT_EQ(workspace.BkColor(), 0x00FF00u);
-        EXPECT_EQ(workspace.UseBkColor(), 1);
+        EXPECT_EQ(workspace.Info().BkColor, 0x00FF00u);
+        EXPECT_EQ(workspace.Info().UseBkColor, 1);
         QTest::keyClick(&window, Qt::Key_F5); // use background colour off
-        EXPECT_EQ(workspace.UseBkColor(), 0);
+        EXPECT_EQ(workspace.Info().UseBkColor, 0);
 
         window.MenuAction("AutoClose1")->trigger();
         EXPECT_EQ(window.StatusPanel(2)->text().toStdString(), "Auto Close");
@@ -156,13 +156,14 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         keys += name + "=" + value + " ";
     EXPECT_EQ(keys, "AutoClose=1 AutoPrint=0 ToolbarOnTop=0 ShowButtonbar=1 Copies=1 Quality=0 Position=4 "
                     "Scale=4 Orientation=0 X=0 Y=0 ZoomX=0 ZoomY=0 ZoomXY=0 Width=430 Height=374 Size=0 "
-                    "BkColor=65280 UseBkColor=0 ");
+                    "BkColor=65280 UseBkColor=0 SizeX=10000 SizeY=15000 SizeLock=1 SizeFill=0 Poster=0 "
+                    "PosterOverlap=1000 Printer= Paper= ");
     Platform().SetColourDialog(std::move(oldColours));
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetMessageBox(std::move(oldBoxes));
 }
 
-// Each of the nineteen stored settings comes back at start, where the user
+// Each of the stored settings comes back at start, where the user
 // sees it, and goes back to the file at the end; every number differs from
 // the others, so two swapped fields show.
 TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
@@ -174,11 +175,11 @@ TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
         int Value;
         TShown Shown;
     } keys[] = {
-        {"AutoClose", 0, [](TForm1& w) { return int(w.Workspace()->GetAutoClose()); }},
-        {"AutoPrint", 1, [](TForm1& w) { return int(w.Workspace()->GetAutoPrint()); }},
+        {"AutoClose", 0, [](TForm1& w) { return int(w.Workspace()->Info().AutoClose); }},
+        {"AutoPrint", 1, [](TForm1& w) { return int(w.Workspace()->Info().AutoPrint); }},
         {"ToolbarOnTop", 1, [](TForm1& w) { return int(w.PanelOnTop()); }},
         {"ShowButtonbar", 0, [](TForm1& w) { return int(w.ButtonBarVisible()); }},
-        {"Copies", 7, [](TForm1& w) { return w.Workspace()->GetCopies(); }},
+        {"Copies", 7, [](TForm1& w) { return w.Workspace()->Info().Copies; }},
         {"Quality", 2, [](TForm1& w) { return int(w.Workspace()->Info().Quality); }},
         {"Position", 5, [](TForm1& w) { return int(w.Workspace()->Info().Position); }},
         {"Scale", 4, [](TForm1& w) { return int(w.Workspace()->Info().Scale); }},
@@ -190,19 +191,28 @@ TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
         {"ZoomXY", 300, [](TForm1& w) { return int(w.Workspace()->Info().ZoomXY); }},
         {"Width", 640, [](TForm1& w) { return w.width(); }},
         {"Height", 480, [](TForm1& w) { return w.height(); }},
-        {"Size", 1, [](TForm1& w) { return w.Workspace()->PreviewSize(); }},
-        {"BkColor", 0x336699, [](TForm1& w) { return int(w.Workspace()->BkColor()); }},
-        {"UseBkColor", 1, [](TForm1& w) { return w.Workspace()->UseBkColor(); }},
+        {"Size", 1, [](TForm1& w) { return w.Workspace()->Info().PreviewSize; }},
+        {"BkColor", 0x336699, [](TForm1& w) { return int(w.Workspace()->Info().BkColor); }},
+        {"UseBkColor", 1, [](TForm1& w) { return w.Workspace()->Info().UseBkColor; }},
+        {"SizeX", 8890, [](TForm1& w) { return int(w.Workspace()->Info().SizeX); }},
+        {"SizeY", 12700, [](TForm1& w) { return int(w.Workspace()->Info().SizeY); }},
+        {"SizeLock", 0, [](TForm1& w) { return int(w.Workspace()->Info().SizeLock); }},
+        {"SizeFill", 1, [](TForm1& w) { return int(w.Workspace()->Info().SizeFill); }},
+        {"Poster", 1, [](TForm1& w) { return int(w.Workspace()->Info().Poster); }},
+        {"PosterOverlap", 550, [](TForm1& w) { return int(w.Workspace()->Info().PosterOverlap); }},
     };
     std::string stored = "[Settings]\n";
     for (const auto& key : keys)
         stored += std::string(key.Key) + "=" + std::to_string(key.Value) + "\n";
+    // The printer and its paper: the recording printer's second paper.
+    stored += "Printer=Recording Printer\nPaper=na_letter_8.5x11in\n";
     const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
     ASSERT_TRUE(WriteWholeFile(settingsFile, stored));
     {
         TForm1 window(TCommandLine{});
         for (const auto& key : keys)
             EXPECT_EQ(key.Shown(window), key.Value) << key.Key;
+        EXPECT_EQ(Platform().Printer().PaperName(), "na_letter_8.5x11in");
         window.close();
         QTest::qWait(20);
     }
@@ -389,7 +399,9 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         EXPECT_EQ(window.MenuAction("Open1")->shortcut().toString(QKeySequence::NativeText).toStdString(),
                   language.OpenShortcut);
         EXPECT_EQ(window.MenuAction("Copy1")->text().toStdString(), language.CopyCommand);
-        window.Workspace()->SetCopies(1);
+        TPrintWorkspaceInfo one = window.Workspace()->Info();
+        one.Copies = 1;
+        window.Workspace()->ApplyInfo(one);
         const QLabel* copies = window.StatusPanel(1); // shortened to "1×" where room is short, whole as tooltip
         EXPECT_EQ((copies->toolTip().isEmpty() ? copies->text() : copies->toolTip()).toStdString(), language.OneCopy);
         window.MenuAction("N901")->trigger();
@@ -428,7 +440,7 @@ TEST(MainWindow, StoredSizeIsBoundedAndDroppedFilesOpen)
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     window.Drop(&drop);
     QTest::qWait(20);
-    EXPECT_EQ(window.Workspace()->Picture().width(), 30);
+    EXPECT_EQ(window.Workspace()->Picture().Bitmap().width(), 30);
 }
 
 } // namespace

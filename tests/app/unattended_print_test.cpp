@@ -23,17 +23,17 @@ TEST(UnattendedPrint, StatusJobAndMessage)
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(QString::fromStdString(picture)));
     TStoredSettings layout; // High, 3 copies, landscape, as is at the top left on green
-    layout.Copies = 3;
-    layout.Quality = pqHigh;
-    layout.Orientation = poLandscape;
-    layout.Scale = psAsIs;
-    layout.Position = ppTopLeft;
-    layout.BkColor = 0x00FF00;
-    layout.UseBkColor = 1;
+    layout.Print.Copies = 3;
+    layout.Print.Quality = pqHigh;
+    layout.Print.Orientation = poLandscape;
+    layout.Print.Scale = psAsIs;
+    layout.Print.Position = ppTopLeft;
+    layout.Print.BkColor = 0x00FF00;
+    layout.Print.UseBkColor = 1;
     const std::string shortPixmap = folder + "short.ppm"; // 2 x 2 with one pixel and a half
     ASSERT_TRUE(WriteWholeFile(shortPixmap, "P6 2 2 255 \x10\x20\x30\x40\x50"));
     TStoredSettings autoPrint;
-    autoPrint.AutoPrint = 1;
+    autoPrint.Print.AutoPrint = true;
     const struct {
         const char* Shows;
         std::vector<std::string> Arguments;
@@ -77,9 +77,9 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         if (!c.Title.empty()) {
             const TRecordingPrinter::TJob& job = printer->Jobs.front();
             EXPECT_EQ(job.Title, c.Title);
-            EXPECT_EQ(job.Copies, c.Stored ? c.Stored->Copies : 1);
-            EXPECT_EQ(job.Orientation, c.Stored ? c.Stored->Orientation : 0);
-            if (c.Status == 0 && c.Stored && c.Stored->UseBkColor) {
+            EXPECT_EQ(job.Copies, c.Stored ? c.Stored->Print.Copies : 1);
+            EXPECT_EQ(job.Orientation, c.Stored ? c.Stored->Print.Orientation : 0);
+            if (c.Status == 0 && c.Stored && c.Stored->Print.UseBkColor) {
                 const QImage page = job.Stretches.back().Bitmap;
                 EXPECT_EQ(page.pixelColor(0, 0), QColor(Qt::red)) << "the picture at the top left";
                 EXPECT_EQ(page.pixelColor(page.width() - 1, page.height() - 1), QColor(Qt::green)) << "the page colour";

@@ -114,24 +114,26 @@ TEST(PageLayout, LayoutPlacesThePictureByScaleAndPosition)
         settings.ZoomX = c.ZoomX;
         settings.ZoomY = c.ZoomY;
         settings.ZoomXY = c.ZoomXY;
+        settings.Scale = TPrintScale(c.Scale);
+        settings.Position = TPrintPosition(c.Position);
+        settings.X = c.X;
+        settings.Y = c.Y;
         engine.ApplyInfo(settings);
-        TPrintWorkspaceInfo info = engine.Info();
-        info.Scale = std::uint8_t(c.Scale);
-        info.Position = std::uint8_t(c.Position);
-        info.PictureWidth = c.PictureWidth;
-        info.PictureHeight = c.PictureHeight;
-        info.X = c.X;
-        info.Y = c.Y;
-        info.FactorX = c.FactorX;
-        info.FactorY = c.FactorY;
-        engine.Layout(info, c.SurfaceWidth, c.SurfaceHeight);
-        EXPECT_EQ((TRect{info.OutLeft, info.OutTop, info.OutWidth, info.OutHeight}), c.Expected)
-            << c.Name << ": got " << info.OutLeft << "," << info.OutTop << " " << info.OutWidth
-            << "x" << info.OutHeight;
-        EXPECT_EQ(info.X, c.X) << c.Name;
-        EXPECT_EQ(info.Y, c.Y) << c.Name;
+        TPlacementRequest request;
+        request.PictureWidth = c.PictureWidth;
+        request.PictureHeight = c.PictureHeight;
+        request.FactorX = c.FactorX;
+        request.FactorY = c.FactorY;
+        request.SurfaceWidth = c.SurfaceWidth;
+        request.SurfaceHeight = c.SurfaceHeight;
+        const TPlacement at = engine.Place(request);
+        EXPECT_EQ((TRect{at.Left, at.Top, at.Width, at.Height}), c.Expected)
+            << c.Name << ": got " << at.Left << "," << at.Top << " " << at.Width << "x" << at.Height;
+        EXPECT_EQ(engine.Info().X, c.X) << c.Name;
+        EXPECT_EQ(engine.Info().Y, c.Y) << c.Name;
         if (c.PpiX >= 0) {
-            EXPECT_EQ(engine.PrintPpi(info), std::make_pair(c.PpiX, c.PpiY)) << c.Name;
+            EXPECT_EQ(engine.PrintPpi(c.PictureWidth, c.PictureHeight), std::make_pair(c.PpiX, c.PpiY))
+                << c.Name;
         }
     }
 }
@@ -156,20 +158,20 @@ TEST(PageLayout, DevicesThatReportNothingGetTheFallbacks)
         engine.UpdatePageGeometry(c.Device, 640, 480);
         engine.UpdateMillimetres();
         const TPrintWorkspaceInfo& info = engine.Info();
-        EXPECT_EQ(info.PageWidth, c.PageWidth);
-        EXPECT_EQ(info.PageHeight, c.PageHeight);
+        EXPECT_EQ(info.Geometry.PageWidth, c.PageWidth);
+        EXPECT_EQ(info.Geometry.PageHeight, c.PageHeight);
         EXPECT_EQ(engine.PrinterDpiX(), c.DpiX);
         EXPECT_EQ(engine.PrinterDpiY(), c.DpiY);
         EXPECT_GE(engine.ScreenPpi(), 1);
-        EXPECT_EQ(info.PageWidthMM, c.WidthMM);
-        EXPECT_EQ(info.PageHeightMM, c.HeightMM);
-        EXPECT_EQ(info.PictureWidthMM, c.PictureWidthMM);
-        EXPECT_EQ(info.PictureHeightMM, c.PictureHeightMM);
+        EXPECT_EQ(info.Millimetres.PageWidth, c.WidthMM);
+        EXPECT_EQ(info.Millimetres.PageHeight, c.HeightMM);
+        EXPECT_EQ(info.Millimetres.PictureWidth, c.PictureWidthMM);
+        EXPECT_EQ(info.Millimetres.PictureHeight, c.PictureHeightMM);
         EXPECT_EQ(engine.PrintBitmapWidth(), c.BitmapWidth) << c.PageWidth;
         EXPECT_EQ(engine.PrintBitmapHeight(), c.BitmapHeight) << c.PageWidth;
         EXPECT_LE(std::int64_t(engine.PrintBitmapWidth()) * engine.PrintBitmapHeight() * 3,
                   DefaultMemoryBudget);
-        EXPECT_EQ(info.PictureWidth, 640);
+        EXPECT_EQ(info.Geometry.PictureWidth, 640);
     }
 }
 
@@ -235,19 +237,19 @@ TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
 
     TPageLayout engine;
     TPrintWorkspaceInfo info = engine.Info();
-    info.Scale = 9;
-    info.Position = 200;
-    info.Quality = 3;
-    info.Orientation = 255;
+    info.Scale = TPrintScale(9);
+    info.Position = TPrintPosition(200);
+    info.Quality = TPrintQuality(3);
+    info.Orientation = TPrintOrientation(255);
     info.PrinterName = std::string(32, 'p') + "12345678";
-    info.Caption = "carried along";
+    info.Texts.Caption = "carried along";
     engine.ApplyInfo(info);
-    EXPECT_EQ(engine.Info().Scale, psCustomFixed);
+    EXPECT_EQ(engine.Info().Scale, psExactSize);
     EXPECT_EQ(engine.Info().Position, ppCustom);
     EXPECT_EQ(engine.Info().Quality, pqHigh);
     EXPECT_EQ(engine.Info().Orientation, poLandscape);
     EXPECT_EQ(engine.Info().PrinterName, std::string(32, 'p'));
-    EXPECT_EQ(engine.Info().Caption, "carried along");
+    EXPECT_EQ(engine.Info().Texts.Caption, "carried along");
 }
 
 TEST(PageLayout, QualityKeepsSidesPositiveWithinTheBudgetAndOrdered)
@@ -286,19 +288,17 @@ TEST(PageLayout, DefaultsAndNames)
     EXPECT_EQ(info.Scale, psFitToPage);
     EXPECT_EQ(info.Position, ppCenter);
     EXPECT_EQ(info.Orientation, poPortrait);
-    EXPECT_EQ(info.Resolution, 100);
-    EXPECT_EQ(info.FactorX, 1.0L);
-    EXPECT_EQ(info.FactorY, 1.0L);
+    EXPECT_EQ(info.LastPrint.Resolution, 100);
     EXPECT_FALSE(info.NoSave);
     EXPECT_EQ(info.ZoomXY, 0);
-    EXPECT_EQ(info.PageWidth, 2400);
+    EXPECT_EQ(info.Geometry.PageWidth, 2400);
 
     const struct {
         std::string (*Name)(int);
         std::vector<std::string> Names;
     } enumerations[] = {
         {PrintScaleName,
-         {"Actual Size", "Scale to Page", "Fit to Page", "As Is", "Custom", "Custom Fixed"}},
+         {"Actual Size", "Scale to Page", "Fit to Page", "As Is", "Custom", "Custom Fixed", "Exact Size"}},
         {PrintPositionName,
          {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center", "Custom"}},
         {PrintQualityName, {"Low", "Medium", "High"}},

@@ -119,7 +119,7 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
         TPrintWorkspace workspace;
         Paste(workspace, Colourful(60, 40));
         workspace.SetMemoryBudget(c.Budget);
-        Apply(workspace, [&c](TPrintWorkspaceInfo& i) { i.Quality = std::uint8_t(c.Quality); });
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) { i.Quality = TPrintQuality(c.Quality); });
         EXPECT_EQ(workspace.Print(), c.Printed);
         // LastError is read only after a false result; what a success leaves
         // there is no one's business.
@@ -127,7 +127,7 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
             EXPECT_EQ(workspace.LastError(), c.Error);
         }
         EXPECT_FALSE(workspace.Printing());
-        EXPECT_EQ(workspace.Info().Resolution, c.Resolution);
+        EXPECT_EQ(workspace.Info().LastPrint.Resolution, c.Resolution);
         EXPECT_FALSE(Printer->InJob());
         ASSERT_EQ(Printer->Jobs.size(), c.FailBegin ? 0u : 1u);
         if (c.FailBegin)
@@ -135,14 +135,14 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
         const TRecordingPrinter::TJob& job = Printer->Jobs.front();
         // Nothing of a job that failed on the device or for memory prints.
         EXPECT_EQ(job.Aborted, !c.Printed && !c.FailEnd);
-        EXPECT_EQ(job.Title, workspace.Info().JobTitle);
+        EXPECT_EQ(job.Title, workspace.Info().Texts.JobTitle);
         std::vector<QSize> attempts;
         for (const auto& stretch : job.Stretches) {
             EXPECT_EQ(stretch.Destination, QRect(0, 0, 2400, 3000)) << "the whole page";
             attempts.push_back(stretch.Size);
         }
         EXPECT_EQ(attempts, c.Attempts);
-        EXPECT_EQ(QSize(workspace.Info().LastPrintWidth, workspace.Info().LastPrintHeight),
+        EXPECT_EQ(QSize(workspace.Info().LastPrint.Width, workspace.Info().LastPrint.Height),
                   attempts.back());
     }
 }
@@ -196,10 +196,11 @@ TEST_F(Workspace, ThePrintedPageShowsThePictureWhereTheLayoutPutsIt)
         TPrintWorkspace workspace;
         Paste(workspace, picture);
         workspace.SetMemoryBudget(0);
-        workspace.SetBackground(c.BkColor, c.UseBkColor);
         Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
             i.Quality = pqLow;
-            std::tie(i.Scale, i.Position, i.Orientation) = std::tuple(c.Scale, c.Position, c.Orientation);
+            std::tie(i.BkColor, i.UseBkColor) = std::tuple(c.BkColor, c.UseBkColor);
+            std::tie(i.Scale, i.Position, i.Orientation) =
+                std::tuple(TPrintScale(c.Scale), TPrintPosition(c.Position), TPrintOrientation(c.Orientation));
             std::tie(i.X, i.Y, i.ZoomXY) = std::tuple(c.X, c.Y, c.ZoomXY);
         });
         ASSERT_TRUE(workspace.Print()) << workspace.LastError();
@@ -257,12 +258,12 @@ TEST_F(Workspace, TitlesCopiesAndPrinterPresence)
         workspace.OnChange = [&changes](TPrintWorkspace&, TWorkspaceChanges) { ++changes; };
         Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
             i.PrinterName = c.PrinterName;
-            i.Quality = std::uint8_t(c.Quality);
+            i.Quality = TPrintQuality(c.Quality);
         });
-        workspace.SetCopies(c.Copies);
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) { i.Copies = c.Copies; });
         EXPECT_EQ(changes, 2) << "each change tells the owner";
-        EXPECT_EQ(workspace.Info().JobTitle, c.JobTitle);
-        EXPECT_EQ(workspace.Info().CopiesText, c.CopiesText);
+        EXPECT_EQ(workspace.Info().Texts.JobTitle, c.JobTitle);
+        EXPECT_EQ(workspace.Info().Texts.CopiesText, c.CopiesText);
         EXPECT_EQ(workspace.CanPrint(), c.CanPrint);
         EXPECT_EQ(workspace.Print(), c.CanPrint);
         if (!c.CanPrint) {
@@ -313,12 +314,12 @@ TEST_F(Workspace, CommandLine)
         Printer->FailStretchFrom = c.DeviceFails ? 0 : -1;
         Box->Shown.clear();
         TPrintWorkspace workspace;
-        workspace.SetAutoPrint(c.StoredAutoPrint);
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) { i.AutoPrint = c.StoredAutoPrint; });
         std::vector<bool> outcomes;
         workspace.OnAutoPrinted = [&outcomes](TPrintWorkspace&, bool ok) { outcomes.push_back(ok); };
         EXPECT_EQ(workspace.ProcessCommandLine(ParseCommandLine(c.Arguments)), c.Result);
-        EXPECT_EQ(!workspace.Empty(), c.Loaded);
-        EXPECT_EQ(workspace.Info().Caption, c.Caption);
+        EXPECT_EQ(!workspace.Picture().Empty(), c.Loaded);
+        EXPECT_EQ(workspace.Info().Texts.Caption, c.Caption);
         EXPECT_EQ(outcomes, c.AutoPrinted);
         if (c.Loaded) {
             EXPECT_EQ(IsUnattended(ParseCommandLine(c.Arguments), c.StoredAutoPrint), !c.AutoPrinted.empty());
@@ -370,15 +371,15 @@ TEST_F(Workspace, ZoomCommandsAndTheirAvailability)
         if (c.Picture)
             Paste(workspace, Colourful(8, 6));
         Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
-            i.Scale = std::uint8_t(c.Scale);
+            i.Scale = TPrintScale(c.Scale);
             std::tie(i.ZoomX, i.ZoomY, i.ZoomXY) = std::tuple(c.ZoomX, c.ZoomY, c.ZoomXY);
         });
-        EXPECT_EQ(workspace.CanZoom(), c.CanZoom);
+        EXPECT_EQ(workspace.Layout().CanZoom(!workspace.Picture().Empty()), c.CanZoom);
         workspace.ZoomCommand(c.Mode, c.Percent);
         EXPECT_EQ(workspace.Info().ZoomX, c.AfterX);
         EXPECT_EQ(workspace.Info().ZoomY, c.AfterY);
         EXPECT_EQ(workspace.Info().ZoomXY, c.AfterXY);
-        EXPECT_EQ(workspace.CurrentZoom(), c.Current);
+        EXPECT_EQ(workspace.Layout().CurrentZoom(), c.Current);
     }
 }
 
@@ -404,9 +405,9 @@ TEST_F(Workspace, CentringMovesTheCustomOffsets)
             Paste(workspace, picture);
         }
         Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
-            std::tie(i.Scale, i.Position, i.X, i.Y) = std::tuple(psAsIs, c.Position, 11, 22);
+            std::tie(i.Scale, i.Position, i.X, i.Y) = std::tuple(psAsIs, TPrintPosition(c.Position), 11, 22);
         });
-        EXPECT_EQ(workspace.CanCenter(), c.Centred);
+        EXPECT_EQ(workspace.Layout().CanCenter(!workspace.Picture().Empty()), c.Centred);
         workspace.CenterPicture();
         EXPECT_EQ(workspace.Info().X, c.X);
         EXPECT_EQ(workspace.Info().Y, c.Y);
@@ -441,16 +442,16 @@ TEST_F(Workspace, EditsUndoAndRedo)
         EXPECT_EQ(workspace.LastError(), "Unexpected error");
         Paste(workspace, start);
         EXPECT_TRUE(workspace.Undo()) << "nothing to undo is no failure";
-        EXPECT_EQ(workspace.UndoCaption(), "");
+        EXPECT_EQ(workspace.Picture().UndoCaption(), "");
         ASSERT_TRUE(c.Edit(workspace));
-        EXPECT_EQ(workspace.Picture(), edited);
-        EXPECT_EQ(workspace.Info().PictureWidth, edited.width()) << "the page follows the picture";
-        EXPECT_EQ(workspace.UndoCaption(), c.Caption);
+        EXPECT_EQ(workspace.Picture().Bitmap(), edited);
+        EXPECT_EQ(workspace.Info().Geometry.PictureWidth, edited.width()) << "the page follows the picture";
+        EXPECT_EQ(workspace.Picture().UndoCaption(), c.Caption);
         ASSERT_TRUE(workspace.Undo());
-        EXPECT_EQ(workspace.Picture(), start);
-        EXPECT_EQ(workspace.Info().PictureWidth, start.width());
+        EXPECT_EQ(workspace.Picture().Bitmap(), start);
+        EXPECT_EQ(workspace.Info().Geometry.PictureWidth, start.width());
         ASSERT_TRUE(workspace.Undo()) << "a second undo redoes";
-        EXPECT_EQ(workspace.Picture(), edited);
+        EXPECT_EQ(workspace.Picture().Bitmap(), edited);
     }
 }
 
@@ -506,25 +507,25 @@ TEST_F(Workspace, LoadsAndPastesReplaceThePictureWholeOrNotAtAll)
         std::vector<int> reports;
         workspace.OnProgress = [&reports](int percent) { reports.push_back(percent); };
         EXPECT_EQ(c.Action(workspace), c.Error.empty());
-        EXPECT_FALSE(workspace.Empty());
+        EXPECT_FALSE(workspace.Picture().Empty());
         EXPECT_TRUE(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<int>()) == reports.end());
         EXPECT_GE(reports.size(), c.Reports);
         EXPECT_EQ(!reports.empty() && reports.back() == 100, c.Reports > 0);
-        EXPECT_EQ(workspace.CanUndo(), c.UndoKept);
-        EXPECT_EQ(workspace.UndoCaption(), c.UndoKept ? "Mirror" : "");
+        EXPECT_EQ(workspace.Picture().CanUndo(), c.UndoKept);
+        EXPECT_EQ(workspace.Picture().UndoCaption(), c.UndoKept ? "Mirror" : "");
         if (!c.Error.empty()) {
             EXPECT_EQ(workspace.LastError(), c.Error);
-            EXPECT_EQ(workspace.Picture(), before.mirrored(true, false));
+            EXPECT_EQ(workspace.Picture().Bitmap(), before.mirrored(true, false));
             continue;
         }
-        EXPECT_EQ(workspace.Picture().format(), QImage::Format_BGR888);
-        EXPECT_EQ(workspace.Picture().size(), c.Size);
-        EXPECT_EQ(workspace.Info().PictureWidth, c.Size.width());
-        EXPECT_EQ(workspace.Picture().pixelColor(1, 1), c.Pixel);
+        EXPECT_EQ(workspace.Picture().Bitmap().format(), QImage::Format_BGR888);
+        EXPECT_EQ(workspace.Picture().Bitmap().size(), c.Size);
+        EXPECT_EQ(workspace.Info().Geometry.PictureWidth, c.Size.width());
+        EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(1, 1), c.Pixel);
         EXPECT_TRUE(workspace.Undo()) << "nothing to undo is no failure";
-        EXPECT_EQ(workspace.Picture().pixelColor(1, 1), c.Pixel) << "a new picture has nothing to undo";
+        EXPECT_EQ(workspace.Picture().Bitmap().pixelColor(1, 1), c.Pixel) << "a new picture has nothing to undo";
         EXPECT_TRUE(workspace.CopyToClipboard());
-        EXPECT_EQ(Clipboard->Puts.back(), workspace.Picture());
+        EXPECT_EQ(Clipboard->Puts.back(), workspace.Picture().Bitmap());
         workspace.Clear();
         EXPECT_FALSE(workspace.CopyToClipboard());
     }
@@ -538,7 +539,7 @@ struct TRecordingView final : IWorkspaceView {
     {
         Notices.push_back(changes);
         if (changes & wcLayout)
-            Workspace->SetPreviewGeometry(240, 300, 260, 320);
+            Workspace->SetPreviewGeometry(240, 300);
     }
 };
 
@@ -557,15 +558,17 @@ TEST_F(Workspace, EachOperationSendsOneNoticeOfWhatChanged)
          {settings}},
         {"an unchanged budget", [](TPrintWorkspace& w) { w.SetMemoryBudget(15000000); return true; }, {}},
         {"a smaller budget", [](TPrintWorkspace& w) { w.SetMemoryBudget(3000000); return true; }, {wcLayout | wcStatus}},
-        {"a new page colour", [](TPrintWorkspace& w) { w.SetBackground(0x00FF00, 1); return true; }, {wcLayout}},
-        {"the same page colour", [](TPrintWorkspace& w) { w.SetBackground(0xFF0000, 0); return true; }, {}},
-        {"copies", [](TPrintWorkspace& w) { w.SetCopies(3); return true; }, {wcStatus | wcTitles}},
-        {"an option", [](TPrintWorkspace& w) { w.SetAutoClose(true); return true; }, {wcStatus}},
-        {"the same option", [](TPrintWorkspace& w) { w.SetAutoClose(false); return true; }, {}},
+        // Every setting goes through ApplyInfo, which always tells: a print
+        // re-validates the unchanged settings through it to show its state.
+        {"a new page colour", [](TPrintWorkspace& w) { Apply(w, [](TPrintWorkspaceInfo& i) { i.BkColor = 0x00FF00; i.UseBkColor = 1; }); return true; },
+         {settings}},
+        {"the same settings", [](TPrintWorkspace& w) { w.ApplyInfo(w.Info()); return true; }, {settings}},
+        {"copies", [](TPrintWorkspace& w) { Apply(w, [](TPrintWorkspaceInfo& i) { i.Copies = 3; }); return true; }, {settings}},
+        {"an option", [](TPrintWorkspace& w) { Apply(w, [](TPrintWorkspaceInfo& i) { i.AutoClose = true; }); return true; }, {settings}},
         {"a flip keeps the size", [](TPrintWorkspace& w) { return w.Flip(); }, {wcPicture}},
         {"a half turn keeps the size", [](TPrintWorkspace& w) { return w.Rotate(-180); }, {wcPicture}},
         {"a quarter turn swaps the sides", [](TPrintWorkspace& w) { return w.Rotate(90); }, {wcEverything}},
-        {"Close Up", [](TPrintWorkspace& w) { w.SetPreviewSize(1); return true; }, {wcLayout}},
+        {"Close Up", [](TPrintWorkspace& w) { Apply(w, [](TPrintWorkspaceInfo& i) { i.PreviewSize = 1; }); return true; }, {settings}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
@@ -580,7 +583,7 @@ TEST_F(Workspace, EachOperationSendsOneNoticeOfWhatChanged)
         EXPECT_EQ(view.Notices, c.Notices);
         EXPECT_EQ(told, c.Notices) << "the owner hears the same";
         if (!c.Notices.empty() && (c.Notices.front() & wcLayout)) {
-            EXPECT_DOUBLE_EQ(double(workspace.Info().FactorY), 320.0 / 3000);
+            EXPECT_DOUBLE_EQ(double(workspace.Layout().PreviewFactorY()), 300.0 / 3000);
         }
         workspace.SetView(nullptr);
     }
@@ -595,7 +598,7 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
     ASSERT_TRUE(SaveJpegFile(Colourful(1600, 1200), 90, photo, error));
     const QImage before = Colourful(7, 4);
     const auto settle = [](TPrintWorkspace& w) {
-        for (int i = 0; i < 2000 && w.Loading(); ++i) {
+        for (int i = 0; i < 2000 && w.Picture().Loading(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             QCoreApplication::processEvents();
         }
@@ -625,7 +628,7 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
          [](TPrintWorkspace& w) { return !w.Print() && w.LastError() == "Unknown format"; }, {7, 4}, ""},
         {"going away while decoding", 0, [](TPrintWorkspace&) { return true; }, {}, ""},
         {"a file cut short says so once the whole picture came", 0,
-         [&](TPrintWorkspace& w) { settle(w); return w.LastLoadPartial(); }, {1600, 1200}, "", true},
+         [&](TPrintWorkspace& w) { settle(w); return w.Picture().LastLoadPartial(); }, {1600, 1200}, "", true},
     };
     const std::string cut = Folder + "cut.jpg";
     {
@@ -646,15 +649,15 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
             Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
             SetAllocationCeilingForTesting(c.Ceiling);
             ASSERT_TRUE(workspace.LoadFile(c.Cut ? cut : photo));
-            ASSERT_TRUE(workspace.Loading());
+            ASSERT_TRUE(workspace.Picture().Loading());
             // A quarter of each side covers the 240-pixel preview page; the
             // layout has the whole picture's size already.
-            EXPECT_EQ(workspace.ShownPicture().size(), QSize(400, 300));
-            EXPECT_EQ(workspace.Info().PictureWidth, 1600);
+            EXPECT_EQ(workspace.Picture().Shown().size(), QSize(400, 300));
+            EXPECT_EQ(workspace.Info().Geometry.PictureWidth, 1600);
             EXPECT_TRUE(c.Action(workspace));
             if (!c.After.isEmpty()) {
-                EXPECT_FALSE(workspace.Loading());
-                EXPECT_EQ(workspace.Picture().size(), c.After);
+                EXPECT_FALSE(workspace.Picture().Loading());
+                EXPECT_EQ(workspace.Picture().Bitmap().size(), c.After);
             }
         }
         // Only now: the workspace took its decode thread with it.
@@ -674,8 +677,8 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
     workspace.SetView(&view);
     workspace.SetBackgroundLoading(true);
     EXPECT_TRUE(workspace.LoadFile(small));
-    EXPECT_FALSE(workspace.Loading());
-    EXPECT_EQ(workspace.Picture().size(), QSize(40, 30));
+    EXPECT_FALSE(workspace.Picture().Loading());
+    EXPECT_EQ(workspace.Picture().Bitmap().size(), QSize(40, 30));
 }
 
 } // namespace

@@ -250,19 +250,23 @@ int Layouts(const std::vector<std::string>& arguments)
         TPageLayout layout;
         layout.UpdatePageGeometry({300, 300, pageW, pageH, 96}, 600, 400);
         TPrintWorkspaceInfo info = layout.Info();
-        info.Scale = std::uint8_t(c.Scale);
-        info.Position = std::uint8_t(c.Position);
-        info.Orientation = std::uint8_t(c.Orientation);
+        info.Scale = TPrintScale(c.Scale);
+        info.Position = TPrintPosition(c.Position);
+        info.Orientation = TPrintOrientation(c.Orientation);
         info.ZoomX = c.ZoomX;
         info.ZoomY = c.ZoomY;
         info.ZoomXY = c.ZoomXY;
         info.X = c.X;
         info.Y = c.Y;
         layout.ApplyInfo(info);
-        info = layout.Info();
-        info.FactorX = (long double)surfaceW / pageW;
-        info.FactorY = (long double)surfaceH / pageH;
-        layout.Layout(info, surfaceW, surfaceH);
+        TPlacementRequest request;
+        request.FactorX = (long double)surfaceW / pageW;
+        request.FactorY = (long double)surfaceH / pageH;
+        request.PictureWidth = 600;
+        request.PictureHeight = 400;
+        request.SurfaceWidth = surfaceW;
+        request.SurfaceHeight = surfaceH;
+        const TPlacement at = layout.Place(request);
 
         QImage picture(surfaceW + 16, surfaceH + 16, QImage::Format_RGB32);
         picture.fill(QColor("#E6EEEC"));
@@ -272,8 +276,8 @@ int Layouts(const std::vector<std::string>& arguments)
         const QRect page(8, 8, surfaceW, surfaceH);
         painter.fillRect(page, Qt::white);
         painter.setClipRect(page);
-        DrawSample(painter, QRect(page.left() + int(info.OutLeft), page.top() + int(info.OutTop),
-                                  int(info.OutWidth), int(info.OutHeight)));
+        DrawSample(painter, QRect(page.left() + int(at.Left), page.top() + int(at.Top), int(at.Width),
+                                  int(at.Height)));
         painter.setClipping(false);
         painter.setPen(QColor("#7F9592"));
         painter.setBrush(Qt::NoBrush);

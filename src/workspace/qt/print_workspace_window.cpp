@@ -27,7 +27,6 @@ constexpr std::uint32_t ShadowColour = 0x000000;
 constexpr int ShadowWidth = 2;
 constexpr int SettingsBarHeight = 65;
 constexpr int FineDragDivisor = 5;
-constexpr double MmPerInch = 25.4;
 
 void Fill(QWidget* widget, std::uint32_t colour)
 {
@@ -135,7 +134,7 @@ void TPrintWorkspaceWindow::PlacePreview()
                                                             FPreviewBox);
     const QSize client = ClientForFrame(FPageFrame->size(), inner, barExtent);
     const TPreviewPlacement placement = PlacePreviewPage(
-        client, inner, barExtent, FWorkspace.Layout().PageAspect(), FWorkspace.PreviewSize());
+        client, inner, barExtent, FWorkspace.Layout().PageAspect(), FWorkspace.Info().PreviewSize);
     const int m = PreviewMargin;
     // The scroll area positions the frame itself (centred while it fits,
     // else at minus the scroll offset), so only its size is set here.
@@ -144,8 +143,7 @@ void TPrintWorkspaceWindow::PlacePreview()
                              placement.Page.width() + 2 * ShadowWidth,
                              placement.Page.height() + 2 * ShadowWidth);
     FPage->setGeometry(m, m, placement.Page.width(), placement.Page.height());
-    FWorkspace.SetPreviewGeometry(placement.Page.width(), placement.Page.height(),
-                                  placement.Frame.width(), placement.Frame.height());
+    FWorkspace.SetPreviewGeometry(placement.Page.width(), placement.Page.height());
 }
 
 void TPrintWorkspaceWindow::WorkspaceChanged(TWorkspaceChanges changes)
@@ -227,22 +225,21 @@ void TPrintWorkspaceWindow::PanelChanged(TPanelControl control)
     const int index = FPanel->ListIndex(control);
     const std::int32_t position = FPanel->BarPosition(control);
     switch (control) {
-    case TPanelControl::QualityList: info.Quality = std::uint8_t(index); break;
-    case TPanelControl::ScaleList: info.Scale = std::uint8_t(index); break;
-    case TPanelControl::PositionList: info.Position = std::uint8_t(index); break;
-    case TPanelControl::OrientationList: info.Orientation = std::uint8_t(index); break;
+    case TPanelControl::QualityList: info.Quality = TPrintQuality(index); break;
+    case TPanelControl::ScaleList: info.Scale = TPrintScale(index); break;
+    case TPanelControl::PositionList: info.Position = TPrintPosition(index); break;
+    case TPanelControl::OrientationList: info.Orientation = TPrintOrientation(index); break;
     case TPanelControl::HorizontalBar: info.ZoomX = position; break;
     case TPanelControl::VerticalBar: info.ZoomY = position; break;
     case TPanelControl::FixedBar: info.ZoomXY = position; break;
     case TPanelControl::HorizontalReset: info.ZoomX = 0; break;
     case TPanelControl::VerticalReset: info.ZoomY = 0; break;
     case TPanelControl::FixedReset: info.ZoomXY = 0; break;
-    // Millimetres to page pixels, each side by its own resolution.
     case TPanelControl::LeftEdge:
-        info.X = Round(FPanel->Edge(control) / MmPerInch * FWorkspace.Layout().PrinterDpiX());
+        info.X = FWorkspace.Layout().PagePixels(TAxis::Across, FPanel->Edge(control));
         break;
     case TPanelControl::TopEdge:
-        info.Y = Round(FPanel->Edge(control) / MmPerInch * FWorkspace.Layout().PrinterDpiY());
+        info.Y = FWorkspace.Layout().PagePixels(TAxis::Down, FPanel->Edge(control));
         break;
     default: return;
     }
@@ -273,25 +270,27 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
     frame.Page = QSize(qRound(FPage->width() * ratio), qRound(FPage->height() * ratio));
     frame.Visible = QRectF(QRectF(VisiblePage()).topLeft() * ratio,
                            QRectF(VisiblePage()).size() * ratio).toAlignedRect();
-    frame.Background = QColorFromWindows(FWorkspace.EffectiveBackground());
+    frame.Background = QColorFromWindows(FWorkspace.Info().EffectiveBackground());
     bool drawn = false;
     try {
         // While a picture loads, its quick reduced copy is drawn where the
         // whole picture will be: the layout takes the full size.
-        const bool quickCopy = &FWorkspace.ShownPicture() != &FWorkspace.Picture();
-        const bool shown = quickCopy || !FWorkspace.Empty();
-        const QImage* picture = shown ? &FWorkspace.ShownPicture() : nullptr;
+        const TWorkspacePicture& shownPicture = FWorkspace.Picture();
+        const bool shown = shownPicture.HasQuickCopy() || !shownPicture.Empty();
+        const QImage* picture = shown ? &shownPicture.Shown() : nullptr;
         if (picture) {
-            TPrintWorkspaceInfo info = FWorkspace.Info();
-            info.FactorX = FWorkspace.Layout().PreviewFactorX() * ratio;
-            info.FactorY = FWorkspace.Layout().PreviewFactorY() * ratio;
-            info.PictureWidth = FWorkspace.PictureSize().width();
-            info.PictureHeight = FWorkspace.PictureSize().height();
-            FWorkspace.Layout().Layout(info, frame.Page.width(), frame.Page.height());
-            frame.Left = info.OutLeft;
-            frame.Top = info.OutTop;
-            frame.Width = info.OutWidth;
-            frame.Height = info.OutHeight;
+            TPlacementRequest request;
+            request.FactorX = FWorkspace.Layout().PreviewFactorX() * ratio;
+            request.FactorY = FWorkspace.Layout().PreviewFactorY() * ratio;
+            request.PictureWidth = shownPicture.Size().width();
+            request.PictureHeight = shownPicture.Size().height();
+            request.SurfaceWidth = frame.Page.width();
+            request.SurfaceHeight = frame.Page.height();
+            const TPlacement at = FWorkspace.Layout().Place(request);
+            frame.Left = at.Left;
+            frame.Top = at.Top;
+            frame.Width = at.Width;
+            frame.Height = at.Height;
         }
         drawn = FCache.Paint(painter, picture, frame, FCacheStale);
         FCacheStale = false;
@@ -321,7 +320,7 @@ void TPrintWorkspaceWindow::Drag(const QMouseEvent& event)
     const QPoint at = event.position().toPoint();
     // Preview pixels to page pixels, both directions with the horizontal
     // factor (the preview keeps the page's aspect).
-    const long double factor = static_cast<long double>(FWorkspace.Info().PageWidth) / FPage->width();
+    const long double factor = static_cast<long double>(FWorkspace.Info().Geometry.PageWidth) / FPage->width();
     std::int32_t dx = Round((at.x() - FLastMouse.x()) * factor);
     std::int32_t dy = Round((at.y() - FLastMouse.y()) * factor);
     FLastMouse = at;
@@ -339,15 +338,15 @@ void TPrintWorkspaceWindow::ShowEdges()
 {
     const TPrintWorkspaceInfo info = FWorkspace.Info();
     const TPageLayout& layout = FWorkspace.Layout();
-    FPanel->SetEdges(double(info.X) * MmPerInch / layout.PrinterDpiX(),
-                     double(info.Y) * MmPerInch / layout.PrinterDpiY());
+    FPanel->SetEdges(double(layout.Millimetres(TAxis::Across, info.X)),
+                     double(layout.Millimetres(TAxis::Down, info.Y)));
 }
 
 // Arrow keys move the picture in position Custom: 1 mm a press, 10 with
 // Shift. Like the drag, no notice follows; the edge boxes follow at once.
 bool TPrintWorkspaceWindow::MoveByKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (FWorkspace.Empty() || FWorkspace.Info().Position != ppCustom)
+    if (FWorkspace.Picture().Empty() || FWorkspace.Info().Position != ppCustom)
         return false;
     int across = 0, down = 0;
     switch (key) {
@@ -359,8 +358,8 @@ bool TPrintWorkspaceWindow::MoveByKey(int key, Qt::KeyboardModifiers modifiers)
     }
     const double mm = modifiers & Qt::ShiftModifier ? 10 : 1;
     const TPageLayout& layout = FWorkspace.Layout();
-    FWorkspace.MoveCustomOffset(Round(across * mm / MmPerInch * layout.PrinterDpiX()),
-                                Round(down * mm / MmPerInch * layout.PrinterDpiY()));
+    FWorkspace.MoveCustomOffset(layout.PagePixels(TAxis::Across, across * mm),
+                                layout.PagePixels(TAxis::Down, down * mm));
     ShowEdges();
     FPage->update();
     return true;
@@ -391,9 +390,14 @@ void TPrintWorkspaceWindow::SetPanelOnTop(bool onTop)
 
 void TPrintWorkspaceWindow::ChooseBackground()
 {
-    const TColourChoice choice = Platform().ColourDialog().Choose(FWorkspace.BkColor());
-    if (choice.Confirmed)
-        FWorkspace.SetBackground(choice.Colour, 1);
+    TPrintWorkspaceInfo info = FWorkspace.Info();
+    const TColourChoice choice = Platform().ColourDialog().Choose(info.BkColor);
+    // Choosing the colour already shown changes nothing and sends no notice.
+    if (!choice.Confirmed || (choice.Colour == info.BkColor && info.UseBkColor == 1))
+        return;
+    info.BkColor = choice.Colour;
+    info.UseBkColor = 1;
+    FWorkspace.ApplyInfo(info);
 }
 
 void TPrintWorkspaceWindow::Detach()

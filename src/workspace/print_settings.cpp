@@ -1,4 +1,8 @@
-#include "workspace/print_workspace_info.h"
+#include "workspace/print_settings.h"
+
+#include "workspace/print_size.h"
+
+#include <algorithm>
 
 namespace orvanto {
 
@@ -9,12 +13,19 @@ std::string NameOf(const char* const* names, int count, int value)
     return value >= 0 && value < count ? names[value] : std::string();
 }
 
+template <typename TMode>
+TMode InRange(TMode mode, int count)
+{
+    return TMode(std::clamp(int(mode), 0, count - 1));
+}
+
 } // namespace
 
 std::string PrintScaleName(int scale)
 {
     static const char* const names[] = {"Actual Size", "Scale to Page", "Fit to Page",
-                                        "As Is",       "Custom",        "Custom Fixed"};
+                                        "As Is",       "Custom",        "Custom Fixed",
+                                        "Exact Size"};
     return NameOf(names, PrintScaleCount, scale);
 }
 
@@ -37,21 +48,19 @@ std::string PrintOrientationName(int orientation)
     return NameOf(names, PrintOrientationCount, orientation);
 }
 
-void SetDefaults(TPrintWorkspaceInfo& info)
+TPrintSettings TPrintSettings::Validated() const
 {
-    info.Resolution = 100;
-    info.NoSave = false;
-    info.Quality = pqLow;
-    info.Scale = psFitToPage;
-    info.Position = ppCenter;
-    info.Orientation = poPortrait;
-    info.FactorX = 1.0L;
-    info.FactorY = 1.0L;
-    info.ZoomX = 0;
-    info.ZoomY = 0;
-    info.X = 0;
-    info.Y = 0;
-    info.ZoomXY = 0;
+    TPrintSettings valid = *this;
+    valid.Quality = InRange(Quality, PrintQualityCount);
+    valid.Position = InRange(Position, PrintPositionCount);
+    valid.Scale = InRange(Scale, PrintScaleCount);
+    valid.Orientation = InRange(Orientation, PrintOrientationCount);
+    valid.Copies = std::clamp(Copies, 1, MostCopies);
+    valid.PreviewSize = std::clamp(PreviewSize, 0, 1);
+    valid.SizeX = ClampStoredSize(SizeX, DefaultSizeX);
+    valid.SizeY = ClampStoredSize(SizeY, DefaultSizeY);
+    valid.PosterOverlap = std::clamp(PosterOverlap, 0, LargestSize);
+    return valid;
 }
 
 } // namespace orvanto
