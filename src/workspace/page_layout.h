@@ -10,6 +10,7 @@
 // metrics come in as plain values, and decisions that need a window (a new
 // page geometry) come back as results.
 
+#include "workspace/poster_plan.h"
 #include "workspace/print_workspace_info.h"
 
 #include <cstdint>
@@ -55,6 +56,18 @@ struct TDeviceMetrics {
     int PageWidth = 0;  // printable page, printer pixels
     int PageHeight = 0;
     int ScreenPpi = 0;
+    // Where the printable area begins on the paper, printer pixels.
+    int PrintableLeft = 0;
+    int PrintableTop = 0;
+};
+
+// The part of the picture that prints, picture pixels: all of it unless
+// Exact Size with Fill cuts its edges.
+struct TSourcePart {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
 };
 
 // What ApplyInfo (and the commands built on it) decided; the caller acts on it.
@@ -116,6 +129,18 @@ public:
                                                    std::int32_t pictureHeight) const;
     // Below this a print looks soft: the pixels show as steps.
     static constexpr int SharpPpi = 150;
+    // The picture as printed, page pixels: its drawn size (for Exact Size
+    // with Fit, smaller than the typed size by the bands) and its source part.
+    std::pair<std::int32_t, std::int32_t> PrintedSize(std::int32_t pictureWidth,
+                                                      std::int32_t pictureHeight) const;
+    TSourcePart Source(std::int32_t pictureWidth, std::int32_t pictureHeight) const;
+    // Poster on and the picture larger than the printable area.
+    bool PosterApplies(std::int32_t pictureWidth, std::int32_t pictureHeight) const;
+    // The sheets of the poster for the current page; see poster_plan.h.
+    TPosterPlan PosterPlan(std::int32_t pictureWidth, std::int32_t pictureHeight) const;
+    // Where the printable area begins on the paper, page pixels.
+    int PrintableLeft() const { return FPrintableLeft; }
+    int PrintableTop() const { return FPrintableTop; }
     // Page pixels and millimetres on paper, each axis by its printer resolution.
     long double Millimetres(TAxis axis, long double pixels) const;
     std::int32_t PagePixels(TAxis axis, double millimetres) const;
@@ -160,6 +185,8 @@ private:
                                                      std::int32_t pictureHeight) const;
 
     TPrintWorkspaceInfo FInfo;
+    int FPrintableLeft = 0;
+    int FPrintableTop = 0;
     int FPrinterDpiX = FallbackPrinterDpi;
     int FPrinterDpiY = FallbackPrinterDpi;
     int FScreenPpi = FallbackScreenPpi;

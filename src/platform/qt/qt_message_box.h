@@ -21,6 +21,7 @@ class TQtMessageBox final : public IMessageBox {
 public:
     explicit TQtMessageBox(bool alsoToStandardError = false) : FAlsoToStandardError(alsoToStandardError) {}
     void ShowError(const std::string& text, const std::string& caption) override;
+    int Ask(const std::string& text, const std::string& caption) override;
 
 private:
     bool FAlsoToStandardError;
