@@ -239,7 +239,7 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(QString::fromStdString(picture)));
     const std::string options = "AutoClose=1\nAutoPrint=1\nToolbarOnTop=1\nSize=1\nUseBkColor=1\nOrientation=1\n"
-                                "Scale=3\nQuality=2\n";
+                                "Scale=3\nQuality=2\nPoster=1\n";
     const std::string plain = "Actual Size|Top Left|Portrait|Low"; // a key the file lacks reads as 0
     const struct {
         const char* Shows;
@@ -259,16 +259,16 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
          "Print1 PrinterSetup1 Undo1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%",
          "Actual Size|Center|Portrait|Low"},
         {"stored options carry their marks", options, false, true, false, 0, {}, "PrinterSetup1",
-         "AutoClose1 AutoPrint1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%",
+         "AutoClose1 AutoPrint1 Poster1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%",
          "As Is|Top Left|Landscape|High"},
         {"the commands move the marks", options, false, true, false, 0,
-         {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
+         {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1", "Poster1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
          "254mm x 203mm|1 copy||Auto Print|100%", "As Is|Top Left|Landscape|High"},
         {"a print that had to shrink its page", "", true, true, false, 3000000, {"Print1"},
          "Print1 PrinterSetup1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||80%", plain},
     };
     const char* const ruled[] = {"Print1", "PrinterSetup1", "Undo1", "Paste1", "Center1"};
-    const char* const marked[] = {"AutoClose1", "AutoPrint1", "ButtonBar1", "Top1",
+    const char* const marked[] = {"AutoClose1", "AutoPrint1", "Poster1", "ButtonBar1", "Top1",
                                   "Bottom1",    "Overall1",   "CloseUp1",   "U1"};
     const auto add = [](std::string& list, const char* name, const char* between = " ") {
         if (!list.empty())

@@ -188,8 +188,12 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         {"Up moves 1 mm", ppCustom, Qt::NoButton, {}, {0, -24}, Qt::PointingHandCursor, Qt::Key_Up},
         {"no key moves unless the position is Custom", ppCenter, Qt::NoButton, {}, {0, 0}, Qt::ArrowCursor,
          Qt::Key_Left},
-        {"an inch typed into the Left box", ppCustom, Qt::NoButton, {}, {600, 0}, Qt::PointingHandCursor, 0,
+        // The box measures from the paper's edge: the printer's 150-pixel
+        // margin comes off what is typed.
+        {"an inch typed into the Left box", ppCustom, Qt::NoButton, {}, {450, 0}, Qt::PointingHandCursor, 0,
          Qt::NoModifier, 25.4},
+        {"20 mm typed: 472 pixels from the paper's edge", ppCustom, Qt::NoButton, {}, {322, 0},
+         Qt::PointingHandCursor, 0, Qt::NoModifier, 20},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -215,8 +219,10 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         }
         EXPECT_EQ(shown.Workspace.Info().X - before.X, c.Moved.x());
         EXPECT_EQ(shown.Workspace.Info().Y - before.Y, c.Moved.y());
-        EXPECT_NEAR(left->value(), shown.Workspace.Info().X * 25.4 / 600, 0.05) << "the Left box follows";
-        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(), shown.Workspace.Info().Y * 25.4 / 600, 0.05);
+        // Each box adds the printer's margin on its side (150 and 120 pixels).
+        EXPECT_NEAR(left->value(), (shown.Workspace.Info().X + 150) * 25.4 / 600, 0.05) << "the Left box follows";
+        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(), (shown.Workspace.Info().Y + 120) * 25.4 / 600,
+                    0.05);
     }
 }
 
@@ -258,6 +264,9 @@ TEST(WorkspaceWindow, ZoomBarsShowTheZoomAndPullBackWhatIsBeyondTheirRange)
         // The settings bar fits the lowest visible control.
         const QWidget* lowest = label2->isVisible() ? label2 : label1->isVisible() ? label1
                                                                                  : shown.Child<QWidget>("ScaleList");
+        // A picture zoomed beyond the page offers the Poster box under the row.
+        if (const QWidget* sizeRow = shown.Child<QWidget>("SizeRow"); sizeRow->isVisible())
+            lowest = sizeRow;
         EXPECT_EQ(shown.Child<QWidget>("SettingsBar")->height(),
                   2 * shown.Child<QWidget>("ScaleLabel")->y() + lowest->geometry().bottom() + 1);
     }
