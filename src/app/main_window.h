@@ -85,6 +85,7 @@ private:
     void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
     void ShowPrintResolution();
+    void ShowPrintedSize();
     void LoadSettings();
     void SaveSettings();
     void FinishShutdown();
