@@ -368,29 +368,57 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         }
         FreeLanguage();
         ForgetWorkspaceDisplayNames();
+        // The zoom and edge rows (scale Custom), then the size row with the
+        // poster's overlap (scale Exact Size, a photo size picked).
+        const struct {
+            const char* Settings;
+            std::vector<const char*> Shown;
+        } layouts[] = {
+            {"Scale=4\nPosition=5\n", {"VerticalZoomBar", "TopEdgeBox"}},
+            {"Scale=6\nPosition=5\nPoster=1\nSizeLock=1\n",
+             {"SizeWidthBox", "SizeHeightBox", "SizeLock", "PhotoSizeList", "FillList", "PosterBox", "OverlapBox",
+              "TopEdgeBox"}},
+        };
+        for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.Settings);
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
-                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nPosition=5\nCopies=2\nWidth=430\nHeight=300\n");
+                       std::string("[Settings]\nAutoClose=1\nAutoPrint=1\nCopies=2\nWidth=430\nHeight=300\n")
+                           + layout.Settings);
         TForm1 window(TCommandLine{}); // a picture named here would print at once
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         ASSERT_TRUE(window.Commands()->LoadPicture(picture));
+        if (auto* sizes = window.findChild<QComboBox*>("PhotoSizeList"); sizes && sizes->isVisible()) {
+            sizes->setCurrentIndex(2); // 10 x 15 cm
+            Q_EMIT sizes->activated(2);
+        }
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
         const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
         ASSERT_NE(panel, nullptr);
-        ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";
-        ASSERT_TRUE(window.findChild<QWidget*>("TopEdgeBox")->isVisible()) << "position Custom";
+        for (const char* name : layout.Shown)
+            ASSERT_TRUE(window.findChild<QWidget*>(name)->isVisible()) << name;
         for (const QWidget* control : panel->findChildren<QWidget*>()) {
             if (!control->isVisibleTo(&window))
                 continue;
             const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
             EXPECT_TRUE(window.rect().contains(at)) << control->objectName().toStdString();
-            if (!qobject_cast<const QLabel*>(control) && control->parentWidget() == panel) {
+            // The controls of the panel and of its size row; the row itself holds them.
+            const QWidget* parent = control->parentWidget();
+            const bool row = control->objectName() == "SizeRow";
+            if (!qobject_cast<const QLabel*>(control) && !row
+                && (parent == panel || parent->objectName() == "SizeRow")) {
                 EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << "Tab reaches " << control->objectName().toStdString();
             }
         }
-
+        if (std::string(layout.Settings).find("Scale=6") != std::string::npos) {
+            EXPECT_EQ(window.Workspace()->Info().SizeX, 15000) << "10 x 15 cm turned to the wide picture";
+            EXPECT_EQ(window.Workspace()->Info().SizeY, 10000);
+            if (std::getenv("ORVANTO_SHOTS"))
+                window.grab().save(QString("%1/exact-size-%2.png").arg(std::getenv("ORVANTO_SHOTS"), language.Name));
+            continue;
+        }
         ExpectUniqueMnemonics(window.menuBar()->actions(), "menu bar");
         QTest::keyClick(&window, language.FileMnemonic, Qt::AltModifier);
         QMenu* file = window.findChild<QMenu*>("File1");
@@ -407,6 +435,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         window.MenuAction("N901")->trigger();
         Q_EMIT window.findChild<QMenu*>("Image2")->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), language.UndoRotate);
+        }
     }
     std::remove(installed.c_str());
     FreeLanguage();
