@@ -101,7 +101,7 @@ void BM_PreviewCacheRebuild(benchmark::State& state)
     TPreviewCache cache;
     for (auto _ : state) {
         QPainter painter(&page);
-        if (!cache.Paint(painter, &bench.Workspace->Picture(), frame, true))
+        if (!cache.Paint(painter, &bench.Workspace->Picture().Bitmap(), frame, true))
             state.SkipWithError("the scaled copy could not be made");
     }
 }
@@ -110,8 +110,8 @@ void BM_QImageScaledSmooth(benchmark::State& state)
 {
     TBench& bench = Bench();
     for (auto _ : state) {
-        QImage scaled = bench.Workspace->Picture().scaled(bench.Page->size(), Qt::IgnoreAspectRatio,
-                                                          Qt::SmoothTransformation);
+        QImage scaled = bench.Workspace->Picture().Bitmap().scaled(bench.Page->size(), Qt::IgnoreAspectRatio,
+                                                                   Qt::SmoothTransformation);
         benchmark::DoNotOptimize(scaled.constBits());
     }
 }

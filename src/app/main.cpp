@@ -99,7 +99,7 @@ int main(int argc, char* argv[])
     // Qt has taken its own options out of argv by now.
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     const std::optional<TStoredSettings> stored = line.Picture.empty() ? std::nullopt : StoredSettings();
-    const bool unattended = IsUnattended(line, stored && stored->AutoPrint != 0);
+    const bool unattended = IsUnattended(line, stored && stored->Print.AutoPrint);
     if (!unattended && !display) {
         std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
         return 1;

@@ -185,7 +185,7 @@ std::string SentText(const std::string& copies, const std::string& printer)
     return text;
 }
 
-void TMainCommands::ChangeScaling(int mode, int percent)
+void TMainCommands::ChangeScaling(TZoomMode mode, int percent)
 {
     Guarded([&] {
         FWorkspace.ZoomCommand(mode, percent);
@@ -253,8 +253,8 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::Flip: Guarded([&] { return ws.Flip(); }); break;
     case TCommand::Rotate: RotateBy(entry.Argument); break;
     case TCommand::Invert: Guarded([&] { return ws.Invert(); }); break;
-    case TCommand::SetScaling: ChangeScaling(0, entry.Argument); break;
-    case TCommand::AddScaling: ChangeScaling(1, entry.Argument); break;
+    case TCommand::SetScaling: ChangeScaling(TZoomMode::Set, entry.Argument); break;
+    case TCommand::AddScaling: ChangeScaling(TZoomMode::Add, entry.Argument); break;
     case TCommand::AutoClose: Change(ws, [](TPrintSettings& s) { s.AutoClose = !s.AutoClose; }); break;
     case TCommand::AutoPrint: Change(ws, [](TPrintSettings& s) { s.AutoPrint = !s.AutoPrint; }); break;
     case TCommand::Poster: Change(ws, [](TPrintSettings& s) { s.Poster = !s.Poster; }); break;

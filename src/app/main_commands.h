@@ -9,6 +9,7 @@
 
 #include "app/menu_table.h"
 #include "imaging/open_handler.h"
+#include "workspace/print_settings.h"
 
 #include <functional>
 #include <string>
@@ -69,7 +70,7 @@ public:
     void OpenPicture(const std::string& initialFolder);
     // Busy-wrapped LoadFile with the error box; a dropped file comes here.
     bool LoadPicture(const std::string& fileName);
-    void ChangeScaling(int mode, int percent);
+    void ChangeScaling(TZoomMode mode, int percent);
     void RotateBy(int angle);
 
 private:

@@ -32,6 +32,7 @@ struct TStoredSettings {
     int ShowButtonbar = 1;
     int Width = DefaultWindowWidth;   // at least 1 once read
     int Height = DefaultWindowHeight; // at least 1 once read
+    bool operator==(const TStoredSettings&) const = default;
 };
 
 class TSettingsFile {

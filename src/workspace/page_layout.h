@@ -10,96 +10,15 @@
 // metrics come in as plain values, and decisions that need a window (a new
 // page geometry) come back as results.
 
+#include "workspace/page_maths.h"
+#include "workspace/page_placement.h"
 #include "workspace/poster_plan.h"
 #include "workspace/print_workspace_info.h"
 
 #include <cstdint>
-#include <optional>
 #include <utility>
 
 namespace orvanto {
-
-inline constexpr int FallbackPrinterDpi = 300;
-inline constexpr int FallbackScreenPpi = 96;
-inline constexpr int FallbackPageWidth = 2400;
-inline constexpr int FallbackPageHeight = 3000;
-inline constexpr int FallbackPrintBitmapWidth = 2000;
-inline constexpr int FallbackPrintBitmapHeight = 2500;
-inline constexpr std::int32_t DefaultMemoryBudget = 15000000;
-// Zoom percentages below this act as this: the factor stays positive, so no
-// formula yields a negative size (see ZoomFactor).
-inline constexpr std::int32_t SmallestZoom = -3200;
-
-// Rounds to the nearest integer, halves to the even neighbour, saturating at
-// the 32-bit range (not-a-number gives 0).
-std::int32_t Round(long double value);
-// Integer halving that truncates toward zero: -7 gives -3.
-std::int64_t Halve(std::int64_t value);
-
-// 1 + p / 100 for p >= 1; 1 + p / 3201 for p <= 0, with p below SmallestZoom
-// taken as SmallestZoom.
-long double ZoomFactor(std::int32_t percent);
-// A length zoomed by a percentage; 0 stays 0.
-std::int32_t ZoomLength(std::int32_t length, std::int32_t percent);
-
-// The page bitmap side actually rendered for a quality level, from the side
-// that fits the memory budget: High renders it whole, Medium three quarters
-// of it, Low half. Always at least 1, never above the given side when that is
-// positive; width and height go through the same rule, keeping the aspect.
-std::int32_t QualityDimension(std::int32_t dimension, int quality);
-
-// What the printer and the screen report. A value below 1 means unknown (or
-// the device could not be asked); the engine then uses its fallback.
-struct TDeviceMetrics {
-    int PrinterDpiX = 0;
-    int PrinterDpiY = 0;
-    int PageWidth = 0;  // printable page, printer pixels
-    int PageHeight = 0;
-    int ScreenPpi = 0;
-    // Where the printable area begins on the paper, printer pixels.
-    int PrintableLeft = 0;
-    int PrintableTop = 0;
-};
-
-// The part of the picture that prints, picture pixels: all of it unless
-// Exact Size with Fill cuts its edges.
-struct TSourcePart {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-};
-
-// What ApplyInfo (and the commands built on it) decided; the caller acts on it.
-struct TApplyResult {
-    bool Applied = false;           // the record became the current settings
-    bool NewPageGeometry = false;   // position, scale or orientation changed: relayout
-    bool ZoomChanged = false;       // the picture's size on the page may differ
-};
-
-// One target surface of a layout (the preview, a page bitmap): its units per
-// page pixel, its size, the picture's size, and a position other than the
-// current one when asked.
-struct TPlacementRequest {
-    long double FactorX = 1;
-    long double FactorY = 1;
-    std::int32_t PictureWidth = 0;
-    std::int32_t PictureHeight = 0;
-    int SurfaceWidth = 0;
-    int SurfaceHeight = 0;
-    std::optional<TPrintPosition> Position;
-};
-
-// Where the picture lands, in the surface's units.
-struct TPlacement {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    bool operator==(const TPlacement&) const = default;
-};
-
-enum class TAxis { Across, Down };
 
 class TPageLayout {
 public:

@@ -45,6 +45,9 @@ enum TPrintOrientation : std::uint8_t {
     poLandscape = 1,
 };
 
+// How a zoom command of the menus changes the zoom percentages.
+enum class TZoomMode { Set, Add };
+
 inline constexpr int PrintScaleCount = 7;
 inline constexpr int PrintPositionCount = 6;
 inline constexpr int PrintQualityCount = 3;
@@ -91,6 +94,7 @@ struct TPrintSettings {
 
     // The page colour printed and shown: BkColor when UseBkColor is 1.
     std::uint32_t EffectiveBackground() const { return UseBkColor == 1 ? BkColor : 0xFFFFFF; }
+    bool operator==(const TPrintSettings&) const = default;
     // Every mode, the copies, the preview size and the printed sizes
     // brought into range.
     TPrintSettings Validated() const;

@@ -9,7 +9,6 @@
 #include "support/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace orvanto {
@@ -67,7 +66,7 @@ TPrintWorkspaceInfo TPrintWorkspace::Info() const
 void TPrintWorkspace::ApplyInfo(const TPrintWorkspaceInfo& info)
 {
     try {
-        const int copies = std::clamp(info.Copies, 1, MostCopies);
+        const int copies = info.Validated().Copies;
         if (copies != Copies()) {
             try {
                 Platform().Printer().SetCopies(copies);
@@ -153,7 +152,7 @@ void TPrintWorkspace::SetMemoryBudget(std::int64_t bytes)
         Relayout();
 }
 
-void TPrintWorkspace::ZoomCommand(int mode, std::int32_t percent)
+void TPrintWorkspace::ZoomCommand(TZoomMode mode, std::int32_t percent)
 {
     if (!FState->Layout.CanZoom(!FState->Picture.Empty()))
         return;
@@ -161,10 +160,10 @@ void TPrintWorkspace::ZoomCommand(int mode, std::int32_t percent)
     // a large zoom round to a negative one.
     TPrintWorkspaceInfo info = Info();
     if (info.Scale == psCustom) {
-        info.ZoomX = mode == 1 ? SaturatingAdd(info.ZoomX, percent) : percent;
-        info.ZoomY = mode == 1 ? SaturatingAdd(info.ZoomY, percent) : percent;
+        info.ZoomX = mode == TZoomMode::Add ? SaturatingAdd(info.ZoomX, percent) : percent;
+        info.ZoomY = mode == TZoomMode::Add ? SaturatingAdd(info.ZoomY, percent) : percent;
     } else {
-        info.ZoomXY = mode == 1 ? SaturatingAdd(info.ZoomXY, percent) : percent;
+        info.ZoomXY = mode == TZoomMode::Add ? SaturatingAdd(info.ZoomXY, percent) : percent;
     }
     ApplyInfo(info);
 }

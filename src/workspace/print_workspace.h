@@ -51,9 +51,9 @@ public:
     void Relayout();
     void Refresh(); // Relayout, and the picture redrawn
     void SetMemoryBudget(std::int64_t bytes);
-    // Mode 0 sets, mode 1 adds (saturating); under Custom to both ZoomX and
-    // ZoomY, under Custom Fixed to ZoomXY. Nothing unless CanZoom.
-    void ZoomCommand(int mode, std::int32_t percent);
+    // Sets or adds (saturating); under Custom to both ZoomX and ZoomY, under
+    // Custom Fixed to ZoomXY. Nothing unless the layout's CanZoom.
+    void ZoomCommand(TZoomMode mode, std::int32_t percent);
     // Moves the Custom offsets to where Center would put the picture.
     void CenterPicture();
     // The placement: factors, device metrics, page aspect, CanZoom, CanCenter.

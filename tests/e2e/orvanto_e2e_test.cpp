@@ -108,13 +108,17 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
         ASSERT_GT(device.PageWidth, 0);
         TPageLayout layout;
         TPrintWorkspaceInfo info = layout.Info();
-        std::tie(info.Scale, info.Position, info.Orientation) = std::tuple(c.Scale, c.Position, c.Orientation);
+        std::tie(info.Scale, info.Position, info.Orientation) =
+            std::tuple(TPrintScale(c.Scale), TPrintPosition(c.Position), TPrintOrientation(c.Orientation));
         std::tie(info.X, info.Y, info.ZoomX, info.ZoomY, info.ZoomXY) = std::tuple(c.X, c.Y, c.Zoom, c.Zoom, c.Zoom);
         layout.ApplyInfo(info);
         layout.UpdatePageGeometry(device, 480, 320);
-        info = layout.Info();
-        info.FactorX = info.FactorY = 1;
-        layout.Layout(info, device.PageWidth, device.PageHeight);
+        TPlacementRequest request;
+        request.PictureWidth = 480;
+        request.PictureHeight = 320;
+        request.SurfaceWidth = device.PageWidth;
+        request.SurfaceHeight = device.PageHeight;
+        const TPlacement at = layout.Place(request);
 
         const QDateTime started = QDateTime::currentDateTime();
         const TOrvantoRun run = RunOrvanto({QString::fromStdString(picture), "/AUTOPRINT"}, area, {}, 120, c.Display);
@@ -131,8 +135,8 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
         for (const TMark& mark : Marks) {
             const QRectF found = FindMark(page, mark.Color);
             ASSERT_FALSE(found.isEmpty()) << mark.Name << " mark missing";
-            const double x = mark.Right ? info.OutLeft + info.OutWidth : info.OutLeft;
-            const double y = mark.Bottom ? info.OutTop + info.OutHeight : info.OutTop;
+            const double x = mark.Right ? at.Left + at.Width : at.Left;
+            const double y = mark.Bottom ? at.Top + at.Height : at.Top;
             EXPECT_NEAR(PxToMm(mark.Right ? found.right() : found.left()), leftPt * PointMm + x * 25.4 / device.PrinterDpiX, 0.5) << mark.Name;
             EXPECT_NEAR(PxToMm(mark.Bottom ? found.bottom() : found.top()), topPt * PointMm + y * 25.4 / device.PrinterDpiY, 0.5) << mark.Name;
         }
@@ -142,8 +146,8 @@ TEST_F(OrvantoEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSays)
         const QColor pageColour = c.UseBkColor ? QColor(c.BkColor & 0xFF, (c.BkColor >> 8) & 0xFF, c.BkColor >> 16) : paper;
         const double kx = 25.4 / device.PrinterDpiX, ky = 25.4 / device.PrinterDpiY;
         const QRectF printable(leftPt * PointMm, topPt * PointMm, device.PageWidth * kx, device.PageHeight * ky);
-        const QRectF placed(printable.left() + info.OutLeft * kx, printable.top() + info.OutTop * ky,
-                            info.OutWidth * kx, info.OutHeight * ky);
+        const QRectF placed(printable.left() + at.Left * kx, printable.top() + at.Top * ky,
+                            at.Width * kx, at.Height * ky);
         const auto colourAt = [&page](QPointF mm) {
             return page.pixelColor(int(mm.x() / PxToMm(1)), int(mm.y() / PxToMm(1)));
         };

@@ -94,9 +94,9 @@ TEST(PrintWorkspaceEndToEnd, ThePictureLandsWhereTheLayoutPutsIt)
         TPrintWorkspaceInfo info = workspace.Info();
         info.PrinterName = c.Name;
         info.Quality = pqHigh;
-        info.Scale = std::uint8_t(c.Scale);
-        info.Position = std::uint8_t(c.Position);
-        info.Orientation = std::uint8_t(c.Orientation);
+        info.Scale = TPrintScale(c.Scale);
+        info.Position = TPrintPosition(c.Position);
+        info.Orientation = TPrintOrientation(c.Orientation);
         info.ZoomX = info.ZoomXY = c.Zoom1;
         info.ZoomY = c.Zoom2;
         info.X = c.X;
@@ -106,23 +106,27 @@ TEST(PrintWorkspaceEndToEnd, ThePictureLandsWhereTheLayoutPutsIt)
         ASSERT_TRUE(workspace.Print()) << workspace.LastError();
         QImage page;
         for (int i = 0; i < 600 && page.isNull(); ++i, QThread::msleep(200))
-            page = PrintedPage(workspace.Info().JobTitle, started, folder);
-        ASSERT_FALSE(page.isNull()) << "no printed page for " << workspace.Info().JobTitle;
+            page = PrintedPage(workspace.Info().Texts.JobTitle, started, folder);
+        ASSERT_FALSE(page.isNull()) << "no printed page for " << workspace.Info().Texts.JobTitle;
         // A landscape page lies on the A4 paper turned a quarter.
         const bool turned = c.Orientation == poLandscape;
         if (turned)
             page = page.transformed(QTransform().rotate(90));
 
         // The layout's place on the printable area, cut at its edges, in mm.
-        TPrintWorkspaceInfo placed = workspace.Info();
-        placed.FactorX = placed.FactorY = 1;
-        workspace.Layout().Layout(placed, placed.PageWidth, placed.PageHeight);
+        const TPageGeometry geometry = workspace.Info().Geometry;
+        TPlacementRequest request;
+        request.PictureWidth = geometry.PictureWidth;
+        request.PictureHeight = geometry.PictureHeight;
+        request.SurfaceWidth = geometry.PageWidth;
+        request.SurfaceHeight = geometry.PageHeight;
+        const TPlacement placed = workspace.Layout().Place(request);
         const double k = Mm / workspace.Layout().PrinterDpiX();
         const QRectF printable((turned ? BottomPt : LeftPt) * Mm / 72, (turned ? LeftPt : TopPt) * Mm / 72,
-                               placed.PageWidth * k, placed.PageHeight * k);
-        const QRectF expected = printable & QRectF(printable.left() + placed.OutLeft * k,
-                                                   printable.top() + placed.OutTop * k,
-                                                   placed.OutWidth * k, placed.OutHeight * k);
+                               geometry.PageWidth * k, geometry.PageHeight * k);
+        const QRectF expected = printable & QRectF(printable.left() + placed.Left * k,
+                                                   printable.top() + placed.Top * k,
+                                                   placed.Width * k, placed.Height * k);
         const QRectF found = InkBox(page);
         EXPECT_NEAR(found.left(), expected.left(), 0.5);
         EXPECT_NEAR(found.top(), expected.top(), 0.5);

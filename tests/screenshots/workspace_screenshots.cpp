@@ -27,10 +27,17 @@ bool Save(QWidget& window, const QString& file)
     return window.grab().save(file);
 }
 
+void SetPreviewSize(TPrintWorkspace& workspace, int size)
+{
+    TPrintWorkspaceInfo info = workspace.Info();
+    info.PreviewSize = size;
+    workspace.ApplyInfo(info);
+}
+
 void Apply(TPrintWorkspace& workspace, int scale, std::int32_t zoomX, std::int32_t zoomY)
 {
     TPrintWorkspaceInfo info = workspace.Info();
-    info.Scale = std::uint8_t(scale);
+    info.Scale = TPrintScale(scale);
     info.ZoomX = zoomX;
     info.ZoomY = zoomY;
     workspace.ApplyInfo(info);
@@ -65,9 +72,9 @@ int main(int argc, char* argv[])
     const QString out = QString::fromLocal8Bit(argv[2]);
     Apply(workspace, psScaleToPage, 0, 0);
     bool saved = Save(window, out + "overall.png");
-    workspace.SetPreviewSize(1);
+    SetPreviewSize(workspace, 1);
     saved = Save(window, out + "close-up.png") && saved;
-    workspace.SetPreviewSize(0);
+    SetPreviewSize(workspace, 0);
     Apply(workspace, psCustom, 50, -25);
     saved = Save(window, out + "custom-scale.png") && saved;
     window.SetPanelOnTop(true);
@@ -79,7 +86,7 @@ int main(int argc, char* argv[])
     if (!workspace.LoadFile(argv[1]))
         return 1;
     // Grabbed at once: no event may bring the whole picture in between.
-    if (!workspace.Loading())
+    if (!workspace.Picture().Loading())
         std::fprintf(stderr, "no quick copy for this picture: both shots show the whole picture\n");
     saved = window.grab().save(out + "quick-copy.png") && saved;
     saved = workspace.FinishLoading() && saved;

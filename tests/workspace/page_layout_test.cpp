@@ -241,6 +241,8 @@ TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
     info.Position = TPrintPosition(200);
     info.Quality = TPrintQuality(3);
     info.Orientation = TPrintOrientation(255);
+    info.PreviewSize = 7;
+    info.Copies = 0;
     info.PrinterName = std::string(32, 'p') + "12345678";
     info.Texts.Caption = "carried along";
     engine.ApplyInfo(info);
@@ -248,6 +250,8 @@ TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
     EXPECT_EQ(engine.Info().Position, ppCustom);
     EXPECT_EQ(engine.Info().Quality, pqHigh);
     EXPECT_EQ(engine.Info().Orientation, poLandscape);
+    EXPECT_EQ(engine.Info().PreviewSize, 1) << "Close Up";
+    EXPECT_EQ(engine.Info().Copies, 1);
     EXPECT_EQ(engine.Info().PrinterName, std::string(32, 'p'));
     EXPECT_EQ(engine.Info().Texts.Caption, "carried along");
 }

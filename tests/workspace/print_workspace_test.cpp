@@ -483,7 +483,7 @@ TEST_F(Workspace, ZoomCommandsAndTheirAvailability)
             std::tie(i.ZoomX, i.ZoomY, i.ZoomXY) = std::tuple(c.ZoomX, c.ZoomY, c.ZoomXY);
         });
         EXPECT_EQ(workspace.Layout().CanZoom(!workspace.Picture().Empty()), c.CanZoom);
-        workspace.ZoomCommand(c.Mode, c.Percent);
+        workspace.ZoomCommand(c.Mode == 1 ? TZoomMode::Add : TZoomMode::Set, c.Percent);
         EXPECT_EQ(workspace.Info().ZoomX, c.AfterX);
         EXPECT_EQ(workspace.Info().ZoomY, c.AfterY);
         EXPECT_EQ(workspace.Info().ZoomXY, c.AfterXY);
