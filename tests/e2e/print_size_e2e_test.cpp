@@ -11,10 +11,12 @@
 #include "workspace/print_workspace.h"
 
 #include <QDateTime>
+#include <QImageReader>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -48,6 +50,8 @@ protected:
         Platform().SetClipboard(std::unique_ptr<IClipboard>(Clipboard = new TRecordingClipboard));
         Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
         Platform().SetScreen(std::make_unique<TFixedScreen>(96));
+        // An A4 page at 600 dpi is some 100 megabytes as read.
+        QImageReader::setAllocationLimit(512);
     }
     void TearDown() override { Platform().SetPrinter(nullptr); }
 
@@ -69,7 +73,7 @@ protected:
     {
         bool ok = false;
         const QString prefix = QString::fromStdString(Folder) + QStringLiteral("sheet");
-        Run(QStringLiteral("pdftoppm"),
+        ::Run(QStringLiteral("pdftoppm"),
             {QStringLiteral("-r"), QString::number(MeasureDpi), QStringLiteral("-f"), QString::number(page),
              QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), QStringLiteral("-png"),
              pdf, prefix},
@@ -172,6 +176,27 @@ TEST_F(PrintSizeEndToEnd, TypedSizesMeasureWithinAThirdOfAMillimetre)
     std::printf("%s", table.c_str());
 }
 
+// The box of the strongly coloured pixels: the picture, not the black marks
+// and label beside it.
+QRectF ColourBox(const QImage& sheet)
+{
+    const QImage rgb = sheet.convertToFormat(QImage::Format_RGB32);
+    int left = rgb.width(), top = rgb.height(), right = -1, bottom = -1;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            const int r = qRed(line[x]), g = qGreen(line[x]), b = qBlue(line[x]);
+            if (std::max({r, g, b}) - std::min({r, g, b}) > 100) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRectF() : QRectF(left, top, right - left + 1, bottom - top + 1);
+}
+
 // A 6 x 4 grid of colours, each cell its own, so every part of the picture
 // can be found again on the sheets.
 QColor CellColour(int column, int row)
@@ -207,20 +232,24 @@ TEST_F(PrintSizeEndToEnd, APosterPrintsEveryPartOverlappingByTheOverlapWithMarks
             sheet.save(QString::fromStdString(shots + "/poster-sheet-" + std::to_string(page) + ".png"));
         sheets.push_back(sheet);
     }
-    // Every cell of the picture is printed, whole or in parts.
+    // Every cell of the picture is printed, whole or in parts (looked for at
+    // a quarter of the resolution: the cells are 50 mm).
+    std::vector<QImage> small;
+    for (const QImage& sheet : sheets)
+        small.push_back(sheet.scaled(sheet.size() / 4).convertToFormat(QImage::Format_RGB32));
     for (int column = 0; column < 6; ++column)
         for (int row = 0; row < 4; ++row) {
             double area = 0;
-            for (const QImage& sheet : sheets) {
+            for (const QImage& sheet : small) {
                 const QRectF found = FindMark(sheet, CellColour(column, row));
-                area += Mm(found.width()) * Mm(found.height());
+                area += Mm(found.width() * 4) * Mm(found.height() * 4);
             }
             EXPECT_GE(area, 50.0 * 50.0 * 0.95) << "cell " << column << ", " << row;
         }
     // Across: the first sheet's part ends 10 mm past its mark, the second's
     // begins 10 mm before its own; together they are the picture's width.
-    const QRectF first = InkBox(sheets[0]), second = InkBox(sheets[1]);
-    const QRectF lower = InkBox(sheets[2]);
+    const QRectF first = ColourBox(sheets[0]), second = ColourBox(sheets[1]);
+    const QRectF lower = ColourBox(sheets[2]);
     ASSERT_FALSE(first.isEmpty());
     ASSERT_FALSE(second.isEmpty());
     const std::vector<double> firstMarks = DarkLinesAcross(sheets[0], 0, int(first.top()) - 2);

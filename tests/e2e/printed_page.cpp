@@ -11,14 +11,14 @@
 
 namespace {
 
-// cups-pdf names the file after the job title, with everything but letters
-// and digits turned into "_" and the "_" at either end dropped, then "-job_"
-// and the job number.
+// cups-pdf names the file after the job title, with everything but letters,
+// digits and "-" turned into "_" and the "_" at either end dropped, then
+// "-job_" and the job number.
 QString FilePrefix(const std::string& title)
 {
     QString prefix;
     for (char c : title)
-        prefix += std::isalnum(static_cast<unsigned char>(c)) ? QChar(c) : QChar('_');
+        prefix += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? QChar(c) : QChar('_');
     while (prefix.startsWith('_'))
         prefix.remove(0, 1);
     while (prefix.endsWith('_'))
