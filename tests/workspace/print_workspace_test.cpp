@@ -195,6 +195,10 @@ TEST_F(Workspace, ThePrintedPageShowsThePictureWhereTheLayoutPutsIt)
          {0, 246, 590, 394}, white},
         {"exact size, fill: the whole box", psExactSize, ppCenter, poPortrait, 0, 0, 0, 0xFF0000, 0,
          {304, 307, 590, 886}, white, 10000, 15000, true},
+        // 20 x 10 cm is 2362 x 1181: the 3:2 picture fits it 1772 wide, with
+        // bands of 295 beside it.
+        {"exact size, fit: bands beside", psExactSize, ppTopLeft, poPortrait, 0, 0, 0, 0xFF0000, 0,
+         {148, 0, 886, 590}, white, 20000, 10000},
         {"exact size of the picture's own shape", psExactSize, ppBottomRight, poPortrait, 0, 0, 0, 0xFF0000, 0,
          {1023, 1382, 177, 118}, white, 3000, 2000},
     };
