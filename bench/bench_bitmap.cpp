@@ -1,9 +1,9 @@
 // Decoding a photo-sized picture (6000 x 4000) from memory: 24-bit and
 // 8-bit run-length bitmaps, JPEG at quality 90, and the JPEG and bitmap
 // writers the container format and the archive carriers use.
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
-#include "imaging/jpeg_codec.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
+#include "imaging/library/jpeg_codec.h"
 
 #include <benchmark/benchmark.h>
 

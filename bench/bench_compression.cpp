@@ -1,6 +1,6 @@
 // Compression of a picture-sized block: the compressed-bitmap payload of the
 // container format and the archive entries go through these two calls.
-#include "support/compression.h"
+#include "support/records/compression.h"
 
 #include <benchmark/benchmark.h>
 

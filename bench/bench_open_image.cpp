@@ -2,9 +2,9 @@
 // directly: a 4000 x 3000 raw pixmap, bitmap and JPEG, each opened both ways.
 // The dispatch should add no pass over the pixels, and a progress listener
 // (as the main window's status bar) no measurable time.
-#include "imaging/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_reader.h"
 #include "imaging/codecs/portable_pixelmap.h"
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 #include "imaging/open_image.h"
 
 #include <QDir>

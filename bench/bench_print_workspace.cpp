@@ -10,7 +10,7 @@
 #include "platform/recording_printer.h"
 #include "raster/raster_transforms.h"
 #include "raster/resampler.h"
-#include "support/picture_memory.h"
+#include "support/memory/picture_memory.h"
 #include "workspace/page_bitmap.h"
 #include "workspace/print_workspace.h"
 

@@ -12,9 +12,11 @@
 # It fails when
 # - a layer listed in src/CMakeLists.txt has no folder or no orvanto_layer();
 # - a folder under src/ declares orvanto_layer() but is not listed;
-# - a file of src/<layer>/ includes a project header ("x/y.h") of a layer that
-#   is neither its own nor reachable through the orvanto_layer(... DEPENDS ...)
-#   declarations, or of a folder that is no layer;
+# - a file of src/<layer>/ (or of a plain sub-folder of it, one without a
+#   CMakeLists.txt, which sorts the layer's files by topic) includes a project
+#   header ("x/y.h") of a layer that is neither its own nor reachable through
+#   the orvanto_layer(... DEPENDS ...) declarations, or of a folder that is no
+#   layer;
 # - a file outside the widget layers (a folder named qt, ui and app) includes
 #   a header of Qt Widgets or Qt Print Support: the layers below stay usable
 #   by the tool and by tests without a widget in sight;
@@ -24,6 +26,7 @@
 # here.
 
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/OrvantoLayerFiles.cmake)
 
 if(NOT SOURCE_DIR)
   get_filename_component(SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
@@ -137,7 +140,7 @@ foreach(layer IN LISTS layers)
   if(layer MATCHES "(^|/)qt$" OR layer STREQUAL "ui" OR layer STREQUAL "app")
     set(widgets_allowed ON)
   endif()
-  file(GLOB files ${src}/${layer}/*.h ${src}/${layer}/*.cpp)
+  orvanto_layer_files(files ${src}/${layer})
   foreach(file IN LISTS files)
     file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
     if(NOT widgets_allowed)
@@ -159,10 +162,18 @@ foreach(layer IN LISTS layers)
       if(NOT EXISTS ${src}/${folder})
         continue() # not a project header (generated or from a library)
       endif()
+      # The layer whose folder holds the header most closely: a plain
+      # sub-folder belongs to the layer above it, a sub-folder that is a
+      # layer of its own (imaging/codecs) to itself.
       set(owner "")
+      set(owner_length 0)
       foreach(target IN LISTS targets)
-        if(folder_of_${target} STREQUAL folder)
+        set(layer_folder ${folder_of_${target}})
+        string(LENGTH "${layer_folder}" length)
+        string(FIND "${folder}/" "${layer_folder}/" at)
+        if(at EQUAL 0 AND length GREATER owner_length)
           set(owner ${target})
+          set(owner_length ${length})
         endif()
       endforeach()
       if(NOT owner)

@@ -3,13 +3,16 @@
 #
 #   orvanto_layer(support DEPENDS orvanto_platform Qt6::Core ZLIB::ZLIB)
 #
-# The sources are the .cpp and .h files of the calling folder (not of its
-# sub-folders, which are layers of their own). A file named main.cpp is left
-# out so that a folder can also hold the executable that uses the layer.
+# The sources are the .cpp and .h files of the calling folder and of its
+# sub-folders, except those of a sub-folder with a CMakeLists.txt of its own:
+# that one is a layer of its own. A plain sub-folder only sorts a layer's
+# files by topic. A file named main.cpp is left out so that a folder can also
+# hold the executable that uses the layer.
+include(${CMAKE_CURRENT_LIST_DIR}/OrvantoLayerFiles.cmake)
+
 function(orvanto_layer name)
   cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  orvanto_layer_files(sources ${CMAKE_CURRENT_SOURCE_DIR})
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})

@@ -1,7 +1,7 @@
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <cstddef>
 #include <cstdint>

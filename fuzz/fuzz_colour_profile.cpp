@@ -1,4 +1,4 @@
-#include "imaging/colour_profile.h"
+#include "imaging/colour/colour_profile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Reads a sequence of records of a type with both kinds of property, as the
 // language file and archive readers do.
-#include "support/component_record.h"
+#include "support/records/component_record.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "support/compression.h"
-#include "support/memory_limit.h"
+#include "support/records/compression.h"
+#include "support/memory/memory_limit.h"
 
 #include <cstddef>
 #include <cstdint>

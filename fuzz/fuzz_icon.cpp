@@ -1,6 +1,6 @@
-#include "imaging/icon_reader.h"
+#include "imaging/bitmap/icon_reader.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <cstddef>
 #include <cstdint>

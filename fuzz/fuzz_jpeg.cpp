@@ -1,6 +1,6 @@
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <cstddef>
 #include <cstdint>

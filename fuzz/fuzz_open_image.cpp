@@ -1,7 +1,7 @@
 // Any bytes under any of the registry's extensions, opened as the program
 // opens a file: the first byte picks the extension, the rest is the file.
 #include "imaging/open_image.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QDir>
 #include <QGuiApplication>

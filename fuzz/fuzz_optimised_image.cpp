@@ -1,5 +1,5 @@
 #include "imaging/optimised_image.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <cstddef>
 #include <cstdint>

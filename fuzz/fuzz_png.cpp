@@ -1,4 +1,4 @@
-#include "imaging/qt_picture_reader.h"
+#include "imaging/library/qt_picture_reader.h"
 
 #include "library_reader_fuzz.h"
 

@@ -1,5 +1,5 @@
 #include "imaging/codecs/portable_pixelmap.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 

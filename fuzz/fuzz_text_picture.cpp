@@ -1,5 +1,5 @@
 #include "imaging/codecs/text_picture.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 

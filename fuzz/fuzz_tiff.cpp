@@ -1,4 +1,4 @@
-#include "imaging/tiff_reader.h"
+#include "imaging/library/tiff_reader.h"
 
 #include "library_reader_fuzz.h"
 

@@ -1,4 +1,4 @@
-#include "imaging/webp_reader.h"
+#include "imaging/library/webp_reader.h"
 
 #include "library_reader_fuzz.h"
 

@@ -1,8 +1,8 @@
 // Plays 16-bit Windows metafiles from arbitrary bytes: header, object
 // table, every record family, bitmaps and text.
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/metafile.h"
-#include "support/memory_limit.h"
+#include "imaging/metafile/metafile.h"
+#include "support/memory/memory_limit.h"
 
 #include <QGuiApplication>
 

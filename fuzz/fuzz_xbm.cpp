@@ -1,5 +1,5 @@
 #include "imaging/codecs/x_bitmap.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 

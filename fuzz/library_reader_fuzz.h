@@ -5,8 +5,8 @@
 // one that fails names one of the three failure texts and hands out nothing.
 // A broken promise stops the fuzzer with the input that broke it.
 
-#include "support/memory_limit.h"
-#include "support/messages.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
 
 #include <QImage>
 

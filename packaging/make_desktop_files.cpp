@@ -3,7 +3,7 @@
 // writes the user's entry at start-up, so the two never drift apart.
 //
 //   orvanto-desktop-files DESKTOP-OUT METAINFO-IN METAINFO-OUT LANGUAGE-FOLDER
-#include "app/startup_extras.h"
+#include "app/startup/menu_entry.h"
 #include "imaging/format_mime_types.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "app/command_line_options.h"
 
-#include "app/startup_extras.h"
-#include "support/program_name.h"
+#include "app/startup/version.h"
+#include "support/messages/program_name.h"
 
 #include <algorithm>
 #include <cstdio>

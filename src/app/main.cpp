@@ -1,7 +1,7 @@
 #include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
-#include "app/startup_extras.h"
+#include "app/startup/menu_entry.h"
 #include "app/unattended_print.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
@@ -10,7 +10,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
-#include "support/program_name.h"
+#include "support/messages/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
 
@@ -61,14 +61,14 @@ std::optional<TStoredSettings> StoredSettings()
     return stored;
 }
 
-int RunWindow(QApplication& application, const TCommandLine& line)
+int RunWindow(QApplication& application, const TCommandLine& line, std::unique_ptr<TEarlyPreview> early)
 {
     Platform().SetFileDialogs(std::make_unique<TQtFileDialogs>());
     Platform().SetColourDialog(std::make_unique<TQtColourDialog>());
     Platform().SetClipboard(std::make_unique<TQtClipboard>());
     int status = 0;
     {
-        TForm1 window(line);
+        TForm1 window(line, std::move(early));
         if (!window.ShuttingDown())
             window.show();
         status = application.exec();
@@ -104,8 +104,18 @@ int main(int argc, char* argv[])
         std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
         return 1;
     }
+    // The picture's quick copy is read while the window is built. The window
+    // shows the picture fitted into it, so its stored size bounds the pixels
+    // the copy needs; a copy that falls short is read again by the window.
+    std::unique_ptr<TEarlyPreview> early;
+    if (!unattended && !line.Picture.empty()) {
+        const QSize window = TForm1::OpeningSize(stored.value_or(TStoredSettings()));
+        const qreal ratio = application.devicePixelRatio();
+        early = std::make_unique<TEarlyPreview>(
+            line.Picture, QSize(int(window.width() * ratio + 0.5), int(window.height() * ratio + 0.5)));
+    }
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>(unattended));
     Platform().SetPrinter(std::make_unique<TQtPrinter>());
     InstallTranslation();
-    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line);
+    return unattended ? PrintUnattended(line, stored) : RunWindow(application, line, std::move(early));
 }

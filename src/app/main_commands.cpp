@@ -5,7 +5,7 @@
 #include "imaging/open_image.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/print_workspace.h"
 
 #include <QCoreApplication>

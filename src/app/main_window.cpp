@@ -3,17 +3,18 @@
 #include "app/instance_placement.h"
 #include "app/menu_table.h"
 #include "app/qt_translations.h"
-#include "app/startup_extras.h"
+#include "app/startup/program_icon.h"
+#include "app/startup/startup_extras.h"
 #include "app/status_panel.h"
 #include "app/workspace_settings.h"
 #include "localisation/language.h"
 #include "localisation/qt/translate_menu.h"
 #include "platform/qt/center_form.h"
-#include "support/general.h"
-#include "support/messages.h"
-#include "support/paths.h"
-#include "support/program_name.h"
-#include "support/text_conversion.h"
+#include "support/messages/general.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
+#include "support/messages/program_name.h"
+#include "support/text/text_conversion.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
 #include "platform/platform.h"
@@ -55,10 +56,10 @@ QString Text(const std::string& text)
 
 } // namespace
 
-TForm1::TForm1(const TCommandLine& line, QWidget* parent) : QMainWindow(parent)
+TForm1::TForm1(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early, QWidget* parent) : QMainWindow(parent)
 {
     try {
-        FormCreate(line);
+        FormCreate(line, std::move(early));
     } catch (...) {
         if (TGeneral* general = General())
             general->FatalOutOfMemory();
@@ -82,7 +83,7 @@ TForm1::~TForm1()
     FToolbars.reset();
 }
 
-void TForm1::FormCreate(const TCommandLine& line)
+void TForm1::FormCreate(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early)
 {
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
@@ -115,6 +116,7 @@ void TForm1::FormCreate(const TCommandLine& line)
     // A picture shows at once from a quick reduced copy while the whole one
     // decodes (an unattended print builds no window and loads the plain way).
     FWorkspace->SetBackgroundLoading(true);
+    FWorkspace->SetEarlyPreview(std::move(early));
     FWorkspaceWindow = new TPrintWorkspaceWindow(*FWorkspace, area);
     column->addWidget(FWorkspaceWindow, 1);
     FWorkspaceWindow->show();
@@ -573,6 +575,11 @@ void TForm1::LoadSettings()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         limit = screen->availableGeometry().size();
     resize(std::min(s.Width, limit.width()), std::min(s.Height, limit.height()));
+}
+
+QSize TForm1::OpeningSize(const TStoredSettings& stored)
+{
+    return QSize(std::max(stored.Width, MinimumWidth), std::max(stored.Height, MinimumHeight));
 }
 
 void TForm1::SaveSettings()

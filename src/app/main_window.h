@@ -15,6 +15,7 @@
 #include "app/main_commands.h"
 #include "app/settings_file.h"
 #include "workspace/command_line.h"
+#include "workspace/early_preview.h"
 
 #include <QMainWindow>
 
@@ -37,8 +38,12 @@ class TForm1 : public QMainWindow, public ICommandHost {
     Q_OBJECT
 public:
     // line: what to open once the window is built.
-    explicit TForm1(const TCommandLine& line, QWidget* parent = nullptr);
+    // early, when given, is the quick copy of line's picture already being
+    // read; the first load takes it.
+    explicit TForm1(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early = {}, QWidget* parent = nullptr);
     ~TForm1() override;
+    // The window's size when it opens with these settings (none: defaults).
+    static QSize OpeningSize(const TStoredSettings& stored);
 
     const std::string& LastError() const { return FLastError; }
     // 0, or 1 when the start failed.
@@ -75,7 +80,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate(const TCommandLine& line);
+    void FormCreate(const TCommandLine& line, std::unique_ptr<TEarlyPreview> early);
     void BuildMenu();
     void BuildStatusBar();
     void BuildButtonBar(QWidget* area);

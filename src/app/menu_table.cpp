@@ -1,8 +1,8 @@
 #include "app/menu_table.h"
 
-#include "support/concealment.h"
-#include "support/general.h"
-#include "support/translation_hook.h"
+#include "support/text/concealment.h"
+#include "support/messages/general.h"
+#include "support/messages/translation_hook.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
 #include "app/settings_file.h"
 
-#include "support/general.h"
-#include "support/ini_file.h"
-#include "support/messages.h"
-#include "support/paths.h"
-#include "support/program_name.h"
-#include "support/text_conversion.h"
+#include "support/messages/general.h"
+#include "support/files/ini_file.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
+#include "support/messages/program_name.h"
+#include "support/text/text_conversion.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "app/workspace_settings.h"
 #include "localisation/language.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/print_workspace.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "localisation/language.h"
 #include "platform/platform.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/exact_size.h"
 #include "workspace/print_workspace.h"
 

@@ -1,12 +1,12 @@
 #include "archive/help.h"
 
-#include "imaging/bitmap_writer.h"
-#include "support/concealment.h"
-#include "support/file_listing.h"
-#include "support/general.h"
-#include "support/messages.h"
-#include "support/paths.h"
-#include "support/text_conversion.h"
+#include "imaging/bitmap/bitmap_writer.h"
+#include "support/text/concealment.h"
+#include "support/files/file_listing.h"
+#include "support/messages/general.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
+#include "support/text/text_conversion.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,13 +1,13 @@
 #include "archive/zip_box.h"
 
-#include "support/component_record.h"
-#include "support/compression.h"
-#include "support/file_listing.h"
-#include "support/memory_limit.h"
-#include "support/messages.h"
-#include "support/paths.h"
+#include "support/records/component_record.h"
+#include "support/records/compression.h"
+#include "support/files/file_listing.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
 #include "support/services.h"
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 
 #include <QBuffer>
 #include <QIODevice>

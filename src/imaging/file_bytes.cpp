@@ -1,8 +1,8 @@
 #include "imaging/file_bytes.h"
 
-#include "support/file_listing.h"
-#include "support/memory_limit.h"
-#include "support/messages.h"
+#include "support/files/file_listing.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "imaging/format_mime_types.h"
 
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 
 #include <algorithm>
 

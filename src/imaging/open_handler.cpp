@@ -2,8 +2,8 @@
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
-#include "support/messages.h"
-#include "support/paths.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
 #include "support/services.h"
 
 #include <QDir>

@@ -3,10 +3,10 @@
 #include "imaging/codecs/picture_allocation.h"
 #include "imaging/source_classes.h"
 #include "localisation/language.h"
-#include "support/file_listing.h"
-#include "support/messages.h"
+#include "support/files/file_listing.h"
+#include "support/messages/messages.h"
 #include "support/services.h"
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 
 #include <QColor>
 
@@ -208,6 +208,15 @@ const TBuiltInFormat BuiltInFormats[] = {
 };
 
 } // namespace
+
+const TGraphicClass* BuiltInGraphicClass(const std::string& fileName)
+{
+    const std::string extension = UpperAscii(FileNameExtension(fileName));
+    for (const TBuiltInFormat& format : BuiltInFormats)
+        if (extension == format.Extension)
+            return &format.GraphicClass();
+    return nullptr;
+}
 
 TOpenImage::TOpenImage()
 {

@@ -126,6 +126,11 @@ private:
 // "/a.b/x.jpeg", "" for "/a.b/x".
 std::string FileNameExtension(const std::string& fileName);
 
+// The built-in format's class for the file's extension, read from a fixed
+// table: safe in any thread before or while the registry is built (it
+// translates nothing). Null for extensions of no built-in format.
+const TGraphicClass* BuiltInGraphicClass(const std::string& fileName);
+
 class TOpenImage {
 public:
     // Fills the table with the built-in formats, descriptions translated now.

@@ -1,13 +1,13 @@
 #include "imaging/optimised_image.h"
 
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "imaging/jpeg_codec.h"
-#include "support/compression.h"
-#include "support/memory_limit.h"
-#include "support/messages.h"
-#include "support/paths.h"
+#include "imaging/library/jpeg_codec.h"
+#include "support/records/compression.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
 
 namespace orvanto {
 

@@ -1,17 +1,17 @@
 #include "imaging/source_classes.h"
 
-#include "imaging/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_reader.h"
 #include "imaging/codecs/portable_pixelmap.h"
 #include "imaging/codecs/text_picture.h"
 #include "imaging/codecs/x_bitmap.h"
-#include "imaging/icon_reader.h"
-#include "imaging/jpeg_codec.h"
-#include "imaging/metafile.h"
-#include "imaging/heif_reader.h"
+#include "imaging/bitmap/icon_reader.h"
+#include "imaging/library/jpeg_codec.h"
+#include "imaging/metafile/metafile.h"
+#include "imaging/library/heif_reader.h"
 #include "imaging/optimised_image.h"
-#include "imaging/qt_picture_reader.h"
-#include "imaging/tiff_reader.h"
-#include "imaging/webp_reader.h"
+#include "imaging/library/qt_picture_reader.h"
+#include "imaging/library/tiff_reader.h"
+#include "imaging/library/webp_reader.h"
 
 #include <QPainter>
 
@@ -251,7 +251,8 @@ const TGraphicClass& WebpGraphicClass()
 
 const TGraphicClass& HeifGraphicClass()
 {
-    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true};
+    static const TGraphicClass graphicClass{"THeifImage", Maker<TLibrarySource<&ReadHeifFile>>(), true,
+                                            ReadHeifPreviewFile};
     return graphicClass;
 }
 

@@ -1,14 +1,14 @@
 #include "localisation/language.h"
 
 #include "localisation/language_keys.h"
-#include "support/component_record.h"
-#include "support/install_location.h"
-#include "support/concealment.h"
-#include "support/messages.h"
-#include "support/paths.h"
+#include "support/records/component_record.h"
+#include "support/files/install_location.h"
+#include "support/text/concealment.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
 #include "support/services.h"
-#include "support/text_conversion.h"
-#include "support/translation_hook.h"
+#include "support/text/text_conversion.h"
+#include "support/messages/translation_hook.h"
 
 #include <cerrno>
 #include <chrono>

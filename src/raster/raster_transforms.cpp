@@ -1,9 +1,9 @@
 #include "raster/raster_transforms.h"
 
-#include "support/memory_limit.h"
-#include "support/messages.h"
-#include "support/paths.h"
-#include "support/picture_memory.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
+#include "support/memory/picture_memory.h"
 
 #include <algorithm>
 #include <atomic>

@@ -9,7 +9,7 @@
 // work on whole rows where they can (flip, mirror, inversion never need a
 // second picture) and the quarter turn copies in cache-sized tiles.
 
-#include "support/rect.h"
+#include "support/geometry/rect.h"
 
 #include <QImage>
 

@@ -1,9 +1,9 @@
 #include "support/services.h"
 
 #include "platform/platform.h"
-#include "support/general.h"
-#include "support/paths.h"
-#include "support/z_file.h"
+#include "support/messages/general.h"
+#include "support/files/paths.h"
+#include "support/files/z_file.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 #include "ui/compact_splash.h"
 
 #include "localisation/language.h"
-#include "support/concealment.h"
-#include "support/general.h"
-#include "support/paths.h"
-#include "support/window_centring.h"
+#include "support/text/concealment.h"
+#include "support/messages/general.h"
+#include "support/files/paths.h"
+#include "support/geometry/window_centring.h"
 
 #include <QApplication>
 #include <QDate>

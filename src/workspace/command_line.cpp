@@ -1,6 +1,6 @@
 #include "workspace/command_line.h"
 
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 
 namespace orvanto {
 

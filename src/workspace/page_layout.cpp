@@ -3,7 +3,7 @@
 #include "workspace/exact_size.h"
 #include "workspace/poster_sheet.h"
 
-#include "support/paths.h"
+#include "support/files/paths.h"
 
 #include <algorithm>
 #include <cmath>

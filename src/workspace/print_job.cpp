@@ -1,7 +1,7 @@
 #include "workspace/print_job.h"
 
 #include "platform/printer.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/page_bitmap.h"
 #include "workspace/poster_sheet.h"
 

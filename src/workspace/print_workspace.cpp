@@ -2,11 +2,11 @@
 
 #include "localisation/language.h"
 #include "platform/platform.h"
-#include "support/general.h"
-#include "support/messages.h"
-#include "support/paths.h"
-#include "support/program_name.h"
-#include "support/text_conversion.h"
+#include "support/messages/general.h"
+#include "support/messages/messages.h"
+#include "support/files/paths.h"
+#include "support/messages/program_name.h"
+#include "support/text/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <limits>

@@ -27,6 +27,8 @@
 
 namespace orvanto {
 
+class TEarlyPreview;
+
 class TPrintWorkspace {
 public:
     TPrintWorkspace();
@@ -74,6 +76,10 @@ public:
     // is shown when it comes, with the old picture (or none) back. Every
     // operation that works on the pixels waits for the full picture first.
     void SetBackgroundLoading(bool on);
+    // A quick copy already being read for the picture the program was
+    // started with; the next background load takes it when it fits instead
+    // of reading its own, and drops it otherwise.
+    void SetEarlyPreview(std::unique_ptr<TEarlyPreview> early);
     bool LoadFile(const std::string& fileName);
     // Waits for a background load, telling OnProgress how far it has come,
     // and takes its picture. False, with LastError, when it failed; true

@@ -4,10 +4,10 @@
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
-#include "support/file_listing.h"
-#include "support/general.h"
-#include "support/messages.h"
-#include "support/text_conversion.h"
+#include "support/files/file_listing.h"
+#include "support/messages/general.h"
+#include "support/messages/messages.h"
+#include "support/text/text_conversion.h"
 #include "workspace/print_workspace_state.h"
 
 #include <QGuiApplication>
@@ -34,6 +34,11 @@ void TPrintWorkspace::SetBackgroundLoading(bool on)
     FState->BackgroundLoading = on;
 }
 
+void TPrintWorkspace::SetEarlyPreview(std::unique_ptr<TEarlyPreview> early)
+{
+    FState->EarlyPreview = std::move(early);
+}
+
 QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
 {
     // The copy is drawn in device pixels, as the window paints.
@@ -52,6 +57,37 @@ QSize TPrintWorkspace::PreviewNeed(QSize fullSize) const
     const auto side = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, 1, 1 << 30)); };
     return QSize(side(at.Width), side(at.Height));
 }
+
+namespace {
+
+// The copy read while the window was built, when it is for this file from
+// the reader the registry would use and gives the preview all its pixels.
+// Taken once: a later load reads its own.
+bool TakeEarlyPreview(std::unique_ptr<TEarlyPreview>& early, const TOpenImage& registry,
+                      const std::string& fileName, const TPreviewNeed& need, QImage& preview, QSize& fullSize)
+{
+    if (!early)
+        return false;
+    const int index = registry.Formats().FindByFileName(fileName);
+    const TGraphicClass* graphicClass =
+        registry.Formats().IsValidIndex(index) ? registry.Formats().Item(index).GraphicClass : nullptr;
+    TEarlyPreview::TCopy copy = early->Take(fileName, graphicClass);
+    early.reset();
+    if (copy.Preview.isNull())
+        return false;
+    // The reader was asked for at least this much, or its copy has it anyway.
+    const QSize wanted = need(copy.FullSize);
+    const auto reaches = [&wanted](QSize size) {
+        return size.width() >= wanted.width() && size.height() >= wanted.height();
+    };
+    if (!reaches(copy.Asked) && !reaches(copy.Preview.size()))
+        return false;
+    preview = std::move(copy.Preview);
+    fullSize = copy.FullSize;
+    return true;
+}
+
+} // namespace
 
 bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
 {
@@ -101,7 +137,9 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
     FState->Picture.StartLoading();
     QImage preview;
     QSize fullSize;
-    if (registry->OpenPreview(fileName, [this](QSize full) { return PreviewNeed(full); }, preview, fullSize)
+    const TPreviewNeed need = [this](QSize full) { return PreviewNeed(full); };
+    if ((TakeEarlyPreview(FState->EarlyPreview, *registry, fileName, need, preview, fullSize)
+         || registry->OpenPreview(fileName, need, preview, fullSize))
         && !preview.isNull() && !fullSize.isEmpty()) {
         if (preview.format() != QImage::Format_BGR888)
             preview = preview.convertToFormat(QImage::Format_BGR888);

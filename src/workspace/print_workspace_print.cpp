@@ -4,8 +4,8 @@
 
 #include "platform/platform.h"
 #include "localisation/language.h"
-#include "support/messages.h"
-#include "support/program_name.h"
+#include "support/messages/messages.h"
+#include "support/messages/program_name.h"
 #include "workspace/print_job.h"
 #include "workspace/print_workspace_state.h"
 

@@ -4,6 +4,7 @@
 // it (settings and titles, the picture and its loading, printing): its
 // parts, and what ties them together.
 
+#include "workspace/early_preview.h"
 #include "workspace/page_layout.h"
 #include "workspace/picture_loader.h"
 #include "workspace/print_workspace.h"
@@ -33,6 +34,7 @@ struct TPrintWorkspace::TState {
     bool BackgroundLoading = false;
     std::shared_ptr<std::atomic<bool>> PendingPartial;
     std::uint64_t LoadGeneration = 0;
+    std::unique_ptr<TEarlyPreview> EarlyPreview;
     // Receives the worker's "done" in the window thread. Declared before the
     // loader, so the loader (which cancels and waits for its thread) goes
     // first and no call can reach a workspace that is gone.

@@ -11,7 +11,7 @@
 #include "platform/recording_colour_dialog.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
-#include "support/ini_file.h"
+#include "support/files/ini_file.h"
 #include "tests/test_support.h"
 #include "ui/toolbars.h"
 #include "workspace/print_workspace.h"

@@ -2,9 +2,9 @@
 
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
-#include "support/file_listing.h"
-#include "support/general.h"
-#include "support/paths.h"
+#include "support/files/file_listing.h"
+#include "support/messages/general.h"
+#include "support/files/paths.h"
 #include "tests/archive/carrier_fixture.h"
 #include "tests/test_support.h"
 

@@ -1,8 +1,8 @@
 #include "archive/zip_box.h"
 
-#include "support/file_listing.h"
-#include "support/general.h"
-#include "support/memory_limit.h"
+#include "support/files/file_listing.h"
+#include "support/messages/general.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <QBuffer>

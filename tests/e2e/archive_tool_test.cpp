@@ -1,8 +1,8 @@
 // The archive commands of orvanto-tool, run as the team runs them to make
 // the splash and help archives.
 #include "archive/zip_box.h"
-#include "support/file_listing.h"
-#include "support/paths.h"
+#include "support/files/file_listing.h"
+#include "support/files/paths.h"
 #include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 

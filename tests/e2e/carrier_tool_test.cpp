@@ -1,7 +1,7 @@
 // Carrier pictures made by orvanto-tool: an archive hidden in the pixels of
 // a 24-bit Windows bitmap, found again where the program looks for it.
 #include "archive/zip_box.h"
-#include "support/file_listing.h"
+#include "support/files/file_listing.h"
 #include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 

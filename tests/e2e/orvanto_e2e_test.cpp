@@ -2,7 +2,7 @@
 // settings in the settings file, "orvanto picture /AUTOPRINT", and the page
 // read back from the private print server's PDF.
 #include "platform/qt/qt_printer.h"
-#include "support/general.h"
+#include "support/messages/general.h"
 #include "tests/e2e/printed_page.h"
 #include "tests/test_support.h"
 #include "workspace/page_layout.h"

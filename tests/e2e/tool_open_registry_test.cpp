@@ -1,6 +1,6 @@
 // orvanto-tool as a user runs it: the format list and opening through the
 // registry.
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 #include "tests/e2e/tool_run.h"
 #include "tests/test_support.h"
 

@@ -1,6 +1,6 @@
 #include "imaging/file_bytes.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <QBuffer>

@@ -1,8 +1,8 @@
 // Opening real files of every wired format through the registry, as the
 // workspace does.
 #include "imaging/codecs/text_picture.h"
-#include "imaging/jpeg_codec.h"
-#include "imaging/metafile.h"
+#include "imaging/library/jpeg_codec.h"
+#include "imaging/metafile/metafile.h"
 #include "imaging/open_image.h"
 #include "imaging/optimised_image.h"
 #include "tests/test_support.h"

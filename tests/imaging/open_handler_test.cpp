@@ -3,7 +3,7 @@
 #include "imaging/open_image.h"
 #include "platform/platform.h"
 #include "platform/recording_file_dialogs.h"
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

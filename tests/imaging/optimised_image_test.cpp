@@ -1,7 +1,7 @@
 #include "imaging/optimised_image.h"
 
-#include "support/compression.h"
-#include "support/memory_limit.h"
+#include "support/records/compression.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 

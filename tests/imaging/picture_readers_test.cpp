@@ -2,7 +2,7 @@
 // ImageMagick's and Pillow's readings of the same files.
 #include "imaging/open_image.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/imaging/picture_fixtures.h"
 #include "tests/test_support.h"
 
@@ -163,6 +163,53 @@ TEST(PictureReaders, TurnPicturesUprightByTheirOrientation)
             ASSERT_FALSE(ours.isNull()) << name << ": " << error;
             EXPECT_EQ(LargestDifference(ours, c.Expected, where), 0) << name << " at " << where;
         }
+}
+
+// A HEIC's own thumbnail is its quick copy: the same picture at a smaller
+// size, in the same colours once both are turned into sRGB.
+TEST(PictureReaders, HeifThumbnailsAreTheQuickCopy)
+{
+    const std::string folder = MakeTempFolder("picture-readers-heif-thumbnail");
+    ASSERT_EQ(RunCommand("cd " + folder + " && convert -size 400x200 xc:'rgb(200,40,20)' -size 400x200 "
+                         "xc:'rgb(30,60,190)' +append -depth 8 PNG24:plain.png && convert plain.png "
+                         "-profile /usr/share/color/icc/sRGB.icc -profile "
+                         "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc PNG24:adobe.png"),
+              0);
+    const struct {
+        const char* Shows;
+        const char* Make;
+        QSize Need;
+        QSize Copy; // empty: no quick copy
+    } cases[] = {
+        {"the thumbnail, though smaller than the need", "heif-enc -q 95 -t 200 plain.png -o x.heic", {400, 100},
+         {200, 50}},
+        {"the thumbnail in the picture's colour profile", "heif-enc -q 95 -t 200 adobe.png -o x.heic", {100, 25},
+         {200, 50}},
+        {"none without a thumbnail", "heif-enc -q 95 plain.png -o x.heic", {100, 25}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        ASSERT_EQ(RunCommand("cd " + folder + " && rm -f x.heic && " + c.Make + " >/dev/null"), 0);
+        const TOpenImage registry;
+        QImage copy;
+        QSize full;
+        const bool read = registry.OpenPreview(folder + "x.heic", [&c](QSize) { return c.Need; }, copy, full);
+        ASSERT_EQ(read, !c.Copy.isEmpty());
+        if (!read)
+            continue;
+        EXPECT_EQ(full, QSize(800, 200));
+        ASSERT_EQ(copy.size(), c.Copy);
+        std::string error;
+        const QImage whole = Open(folder + "x.heic", error);
+        ASSERT_FALSE(whole.isNull()) << error;
+        for (const double at : {0.25, 0.75}) {
+            const QColor ours = copy.pixelColor(int(copy.width() * at), copy.height() / 2);
+            const QColor theirs = whole.pixelColor(int(whole.width() * at), whole.height() / 2);
+            EXPECT_NEAR(ours.red(), theirs.red(), 12) << at;
+            EXPECT_NEAR(ours.green(), theirs.green(), 12) << at;
+            EXPECT_NEAR(ours.blue(), theirs.blue(), 12) << at;
+        }
+    }
 }
 
 TEST(PictureReaders, TurnHeifPicturesByTheirRotation)

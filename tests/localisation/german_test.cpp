@@ -3,7 +3,7 @@
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_message_box.h"
-#include "support/general.h"
+#include "support/messages/general.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 #include "localisation/qt/translate_menu.h"
 #include "platform/platform.h"
 #include "platform/recording_message_box.h"
-#include "support/component_record.h"
-#include "support/concealment.h"
-#include "support/general.h"
+#include "support/records/component_record.h"
+#include "support/text/concealment.h"
+#include "support/messages/general.h"
 #include "tests/test_support.h"
 
 #include <QAction>

@@ -1,11 +1,12 @@
 // Pictures of the splash over a starting window and of the about box, taken
 // from the screen as a user would see them (run under Xvfb):
 //   xvfb-run -a -s "-screen 0 1024x768x24" orvanto-splash-shots FOLDER
-#include "app/startup_extras.h"
+#include "app/startup/program_icon.h"
+#include "app/startup/startup_extras.h"
 #include "archive/help.h"
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
-#include "support/paths.h"
+#include "support/files/paths.h"
 #include "ui/compact_splash.h"
 
 #include <QApplication>

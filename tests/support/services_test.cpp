@@ -1,9 +1,9 @@
 #include "platform/platform.h"
 #include "platform/recording_message_box.h"
-#include "support/general.h"
-#include "support/paths.h"
+#include "support/messages/general.h"
+#include "support/files/paths.h"
 #include "support/services.h"
-#include "support/z_file.h"
+#include "support/files/z_file.h"
 
 #include <gtest/gtest.h>
 

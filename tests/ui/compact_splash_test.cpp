@@ -2,8 +2,8 @@
 
 #include "platform/platform.h"
 #include "platform/recording_shell.h"
-#include "support/concealment.h"
-#include "support/general.h"
+#include "support/text/concealment.h"
+#include "support/messages/general.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "workspace/page_layout.h"
 
-#include "support/rect.h"
+#include "support/geometry/rect.h"
 
 #include <gtest/gtest.h>
 

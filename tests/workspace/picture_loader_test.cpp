@@ -1,6 +1,6 @@
 #include "workspace/picture_loader.h"
 
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,13 @@
 #include "workspace/print_workspace.h"
+#include "workspace/early_preview.h"
 
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_message_box.h"
 #include "platform/recording_printer.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <QCoreApplication>
@@ -791,6 +792,73 @@ TEST_F(Workspace, BackgroundLoadsShowAQuickCopyAndNothingActsOnIt)
     EXPECT_TRUE(workspace.LoadFile(small));
     EXPECT_FALSE(workspace.Picture().Loading());
     EXPECT_EQ(workspace.Picture().Bitmap().size(), QSize(40, 30));
+}
+
+// What the copy read at start is asked to reach: the picture fitted into
+// the window, never enlarged.
+TEST(EarlyPreview, TheCopyIsAskedForThePictureFittedIntoTheWindow)
+{
+    const struct {
+        QSize Full, Bound, Asked;
+    } cases[] = {
+        {{1600, 1200}, {800, 600}, {800, 600}},
+        {{1600, 1200}, {800, 300}, {400, 300}},
+        {{1200, 1600}, {800, 300}, {225, 300}},
+        {{6000, 4000}, {430, 374}, {430, 287}},
+        {{300, 200}, {430, 374}, {300, 200}},
+        {{300, 200}, {}, {1, 1}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TEarlyPreview::Fitted(c.Full, c.Bound), c.Asked) << c.Full.width() << "x" << c.Full.height();
+}
+
+// The quick copy read while the window was built is shown when it is for
+// the file loaded and holds the preview's pixels; otherwise the load reads
+// its own (a quarter of each side, 400 x 300, covers the preview page).
+TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
+{
+    const std::string photo = Folder + "halves.jpg";
+    QImage halves(1600, 1200, QImage::Format_BGR888);
+    halves.fill(QColor(200, 20, 20));
+    for (int y = 0; y < 1200; ++y)
+        std::fill_n(halves.scanLine(y) + 800 * 3, 800 * 3, std::uint8_t(30)); // right half grey
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(halves, 95, photo, error));
+    const struct {
+        const char* Shows;
+        std::string Named; // the file the early copy was read for
+        QSize Bound;
+        QSize Shown;
+    } cases[] = {
+        {"half of each side fits the window: taken", photo, {800, 600}, {800, 600}},
+        {"an eighth is too small for the preview: read again", photo, {100, 100}, {400, 300}},
+        {"no reduction fits the bound: none to take", photo, {1000, 1000}, {400, 300}},
+        {"a copy of another file is not shown", Folder + "other.jpg", {800, 600}, {400, 300}},
+    };
+    ASSERT_TRUE(WriteWholeFile(Folder + "other.jpg", ReadWholeFile(photo)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        TRecordingView view;
+        TPrintWorkspace workspace;
+        view.Workspace = &workspace;
+        workspace.SetView(&view);
+        workspace.SetBackgroundLoading(true);
+        Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
+        workspace.SetEarlyPreview(std::make_unique<TEarlyPreview>(c.Named, c.Bound));
+        ASSERT_TRUE(workspace.LoadFile(photo));
+        ASSERT_TRUE(workspace.Picture().Loading());
+        const QImage& shown = workspace.Picture().Shown();
+        ASSERT_EQ(shown.size(), c.Shown);
+        EXPECT_EQ(workspace.Info().Geometry.PictureWidth, 1600);
+        // The red half on the left, the grey half on the right.
+        const QColor left = shown.pixelColor(shown.width() / 4, shown.height() / 2);
+        const QColor right = shown.pixelColor(shown.width() * 3 / 4, shown.height() / 2);
+        EXPECT_NEAR(left.red(), 200, 8);
+        EXPECT_NEAR(left.green(), 20, 8);
+        EXPECT_NEAR(right.red(), 30, 8);
+        EXPECT_TRUE(workspace.FinishLoading());
+        EXPECT_EQ(workspace.Picture().Bitmap().size(), QSize(1600, 1200));
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "archive_file.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -2,8 +2,8 @@
 #include "command_registry.h"
 
 #include "archive/zip_box.h"
-#include "support/paths.h"
-#include "support/text_conversion.h"
+#include "support/files/paths.h"
+#include "support/text/text_conversion.h"
 
 #include <QBuffer>
 

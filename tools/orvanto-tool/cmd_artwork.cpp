@@ -1,7 +1,7 @@
 #include "archive_file.h"
 #include "command_registry.h"
 
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_writer.h"
 #include "workspace/page_layout.h"
 
 #include <QBuffer>

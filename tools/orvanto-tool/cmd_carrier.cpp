@@ -2,8 +2,8 @@
 #include "command_registry.h"
 
 #include "archive/zip_box.h"
-#include "imaging/bitmap_writer.h"
-#include "support/memory_limit.h"
+#include "imaging/bitmap/bitmap_writer.h"
+#include "support/memory/memory_limit.h"
 
 #include <QBuffer>
 #include <QImage>

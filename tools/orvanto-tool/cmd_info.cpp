@@ -15,9 +15,13 @@ int RunInfo(const std::vector<std::string>& arguments)
     std::string format, details, error;
     if (!ReadPicture(arguments[0], picture, format, details, error))
         return Fail(error);
+    const int width = picture.width(), height = picture.height();
+    // Describing may decode the file again: the first picture goes first, so
+    // the two are never held together.
+    picture = QImage();
     if (details.empty())
         details = DescribePicture(arguments[0]);
-    std::printf("%d %d %s%s%s\n", picture.width(), picture.height(), format.c_str(),
+    std::printf("%d %d %s%s%s\n", width, height, format.c_str(),
                 details.empty() ? "" : " ", details.c_str());
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "command_registry.h"
 
-#include "support/paths.h"
+#include "support/files/paths.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "picture_io.h"
 
-#include "imaging/bitmap_reader.h"
-#include "imaging/bitmap_writer.h"
+#include "imaging/bitmap/bitmap_reader.h"
+#include "imaging/bitmap/bitmap_writer.h"
 
 namespace orvanto {
 

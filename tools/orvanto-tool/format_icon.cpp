@@ -1,6 +1,6 @@
 #include "picture_io.h"
 
-#include "imaging/icon_reader.h"
+#include "imaging/bitmap/icon_reader.h"
 
 namespace orvanto {
 

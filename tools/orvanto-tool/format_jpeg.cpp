@@ -1,6 +1,6 @@
 #include "picture_io.h"
 
-#include "imaging/jpeg_codec.h"
+#include "imaging/library/jpeg_codec.h"
 
 namespace orvanto {
 

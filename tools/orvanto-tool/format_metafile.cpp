@@ -1,6 +1,6 @@
 #include "picture_io.h"
 
-#include "imaging/metafile.h"
+#include "imaging/metafile/metafile.h"
 
 namespace orvanto {
 

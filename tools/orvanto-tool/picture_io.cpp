@@ -4,7 +4,7 @@
 #include "write_behind.h"
 
 #include "imaging/open_image.h"
-#include "support/text_conversion.h"
+#include "support/text/text_conversion.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "imaging/codecs/codec_graphic.h"
 
 #include "imaging/codecs/picture_allocation.h"
-#include "support/file_listing.h"
-#include "support/messages.h"
+#include "support/files/file_listing.h"
+#include "support/messages/messages.h"
 
 #include <QBuffer>
 #include <QFile>

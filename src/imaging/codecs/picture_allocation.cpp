@@ -1,7 +1,7 @@
 #include "imaging/codecs/picture_allocation.h"
 
-#include "support/memory_limit.h"
-#include "support/picture_memory.h"
+#include "support/memory/memory_limit.h"
+#include "support/memory/picture_memory.h"
 
 #include <cstring>
 

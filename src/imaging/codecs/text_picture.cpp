@@ -3,7 +3,7 @@
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 
 #include <QBuffer>
 

@@ -3,9 +3,9 @@
 #include "imaging/codecs/byte_image.h"
 #include "imaging/codecs/byte_stream.h"
 #include "imaging/codecs/picture_allocation.h"
-#include "support/memory_limit.h"
-#include "support/messages.h"
-#include "support/text_conversion.h"
+#include "support/memory/memory_limit.h"
+#include "support/messages/messages.h"
+#include "support/text/text_conversion.h"
 
 #include <QBuffer>
 

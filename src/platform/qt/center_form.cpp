@@ -1,6 +1,6 @@
 #include "platform/qt/center_form.h"
 
-#include "support/window_centring.h"
+#include "support/geometry/window_centring.h"
 
 #include <QGuiApplication>
 #include <QScreen>

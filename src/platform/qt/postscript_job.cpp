@@ -1,15 +1,14 @@
 #include "platform/qt/postscript_job.h"
 
+#include "imaging/codecs/jpeg_encoder.h"
+
 #include <algorithm>
-#include <csetjmp>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
-#include <jpeglib.h>
 #include <zlib.h>
 
 namespace orvanto {
@@ -27,72 +26,6 @@ bool IsGrey(const QImage& bitmap)
                 return false;
     }
     return true;
-}
-
-// libjpeg's error_exit must not return: it jumps back into CompressRows,
-// which holds nothing that needs a destructor.
-struct TJpegSink {
-    jpeg_compress_struct Info;
-    jpeg_error_mgr Error;
-    std::jmp_buf Jump;
-    unsigned char* Buffer;
-    unsigned long Size;
-};
-
-[[noreturn]] void OnJpegError(j_common_ptr info)
-{
-    std::longjmp(static_cast<TJpegSink*>(info->client_data)->Jump, 1);
-}
-
-bool CompressRows(TJpegSink* s, const QImage* bitmap, bool grey, JSAMPLE* greyRow)
-{
-    if (setjmp(s->Jump))
-        return false;
-    jpeg_create_compress(&s->Info);
-    jpeg_mem_dest(&s->Info, &s->Buffer, &s->Size);
-    s->Info.image_width = JDIMENSION(bitmap->width());
-    s->Info.image_height = JDIMENSION(bitmap->height());
-    s->Info.input_components = grey ? 1 : 3;
-    s->Info.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
-    jpeg_set_defaults(&s->Info);
-    jpeg_set_quality(&s->Info, JpegQuality, TRUE);
-    jpeg_start_compress(&s->Info, TRUE);
-    while (s->Info.next_scanline < s->Info.image_height) {
-        const std::uint8_t* line = bitmap->constScanLine(int(s->Info.next_scanline));
-        JSAMPROW row = const_cast<JSAMPROW>(line);
-        if (grey) {
-            for (int x = 0; x < bitmap->width(); ++x)
-                greyRow[x] = line[3 * x];
-            row = greyRow;
-        }
-        jpeg_write_scanlines(&s->Info, &row, 1);
-    }
-    jpeg_finish_compress(&s->Info);
-    return true;
-}
-
-bool EncodeJpeg(const QImage& bitmap, bool grey, QByteArray& data)
-{
-    auto* sink = new (std::nothrow) TJpegSink;
-    if (!sink)
-        return false;
-    std::memset(sink, 0, sizeof *sink);
-    sink->Info.err = jpeg_std_error(&sink->Error);
-    sink->Error.error_exit = OnJpegError;
-    sink->Info.client_data = sink;
-    bool done = false;
-    try {
-        std::vector<JSAMPLE> greyRow(grey ? std::size_t(bitmap.width()) : 0);
-        done = CompressRows(sink, &bitmap, grey, greyRow.data());
-        if (done)
-            data = QByteArray(reinterpret_cast<const char*>(sink->Buffer), qsizetype(sink->Size));
-    } catch (const std::bad_alloc&) {
-        done = false;
-    }
-    jpeg_destroy_compress(&sink->Info);
-    std::free(sink->Buffer);
-    delete sink;
-    return done && !data.isEmpty();
 }
 
 // Deflate level 1, row by row: colour rows are turned from blue-green-red
@@ -197,8 +130,11 @@ bool TPostScriptJob::Encode(const QImage& source, TCompression compression, TEnc
         result.Height = bitmap.height();
         result.Grey = IsGrey(bitmap);
         result.Compression = compression;
-        const bool done = compression == TCompression::Jpeg ? EncodeJpeg(bitmap, result.Grey, result.Data)
-                                                             : EncodeDeflate(bitmap, result.Grey, result.Data);
+        std::string error;
+        const bool done = compression == TCompression::Jpeg
+            ? EncodeJpeg(bitmap, JpegQuality, result.Data, error,
+                         result.Grey ? TJpegChannels::Grey : TJpegChannels::Colour)
+            : EncodeDeflate(bitmap, result.Grey, result.Data);
         if (!done)
             return false;
         encoded = std::move(result);

@@ -1,5 +1,7 @@
 #include "platform/qt/qt_clipboard.h"
 
+#include "platform/clipboard_bitmap.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -7,6 +9,35 @@
 #include <new>
 
 namespace orvanto {
+
+namespace {
+
+// Our picture on the clipboard: Qt's image types for other programs, and
+// our uncompressed one, made only when a window of ours asks for it.
+class TBitmapMimeData final : public QMimeData {
+public:
+    explicit TBitmapMimeData(const QImage& picture) : FPicture(picture) { setImageData(picture); }
+    const QImage& Picture() const { return FPicture; }
+
+    QStringList formats() const override { return QMimeData::formats() << ClipboardBitmapType(); }
+    bool hasFormat(const QString& type) const override
+    {
+        return type == ClipboardBitmapType() || QMimeData::hasFormat(type);
+    }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType preferred) const override
+    {
+        if (type == ClipboardBitmapType())
+            return EncodeClipboardBitmap(FPicture);
+        return QMimeData::retrieveData(type, preferred);
+    }
+
+private:
+    QImage FPicture;
+};
+
+} // namespace
 
 TQtClipboard::TQtClipboard()
 {
@@ -28,7 +59,7 @@ TQtClipboard::TQtClipboard()
 void TQtClipboard::ContentChanged()
 {
     const QMimeData* data = FClipboard ? FClipboard->mimeData() : nullptr;
-    FHasBitmap = data && data->hasImage();
+    FHasBitmap = data && (data->hasFormat(ClipboardBitmapType()) || data->hasImage());
 }
 
 QImage TQtClipboard::Bitmap()
@@ -36,6 +67,16 @@ QImage TQtClipboard::Bitmap()
     if (!FClipboard)
         return QImage();
     try {
+        const QMimeData* data = FClipboard->mimeData();
+        // Our own copy in this window needs no conversion at all; another
+        // window of ours hands over its rows as they are.
+        if (const auto* own = dynamic_cast<const TBitmapMimeData*>(data))
+            return PictureOverWhite(own->Picture());
+        if (data && data->hasFormat(ClipboardBitmapType())) {
+            const QImage picture = DecodeClipboardBitmap(data->data(ClipboardBitmapType()));
+            if (!picture.isNull())
+                return picture;
+        }
         return PictureOverWhite(FClipboard->image());
     } catch (const std::bad_alloc&) {
         return QImage();
@@ -47,7 +88,7 @@ bool TQtClipboard::SetBitmap(const QImage& picture)
     if (!FClipboard || picture.isNull())
         return false;
     try {
-        FClipboard->setImage(picture);
+        FClipboard->setMimeData(new TBitmapMimeData(picture));
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -1,6 +1,6 @@
 #include "platform/qt/qt_file_dialogs.h"
 
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "platform/qt/qt_printer.h"
 
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -224,8 +224,19 @@ bool TQtPrinter::BeginDoc()
     if (FJobOpen || !HasDevice())
         return false;
     FJob.Clear();
+    FRasterJob.Clear();
+    FForm = PageFormOf(Device().printerName().section(QLatin1Char('/'), 0, 0).toStdString());
     FJobOpen = true;
     return true;
+}
+
+// Device pixels are Qt's (1200 dpi); the raster has the printer's own.
+QRect TQtPrinter::InRaster(const QRect& device)
+{
+    const double k = double(FForm.Dpi) / Device().resolution();
+    const auto at = [k](int v) { return int(std::lround(v * k)); };
+    return QRect(QPoint(at(device.left()), at(device.top())),
+                 QPoint(at(device.left() + device.width()) - 1, at(device.top() + device.height()) - 1));
 }
 
 TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
@@ -233,7 +244,11 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
     if (!FJobOpen || bitmap.isNull() || destination.isEmpty())
         return TStretchResult::DeviceFailed;
     // Destinations are given on the printable area in device pixels; the
-    // job places them in points on the page.
+    // raster places them in pixels on the page, the PostScript job in points.
+    if (FForm.Raster)
+        return FRasterJob.Add(bitmap, InRaster(destination.translated(PrintableRect().topLeft())))
+            ? TStretchResult::Drawn
+            : TStretchResult::OutOfMemory;
     const double points = 72.0 / Device().resolution();
     const QRectF placed(destination.translated(PrintableRect().topLeft()));
     const QRectF onPage(placed.left() * points, placed.top() * points, placed.width() * points,
@@ -263,12 +278,29 @@ bool TQtPrinter::EndDoc()
         const QRect printable = PrintableRect();
         const QRectF clip(printable.left() * points, printable.top() * points, printable.width() * points,
                           printable.height() * points);
-        const QByteArray document = FJob.Document(layout.pageSize().sizePoints(),
-                                                  layout.orientation() == QPageLayout::Landscape, clip);
+        const bool landscape = layout.orientation() == QPageLayout::Landscape;
+        if (FForm.Raster) {
+            // Whole pixels of the paper, cut as the print system cuts them
+            // (A4 at 600 dpi: 4960 x 7015); Qt's own count starts from
+            // whole points and comes out short.
+            const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
+            const auto pixels = [this](double length) { return int(length * FForm.Dpi / 25.4 + 1e-6); };
+            const TRasterJob::TPaper paper{{pixels(mm.width()), pixels(mm.height())}, layout.pageSize().sizePoints(),
+                                           FForm.Dpi, landscape, InRaster(printable)};
+            const bool sent = Submit(TRasterJob::MimeType(FForm.Format), [&](const TRasterJob::TSink& sink) {
+                return FRasterJob.Write(FForm.Format, paper, sink);
+            });
+            FRasterJob.Clear();
+            return sent;
+        }
+        const QByteArray document = FJob.Document(layout.pageSize().sizePoints(), landscape, clip);
         FJob.Clear();
-        return Submit(document);
+        return Submit(CUPS_FORMAT_POSTSCRIPT, [&document](const TRasterJob::TSink& sink) {
+            return sink(document.constData(), std::size_t(document.size()));
+        });
     } catch (const std::bad_alloc&) {
         FJob.Clear();
+        FRasterJob.Clear();
         return false;
     }
 }
@@ -276,7 +308,7 @@ bool TQtPrinter::EndDoc()
 // The job goes to CUPS with the settings Qt's own print engine would send:
 // paper, copies, collation, sides and whatever the print dialog chose. The
 // page is already turned on the paper, so no orientation is asked for.
-bool TQtPrinter::Submit(const QByteArray& document)
+bool TQtPrinter::Submit(const char* format, const std::function<bool(const TRasterJob::TSink&)>& write)
 {
     QPrinter& printer = Device();
     // A printer instance ("name/instance") prints on its printer.
@@ -313,11 +345,11 @@ bool TQtPrinter::Submit(const QByteArray& document)
     bool sent = false;
     const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, destination.constData(), title.constData(), count, options);
     if (job > 0) {
-        sent = cupsStartDocument(CUPS_HTTP_DEFAULT, destination.constData(), job, title.constData(),
-                                 CUPS_FORMAT_POSTSCRIPT, 1)
+        sent = cupsStartDocument(CUPS_HTTP_DEFAULT, destination.constData(), job, title.constData(), format, 1)
                 == HTTP_STATUS_CONTINUE
-            && cupsWriteRequestData(CUPS_HTTP_DEFAULT, document.constData(), std::size_t(document.size()))
-                == HTTP_STATUS_CONTINUE;
+            && write([](const char* data, std::size_t size) {
+                   return cupsWriteRequestData(CUPS_HTTP_DEFAULT, data, size) == HTTP_STATUS_CONTINUE;
+               });
         sent = cupsFinishDocument(CUPS_HTTP_DEFAULT, destination.constData()) == IPP_STATUS_OK && sent;
         if (!sent)
             cupsCancelJob2(CUPS_HTTP_DEFAULT, destination.constData(), job, 0);
@@ -330,6 +362,7 @@ void TQtPrinter::AbortDoc()
 {
     FJobOpen = false;
     FJob.Clear();
+    FRasterJob.Clear();
 }
 
 bool TQtPrinter::PrintDialog(int copies)

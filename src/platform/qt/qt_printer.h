@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/printer.h"
+#include "platform/qt/page_form.h"
 #include "platform/qt/postscript_job.h"
+#include "platform/qt/raster_job.h"
 
 #include <QImage>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,12 +60,17 @@ private:
     QPrinter& Device();
     bool HasDevice();
     QRect PrintableRect();
-    bool Submit(const QByteArray& document);
+    QRect InRaster(const QRect& device);
+    // Hands one document to CUPS: write passes its bytes to the sink.
+    bool Submit(const char* format, const std::function<bool(const TRasterJob::TSink&)>& write);
 
     TTransfer FTransfer;
     std::unique_ptr<QPrinter> FPrinter;
     bool FJobOpen = false;
     TPostScriptJob FJob;
+    // Chosen when the job opens: a raster for printers that take one.
+    TPageForm FForm;
+    TRasterJob FRasterJob;
 };
 
 } // namespace orvanto

@@ -1,7 +1,7 @@
 #include "workspace/qt/preview_cache.h"
 
 #include "raster/resampler.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QPainter>
 

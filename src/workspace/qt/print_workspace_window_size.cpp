@@ -5,7 +5,7 @@
 
 #include "localisation/language.h"
 #include "platform/platform.h"
-#include "support/messages.h"
+#include "support/messages/messages.h"
 #include "workspace/photo_sizes.h"
 #include "workspace/poster_sheet.h"
 #include "workspace/print_size.h"

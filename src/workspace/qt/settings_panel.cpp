@@ -2,7 +2,7 @@
 
 #include "localisation/language.h"
 #include "platform/colour_dialog.h"
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 #include "workspace/qt/workspace_display_names.h"
 
 #include <QApplication>

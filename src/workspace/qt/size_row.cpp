@@ -1,7 +1,7 @@
 #include "workspace/qt/size_row.h"
 
 #include "localisation/language.h"
-#include "support/translation_hook.h"
+#include "support/messages/translation_hook.h"
 #include "workspace/photo_sizes.h"
 
 #include <QCheckBox>

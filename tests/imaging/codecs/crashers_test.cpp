@@ -1,6 +1,6 @@
 #include "imaging/codecs/portable_pixelmap.h"
 #include "imaging/codecs/x_bitmap.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

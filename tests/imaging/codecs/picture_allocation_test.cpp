@@ -1,6 +1,6 @@
 #include "imaging/codecs/picture_allocation.h"
 
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QColor>
 

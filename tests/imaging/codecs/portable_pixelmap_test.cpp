@@ -1,7 +1,7 @@
 #include "codec_test_support.h"
 
 #include "imaging/codecs/portable_pixelmap.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "imaging/codecs/portable_pixelmap.h"
 #include "imaging/codecs/x_bitmap.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 
 #include <QTemporaryFile>
 

@@ -24,8 +24,13 @@ QImage Page(int width, int height, bool grey)
 // The samples the printer reads back, as a red-green-blue picture.
 QImage Decoded(const TPostScriptJob::TEncodedImage& image)
 {
-    if (image.Compression == TPostScriptJob::TCompression::Jpeg)
-        return QImage::fromData(image.Data, "JPEG").convertToFormat(QImage::Format_RGB888);
+    if (image.Compression == TPostScriptJob::TCompression::Jpeg) {
+        // A grey page is declared as one channel, so its JPEG data must hold one.
+        const QImage jpeg = QImage::fromData(image.Data, "JPEG");
+        if (image.Grey != (jpeg.format() == QImage::Format_Grayscale8))
+            return QImage();
+        return jpeg.convertToFormat(QImage::Format_RGB888);
+    }
     const int channels = image.Grey ? 1 : 3;
     std::vector<std::uint8_t> samples(std::size_t(image.Width) * image.Height * channels);
     uLongf size = uLongf(samples.size());

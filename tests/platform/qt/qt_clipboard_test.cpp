@@ -1,7 +1,9 @@
 #include "platform/qt/qt_clipboard.h"
+#include "platform/clipboard_bitmap.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,38 @@ TEST(QtClipboard, FollowsTheClipboardAndLaysTransparencyOverWhite)
     EXPECT_TRUE(clipboard.SetBitmap(taken));
     EXPECT_TRUE(clipboard.HasBitmap());
     EXPECT_EQ(clipboard.Bitmap(), taken);
+}
+
+// Between two windows of ours the picture goes uncompressed: a copy offers
+// our rows beside the image types other programs read, and a paste takes
+// our rows first (here the rows say blue while the image says red).
+TEST(QtClipboard, OurWindowsHandOverTheRowsThemselves)
+{
+    QClipboard* system = QGuiApplication::clipboard();
+    TQtClipboard clipboard;
+    QImage copied(7, 3, QImage::Format_BGR888);
+    copied.fill(QColor(20, 200, 90));
+    ASSERT_TRUE(clipboard.SetBitmap(copied));
+    const QMimeData* offered = system->mimeData();
+    ASSERT_NE(offered, nullptr);
+    EXPECT_TRUE(offered->hasImage()) << "other programs still get a picture";
+    EXPECT_EQ(DecodeClipboardBitmap(offered->data(ClipboardBitmapType())), copied);
+
+    QImage red(4, 2, QImage::Format_BGR888), blue(4, 2, QImage::Format_BGR888);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    auto* another = new QMimeData; // as another window of ours offers it
+    another->setImageData(red);
+    another->setData(ClipboardBitmapType(), EncodeClipboardBitmap(blue));
+    system->setMimeData(another);
+    EXPECT_TRUE(clipboard.HasBitmap());
+    EXPECT_EQ(clipboard.Bitmap(), blue);
+    // Rows that do not add up: the image is taken instead.
+    auto* damaged = new QMimeData;
+    damaged->setImageData(red);
+    damaged->setData(ClipboardBitmapType(), EncodeClipboardBitmap(blue).left(20));
+    system->setMimeData(damaged);
+    EXPECT_EQ(clipboard.Bitmap(), red);
 }
 
 } // namespace

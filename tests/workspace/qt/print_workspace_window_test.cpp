@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 #include "platform/recording_colour_dialog.h"
 #include "platform/recording_printer.h"
-#include "support/memory_limit.h"
+#include "support/memory/memory_limit.h"
 #include "tests/test_support.h"
 #include "workspace/print_workspace.h"
 

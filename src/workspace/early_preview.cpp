@@ -1,0 +1,62 @@
+#include "workspace/early_preview.h"
+
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+
+namespace orvanto {
+
+QSize TEarlyPreview::Fitted(QSize full, QSize bound)
+{
+    if (full.isEmpty() || bound.isEmpty())
+        return QSize(1, 1);
+    const double scale = std::min({1.0, double(bound.width()) / full.width(), double(bound.height()) / full.height()});
+    return QSize(std::max(1, int(std::ceil(full.width() * scale))), std::max(1, int(std::ceil(full.height() * scale))));
+}
+
+TEarlyPreview::TEarlyPreview(std::string fileName, QSize bound) : FFileName(std::move(fileName))
+{
+    const TGraphicClass* graphicClass = BuiltInGraphicClass(FFileName);
+    if (!graphicClass || !graphicClass->Preview || bound.isEmpty())
+        return;
+    FCopy.GraphicClass = graphicClass;
+    try {
+        FThread = std::thread([this, graphicClass, bound] {
+            TCopy copy;
+            copy.GraphicClass = graphicClass;
+            const TPreviewNeed need = [&copy, bound](QSize full) { return copy.Asked = Fitted(full, bound); };
+            try {
+                if (graphicClass->Preview(FFileName, need, copy.Preview, copy.FullSize)
+                    && copy.Preview.format() != QImage::Format_BGR888)
+                    copy.Preview = copy.Preview.convertToFormat(QImage::Format_BGR888);
+            } catch (...) {
+                // No copy: the window reads the picture as it would without one.
+                copy.Preview = QImage();
+            }
+            FCopy = std::move(copy);
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the window reads the copy itself.
+        FCopy.GraphicClass = nullptr;
+    }
+}
+
+TEarlyPreview::~TEarlyPreview()
+{
+    if (FThread.joinable())
+        FThread.join();
+}
+
+TEarlyPreview::TCopy TEarlyPreview::Take(const std::string& fileName, const TGraphicClass* graphicClass)
+{
+    if (FThread.joinable())
+        FThread.join();
+    TCopy copy = std::move(FCopy);
+    FCopy = TCopy();
+    if (fileName != FFileName || !graphicClass || copy.GraphicClass != graphicClass || copy.Preview.isNull()
+        || copy.FullSize.isEmpty())
+        return TCopy();
+    return copy;
+}
+
+} // namespace orvanto
