@@ -91,13 +91,15 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         ASSERT_GT(device.PageWidth, 0);
         TPageLayout layout;
         TPrintWorkspaceInfo info = layout.Info();
-        std::tie(info.Scale, info.Position, info.Orientation) = std::tuple(c.Scale, c.Position, c.Orientation);
+        std::tie(info.Scale, info.Position, info.Orientation) =
+            std::tuple(TPrintScale(c.Scale), TPrintPosition(c.Position), TPrintOrientation(c.Orientation));
         std::tie(info.X, info.Y, info.ZoomX, info.ZoomY, info.ZoomXY) = std::tuple(c.X, c.Y, c.Zoom, c.Zoom, c.Zoom);
         layout.ApplyInfo(info);
         layout.UpdatePageGeometry(device, 480, 320);
-        info = layout.Info();
-        info.FactorX = info.FactorY = 1;
-        layout.Layout(info, device.PageWidth, device.PageHeight);
+        TPlacementRequest request;
+        std::tie(request.PictureWidth, request.PictureHeight) = std::tuple(480, 320);
+        std::tie(request.SurfaceWidth, request.SurfaceHeight) = std::tuple(device.PageWidth, device.PageHeight);
+        const TPlacement at = layout.Place(request);
 
         // File times are whole seconds on some file systems.
         QThread::msleep(1100);
@@ -130,8 +132,8 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         for (const TMark& mark : Marks) {
             const QRectF found = FindMark(page, mark.Color);
             ASSERT_FALSE(found.isEmpty()) << mark.Name << " mark missing";
-            const double x = mark.Right ? info.OutLeft + info.OutWidth : info.OutLeft;
-            const double y = mark.Bottom ? info.OutTop + info.OutHeight : info.OutTop;
+            const double x = mark.Right ? at.Left + at.Width : at.Left;
+            const double y = mark.Bottom ? at.Top + at.Height : at.Top;
             EXPECT_NEAR(PxToMm(mark.Right ? found.right() + 1 : found.left()), leftMm + x * kx, 0.3) << mark.Name;
             EXPECT_NEAR(PxToMm(mark.Bottom ? found.bottom() + 1 : found.top()), topMm + y * ky, 0.3) << mark.Name;
         }
@@ -140,8 +142,8 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
         const QColor paper(Qt::white);
         const QColor fill = c.UseBkColor ? QColor(c.BkColor & 0xFF, (c.BkColor >> 8) & 0xFF, c.BkColor >> 16) : paper;
         const QRectF printable(leftMm, topMm, device.PageWidth * kx, device.PageHeight * ky);
-        const QRectF placed(printable.left() + info.OutLeft * kx, printable.top() + info.OutTop * ky,
-                            info.OutWidth * kx, info.OutHeight * ky);
+        const QRectF placed(printable.left() + at.Left * kx, printable.top() + at.Top * ky,
+                            at.Width * kx, at.Height * ky);
         const auto colourAt = [&page](QPointF mm) {
             return page.pixelColor(int(mm.x() / PxToMm(1)), int(mm.y() / PxToMm(1)));
         };
