@@ -85,6 +85,7 @@ TEST_F(DriverlessEndToEnd, AutoPrintPutsThePictureWhereTheLayoutSaysOnTheRaster)
 
         // Where the layout engine puts the picture on this printer's page.
         TQtPrinter printer;
+        ASSERT_TRUE(WaitForFirstAnswer(printer));
         ASSERT_EQ(printer.CurrentPrinterName(), Queue);
         printer.SetOrientation(c.Orientation);
         const TDeviceMetrics device{printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight(), 96};
