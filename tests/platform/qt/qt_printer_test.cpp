@@ -107,6 +107,8 @@ TEST_F(QtPrinterWithoutPrintSystem, ChoosesTheStoredPrinterAndPaperOnceTheServer
          "na_letter_8.5x11in", 5100},
         {"before the answer", false, "Office Printer 2", true, "na_legal_8.5x14in", "Office Printer 2",
          "na_legal_8.5x14in", 5100},
+        {"only a paper, before the answer", false, "", false, "na_letter_8.5x11in", "Office Printer 2",
+         "na_letter_8.5x11in", 5100},
         {"a printer the server lacks", true, "Gone Printer", false, "", "Office Printer 2", "iso_a4_210x297mm", 4961},
         {"a paper no one knows", true, "", false, "no_such_paper", "Office Printer 2", "iso_a4_210x297mm", 4961},
     };
@@ -117,6 +119,8 @@ TEST_F(QtPrinterWithoutPrintSystem, ChoosesTheStoredPrinterAndPaperOnceTheServer
         TQtPrinter printer;
         if (c.AnsweredFirst) {
             ASSERT_TRUE(WaitFor([&] { return printer.Facts().Answered(); }));
+        } else {
+            ASSERT_FALSE(printer.Facts().Answered()) << "the server answers after 100 ms";
         }
         if (!c.Printer.empty()) {
             EXPECT_EQ(printer.SelectPrinter(c.Printer), c.Selected);
