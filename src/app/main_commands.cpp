@@ -93,6 +93,7 @@ bool TMainCommands::Checked(int entry)
     case TCheckRule::None: return false;
     case TCheckRule::AutoClose: return FWorkspace.Info().AutoClose;
     case TCheckRule::AutoPrint: return FWorkspace.Info().AutoPrint;
+    case TCheckRule::Poster: return FWorkspace.Info().Poster;
     case TCheckRule::ButtonBar: return FHost.ButtonBarVisible();
     case TCheckRule::PanelTop: return FHost.PanelOnTop();
     case TCheckRule::PanelBottom: return !FHost.PanelOnTop();
@@ -254,6 +255,7 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::AddScaling: ChangeScaling(TZoomMode::Add, entry.Argument); break;
     case TCommand::AutoClose: Change(ws, [](TPrintSettings& s) { s.AutoClose = !s.AutoClose; }); break;
     case TCommand::AutoPrint: Change(ws, [](TPrintSettings& s) { s.AutoPrint = !s.AutoPrint; }); break;
+    case TCommand::Poster: Change(ws, [](TPrintSettings& s) { s.Poster = !s.Poster; }); break;
     case TCommand::Center:
         Guarded(
             [&] {

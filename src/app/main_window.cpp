@@ -19,6 +19,8 @@
 #include "support/text/text_conversion.h"
 #include "ui/button_icons.h"
 #include "ui/toolbars.h"
+#include "platform/platform.h"
+#include "workspace/print_size.h"
 #include "workspace/print_workspace.h"
 #include "workspace/qt/print_workspace_window.h"
 
@@ -30,6 +32,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPalette>
@@ -212,6 +215,13 @@ void TForm1::BuildStatusBar()
     ppi->setObjectName(QStringLiteral("PrintResolutionPanel"));
     bar->addWidget(ppi);
     FPanels.push_back(ppi);
+    // The picture's size on paper, before the print resolution.
+    auto* printed = new TStatusPanel(false, bar);
+    printed->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    printed->setTextFormat(Qt::PlainText);
+    printed->setObjectName(QStringLiteral("PrintSizePanel"));
+    bar->insertWidget(5, printed);
+    FPanels.push_back(printed);
     // A narrower window shows shorter forms of the texts, never cut ones.
     bar->installEventFilter(this);
 }
@@ -451,6 +461,7 @@ void TForm1::RefreshStatus()
 // look soft.
 void TForm1::ShowPrintResolution()
 {
+    ShowPrintedSize();
     if (!FWorkspace || FPanels.size() < 7)
         return;
     TStatusPanel* panel = FPanels[6];
@@ -510,6 +521,52 @@ void TForm1::RefreshPrintSystem()
         if (const std::string text = JobStatusText(job); !text.empty())
             ShowStatusText(text);
     }
+}
+
+// The picture's size on paper in the size boxes' unit ("100 x 150 mm"),
+// with the sheet count of a poster; orange, with the reason as its
+// tooltip, when the picture prints out of its shape.
+void TForm1::ShowPrintedSize()
+{
+    if (!FWorkspace || FPanels.size() < 8)
+        return;
+    TStatusPanel* panel = FPanels[7];
+    const QSize size = FWorkspace->Picture().Size();
+    const TPageLayout& layout = FWorkspace->Layout();
+    const auto [w, h] = layout.PrintedSize(size.width(), size.height());
+    const bool shown = !FWorkspace->Picture().Empty() && w > 0 && h > 0;
+    std::string paper;
+    try {
+        paper = Platform().Printer().PaperName();
+    } catch (...) {
+        // No paper known: the locale decides alone.
+    }
+    const TSizeUnit unit = SizeUnitFor(paper, QLocale::system().measurementSystem() != QLocale::MetricSystem);
+    const auto length = [&](TAxis axis, std::int32_t pixels) {
+        const std::int32_t hundredths = Round(layout.Millimetres(axis, pixels) * 100);
+        return QLocale().toString(SizeInUnit(hundredths, unit), 'g', 6);
+    };
+    const QString unitName = Text(Translate(SizeUnitName(unit)));
+    const QString across = length(TAxis::Across, w), down = length(TAxis::Down, h);
+    // Given up first when the bar is short of room: the last form is none.
+    QStringList forms{across + QStringLiteral(" x ") + down + QLatin1Char(' ') + unitName,
+                      across + QLatin1Char('x') + down, QString()};
+    if (layout.PosterApplies(size.width(), size.height())) {
+        const QString sheets = QString::number(layout.PosterPlan(size.width(), size.height()).Sheets.size());
+        forms[1] = sheets + QLatin1Char(' ') + Text(Translate("sheets"));
+        forms.prepend(forms.front() + QStringLiteral(", ") + forms[1]);
+    }
+    panel->SetForms(shown ? forms : QStringList{});
+    panel->setVisible(shown);
+    const std::string stretched = shown ? StretchNote(*FWorkspace) : std::string();
+    panel->SetHint(Text(stretched.empty() ? Translate("Printed size") : stretched));
+    panel->setAutoFillBackground(!stretched.empty());
+    QPalette colours = statusBar()->palette();
+    if (!stretched.empty()) {
+        colours.setColor(QPalette::Window, QColor(255, 165, 0));
+        colours.setColor(QPalette::WindowText, Qt::black);
+    }
+    panel->setPalette(colours);
 }
 
 // A bar button is enabled exactly when its menu item would be.
@@ -590,7 +647,9 @@ void TForm1::LoadSettings(const std::optional<TStoredSettings>& stored)
     const TStoredSettings& s = *stored;
     SetPanelOnTop(s.ToolbarOnTop != 0);
     SetButtonBarVisible(s.ShowButtonbar != 0);
-    ApplyStoredSettings(s, *FWorkspace);
+    const std::string note = ApplyStoredSettings(s, *FWorkspace);
+    if (!note.empty())
+        ShowStatusText(note);
     // A damaged size must not ask for a window larger than the screen.
     QSize limit(s.Width, s.Height);
     if (const QScreen* screen = QGuiApplication::primaryScreen())

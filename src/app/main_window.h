@@ -98,6 +98,7 @@ private:
     void ProcessCommandLine(const TCommandLine& line);
     void ShowProgress(int percent);
     void ShowPrintResolution();
+    void ShowPrintedSize();
     void LoadSettings(const std::optional<TStoredSettings>& stored);
     void SaveSettings();
     void FinishShutdown();

@@ -78,6 +78,7 @@ constexpr TMenuEntry Entries[] = {
     {0, "Options1", EnglishText("&Options"), ""},
     {1, "AutoClose1", EnglishText("&Auto Close"), "", C::AutoClose, 0, E::Always, K::AutoClose},
     {1, "AutoPrint1", EnglishText("Auto &Print"), "", C::AutoPrint, 0, E::Always, K::AutoPrint},
+    {1, "Poster1", EnglishText("P&oster"), "", C::Poster, 0, E::Always, K::Poster},
     {1, "Center1", EnglishText("&Center"), "", C::Center, 0, E::CanCenter},
 
     {0, "View1", EnglishText("&View"), ""},

@@ -32,6 +32,7 @@ enum class TCommand {
     AddScaling, // Argument: signed percentage
     AutoClose,
     AutoPrint,
+    Poster,
     Center,
     ButtonBar,
     PanelTop,
@@ -66,6 +67,7 @@ enum class TCheckRule {
     None,
     AutoClose,
     AutoPrint,
+    Poster,
     ButtonBar,
     PanelTop,
     PanelBottom,

@@ -18,14 +18,20 @@ namespace {
 
 constexpr const char* Section = "Settings";
 
-enum class TKind { Bool, Int, Byte, AtLeastOne };
+enum class TKind { Bool, Int, Byte, AtLeastOne, Text };
 
-// How a key reaches its field: every stored value passes as an int.
+// How a key reaches its field: every stored value passes as an int, or as
+// the text itself for a name.
 struct TKey {
     const char* Name;
     TKind Kind;
     int (*Get)(const TStoredSettings&);
     void (*Set)(TStoredSettings&, int);
+    // The keys added after the first nineteen: a file that lacks one was
+    // written before it existed, and the setting keeps its default.
+    bool Later = false;
+    std::string (*GetText)(const TStoredSettings&) = nullptr;
+    void (*SetText)(TStoredSettings&, const std::string&) = nullptr;
 };
 
 template <auto Member>
@@ -34,6 +40,21 @@ constexpr TKey PrintKey(const char* name, TKind kind)
     using TField = std::remove_cvref_t<decltype(TPrintSettings().*Member)>;
     return {name, kind, [](const TStoredSettings& s) { return int(s.Print.*Member); },
             [](TStoredSettings& s, int value) { s.Print.*Member = TField(value); }};
+}
+
+template <auto Member>
+constexpr TKey LaterKey(const char* name, TKind kind)
+{
+    TKey key = PrintKey<Member>(name, kind);
+    key.Later = true;
+    return key;
+}
+
+template <std::string TPrintSettings::*Member>
+constexpr TKey TextKey(const char* name)
+{
+    return {name, TKind::Text, nullptr, nullptr, true, [](const TStoredSettings& s) { return s.Print.*Member; },
+            [](TStoredSettings& s, const std::string& text) { s.Print.*Member = text; }};
 }
 
 template <int TStoredSettings::*Member>
@@ -68,6 +89,14 @@ constexpr TKey Keys[] = {
     PrintKey<&P::PreviewSize>("Size", TKind::Int),
     PrintKey<&P::BkColor>("BkColor", TKind::Int),
     PrintKey<&P::UseBkColor>("UseBkColor", TKind::Bool),
+    LaterKey<&P::SizeX>("SizeX", TKind::Int),
+    LaterKey<&P::SizeY>("SizeY", TKind::Int),
+    LaterKey<&P::SizeLock>("SizeLock", TKind::Bool),
+    LaterKey<&P::SizeFill>("SizeFill", TKind::Bool),
+    LaterKey<&P::Poster>("Poster", TKind::Bool),
+    LaterKey<&P::PosterOverlap>("PosterOverlap", TKind::Int),
+    TextKey<&P::Printer>("Printer"),
+    TextKey<&P::Paper>("Paper"),
 };
 
 int ValueFromText(TKind kind, const std::string& text)
@@ -80,6 +109,7 @@ int ValueFromText(TKind kind, const std::string& text)
     case TKind::AtLeastOne:
         return std::max(TextToInt(text), 1);
     case TKind::Int:
+    case TKind::Text:
         break;
     }
     return TextToInt(text);
@@ -103,12 +133,19 @@ bool TSettingsFile::Load(TStoredSettings& settings) const
         for (const TKey& key : Keys) {
             // A key the file lacks reads as an empty text: 0 or off.
             std::string text;
+            bool found = false;
             for (const auto& [name, value] : pairs)
                 if (EqualsIgnoringAsciiCase(name, key.Name)) {
                     text = value;
+                    found = true;
                     break;
                 }
-            key.Set(settings, ValueFromText(key.Kind, text));
+            if (!found && key.Later)
+                continue;
+            if (key.SetText)
+                key.SetText(settings, text);
+            else
+                key.Set(settings, ValueFromText(key.Kind, text));
         }
         return true;
     } catch (...) {
@@ -137,6 +174,10 @@ bool TSettingsFile::Save(const TStoredSettings& settings)
             return false;
         TIniFile::TPairs pairs;
         for (const TKey& key : Keys) {
+            if (key.GetText) {
+                pairs.emplace_back(key.Name, key.GetText(settings));
+                continue;
+            }
             const int value = key.Get(settings);
             pairs.emplace_back(key.Name, key.Kind == TKind::Bool ? BoolToText(value != 0)
                                                                  : std::to_string(value));

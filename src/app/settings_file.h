@@ -24,7 +24,7 @@ namespace orvanto {
 inline constexpr int DefaultWindowWidth = 333;
 inline constexpr int DefaultWindowHeight = 374;
 
-// The nineteen stored values: the workspace's print settings as they are
+// The stored values: the workspace's print settings as they are
 // read (booleans 0 or 1, the four modes the low 8 bits of the stored
 // number, everything else as it stands; the workspace validates them when
 // they are applied) and the window's own four.
@@ -50,7 +50,7 @@ public:
     bool Load(TStoredSettings& settings) const;
     // The file's values; none when there is no file.
     std::optional<TStoredSettings> Load() const;
-    // Writes all nineteen keys in their fixed order. False, with LastError
+    // Writes all keys in their fixed order. False, with LastError
     // naming the file, when it cannot be written; the file is then unchanged.
     bool Save(const TStoredSettings& settings);
 

@@ -38,12 +38,30 @@ void TStatusPanel::ShowForm()
 {
     const QString shown = FForms.isEmpty() ? QString() : FForms[std::min<qsizetype>(FLevel, FForms.size() - 1)];
     setText(shown);
+    setFrameShadow(Collapsed() ? QFrame::Plain : QFrame::Sunken);
+    setLineWidth(Collapsed() ? 0 : 1);
     // A shortened text keeps its whole form at hand.
     setToolTip(!FForms.isEmpty() && shown != FForms.first() ? FForms.first() : FHint);
+    if (isHidden() == (FWanted && !Collapsed()))
+        QLabel::setVisible(FWanted && !Collapsed());
+}
+
+void TStatusPanel::setVisible(bool visible)
+{
+    FWanted = visible;
+    QLabel::setVisible(visible && !Collapsed());
+}
+
+// A panel whose shortest form is empty gives way completely.
+bool TStatusPanel::Collapsed() const
+{
+    return !FForms.isEmpty() && FForms.last().isEmpty() && FLevel >= FForms.size() - 1;
 }
 
 QSize TStatusPanel::sizeHint() const
 {
+    if (Collapsed())
+        return {0, QLabel::sizeHint().height()};
     const QSize own = QLabel::sizeHint(); // text, frame and the indent of a framed label
     const QFontMetrics metrics = fontMetrics();
     const int padding = own.width() - metrics.horizontalAdvance(text());
@@ -57,6 +75,8 @@ QSize TStatusPanel::minimumSizeHint() const
     // The first panels give way (cutting their text) only when even their
     // shortest forms do not fit, rather than being drawn over by their
     // neighbour; the last keeps its whole text: "Ready", "Working... 57%".
+    if (Collapsed())
+        return {0, QLabel::minimumSizeHint().height()};
     return FLast ? QLabel::minimumSizeHint() : QSize(20, QLabel::minimumSizeHint().height());
 }
 
@@ -79,8 +99,8 @@ bool AllFit(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
 {
     // Panel index and level, in the order the panels give up room.
-    static constexpr std::pair<std::size_t, int> Steps[] = {{2, 1}, {3, 1}, {1, 1}, {6, 1},
-                                                            {0, 1}, {6, 2}, {0, 2}, {5, 1}};
+    static constexpr std::pair<std::size_t, int> Steps[] = {{7, 1}, {7, 2}, {2, 1}, {3, 1}, {1, 1},
+                                                            {6, 1}, {0, 1}, {6, 2}, {0, 2}, {5, 1}};
     for (TStatusPanel* panel : panels)
         panel->SetLevel(0);
     if (bar.width() <= 0 || AllFit(bar, panels))

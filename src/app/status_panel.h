@@ -6,7 +6,8 @@
 // not jitter. A panel may hold shorter forms of its text ("210 x 297" for
 // "210mm x 297mm"); when the bar is too narrow for every panel's whole text,
 // FitStatusPanels shows shorter forms, with the whole text as the tooltip,
-// instead of cutting any text. The last panel stretches to the bar's end.
+// instead of cutting any text. A panel whose shortest form is empty (the
+// printed size) gives way first and completely. The last panel stretches to the bar's end.
 
 #include <QLabel>
 #include <QStringList>
@@ -32,6 +33,11 @@ public:
     void SetLevel(int level);
     int Level() const { return FLevel; }
     int FormCount() const { return int(FForms.size()); }
+    // At a shortest form that is empty: no room taken at all.
+    bool Collapsed() const;
+    // Shown as asked, except while collapsed: a hidden panel leaves no
+    // spacing behind in the bar either.
+    void setVisible(bool visible) override;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -40,6 +46,7 @@ private:
     void ShowForm();
 
     bool FLast;
+    bool FWanted = true;
     QString FSample;
     QStringList FForms;
     QString FHint;

@@ -65,8 +65,11 @@ int PrintUnattended(const TCommandLine& line, const std::optional<TStoredSetting
         if (!AwaitPrintSystem())
             return 1;
         TPrintWorkspace workspace;
-        if (stored)
-            ApplyStoredSettings(*stored, workspace);
+        if (stored) {
+            const std::string note = ApplyStoredSettings(*stored, workspace);
+            if (!note.empty())
+                std::fprintf(stderr, "%s\n", note.c_str());
+        }
         bool printed = false;
         workspace.OnAutoPrinted = [&printed](TPrintWorkspace&, bool done) { printed = done; };
         if (!workspace.ProcessCommandLine(line)) {
@@ -75,6 +78,10 @@ int PrintUnattended(const TCommandLine& line, const std::optional<TStoredSetting
         }
         // What could be read is printed, as the desktop's viewers show it;
         // the caller learns that the rest is missing.
+        // A stretched picture still prints, as the settings ask; whoever
+        // started the run learns of it.
+        if (const std::string stretched = StretchNote(workspace); !stretched.empty())
+            std::fprintf(stderr, "%s\n", stretched.c_str());
         if (workspace.Picture().LastLoadPartial())
             std::fprintf(stderr, "%s\n%s\n", Translate(Messages::PartlyRead).c_str(), line.Picture.c_str());
         return printed && AwaitHandOver() ? 0 : 1;

@@ -27,4 +27,11 @@ void TConsoleMessageBox::ShowError(const std::string& text, const std::string& c
     std::fflush(stderr);
 }
 
+int TConsoleMessageBox::Ask(const std::string& text, const std::string& caption)
+{
+    // Nobody is there to answer.
+    ShowError(text, caption);
+    return -1;
+}
+
 } // namespace orvanto

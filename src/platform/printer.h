@@ -30,6 +30,13 @@ public:
     virtual std::vector<std::string> PrinterNames() = 0;
     // The current printer's name; empty when there is none.
     virtual std::string CurrentPrinterName() = 0;
+    // Makes the named printer the current one. False, nothing changed, when
+    // no printer has that name.
+    virtual bool SelectPrinter(const std::string& name) = 0;
+    // The paper as a PWG media name ("iso_a4_210x297mm"); empty when unknown.
+    virtual std::string PaperName() = 0;
+    // False, paper unchanged, when the current printer has no such paper.
+    virtual bool SetPaper(const std::string& pwgName) = 0;
 
     // 1 when the count cannot be read. The setter keeps what the device
     // accepts, so read the count back to learn what it became.
@@ -45,6 +52,10 @@ public:
     virtual int DpiY() = 0;
     virtual int PageWidth() = 0;
     virtual int PageHeight() = 0;
+    // Where the printable area begins: device pixels from the paper's left
+    // and top edges as the page is oriented; 0 when unknown.
+    virtual int PrintableLeft() = 0;
+    virtual int PrintableTop() = 0;
 
     // A job holds one page: BeginDoc opens the job and its page, EndDoc
     // finishes both and hands the job to the print system. The title is the
@@ -56,6 +67,9 @@ public:
     // printable area in device pixels (origin at its top left). Outside a
     // job the device refuses.
     virtual TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) = 0;
+    // Later stretches go on a new page of the same job (a poster's next
+    // sheet). False outside a job.
+    virtual bool NewPage() = 0;
     // True when the job reached the print system.
     virtual bool EndDoc() = 0;
     // Abandons the open job so that nothing of it prints; nothing without one.
@@ -86,6 +100,9 @@ class TNoPrinter final : public IPrinter {
 public:
     std::vector<std::string> PrinterNames() override { return {}; }
     std::string CurrentPrinterName() override { return {}; }
+    bool SelectPrinter(const std::string&) override { return false; }
+    std::string PaperName() override { return {}; }
+    bool SetPaper(const std::string&) override { return false; }
     int Copies() override { return 1; }
     void SetCopies(int) override {}
     int Orientation() override { return 0; }
@@ -94,6 +111,8 @@ public:
     int DpiY() override { return 0; }
     int PageWidth() override { return 0; }
     int PageHeight() override { return 0; }
+    int PrintableLeft() override { return 0; }
+    int PrintableTop() override { return 0; }
     void SetTitle(const std::string& title) override { FTitle = title; }
     std::string Title() override { return FTitle; }
     bool BeginDoc() override { return false; }
@@ -101,6 +120,7 @@ public:
     {
         return TStretchResult::DeviceFailed;
     }
+    bool NewPage() override { return false; }
     bool EndDoc() override { return false; }
     void AbortDoc() override {}
     bool PrintDialog(int) override { return false; }

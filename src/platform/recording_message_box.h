@@ -15,10 +15,17 @@ public:
         std::string Caption;
     };
     std::vector<TShown> Shown;
+    std::vector<TShown> Asked;
+    int Answer = 1; // what Ask answers: 1 Yes, 0 No, -1 nobody there
 
     void ShowError(const std::string& text, const std::string& caption) override
     {
         Shown.push_back({text, caption});
+    }
+    int Ask(const std::string& text, const std::string& caption) override
+    {
+        Asked.push_back({text, caption});
+        return Answer;
     }
 };
 

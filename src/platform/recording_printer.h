@@ -26,6 +26,7 @@ public:
         QImage Bitmap;
         QSize Size;    // the bitmap's size, whatever the result
         TStretchResult Result = TStretchResult::Drawn;
+        int Page = 0;  // from 0, within its job
     };
     struct TJob {
         std::string Title;
@@ -34,6 +35,9 @@ public:
         std::vector<TStretch> Stretches;
         bool Ended = false;
         bool Aborted = false; // abandoned: nothing of it printed
+        int Pages = 1;
+        std::string Printer;
+        std::string Paper;
     };
 
     // --- the device ---
@@ -47,6 +51,14 @@ public:
     // Printable area in portrait; landscape swaps the two.
     int PortraitWidth = 4800;
     int PortraitHeight = 6600;
+    // The unprintable margins of the paper upright, device pixels; a
+    // landscape page begins at the paper's bottom margin and left margin.
+    int PortraitLeft = 150;
+    int PortraitTop = 120;
+    int PortraitBottom = 200;
+    // The papers each printer offers, as PWG media names; the first is the
+    // one chosen at first.
+    std::vector<std::string> Papers{"iso_a4_210x297mm", "na_letter_8.5x11in"};
     int MaxCopies = 999;
 
     // --- failures ---
@@ -98,7 +110,30 @@ public:
     }
     std::string CurrentPrinterName() override
     {
-        return Names.empty() || !HasCurrent || Server != TServerState::Answers ? std::string() : Names.front();
+        if (Names.empty() || !HasCurrent || Server != TServerState::Answers)
+            return std::string();
+        return std::find(Names.begin(), Names.end(), FSelected) != Names.end() ? FSelected : Names.front();
+    }
+    bool SelectPrinter(const std::string& name) override
+    {
+        if (std::find(Names.begin(), Names.end(), name) == Names.end())
+            return false;
+        FSelected = name;
+        HasCurrent = true;
+        return true;
+    }
+    std::string PaperName() override
+    {
+        if (Names.empty())
+            return std::string();
+        return FPaper.empty() && !Papers.empty() ? Papers.front() : FPaper;
+    }
+    bool SetPaper(const std::string& name) override
+    {
+        if (Names.empty() || std::find(Papers.begin(), Papers.end(), name) == Papers.end())
+            return false;
+        FPaper = name;
+        return true;
     }
 
     int Copies() override { return FCopies; }
@@ -114,6 +149,8 @@ public:
     int DpiY() override { return Names.empty() ? 0 : ResolutionY; }
     int PageWidth() override { return Names.empty() ? 0 : (FOrientation == 1 ? PortraitHeight : PortraitWidth); }
     int PageHeight() override { return Names.empty() ? 0 : (FOrientation == 1 ? PortraitWidth : PortraitHeight); }
+    int PrintableLeft() override { return Names.empty() ? 0 : (FOrientation == 1 ? PortraitBottom : PortraitLeft); }
+    int PrintableTop() override { return Names.empty() ? 0 : (FOrientation == 1 ? PortraitLeft : PortraitTop); }
 
     void SetTitle(const std::string& title) override { FTitle = title; }
     std::string Title() override { return FTitle; }
@@ -122,7 +159,7 @@ public:
     {
         if (Names.empty() || Server != TServerState::Answers || FailBegin || FInJob)
             return false;
-        Jobs.push_back({FTitle, FCopies, FOrientation, {}, false, false});
+        Jobs.push_back({FTitle, FCopies, FOrientation, {}, false, false, 1, CurrentPrinterName(), PaperName()});
         FInJob = true;
         return true;
     }
@@ -136,12 +173,20 @@ public:
         else if (bitmap.sizeInBytes() > AllocationLimit)
             result = TStretchResult::OutOfMemory;
         if (FInJob) {
-            TStretch stretch{destination, QImage(), bitmap.size(), result};
+            TStretch stretch{destination, QImage(), bitmap.size(), result, Jobs.back().Pages - 1};
             if (result == TStretchResult::Drawn)
                 stretch.Bitmap = bitmap;
             Jobs.back().Stretches.push_back(std::move(stretch));
         }
         return result;
+    }
+
+    bool NewPage() override
+    {
+        if (!FInJob)
+            return false;
+        ++Jobs.back().Pages;
+        return true;
     }
 
     bool EndDoc() override
@@ -205,6 +250,8 @@ public:
 
 private:
     std::string FTitle;
+    std::string FSelected;
+    std::string FPaper;
     int FCopies = 1;
     int FOrientation = 0;
     bool FInJob = false;

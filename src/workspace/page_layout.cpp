@@ -1,5 +1,8 @@
 #include "workspace/page_layout.h"
 
+#include "workspace/exact_size.h"
+#include "workspace/poster_sheet.h"
+
 #include "support/files/paths.h"
 
 #include <algorithm>
@@ -73,11 +76,46 @@ void TPageLayout::SetOrientation(TPrintOrientation orientation)
 std::pair<std::int32_t, std::int32_t> TPageLayout::PrintPpi(std::int32_t pictureWidth,
                                                             std::int32_t pictureHeight) const
 {
-    const auto [w, h] = SizeOnPage(pictureWidth, pictureHeight);
+    const auto [w, h] = PrintedSize(pictureWidth, pictureHeight);
+    const TSourcePart part = Source(pictureWidth, pictureHeight);
     const auto perInch = [](std::int32_t pixels, int dpi, std::int32_t pagePixels) {
         return pixels > 0 && pagePixels > 0 ? Round((long double)pixels * dpi / pagePixels) : 0;
     };
-    return {perInch(pictureWidth, FPrinterDpiX, w), perInch(pictureHeight, FPrinterDpiY, h)};
+    return {perInch(part.Width, FPrinterDpiX, w), perInch(part.Height, FPrinterDpiY, h)};
+}
+
+std::pair<std::int32_t, std::int32_t> TPageLayout::PrintedSize(std::int32_t pictureWidth,
+                                                               std::int32_t pictureHeight) const
+{
+    if (FInfo.Scale != psExactSize)
+        return SizeOnPage(pictureWidth, pictureHeight);
+    const TExactPlacement exact = PlaceExactSize(FInfo.SizeX, FInfo.SizeY, FPrinterDpiX, FPrinterDpiY,
+                                                 pictureWidth, pictureHeight, FInfo.SizeFill);
+    return {exact.Width, exact.Height};
+}
+
+TSourcePart TPageLayout::Source(std::int32_t pictureWidth, std::int32_t pictureHeight) const
+{
+    if (FInfo.Scale != psExactSize)
+        return {0, 0, pictureWidth, pictureHeight};
+    const TExactPlacement exact = PlaceExactSize(FInfo.SizeX, FInfo.SizeY, FPrinterDpiX, FPrinterDpiY,
+                                                 pictureWidth, pictureHeight, FInfo.SizeFill);
+    return {exact.SourceLeft, exact.SourceTop, exact.SourceWidth, exact.SourceHeight};
+}
+
+bool TPageLayout::PosterApplies(std::int32_t pictureWidth, std::int32_t pictureHeight) const
+{
+    if (!FInfo.Poster || pictureWidth < 1 || pictureHeight < 1)
+        return false;
+    const auto [w, h] = PrintedSize(pictureWidth, pictureHeight);
+    return NeedsPoster(w, h, FInfo.Geometry.PageWidth, FInfo.Geometry.PageHeight);
+}
+
+TPosterPlan TPageLayout::PosterPlan(std::int32_t pictureWidth, std::int32_t pictureHeight) const
+{
+    const auto [w, h] = PrintedSize(pictureWidth, pictureHeight);
+    return PlanPoster(w, h, FInfo.Geometry.PageWidth, FInfo.Geometry.PageHeight,
+                      SizeToPagePixels(FInfo.PosterOverlap, FPrinterDpiX), PosterBorder(FPrinterDpiX));
 }
 
 long double TPageLayout::Millimetres(TAxis axis, long double pixels) const
@@ -114,6 +152,9 @@ std::pair<std::int32_t, std::int32_t> TPageLayout::SizeOnPage(std::int32_t pw, s
         return {pw, ph};
     case psCustom:
         return {ZoomLength(pw, FInfo.ZoomX), ZoomLength(ph, FInfo.ZoomY)};
+    case psExactSize:
+        // The typed size is the box that the position places.
+        return {SizeToPagePixels(FInfo.SizeX, FPrinterDpiX), SizeToPagePixels(FInfo.SizeY, FPrinterDpiY)};
     case psCustomFixed:
     default:
         return {ZoomLength(pw, FInfo.ZoomXY), ZoomLength(ph, FInfo.ZoomXY)};
@@ -134,12 +175,22 @@ TPlacement TPageLayout::Place(const TPlacementRequest& request) const
     case ppCenter: x = Halve(W - w); y = Halve(H - h); break;
     default: x = FInfo.X; y = FInfo.Y; break;
     }
+    std::int64_t drawnWidth = w, drawnHeight = h;
+    if (FInfo.Scale == psExactSize) {
+        // Fit draws the picture smaller than the box, centred in it.
+        const TExactPlacement exact = PlaceExactSize(FInfo.SizeX, FInfo.SizeY, FPrinterDpiX, FPrinterDpiY,
+                                                     request.PictureWidth, request.PictureHeight, FInfo.SizeFill);
+        x += exact.OffsetX;
+        y += exact.OffsetY;
+        drawnWidth = exact.Width;
+        drawnHeight = exact.Height;
+    }
     // Each edge is rounded on its own, so the right edge is Left + Width.
     TPlacement out;
     out.Left = Round(x * request.FactorX);
     out.Top = Round(y * request.FactorY);
-    out.Width = Round(w * request.FactorX);
-    out.Height = Round(h * request.FactorY);
+    out.Width = Round(drawnWidth * request.FactorX);
+    out.Height = Round(drawnHeight * request.FactorY);
     if (position != ppCustom)
         return out;
     // A picture dragged off the page stays reachable: 3 units of it remain
@@ -195,6 +246,8 @@ void TPageLayout::UpdatePageGeometry(const TDeviceMetrics& device, int pictureWi
     // is taken as the common 96 pixels per inch.
     FScreenPpi = device.ScreenPpi < 1 ? FallbackScreenPpi : device.ScreenPpi;
     FPageAspect = geometry.PageWidth > 0 ? (long double)geometry.PageHeight / geometry.PageWidth : 0;
+    FPrintableLeft = std::max(device.PrintableLeft, 0);
+    FPrintableTop = std::max(device.PrintableTop, 0);
     std::tie(FPrintBitmapWidth, FPrintBitmapHeight) = FitPrintBitmap(FMemoryBudget);
 }
 

@@ -12,6 +12,7 @@
 
 #include "workspace/page_maths.h"
 #include "workspace/page_placement.h"
+#include "workspace/poster_plan.h"
 #include "workspace/print_workspace_info.h"
 
 #include <cstdint>
@@ -47,6 +48,18 @@ public:
                                                    std::int32_t pictureHeight) const;
     // Below this a print looks soft: the pixels show as steps.
     static constexpr int SharpPpi = 150;
+    // The picture as printed, page pixels: its drawn size (for Exact Size
+    // with Fit, smaller than the typed size by the bands) and its source part.
+    std::pair<std::int32_t, std::int32_t> PrintedSize(std::int32_t pictureWidth,
+                                                      std::int32_t pictureHeight) const;
+    TSourcePart Source(std::int32_t pictureWidth, std::int32_t pictureHeight) const;
+    // Poster on and the picture larger than the printable area.
+    bool PosterApplies(std::int32_t pictureWidth, std::int32_t pictureHeight) const;
+    // The sheets of the poster for the current page; see poster_plan.h.
+    TPosterPlan PosterPlan(std::int32_t pictureWidth, std::int32_t pictureHeight) const;
+    // Where the printable area begins on the paper, page pixels.
+    int PrintableLeft() const { return FPrintableLeft; }
+    int PrintableTop() const { return FPrintableTop; }
     // Page pixels and millimetres on paper, each axis by its printer resolution.
     long double Millimetres(TAxis axis, long double pixels) const;
     std::int32_t PagePixels(TAxis axis, double millimetres) const;
@@ -91,6 +104,8 @@ private:
                                                      std::int32_t pictureHeight) const;
 
     TPrintWorkspaceInfo FInfo;
+    int FPrintableLeft = 0;
+    int FPrintableTop = 0;
     int FPrinterDpiX = FallbackPrinterDpi;
     int FPrinterDpiY = FallbackPrinterDpi;
     int FScreenPpi = FallbackScreenPpi;

@@ -18,6 +18,18 @@ struct TDeviceMetrics {
     int PageWidth = 0;  // printable page, printer pixels
     int PageHeight = 0;
     int ScreenPpi = 0;
+    // Where the printable area begins on the paper, printer pixels.
+    int PrintableLeft = 0;
+    int PrintableTop = 0;
+};
+
+// The part of the picture that prints, picture pixels: all of it unless
+// Exact Size with Fill cuts its edges.
+struct TSourcePart {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
 };
 
 // What ApplyInfo (and the commands built on it) decided; the caller acts on it.

@@ -3,6 +3,7 @@
 #include "platform/printer.h"
 #include "support/messages/messages.h"
 #include "workspace/page_bitmap.h"
+#include "workspace/poster_sheet.h"
 
 namespace orvanto {
 
@@ -28,28 +29,61 @@ bool TPrintJob::Run(std::int64_t& budget)
     int height = QualityDimension(FLayout.PrintBitmapHeight(), quality);
     FitPageBitmap(width, height, budget);
 
+    // Fill prints the centre of the picture: that part alone is scaled.
+    FLastError = Messages::OutOfMemory;
+    const TSourcePart part = FLayout.Source(FPicture.width(), FPicture.height());
+    const bool whole = part.Left == 0 && part.Top == 0 && part.Width == FPicture.width()
+                       && part.Height == FPicture.height();
+    FSource = whole ? FPicture : FPicture.copy(part.Left, part.Top, part.Width, part.Height);
+    if (FSource.isNull() && !FPicture.isNull())
+        return false;
+    if (FLayout.PosterApplies(FPicture.width(), FPicture.height())) {
+        FPlan = FLayout.PosterPlan(FPicture.width(), FPicture.height());
+        if (FPlan.Sheets.empty())
+            return false;
+    }
+
     FPrinter.SetTitle(info.Texts.JobTitle);
     FLastError = Messages::PrintJobNotStarted;
     if (!FPrinter.BeginDoc())
         return false;
+    const int sheets = FPlan.Sheets.empty() ? 1 : int(FPlan.Sheets.size());
+    for (int sheet = 0; sheet < sheets; ++sheet) {
+        FLastError = Messages::PrinterFailedOnPage;
+        if (sheet > 0 && !FPrinter.NewPage()) {
+            FPrinter.AbortDoc();
+            return false;
+        }
+        if (!SendPage(sheet, width, height, budget))
+            return false;
+        if (FProgress)
+            FProgress(10 + 80 * (sheet + 1) / sheets);
+    }
+    FLastError = Messages::PrintJobRefused;
+    return FPrinter.EndDoc();
+}
 
-    const QRect page(0, 0, info.Geometry.PageWidth, info.Geometry.PageHeight);
+bool TPrintJob::SendPage(int sheet, int& width, int& height, std::int64_t& budget)
+{
+    const TPageGeometry& geometry = FLayout.Info().Geometry;
+    const QRect page(0, 0, geometry.PageWidth, geometry.PageHeight);
+    const int quality = FLayout.Info().Quality;
     for (;;) {
         FLastError = Messages::OutOfMemory;
         TStretchResult result = TStretchResult::OutOfMemory;
         {
-            QImage bitmap = Render(width, height);
+            QImage bitmap = Render(sheet, width, height);
             if (!bitmap.isNull()) {
                 FLastPrint.Width = bitmap.width();
                 FLastPrint.Height = bitmap.height();
                 FLastPrint.Budget = std::int32_t(budget);
-                if (FProgress)
+                if (FProgress && FPlan.Sheets.empty())
                     FProgress(60);
                 result = FPrinter.StretchToDevice(bitmap, page);
             }
         }
         if (result == TStretchResult::Drawn)
-            break;
+            return true;
         if (result == TStretchResult::DeviceFailed) {
             // Only memory is worth another attempt; a device that failed
             // once gets no half-drawn page sent.
@@ -76,13 +110,22 @@ bool TPrintJob::Run(std::int64_t& budget)
             return false;
         }
     }
-    FLastError = Messages::PrintJobRefused;
-    return FPrinter.EndDoc();
 }
 
-QImage TPrintJob::Render(int width, int height) const
+QImage TPrintJob::Render(int sheet, int width, int height) const
 {
     const TPageGeometry& page = FLayout.Info().Geometry;
+    if (!FPlan.Sheets.empty()) {
+        const auto [w, h] = FLayout.PrintedSize(FPicture.width(), FPicture.height());
+        TPosterSheetPage sheetPage;
+        sheetPage.PageWidth = page.PageWidth;
+        sheetPage.PageHeight = page.PageHeight;
+        sheetPage.Dpi = FLayout.PrinterDpiX();
+        sheetPage.PictureWidth = w;
+        sheetPage.PictureHeight = h;
+        sheetPage.Background = FBackground;
+        return DrawPosterSheet(FSource, FPlan, FPlan.Sheets[std::size_t(sheet)], sheetPage, width, height);
+    }
     TPlacementRequest request;
     request.FactorX = (long double)width / page.PageWidth;
     request.FactorY = (long double)height / page.PageHeight;
@@ -91,7 +134,7 @@ QImage TPrintJob::Render(int width, int height) const
     request.SurfaceWidth = width;
     request.SurfaceHeight = height;
     const TPlacement at = FLayout.Place(request);
-    return DrawPageBitmap(FPicture, width, height, at.Left, at.Top, at.Width, at.Height, FBackground);
+    return DrawPageBitmap(FSource, width, height, at.Left, at.Top, at.Width, at.Height, FBackground);
 }
 
 } // namespace orvanto

@@ -7,6 +7,9 @@
 // fails once gets no second page. Before each step that can fail the job
 // writes the step's message to LastError, so a failure (an exception
 // included) leaves the message of the step it happened in.
+//
+// A poster (see poster_plan.h) is one job of as many pages as sheets; the
+// printer's copy count prints the whole set that many times.
 
 #include "workspace/page_layout.h"
 
@@ -36,11 +39,16 @@ public:
     const TLastPrint& LastPrint() const { return FLastPrint; }
 
 private:
-    QImage Render(int width, int height) const;
+    // One page (a poster's sheet) with the memory retries; false when it
+    // failed and the job was aborted.
+    bool SendPage(int sheet, int& width, int& height, std::int64_t& budget);
+    QImage Render(int sheet, int width, int height) const;
 
     IPrinter& FPrinter;
     const TPageLayout& FLayout;
     const QImage& FPicture;
+    QImage FSource; // the part of the picture that prints
+    TPosterPlan FPlan; // no sheets: one page
     std::uint32_t FBackground;
     std::function<void(int)> FProgress;
     std::string FLastError;

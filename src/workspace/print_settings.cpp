@@ -1,5 +1,7 @@
 #include "workspace/print_settings.h"
 
+#include "workspace/print_size.h"
+
 #include <algorithm>
 
 namespace orvanto {
@@ -22,7 +24,8 @@ TMode InRange(TMode mode, int count)
 std::string PrintScaleName(int scale)
 {
     static const char* const names[] = {"Actual Size", "Scale to Page", "Fit to Page",
-                                        "As Is",       "Custom",        "Custom Fixed"};
+                                        "As Is",       "Custom",        "Custom Fixed",
+                                        "Exact Size"};
     return NameOf(names, PrintScaleCount, scale);
 }
 
@@ -54,6 +57,9 @@ TPrintSettings TPrintSettings::Validated() const
     valid.Orientation = InRange(Orientation, PrintOrientationCount);
     valid.Copies = std::clamp(Copies, 1, MostCopies);
     valid.PreviewSize = std::clamp(PreviewSize, 0, 1);
+    valid.SizeX = ClampStoredSize(SizeX, DefaultSizeX);
+    valid.SizeY = ClampStoredSize(SizeY, DefaultSizeY);
+    valid.PosterOverlap = std::clamp(PosterOverlap, 0, LargestSize);
     return valid;
 }
 

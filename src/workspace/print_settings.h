@@ -22,6 +22,7 @@ enum TPrintScale : std::uint8_t {
     psAsIs = 3,
     psCustom = 4,
     psCustomFixed = 5,
+    psExactSize = 6, // SizeX x SizeY on paper
 };
 
 enum TPrintPosition : std::uint8_t {
@@ -47,7 +48,7 @@ enum TPrintOrientation : std::uint8_t {
 // How a zoom command of the menus changes the zoom percentages.
 enum class TZoomMode { Set, Add };
 
-inline constexpr int PrintScaleCount = 6;
+inline constexpr int PrintScaleCount = 7;
 inline constexpr int PrintPositionCount = 6;
 inline constexpr int PrintQualityCount = 3;
 inline constexpr int PrintOrientationCount = 2;
@@ -75,11 +76,27 @@ struct TPrintSettings {
     bool AutoPrint = false;
     bool AutoClose = false;
     int PreviewSize = 0; // 0 Overall, 1 Close Up
+    // Scale Exact Size: the printed size, hundredths of a millimetre; the
+    // lock keeps the picture's aspect when one side is typed; Fill covers a
+    // size of another aspect (cutting the picture's edges), else it fits.
+    std::int32_t SizeX = 10000;
+    std::int32_t SizeY = 15000;
+    bool SizeLock = true;
+    bool SizeFill = false;
+    // A picture larger than the printable area prints over several sheets
+    // that overlap by PosterOverlap (hundredths of a millimetre).
+    bool Poster = false;
+    std::int32_t PosterOverlap = 1000;
+    // What Printer Setup chose: the queue's name and the paper's PWG media
+    // name; empty for the default printer and its own paper.
+    std::string Printer;
+    std::string Paper;
 
     // The page colour printed and shown: BkColor when UseBkColor is 1.
     std::uint32_t EffectiveBackground() const { return UseBkColor == 1 ? BkColor : 0xFFFFFF; }
     bool operator==(const TPrintSettings&) const = default;
-    // Every mode, the copies and the preview size brought into range.
+    // Every mode, the copies, the preview size and the printed sizes
+    // brought into range.
     TPrintSettings Validated() const;
 };
 

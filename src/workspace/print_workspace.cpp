@@ -74,8 +74,20 @@ void TPrintWorkspace::ApplyInfo(const TPrintWorkspaceInfo& info)
                 // The printer keeps its count; Info reads it back from there.
             }
         }
+        // The printer and paper Printer Setup chose, when they are still
+        // there; a printer that is gone leaves the current one (the default).
+        bool newPrinter = false;
+        try {
+            IPrinter& printer = Platform().Printer();
+            if (!info.Printer.empty() && info.Printer != printer.CurrentPrinterName())
+                newPrinter = printer.SelectPrinter(info.Printer);
+            if (!info.Paper.empty() && info.Paper != printer.PaperName())
+                newPrinter = printer.SetPaper(info.Paper) || newPrinter;
+        } catch (...) {
+            // The printer stays as it was; the page follows what it reports.
+        }
         const TApplyResult result = FState->Layout.ApplyInfo(info);
-        if (result.NewPageGeometry)
+        if (result.NewPageGeometry || newPrinter)
             UpdatePageGeometry();
         Changed(wcLayout | wcTitles | wcStatus);
     } catch (...) {
@@ -92,6 +104,8 @@ TDeviceMetrics TPrintWorkspace::ReadDeviceMetrics()
         device.PrinterDpiY = printer.DpiY();
         device.PageWidth = printer.PageWidth();
         device.PageHeight = printer.PageHeight();
+        device.PrintableLeft = printer.PrintableLeft();
+        device.PrintableTop = printer.PrintableTop();
     } catch (...) {
         // Values not read stay unknown: the layout takes its fallbacks.
     }
@@ -233,6 +247,9 @@ void TPrintWorkspace::ShowLastError()
         // Our own words first, then which file they are about, as written.
         std::string file;
         file.swap(FState->ErrorFileName);
+        // A step the user called off leaves nothing to report.
+        if (FState->LastError.empty())
+            return;
         if (file.empty())
             ShowError(FState->LastError);
         else

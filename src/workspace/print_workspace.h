@@ -142,6 +142,10 @@ private:
     // Cancels a background load and forgets it; the old picture stays.
     void DropLoading();
     void Progress(int percent);
+    // False when a poster of many sheets is not to be printed (LastError
+    // says why, or is empty when the user said no).
+    bool PosterAgreed();
+    static constexpr std::size_t SheetsWithoutAsking = 100;
 };
 
 } // namespace orvanto

@@ -3,7 +3,9 @@
 #include "workspace/print_workspace.h"
 
 #include "platform/platform.h"
+#include "localisation/language.h"
 #include "support/messages/messages.h"
+#include "support/messages/program_name.h"
 #include "workspace/print_job.h"
 #include "workspace/print_workspace_state.h"
 
@@ -76,6 +78,15 @@ bool TPrintWorkspace::PrinterSetup()
     } catch (...) {
         // The orientation stays as it was.
     }
+    try {
+        // Kept with the settings, so the next run prints there again.
+        TPrintWorkspaceInfo info = FState->Layout.Info();
+        info.Printer = Platform().Printer().CurrentPrinterName();
+        info.Paper = Platform().Printer().PaperName();
+        FState->Layout.ApplyInfo(info);
+    } catch (...) {
+        // The choice holds for this run only.
+    }
     Refresh();
     return true;
 }
@@ -86,6 +97,8 @@ bool TPrintWorkspace::Print()
         return false;
     FState->LastError = Messages::OutOfMemory;
     if (!CanPrint())
+        return false;
+    if (!PosterAgreed())
         return false;
     FState->Printing = true;
     bool done = false;
@@ -120,6 +133,31 @@ bool TPrintWorkspace::Print()
     FState->Printing = false;
     Changed(wcStatus);
     return done;
+}
+
+// A poster of more sheets than anyone glues by accident is printed only
+// when the user says so; with nobody to ask, not at all.
+bool TPrintWorkspace::PosterAgreed()
+{
+    try {
+        const QSize size = FState->Picture.Size();
+        const TPageLayout& layout = FState->Layout;
+        if (!layout.PosterApplies(size.width(), size.height()))
+            return true;
+        const std::size_t sheets = layout.PosterPlan(size.width(), size.height()).Sheets.size();
+        if (sheets <= SheetsWithoutAsking)
+            return true;
+        std::string question = Translate(Messages::ManySheets);
+        const std::size_t at = question.find("%d");
+        if (at != std::string::npos)
+            question.replace(at, 2, std::to_string(sheets));
+        const int answer = Platform().MessageBox().Ask(question, Translate(ProgramName));
+        FState->LastError = answer < 0 ? Messages::ManySheetsUnattended : "";
+        return answer == 1;
+    } catch (...) {
+        FState->LastError = Messages::UnexpectedError;
+        return false;
+    }
 }
 
 void TPrintWorkspace::Progress(int percent)

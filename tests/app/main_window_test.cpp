@@ -48,14 +48,17 @@ namespace {
 void ExpectStatusPanelsFit(const TForm1& window)
 {
     std::vector<const QLabel*> shown;
-    for (int i = 0; window.StatusPanel(i); ++i) {
+    // Left to right: the six panels people know, the printed size before the
+    // message panel (5), the print resolution last.
+    for (const int i : {0, 1, 2, 3, 4, 7, 5, 6}) {
         const QLabel* panel = window.StatusPanel(i);
+        ASSERT_NE(panel, nullptr) << i;
         SCOPED_TRACE(panel->text().toStdString());
         EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
         if (panel->isVisible())
             shown.push_back(panel);
     }
-    // Left to right in the order of their numbers: the print resolution last.
+    EXPECT_EQ(window.StatusPanel(8), nullptr) << "a panel this check does not know";
     for (std::size_t i = 1; i < shown.size(); ++i) {
         EXPECT_LT(shown[i - 1]->geometry().right(), shown[i]->geometry().left()) << shown[i]->text().toStdString();
     }
@@ -166,13 +169,14 @@ TEST(MainWindow, CommandsShortcutsAndCloseButton)
         keys += name + "=" + value + " ";
     EXPECT_EQ(keys, "AutoClose=1 AutoPrint=0 ToolbarOnTop=0 ShowButtonbar=1 Copies=1 Quality=0 Position=4 "
                     "Scale=4 Orientation=0 X=0 Y=0 ZoomX=0 ZoomY=0 ZoomXY=0 Width=430 Height=374 Size=0 "
-                    "BkColor=65280 UseBkColor=0 ");
+                    "BkColor=65280 UseBkColor=0 SizeX=10000 SizeY=15000 SizeLock=1 SizeFill=0 Poster=0 "
+                    "PosterOverlap=1000 Printer= Paper= ");
     Platform().SetColourDialog(std::move(oldColours));
     Platform().SetPrinter(std::move(oldPrinter));
     Platform().SetMessageBox(std::move(oldBoxes));
 }
 
-// Each of the nineteen stored settings comes back at start, where the user
+// Each of the stored settings comes back at start, where the user
 // sees it, and goes back to the file at the end; every number differs from
 // the others, so two swapped fields show.
 TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
@@ -203,16 +207,25 @@ TEST(MainWindow, StoredSettingsComeBackAtStartAndGoBackAtTheEnd)
         {"Size", 1, [](TForm1& w) { return w.Workspace()->Info().PreviewSize; }},
         {"BkColor", 0x336699, [](TForm1& w) { return int(w.Workspace()->Info().BkColor); }},
         {"UseBkColor", 1, [](TForm1& w) { return w.Workspace()->Info().UseBkColor; }},
+        {"SizeX", 8890, [](TForm1& w) { return int(w.Workspace()->Info().SizeX); }},
+        {"SizeY", 12700, [](TForm1& w) { return int(w.Workspace()->Info().SizeY); }},
+        {"SizeLock", 0, [](TForm1& w) { return int(w.Workspace()->Info().SizeLock); }},
+        {"SizeFill", 1, [](TForm1& w) { return int(w.Workspace()->Info().SizeFill); }},
+        {"Poster", 1, [](TForm1& w) { return int(w.Workspace()->Info().Poster); }},
+        {"PosterOverlap", 550, [](TForm1& w) { return int(w.Workspace()->Info().PosterOverlap); }},
     };
     std::string stored = "[Settings]\n";
     for (const auto& key : keys)
         stored += std::string(key.Key) + "=" + std::to_string(key.Value) + "\n";
+    // The printer and its paper: the recording printer's second paper.
+    stored += "Printer=Recording Printer\nPaper=na_letter_8.5x11in\n";
     const std::string settingsFile = TSettingsFile::SettingsFileName("INI");
     ASSERT_TRUE(WriteWholeFile(settingsFile, stored));
     {
         TForm1 window(TCommandLine{});
         for (const auto& key : keys)
             EXPECT_EQ(key.Shown(window), key.Value) << key.Key;
+        EXPECT_EQ(Platform().Printer().PaperName(), "na_letter_8.5x11in");
         window.close();
         QTest::qWait(20);
     }
@@ -340,7 +353,7 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(QString::fromStdString(picture)));
     const std::string options = "AutoClose=1\nAutoPrint=1\nToolbarOnTop=1\nSize=1\nUseBkColor=1\nOrientation=1\n"
-                                "Scale=3\nQuality=2\n";
+                                "Scale=3\nQuality=2\nPoster=1\n";
     const std::string plain = "Actual Size|Top Left|Portrait|Low"; // a key the file lacks reads as 0
     const struct {
         const char* Shows;
@@ -360,16 +373,16 @@ TEST(MainWindow, MenusAndStatusBarFollowTheState)
          "Print1 PrinterSetup1 Undo1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||100%",
          "Actual Size|Center|Portrait|Low"},
         {"stored options carry their marks", options, false, true, false, 0, {}, "PrinterSetup1",
-         "AutoClose1 AutoPrint1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%",
+         "AutoClose1 AutoPrint1 Poster1 ButtonBar1 Top1 CloseUp1 U1", "254mm x 203mm|1 copy|Auto Close|Auto Print|100%",
          "As Is|Top Left|Landscape|High"},
         {"the commands move the marks", options, false, true, false, 0,
-         {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
+         {"AutoClose1", "Bottom1", "Overall1", "U1", "ButtonBar1", "Poster1"}, "PrinterSetup1", "AutoPrint1 Bottom1 Overall1",
          "254mm x 203mm|1 copy||Auto Print|100%", "As Is|Top Left|Landscape|High"},
         {"a print that had to shrink its page", "", true, true, false, 3000000, {"Print1"},
          "Print1 PrinterSetup1", "ButtonBar1 Bottom1 Overall1", "203mm x 254mm|1 copy|||80%", plain},
     };
     const char* const ruled[] = {"Print1", "PrinterSetup1", "Undo1", "Paste1", "Center1"};
-    const char* const marked[] = {"AutoClose1", "AutoPrint1", "ButtonBar1", "Top1",
+    const char* const marked[] = {"AutoClose1", "AutoPrint1", "Poster1", "ButtonBar1", "Top1",
                                   "Bottom1",    "Overall1",   "CloseUp1",   "U1"};
     const auto add = [](std::string& list, const char* name, const char* between = " ") {
         if (!list.empty())
@@ -477,12 +490,30 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         }
         FreeLanguage();
         ForgetWorkspaceDisplayNames();
+        // The zoom and edge rows (scale Custom), then the size row with the
+        // poster's overlap (scale Exact Size, a photo size picked).
+        const struct {
+            const char* Settings;
+            std::vector<const char*> Shown;
+        } layouts[] = {
+            {"Scale=4\nPosition=5\n", {"VerticalZoomBar", "TopEdgeBox"}},
+            {"Scale=6\nPosition=5\nPoster=1\nSizeLock=1\n",
+             {"SizeWidthBox", "SizeHeightBox", "SizeLock", "PhotoSizeList", "FillList", "PosterBox", "OverlapBox",
+              "TopEdgeBox"}},
+        };
+        for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.Settings);
         WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
-                       "[Settings]\nAutoClose=1\nAutoPrint=1\nScale=4\nPosition=5\nCopies=2\nWidth=430\nHeight=300\n");
+                       std::string("[Settings]\nAutoClose=1\nAutoPrint=1\nCopies=2\nWidth=430\nHeight=300\n")
+                           + layout.Settings);
         TForm1 window(TCommandLine{}); // a picture named here would print at once
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         ASSERT_TRUE(window.Commands()->LoadPicture(picture));
+        if (auto* sizes = window.findChild<QComboBox*>("PhotoSizeList"); sizes && sizes->isVisible()) {
+            sizes->setCurrentIndex(2); // 10 x 15 cm
+            Q_EMIT sizes->activated(2);
+        }
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
@@ -491,18 +522,28 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         EXPECT_TRUE(window.StatusPanel(6)->text().endsWith("ppi")) << window.StatusPanel(6)->text().toStdString();
         const QWidget* panel = window.findChild<QWidget*>("SettingsPanel");
         ASSERT_NE(panel, nullptr);
-        ASSERT_TRUE(window.findChild<QWidget*>("VerticalZoomBar")->isVisible()) << "scale Custom";
-        ASSERT_TRUE(window.findChild<QWidget*>("TopEdgeBox")->isVisible()) << "position Custom";
+        for (const char* name : layout.Shown)
+            ASSERT_TRUE(window.findChild<QWidget*>(name)->isVisible()) << name;
         for (const QWidget* control : panel->findChildren<QWidget*>()) {
             if (!control->isVisibleTo(&window))
                 continue;
             const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
             EXPECT_TRUE(window.rect().contains(at)) << control->objectName().toStdString();
-            if (!qobject_cast<const QLabel*>(control) && control->parentWidget() == panel) {
+            // The controls of the panel and of its size row; the row itself holds them.
+            const QWidget* parent = control->parentWidget();
+            const bool row = control->objectName() == "SizeRow";
+            if (!qobject_cast<const QLabel*>(control) && !row
+                && (parent == panel || parent->objectName() == "SizeRow")) {
                 EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << "Tab reaches " << control->objectName().toStdString();
             }
         }
-
+        if (std::string(layout.Settings).find("Scale=6") != std::string::npos) {
+            EXPECT_EQ(window.Workspace()->Info().SizeX, 15000) << "10 x 15 cm turned to the wide picture";
+            EXPECT_EQ(window.Workspace()->Info().SizeY, 10000);
+            if (std::getenv("ORVANTO_SHOTS"))
+                window.grab().save(QString("%1/exact-size-%2.png").arg(std::getenv("ORVANTO_SHOTS"), language.Name));
+            continue;
+        }
         ExpectUniqueMnemonics(window.menuBar()->actions(), "menu bar");
         QTest::keyClick(&window, language.FileMnemonic, Qt::AltModifier);
         QMenu* file = window.findChild<QMenu*>("File1");
@@ -520,6 +561,7 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         window.MenuAction("N901")->trigger();
         Q_EMIT window.findChild<QMenu*>("Image2")->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), language.UndoRotate);
+        }
     }
     std::remove(installed.c_str());
     FreeLanguage();

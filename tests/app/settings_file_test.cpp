@@ -37,6 +37,15 @@ TEST(SettingsFile, LoadRules)
         {"501.5 ties to the even 502", "[Settings]\nWidth=501.5\n", [](const TStoredSettings& s) { return int(s.Width); }, 502},
         {"letters read as 0, raised to 1", "[Settings]\nHeight=abc\n", [](const TStoredSettings& s) { return int(s.Height); }, 1},
         {"key names ignore case", "[settings]\nbkcolor=255\n", [](const TStoredSettings& s) { return int(s.Print.BkColor); }, 255},
+        // A file from before the printed sizes keeps their defaults.
+        {"an older file keeps 10 cm across", "[Settings]\nAutoPrint=1\n", [](const TStoredSettings& s) { return int(s.Print.SizeX); }, 10000},
+        {"an older file keeps 15 cm down", "[Settings]\nAutoPrint=1\n", [](const TStoredSettings& s) { return int(s.Print.SizeY); }, 15000},
+        {"an older file keeps the lock on", "[Settings]\nAutoPrint=1\n", [](const TStoredSettings& s) { return int(s.Print.SizeLock); }, 1},
+        {"an older file keeps the overlap", "[Settings]\nAutoPrint=1\n", [](const TStoredSettings& s) { return int(s.Print.PosterOverlap); }, 1000},
+        {"a present lock of letters is off", "[Settings]\nSizeLock=yes\n", [](const TStoredSettings& s) { return int(s.Print.SizeLock); }, 0},
+        {"a size of letters reads 0", "[Settings]\nSizeX=wide\n", [](const TStoredSettings& s) { return int(s.Print.SizeX); }, 0},
+        {"a size rounds as other numbers", "[Settings]\nSizeY=12000.5\n", [](const TStoredSettings& s) { return int(s.Print.SizeY); }, 12000},
+        {"poster", "[Settings]\nPoster=1\n", [](const TStoredSettings& s) { return int(s.Print.Poster); }, 1},
     };
     const std::string folder = MakeTempFolder("settings-load");
     for (const TCase& c : cases) {
@@ -66,11 +75,16 @@ TEST(SettingsFile, SavesAllKeysInOrderAtomicallyAndRoundTrips)
     std::tie(print.X, print.Y, print.ZoomX, print.ZoomY, print.ZoomXY) = std::tuple(-12, 34, 56, -78, 90);
     std::tie(settings.Width, settings.Height, print.PreviewSize, print.BkColor, print.UseBkColor) =
         std::tuple(640, 480, 1, 0x336699u, 1);
+    std::tie(print.SizeX, print.SizeY, print.SizeLock, print.SizeFill, print.Poster, print.PosterOverlap,
+             print.Printer, print.Paper) =
+        std::tuple(8890, 12700, false, true, true, 550, std::string("Office_Laser"), std::string("na_letter_8.5x11in"));
     ASSERT_TRUE(TSettingsFile(file).Save(settings));
     EXPECT_EQ(ReadWholeFile(file),
               "[Settings]\nAutoClose=1\nAutoPrint=0\nToolbarOnTop=1\nShowButtonbar=0\nCopies=3\n"
               "Quality=2\nPosition=4\nScale=5\nOrientation=1\nX=-12\nY=34\nZoomX=56\nZoomY=-78\n"
-              "ZoomXY=90\nWidth=640\nHeight=480\nSize=1\nBkColor=3368601\nUseBkColor=1\n");
+              "ZoomXY=90\nWidth=640\nHeight=480\nSize=1\nBkColor=3368601\nUseBkColor=1\n"
+              "SizeX=8890\nSizeY=12700\nSizeLock=0\nSizeFill=1\nPoster=1\nPosterOverlap=550\n"
+              "Printer=Office_Laser\nPaper=na_letter_8.5x11in\n");
     EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size(), 1)
         << "no temporary file is left beside it";
     TStoredSettings read;
@@ -79,7 +93,8 @@ TEST(SettingsFile, SavesAllKeysInOrderAtomicallyAndRoundTrips)
         const TPrintSettings& p = s.Print;
         return std::tuple(p.AutoClose, p.AutoPrint, s.ToolbarOnTop, s.ShowButtonbar, p.Copies, p.Quality,
                           p.Position, p.Scale, p.Orientation, p.X, p.Y, p.ZoomX, p.ZoomY, p.ZoomXY, s.Width,
-                          s.Height, p.PreviewSize, p.BkColor, p.UseBkColor);
+                          s.Height, p.PreviewSize, p.BkColor, p.UseBkColor, p.SizeX, p.SizeY, p.SizeLock,
+                          p.SizeFill, p.Poster, p.PosterOverlap, p.Printer, p.Paper);
     };
     EXPECT_EQ(all(read), all(settings));
 }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace orvanto;
 
 namespace {
@@ -34,6 +36,13 @@ TEST(UnattendedPrint, StatusJobAndMessage)
     ASSERT_TRUE(WriteWholeFile(shortPixmap, "P6 2 2 255 \x10\x20\x30\x40\x50"));
     TStoredSettings autoPrint;
     autoPrint.Print.AutoPrint = true;
+    // Fit to Page, the default, stretches the 3:2 picture over the portrait page.
+    const std::string stretched = "The picture is stretched: Scale to Page or Exact Size keeps its shape\n";
+    TStoredSettings gonePrinter = layout;
+    gonePrinter.Print.Printer = "Gone";
+    TStoredSettings hugePoster = layout;
+    std::tie(hugePoster.Print.Scale, hugePoster.Print.Poster, hugePoster.Print.SizeX, hugePoster.Print.SizeY) =
+        std::tuple(psExactSize, true, 300000, 200000);
     const struct {
         const char* Shows;
         std::vector<std::string> Arguments;
@@ -49,12 +58,18 @@ TEST(UnattendedPrint, StatusJobAndMessage)
     } cases[] = {
         {"the stored layout", {picture, "/AUTOPRINT"}, layout, {"Office"}, false, 0, "Orvanto [High, 3 copies]", ""},
         {"a name, no settings file", {picture, "Lab", "/autoprint"}, std::nullopt, {"Office"}, false, 0,
-         "Lab - Orvanto [Low, 1 copy]", ""},
-        {"stored Auto Print", {picture}, autoPrint, {"Office"}, false, 0, "Orvanto [Low, 1 copy]", ""},
+         "Lab - Orvanto [Low, 1 copy]", "", stretched},
+        {"stored Auto Print", {picture}, autoPrint, {"Office"}, false, 0, "Orvanto [Low, 1 copy]", "", stretched},
+        {"a stored printer that is gone: the default prints", {picture, "/AUTOPRINT"}, gonePrinter, {"Office"},
+         false, 0, "Orvanto [High, 3 copies]", "",
+         "The stored printer is not available: printing on the default printer\n"},
+        {"a poster of more than 100 sheets is refused", {picture, "/AUTOPRINT"}, hugePoster, {"Office"}, false, 1,
+         "", "A poster of more than 100 sheets is not printed unattended"},
         {"a missing picture", {folder + "gone.bmp", "/AUTOPRINT"}, layout, {"Office"}, false, 1, "",
          "File not found\n" + folder + "gone.bmp"},
         {"a picture whose file ends early prints what it holds", {shortPixmap, "/AUTOPRINT"}, std::nullopt,
          {"Office"}, false, 0, "Orvanto [Low, 1 copy]", "",
+         "The picture is stretched: Scale to Page or Exact Size keeps its shape\n"
          "The file ends early: only part of the picture was read\n" + shortPixmap + "\n"},
         {"the printer fails", {picture, "/AUTOPRINT"}, layout, {"Office"}, true, 1, "Orvanto [High, 3 copies]",
          "The printer failed while printing the page"},
@@ -75,6 +90,7 @@ TEST(UnattendedPrint, StatusJobAndMessage)
         printer->Server = c.Server;
         printer->HandOverAccepted = c.HandedOver;
         auto* box = new TRecordingMessageBox;
+        box->Answer = -1; // nobody there to answer a question
         auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
         auto oldBox = Platform().SetMessageBox(std::unique_ptr<IMessageBox>(box));
         testing::internal::CaptureStderr();

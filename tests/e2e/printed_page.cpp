@@ -13,14 +13,14 @@
 
 namespace {
 
-// cups-pdf names the file after the job title, with everything but letters
-// and digits turned into "_" and the "_" at either end dropped, then "-job_"
-// and the job number.
+// cups-pdf names the file after the job title, with everything but letters,
+// digits and "-" turned into "_" and the "_" at either end dropped, then
+// "-job_" and the job number.
 QString FilePrefix(const std::string& title)
 {
     QString prefix;
     for (char c : title)
-        prefix += std::isalnum(static_cast<unsigned char>(c)) ? QChar(c) : QChar('_');
+        prefix += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? QChar(c) : QChar('_');
     while (prefix.startsWith('_'))
         prefix.remove(0, 1);
     while (prefix.endsWith('_'))
@@ -168,3 +168,72 @@ double PxToMm(double px)
     return px * 25.4 / RenderDpi;
 }
 
+QRectF InkBox(const QImage& page, QRect area)
+{
+    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+    if (area.isEmpty())
+        area = rgb.rect();
+    area &= rgb.rect();
+    int left = rgb.width(), top = rgb.height(), right = -1, bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qRed(row[x]) + qGreen(row[x]) + qBlue(row[x]) < 3 * 200) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    }
+    if (right < 0)
+        return {};
+    return QRectF(left, top, right - left + 1, bottom - top + 1);
+}
+
+namespace {
+
+std::vector<double> DarkRuns(const std::vector<bool>& dark)
+{
+    std::vector<double> lines;
+    for (std::size_t i = 0; i < dark.size();) {
+        if (!dark[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < dark.size() && dark[end])
+            ++end;
+        lines.push_back((double(i) + double(end - 1)) / 2);
+        i = end;
+    }
+    return lines;
+}
+
+bool Dark(QRgb pixel)
+{
+    return qRed(pixel) + qGreen(pixel) + qBlue(pixel) < 3 * 128;
+}
+
+} // namespace
+
+std::vector<double> DarkLinesAcross(const QImage& page, int top, int bottom)
+{
+    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+    std::vector<bool> dark(std::size_t(rgb.width()), false);
+    for (int y = std::max(top, 0); y < std::min(bottom, rgb.height()); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            if (Dark(rgb.pixel(x, y)))
+                dark[std::size_t(x)] = true;
+    return DarkRuns(dark);
+}
+
+std::vector<double> DarkLinesDown(const QImage& page, int left, int right)
+{
+    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+    std::vector<bool> dark(std::size_t(rgb.height()), false);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, rgb.width()); ++x)
+            if (Dark(rgb.pixel(x, y)))
+                dark[std::size_t(y)] = true;
+    return DarkRuns(dark);
+}

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 constexpr double PointMm = 25.4 / 72.0;
 constexpr int RenderDpi = 300;
@@ -59,3 +60,12 @@ QImage MarkedPicture(int width, int height);
 // when there are none.
 QRectF FindMark(const QImage& page, const QColor& color);
 double PxToMm(double px);
+
+// The box of the pixels that are not near white within area (the whole
+// page when empty), in pixels of the rendered page; empty when none.
+QRectF InkBox(const QImage& page, QRect area = {});
+// Thin dark lines: the middle of each run of dark columns (Across) within
+// the rows top..bottom, or of dark rows (Down) within the columns
+// left..right, in pixels of the rendered page.
+std::vector<double> DarkLinesAcross(const QImage& page, int top, int bottom);
+std::vector<double> DarkLinesDown(const QImage& page, int left, int right);

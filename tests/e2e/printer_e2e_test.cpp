@@ -51,13 +51,45 @@ TEST_F(PrinterEndToEnd, ListsThePrivatePdfPrinterAsCurrent)
     const double dpi = printer.DpiX();
     EXPECT_NEAR(printer.PageWidth(), (595 - PortraitLeftPt - PortraitRightPt) / 72 * dpi, 2);
     EXPECT_NEAR(printer.PageHeight(), (842 - PortraitTopPt - PortraitBottomPt) / 72 * dpi, 2);
+    EXPECT_NEAR(printer.PrintableLeft(), PortraitLeftPt / 72 * dpi, 2);
+    EXPECT_NEAR(printer.PrintableTop(), PortraitTopPt / 72 * dpi, 2);
     // Landscape: the page lies turned on the paper, and so do the margins.
     printer.SetOrientation(1);
     EXPECT_EQ(printer.Orientation(), 1);
     EXPECT_NEAR(printer.PageWidth(), (842 - PortraitTopPt - PortraitBottomPt) / 72 * dpi, 2);
     EXPECT_NEAR(printer.PageHeight(), (595 - PortraitLeftPt - PortraitRightPt) / 72 * dpi, 2);
+    EXPECT_NEAR(printer.PrintableLeft(), PortraitBottomPt / 72 * dpi, 2);
+    EXPECT_NEAR(printer.PrintableTop(), PortraitLeftPt / 72 * dpi, 2);
     printer.SetOrientation(0);
     EXPECT_NEAR(printer.PageWidth(), (595 - PortraitLeftPt - PortraitRightPt) / 72 * dpi, 2);
+}
+
+TEST_F(PrinterEndToEnd, PrinterAndPaperAreChosenByName)
+{
+    TQtPrinter printer;
+    ASSERT_TRUE(WaitForFirstAnswer(printer));
+    EXPECT_EQ(printer.PaperName(), "iso_a4_210x297mm");
+    const struct {
+        const char* Paper;
+        bool Offered;
+        const char* After;
+        double WidthPt; // of the paper
+    } papers[] = {
+        {"na_letter_8.5x11in", true, "na_letter_8.5x11in", 612},
+        {"no_such_paper", false, "na_letter_8.5x11in", 612},
+        {"iso_a4_210x297mm", true, "iso_a4_210x297mm", 595},
+    };
+    for (const auto& c : papers) {
+        EXPECT_EQ(printer.SetPaper(c.Paper), c.Offered) << c.Paper;
+        EXPECT_EQ(printer.PaperName(), c.After) << c.Paper;
+        // The printable width of that paper: within it, less at most its margins.
+        const double paper = c.WidthPt / 72 * printer.DpiX();
+        EXPECT_LE(printer.PageWidth(), paper + 1) << c.Paper;
+        EXPECT_GE(printer.PageWidth(), paper - (PortraitLeftPt + PortraitRightPt) / 72 * printer.DpiX() - 1) << c.Paper;
+    }
+    EXPECT_FALSE(printer.SelectPrinter("Gone_Printer"));
+    EXPECT_EQ(printer.CurrentPrinterName(), "Orvanto_PDF");
+    EXPECT_TRUE(printer.SelectPrinter("Orvanto_PDF"));
 }
 
 struct TPrintCase {

@@ -72,46 +72,57 @@ TRasterPage Unpack(TRasterPage page, const QByteArray& bytes, qsizetype at, int 
                     out[px * 3 + c] = uchar(row[qsizetype(px) * channels + (channels == 3 ? c : 0)]);
         }
     }
+    page.End = at;
     return page;
 }
 
 } // namespace
 
-TRasterPage ReadRaster(const QByteArray& bytes)
+TRasterPage ReadRaster(const QByteArray& bytes, int index)
 {
     TRasterPage page;
     if (bytes.startsWith("RaS2")) {
         page.Format = "pwg";
-        if (bytes.size() < 4 + 1796)
-            return Fail(page, "header cut short");
-        const qsizetype h = 4;
-        if (std::strncmp(bytes.constData() + h, "PwgRaster", 10) != 0)
-            return Fail(page, "not a PWG page header");
-        const std::uint32_t dpiX = BigEndian(bytes, h + 276), dpiY = BigEndian(bytes, h + 280);
-        const std::uint32_t bits = BigEndian(bytes, h + 384), pixelBits = BigEndian(bytes, h + 388);
-        const std::uint32_t width = BigEndian(bytes, h + 372), perLine = BigEndian(bytes, h + 392);
-        const std::uint32_t space = BigEndian(bytes, h + 400);
-        page.Pages = int(BigEndian(bytes, h + 452));
-        if (dpiX != dpiY || bits != 8 || perLine != width * (pixelBits / 8))
-            return Fail(page, "resolution or sample size we do not read");
-        if (!((space == 19 && pixelBits == 24) || (space == 18 && pixelBits == 8)))
-            return Fail(page, "colour space we do not read");
-        page.Dpi = int(dpiX);
-        return Unpack(page, bytes, h + 1796, int(width), int(BigEndian(bytes, h + 376)), int(pixelBits / 8));
+        qsizetype h = 4;
+        for (int n = 0;; ++n) {
+            if (bytes.size() < h + 1796)
+                return Fail(page, "header cut short");
+            if (std::strncmp(bytes.constData() + h, "PwgRaster", 10) != 0)
+                return Fail(page, "not a PWG page header");
+            const std::uint32_t dpiX = BigEndian(bytes, h + 276), dpiY = BigEndian(bytes, h + 280);
+            const std::uint32_t bits = BigEndian(bytes, h + 384), pixelBits = BigEndian(bytes, h + 388);
+            const std::uint32_t width = BigEndian(bytes, h + 372), perLine = BigEndian(bytes, h + 392);
+            const std::uint32_t space = BigEndian(bytes, h + 400);
+            page.Pages = int(BigEndian(bytes, h + 452));
+            if (dpiX != dpiY || bits != 8 || perLine != width * (pixelBits / 8))
+                return Fail(page, "resolution or sample size we do not read");
+            if (!((space == 19 && pixelBits == 24) || (space == 18 && pixelBits == 8)))
+                return Fail(page, "colour space we do not read");
+            page.Dpi = int(dpiX);
+            page = Unpack(page, bytes, h + 1796, int(width), int(BigEndian(bytes, h + 376)), int(pixelBits / 8));
+            if (n == index || page.Image.isNull())
+                return page;
+            h = page.End;
+        }
     }
     if (bytes.startsWith(QByteArray("UNIRAST\0", 8))) {
         page.Format = "urf";
-        if (bytes.size() < 12 + 32)
-            return Fail(page, "header cut short");
-        page.Pages = int(BigEndian(bytes, 8));
-        const qsizetype h = 12;
-        const int pixelBits = static_cast<unsigned char>(bytes[h]);
-        const int space = static_cast<unsigned char>(bytes[h + 1]);
-        if (!((space == 1 && pixelBits == 24) || (space == 0 && pixelBits == 8)))
-            return Fail(page, "colour space we do not read");
-        page.Dpi = int(BigEndian(bytes, h + 20));
-        return Unpack(page, bytes, h + 32, int(BigEndian(bytes, h + 12)), int(BigEndian(bytes, h + 16)),
-                      pixelBits / 8);
+        page.Pages = bytes.size() >= 12 ? int(BigEndian(bytes, 8)) : 0;
+        qsizetype h = 12;
+        for (int n = 0;; ++n) {
+            if (bytes.size() < h + 32)
+                return Fail(page, "header cut short");
+            const int pixelBits = static_cast<unsigned char>(bytes[h]);
+            const int space = static_cast<unsigned char>(bytes[h + 1]);
+            if (!((space == 1 && pixelBits == 24) || (space == 0 && pixelBits == 8)))
+                return Fail(page, "colour space we do not read");
+            page.Dpi = int(BigEndian(bytes, h + 20));
+            page = Unpack(page, bytes, h + 32, int(BigEndian(bytes, h + 12)), int(BigEndian(bytes, h + 16)),
+                          pixelBits / 8);
+            if (n == index || page.Image.isNull())
+                return page;
+            h = page.End;
+        }
     }
     return Fail(page, "neither PWG nor Apple raster");
 }

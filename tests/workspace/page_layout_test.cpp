@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 #include <vector>
 
 using namespace orvanto;
@@ -243,8 +244,13 @@ TEST(PageLayout, ApplyInfoClampsAndReportsWhatChanged)
     info.Copies = 0;
     info.PrinterName = std::string(32, 'p') + "12345678";
     info.Texts.Caption = "carried along";
+    // Sizes as a garbled settings file gives them: none, then beyond 10 m.
+    std::tie(info.SizeX, info.SizeY, info.PosterOverlap) = std::tuple(-5, 2000000000, -3);
     engine.ApplyInfo(info);
-    EXPECT_EQ(engine.Info().Scale, psCustomFixed);
+    EXPECT_EQ(engine.Info().SizeX, 10000);
+    EXPECT_EQ(engine.Info().SizeY, 1000000);
+    EXPECT_EQ(engine.Info().PosterOverlap, 0);
+    EXPECT_EQ(engine.Info().Scale, psExactSize);
     EXPECT_EQ(engine.Info().Position, ppCustom);
     EXPECT_EQ(engine.Info().Quality, pqHigh);
     EXPECT_EQ(engine.Info().Orientation, poLandscape);
@@ -300,7 +306,7 @@ TEST(PageLayout, DefaultsAndNames)
         std::vector<std::string> Names;
     } enumerations[] = {
         {PrintScaleName,
-         {"Actual Size", "Scale to Page", "Fit to Page", "As Is", "Custom", "Custom Fixed"}},
+         {"Actual Size", "Scale to Page", "Fit to Page", "As Is", "Custom", "Custom Fixed", "Exact Size"}},
         {PrintPositionName,
          {"Top Left", "Top Right", "Bottom Left", "Bottom Right", "Center", "Custom"}},
         {PrintQualityName, {"Low", "Medium", "High"}},

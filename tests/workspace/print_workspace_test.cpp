@@ -169,6 +169,8 @@ TEST_F(Workspace, ThePrintedPageShowsThePictureWhereTheLayoutPutsIt)
         int UseBkColor;
         QRect Picture; // in the page bitmap
         QColor Page;
+        std::int32_t SizeX = 10000, SizeY = 15000; // Exact Size, hundredths of a mm
+        bool Fill = false;
     } cases[] = {
         {"as is, top left", psAsIs, ppTopLeft, poPortrait, 0, 0, 0, 0xFF0000, 0, {0, 0, 24, 16}, white},
         {"as is, top right", psAsIs, ppTopRight, poPortrait, 0, 0, 0, 0xFF0000, 0, {1176, 0, 24, 16}, white},
@@ -192,6 +194,18 @@ TEST_F(Workspace, ThePrintedPageShowsThePictureWhereTheLayoutPutsIt)
          {588, 742, 24, 16}, blue},
         {"a colour not in use leaves the page white", psAsIs, ppCenter, poLandscape, 0, 0, 0, 0x00FF00, 0,
          {738, 592, 24, 16}, white},
+        // 10 x 15 cm at 300 dpi is a box of 1181 x 1772 printer pixels; the
+        // 3:2 picture fits it 787 high, with bands of 492 above and below.
+        {"exact size, fit: bands above and below", psExactSize, ppTopLeft, poPortrait, 0, 0, 0, 0xFF0000, 0,
+         {0, 246, 590, 394}, white},
+        {"exact size, fill: the whole box", psExactSize, ppCenter, poPortrait, 0, 0, 0, 0xFF0000, 0,
+         {304, 307, 590, 886}, white, 10000, 15000, true},
+        // 20 x 10 cm is 2362 x 1181: the 3:2 picture fits it 1772 wide, with
+        // bands of 295 beside it.
+        {"exact size, fit: bands beside", psExactSize, ppTopLeft, poPortrait, 0, 0, 0, 0xFF0000, 0,
+         {148, 0, 886, 590}, white, 20000, 10000},
+        {"exact size of the picture's own shape", psExactSize, ppBottomRight, poPortrait, 0, 0, 0, 0xFF0000, 0,
+         {1023, 1382, 177, 118}, white, 3000, 2000},
     };
     QImage picture(48, 32, QImage::Format_BGR888);
     picture.fill(ink);
@@ -207,6 +221,7 @@ TEST_F(Workspace, ThePrintedPageShowsThePictureWhereTheLayoutPutsIt)
             std::tie(i.Scale, i.Position, i.Orientation) =
                 std::tuple(TPrintScale(c.Scale), TPrintPosition(c.Position), TPrintOrientation(c.Orientation));
             std::tie(i.X, i.Y, i.ZoomXY) = std::tuple(c.X, c.Y, c.ZoomXY);
+            std::tie(i.SizeX, i.SizeY, i.SizeFill) = std::tuple(c.SizeX, c.SizeY, c.Fill);
         });
         ASSERT_TRUE(workspace.Print()) << workspace.LastError();
         ASSERT_EQ(Printer->Jobs.size(), 1u);
@@ -230,6 +245,103 @@ TEST_F(Workspace, ThePrintedPageShowsThePictureWhereTheLayoutPutsIt)
         EXPECT_EQ(wrong, 0) << "first at (" << first.x() << ", " << first.y() << ") is "
                             << QColor(page.pixel(first)).name().toStdString();
     }
+}
+
+TEST_F(Workspace, APosterPrintsOneSheetAPageAndAsksBeyondAHundred)
+{
+    // 300 dpi: a tile of 2282 x 2882 inside the 5 mm border, and 10 mm of
+    // overlap is 118 pixels, so a tile moves on by 2164 across.
+    const struct {
+        const char* Shows;
+        bool Poster;
+        std::int32_t SizeX, SizeY; // hundredths of a mm
+        int Copies;
+        int Answer;                // the question's answer, when asked
+        bool Printed;
+        int Pages;
+        std::size_t Asked;
+        const char* Error;
+    } cases[] = {
+        {"30 x 20 cm over two sheets", true, 30000, 20000, 1, 1, true, 2, 0, ""},
+        {"copies print the set again", true, 30000, 20000, 3, 1, true, 2, 0, ""},
+        {"without Poster the page cuts it", false, 30000, 20000, 1, 1, true, 1, 0, ""},
+        {"a picture that fits needs one sheet", true, 15000, 10000, 1, 1, true, 1, 0, ""},
+        {"3 x 2 m: more than 100 sheets, the user says no", true, 300000, 200000, 1, 0, false, 0, 1, ""},
+        {"nobody to ask: not printed", true, 300000, 200000, 1, -1, false, 0, 1,
+         "A poster of more than 100 sheets is not printed unattended"},
+    };
+    QImage picture(48, 32, QImage::Format_BGR888);
+    picture.fill(QColor(0, 0, 200));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        Printer->Jobs.clear();
+        Box->Asked.clear();
+        Box->Answer = c.Answer;
+        TPrintWorkspace workspace;
+        Paste(workspace, picture);
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) {
+            std::tie(i.Scale, i.Position, i.Poster, i.PosterOverlap) = std::tuple(psExactSize, ppCenter, c.Poster, 1000);
+            std::tie(i.SizeX, i.SizeY, i.SizeLock, i.Copies) = std::tuple(c.SizeX, c.SizeY, false, c.Copies);
+        });
+        EXPECT_EQ(workspace.Print(), c.Printed);
+        if (!c.Printed) {
+            EXPECT_EQ(workspace.LastError(), c.Error);
+        }
+        ASSERT_EQ(Box->Asked.size(), c.Asked);
+        if (c.Asked) {
+            EXPECT_NE(Box->Asked[0].Text.find("sheets"), std::string::npos) << Box->Asked[0].Text;
+            EXPECT_NE(Box->Asked[0].Text.find("153"), std::string::npos) << "17 x 9 sheets: " << Box->Asked[0].Text;
+        }
+        if (!c.Printed) {
+            EXPECT_TRUE(Printer->Jobs.empty());
+            continue;
+        }
+        ASSERT_EQ(Printer->Jobs.size(), 1u);
+        const TRecordingPrinter::TJob& job = Printer->Jobs.front();
+        EXPECT_TRUE(job.Ended);
+        EXPECT_EQ(job.Pages, c.Pages);
+        EXPECT_EQ(job.Copies, c.Copies);
+        ASSERT_EQ(job.Stretches.size(), std::size_t(c.Pages));
+        for (int page = 0; page < c.Pages; ++page)
+            EXPECT_EQ(job.Stretches[std::size_t(page)].Page, page);
+    }
+}
+
+TEST_F(Workspace, ThePrinterAndPaperChosenComeBackWhileTheyExist)
+{
+    Printer->Names = {"Office", "Laser"};
+    const struct {
+        const char* Shows;
+        const char* Printer;
+        const char* Paper;
+        const char* PrintedOn;
+        const char* PrintedPaper;
+    } cases[] = {
+        {"the stored printer", "Laser", "", "Laser", "iso_a4_210x297mm"},
+        {"a printer that is gone: the default", "Gone", "", "Office", "iso_a4_210x297mm"},
+        {"the stored paper", "", "na_letter_8.5x11in", "Office", "na_letter_8.5x11in"},
+        {"a paper the printer lacks: its own", "", "iso_a3_297x420mm", "Office", "iso_a4_210x297mm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        Platform().SetPrinter(std::unique_ptr<IPrinter>(Printer = new TRecordingPrinter));
+        Printer->Names = {"Office", "Laser"};
+        Printer->Jobs.clear();
+        TPrintWorkspace workspace;
+        Paste(workspace, Colourful(8, 8));
+        Apply(workspace, [&c](TPrintWorkspaceInfo& i) { std::tie(i.Printer, i.Paper) = std::tuple(c.Printer, c.Paper); });
+        ASSERT_TRUE(workspace.Print()) << workspace.LastError();
+        ASSERT_EQ(Printer->Jobs.size(), 1u);
+        EXPECT_EQ(Printer->Jobs[0].Printer, c.PrintedOn);
+        EXPECT_EQ(Printer->Jobs[0].Paper, c.PrintedPaper);
+    }
+    // Printer Setup's choice becomes the settings' printer and paper.
+    TPrintWorkspace workspace;
+    Printer->SelectPrinter("Laser");
+    Printer->SetPaper("na_letter_8.5x11in");
+    ASSERT_TRUE(workspace.PrinterSetup());
+    EXPECT_EQ(workspace.Info().Printer, "Laser");
+    EXPECT_EQ(workspace.Info().Paper, "na_letter_8.5x11in");
 }
 
 TEST_F(Workspace, TitlesCopiesAndPrinterPresence)

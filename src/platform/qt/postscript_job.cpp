@@ -149,6 +149,7 @@ bool TPostScriptJob::Add(const QImage& bitmap, const QRectF& destination)
     try {
         TPlaced placed;
         placed.Destination = destination;
+        placed.Page = FPages;
         if (!Encode(bitmap, FCompression, placed.Image))
             return false;
         FImages.push_back(std::move(placed));
@@ -164,28 +165,36 @@ QByteArray TPostScriptJob::Document(const QSizeF& paper, bool landscape, const Q
     // from the bottom left, upwards.
     const double pageHeight = landscape ? paper.width() : paper.height();
     QByteArray out;
-    out += "%!PS-Adobe-3.0\n%%Creator: Orvanto\n%%LanguageLevel: 2\n%%Pages: 1\n";
+    const QByteArray pages = QByteArray::number(FPages);
+    out += "%!PS-Adobe-3.0\n%%Creator: Orvanto\n%%LanguageLevel: 2\n%%Pages: " + pages + "\n";
     out += "%%BoundingBox: 0 0 " + QByteArray::number(qRound(paper.width())) + ' '
-        + QByteArray::number(qRound(paper.height())) + "\n%%EndComments\n%%Page: 1 1\nsave\n";
-    if (landscape)
-        out += Number(paper.width()) + " 0 translate 90 rotate\n";
-    out += Number(clip.left()) + ' ' + Number(pageHeight - clip.bottom()) + ' ' + Number(clip.width()) + ' '
-        + Number(clip.height()) + " rectclip\n";
-    for (const TPlaced& placed : FImages) {
-        const TEncodedImage& image = placed.Image;
-        const QRectF& to = placed.Destination;
-        const QByteArray w = QByteArray::number(image.Width), h = QByteArray::number(image.Height);
-        out += "gsave\n" + Number(to.left()) + ' ' + Number(pageHeight - to.bottom()) + " translate "
-            + Number(to.width()) + ' ' + Number(to.height()) + " scale\n";
-        out += image.Grey ? "/DeviceGray setcolorspace\n" : "/DeviceRGB setcolorspace\n";
-        out += "<< /ImageType 1 /Width " + w + " /Height " + h + " /BitsPerComponent 8 /Decode "
-            + (image.Grey ? "[0 1]" : "[0 1 0 1 0 1]") + " /ImageMatrix [" + w + " 0 0 -" + h + " 0 " + h
-            + "]\n/DataSource currentfile /ASCII85Decode filter "
-            + (image.Compression == TCompression::Jpeg ? "/DCTDecode" : "/FlateDecode") + " filter >> image\n";
-        AppendAscii85(out, image.Data);
-        out += "grestore\n";
+        + QByteArray::number(qRound(paper.height())) + "\n%%EndComments\n";
+    for (int page = 1; page <= FPages; ++page) {
+        const QByteArray number = QByteArray::number(page);
+        out += "%%Page: " + number + ' ' + number + "\nsave\n";
+        if (landscape)
+            out += Number(paper.width()) + " 0 translate 90 rotate\n";
+        out += Number(clip.left()) + ' ' + Number(pageHeight - clip.bottom()) + ' ' + Number(clip.width()) + ' '
+            + Number(clip.height()) + " rectclip\n";
+        for (const TPlaced& placed : FImages) {
+            if (placed.Page != page)
+                continue;
+            const TEncodedImage& image = placed.Image;
+            const QRectF& to = placed.Destination;
+            const QByteArray w = QByteArray::number(image.Width), h = QByteArray::number(image.Height);
+            out += "gsave\n" + Number(to.left()) + ' ' + Number(pageHeight - to.bottom()) + " translate "
+                + Number(to.width()) + ' ' + Number(to.height()) + " scale\n";
+            out += image.Grey ? "/DeviceGray setcolorspace\n" : "/DeviceRGB setcolorspace\n";
+            out += "<< /ImageType 1 /Width " + w + " /Height " + h + " /BitsPerComponent 8 /Decode "
+                + (image.Grey ? "[0 1]" : "[0 1 0 1 0 1]") + " /ImageMatrix [" + w + " 0 0 -" + h + " 0 " + h
+                + "]\n/DataSource currentfile /ASCII85Decode filter "
+                + (image.Compression == TCompression::Jpeg ? "/DCTDecode" : "/FlateDecode") + " filter >> image\n";
+            AppendAscii85(out, image.Data);
+            out += "grestore\n";
+        }
+        out += "restore\nshowpage\n";
     }
-    out += "restore\nshowpage\n%%Trailer\n%%EOF\n";
+    out += "%%Trailer\n%%EOF\n";
     return out;
 }
 

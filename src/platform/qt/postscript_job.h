@@ -45,11 +45,19 @@ public:
     // as it is oriented. False when memory ran out; the job is unchanged.
     bool Add(const QImage& bitmap, const QRectF& destination);
     bool Empty() const { return FImages.empty(); }
-    void Clear() { FImages.clear(); }
+    void Clear()
+    {
+        FImages.clear();
+        FPages = 1;
+    }
+    // Later pictures go on a page of their own (a poster's next sheet).
+    void NewPage() { ++FPages; }
+    int Pages() const { return FPages; }
 
-    // The document: one page of paper (portrait size, points); a landscape
-    // page lies on it turned a quarter counter-clockwise, as printers print
-    // landscape. Nothing is drawn outside clip (points on the oriented page).
+    // The document: its pages on paper of one size (portrait size, points);
+    // a landscape page lies on it turned a quarter counter-clockwise, as
+    // printers print landscape. Nothing is drawn outside clip (points on the
+    // oriented page).
     QByteArray Document(const QSizeF& paper, bool landscape, const QRectF& clip) const;
 
     // The compression of one picture, on its own for the tests.
@@ -59,8 +67,10 @@ private:
     struct TPlaced {
         TEncodedImage Image;
         QRectF Destination;
+        int Page = 1;
     };
     TCompression FCompression;
+    int FPages = 1;
     std::vector<TPlaced> FImages;
 };
 

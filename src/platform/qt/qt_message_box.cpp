@@ -72,4 +72,17 @@ void TQtMessageBox::ShowError(const std::string& text, const std::string& captio
     box.exec();
 }
 
+int TQtMessageBox::Ask(const std::string& text, const std::string& caption)
+{
+    const bool visible = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
+        && QGuiApplication::platformName() != QLatin1String("offscreen")
+        && QGuiApplication::platformName() != QLatin1String("minimal");
+    if (!visible)
+        return TConsoleMessageBox().Ask(text, caption);
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, OwnerWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? 1 : 0;
+}
+
 } // namespace orvanto

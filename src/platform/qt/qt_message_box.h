@@ -36,6 +36,7 @@ public:
     void ShowError(const std::string& text, const std::string& caption) override;
     // Tests: show the box on the offscreen platform too.
     void ShowOnAnyPlatform() { FAnyPlatform = true; }
+    int Ask(const std::string& text, const std::string& caption) override;
 
 private:
     bool FUnattended;

@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cups/cups.h>
+
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -64,6 +67,23 @@ TQtPrinter::~TQtPrinter() = default;
 TPrinterFacts TQtPrinter::Device()
 {
     TPrinterFacts facts = FWatcher.Facts();
+    if (facts.Answered() && FTargetPending) {
+        // The printer asked for before the server answered: chosen when listed.
+        FTargetPending = false;
+        if (std::find(facts.Printers.begin(), facts.Printers.end(), FTargetPrinter) != facts.Printers.end())
+            FWatcher.Select(FTargetPrinter);
+        else
+            FTargetPrinter.clear();
+    }
+    if (facts.Answered() && FPaperForAny) {
+        FPaperForAny = false;
+        FChosenPaper.Printer = FTargetPrinter.empty() ? facts.Current : FTargetPrinter;
+    }
+    // A printer just chosen is current from now on, though the watcher
+    // reads its paper and resolution only in its next round.
+    if (facts.Answered() && !FTargetPrinter.empty() && !FTargetPending && facts.Current != FTargetPrinter
+        && std::find(facts.Printers.begin(), facts.Printers.end(), FTargetPrinter) != facts.Printers.end())
+        facts.Current = FTargetPrinter;
     if (!FChosenPaper.Printer.empty() && FChosenPaper.Printer == facts.Current) {
         facts.Media = FChosenPaper.Media;
         facts.PaperWidth = FChosenPaper.Width;
@@ -98,8 +118,60 @@ std::vector<std::string> TQtPrinter::PrinterNames()
 
 std::string TQtPrinter::CurrentPrinterName()
 {
-    const TPrinterFacts facts = FWatcher.Facts();
+    const TPrinterFacts facts = Device();
     return facts.HasPrinter() ? facts.Current : std::string();
+}
+
+// Before the server first answers the printer is only remembered; it is
+// chosen once the server lists it, and a printer it does not list leaves the
+// default in place.
+bool TQtPrinter::SelectPrinter(const std::string& name)
+{
+    const TPrinterFacts facts = FWatcher.Facts();
+    if (name.empty() || FJobOpen || facts.Server == TServerState::Unreachable)
+        return false;
+    if (facts.Answered() && std::find(facts.Printers.begin(), facts.Printers.end(), name) == facts.Printers.end())
+        return false;
+    FTargetPrinter = name;
+    FTargetPending = !facts.Answered();
+    if (!FTargetPending)
+        FWatcher.Select(name);
+    if (FDialogPrinter)
+        FDialogPrinter->setPrinterName(QString::fromStdString(name));
+    return true;
+}
+
+// The dialog names papers by their PPD keys ("A4", "Letter"); CUPS
+// translates between those and the PWG names that mean the same on every
+// printer.
+std::string TQtPrinter::PaperName()
+{
+    const TPrinterFacts facts = Device();
+    if (!Metrics(facts) || facts.Media.empty())
+        return {};
+    const pwg_media_t* media = pwgMediaForPWG(facts.Media.c_str());
+    if (!media)
+        media = pwgMediaForPPD(facts.Media.c_str());
+    if (!media)
+        media = pwgMediaForSize(facts.PaperWidth, facts.PaperHeight);
+    return media && media->pwg ? std::string(media->pwg) : facts.Media;
+}
+
+// The paper goes with the printer it is set for, with that printer's
+// unprintable margins.
+bool TQtPrinter::SetPaper(const std::string& pwgName)
+{
+    const pwg_media_t* media = pwgMediaForPWG(pwgName.c_str());
+    if (!media || !media->pwg || media->width <= 0 || media->length <= 0 || FJobOpen)
+        return false;
+    const TPrinterFacts facts = FWatcher.Facts();
+    const std::string printer = FTargetPrinter.empty() ? facts.Current : FTargetPrinter;
+    if ((printer.empty() && facts.Answered()) || facts.Server == TServerState::Unreachable)
+        return false;
+    FChosenPaper = {printer, media->pwg, media->width, media->length,
+                    facts.MarginLeft, facts.MarginTop, facts.MarginRight, facts.MarginBottom};
+    FPaperForAny = printer.empty();
+    return true;
 }
 
 int TQtPrinter::Copies()
@@ -147,6 +219,18 @@ int TQtPrinter::PageHeight()
     return Metrics(facts) ? PrintableArea(facts, FOrientation).height() : 0;
 }
 
+int TQtPrinter::PrintableLeft()
+{
+    const TPrinterFacts facts = Device();
+    return Metrics(facts) ? PrintableOffset(facts, FOrientation).x() : 0;
+}
+
+int TQtPrinter::PrintableTop()
+{
+    const TPrinterFacts facts = Device();
+    return Metrics(facts) ? PrintableOffset(facts, FOrientation).y() : 0;
+}
+
 void TQtPrinter::SetTitle(const std::string& title)
 {
     FTitle = title;
@@ -188,6 +272,17 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
     const QRectF placed(onPaper);
     const QRectF onPage(placed.left() * across, placed.top() * down, placed.width() * across, placed.height() * down);
     return FPage.Add(bitmap, onPage) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
+}
+
+bool TQtPrinter::NewPage()
+{
+    if (!FJobOpen)
+        return false;
+    if (FForm.Raster)
+        FRasterJob.NewPage();
+    else
+        FPage.NewPage();
+    return true;
 }
 
 std::vector<std::pair<std::string, std::string>> TQtPrinter::JobOptions(const TPrinterFacts& facts)
@@ -303,6 +398,9 @@ void TQtPrinter::RememberDialog()
     QPrinter& printer = *FDialogPrinter;
     const std::string name = printer.printerName().toStdString();
     FWatcher.Select(name);
+    FTargetPrinter = name;
+    FTargetPending = false;
+    FPaperForAny = false;
     FCopies = printer.copyCount() >= 1 ? printer.copyCount() : 1;
     const QPageLayout layout = printer.pageLayout();
     FOrientation = layout.orientation() == QPageLayout::Landscape ? 1 : 0;

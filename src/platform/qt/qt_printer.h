@@ -43,6 +43,9 @@ public:
 
     std::vector<std::string> PrinterNames() override;
     std::string CurrentPrinterName() override;
+    bool SelectPrinter(const std::string& name) override;
+    std::string PaperName() override;
+    bool SetPaper(const std::string& pwgName) override;
     int Copies() override;
     void SetCopies(int copies) override;
     int Orientation() override;
@@ -51,10 +54,13 @@ public:
     int DpiY() override;
     int PageWidth() override;
     int PageHeight() override;
+    int PrintableLeft() override;
+    int PrintableTop() override;
     void SetTitle(const std::string& title) override;
     std::string Title() override;
     bool BeginDoc() override;
     TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) override;
+    bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
     bool PrintDialog(int copies) override;
@@ -91,6 +97,11 @@ private:
     // to the next; made only when the dialog first opens.
     std::unique_ptr<QPrinter> FDialogPrinter;
     TChosenPaper FChosenPaper;
+    // Set before the server answered: it goes with whichever printer is current then.
+    bool FPaperForAny = false;
+    // The printer SelectPrinter chose; pending until the server first answers.
+    std::string FTargetPrinter;
+    bool FTargetPending = false;
     std::vector<std::pair<std::string, std::string>> FChosenOptions;
     // Chosen when the job opens: a raster for printers that take one.
     TPageForm FForm;

@@ -63,11 +63,11 @@ void PutBigEndian(char* at, std::uint32_t value)
     at[3] = char(value);
 }
 
-std::string PwgHeader(const TRasterJob::TPaper& paper)
+// One page's header; the file begins with "RaS2" once.
+std::string PwgPageHeader(const TRasterJob::TPaper& paper, int pages)
 {
-    std::string header(4 + 1796, '\0');
-    std::memcpy(header.data(), "RaS2", 4);
-    char* h = header.data() + 4;
+    std::string header(1796, '\0');
+    char* h = header.data();
     std::memcpy(h, "PwgRaster", 9);
     const std::uint32_t width = std::uint32_t(paper.Pixels.width());
     const std::uint32_t height = std::uint32_t(paper.Pixels.height());
@@ -80,19 +80,26 @@ std::string PwgHeader(const TRasterJob::TPaper& paper)
         {384, 8}, {388, 8 * Bytes}, {392, width * Bytes},                         // bits, bytes per line
         {400, 19},                                                                // sRGB
         {420, Bytes},                                                             // colours
-        {452, 1}, {456, 1}, {460, 1},   // total pages, cross-feed and feed transforms
+        {452, std::uint32_t(pages)}, {456, 1}, {460, 1}, // total pages, cross-feed and feed transforms
     };
     for (const auto& [offset, value] : fields)
         PutBigEndian(h + offset, value);
     return header;
 }
 
-std::string UrfHeader(const TRasterJob::TPaper& paper)
+// The file's header: the format and the page count.
+std::string UrfFileHeader(int pages)
 {
-    std::string header(8 + 4 + 32, '\0');
+    std::string header(8 + 4, '\0');
     std::memcpy(header.data(), "UNIRAST", 8);
-    PutBigEndian(header.data() + 8, 1); // pages
-    char* page = header.data() + 12;
+    PutBigEndian(header.data() + 8, std::uint32_t(pages));
+    return header;
+}
+
+std::string UrfPageHeader(const TRasterJob::TPaper& paper)
+{
+    std::string header(32, '\0');
+    char* page = header.data();
     page[0] = char(8 * Bytes);
     page[1] = 1; // sRGB
     page[2] = 1; // one-sided
@@ -156,7 +163,7 @@ bool TRasterJob::Add(const QImage& bitmap, const QRect& destination)
     if (bitmap.isNull() || destination.isEmpty())
         return false;
     try {
-        FImages.push_back({bitmap, destination});
+        FImages.push_back({bitmap, destination, FPages - 1});
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -216,55 +223,63 @@ bool TRasterJob::Write(TFormat format, const TPaper& paper, const TSink& sink) c
         return false;
     try {
         const QRect clip = OnPaper(paper.Clip, paper.Landscape, height) & QRect(0, 0, width, height);
-        std::vector<TPaperImage> placed;
-        for (const TPlaced& image : FImages) {
-            TPaperImage on;
-            on.Image = image.Image;
-            if (on.Image.format() != QImage::Format_BGR888 && on.Image.format() != QImage::Format_RGB888)
-                on.Image = on.Image.convertToFormat(QImage::Format_RGB888);
-            if (paper.Landscape)
-                on.Image = TurnedCounterClockwise(on.Image);
-            if (on.Image.isNull())
-                return false;
-            on.Bgr = on.Image.format() == QImage::Format_BGR888;
-            on.Target = OnPaper(image.Destination, paper.Landscape, height);
-            on.Visible = on.Target & clip;
-            if (on.Visible.isEmpty())
-                continue;
-            for (int x = on.Visible.left(); x <= on.Visible.right(); ++x)
-                on.X0.push_back(SourceOf(x - on.Target.left(), on.Target.width(), on.Image.width()));
-            placed.push_back(std::move(on));
-        }
-
-        std::string out = format == TFormat::Pwg ? PwgHeader(paper) : UrfHeader(paper);
+        std::string out = format == TFormat::Pwg ? std::string("RaS2") : UrfFileHeader(FPages);
         out.reserve(FlushSize + std::size_t(width) * (Bytes + 1) * 2);
-        std::vector<uchar> row(std::size_t(width) * Bytes), previous(row.size());
-        int repeats = 0; // further copies of the previous row
-        const auto putRow = [&](const std::vector<uchar>& pixels, int copies) {
-            out.push_back(char(copies));
-            PackRow(pixels.data(), width, out);
+        const auto flush = [&] {
             if (out.size() < FlushSize)
                 return true;
             const bool taken = sink(out.data(), out.size());
             out.clear();
             return taken;
         };
-        for (int y = 0; y < height; ++y) {
-            std::fill(row.begin(), row.end(), uchar(255));
-            for (const TPaperImage& image : placed)
-                if (y >= image.Visible.top() && y <= image.Visible.bottom())
-                    DrawRow(image, y, row.data());
-            if (y > 0 && row == previous && repeats < 255) {
-                ++repeats;
-                continue;
+        std::vector<uchar> row(std::size_t(width) * Bytes), previous(row.size());
+        for (int page = 0; page < FPages; ++page) {
+            std::vector<TPaperImage> placed;
+            for (const TPlaced& image : FImages) {
+                if (image.Page != page)
+                    continue;
+                TPaperImage on;
+                on.Image = image.Image;
+                if (on.Image.format() != QImage::Format_BGR888 && on.Image.format() != QImage::Format_RGB888)
+                    on.Image = on.Image.convertToFormat(QImage::Format_RGB888);
+                if (paper.Landscape)
+                    on.Image = TurnedCounterClockwise(on.Image);
+                if (on.Image.isNull())
+                    return false;
+                on.Bgr = on.Image.format() == QImage::Format_BGR888;
+                on.Target = OnPaper(image.Destination, paper.Landscape, height);
+                on.Visible = on.Target & clip;
+                if (on.Visible.isEmpty())
+                    continue;
+                for (int x = on.Visible.left(); x <= on.Visible.right(); ++x)
+                    on.X0.push_back(SourceOf(x - on.Target.left(), on.Target.width(), on.Image.width()));
+                placed.push_back(std::move(on));
             }
-            if (y > 0 && !putRow(previous, repeats))
+
+            out += format == TFormat::Pwg ? PwgPageHeader(paper, FPages) : UrfPageHeader(paper);
+            int repeats = 0; // further copies of the previous row
+            const auto putRow = [&](const std::vector<uchar>& pixels, int copies) {
+                out.push_back(char(copies));
+                PackRow(pixels.data(), width, out);
+                return flush();
+            };
+            for (int y = 0; y < height; ++y) {
+                std::fill(row.begin(), row.end(), uchar(255));
+                for (const TPaperImage& image : placed)
+                    if (y >= image.Visible.top() && y <= image.Visible.bottom())
+                        DrawRow(image, y, row.data());
+                if (y > 0 && row == previous && repeats < 255) {
+                    ++repeats;
+                    continue;
+                }
+                if (y > 0 && !putRow(previous, repeats))
+                    return false;
+                previous.swap(row);
+                repeats = 0;
+            }
+            if (!putRow(previous, repeats))
                 return false;
-            previous.swap(row);
-            repeats = 0;
         }
-        if (!putRow(previous, repeats))
-            return false;
         return out.empty() || sink(out.data(), out.size());
     } catch (const std::bad_alloc&) {
         return false;

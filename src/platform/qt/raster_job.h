@@ -51,7 +51,14 @@ public:
     // pixels. A null bitmap or an empty destination is refused.
     bool Add(const QImage& bitmap, const QRect& destination);
     bool Empty() const { return FImages.empty(); }
-    void Clear() { FImages.clear(); }
+    void Clear()
+    {
+        FImages.clear();
+        FPages = 1;
+    }
+    // Later bitmaps go on a new page (a poster's next sheet).
+    void NewPage() { ++FPages; }
+    int Pages() const { return FPages; }
 
     bool Write(TFormat format, const TPaper& paper, const TSink& sink) const;
 
@@ -66,8 +73,10 @@ private:
     struct TPlaced {
         QImage Image;
         QRect Destination;
+        int Page = 0;
     };
     std::vector<TPlaced> FImages;
+    int FPages = 1;
 };
 
 } // namespace orvanto

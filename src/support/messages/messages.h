@@ -54,6 +54,15 @@ inline constexpr char PrintResolution[] = "Picture pixels per inch on paper";
 inline constexpr char SoftPrint[] =
     "Below 150 picture pixels per inch the print looks soft: print the picture smaller, or use a larger picture";
 
+inline constexpr char TypeSizeAboveZero[] = "Type a size larger than zero";
+inline constexpr char LargestSize[] = "The largest size is 10 m";
+inline constexpr char OverlapClamped[] = "The overlap must be smaller than the sheet: half of it is used";
+inline constexpr char Stretched[] = "The picture is stretched: Scale to Page or Exact Size keeps its shape";
+inline constexpr char StoredPrinterGone[] = "The stored printer is not available: printing on the default printer";
+// %d stands for the number of sheets.
+inline constexpr char ManySheets[] = "This poster takes %d sheets. Print them all?";
+inline constexpr char ManySheetsUnattended[] = "A poster of more than 100 sheets is not printed unattended";
+
 } // namespace Messages
 
 // Some of the same texts as sentences, ending in a full stop, as the

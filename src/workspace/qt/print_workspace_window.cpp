@@ -98,6 +98,7 @@ void TPrintWorkspaceWindow::BuildSettingsBar()
     FPanel = new TSettingsPanel(FSettingsBar);
     connect(FPanel, &TSettingsPanel::ControlChanged, this,
             [this](TPanelControl control) { PanelChanged(control); });
+    connect(FPanel, &TSettingsPanel::SizeChanged, this, [this](TSizeControl control) { SizeChanged(control); });
     FLayout->addWidget(FSettingsBar);
     FSettingsBar->installEventFilter(this);
 }
@@ -177,7 +178,10 @@ void TPrintWorkspaceWindow::UpdatePanel()
     FPanel->ShowZoomRow(row, first, second);
     FPanel->ShowEdgeRow(info.Position == ppCustom);
     ShowEdges();
+    ShowSize();
     FSettingsBar->setFixedHeight(FPanel->HeightFor(row));
+    // The size row may have made the panel wider or taller.
+    ControlResized(FSettingsBar);
     FPanel->SetWarning(FPaintFailed);
 }
 
@@ -235,11 +239,15 @@ void TPrintWorkspaceWindow::PanelChanged(TPanelControl control)
     case TPanelControl::HorizontalReset: info.ZoomX = 0; break;
     case TPanelControl::VerticalReset: info.ZoomY = 0; break;
     case TPanelControl::FixedReset: info.ZoomXY = 0; break;
+    // The boxes measure from the paper's edge; the offsets from the
+    // printable area's.
     case TPanelControl::LeftEdge:
-        info.X = FWorkspace.Layout().PagePixels(TAxis::Across, FPanel->Edge(control));
+        info.X = FWorkspace.Layout().PagePixels(TAxis::Across, FPanel->Edge(control))
+                 - FWorkspace.Layout().PrintableLeft();
         break;
     case TPanelControl::TopEdge:
-        info.Y = FWorkspace.Layout().PagePixels(TAxis::Down, FPanel->Edge(control));
+        info.Y = FWorkspace.Layout().PagePixels(TAxis::Down, FPanel->Edge(control))
+                 - FWorkspace.Layout().PrintableTop();
         break;
     default: return;
     }
@@ -278,7 +286,13 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
         const TWorkspacePicture& shownPicture = FWorkspace.Picture();
         const bool shown = shownPicture.HasQuickCopy() || !shownPicture.Empty();
         const QImage* picture = shown ? &shownPicture.Shown() : nullptr;
+        bool poster = false;
+        TPlacement at;
         if (picture) {
+            bool cut = false;
+            picture = PreviewSource(*picture, cut);
+            if (cut)
+                FCacheStale = true;
             TPlacementRequest request;
             request.FactorX = FWorkspace.Layout().PreviewFactorX() * ratio;
             request.FactorY = FWorkspace.Layout().PreviewFactorY() * ratio;
@@ -286,7 +300,7 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
             request.PictureHeight = shownPicture.Size().height();
             request.SurfaceWidth = frame.Page.width();
             request.SurfaceHeight = frame.Page.height();
-            const TPlacement at = FWorkspace.Layout().Place(request);
+            at = PreviewPlacement(request, poster);
             frame.Left = at.Left;
             frame.Top = at.Top;
             frame.Width = at.Width;
@@ -294,6 +308,8 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
         }
         drawn = FCache.Paint(painter, picture, frame, FCacheStale);
         FCacheStale = false;
+        if (poster)
+            DrawPosterGrid(painter, at);
     } catch (...) {
         FCache.Clear();
         painter.fillRect(QRect(QPoint(0, 0), frame.Page), frame.Background);
@@ -338,8 +354,8 @@ void TPrintWorkspaceWindow::ShowEdges()
 {
     const TPrintWorkspaceInfo info = FWorkspace.Info();
     const TPageLayout& layout = FWorkspace.Layout();
-    FPanel->SetEdges(double(layout.Millimetres(TAxis::Across, info.X)),
-                     double(layout.Millimetres(TAxis::Down, info.Y)));
+    FPanel->SetEdges(double(layout.Millimetres(TAxis::Across, (long double)info.X + layout.PrintableLeft())),
+                     double(layout.Millimetres(TAxis::Down, (long double)info.Y + layout.PrintableTop())));
 }
 
 // Arrow keys move the picture in position Custom: 1 mm a press, 10 with

@@ -32,6 +32,7 @@
 // until a later paint succeeds.
 
 #include "workspace/qt/preview_cache.h"
+#include "workspace/page_layout.h"
 #include "workspace/qt/settings_panel.h"
 #include "workspace/workspace_view.h"
 
@@ -94,8 +95,18 @@ private:
     void StartDrag(const QMouseEvent& event);
     void Drag(const QMouseEvent& event);
     void EndDrag();
-    // The edge boxes from the Custom offsets.
+    // The edge boxes from the Custom offsets, measured from the paper's edge.
     void ShowEdges();
+    // The size row: the unit, the values and which controls show.
+    void ShowSize();
+    TSizeUnit SizeUnit() const;
+    void SizeChanged(TSizeControl control);
+    // Where the preview shows the picture, and for a poster its sheet grid
+    // over it: the whole poster fitted to the page.
+    TPlacement PreviewPlacement(const TPlacementRequest& request, bool& poster) const;
+    void DrawPosterGrid(QPainter& painter, const TPlacement& at) const;
+    // The part of the shown picture that prints (Fill cuts its edges).
+    const QImage* PreviewSource(const QImage& shown, bool& changed);
 
 public:
     // An arrow key over the page: true when it moved the picture.
@@ -112,6 +123,9 @@ private:
     QWidget* FSettingsBar = nullptr;
     TSettingsPanel* FPanel = nullptr;
     TPreviewCache FCache;
+    QImage FCropped;       // the part of the shown picture Fill prints
+    QRect FCroppedPart;
+    qint64 FCroppedFrom = 0; // the cacheKey of the picture it was cut from
     bool FCacheStale = true;  // the picture's pixels changed since the copy was made
     bool FPaintFailed = false;
     bool FPanelOnTop = false;

@@ -85,6 +85,9 @@ TSettingsPanel::TSettingsPanel(QWidget* parent) : QWidget(parent)
     BuildLists();
     BuildZoomRow();
     BuildEdgeRow();
+    FSizeRow = new TSizeRow(this);
+    connect(FSizeRow, &TSizeRow::ControlChanged, this, [this](TSizeControl control) { emit SizeChanged(control); });
+    FSizeRow->hide();
     Arrange(QWIDGETSIZE_MAX);
 }
 
@@ -152,11 +155,13 @@ int TSettingsPanel::RowWidth(int columns) const
     // The zoom row under the groups needs its labels and a usable bar.
     const int edgeRow = FirstLeft + FLeftLabel->width() + LabelGap + FLeftBox->width() + 3 * LabelGap
                         + FTopLabel->width() + LabelGap + FTopBox->width();
-    return std::max({widest, ZoomBarLeft() + MinimumZoomBarWidth + FZoomLabel1->height(), edgeRow});
+    const int sizeRow = FSizeRow && !FSizeRow->isHidden() ? FSizeRow->NarrowestWidth() : 0;
+    return std::max({widest, ZoomBarLeft() + MinimumZoomBarWidth + FZoomLabel1->height(), edgeRow, sizeRow});
 }
 
 bool TSettingsPanel::Arrange(int availableWidth)
 {
+    FAvailableWidth = availableWidth;
     int columns = 1;
     for (int candidate : {4, 2}) {
         if (RowWidth(candidate) + 1 <= availableWidth) {
@@ -164,9 +169,13 @@ bool TSettingsPanel::Arrange(int availableWidth)
             break;
         }
     }
-    if (columns == FColumns)
-        return false;
     const QSize before = size();
+    if (columns == FColumns) {
+        // The size row flows into the width, whatever the groups do.
+        PlaceEdgeRow();
+        resize(width(), HeightFor(FRow));
+        return size() != before;
+    }
     FColumns = columns;
     PlaceGroups(columns);
     PlaceZoomRow();
@@ -213,6 +222,8 @@ void TSettingsPanel::PlaceZoomRow()
         button->setGeometry(Right(bar), bar->y(), height, height);
     PlaceEdgeRow();
     resize(std::max({listsRight, Right(FVerticalReset), Right(FTopBox)}) + 1, HeightFor(FRow));
+    if (!FSizeRow->isHidden() && Right(FSizeRow) > width())
+        resize(Right(FSizeRow), size().height());
 }
 
 void TSettingsPanel::BuildEdgeRow()
@@ -261,6 +272,19 @@ void TSettingsPanel::PlaceEdgeRow()
     FLeftBox->move(Right(FLeftLabel) + LabelGap, top);
     FTopLabel->move(Right(FLeftBox) + 3 * LabelGap, FLeftLabel->y());
     FTopBox->move(Right(FTopLabel) + LabelGap, top);
+    if (!FSizeRow)
+        return;
+    const int sizeTop = (FEdgeRow ? Bottom(FTopBox) : top - ZoomLabelGap) + ZoomLabelGap;
+    const int available = FAvailableWidth > 0 && FAvailableWidth < QWIDGETSIZE_MAX ? FAvailableWidth : 100000;
+    FSizeRow->Arrange(available - 1);
+    FSizeRow->move(0, sizeTop);
+}
+
+void TSettingsPanel::ShowSizeRow(bool sizeControls, bool posterBox)
+{
+    FSizeRow->ShowSizeControls(sizeControls);
+    FSizeRow->setVisible(sizeControls || posterBox);
+    PlaceEdgeRow();
 }
 
 void TSettingsPanel::ShowEdgeRow(bool shown)
@@ -416,6 +440,8 @@ int TSettingsPanel::HeightFor(TZoomRow row) const
             bottom = std::max(bottom, Bottom(list));
     if (FEdgeRow && row == FRow)
         bottom = std::max(bottom, Bottom(FTopBox));
+    if (!FSizeRow->isHidden() && row == FRow)
+        bottom = std::max(bottom, Bottom(FSizeRow));
     return 2 * FLabels[0]->y() + bottom;
 }
 

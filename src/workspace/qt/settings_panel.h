@@ -18,6 +18,8 @@
 // (one under another when even two do not fit), and the zoom row follows
 // under the last row, so nothing is ever cut at either edge.
 
+#include "workspace/qt/size_row.h"
+
 #include <QWidget>
 
 #include <array>
@@ -75,6 +77,10 @@ public:
     double Edge(TPanelControl edge) const;
     // Silent, as the lists are.
     void SetEdges(double leftMm, double topMm);
+    // The printed-size row, under the edge row (see size_row.h). Shown while
+    // it has a control to show; its input comes through SizeChanged.
+    TSizeRow* SizeRow() const { return FSizeRow; }
+    void ShowSizeRow(bool sizeControls, bool posterBox);
     // The Scale and zoom labels turn red while the preview cannot be drawn.
     void SetWarning(bool warning);
     // Lays the groups out for the width available; true when the panel's
@@ -86,6 +92,7 @@ public:
 
 signals:
     void ControlChanged(orvanto::TPanelControl control);
+    void SizeChanged(orvanto::TSizeControl control);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -120,6 +127,8 @@ private:
     QDoubleSpinBox* FLeftBox = nullptr;
     QLabel* FTopLabel = nullptr;
     QDoubleSpinBox* FTopBox = nullptr;
+    TSizeRow* FSizeRow = nullptr;
+    int FAvailableWidth = 0;
     bool FEdgeRow = false;
     TZoomRow FRow = TZoomRow::None;
     int FColumns = 0;

@@ -5,6 +5,8 @@
 // first workspace window is made (by then the language file is installed),
 // and kept in that form for the rest of the run.
 
+#include "workspace/print_settings.h"
+
 #include <QString>
 
 #include <array>
@@ -12,7 +14,7 @@
 namespace orvanto {
 
 struct TWorkspaceDisplayNames {
-    std::array<QString, 6> Scale;
+    std::array<QString, PrintScaleCount> Scale;
     std::array<QString, 6> Position;
     std::array<QString, 3> Quality;
     std::array<QString, 2> Orientation;

@@ -92,4 +92,27 @@ TEST(PostScriptJob, PagesTravelInTheFewestChannelsThatKeepTheirColours)
     }
 }
 
+TEST(PostScriptJob, EachSheetOfAPosterIsAPageOfItsOwn)
+{
+    TPostScriptJob job(TPostScriptJob::TCompression::Deflate);
+    const QImage page = Page(8, 8, false);
+    ASSERT_TRUE(job.Add(page, QRectF(10, 20, 30, 40)));
+    job.NewPage();
+    ASSERT_TRUE(job.Add(page, QRectF(50, 60, 70, 80)));
+    EXPECT_EQ(job.Pages(), 2);
+    const QByteArray document = job.Document(QSizeF(595, 842), false, QRectF(18, 24, 565, 782));
+    EXPECT_TRUE(document.contains("%%Pages: 2\n"));
+    EXPECT_EQ(document.count("showpage"), 2);
+    const qsizetype second = document.indexOf("%%Page: 2 2\n");
+    ASSERT_GT(second, 0);
+    // Each picture on its own page, in order.
+    const qsizetype first = document.indexOf("10.000 782.000 translate");
+    const qsizetype later = document.indexOf("50.000 702.000 translate");
+    EXPECT_GT(first, 0);
+    EXPECT_LT(first, second);
+    EXPECT_GT(later, second);
+    job.Clear();
+    EXPECT_EQ(job.Pages(), 1);
+}
+
 } // namespace

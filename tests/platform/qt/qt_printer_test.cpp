@@ -41,7 +41,8 @@ TEST_F(QtPrinterWithoutPrintSystem, ListsNoneAndReportsNoMetrics)
     EXPECT_TRUE(printer.PrinterNames().empty());
     EXPECT_EQ(printer.CurrentPrinterName(), "");
     // Each metric reads 0, which callers turn into their own defaults.
-    const int metrics[] = {printer.DpiX(), printer.DpiY(), printer.PageWidth(), printer.PageHeight()};
+    const int metrics[] = {printer.DpiX(),       printer.DpiY(),         printer.PageWidth(),
+                           printer.PageHeight(), printer.PrintableLeft(), printer.PrintableTop()};
     for (int metric : metrics)
         EXPECT_EQ(metric, 0);
 }
@@ -61,11 +62,12 @@ TEST_F(QtPrinterWithoutPrintSystem, LaysThePageOutByWhatTheWatcherLastSaw)
         bool WaitForAnswer;
         std::string Current;
         int Dpi, Width, Height;
+        int Left; // where the printable area begins, upright
     } cases[] = {
         // Letter with quarter-inch sides at 300 dpi: 8 by 11 inches.
-        {"silent, before any answer", TFakePrintServer::TMode::Silent, false, "", 300, 2400, 3300},
+        {"silent, before any answer", TFakePrintServer::TMode::Silent, false, "", 300, 2400, 3300, 75},
         // The fake printer names no paper: A4 at 600 dpi, no margins.
-        {"answered", TFakePrintServer::TMode::Slow, true, "Office Printer 2", 600, 4961, 7016},
+        {"answered", TFakePrintServer::TMode::Slow, true, "Office Printer 2", 600, 4961, 7016, 0},
     };
     for (const TCase& c : cases) {
         TFakePrintServer server(c.Mode, std::chrono::milliseconds(100), "Office Printer 2");
@@ -78,6 +80,8 @@ TEST_F(QtPrinterWithoutPrintSystem, LaysThePageOutByWhatTheWatcherLastSaw)
         EXPECT_EQ(printer.DpiX(), c.Dpi) << c.Name;
         EXPECT_EQ(printer.PageWidth(), c.Width) << c.Name;
         EXPECT_EQ(printer.PageHeight(), c.Height) << c.Name;
+        EXPECT_EQ(printer.PrintableLeft(), c.Left) << c.Name;
+        EXPECT_EQ(printer.PrintableTop(), 0) << c.Name;
         printer.SetOrientation(1);
         EXPECT_EQ(printer.PageWidth(), c.Height) << c.Name;
         // No printer to print on until the server names one.
@@ -86,16 +90,66 @@ TEST_F(QtPrinterWithoutPrintSystem, LaysThePageOutByWhatTheWatcherLastSaw)
     }
 }
 
+// A printer and paper asked for (stored settings, say) are chosen when the
+// server lists the printer, whether it has answered yet or not.
+TEST_F(QtPrinterWithoutPrintSystem, ChoosesTheStoredPrinterAndPaperOnceTheServerListsThem)
+{
+    struct TCase {
+        const char* Name;
+        bool AnsweredFirst;
+        std::string Printer;
+        bool Selected;
+        std::string Paper;
+        std::string Current, PaperShown;
+        int Width; // the printable area at 600 dpi, no margins
+    } cases[] = {
+        {"after the answer", true, "Office Printer 2", true, "na_letter_8.5x11in", "Office Printer 2",
+         "na_letter_8.5x11in", 5100},
+        {"before the answer", false, "Office Printer 2", true, "na_legal_8.5x14in", "Office Printer 2",
+         "na_legal_8.5x14in", 5100},
+        {"only a paper, before the answer", false, "", false, "na_letter_8.5x11in", "Office Printer 2",
+         "na_letter_8.5x11in", 5100},
+        {"a printer the server lacks", true, "Gone Printer", false, "", "Office Printer 2", "iso_a4_210x297mm", 4961},
+        {"a paper no one knows", true, "", false, "no_such_paper", "Office Printer 2", "iso_a4_210x297mm", 4961},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePrintServer server(TFakePrintServer::TMode::Slow, std::chrono::milliseconds(100), "Office Printer 2");
+        TServerEnvironment environment(server.Address());
+        TQtPrinter printer;
+        if (c.AnsweredFirst) {
+            ASSERT_TRUE(WaitFor([&] { return printer.Facts().Answered(); }));
+        } else {
+            ASSERT_FALSE(printer.Facts().Answered()) << "the server answers after 100 ms";
+        }
+        if (!c.Printer.empty()) {
+            EXPECT_EQ(printer.SelectPrinter(c.Printer), c.Selected);
+        }
+        if (!c.Paper.empty()) {
+            EXPECT_EQ(printer.SetPaper(c.Paper), c.PaperShown == c.Paper);
+        }
+        ASSERT_TRUE(WaitFor([&] { return printer.Facts().Answered(); }));
+        EXPECT_EQ(printer.CurrentPrinterName(), c.Current);
+        EXPECT_EQ(printer.PaperName(), c.PaperShown);
+        EXPECT_EQ(printer.PageWidth(), c.Width);
+    }
+}
+
 TEST_F(QtPrinterWithoutPrintSystem, RefusesJobsAndTheDialog)
 {
     TQtPrinter printer;
+    ASSERT_TRUE(WaitFor([&] { return printer.Facts().Server != TServerState::Asking; }));
     printer.SetTitle("Orvanto [Low, 1 copy]");
     EXPECT_EQ(printer.Title(), "Orvanto [Low, 1 copy]");
     EXPECT_FALSE(printer.BeginDoc());
     QImage page(20, 20, QImage::Format_BGR888);
     page.fill(Qt::white);
     EXPECT_EQ(printer.StretchToDevice(page, QRect(0, 0, 20, 20)), TStretchResult::DeviceFailed);
+    EXPECT_FALSE(printer.NewPage());
     EXPECT_FALSE(printer.EndDoc());
+    EXPECT_FALSE(printer.SelectPrinter("Orvanto_PDF"));
+    EXPECT_FALSE(printer.SetPaper("iso_a4_210x297mm"));
+    EXPECT_EQ(printer.PaperName(), "");
     EXPECT_FALSE(printer.PrintDialog(2));
 }
 

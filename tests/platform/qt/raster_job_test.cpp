@@ -89,6 +89,38 @@ TEST(RasterJob, ThePrinterGetsEachPixelWhereTheDestinationPutsIt)
     }
 }
 
+TEST(RasterJob, EachSheetOfAPosterIsAPageOfItsOwn)
+{
+    const struct {
+        const char* Name;
+        TFormat Format;
+    } cases[] = {{"PWG", TFormat::Pwg}, {"Apple raster", TFormat::Urf}};
+    const QSize sheet(120, 160);
+    const QRect first(10, 20, 40, 30), second(60, 90, 40, 30);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRasterJob job;
+        job.NewPage(); // a job cleared begins again at its first page
+        job.Clear();
+        ASSERT_TRUE(job.Add(Picture(40, 30, QImage::Format_RGB888), first));
+        job.NewPage();
+        ASSERT_TRUE(job.Add(Picture(40, 30, QImage::Format_RGB888), second));
+        const TRasterJob::TPaper paper{sheet, QSizeF(sheet) * 72.0 / 100, 100, false, QRect(QPoint(), sheet)};
+        const QByteArray document = Written(job, c.Format, paper);
+        for (int index = 0; index < 2; ++index) {
+            SCOPED_TRACE(index);
+            const TRasterPage page = ReadRaster(document, index);
+            ASSERT_FALSE(page.Image.isNull()) << page.Error.toStdString();
+            EXPECT_EQ(page.Pages, 2);
+            const QRect mine = index == 0 ? first : second, other = index == 0 ? second : first;
+            EXPECT_EQ(page.Image.pixelColor(mine.topLeft() + QPoint(5, 7)), Source(5, 7)) << "the sheet's own part";
+            EXPECT_EQ(page.Image.pixelColor(other.topLeft() + QPoint(5, 7)), QColor(Qt::white))
+                << "nothing of the other sheet";
+        }
+        EXPECT_EQ(ReadRaster(document, 1).End, document.size()) << "the file ends with the second sheet";
+    }
+}
+
 TEST(RasterJob, RefusesWhatCannotPrint)
 {
     TRasterJob job;

@@ -198,12 +198,16 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
          Qt::Key_Up, Qt::ShiftModifier, -1, -1, 300},
         {"no key moves unless the position is Custom", ppCenter, Qt::NoButton, {}, {0, 0}, Qt::ArrowCursor,
          Qt::Key_Left},
-        {"an inch typed into the Left box", ppCustom, Qt::NoButton, {}, {600, 0}, Qt::PointingHandCursor, 0,
+        // The box measures from the paper's edge: the printer's 150-pixel
+        // margin comes off what is typed.
+        {"an inch typed into the Left box", ppCustom, Qt::NoButton, {}, {450, 0}, Qt::PointingHandCursor, 0,
          Qt::NoModifier, 25.4},
-        {"an inch typed into the Left box is 600 pixels across, at 300 dpi down too", ppCustom, Qt::NoButton, {},
-         {600, 0}, Qt::PointingHandCursor, 0, Qt::NoModifier, 25.4, -1, 300},
-        {"an inch typed into the Top box is 300 pixels at 300 dpi down", ppCustom, Qt::NoButton, {}, {0, 300},
-         Qt::PointingHandCursor, 0, Qt::NoModifier, -1, 25.4, 300},
+        {"an inch typed into the Left box is 450 pixels across, at 300 dpi down too", ppCustom, Qt::NoButton, {},
+         {450, 0}, Qt::PointingHandCursor, 0, Qt::NoModifier, 25.4, -1, 300},
+        {"an inch typed into the Top box is 180 pixels past the margin at 300 dpi down", ppCustom, Qt::NoButton, {},
+         {0, 180}, Qt::PointingHandCursor, 0, Qt::NoModifier, -1, 25.4, 300},
+        {"20 mm typed: 472 pixels from the paper's edge", ppCustom, Qt::NoButton, {}, {322, 0},
+         Qt::PointingHandCursor, 0, Qt::NoModifier, 20},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -231,8 +235,10 @@ TEST(WorkspaceWindow, DraggingMovesTheCustomOffsetsByPagePixels)
         }
         EXPECT_EQ(shown.Workspace.Info().X - before.X, c.Moved.x());
         EXPECT_EQ(shown.Workspace.Info().Y - before.Y, c.Moved.y());
-        EXPECT_NEAR(left->value(), shown.Workspace.Info().X * 25.4 / 600, 0.05) << "the Left box follows";
-        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(), shown.Workspace.Info().Y * 25.4 / c.DpiY,
+        // Each box adds the printer's margin on its side (150 and 120 pixels).
+        EXPECT_NEAR(left->value(), (shown.Workspace.Info().X + 150) * 25.4 / 600, 0.05) << "the Left box follows";
+        EXPECT_NEAR(shown.Child<QDoubleSpinBox>("TopEdgeBox")->value(),
+                    (shown.Workspace.Info().Y + 120) * 25.4 / c.DpiY,
                     0.05);
     }
 }
@@ -275,6 +281,9 @@ TEST(WorkspaceWindow, ZoomBarsShowTheZoomAndPullBackWhatIsBeyondTheirRange)
         // The settings bar fits the lowest visible control.
         const QWidget* lowest = label2->isVisible() ? label2 : label1->isVisible() ? label1
                                                                                  : shown.Child<QWidget>("ScaleList");
+        // A picture zoomed beyond the page offers the Poster box under the row.
+        if (const QWidget* sizeRow = shown.Child<QWidget>("SizeRow"); sizeRow->isVisible())
+            lowest = sizeRow;
         EXPECT_EQ(shown.Child<QWidget>("SettingsBar")->height(),
                   2 * shown.Child<QWidget>("ScaleLabel")->y() + lowest->geometry().bottom() + 1);
     }
