@@ -28,7 +28,7 @@ ssize_t WriteBytes(void* context, ipp_uchar_t* bytes, size_t size)
     return ssize_t(size);
 }
 
-std::string Answer(const std::string& body, const std::string& printer)
+std::string Answer(const std::string& body, const std::string& printer, const std::vector<std::string>& others)
 {
     if (body.size() < 8)
         return {};
@@ -46,6 +46,13 @@ std::string Answer(const std::string& body, const std::string& printer)
         ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, printer.c_str());
         ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
         ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", 1);
+        for (const std::string& other : others) {
+            if (operation != IPP_OP_CUPS_GET_PRINTERS)
+                break;
+            ippAddSeparator(answer);
+            ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, other.c_str());
+            ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
+        }
     } else if (operation == IPP_OP_CREATE_JOB || operation == IPP_OP_SEND_DOCUMENT) {
         ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", 7);
     } else if (operation == IPP_OP_GET_JOB_ATTRIBUTES) {
@@ -61,8 +68,9 @@ std::string Answer(const std::string& body, const std::string& printer)
 
 } // namespace
 
-TFakePrintServer::TFakePrintServer(TMode mode, std::chrono::milliseconds delay, std::string printer)
-    : FMode(mode), FDelay(delay), FPrinter(std::move(printer))
+TFakePrintServer::TFakePrintServer(TMode mode, std::chrono::milliseconds delay, std::string printer,
+                                   std::vector<std::string> others)
+    : FMode(mode), FDelay(delay), FPrinter(std::move(printer)), FOthers(std::move(others))
 {
     FListener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -162,7 +170,7 @@ void TFakePrintServer::Converse(int client)
                 const auto until = std::chrono::steady_clock::now() + FDelay;
                 while (!FStop && std::chrono::steady_clock::now() < until)
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                const std::string reply = Answer(body, FPrinter);
+                const std::string reply = Answer(body, FPrinter, FOthers);
                 if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0)
                     return;
                 continue;

@@ -3,12 +3,14 @@
 // Print servers that misbehave, on a local TCP port, for the tests of the
 // limits: one that takes connections and never answers, one that answers
 // each request only after a delay, one that hangs up at once. The slow one
-// answers CUPS-Get-Default and CUPS-Get-Printers with one printer.
+// answers CUPS-Get-Default with its printer and CUPS-Get-Printers with it and
+// any others it was given.
 
 #include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace orvanto {
 
@@ -17,7 +19,7 @@ public:
     enum class TMode { Silent, Slow, Closing };
 
     explicit TFakePrintServer(TMode mode, std::chrono::milliseconds delay = std::chrono::milliseconds(1500),
-                              std::string printer = "Slow Printer");
+                              std::string printer = "Slow Printer", std::vector<std::string> others = {});
     ~TFakePrintServer();
 
     // host:port, as CUPS_SERVER takes it.
@@ -32,6 +34,7 @@ private:
     TMode FMode;
     std::chrono::milliseconds FDelay;
     std::string FPrinter;
+    std::vector<std::string> FOthers;
     int FListener = -1;
     int FPort = 0;
     std::atomic<bool> FStop{false};

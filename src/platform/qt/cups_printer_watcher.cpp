@@ -1,5 +1,7 @@
 #include "platform/qt/cups_printer_watcher.h"
 
+#include "platform/lp_options.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
@@ -111,16 +113,6 @@ bool SameFacts(const TPrinterFacts& a, const TPrinterFacts& b)
                         f.MarginRight, f.MarginBottom);
     };
     return tie(a) == tie(b);
-}
-
-// The default as the print system's own tools find it: LPDEST, PRINTER,
-// then the server's default.
-std::string DefaultFromEnvironment()
-{
-    for (const char* variable : {"LPDEST", "PRINTER"})
-        if (const char* value = std::getenv(variable); value && *value && std::strcmp(value, "lp"))
-            return value;
-    return {};
 }
 
 } // namespace
