@@ -228,6 +228,52 @@ TEST(CupsPrinterWatcher, APipeForTheOptionsFileHoldsNothingUp)
     EXPECT_EQ(watcher.Facts().Current, "Office");
 }
 
+// At rest the watcher waits for the server's news instead of asking for the
+// printers again and again; a printer that comes still shows at once, and
+// one chosen in Printer Setup is followed at once even while the server
+// holds a poll. A server without news is asked every round, as ever.
+TEST(CupsPrinterWatcher, HearsOfChangesAndAsksLittleAtRest)
+{
+    struct TCase {
+        const char* Name;
+        bool Subscriptions;
+        std::chrono::milliseconds Hold;
+        bool PrintersAskedAtRest;
+        int Cancelled; // subscriptions ended at exit
+    } cases[] = {
+        {"news answered at once, as CUPS does", true, 0ms, false, 1},
+        {"news held until there is some", true, 10s, false, 1},
+        {"a server without news is asked every round", false, 0ms, true, 0},
+    };
+    for (const TCase& c : cases) {
+        TFakePrintServer server(TFakePrintServer::TMode::Slow, 0ms, "Office");
+        if (c.Subscriptions)
+            server.Subscribe(c.Hold);
+        TServerEnvironment environment(server.Address());
+        TCupsPrinterWatcher::TTiming timing;
+        timing.Limits = TestLimits();
+        timing.Interval = 100ms;
+        timing.SafetyInterval = 60s;
+        timing.Hold = 20s;
+        {
+            TCupsPrinterWatcher watcher({}, {}, timing);
+            ASSERT_TRUE(WaitFor([&] { return watcher.Facts().Answered(); }, 5s)) << c.Name;
+            // A server that holds polls is found out by the first one.
+            ASSERT_TRUE(WaitFor([&] { return server.Seen(IPP_OP_GET_NOTIFICATIONS) >= 2 || !c.Subscriptions; }, 5s))
+                << c.Name;
+            const int asked = server.Seen(IPP_OP_CUPS_GET_PRINTERS);
+            std::this_thread::sleep_for(600ms);
+            EXPECT_EQ(server.Seen(IPP_OP_CUPS_GET_PRINTERS) > asked, c.PrintersAskedAtRest) << c.Name;
+            server.SetOthers({"Kitchen"});
+            server.Announce();
+            EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Printers.size() == 2; }, 2s)) << c.Name;
+            watcher.Select("Kitchen");
+            EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Current == "Kitchen"; }, 2s)) << c.Name;
+        }
+        EXPECT_EQ(server.Seen(IPP_OP_CANCEL_SUBSCRIPTION), c.Cancelled) << c.Name;
+    }
+}
+
 TEST(CupsPrintJob, AServerThatFailsEndsTheHandOverInTime)
 {
     struct TCase {
