@@ -7,6 +7,7 @@
 #include "app/settings_file.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/printer_facts_file.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_colour_dialog.h"
@@ -741,6 +742,82 @@ TEST(MainWindow, HandlesKeysWhileThePrinterWatcherWaits)
         }
         Platform().SetPrinter(std::move(oldPrinter));
     }
+}
+
+} // namespace
+
+namespace {
+
+// Until the server first answers, the page is the stored printer's paper as
+// it was last seen; the window keeps the facts of each answer for the next
+// start.
+TEST(MainWindow, TheFirstLayoutIsTheStoredPrintersPaper)
+{
+    TPrinterFacts letter;
+    letter.Server = TServerState::Answers;
+    letter.Current = "Letter300";
+    letter.Media = "na_letter_8.5x11in";
+    letter.DpiX = letter.DpiY = 300;
+    letter.PaperWidth = 21590;
+    letter.PaperHeight = 27940;
+    const struct {
+        const char* Name;
+        TFakePrintServer::TMode Mode;
+        std::string Stored; // the settings' printer
+        int Dpi;
+        double Aspect;      // the page's height by its width
+        std::string FirstPanel;
+    } cases[] = {
+        {"the stored printer, a silent server", TFakePrintServer::TMode::Silent, "Letter300", 300, 11 / 8.5,
+         "The print server does not answer: "},
+        {"another printer stored, a slow server", TFakePrintServer::TMode::Slow, "Other", 600, 297.0 / 210,
+         "Looking for printers…"},
+    };
+    const std::string picture = MakeTempFolder("first-layout") + "picture.bmp";
+    QImage green(40, 20, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    ASSERT_TRUE(green.save(QString::fromStdString(picture)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_TRUE(TPrinterFactsFile().Remember(letter));
+        TFakePrintServer server(c.Mode, std::chrono::seconds(30));
+        TServerEnvironment environment(server.Address());
+        auto oldPrinter = Platform().SetPrinter(std::make_unique<TQtPrinter>(
+            TQtPrinter::TTransfer::Jpeg, TPrinterFactsFile().StartingFacts(c.Stored)));
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
+                       "[Settings]\nWidth=900\nHeight=480\nPrinter=" + c.Stored + "\n");
+        {
+            TForm1 window(ParseCommandLine({picture}));
+            window.show();
+            const TPageLayout& layout = window.Workspace()->Layout();
+            EXPECT_EQ(layout.PrinterDpiX(), c.Dpi);
+            EXPECT_NEAR(double(layout.PageAspect()), c.Aspect, 0.001);
+            EXPECT_NEAR(double(layout.PrintBitmapHeight()) / layout.PrintBitmapWidth(), c.Aspect, 0.001);
+            EXPECT_LE(layout.PrintBitmapWidth(), c.Dpi == 300 ? 2550 : 4961);
+            for (int i = 0; i < 400 && c.Mode == TFakePrintServer::TMode::Silent
+                 && Platform().Printer().Facts().Server == TServerState::Asking;
+                 ++i)
+                QTest::qWait(25);
+            QTest::qWait(600); // the 500 ms refresh
+            EXPECT_EQ(window.StatusPanel(0)->text().toStdString(),
+                      c.FirstPanel + (c.Mode == TFakePrintServer::TMode::Silent ? server.Address() : ""));
+            window.Shutdown();
+        }
+        Platform().SetPrinter(std::move(oldPrinter));
+    }
+    // A server that answers: its printer's facts are kept for the next start.
+    TFakePrintServer server(TFakePrintServer::TMode::Slow, std::chrono::milliseconds(0), "Answering");
+    TServerEnvironment environment(server.Address());
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TQtPrinter>());
+    {
+        TForm1 window(ParseCommandLine({picture}));
+        window.show();
+        for (int i = 0; i < 200 && TPrinterFactsFile().StartingFacts("Answering").Current.empty(); ++i)
+            QTest::qWait(25);
+        EXPECT_EQ(TPrinterFactsFile().StartingFacts("Answering").Current, "Answering");
+        window.Shutdown();
+    }
+    Platform().SetPrinter(std::move(oldPrinter));
 }
 
 } // namespace
