@@ -632,6 +632,7 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
         bool PrintEnabled;
         std::string PrintHint; // the bar button's tooltip
         std::string Status;    // the last panel; empty: unchanged
+        bool SetupEnabled = true; // Printer Setup opens, or says why it waits
     } cases[] = {
         {"before the first answer", [](TRecordingPrinter& p) { p.Server = TServerState::Asking; },
          "Looking for printers…", false, "Print\nLooking for printers…", ""},
@@ -664,7 +665,7 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
          },
          "203mm x 254mm", true, "Print", "Printed on Recording Printer"},
         {"no print system at all", [](TRecordingPrinter& p) { p.Server = TServerState::Unreachable; },
-         "No Printer", false, "Print\nNo printer: add one in the system's printer settings", ""},
+         "No Printer", false, "Print\nNo printer: add one in the system's printer settings", "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
@@ -679,6 +680,7 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
         EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), c.FirstPanel);
         EXPECT_EQ(window.ButtonBar()->ButtonEnabled(printIndex), c.PrintEnabled);
         EXPECT_EQ(window.MenuAction("Print1")->isEnabled(), c.PrintEnabled);
+        EXPECT_EQ(window.MenuAction("PrinterSetup1")->isEnabled(), c.SetupEnabled);
         EXPECT_EQ(window.ButtonBar()->ButtonCaption(printIndex), c.PrintHint);
         const QLabel* last = window.StatusPanel(5);
         const std::string status = (last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString();
