@@ -261,15 +261,21 @@ TEST(CupsPrinterWatcher, HearsOfChangesAndAsksLittleAtRest)
             // A server that holds polls is found out by the first one.
             ASSERT_TRUE(WaitFor([&] { return server.Seen(IPP_OP_GET_NOTIFICATIONS) >= 2 || !c.Subscriptions; }, 5s))
                 << c.Name;
-            const int asked = server.Seen(IPP_OP_CUPS_GET_PRINTERS);
-            std::this_thread::sleep_for(600ms);
-            EXPECT_EQ(server.Seen(IPP_OP_CUPS_GET_PRINTERS) > asked, c.PrintersAskedAtRest) << c.Name;
+            const auto atRest = [&] {
+                const int asked = server.Seen(IPP_OP_CUPS_GET_PRINTERS);
+                std::this_thread::sleep_for(1200ms);
+                return server.Seen(IPP_OP_CUPS_GET_PRINTERS) > asked;
+            };
+            EXPECT_EQ(atRest(), c.PrintersAskedAtRest) << c.Name;
             server.SetOthers({"Kitchen"});
             server.Announce();
             EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Printers.size() == 2; }, 2s)) << c.Name;
             watcher.Select("Kitchen");
             EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Current == "Kitchen"; }, 2s)) << c.Name;
+            // News once heard is not heard again.
+            EXPECT_EQ(atRest(), c.PrintersAskedAtRest) << c.Name << ", after the news";
         }
+        EXPECT_EQ(server.Seen(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS), 1) << c.Name;
         EXPECT_EQ(server.Seen(IPP_OP_CANCEL_SUBSCRIPTION), c.Cancelled) << c.Name;
     }
 }
