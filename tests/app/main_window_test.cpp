@@ -518,6 +518,16 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
+        {
+            // After a print the message is long: it ends in "…", whole in
+            // its tooltip, and the others keep their texts.
+            const std::string printed = "Printed on Fotodrucker im Arbeitszimmer";
+            window.ShowStatusText(printed);
+            QTest::qWait(20);
+            ExpectStatusPanelsFit(window);
+            EXPECT_EQ(window.StatusPanel(5)->toolTip().toStdString(), printed);
+            EXPECT_TRUE(window.StatusPanel(5)->text().endsWith(QChar(0x2026)));
+        }
         // However short the numbers get, they keep what they count in.
         EXPECT_TRUE(window.StatusPanel(0)->text().contains("mm")) << window.StatusPanel(0)->text().toStdString();
         EXPECT_TRUE(window.StatusPanel(6)->text().endsWith("ppi")) << window.StatusPanel(6)->text().toStdString();

@@ -193,10 +193,8 @@ void TCupsPrinterWatcher::Select(const std::string& name)
     {
         std::lock_guard lock(FMutex);
         FSelected = name;
-        FWoken = true;
-        FInterrupt = true;
     }
-    FWake.notify_all();
+    Wake();
 }
 
 void TCupsPrinterWatcher::Wake()

@@ -267,9 +267,13 @@ TEST(CupsPrinterWatcher, HearsOfChangesAndAsksLittleAtRest)
                 return server.Seen(IPP_OP_CUPS_GET_PRINTERS) > asked;
             };
             EXPECT_EQ(atRest(), c.PrintersAskedAtRest) << c.Name;
+            const int polled = server.Seen(IPP_OP_GET_NOTIFICATIONS);
             server.SetOthers({"Kitchen"});
             server.Announce();
             EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Printers.size() == 2; }, 2s)) << c.Name;
+            // Chosen while the server holds the next poll.
+            WaitFor([&] { return server.Seen(IPP_OP_GET_NOTIFICATIONS) > polled + 1; }, 1s);
+            std::this_thread::sleep_for(50ms);
             watcher.Select("Kitchen");
             EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Current == "Kitchen"; }, 2s)) << c.Name;
             // News once heard is not heard again.
