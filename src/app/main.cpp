@@ -11,6 +11,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
+#include "support/diagnostics/startup_timeline.h"
 #include "support/messages/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
@@ -64,8 +65,10 @@ int RunWindow(QApplication& application, const TCommandLine& line, const std::op
     int status = 0;
     {
         TForm1 window(line, stored, std::move(early));
+        MarkStartup("window built");
         if (!window.ShuttingDown())
             window.show();
+        MarkStartup("window shown");
         status = application.exec();
     }
     // The dialogs are widgets: they must go while the application still exists.
@@ -79,6 +82,7 @@ int RunWindow(QApplication& application, const TCommandLine& line, const std::op
 
 int main(int argc, char* argv[])
 {
+    MarkStartup("main");
     if (const int status = HandleCommandLineOptions(argc, argv); status >= 0)
         return status;
     // Stale temporary files go and the services are freed in their order
@@ -86,6 +90,7 @@ int main(int argc, char* argv[])
     ArrangeShutdownAtExit();
     const bool chosen = ChoosePlatform();
     QApplication application(argc, argv);
+    MarkStartup("application built");
     const bool display = !chosen || PlatformShowsWindows(QGuiApplication::platformName().toStdString());
     QApplication::setApplicationName(QString::fromUtf8(ProgramName));
     // Lets the desktop match the window to its menu entry (its icon and name

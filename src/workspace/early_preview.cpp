@@ -1,5 +1,7 @@
 #include "workspace/early_preview.h"
 
+#include "support/diagnostics/startup_timeline.h"
+
 #include <algorithm>
 #include <cmath>
 #include <system_error>
@@ -22,6 +24,7 @@ TEarlyPreview::TEarlyPreview(std::string fileName, QSize bound) : FFileName(std:
     FCopy.GraphicClass = graphicClass;
     try {
         FThread = std::thread([this, graphicClass, bound] {
+            MarkStartup("quick copy decode starts");
             TCopy copy;
             copy.GraphicClass = graphicClass;
             const TPreviewNeed need = [&copy, bound](QSize full) { return copy.Asked = Fitted(full, bound); };
@@ -34,6 +37,7 @@ TEarlyPreview::TEarlyPreview(std::string fileName, QSize bound) : FFileName(std:
                 copy.Preview = QImage();
             }
             FCopy = std::move(copy);
+            MarkStartup("quick copy decoded");
         });
     } catch (const std::system_error&) {
         // No thread to spare: the window reads the copy itself.
