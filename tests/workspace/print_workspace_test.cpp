@@ -845,10 +845,13 @@ TEST(EarlyPreview, TheCopyIsAskedForThePictureFittedIntoTheWindow)
 
 // The quick copy read while the window was built is shown when it is for
 // the file loaded and holds the preview's pixels; otherwise the load reads
-// its own (a quarter of each side, 400 x 300, covers the preview page).
+// its own (a quarter of each side, 400 x 300, covers the preview page). A
+// copy started from the name alone is aimed at the window afterwards, as
+// the program starts it before the application exists.
 TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
 {
     const std::string photo = Folder + "halves.jpg";
+    enum TAimed { AtStart, Later, Never };
     QImage halves(1600, 1200, QImage::Format_BGR888);
     halves.fill(QColor(200, 20, 20));
     for (int y = 0; y < 1200; ++y)
@@ -860,11 +863,16 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
         std::string Named; // the file the early copy was read for
         QSize Bound;
         QSize Shown;
+        TAimed Aimed = AtStart;
     } cases[] = {
         {"half of each side fits the window: taken", photo, {800, 600}, {800, 600}},
         {"an eighth is too small for the preview: read again", photo, {100, 100}, {400, 300}},
         {"no reduction fits the bound: none to take", photo, {1000, 1000}, {400, 300}},
         {"a copy of another file is not shown", Folder + "other.jpg", {800, 600}, {400, 300}},
+        {"aimed after the start: taken", photo, {800, 600}, {800, 600}, Later},
+        {"aimed later, too small for the preview: read again", photo, {100, 100}, {400, 300}, Later},
+        {"aim withdrawn: read again", photo, {}, {400, 300}, Later},
+        {"never aimed: read again", photo, {800, 600}, {400, 300}, Never},
     };
     ASSERT_TRUE(WriteWholeFile(Folder + "other.jpg", ReadWholeFile(photo)));
     for (const auto& c : cases) {
@@ -875,7 +883,14 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
         workspace.SetView(&view);
         workspace.SetBackgroundLoading(true);
         Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
-        workspace.SetEarlyPreview(std::make_unique<TEarlyPreview>(c.Named, c.Bound));
+        if (c.Aimed == AtStart) {
+            workspace.SetEarlyPreview(std::make_unique<TEarlyPreview>(c.Named, c.Bound));
+        } else {
+            auto early = std::make_unique<TEarlyPreview>(c.Named);
+            if (c.Aimed == Later)
+                early->Aim(c.Bound);
+            workspace.SetEarlyPreview(std::move(early));
+        }
         ASSERT_TRUE(workspace.LoadFile(photo));
         ASSERT_TRUE(workspace.Picture().Loading());
         const QImage& shown = workspace.Picture().Shown();
