@@ -18,6 +18,7 @@
 #include "workspace/early_preview.h"
 
 #include <QApplication>
+#include <QThread>
 
 #include <cstdio>
 #include <memory>
@@ -92,6 +93,9 @@ std::unique_ptr<TEarlyPreview> StartEarlyPreview(int argc, char* argv[])
     const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (line.AutoPrint)
         return nullptr;
+    // Qt counts as its main thread the first one that asks it for thread
+    // data, and the reader's file is a Qt object: this thread asks first.
+    QThread::currentThread();
     return std::make_unique<TEarlyPreview>(line.Picture);
 }
 
