@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -904,6 +905,46 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
         EXPECT_NEAR(right.red(), 30, 8);
         EXPECT_TRUE(workspace.FinishLoading());
         EXPECT_EQ(workspace.Picture().Bitmap().size(), QSize(1600, 1200));
+    }
+}
+
+// A copy started from the picture's name alone reads what the window it was
+// aimed at needs, and nothing when the aim was withdrawn (an unattended
+// run) or never given; a reader other than its own gets nothing.
+TEST_F(Workspace, AnEarlyCopyReadsOnlyWhatItWasAimedAt)
+{
+    const std::string photo = Folder + "aimed.jpg";
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(Colourful(1600, 1200), 90, photo, error));
+    const TGraphicClass* jpeg = BuiltInGraphicClass(photo);
+    ASSERT_NE(jpeg, nullptr);
+    const struct {
+        const char* Shows;
+        std::optional<QSize> Aim;
+        const TGraphicClass* Reader;
+        QSize Copy; // 0 x 0: none
+        std::optional<QSize> AimAgain = std::nullopt; // changes nothing
+    } cases[] = {
+        {"aimed at a window: the smallest reduction that covers it", QSize(300, 300), jpeg, {400, 300}},
+        {"aimed at a larger window: half of each side", QSize(700, 700), jpeg, {800, 600}},
+        {"aim withdrawn: nothing read", QSize(), jpeg, {0, 0}},
+        {"never aimed: nothing read", std::nullopt, jpeg, {0, 0}},
+        {"asked for by another reader: nothing", QSize(300, 300), nullptr, {0, 0}},
+        {"aimed twice: the first aim counts", QSize(300, 300), jpeg, {400, 300}, QSize(700, 700)},
+        {"withdrawn after the aim: the aim counts", QSize(300, 300), jpeg, {400, 300}, QSize()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        TEarlyPreview early(photo);
+        if (c.Aim)
+            early.Aim(*c.Aim);
+        if (c.AimAgain)
+            early.Aim(*c.AimAgain);
+        const TEarlyPreview::TCopy copy = early.Take(photo, c.Reader);
+        EXPECT_EQ(copy.Preview.size(), c.Copy);
+        if (!copy.Preview.isNull()) {
+            EXPECT_EQ(copy.FullSize, QSize(1600, 1200));
+        }
     }
 }
 
