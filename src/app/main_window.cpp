@@ -93,7 +93,6 @@ TForm1::~TForm1()
 void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSettings>& stored,
                         std::unique_ptr<TEarlyPreview> early)
 {
-    const bool quickCopyComing = early != nullptr;
     if (const TLanguage* language = Language())
         InstallQtTranslations(language->Name());
     QApplication::setApplicationDisplayName(QString::fromUtf8(ProgramName));
@@ -183,11 +182,6 @@ void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSet
         move(*place);
     else
         CenterForm(this);
-    // With a quick copy still decoding, the window shows before the load
-    // waits for it: its native window is made and mapped meanwhile, and the
-    // first paint, once the event loop runs, already has the picture.
-    if (quickCopyComing && !FShutdownRequested)
-        show();
     ProcessCommandLine(line);
     FExtras->FinishSplash();
 }
