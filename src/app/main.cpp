@@ -11,11 +11,14 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_printer.h"
+#include "support/diagnostics/startup_timeline.h"
 #include "support/messages/program_name.h"
 #include "support/services.h"
 #include "workspace/command_line.h"
+#include "workspace/early_preview.h"
 
 #include <QApplication>
+#include <QThread>
 
 #include <cstdio>
 #include <memory>
@@ -64,8 +67,10 @@ int RunWindow(QApplication& application, const TCommandLine& line, const std::op
     int status = 0;
     {
         TForm1 window(line, stored, std::move(early));
+        MarkStartup("window built");
         if (!window.ShuttingDown())
             window.show();
+        MarkStartup("window shown");
         status = application.exec();
     }
     // The dialogs are widgets: they must go while the application still exists.
@@ -75,17 +80,39 @@ int RunWindow(QApplication& application, const TCommandLine& line, const std::op
     return status;
 }
 
+// The picture's quick copy starts reading before anything else, so that its
+// decode, the longest step before the first paint, overlaps the start of the
+// application and the building of the window. Only for a plain picture name
+// first (a leading "-" may be one of Qt's own options, which the application
+// takes out of the arguments later) and no print switch; the window takes
+// the copy only when its own reading of the command line names the same file.
+std::unique_ptr<TEarlyPreview> StartEarlyPreview(int argc, char* argv[])
+{
+    if (argc < 2 || argv[1][0] == '-' || argv[1][0] == '\0')
+        return nullptr;
+    const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.AutoPrint)
+        return nullptr;
+    // Qt counts as its main thread the first one that asks it for thread
+    // data, and the reader's file is a Qt object: this thread asks first.
+    QThread::currentThread();
+    return std::make_unique<TEarlyPreview>(line.Picture);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    MarkStartup("main");
     if (const int status = HandleCommandLineOptions(argc, argv); status >= 0)
         return status;
+    std::unique_ptr<TEarlyPreview> early = StartEarlyPreview(argc, argv);
     // Stale temporary files go and the services are freed in their order
     // however the program ends.
     ArrangeShutdownAtExit();
     const bool chosen = ChoosePlatform();
     QApplication application(argc, argv);
+    MarkStartup("application built");
     const bool display = !chosen || PlatformShowsWindows(QGuiApplication::platformName().toStdString());
     QApplication::setApplicationName(QString::fromUtf8(ProgramName));
     // Lets the desktop match the window to its menu entry (its icon and name
@@ -102,15 +129,17 @@ int main(int argc, char* argv[])
         std::fputs("orvanto: no display; for unattended printing add /AUTOPRINT\n", stderr);
         return 1;
     }
-    // The picture's quick copy is read while the window is built. The window
-    // shows the picture fitted into it, so its stored size bounds the pixels
-    // the copy needs; a copy that falls short is read again by the window.
-    std::unique_ptr<TEarlyPreview> early;
+    // The window shows the picture fitted into it, so its stored size bounds
+    // the pixels the quick copy needs; a copy that falls short is read again
+    // by the window. An unattended run wants none.
     if (!unattended && !line.Picture.empty()) {
+        if (!early || line.Picture != early->FileName())
+            early = std::make_unique<TEarlyPreview>(line.Picture);
         const QSize window = TForm1::OpeningSize(stored.value_or(TStoredSettings()));
         const qreal ratio = application.devicePixelRatio();
-        early = std::make_unique<TEarlyPreview>(
-            line.Picture, QSize(int(window.width() * ratio + 0.5), int(window.height() * ratio + 0.5)));
+        early->Aim(QSize(int(window.width() * ratio + 0.5), int(window.height() * ratio + 0.5)));
+    } else {
+        early.reset();
     }
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>(unattended));
     // Until the server answers, pages are laid out on the stored printer's

@@ -32,9 +32,8 @@ bool ReadDeviceBytes(QIODevice& device, std::string& error, const TBytesReader& 
     return read(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
 }
 
-bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read)
+bool OpenPictureFile(QFile& file, const std::string& path, std::string& error)
 {
-    QFile file;
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
         error = Messages::FileNotFound;
@@ -44,6 +43,14 @@ bool ReadFileBytes(const std::string& path, std::string& error, const TBytesRead
         error = Messages::FileInUse;
         return false;
     }
+    return true;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& error, const TBytesReader& read)
+{
+    QFile file;
+    if (!OpenPictureFile(file, path, error))
+        return false;
     if (file.size() > 0)
         if (const uchar* mapped = file.map(0, file.size()))
             return read(mapped, std::size_t(file.size()));

@@ -12,9 +12,14 @@
 #include <functional>
 #include <string>
 
+class QFile;
 class QIODevice;
 
 namespace orvanto {
+
+// Opens path read-only into file. False with "File not found" when there is
+// no such file, "File in use" when it is there but cannot be opened.
+bool OpenPictureFile(QFile& file, const std::string& path, std::string& error);
 
 using TBytesReader = std::function<bool(const std::uint8_t* data, std::size_t size)>;
 

@@ -1,5 +1,6 @@
 #include "workspace/picture_loader.h"
 
+#include "support/diagnostics/startup_timeline.h"
 #include "support/messages/general.h"
 
 #include <chrono>
@@ -47,6 +48,7 @@ void TPictureLoader::Run(TDecode decode, std::function<void()> finished)
 {
     // Named for debuggers and for the start-up bench, which watches it end.
     pthread_setname_np(pthread_self(), "orvanto-decode");
+    MarkStartup("whole picture decode starts");
     TResult result;
     try {
         const TLoadProgress progress = [this](int percent) {
@@ -63,6 +65,7 @@ void TPictureLoader::Run(TDecode decode, std::function<void()> finished)
         if (result.Error.empty())
             result.Error = CaughtFailureMessage();
     }
+    MarkStartup("whole picture decoded");
     result.Cancelled = FCancel.load();
     if (!result.Loaded)
         result.Picture = QImage();

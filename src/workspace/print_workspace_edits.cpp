@@ -4,6 +4,7 @@
 
 #include "imaging/open_image.h"
 #include "platform/platform.h"
+#include "support/diagnostics/startup_timeline.h"
 #include "support/files/file_listing.h"
 #include "support/messages/general.h"
 #include "support/messages/messages.h"
@@ -71,7 +72,9 @@ bool TakeEarlyPreview(std::unique_ptr<TEarlyPreview>& early, const TOpenImage& r
     const int index = registry.Formats().FindByFileName(fileName);
     const TGraphicClass* graphicClass =
         registry.Formats().IsValidIndex(index) ? registry.Formats().Item(index).GraphicClass : nullptr;
+    MarkStartup("waiting for the quick copy");
     TEarlyPreview::TCopy copy = early->Take(fileName, graphicClass);
+    MarkStartup("quick copy taken");
     early.reset();
     if (copy.Preview.isNull())
         return false;
@@ -148,6 +151,7 @@ bool TPrintWorkspace::StartLoading(const std::string& fileName, bool& loaded)
         if (preview.format() != QImage::Format_BGR888)
             preview = preview.convertToFormat(QImage::Format_BGR888);
         FState->Picture.ShowQuickCopy(fullSize, std::move(preview));
+        MarkStartup("quick copy handed to the view");
     }
     if (!FState->Picture.HasQuickCopy()) {
         // Nothing to show meanwhile: wait, as a load always did.

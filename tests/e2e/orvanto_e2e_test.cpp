@@ -181,6 +181,9 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
 {
     const std::string folder = MakeTempFolder("autoprint-failing"), picture = folder + "marked.bmp";
     ASSERT_TRUE(MarkedPicture(60, 40).save(QString::fromStdString(picture)));
+    // A JPEG's quick copy starts reading before the application exists.
+    const std::string photo = folder + "marked.jpg";
+    ASSERT_TRUE(MarkedPicture(60, 40).save(QString::fromStdString(photo)));
     WriteWholeFile(folder + "broken.bmp", "BM this is no bitmap");
     // Servers that misbehave: the run ends in time all the same, and says
     // why when it did not print.
@@ -204,6 +207,8 @@ TEST_F(OrvantoEndToEnd, FailedUnattendedRunsEndWithStatusOneAndTheMessage)
         {"no printer", picture, folder + "no-such-server.sock", "No printer installed"},
         {"no display: missing file", folder + "missing.bmp", "", "File not found", TDisplay::None},
         {"no display, no switch: one line, no abort", picture, "",
+         "no display; for unattended printing add /AUTOPRINT\n", TDisplay::None, false},
+        {"no display, no switch, a JPEG: one line, no abort", photo, "",
          "no display; for unattended printing add /AUTOPRINT\n", TDisplay::None, false},
         {"a display that is gone: missing file", folder + "missing.bmp", "", "File not found", TDisplay::Gone},
         {"a display that is gone, no switch: one line, no abort", picture, "",

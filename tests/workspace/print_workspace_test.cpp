@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -845,10 +846,13 @@ TEST(EarlyPreview, TheCopyIsAskedForThePictureFittedIntoTheWindow)
 
 // The quick copy read while the window was built is shown when it is for
 // the file loaded and holds the preview's pixels; otherwise the load reads
-// its own (a quarter of each side, 400 x 300, covers the preview page).
+// its own (a quarter of each side, 400 x 300, covers the preview page). A
+// copy started from the name alone is aimed at the window afterwards, as
+// the program starts it before the application exists.
 TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
 {
     const std::string photo = Folder + "halves.jpg";
+    enum TAimed { AtStart, Later, Never };
     QImage halves(1600, 1200, QImage::Format_BGR888);
     halves.fill(QColor(200, 20, 20));
     for (int y = 0; y < 1200; ++y)
@@ -860,11 +864,16 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
         std::string Named; // the file the early copy was read for
         QSize Bound;
         QSize Shown;
+        TAimed Aimed = AtStart;
     } cases[] = {
         {"half of each side fits the window: taken", photo, {800, 600}, {800, 600}},
         {"an eighth is too small for the preview: read again", photo, {100, 100}, {400, 300}},
         {"no reduction fits the bound: none to take", photo, {1000, 1000}, {400, 300}},
         {"a copy of another file is not shown", Folder + "other.jpg", {800, 600}, {400, 300}},
+        {"aimed after the start: taken", photo, {800, 600}, {800, 600}, Later},
+        {"aimed later, too small for the preview: read again", photo, {100, 100}, {400, 300}, Later},
+        {"aim withdrawn: read again", photo, {}, {400, 300}, Later},
+        {"never aimed: read again", photo, {800, 600}, {400, 300}, Never},
     };
     ASSERT_TRUE(WriteWholeFile(Folder + "other.jpg", ReadWholeFile(photo)));
     for (const auto& c : cases) {
@@ -875,7 +884,14 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
         workspace.SetView(&view);
         workspace.SetBackgroundLoading(true);
         Apply(workspace, [](TPrintWorkspaceInfo& i) { i.Scale = psFitToPage; });
-        workspace.SetEarlyPreview(std::make_unique<TEarlyPreview>(c.Named, c.Bound));
+        if (c.Aimed == AtStart) {
+            workspace.SetEarlyPreview(std::make_unique<TEarlyPreview>(c.Named, c.Bound));
+        } else {
+            auto early = std::make_unique<TEarlyPreview>(c.Named);
+            if (c.Aimed == Later)
+                early->Aim(c.Bound);
+            workspace.SetEarlyPreview(std::move(early));
+        }
         ASSERT_TRUE(workspace.LoadFile(photo));
         ASSERT_TRUE(workspace.Picture().Loading());
         const QImage& shown = workspace.Picture().Shown();
@@ -889,6 +905,46 @@ TEST_F(Workspace, TheCopyReadAtStartIsShownWhenItCoversThePreview)
         EXPECT_NEAR(right.red(), 30, 8);
         EXPECT_TRUE(workspace.FinishLoading());
         EXPECT_EQ(workspace.Picture().Bitmap().size(), QSize(1600, 1200));
+    }
+}
+
+// A copy started from the picture's name alone reads what the window it was
+// aimed at needs, and nothing when the aim was withdrawn (an unattended
+// run) or never given; a reader other than its own gets nothing.
+TEST_F(Workspace, AnEarlyCopyReadsOnlyWhatItWasAimedAt)
+{
+    const std::string photo = Folder + "aimed.jpg";
+    std::string error;
+    ASSERT_TRUE(SaveJpegFile(Colourful(1600, 1200), 90, photo, error));
+    const TGraphicClass* jpeg = BuiltInGraphicClass(photo);
+    ASSERT_NE(jpeg, nullptr);
+    const struct {
+        const char* Shows;
+        std::optional<QSize> Aim;
+        const TGraphicClass* Reader;
+        QSize Copy; // 0 x 0: none
+        std::optional<QSize> AimAgain = std::nullopt; // changes nothing
+    } cases[] = {
+        {"aimed at a window: the smallest reduction that covers it", QSize(300, 300), jpeg, {400, 300}},
+        {"aimed at a larger window: half of each side", QSize(700, 700), jpeg, {800, 600}},
+        {"aim withdrawn: nothing read", QSize(), jpeg, {0, 0}},
+        {"never aimed: nothing read", std::nullopt, jpeg, {0, 0}},
+        {"asked for by another reader: nothing", QSize(300, 300), nullptr, {0, 0}},
+        {"aimed twice: the first aim counts", QSize(300, 300), jpeg, {400, 300}, QSize(700, 700)},
+        {"withdrawn after the aim: the aim counts", QSize(300, 300), jpeg, {400, 300}, QSize()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        TEarlyPreview early(photo);
+        if (c.Aim)
+            early.Aim(*c.Aim);
+        if (c.AimAgain)
+            early.Aim(*c.AimAgain);
+        const TEarlyPreview::TCopy copy = early.Take(photo, c.Reader);
+        EXPECT_EQ(copy.Preview.size(), c.Copy);
+        if (!copy.Preview.isNull()) {
+            EXPECT_EQ(copy.FullSize, QSize(1600, 1200));
+        }
     }
 }
 

@@ -18,7 +18,6 @@
 #include <utility>
 #include <vector>
 
-#include <sys/stat.h>
 #include <tiffio.h>
 
 namespace orvanto {
@@ -338,15 +337,8 @@ bool ReadTiff(const std::uint8_t* data, std::size_t size, QImage& picture, std::
 bool ReadTiffFile(const std::string& path, QImage& picture, std::string& error, const TLoadProgress& progress)
 {
     QFile file;
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        error = Messages::FileNotFound;
+    if (!OpenPictureFile(file, path, error))
         return false;
-    }
-    if (!OpenReadOnly(file, path)) {
-        error = Messages::FileInUse;
-        return false;
-    }
     std::uint8_t header[8] = {};
     error = Messages::UnknownFormat;
     if (file.read(reinterpret_cast<char*>(header), 8) != 8 || !HasHeader(header, 8) || !file.seek(0))

@@ -1,6 +1,7 @@
 #include "workspace/qt/print_workspace_window.h"
 
 #include "platform/platform.h"
+#include "support/diagnostics/startup_timeline.h"
 #include "workspace/page_layout.h"
 #include "workspace/print_workspace.h"
 #include "workspace/qt/preview_page.h"
@@ -307,6 +308,7 @@ void TPrintWorkspaceWindow::DrawPage(QPainter& painter)
             frame.Height = at.Height;
         }
         drawn = FCache.Paint(painter, picture, frame, FCacheStale);
+        MarkStartup(picture ? "page painted with picture" : "page painted");
         FCacheStale = false;
         if (poster)
             DrawPosterGrid(painter, at);
