@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -28,41 +29,11 @@ ssize_t WriteBytes(void* context, ipp_uchar_t* bytes, size_t size)
     return ssize_t(size);
 }
 
-std::string Answer(const std::string& body, const std::string& printer)
-{
-    if (body.size() < 8)
-        return {};
-    const int operation = (std::uint8_t(body[2]) << 8) | std::uint8_t(body[3]);
-    const int id = (std::uint8_t(body[4]) << 24) | (std::uint8_t(body[5]) << 16) | (std::uint8_t(body[6]) << 8)
-        | std::uint8_t(body[7]);
-    ipp_t* answer = ippNew();
-    ippSetVersion(answer, 2, 0);
-    ippSetStatusCode(answer, IPP_STATUS_OK);
-    ippSetRequestId(answer, id);
-    ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_CHARSET, "attributes-charset", nullptr, "utf-8");
-    ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_LANGUAGE, "attributes-natural-language", nullptr, "en");
-    if (operation == IPP_OP_CUPS_GET_DEFAULT || operation == IPP_OP_CUPS_GET_PRINTERS
-        || operation == IPP_OP_GET_PRINTER_ATTRIBUTES) {
-        ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, printer.c_str());
-        ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
-        ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", 1);
-    } else if (operation == IPP_OP_CREATE_JOB || operation == IPP_OP_SEND_DOCUMENT) {
-        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", 7);
-    } else if (operation == IPP_OP_GET_JOB_ATTRIBUTES) {
-        // Every job is done by the time anyone asks.
-        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", IPP_JSTATE_COMPLETED);
-    }
-    std::string encoded;
-    ippWriteIO(&encoded, WriteBytes, 1, nullptr, answer);
-    ippDelete(answer);
-    return "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: " + std::to_string(encoded.size())
-        + "\r\n\r\n" + encoded;
-}
-
 } // namespace
 
-TFakePrintServer::TFakePrintServer(TMode mode, std::chrono::milliseconds delay, std::string printer)
-    : FMode(mode), FDelay(delay), FPrinter(std::move(printer))
+TFakePrintServer::TFakePrintServer(TMode mode, std::chrono::milliseconds delay, std::string printer,
+                                   std::vector<std::string> others)
+    : FMode(mode), FDelay(delay), FPrinter(std::move(printer)), FOthers(std::move(others))
 {
     FListener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -81,6 +52,117 @@ TFakePrintServer::~TFakePrintServer()
     FStop = true;
     FThread.join();
     ::close(FListener);
+}
+
+int TFakePrintServer::Seen(int operation) const
+{
+    std::lock_guard lock(FMutex);
+    const auto found = FOperations.find(operation);
+    return found == FOperations.end() ? 0 : found->second;
+}
+
+void TFakePrintServer::Subscribe(std::chrono::milliseconds hold)
+{
+    std::lock_guard lock(FMutex);
+    FSubscriptions = true;
+    FHold = hold;
+}
+
+void TFakePrintServer::SetOthers(std::vector<std::string> others)
+{
+    std::lock_guard lock(FMutex);
+    FOthers = std::move(others);
+}
+
+void TFakePrintServer::Announce()
+{
+    std::lock_guard lock(FMutex);
+    ++FEvents;
+}
+
+std::string TFakePrintServer::Answer(const std::string& body)
+{
+    if (body.size() < 8)
+        return {};
+    const int operation = (std::uint8_t(body[2]) << 8) | std::uint8_t(body[3]);
+    const int id = (std::uint8_t(body[4]) << 24) | (std::uint8_t(body[5]) << 16) | (std::uint8_t(body[6]) << 8)
+        | std::uint8_t(body[7]);
+    {
+        std::lock_guard lock(FMutex);
+        ++FOperations[operation];
+    }
+    // The sequence number a poll asks from, read with libcups.
+    int from = 1;
+    if (operation == IPP_OP_GET_NOTIFICATIONS) {
+        ipp_t* request = ippNew();
+        std::string rest = body;
+        struct TReader {
+            std::string* Bytes;
+            static ssize_t Read(void* self, ipp_uchar_t* buffer, size_t size)
+            {
+                auto* bytes = static_cast<TReader*>(self)->Bytes;
+                const size_t n = std::min(size, bytes->size());
+                std::memcpy(buffer, bytes->data(), n);
+                bytes->erase(0, n);
+                return ssize_t(n);
+            }
+        } reader{&rest};
+        ippReadIO(&reader, TReader::Read, 1, nullptr, request);
+        if (ipp_attribute_t* a = ippFindAttribute(request, "notify-sequence-numbers", IPP_TAG_INTEGER))
+            from = ippGetInteger(a, 0);
+        ippDelete(request);
+        // Held while there is no news, as a server that honours notify-wait.
+        const auto until = std::chrono::steady_clock::now() + FHold;
+        while (!FStop && std::chrono::steady_clock::now() < until) {
+            {
+                std::lock_guard lock(FMutex);
+                if (FEvents >= from)
+                    break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    std::lock_guard lock(FMutex);
+    ipp_t* answer = ippNew();
+    ippSetVersion(answer, 2, 0);
+    ippSetStatusCode(answer, IPP_STATUS_OK);
+    ippSetRequestId(answer, id);
+    ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_CHARSET, "attributes-charset", nullptr, "utf-8");
+    ippAddString(answer, IPP_TAG_OPERATION, IPP_TAG_LANGUAGE, "attributes-natural-language", nullptr, "en");
+    if (operation == IPP_OP_CUPS_GET_DEFAULT || operation == IPP_OP_CUPS_GET_PRINTERS
+        || operation == IPP_OP_GET_PRINTER_ATTRIBUTES) {
+        ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, FPrinter.c_str());
+        ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
+        ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", 1);
+        for (const std::string& other : FOthers) {
+            if (operation != IPP_OP_CUPS_GET_PRINTERS)
+                break;
+            ippAddSeparator(answer);
+            ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, other.c_str());
+            ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state", IPP_PSTATE_IDLE);
+        }
+    } else if (operation == IPP_OP_CREATE_JOB || operation == IPP_OP_SEND_DOCUMENT) {
+        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", 7);
+    } else if (operation == IPP_OP_GET_JOB_ATTRIBUTES) {
+        // Every job is done by the time anyone asks.
+        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", IPP_JSTATE_COMPLETED);
+    } else if (operation == IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS && FSubscriptions) {
+        ippAddInteger(answer, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-subscription-id", 3);
+    } else if (operation == IPP_OP_GET_NOTIFICATIONS && FSubscriptions) {
+        ippAddInteger(answer, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-get-interval", 60);
+        for (int event = std::max(from, 1); event <= FEvents; ++event) {
+            ippAddSeparator(answer);
+            ippAddInteger(answer, IPP_TAG_EVENT_NOTIFICATION, IPP_TAG_INTEGER, "notify-subscription-id", 3);
+            ippAddInteger(answer, IPP_TAG_EVENT_NOTIFICATION, IPP_TAG_INTEGER, "notify-sequence-number", event);
+            ippAddString(answer, IPP_TAG_EVENT_NOTIFICATION, IPP_TAG_KEYWORD, "notify-subscribed-event", nullptr,
+                         "printer-added");
+        }
+    }
+    std::string encoded;
+    ippWriteIO(&encoded, WriteBytes, 1, nullptr, answer);
+    ippDelete(answer);
+    return "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: " + std::to_string(encoded.size())
+        + "\r\n\r\n" + encoded;
 }
 
 std::string TFakePrintServer::Address() const
@@ -162,7 +244,7 @@ void TFakePrintServer::Converse(int client)
                 const auto until = std::chrono::steady_clock::now() + FDelay;
                 while (!FStop && std::chrono::steady_clock::now() < until)
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                const std::string reply = Answer(body, FPrinter);
+                const std::string reply = Answer(body);
                 if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0)
                     return;
                 continue;

@@ -142,7 +142,11 @@ int main(int argc, char* argv[])
         early.reset();
     }
     Platform().SetMessageBox(std::make_unique<TQtMessageBox>(unattended));
-    Platform().SetPrinter(std::make_unique<TQtPrinter>());
+    // Until the server answers, pages are laid out on the stored printer's
+    // paper as it was last seen.
+    const std::string storedPrinter = stored ? stored->Print.Printer : std::string();
+    Platform().SetPrinter(std::make_unique<TQtPrinter>(TQtPrinter::TTransfer::Jpeg,
+                                                       TPrinterFactsFile().StartingFacts(storedPrinter)));
     InstallTranslation();
     return unattended ? PrintUnattended(line, stored) : RunWindow(application, line, stored, std::move(early));
 }

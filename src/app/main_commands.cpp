@@ -53,6 +53,17 @@ std::string TMainCommands::LibraryFolder()
     return folder.toStdString();
 }
 
+bool TMainCommands::PrintServerAwaited()
+{
+    try {
+        const TServerState server = Platform().Printer().Facts().Server;
+        return server == TServerState::Asking || server == TServerState::Silent;
+    } catch (...) {
+        // A printer that cannot be asked is not one to wait for.
+        return false;
+    }
+}
+
 bool TMainCommands::RuleHolds(TEnabledRule rule)
 {
     const TWorkspacePicture& picture = FWorkspace.Picture();
@@ -61,6 +72,7 @@ bool TMainCommands::RuleHolds(TEnabledRule rule)
     case TEnabledRule::Always: return true;
     case TEnabledRule::CanPrint: return FWorkspace.CanPrint();
     case TEnabledRule::PrinterPresent: return FWorkspace.PrinterPresent();
+    case TEnabledRule::PrinterPresentOrAwaited: return FWorkspace.PrinterPresent() || PrintServerAwaited();
     case TEnabledRule::CanCopy: return picture.CanCopy();
     case TEnabledRule::CanPaste: return picture.CanPaste();
     case TEnabledRule::CanUndo: return picture.CanUndo();
@@ -241,7 +253,14 @@ void TMainCommands::Execute(const TMenuEntry& entry)
         if (ws.Info().AutoClose)
             FHost.Shutdown();
         break;
-    case TCommand::PrinterSetup: ws.PrinterSetup(); break;
+    case TCommand::PrinterSetup:
+        // The print dialog asks the print system in this thread: it opens
+        // only once the server answers, or the window would hang with it.
+        if (PrintServerAwaited())
+            ShowError(ServerStatusText(Platform().Printer().Facts()));
+        else
+            ws.PrinterSetup();
+        break;
     case TCommand::WebPage: OpenWebPage(entry.Argument); break;
     case TCommand::Exit: FHost.Shutdown(); break;
     case TCommand::Copy: Guarded([&] { return ws.CopyToClipboard(); }); break;

@@ -74,6 +74,8 @@ private:
     // Busy mode around operation; its failure shows the workspace's LastError.
     bool Guarded(const std::function<bool()>& operation, bool showError = true);
     bool RuleHolds(TEnabledRule rule);
+    // The server has not answered yet, or went quiet: it may answer soon.
+    bool PrintServerAwaited();
     void OpenWebPage(int index);
 
     TPrintWorkspace& FWorkspace;

@@ -501,6 +501,8 @@ void TForm1::RefreshPrintSystem()
     const TPrinterFacts facts = printer.Facts();
     if (facts.Generation != FPrinterFacts) {
         FPrinterFacts = facts.Generation;
+        // A cache: failing to keep it costs only the next start's first layout.
+        FPrinterMemory.Remember(facts);
         // The server answered, or a printer came, went, stopped or
         // resumed: the page geometry, the panels and Print follow.
         if (FWorkspace) {

@@ -14,6 +14,7 @@
 
 #include "app/main_commands.h"
 #include "app/settings_file.h"
+#include "platform/printer_facts_file.h"
 #include "workspace/command_line.h"
 #include "workspace/early_preview.h"
 
@@ -123,6 +124,8 @@ private:
     // The print system's facts and the last job, as the status bar last
     // showed them.
     std::uint64_t FPrinterFacts = 0;
+    // The current printer's paper and resolution, kept for the next start.
+    TPrinterFactsFile FPrinterMemory;
     std::uint64_t FJobShown = 0;
     std::string FProblemShown;
     // Set while the page follows the printer: not the user's change, so

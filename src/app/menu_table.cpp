@@ -21,7 +21,7 @@ constexpr TMenuEntry Entries[] = {
     {1, "Open1", EnglishText("&Open..."), "Ctrl+O", C::Open},
     {1, "OpenfromStartButton1", EnglishText("Open from Li&brary..."), "", C::OpenFromLibrary},
     {1, "Print1", EnglishText("&Print"), "F3; Ctrl+P", C::Print, 0, E::CanPrint},
-    {1, "PrinterSetup1", EnglishText("Printer &Setup..."), "", C::PrinterSetup, 0, E::PrinterPresent},
+    {1, "PrinterSetup1", EnglishText("Printer &Setup..."), "", C::PrinterSetup, 0, E::PrinterPresentOrAwaited},
     {1, "N5", "-", ""},
     {1, "AdditionalResources1", EnglishText("Additional Resources..."), "", C::WebPage, 0},
     {1, "N3", "-", ""},

@@ -50,6 +50,9 @@ enum class TEnabledRule {
     Always,
     CanPrint,
     PrinterPresent,
+    // A printer, or a server not heard from yet: the command then says why
+    // it waits.
+    PrinterPresentOrAwaited,
     CanCopy,
     CanPaste,
     CanUndo,

@@ -34,9 +34,22 @@ void TStatusPanel::SetLevel(int level)
     ShowForm();
 }
 
+void TStatusPanel::SetRoom(int width)
+{
+    FRoom = FLast ? std::max(0, width) : 0;
+    ShowForm();
+    updateGeometry();
+}
+
 void TStatusPanel::ShowForm()
 {
-    const QString shown = FForms.isEmpty() ? QString() : FForms[std::min<qsizetype>(FLevel, FForms.size() - 1)];
+    const QString form = FForms.isEmpty() ? QString() : FForms[std::min<qsizetype>(FLevel, FForms.size() - 1)];
+    QString shown = form;
+    if (FRoom > 0) {
+        setText(form);
+        const int padding = QLabel::sizeHint().width() - fontMetrics().horizontalAdvance(form);
+        shown = fontMetrics().elidedText(form, Qt::ElideRight, std::max(0, FRoom - padding));
+    }
     setText(shown);
     setFrameShadow(Collapsed() ? QFrame::Plain : QFrame::Sunken);
     setLineWidth(Collapsed() ? 0 : 1);
@@ -62,6 +75,8 @@ QSize TStatusPanel::sizeHint() const
 {
     if (Collapsed())
         return {0, QLabel::sizeHint().height()};
+    if (FRoom > 0)
+        return {FRoom, QLabel::sizeHint().height()};
     const QSize own = QLabel::sizeHint(); // text, frame and the indent of a framed label
     const QFontMetrics metrics = fontMetrics();
     const int padding = own.width() - metrics.horizontalAdvance(text());
@@ -94,6 +109,31 @@ bool AllFit(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
     return true;
 }
 
+// The last panel keeps its whole text's width while the others shrink to
+// make room: it gives up what they lack, elided, so that they are not cut.
+void SqueezeLast(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
+{
+    const auto last = std::find_if(panels.begin(), panels.end(), [](const TStatusPanel* p) { return p->Last(); });
+    if (last == panels.end() || !(*last)->isVisibleTo(&bar))
+        return;
+    // Room for "…" inside the panel's frame and indent, at the least.
+    const QFontMetrics metrics = (*last)->fontMetrics();
+    const int least = (*last)->sizeHint().width() - metrics.horizontalAdvance((*last)->text())
+        + metrics.horizontalAdvance(QStringLiteral("…"));
+    // The room the others lack may change as the layout settles: a few
+    // rounds find it.
+    for (int round = 0; round < 3; ++round) {
+        int lacking = 0;
+        for (const TStatusPanel* panel : panels)
+            if (panel != *last && panel->isVisibleTo(&bar))
+                lacking += std::max(0, panel->sizeHint().width() - panel->width());
+        if (lacking == 0)
+            return;
+        (*last)->SetRoom(std::max(least, (*last)->width() - lacking));
+        AllFit(bar, panels);
+    }
+}
+
 } // namespace
 
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
@@ -101,8 +141,10 @@ void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
     // Panel index and level, in the order the panels give up room.
     static constexpr std::pair<std::size_t, int> Steps[] = {{7, 1}, {7, 2}, {2, 1}, {3, 1}, {1, 1},
                                                             {6, 1}, {0, 1}, {6, 2}, {0, 2}, {5, 1}};
-    for (TStatusPanel* panel : panels)
+    for (TStatusPanel* panel : panels) {
+        panel->SetRoom(0);
         panel->SetLevel(0);
+    }
     if (bar.width() <= 0 || AllFit(bar, panels))
         return;
     std::vector<std::pair<std::size_t, int>> taken;
@@ -125,7 +167,8 @@ void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels)
         if (!AllFit(bar, panels))
             panels[index]->SetLevel(level);
     }
-    AllFit(bar, panels);
+    if (!AllFit(bar, panels))
+        SqueezeLast(bar, panels);
 }
 
 } // namespace orvanto

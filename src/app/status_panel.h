@@ -7,7 +7,10 @@
 // "210mm x 297mm"); when the bar is too narrow for every panel's whole text,
 // FitStatusPanels shows shorter forms, with the whole text as the tooltip,
 // instead of cutting any text. A panel whose shortest form is empty (the
-// printed size) gives way first and completely. The last panel stretches to the bar's end.
+// printed size) gives way first and completely. The last panel stretches to
+// the bar's end; when even the shortest forms leave it too little room, its
+// text ends in "…" (the whole text its tooltip) rather than the others being
+// cut mid-word.
 
 #include <QLabel>
 #include <QStringList>
@@ -33,6 +36,10 @@ public:
     void SetLevel(int level);
     int Level() const { return FLevel; }
     int FormCount() const { return int(FForms.size()); }
+    // The last panel's width when it cannot have all its text needs, the
+    // text elided to fit; 0: all it needs.
+    void SetRoom(int width);
+    bool Last() const { return FLast; }
     // At a shortest form that is empty: no room taken at all.
     bool Collapsed() const;
     // Shown as asked, except while collapsed: a hidden panel leaves no
@@ -51,12 +58,14 @@ private:
     QStringList FForms;
     QString FHint;
     int FLevel = 0;
+    int FRoom = 0;
 };
 
 // Shows in each panel the longest forms with which all panels fit the bar:
 // first the words shorten (Auto Close, Auto Print, the copy count), then the
 // print resolution and the page size close up their spaces (keeping their
-// units), last the message in the last panel.
+// units), last the message in the last panel, which is elided when even
+// that is not enough.
 void FitStatusPanels(QStatusBar& bar, const std::vector<TStatusPanel*>& panels);
 
 } // namespace orvanto

@@ -76,11 +76,22 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         std::size_t BusyCalls, Boxes, Jobs, ShellRequests, Puts;
         int Shutdowns;
         const char* Status = ""; // what the last status panel says afterwards
+        TServerState Server = TServerState::Answers;
+        const char* Box = ""; // the text of the message box shown; empty: not checked
+        std::size_t Dialogs = 0; // print dialogs opened
     } cases[] = {
         {"print", "Print1", true, true, false, false, false, true, 2, 0, 1, 0, 0, 0, "Printing on Recording Printer…"},
         {"print without a picture is disabled", "Print1", false, true, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"print without a printer is disabled", "Print1", true, false, false, false, false, false, 0, 0, 0, 0, 0, 0},
         {"printer setup without a printer", "PrinterSetup1", false, false, false, false, false, false, 0, 0, 0, 0, 0, 0},
+        {"printer setup opens the dialog", "PrinterSetup1", false, true, false, false, false, true, 0, 0, 0, 0, 0, 0, "",
+         TServerState::Answers, "", 1},
+        {"printer setup before the first answer says why", "PrinterSetup1", false, true, false, false, false, true, 0, 1,
+         0, 0, 0, 0, "", TServerState::Asking, "Looking for printers…", 0},
+        {"printer setup with a silent server says why", "PrinterSetup1", false, true, false, false, false, true, 0, 1,
+         0, 0, 0, 0, "", TServerState::Silent, "The print server does not answer: printhost", 0},
+        {"printer setup with no print system is disabled", "PrinterSetup1", false, true, false, false, false, false, 0,
+         0, 0, 0, 0, 0, "", TServerState::Unreachable, "", 0},
         {"print with auto close ends the program", "Print1", true, true, true, false, false, true, 2, 0, 1, 0, 0, 1,
          "Printing on Recording Printer…"},
         {"a failed print shows the error, then ends", "Print1", true, true, true, true, false, true, 2, 1, 0, 0, 0, 1},
@@ -98,6 +109,8 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         SCOPED_TRACE(c.Name);
         Printer->Names = c.PrinterPresent ? std::vector<std::string>{"Recording Printer"} : std::vector<std::string>{};
         Printer->FailBegin = c.PrinterFails;
+        Printer->Server = c.Server;
+        Printer->DialogPresets.clear();
         Printer->Jobs.clear();
         Boxes->Shown.clear();
         Shell->Requests.clear();
@@ -121,6 +134,11 @@ TEST_F(MainCommands, DispatchRunsEnabledCommandsInBusyModeAndReportsFailures)
         EXPECT_EQ(Clipboard->Puts.size(), c.Puts);
         EXPECT_EQ(host.Shutdowns, c.Shutdowns);
         EXPECT_EQ(host.Status, c.Status);
+        if (*c.Box) {
+            ASSERT_FALSE(Boxes->Shown.empty());
+            EXPECT_EQ(Boxes->Shown.back().Text, c.Box);
+        }
+        EXPECT_EQ(Printer->DialogPresets.size(), c.Dialogs);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "app/settings_file.h"
 #include "localisation/language.h"
 #include "platform/platform.h"
+#include "platform/printer_facts_file.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/recording_clipboard.h"
 #include "platform/recording_colour_dialog.h"
@@ -517,6 +518,16 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         QTest::qWait(20);
         ASSERT_EQ(window.size(), QSize(430, 300));
         ExpectStatusPanelsFit(window);
+        {
+            // After a print the message is long: it ends in "…", whole in
+            // its tooltip, and the others keep their texts.
+            const std::string printed = "Printed on Fotodrucker im Arbeitszimmer";
+            window.ShowStatusText(printed);
+            QTest::qWait(20);
+            ExpectStatusPanelsFit(window);
+            EXPECT_EQ(window.StatusPanel(5)->toolTip().toStdString(), printed);
+            EXPECT_TRUE(window.StatusPanel(5)->text().endsWith(QChar(0x2026)));
+        }
         // However short the numbers get, they keep what they count in.
         EXPECT_TRUE(window.StatusPanel(0)->text().contains("mm")) << window.StatusPanel(0)->text().toStdString();
         EXPECT_TRUE(window.StatusPanel(6)->text().endsWith("ppi")) << window.StatusPanel(6)->text().toStdString();
@@ -631,6 +642,7 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
         bool PrintEnabled;
         std::string PrintHint; // the bar button's tooltip
         std::string Status;    // the last panel; empty: unchanged
+        bool SetupEnabled = true; // Printer Setup opens, or says why it waits
     } cases[] = {
         {"before the first answer", [](TRecordingPrinter& p) { p.Server = TServerState::Asking; },
          "Looking for printers…", false, "Print\nLooking for printers…", ""},
@@ -663,7 +675,7 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
          },
          "203mm x 254mm", true, "Print", "Printed on Recording Printer"},
         {"no print system at all", [](TRecordingPrinter& p) { p.Server = TServerState::Unreachable; },
-         "No Printer", false, "Print\nNo printer: add one in the system's printer settings", ""},
+         "No Printer", false, "Print\nNo printer: add one in the system's printer settings", "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
@@ -678,6 +690,7 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
         EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), c.FirstPanel);
         EXPECT_EQ(window.ButtonBar()->ButtonEnabled(printIndex), c.PrintEnabled);
         EXPECT_EQ(window.MenuAction("Print1")->isEnabled(), c.PrintEnabled);
+        EXPECT_EQ(window.MenuAction("PrinterSetup1")->isEnabled(), c.SetupEnabled);
         EXPECT_EQ(window.ButtonBar()->ButtonCaption(printIndex), c.PrintHint);
         const QLabel* last = window.StatusPanel(5);
         const std::string status = (last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString();
@@ -741,6 +754,82 @@ TEST(MainWindow, HandlesKeysWhileThePrinterWatcherWaits)
         }
         Platform().SetPrinter(std::move(oldPrinter));
     }
+}
+
+} // namespace
+
+namespace {
+
+// Until the server first answers, the page is the stored printer's paper as
+// it was last seen; the window keeps the facts of each answer for the next
+// start.
+TEST(MainWindow, TheFirstLayoutIsTheStoredPrintersPaper)
+{
+    TPrinterFacts letter;
+    letter.Server = TServerState::Answers;
+    letter.Current = "Letter300";
+    letter.Media = "na_letter_8.5x11in";
+    letter.DpiX = letter.DpiY = 300;
+    letter.PaperWidth = 21590;
+    letter.PaperHeight = 27940;
+    const struct {
+        const char* Name;
+        TFakePrintServer::TMode Mode;
+        std::string Stored; // the settings' printer
+        int Dpi;
+        double Aspect;      // the page's height by its width
+        std::string FirstPanel;
+    } cases[] = {
+        {"the stored printer, a silent server", TFakePrintServer::TMode::Silent, "Letter300", 300, 11 / 8.5,
+         "The print server does not answer: "},
+        {"another printer stored, a slow server", TFakePrintServer::TMode::Slow, "Other", 600, 297.0 / 210,
+         "Looking for printers…"},
+    };
+    const std::string picture = MakeTempFolder("first-layout") + "picture.bmp";
+    QImage green(40, 20, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    ASSERT_TRUE(green.save(QString::fromStdString(picture)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_TRUE(TPrinterFactsFile().Remember(letter));
+        TFakePrintServer server(c.Mode, std::chrono::seconds(30));
+        TServerEnvironment environment(server.Address());
+        auto oldPrinter = Platform().SetPrinter(std::make_unique<TQtPrinter>(
+            TQtPrinter::TTransfer::Jpeg, TPrinterFactsFile().StartingFacts(c.Stored)));
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"),
+                       "[Settings]\nWidth=900\nHeight=480\nPrinter=" + c.Stored + "\n");
+        {
+            TForm1 window(ParseCommandLine({picture}));
+            window.show();
+            const TPageLayout& layout = window.Workspace()->Layout();
+            EXPECT_EQ(layout.PrinterDpiX(), c.Dpi);
+            EXPECT_NEAR(double(layout.PageAspect()), c.Aspect, 0.001);
+            EXPECT_NEAR(double(layout.PrintBitmapHeight()) / layout.PrintBitmapWidth(), c.Aspect, 0.001);
+            EXPECT_LE(layout.PrintBitmapWidth(), c.Dpi == 300 ? 2550 : 4961);
+            for (int i = 0; i < 400 && c.Mode == TFakePrintServer::TMode::Silent
+                 && Platform().Printer().Facts().Server == TServerState::Asking;
+                 ++i)
+                QTest::qWait(25);
+            QTest::qWait(600); // the 500 ms refresh
+            EXPECT_EQ(window.StatusPanel(0)->text().toStdString(),
+                      c.FirstPanel + (c.Mode == TFakePrintServer::TMode::Silent ? server.Address() : ""));
+            window.Shutdown();
+        }
+        Platform().SetPrinter(std::move(oldPrinter));
+    }
+    // A server that answers: its printer's facts are kept for the next start.
+    TFakePrintServer server(TFakePrintServer::TMode::Slow, std::chrono::milliseconds(0), "Answering");
+    TServerEnvironment environment(server.Address());
+    auto oldPrinter = Platform().SetPrinter(std::make_unique<TQtPrinter>());
+    {
+        TForm1 window(ParseCommandLine({picture}));
+        window.show();
+        for (int i = 0; i < 200 && TPrinterFactsFile().StartingFacts("Answering").Current.empty(); ++i)
+            QTest::qWait(25);
+        EXPECT_EQ(TPrinterFactsFile().StartingFacts("Answering").Current, "Answering");
+        window.Shutdown();
+    }
+    Platform().SetPrinter(std::move(oldPrinter));
 }
 
 } // namespace

@@ -89,6 +89,24 @@ TEST(StatusPanel, ShortensInItsOrderAndGivesBack)
     EXPECT_EQ(bar.ShownAt(roomy), whole) << "wide again: every whole text";
     bar.ShownAt(roomy - int(16 * letter));
     EXPECT_EQ(bar.Panels[3]->toolTip(), Wide(12)) << "a shortened text keeps its whole form as the tooltip";
+    // A message without a shorter form ("Printed on X"), in a bar too
+    // narrow for it beside the others' shortest forms: it ends in "…" and
+    // the others keep their texts whole.
+    bar.Panels[5]->SetForms({Wide(12)});
+    for (const double narrower : {55.0, 62.0}) {
+        SCOPED_TRACE(narrower);
+        EXPECT_EQ(bar.ShownAt(roomy - int(narrower * letter)).substr(0, 9), "2|2|2|2|4");
+        const TStatusPanel* message = bar.Panels[5];
+        EXPECT_TRUE(message->text().endsWith(QChar(0x2026))) << message->text().toStdString();
+        EXPECT_EQ(message->toolTip(), Wide(12));
+        for (const TStatusPanel* panel : bar.Panels) {
+            EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width())
+                << panel->text().toStdString();
+            EXPECT_LE(panel->geometry().right(), bar.Bar.contentsRect().right()) << panel->text().toStdString();
+        }
+    }
+    EXPECT_EQ(bar.ShownAt(roomy), whole) << "wide again: the message whole";
+    EXPECT_EQ(bar.Panels[5]->toolTip(), QString());
 }
 
 } // namespace

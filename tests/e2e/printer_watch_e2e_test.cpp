@@ -54,16 +54,24 @@ QString QueueName()
     return QString::fromStdString(Queue);
 }
 
-bool AddQueue()
+// Another queue, that comes and goes while the watcher looks.
+const std::string Newcomer = "Orvanto_Neu";
+
+bool AddQueue(const QString& name = QueueName())
 {
     const QString home = QFileInfo(QString::fromStdString(Env("CUPS_SERVER"))).dir().absolutePath() + "/..";
     return Admin(QStringLiteral("/usr/sbin/lpadmin"),
-                 {"-p", QueueName(), "-E", "-v", "cups-pdf:/orvanto", "-P", home + "/printer.ppd"});
+                 {"-p", name, "-E", "-v", "cups-pdf:/orvanto", "-P", home + "/printer.ppd"});
 }
 
-void RemoveQueue()
+void RemoveQueue(const QString& name = QueueName())
 {
-    Admin(QStringLiteral("/usr/sbin/lpadmin"), {"-x", QueueName()});
+    Admin(QStringLiteral("/usr/sbin/lpadmin"), {"-x", name});
+}
+
+bool Lists(const TPrinterFacts& facts, const std::string& name)
+{
+    return std::count(facts.Printers.begin(), facts.Printers.end(), name) == 1;
 }
 
 // Stops the scheduler and starts it again on the same configuration, so
@@ -94,7 +102,11 @@ protected:
         RemoveQueue();
         ASSERT_TRUE(AddQueue());
     }
-    void TearDown() override { RemoveQueue(); }
+    void TearDown() override
+    {
+        RemoveQueue();
+        RemoveQueue(QString::fromStdString(Newcomer));
+    }
 };
 
 TEST_F(PrinterWatchEndToEnd, StatesReachTheFactsWithinTwoSeconds)
@@ -114,6 +126,10 @@ TEST_F(PrinterWatchEndToEnd, StatesReachTheFactsWithinTwoSeconds)
          [](const TPrinterFacts& f) { return !f.Accepting; }, TPrinterProblem::Refusing},
         {"accepts again", [] { return Admin("cupsaccept", {QueueName()}); },
          [](const TPrinterFacts& f) { return f.Accepting; }, TPrinterProblem::None},
+        {"another printer comes", [] { return AddQueue(QString::fromStdString(Newcomer)); },
+         [](const TPrinterFacts& f) { return Lists(f, Newcomer); }, TPrinterProblem::None},
+        {"the other printer goes", [] { RemoveQueue(QString::fromStdString(Newcomer)); return true; },
+         [](const TPrinterFacts& f) { return !Lists(f, Newcomer) && Lists(f, Queue); }, TPrinterProblem::None},
         {"removed", [] { RemoveQueue(); return true; },
          [](const TPrinterFacts& f) { return f.Current.empty(); }, TPrinterProblem::None},
     };

@@ -11,7 +11,7 @@ constexpr double SliceSeconds = 0.1;
 } // namespace
 
 TCupsConnection::TCupsConnection(TCupsLimits limits, const std::atomic<bool>* stop)
-    : FLimits(limits), FStop(stop)
+    : FLimits(limits), FStop(stop), FAnswer(limits.Answer)
 {
 }
 
@@ -35,11 +35,12 @@ std::string TCupsConnection::ServerName()
 int TCupsConnection::OnTimeout(http_t*, void* self)
 {
     auto* connection = static_cast<TCupsConnection*>(self);
-    if (connection->FStop && connection->FStop->load()) {
+    if ((connection->FStop && connection->FStop->load())
+        || (connection->FInterrupt && connection->FInterrupt->load())) {
         connection->FTimedOut = true;
         return 0;
     }
-    if (std::chrono::steady_clock::now() - connection->FWaitingSince < connection->FLimits.Answer)
+    if (std::chrono::steady_clock::now() - connection->FWaitingSince < connection->FAnswer)
         return 1;
     connection->FTimedOut = true;
     return 0;
@@ -91,6 +92,17 @@ ipp_t* TCupsConnection::Request(ipp_t* request, const char* resource)
     FOutcome = FTimedOut ? TCupsOutcome::Silent : TCupsOutcome::Unreachable;
     Close();
     return nullptr;
+}
+
+ipp_t* TCupsConnection::HeldRequest(ipp_t* request, std::chrono::milliseconds answer,
+                                    const std::atomic<bool>* interrupt)
+{
+    FAnswer = answer;
+    FInterrupt = interrupt;
+    ipp_t* result = Request(request);
+    FAnswer = FLimits.Answer;
+    FInterrupt = nullptr;
+    return result;
 }
 
 } // namespace orvanto

@@ -44,6 +44,10 @@ public:
     // the caller to free with ippDelete; null when none came, Outcome()
     // saying why.
     ipp_t* Request(ipp_t* request, const char* resource = "/");
+    // The same for a request the server may hold until it has news: its
+    // answer may take up to answer, and interrupt, once true, gives it up
+    // (Outcome() then says Silent; the connection is closed).
+    ipp_t* HeldRequest(ipp_t* request, std::chrono::milliseconds answer, const std::atomic<bool>* interrupt);
     TCupsOutcome Outcome() const { return FOutcome; }
 
     // The open connection, made when needed; null when it cannot be made
@@ -61,6 +65,9 @@ private:
 
     TCupsLimits FLimits;
     const std::atomic<bool>* FStop;
+    // The limit and interrupt of the request under way.
+    std::chrono::milliseconds FAnswer;
+    const std::atomic<bool>* FInterrupt = nullptr;
     http_t* FHttp = nullptr;
     TCupsOutcome FOutcome = TCupsOutcome::Answered;
     std::chrono::steady_clock::time_point FWaitingSince;

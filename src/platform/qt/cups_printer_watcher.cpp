@@ -1,5 +1,7 @@
 #include "platform/qt/cups_printer_watcher.h"
 
+#include "platform/lp_options.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
@@ -8,8 +10,14 @@ namespace orvanto {
 
 namespace {
 
-// Twenty rounds of 1.5 s: a new default printer shows within half a minute.
-constexpr int DefaultRounds = 20;
+using TClock = std::chrono::steady_clock;
+
+// A new default printer shows within half a minute.
+constexpr std::chrono::seconds DefaultEvery{30};
+
+// Limits for ending the subscription at exit: the watcher's own connection
+// gives up every wait once stopping, and the program must not linger.
+constexpr TCupsLimits FarewellLimits{std::chrono::milliseconds(500), std::chrono::milliseconds(500)};
 
 const char* const PrinterAttributes[] = {
     "printer-name",        "printer-state",      "printer-state-reasons",      "printer-state-message",
@@ -113,16 +121,6 @@ bool SameFacts(const TPrinterFacts& a, const TPrinterFacts& b)
     return tie(a) == tie(b);
 }
 
-// The default as the print system's own tools find it: LPDEST, PRINTER,
-// then the server's default.
-std::string DefaultFromEnvironment()
-{
-    for (const char* variable : {"LPDEST", "PRINTER"})
-        if (const char* value = std::getenv(variable); value && *value && std::strcmp(value, "lp"))
-            return value;
-    return {};
-}
-
 } // namespace
 
 void ReadPrinters(ipp_t* answer, TPrinterFacts& facts)
@@ -195,9 +193,8 @@ void TCupsPrinterWatcher::Select(const std::string& name)
     {
         std::lock_guard lock(FMutex);
         FSelected = name;
-        FWoken = true;
     }
-    FWake.notify_all();
+    Wake();
 }
 
 void TCupsPrinterWatcher::Wake()
@@ -205,6 +202,7 @@ void TCupsPrinterWatcher::Wake()
     {
         std::lock_guard lock(FMutex);
         FWoken = true;
+        FInterrupt = true;
     }
     FWake.notify_all();
 }
@@ -235,10 +233,9 @@ TPrinterFacts TCupsPrinterWatcher::Ask(TCupsConnection& connection, TPrinterFact
     }
     if (current.empty())
         current = DefaultFromEnvironment();
-    // The default changes seldom: it is asked for again every
-    // DefaultRounds rounds, and whenever the last answer did not list it.
-    if (current.empty() && !FDefault.empty() && next.Answered() && FRoundsSinceDefault < DefaultRounds) {
-        ++FRoundsSinceDefault;
+    // The default changes seldom: it is asked for again every DefaultEvery,
+    // and whenever the last answer did not list it.
+    if (current.empty() && !FDefault.empty() && next.Answered() && TClock::now() - FDefaultAsked < DefaultEvery) {
         current = FDefault;
     } else if (current.empty()) {
         ipp_t* answer = connection.Request(ippNewRequest(IPP_OP_CUPS_GET_DEFAULT));
@@ -248,7 +245,7 @@ TPrinterFacts TCupsPrinterWatcher::Ask(TCupsConnection& connection, TPrinterFact
             current = Text(name);
         ippDelete(answer);
         FDefault = current;
-        FRoundsSinceDefault = 0;
+        FDefaultAsked = TClock::now();
     }
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -265,6 +262,15 @@ TPrinterFacts TCupsPrinterWatcher::Ask(TCupsConnection& connection, TPrinterFact
     return next;
 }
 
+bool TCupsPrinterWatcher::Rest(std::chrono::milliseconds time)
+{
+    std::unique_lock lock(FMutex);
+    FWake.wait_for(lock, time, [this] { return FStop || FWoken; });
+    const bool woken = FWoken;
+    FWoken = false;
+    return woken;
+}
+
 void TCupsPrinterWatcher::Run()
 {
     TCupsConnection connection(FTiming.Limits, &FStop);
@@ -274,12 +280,69 @@ void TCupsPrinterWatcher::Run()
         std::lock_guard lock(FMutex);
         FFacts.ServerName = TCupsConnection::ServerName();
     }
+    TCupsSubscription subscription;
+    bool subscribable = true; // until the server shows it has no subscriptions
+    bool holds = false;       // it holds Get-Notifications until there is news
+    TClock::time_point asked;
+    bool ask = true;
     while (!FStop) {
-        Publish(Ask(connection, Facts()));
-        const bool answered = Facts().Answered();
-        std::unique_lock lock(FMutex);
-        FWake.wait_for(lock, answered ? FTiming.Interval : FTiming.RetryInterval, [this] { return FStop || FWoken; });
-        FWoken = false;
+        if (ask || !subscription.Active() || TClock::now() - asked >= FTiming.SafetyInterval) {
+            Publish(Ask(connection, Facts()));
+            asked = TClock::now();
+            ask = false;
+            if (!Facts().Answered()) {
+                // The server that answers again may have restarted, or be
+                // another one: subscribe afresh then.
+                subscription.Forget();
+                subscribable = true;
+                Rest(FTiming.RetryInterval);
+                ask = true;
+                continue;
+            }
+            if (!subscription.Active() && subscribable && !subscription.Create(connection))
+                subscribable = connection.Outcome() != TCupsOutcome::Answered;
+        }
+        if (!subscription.Active()) {
+            // No news from this server: ask it for the printers every round.
+            Rest(FTiming.Interval);
+            ask = true;
+            continue;
+        }
+        {
+            std::lock_guard lock(FMutex);
+            if (FWoken) {
+                FWoken = false;
+                ask = true;
+                continue;
+            }
+            FInterrupt = false;
+        }
+        const auto polled = TClock::now();
+        switch (subscription.Poll(connection, holds ? FTiming.Hold : FTiming.Limits.Answer, &FInterrupt)) {
+        case TNews::Changed:
+        case TNews::Lost: // events may have gone missing with it
+            ask = true;
+            break;
+        case TNews::Failed:
+            // A poll that ran into its limit may have been held by a server
+            // with nothing to say: the ask that follows tells whether it
+            // still answers, and from then on the poll may wait longer.
+            if (!FInterrupt && connection.Outcome() == TCupsOutcome::Silent)
+                holds = true;
+            ask = true;
+            break;
+        case TNews::None:
+            // CUPS answers at once, telling the client to come back later;
+            // the watcher comes back after Interval, so changes show soon.
+            holds = TClock::now() - polled >= FTiming.Interval;
+            if (!holds)
+                ask = Rest(FTiming.Interval);
+            break;
+        }
+    }
+    if (subscription.Active()) {
+        TCupsConnection farewell(FarewellLimits);
+        subscription.Cancel(farewell);
     }
 }
 

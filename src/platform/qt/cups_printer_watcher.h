@@ -2,13 +2,20 @@
 
 // The printer watcher over CUPS: a worker thread that asks the server for
 // its printers, the default one and the current printer's state, paper and
-// resolution, every Interval while it answers and every RetryInterval while
-// it does not, each request within the limits of TCupsConnection. At rest
-// that is one small request on one open connection every 1.5 s, and the
-// default printer every 30 s.
+// resolution, each request within the limits of TCupsConnection.
+//
+// It subscribes to the server's news of its printers and asks for them again
+// when a printer is added, deleted, stopped, resumed or changed, and every
+// SafetyInterval in case news went missing; the default printer every 30 s.
+// A server that holds the poll for news until there is some is polled again
+// at once (each held poll within Hold); CUPS answers at once, so it is
+// polled every Interval, one tiny request on one open connection. A server
+// without subscriptions is asked for its printers every Interval instead.
+// While the server does not answer, it is asked every RetryInterval.
 
 #include "platform/printer_watcher.h"
 #include "platform/qt/cups_connection.h"
+#include "platform/qt/cups_subscription.h"
 
 #include <condition_variable>
 #include <functional>
@@ -21,6 +28,8 @@ struct TWatchTiming {
     TCupsLimits Limits;
     std::chrono::milliseconds Interval{1500};
     std::chrono::milliseconds RetryInterval{3000};
+    std::chrono::milliseconds SafetyInterval{30000};
+    std::chrono::milliseconds Hold{35000};
 };
 
 class TCupsPrinterWatcher final : public IPrinterWatcher {
@@ -41,6 +50,8 @@ public:
 
 private:
     void Run();
+    // Waits up to time; true when woken by Wake or Select.
+    bool Rest(std::chrono::milliseconds time);
     void Publish(TPrinterFacts next);
     TPrinterFacts Ask(TCupsConnection& connection, TPrinterFacts next);
 
@@ -53,8 +64,10 @@ private:
     bool FWoken = false;
     // The worker's own: the server's default printer as last asked.
     std::string FDefault;
-    int FRoundsSinceDefault = 0;
+    std::chrono::steady_clock::time_point FDefaultAsked;
     std::atomic<bool> FStop{false};
+    // Gives up a held poll, so that a wake is not kept waiting for news.
+    std::atomic<bool> FInterrupt{false};
     std::thread FThread;
 };
 

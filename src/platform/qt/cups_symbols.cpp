@@ -31,6 +31,8 @@ FORWARD(http_status_t, cupsWriteRequestData, (http_t* http, const char* buffer, 
 FORWARD(void, httpClose, (http_t* http), (http))
 FORWARD(http_t*, httpConnect2, (const char* host, int port, http_addrlist_t* addrlist, int family, http_encryption_t encryption, int blocking, int msec, int* cancel), (host, port, addrlist, family, encryption, blocking, msec, cancel))
 FORWARD(void, httpSetTimeout, (http_t* http, double timeout, http_timeout_cb_t cb, void* user_data), (http, timeout, cb, user_data))
+FORWARD(ipp_attribute_t*, ippAddBoolean, (ipp_t* ipp, ipp_tag_t group, const char* name, char value), (ipp, group, name, value))
+FORWARD(ipp_attribute_t*, ippAddInteger, (ipp_t* ipp, ipp_tag_t group, ipp_tag_t value_tag, const char* name, int value), (ipp, group, value_tag, name, value))
 FORWARD(ipp_attribute_t*, ippAddString, (ipp_t* ipp, ipp_tag_t group, ipp_tag_t value_tag, const char* name, const char* language, const char* value), (ipp, group, value_tag, name, language, value))
 FORWARD(ipp_attribute_t*, ippAddStrings, (ipp_t* ipp, ipp_tag_t group, ipp_tag_t value_tag, const char* name, int num_values, const char* language, const char* const* values), (ipp, group, value_tag, name, num_values, language, values))
 FORWARD(void, ippDelete, (ipp_t* ipp), (ipp))

@@ -1,11 +1,18 @@
 // The printer watcher and the print job against print servers that answer
 // late, never, or hang up: the limits hold, the facts say what happened,
 // and the caller's thread never waits on the server.
+#include "platform/lp_options.h"
 #include "platform/qt/cups_print_job.h"
 #include "platform/qt/cups_printer_watcher.h"
 #include "tests/fake_print_server.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -113,6 +120,168 @@ TEST(CupsPrinterWatcher, SaysSoWhenTheFactsChange)
     ASSERT_TRUE(WaitFor([&] { return changes == 2; }, 5s));
     EXPECT_EQ(watcher.Facts().Current, "");
     EXPECT_FALSE(watcher.Facts().HasPrinter());
+}
+
+// Sets or clears an environment variable for the life of the object.
+class TScopedVariable {
+public:
+    TScopedVariable(const char* name, const char* value) : FName(name)
+    {
+        if (const char* old = std::getenv(name))
+            FOld = old, FHad = true;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~TScopedVariable()
+    {
+        if (FHad)
+            setenv(FName, FOld.c_str(), 1);
+        else
+            unsetenv(FName);
+    }
+
+private:
+    const char* FName;
+    std::string FOld;
+    bool FHad = false;
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The printer the program starts on is the one `lpoptions -d` or the
+// environment chose, as with the print system's own tools; the server's
+// default only when neither names one.
+TEST(CupsPrinterWatcher, StartsOnTheDefaultTheUserChose)
+{
+    const QByteArray garbage = QByteArray("\0\xff\x01" "Default\tDefault /x\n#Default Label\nDefault \x02Label\nDefault\n", 60)
+        + QByteArray(300000, 'D');
+    struct TCase {
+        const char* Name;
+        const char* Lpdest;
+        const char* Printer;
+        QByteArray User;   // ~/.cups/lpoptions; empty: none
+        QByteArray System; // $CUPS_SERVERROOT/lpoptions; empty: none
+        std::string Current;
+    } cases[] = {
+        {"nothing chosen: the server's default", nullptr, nullptr, "", "", "Office"},
+        {"the user's lpoptions", nullptr, nullptr, "Default Photo\n", "", "Photo"},
+        {"the system's lpoptions", nullptr, nullptr, "", "Default Label\n", "Label"},
+        {"the user's wins over the system's", nullptr, nullptr, "Default Photo\n", "Default Label\n", "Photo"},
+        {"the user's options alone leave the system's default", nullptr, nullptr, "Dest Photo sides=two-sided\n",
+         "Default Label\n", "Label"},
+        {"an instance is options on its queue", nullptr, nullptr,
+         "Dest Label/small media=A6\nDefault Photo/draft print-quality=3 sides=one-sided\n", "", "Photo"},
+        {"the last default of a file", nullptr, nullptr, "Default Label\r\n  default\tPhoto\r\n", "", "Photo"},
+        {"garbage names nothing", nullptr, nullptr, garbage, "", "Office"},
+        {"garbage beyond the size read is never seen", nullptr, nullptr,
+         QByteArray(int(MaxLpOptionsBytes), '\n') + "Default Photo\n", "", "Office"},
+        {"PRINTER wins over lpoptions", nullptr, "Label", "Default Photo\n", "", "Label"},
+        {"LPDEST wins over PRINTER", "Photo", "Label", "", "", "Photo"},
+        {"LPDEST with an instance", "Label/small", nullptr, "", "", "Label"},
+        {"PRINTER=lp means the default", nullptr, "lp", "Default Photo\n", "", "Photo"},
+    };
+    TFakePrintServer server(TFakePrintServer::TMode::Slow, 0ms, "Office", {"Photo", "Label"});
+    TServerEnvironment environment(server.Address());
+    for (const TCase& c : cases) {
+        QTemporaryDir home, serverRoot;
+        if (!c.User.isEmpty())
+            WriteFile(home.path() + "/.cups/lpoptions", c.User);
+        if (!c.System.isEmpty())
+            WriteFile(serverRoot.path() + "/lpoptions", c.System);
+        TScopedVariable homeVariable("HOME", home.path().toUtf8().constData());
+        TScopedVariable rootVariable("CUPS_SERVERROOT", serverRoot.path().toUtf8().constData());
+        TScopedVariable lpdest("LPDEST", c.Lpdest);
+        TScopedVariable printer("PRINTER", c.Printer);
+        TCupsPrinterWatcher::TTiming timing;
+        timing.Limits = TestLimits();
+        TCupsPrinterWatcher watcher({}, {}, timing);
+        ASSERT_TRUE(WaitFor([&] { return watcher.Facts().Answered(); }, 5s)) << c.Name;
+        EXPECT_EQ(watcher.Facts().Current, c.Current) << c.Name;
+        EXPECT_TRUE(watcher.Facts().HasPrinter()) << c.Name;
+    }
+}
+
+// A pipe where the user's file should be is passed over at once: reading it
+// would wait for a writer that never comes.
+TEST(CupsPrinterWatcher, APipeForTheOptionsFileHoldsNothingUp)
+{
+    QTemporaryDir home;
+    QDir().mkpath(home.path() + "/.cups");
+    ASSERT_EQ(::mkfifo((home.path() + "/.cups/lpoptions").toUtf8().constData(), 0600), 0);
+    TScopedVariable homeVariable("HOME", home.path().toUtf8().constData());
+    TScopedVariable lpdest("LPDEST", nullptr);
+    TScopedVariable printer("PRINTER", nullptr);
+    TFakePrintServer server(TFakePrintServer::TMode::Slow, 0ms, "Office", {"Photo"});
+    TServerEnvironment environment(server.Address());
+    TCupsPrinterWatcher::TTiming timing;
+    timing.Limits = TestLimits();
+    TCupsPrinterWatcher watcher({}, {}, timing);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Facts().Answered(); }, 5s));
+    EXPECT_EQ(watcher.Facts().Current, "Office");
+}
+
+// At rest the watcher waits for the server's news instead of asking for the
+// printers again and again; a printer that comes still shows at once, and
+// one chosen in Printer Setup is followed at once even while the server
+// holds a poll. A server without news is asked every round, as ever.
+TEST(CupsPrinterWatcher, HearsOfChangesAndAsksLittleAtRest)
+{
+    struct TCase {
+        const char* Name;
+        bool Subscriptions;
+        std::chrono::milliseconds Hold;
+        bool PrintersAskedAtRest;
+        int Cancelled; // subscriptions ended at exit
+    } cases[] = {
+        {"news answered at once, as CUPS does", true, 0ms, false, 1},
+        {"news held until there is some", true, 10s, false, 1},
+        {"a server without news is asked every round", false, 0ms, true, 0},
+    };
+    for (const TCase& c : cases) {
+        TFakePrintServer server(TFakePrintServer::TMode::Slow, 0ms, "Office");
+        if (c.Subscriptions)
+            server.Subscribe(c.Hold);
+        TServerEnvironment environment(server.Address());
+        TCupsPrinterWatcher::TTiming timing;
+        timing.Limits = TestLimits();
+        timing.Interval = 100ms;
+        timing.SafetyInterval = 60s;
+        timing.Hold = 20s;
+        {
+            TCupsPrinterWatcher watcher({}, {}, timing);
+            ASSERT_TRUE(WaitFor([&] { return watcher.Facts().Answered(); }, 5s)) << c.Name;
+            // A server that holds polls is found out by the first one.
+            ASSERT_TRUE(WaitFor([&] { return server.Seen(IPP_OP_GET_NOTIFICATIONS) >= 2 || !c.Subscriptions; }, 5s))
+                << c.Name;
+            const auto atRest = [&] {
+                const int asked = server.Seen(IPP_OP_CUPS_GET_PRINTERS);
+                std::this_thread::sleep_for(1200ms);
+                return server.Seen(IPP_OP_CUPS_GET_PRINTERS) > asked;
+            };
+            EXPECT_EQ(atRest(), c.PrintersAskedAtRest) << c.Name;
+            const int polled = server.Seen(IPP_OP_GET_NOTIFICATIONS);
+            server.SetOthers({"Kitchen"});
+            server.Announce();
+            EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Printers.size() == 2; }, 2s)) << c.Name;
+            // Chosen while the server holds the next poll.
+            WaitFor([&] { return server.Seen(IPP_OP_GET_NOTIFICATIONS) > polled + 1; }, 1s);
+            std::this_thread::sleep_for(50ms);
+            watcher.Select("Kitchen");
+            EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Current == "Kitchen"; }, 2s)) << c.Name;
+            // News once heard is not heard again.
+            EXPECT_EQ(atRest(), c.PrintersAskedAtRest) << c.Name << ", after the news";
+        }
+        EXPECT_EQ(server.Seen(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS), 1) << c.Name;
+        EXPECT_EQ(server.Seen(IPP_OP_CANCEL_SUBSCRIPTION), c.Cancelled) << c.Name;
+    }
 }
 
 TEST(CupsPrintJob, AServerThatFailsEndsTheHandOverInTime)
