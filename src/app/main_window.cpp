@@ -174,10 +174,13 @@ void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSet
     // loop meanwhile, so the window repaints, shows the progress and takes
     // Esc. Busy mode keeps every command that would change the picture or
     // the page away until the job is done.
+    // (Events are processed rather than a loop run: a loop would not start
+    // once the program has been told to end, and the job must still finish.)
     FWorkspace->OnPrintWait = [] {
-        QEventLoop moment;
-        QTimer::singleShot(PrintWaitSlice, &moment, &QEventLoop::quit);
-        moment.exec();
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.start(PrintWaitSlice);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     };
     // Esc cancels the job being drawn, or the one being printed; the status
     // bar says so once the print system has.
@@ -411,7 +414,8 @@ void TForm1::ShowProgress(int percent)
     percent = std::clamp(percent, 0, 100);
     // Long work shows its progress in busy mode only, which ends with
     // "Ready"; the picture of the command line loads before the window shows.
-    if (!FBusy || percent == FLastProgress || FPanels.size() < 6)
+    // Once the window is closing, the panel says what it waits for instead.
+    if (!FBusy || FShutdownRequested || percent == FLastProgress || FPanels.size() < 6)
         return;
     FLastProgress = percent;
     FPanels[5]->SetForms({Text(Translate("Working") + "... " + std::to_string(percent) + "%")});
