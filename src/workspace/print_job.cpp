@@ -83,7 +83,7 @@ bool TPrintJob::Run(std::int64_t& budget)
     }
     // Until EndDoc the print system has nothing of the job: a cancel that
     // came during the last stretch still keeps it from printing.
-    if (Cancelled())
+    if (FCancel.load())
         return Abandon();
     FLastError = Messages::PrintJobRefused;
     return FPrinter.EndDoc();
