@@ -738,11 +738,14 @@ TEST(MainWindow, TheWindowTurnsWhileThePageIsDrawn)
         std::string Meanwhile; // the last panel while the job was held
         bool Printed;          // the page reached the print system
         std::string After;     // the last panel once Print returned
+        std::string AtHandOver; // the last panel as the page was handed over; none: never
     } cases[] = {
-        {"the page goes through", TAct::Nothing, "Working... 10%", true, "Printing on Recording Printer…"},
-        {"Esc drops the page being drawn", TAct::Escape, "Working... 10%", false, "Job cancelled"},
+        {"the page goes through", TAct::Nothing, "Working... 10%", true, "Printing on Recording Printer…",
+         "Working... 90%"},
+        {"Esc drops the page being drawn", TAct::Escape, "Working... 10%", false, "Job cancelled", ""},
         {"closing waits for the page and says so", TAct::Close,
-         "Waiting until the print job has reached the print system…", true, ""},
+         "Waiting until the print job has reached the print system…", true, "",
+         "Waiting until the print job has reached the print system…"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
@@ -754,21 +757,36 @@ TEST(MainWindow, TheWindowTurnsWhileThePageIsDrawn)
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         TEventCounter paints(*window->StatusPanel(5), QEvent::Paint);
-        std::atomic<bool> released{false};
+        std::atomic<bool> released{false}, atHandOver{false}, handOverSeen{false};
         bool heldUntilReleased = false;
         printer->OnCall = [&](const std::string& call) {
-            if (call != "BeginDoc")
+            if (call != "BeginDoc" && call != "EndDoc")
                 return;
-            for (int i = 0; i < 500 && !released; ++i)
+            std::atomic<bool>& until = call == "BeginDoc" ? released : handOverSeen;
+            atHandOver = call == "EndDoc";
+            for (int i = 0; i < 500 && !until; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            heldUntilReleased = released;
+            if (call == "BeginDoc")
+                heldUntilReleased = released;
         };
         const auto lastPanel = [&window] {
             const QLabel* last = window->StatusPanel(5);
             return (last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString();
         };
         int paintsMeanwhile = 0;
-        std::string meanwhile;
+        std::string meanwhile, handingOver;
+        // A few turns after the worker reached the hand-over, so that the
+        // progress it made by then has been shown.
+        QTimer poll;
+        int turnsSinceHandOver = 0;
+        QObject::connect(&poll, &QTimer::timeout, window.get(), [&] {
+            if (!atHandOver || ++turnsSinceHandOver < 3)
+                return;
+            handingOver = lastPanel();
+            handOverSeen = true;
+            poll.stop();
+        });
+        poll.start(10);
         QTimer::singleShot(50, window.get(), [&] {
             paints.Count = 0;
             window->StatusPanel(5)->update(); // painted only by a turning event loop
@@ -786,6 +804,7 @@ TEST(MainWindow, TheWindowTurnsWhileThePageIsDrawn)
         EXPECT_TRUE(heldUntilReleased) << "the window's thread turned while the job was held";
         EXPECT_GT(paintsMeanwhile, 0);
         EXPECT_EQ(meanwhile, c.Meanwhile);
+        EXPECT_EQ(handingOver, c.AtHandOver);
         ASSERT_EQ(printer->Jobs.size(), 1u);
         EXPECT_EQ(printer->Jobs[0].Ended, c.Printed);
         EXPECT_EQ(printer->Jobs[0].Aborted, !c.Printed) << "nothing of a dropped page prints";
