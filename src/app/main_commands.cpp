@@ -246,8 +246,10 @@ void TMainCommands::Execute(const TMenuEntry& entry)
     case TCommand::Print:
         // The job goes on in the background; the window's refresh follows
         // it to its end in the status bar.
-        if (Guarded([&] { return ws.Print(); }))
+        if (Guarded([&] { return ws.Print(); }) && !ws.PrintCancelled())
             FHost.ShowStatusText(JobStatusText(Platform().Printer().JobStatus()), Translate("Sent"));
+        else if (ws.PrintCancelled())
+            FHost.ShowStatusText(Translate(Messages::JobCancelled));
         // Auto Close ends the program after printing, whether or not the
         // print succeeded; the window defers the teardown itself.
         if (ws.Info().AutoClose)

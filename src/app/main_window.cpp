@@ -30,6 +30,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -39,6 +40,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -51,6 +53,9 @@ namespace orvanto {
 namespace {
 
 constexpr int MinimumWidth = 430;
+// How long the window's thread turns its event loop between two looks at a
+// print job's worker: short enough that the end shows at once.
+constexpr std::chrono::milliseconds PrintWaitSlice{20};
 constexpr int MinimumHeight = 300;
 QString Text(const std::string& text)
 {
@@ -165,10 +170,26 @@ void TForm1::FormCreate(const TCommandLine& line, const std::optional<TStoredSet
         FExitStatus = printed ? 0 : 1;
         Shutdown();
     };
-    // Esc cancels the job being printed; the status bar says so once the
-    // print system has.
+    // The page is drawn in a worker; this thread keeps turning the event
+    // loop meanwhile, so the window repaints, shows the progress and takes
+    // Esc. Busy mode keeps every command that would change the picture or
+    // the page away until the job is done.
+    // (Events are processed rather than a loop run: a loop would not start
+    // once the program has been told to end, and the job must still finish.)
+    FWorkspace->OnPrintWait = [] {
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.start(PrintWaitSlice);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    // Esc cancels the job being drawn, or the one being printed; the status
+    // bar says so once the print system has.
     auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(cancel, &QShortcut::activated, this, [] {
+    connect(cancel, &QShortcut::activated, this, [this] {
+        if (FWorkspace && FWorkspace->Printing()) {
+            FWorkspace->CancelPrint();
+            return;
+        }
         IPrinter& printer = Platform().Printer();
         if (printer.JobStatus().Phase != TJobPhase::None && !printer.JobStatus().Ended())
             printer.CancelJob();
@@ -393,7 +414,8 @@ void TForm1::ShowProgress(int percent)
     percent = std::clamp(percent, 0, 100);
     // Long work shows its progress in busy mode only, which ends with
     // "Ready"; the picture of the command line loads before the window shows.
-    if (!FBusy || percent == FLastProgress || FPanels.size() < 6)
+    // Once the window is closing, the panel says what it waits for instead.
+    if (!FBusy || FShutdownRequested || percent == FLastProgress || FPanels.size() < 6)
         return;
     FLastProgress = percent;
     FPanels[5]->SetForms({Text(Translate("Working") + "... " + std::to_string(percent) + "%")});
@@ -696,6 +718,15 @@ void TForm1::Shutdown()
 // Runs from the message loop, never inside an event of the objects it frees.
 void TForm1::FinishShutdown()
 {
+    // A page still being drawn is finished and handed over first: the
+    // print command that draws it runs below this call, in the same thread,
+    // and its workspace must outlive it. Asked again once it has returned.
+    if (FWorkspace && FWorkspace->Printing()) {
+        ShowStatusText(Translate(Messages::WaitingForHandOver));
+        show();
+        QTimer::singleShot(PrintWaitSlice, this, &TForm1::FinishShutdown);
+        return;
+    }
     // A job still being handed to the print system is never dropped: the
     // program waits for the hand-over, and says so.
     if (Platform().Printer().JobStatus().Phase == TJobPhase::Handing) {

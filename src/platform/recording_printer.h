@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -101,6 +102,9 @@ public:
     // --- what happened ---
     std::vector<TJob> Jobs;
     int StretchCalls = 0;
+    // Runs at the start of BeginDoc, StretchToDevice and EndDoc, named so,
+    // in the thread that prints: a test acts there while the job is under way.
+    std::function<void(const std::string& call)> OnCall;
 
     bool InJob() const { return FInJob; }
 
@@ -157,6 +161,7 @@ public:
 
     bool BeginDoc() override
     {
+        Call("BeginDoc");
         if (Names.empty() || Server != TServerState::Answers || FailBegin || FInJob)
             return false;
         Jobs.push_back({FTitle, FCopies, FOrientation, {}, false, false, 1, CurrentPrinterName(), PaperName()});
@@ -166,6 +171,7 @@ public:
 
     TStretchResult StretchToDevice(const QImage& bitmap, const QRect& destination) override
     {
+        Call("StretchToDevice");
         const int call = StretchCalls++;
         TStretchResult result = TStretchResult::Drawn;
         if (!FInJob || bitmap.isNull() || (FailStretchFrom >= 0 && call >= FailStretchFrom))
@@ -191,6 +197,7 @@ public:
 
     bool EndDoc() override
     {
+        Call("EndDoc");
         if (!FInJob)
             return false;
         FInJob = false;
@@ -249,6 +256,12 @@ public:
     }
 
 private:
+    void Call(const std::string& name)
+    {
+        if (OnCall)
+            OnCall(name);
+    }
+
     std::string FTitle;
     std::string FSelected;
     std::string FPaper;

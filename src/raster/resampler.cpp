@@ -1,6 +1,7 @@
 #include "raster/resampler.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -174,20 +175,42 @@ void SpreadRow(const TAxis& columns, const float* line, std::uint8_t* out, int b
     }
 }
 
+// The rows done so far by all threads of one scale, and the watch that
+// wants to hear of them.
+struct TRowCount {
+    const TScaleWatch& Watch;
+    int Count; // the rows of the whole scale
+    std::atomic<int> Done{0};
+};
+
+// Rows between two looks at the watch: often enough that a stop is felt
+// within a few milliseconds, rarely enough to cost nothing.
+constexpr int WatchedRows = 16;
+
 // Target rows first..end - 1 of the clipped area; column 0 of the area is
 // target column left, row 0 target row top. line holds the source columns
 // the target columns need, 3 floats each, and one more.
 // origin is the target's first pixel of the area, stride its row length.
 // The threads write through plain pointers: QImage::scanLine counts
-// detaches, which two threads must not do at once.
-void ScaleRows(const QImage& source, std::uint8_t* origin, qsizetype stride, int bytesPerPixel,
-               const TAxis& columns, const TAxis& rows, int first, int end, std::vector<float>& line)
+// detaches, which two threads must not do at once. False when stopped.
+bool ScaleRows(const QImage& source, std::uint8_t* origin, qsizetype stride, int bytesPerPixel,
+               const TAxis& columns, const TAxis& rows, int first, int end, std::vector<float>& line,
+               TRowCount& count)
 {
     const int span = (columns.High - columns.Low) * 3;
     for (int y = first; y < end; ++y) {
+        if ((y - first) % WatchedRows == 0) {
+            if (count.Watch.Stop && count.Watch.Stop->load(std::memory_order_relaxed))
+                return false;
+            if (count.Watch.Permille && y > first) {
+                const int done = count.Done.fetch_add(WatchedRows) + WatchedRows;
+                count.Watch.Permille->store(int(std::int64_t(done) * 1000 / count.Count), std::memory_order_relaxed);
+            }
+        }
         CombineRows(source, rows, y, columns.Low, span, line.data());
         SpreadRow(columns, line.data(), origin + y * stride, bytesPerPixel);
     }
+    return true;
 }
 
 bool SupportedTarget(const QImage& target)
@@ -205,7 +228,8 @@ bool SupportedTarget(const QImage& target)
 
 } // namespace
 
-bool DrawScaled(const QImage& source, QImage& target, const TScaleRect& destination, int threads)
+bool DrawScaled(const QImage& source, QImage& target, const TScaleRect& destination, int threads,
+                const TScaleWatch& watch)
 {
     if (source.isNull() || target.isNull() || source.format() != QImage::Format_BGR888
         || !SupportedTarget(target))
@@ -235,14 +259,21 @@ bool DrawScaled(const QImage& source, QImage& target, const TScaleRect& destinat
         const qsizetype stride = target.bytesPerLine();
         std::uint8_t* origin = bits + top * stride + left * bytesPerPixel;
         const int middle = parts == 2 ? count / 2 : count;
+        TRowCount done{watch, count};
+        bool helperDone = true;
         std::thread helper;
         if (parts == 2)
             helper = std::thread([&] {
-                ScaleRows(source, origin, stride, bytesPerPixel, columns, rows, middle, count, helperLine);
+                helperDone = ScaleRows(source, origin, stride, bytesPerPixel, columns, rows, middle, count,
+                                       helperLine, done);
             });
-        ScaleRows(source, origin, stride, bytesPerPixel, columns, rows, 0, middle, line);
+        const bool mainDone = ScaleRows(source, origin, stride, bytesPerPixel, columns, rows, 0, middle, line, done);
         if (helper.joinable())
             helper.join();
+        if (!mainDone || !helperDone)
+            return false;
+        if (watch.Permille)
+            watch.Permille->store(1000, std::memory_order_relaxed);
         return true;
     } catch (...) {
         return false;

@@ -18,6 +18,7 @@
 
 #include <QImage>
 
+#include <atomic>
 #include <cstdint>
 
 namespace orvanto {
@@ -29,13 +30,23 @@ struct TScaleRect {
     std::int64_t Height = 0;
 };
 
+// Lets another thread follow a long scale and stop it. Stop is read between
+// blocks of rows: once it is set the scale ends early and reports false,
+// leaving the target partly drawn. Permille, when given, counts the rows of
+// the target done, in thousandths.
+struct TScaleWatch {
+    const std::atomic<bool>* Stop = nullptr;
+    std::atomic<int>* Permille = nullptr;
+};
+
 // Draws source scaled to destination (in target pixels; it may reach past
 // the target's edges or lie wholly outside) into target; target pixels
 // outside destination keep their value. False, target unchanged, for an
-// unsupported format or when memory for the work rows runs out; an empty
-// destination or one off the target draws nothing and is true.
+// unsupported format or when memory for the work rows runs out, and false
+// when watch stopped it; an empty destination or one off the target draws
+// nothing and is true.
 bool DrawScaled(const QImage& source, QImage& target, const TScaleRect& destination,
-                int threads = 2);
+                int threads = 2, const TScaleWatch& watch = {});
 
 // The whole source scaled to width x height, Format_BGR888; a null image
 // when a side is not positive, the source is not Format_BGR888 or memory

@@ -44,7 +44,8 @@ void FitPageBitmap(int& width, int& height, std::int64_t budget)
 }
 
 QImage DrawPageBitmap(const QImage& picture, int width, int height, int left, int top,
-                      int pictureWidth, int pictureHeight, std::uint32_t background)
+                      int pictureWidth, int pictureHeight, std::uint32_t background,
+                      const TScaleWatch& watch)
 {
     try {
         QImage page(width, height, QImage::Format_BGR888);
@@ -74,7 +75,7 @@ QImage DrawPageBitmap(const QImage& picture, int width, int height, int left, in
         }
         // Only the part of the picture on the page is scaled, straight into
         // the page: no scaled copy of the picture is made.
-        if (!DrawScaled(picture, page, {left, top, pictureWidth, pictureHeight}))
+        if (!DrawScaled(picture, page, {left, top, pictureWidth, pictureHeight}, 2, watch))
             return QImage();
         return page;
     } catch (const std::bad_alloc&) {

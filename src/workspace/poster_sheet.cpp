@@ -17,7 +17,7 @@ std::int64_t PosterBorder(int dpi)
 }
 
 QImage DrawPosterSheet(const QImage& picture, const TPosterPlan& plan, const TPosterSheet& sheet,
-                       const TPosterSheetPage& page, int width, int height)
+                       const TPosterSheetPage& page, int width, int height, const TScaleWatch& watch)
 {
     if (page.PageWidth < 1 || page.PageHeight < 1)
         return QImage();
@@ -26,7 +26,7 @@ QImage DrawPosterSheet(const QImage& picture, const TPosterPlan& plan, const TPo
     auto x = [fx](std::int64_t v) { return Round(v * fx); };
     auto y = [fy](std::int64_t v) { return Round(v * fy); };
     QImage bitmap = DrawPageBitmap(picture, width, height, x(sheet.PictureLeft), y(sheet.PictureTop),
-                                   x(page.PictureWidth), y(page.PictureHeight), page.Background);
+                                   x(page.PictureWidth), y(page.PictureHeight), page.Background, watch);
     if (bitmap.isNull())
         return bitmap;
     try {

@@ -4,8 +4,9 @@
 // tile, and in the border around it the cut marks and the "row, column"
 // label, in black on the page colour. The bitmap covers the printable area
 // at width x height pixels; the plan is in page pixels and is scaled to it.
-// A null image when memory runs out.
+// A null image when memory runs out or watch stopped the drawing.
 
+#include "raster/resampler.h"
 #include "workspace/poster_plan.h"
 
 #include <QImage>
@@ -24,7 +25,7 @@ struct TPosterSheetPage {
 };
 
 QImage DrawPosterSheet(const QImage& picture, const TPosterPlan& plan, const TPosterSheet& sheet,
-                       const TPosterSheetPage& page, int width, int height);
+                       const TPosterSheetPage& page, int width, int height, const TScaleWatch& watch = {});
 
 // The border each sheet keeps around its tile: 5 mm at dpi.
 std::int64_t PosterBorder(int dpi);

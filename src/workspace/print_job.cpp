@@ -5,6 +5,8 @@
 #include "workspace/page_bitmap.h"
 #include "workspace/poster_sheet.h"
 
+#include <algorithm>
+
 namespace orvanto {
 
 namespace {
@@ -15,10 +17,25 @@ constexpr std::int64_t SmallestRetryBudget = 2000000;
 } // namespace
 
 TPrintJob::TPrintJob(IPrinter& printer, const TPageLayout& layout, const QImage& picture,
-                     std::uint32_t background, std::function<void(int)> progress)
-    : FPrinter(printer), FLayout(layout), FPicture(picture), FBackground(background),
-      FProgress(std::move(progress))
+                     std::uint32_t background)
+    : FPrinter(printer), FLayout(layout), FPicture(picture), FBackground(background)
 {
+}
+
+int TPrintJob::Percent() const
+{
+    const int sheets = std::max(FSheets.load(), 1);
+    // Drawing takes most of a page's time; stretching it over the device
+    // (compressing it for the print system) the rest.
+    const double page = FSent.load() + 0.625 * FDrawn.load() / 1000.0;
+    return std::clamp(10 + int(80 * page / sheets), 10, 90);
+}
+
+bool TPrintJob::Abandon()
+{
+    FLastError.clear();
+    FPrinter.AbortDoc();
+    return false;
 }
 
 bool TPrintJob::Run(std::int64_t& budget)
@@ -43,11 +60,16 @@ bool TPrintJob::Run(std::int64_t& budget)
             return false;
     }
 
+    const int sheets = FPlan.Sheets.empty() ? 1 : int(FPlan.Sheets.size());
+    FSheets.store(sheets);
+    if (Cancelled()) {
+        FLastError.clear();
+        return false;
+    }
     FPrinter.SetTitle(info.Texts.JobTitle);
     FLastError = Messages::PrintJobNotStarted;
     if (!FPrinter.BeginDoc())
         return false;
-    const int sheets = FPlan.Sheets.empty() ? 1 : int(FPlan.Sheets.size());
     for (int sheet = 0; sheet < sheets; ++sheet) {
         FLastError = Messages::PrinterFailedOnPage;
         if (sheet > 0 && !FPrinter.NewPage()) {
@@ -56,9 +78,13 @@ bool TPrintJob::Run(std::int64_t& budget)
         }
         if (!SendPage(sheet, width, height, budget))
             return false;
-        if (FProgress)
-            FProgress(10 + 80 * (sheet + 1) / sheets);
+        FDrawn.store(0);
+        FSent.store(sheet + 1);
     }
+    // Until EndDoc the print system has nothing of the job: a cancel that
+    // came during the last stretch still keeps it from printing.
+    if (FCancel.load())
+        return Abandon();
     FLastError = Messages::PrintJobRefused;
     return FPrinter.EndDoc();
 }
@@ -73,12 +99,14 @@ bool TPrintJob::SendPage(int sheet, int& width, int& height, std::int64_t& budge
         TStretchResult result = TStretchResult::OutOfMemory;
         {
             QImage bitmap = Render(sheet, width, height);
+            // A drawing stopped half way is no page: the job goes, and
+            // nothing of it prints.
+            if (Cancelled())
+                return Abandon();
             if (!bitmap.isNull()) {
                 FLastPrint.Width = bitmap.width();
                 FLastPrint.Height = bitmap.height();
                 FLastPrint.Budget = std::int32_t(budget);
-                if (FProgress && FPlan.Sheets.empty())
-                    FProgress(60);
                 result = FPrinter.StretchToDevice(bitmap, page);
             }
         }
@@ -112,8 +140,10 @@ bool TPrintJob::SendPage(int sheet, int& width, int& height, std::int64_t& budge
     }
 }
 
-QImage TPrintJob::Render(int sheet, int width, int height) const
+QImage TPrintJob::Render(int sheet, int width, int height)
 {
+    FDrawn.store(0);
+    const TScaleWatch watch{&FCancel, &FDrawn};
     const TPageGeometry& page = FLayout.Info().Geometry;
     if (!FPlan.Sheets.empty()) {
         const auto [w, h] = FLayout.PrintedSize(FPicture.width(), FPicture.height());
@@ -124,7 +154,7 @@ QImage TPrintJob::Render(int sheet, int width, int height) const
         sheetPage.PictureWidth = w;
         sheetPage.PictureHeight = h;
         sheetPage.Background = FBackground;
-        return DrawPosterSheet(FSource, FPlan, FPlan.Sheets[std::size_t(sheet)], sheetPage, width, height);
+        return DrawPosterSheet(FSource, FPlan, FPlan.Sheets[std::size_t(sheet)], sheetPage, width, height, watch);
     }
     TPlacementRequest request;
     request.FactorX = (long double)width / page.PageWidth;
@@ -134,7 +164,7 @@ QImage TPrintJob::Render(int sheet, int width, int height) const
     request.SurfaceWidth = width;
     request.SurfaceHeight = height;
     const TPlacement at = FLayout.Place(request);
-    return DrawPageBitmap(FSource, width, height, at.Left, at.Top, at.Width, at.Height, FBackground);
+    return DrawPageBitmap(FSource, width, height, at.Left, at.Top, at.Width, at.Height, FBackground, watch);
 }
 
 } // namespace orvanto

@@ -28,6 +28,7 @@
 namespace orvanto {
 
 class TEarlyPreview;
+class TPrintJob;
 
 class TPrintWorkspace {
 public:
@@ -96,8 +97,19 @@ public:
     bool Undo();
 
     // --- Printing ---
+    // Draws the page and hands it to the printer in a worker thread, and
+    // returns once it is done; meanwhile OnPrintWait runs in this thread
+    // and OnProgress follows the job. The job works on copies of the
+    // picture and the settings taken at its start.
     bool Print();
     bool Printing() const;
+    // Esc during a print: a page still being drawn is dropped at the next
+    // block of rows and its job abandoned, so nothing of it prints; a job
+    // the worker has just handed over is called back from the print system.
+    // Nothing when no print is running.
+    void CancelPrint();
+    // The last Print was cancelled (LastError is then empty).
+    bool PrintCancelled() const;
     bool PrinterSetup();
     // A printer is listed and one is current; else LastError says so.
     bool PrinterPresent();
@@ -115,6 +127,11 @@ public:
     std::function<void(TPrintWorkspace&, bool printed)> OnAutoPrinted;
     // Progress of long work (loading, printing), 0..100; may be unset.
     std::function<void(int percent)> OnProgress;
+    // Called again and again, in Print's thread, while the job's worker
+    // draws and hands over the page; each call should return within some
+    // tens of milliseconds. The window turns its event loop here, so it
+    // repaints and takes Esc. Unset: Print just waits.
+    std::function<void()> OnPrintWait;
 
 private:
     struct TState;
@@ -142,6 +159,9 @@ private:
     // Cancels a background load and forgets it; the old picture stays.
     void DropLoading();
     void Progress(int percent);
+    // Runs the job in its worker until it ends, passing its progress on.
+    bool RunJob(TPrintJob& job, std::int64_t& budget);
+    void CancelHandedOverJob();
     // False when a poster of many sheets is not to be printed (LastError
     // says why, or is empty when the user said no).
     bool PosterAgreed();

@@ -10,6 +10,8 @@
 #include "workspace/print_workspace_state.h"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <optional>
 
 namespace orvanto {
@@ -96,6 +98,7 @@ bool TPrintWorkspace::Print()
     if (!FinishLoading())
         return false;
     FState->LastError = Messages::OutOfMemory;
+    FState->PrintCancelled = false;
     if (!CanPrint())
         return false;
     if (!PosterAgreed())
@@ -109,8 +112,9 @@ bool TPrintWorkspace::Print()
         ApplyInfo(Info());
         Progress(10);
         job.emplace(Platform().Printer(), FState->Layout, FState->Picture.Bitmap(),
-                    Info().EffectiveBackground(), [this](int percent) { Progress(percent); });
-        done = job->Run(budget);
+                    Info().EffectiveBackground());
+        FState->Job = &*job;
+        done = RunJob(*job, budget);
     } catch (...) {
         // Whatever failed, no half-made job is left open to print.
         done = false;
@@ -120,12 +124,21 @@ bool TPrintWorkspace::Print()
             // Nothing more can be done with a printer that fails to abort.
         }
     }
+    FState->Job = nullptr;
     TLastPrint last = FState->Layout.Info().LastPrint;
     if (job) {
         if (!job->LastError().empty())
             FState->LastError = job->LastError();
         if (job->LastPrint().Width > 0)
             last = job->LastPrint();
+        if (job->Cancelled()) {
+            FState->PrintCancelled = true;
+            FState->LastError.clear();
+            // Esc came as the worker handed the job over: the print system
+            // has it, so it is called back there.
+            if (done)
+                CancelHandedOverJob();
+        }
     }
     Progress(100);
     last.Resolution = BudgetPercent(budget, FState->Layout.MemoryBudget());
@@ -133,6 +146,40 @@ bool TPrintWorkspace::Print()
     FState->Printing = false;
     Changed(wcStatus);
     return done;
+}
+
+// The worker is always waited for, even when the wait itself fails: it
+// reads the job, which lives in the caller's frame.
+bool TPrintWorkspace::RunJob(TPrintJob& job, std::int64_t& budget)
+{
+    std::future<bool> result = std::async(std::launch::async, [&job, &budget] { return job.Run(budget); });
+    const auto slice = OnPrintWait ? std::chrono::milliseconds(0) : std::chrono::milliseconds(50);
+    while (result.wait_for(slice) != std::future_status::ready) {
+        Progress(job.Percent());
+        if (OnPrintWait)
+            OnPrintWait();
+    }
+    return result.get();
+}
+
+void TPrintWorkspace::CancelPrint()
+{
+    if (FState->Job)
+        FState->Job->Cancel();
+}
+
+bool TPrintWorkspace::PrintCancelled() const
+{
+    return FState->PrintCancelled;
+}
+
+void TPrintWorkspace::CancelHandedOverJob()
+{
+    try {
+        Platform().Printer().CancelJob();
+    } catch (...) {
+        // The job prints after all; the status bar follows it as any other.
+    }
 }
 
 // A poster of more sheets than anyone glues by accident is printed only

@@ -20,6 +20,8 @@
 
 namespace orvanto {
 
+class TPrintJob;
+
 struct TPrintWorkspace::TState {
     TPageLayout Layout;
     TWorkspacePicture Picture;
@@ -28,6 +30,9 @@ struct TPrintWorkspace::TState {
     // The file a failed load was about; ShowLastError names it.
     std::string ErrorFileName;
     bool Printing = false;
+    // The job being drawn, while Print runs; read only in Print's thread.
+    TPrintJob* Job = nullptr;
+    bool PrintCancelled = false;
 
     // A picture decoding in the background: its reduced copy is shown and
     // its full size laid out meanwhile; nothing else acts on the copy.

@@ -29,12 +29,16 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <functional>
 #include <cstdio>
 #include <cstring>
@@ -44,6 +48,24 @@
 using namespace orvanto;
 
 namespace {
+
+// Counts one kind of event reaching a widget.
+class TEventCounter final : public QObject {
+public:
+    TEventCounter(QObject& watched, QEvent::Type type) : FType(type) { watched.installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == FType)
+            ++Count;
+        return false;
+    }
+
+private:
+    QEvent::Type FType;
+};
 
 // Every status panel shows its whole text, none drawn over by the next.
 void ExpectStatusPanelsFit(const TForm1& window)
@@ -711,6 +733,112 @@ TEST(MainWindow, ThePrintSystemsStateReachesTheWindow)
 } // namespace
 
 namespace {
+
+// While the page is drawn the window keeps its event loop: it paints, takes
+// Esc and its close button. The printer holds the job's worker at the start
+// of the job until the window has shown that much, so a print that ran in
+// the window's thread would never be let go in time.
+TEST(MainWindow, TheWindowTurnsWhileThePageIsDrawn)
+{
+    const std::string picture = MakeTempFolder("drawn") + "picture.bmp";
+    QImage photo(1200, 800, QImage::Format_RGB32);
+    photo.fill(QColor(30, 120, 200));
+    ASSERT_TRUE(photo.save(QString::fromStdString(picture)));
+    enum class TAct { Nothing, Escape, Close };
+    const struct {
+        const char* Shows;
+        TAct Act;
+        std::string Meanwhile; // the last panel while the job was held
+        bool Printed;          // the page reached the print system
+        std::string After;     // the last panel once Print returned
+        std::string AtHandOver; // the last panel as the page was handed over; none: never
+    } cases[] = {
+        {"the page goes through", TAct::Nothing, "Working... 10%", true, "Printing on Recording Printer…",
+         "Working... 90%"},
+        {"Esc drops the page being drawn", TAct::Escape, "Working... 10%", false, "Job cancelled", ""},
+        {"closing waits for the page and says so", TAct::Close,
+         "Waiting until the print job has reached the print system…", true, "",
+         "Waiting until the print job has reached the print system…"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        auto* printer = new TRecordingPrinter;
+        auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
+        auto oldBoxes = Platform().SetMessageBox(std::make_unique<TRecordingMessageBox>());
+        WriteWholeFile(TSettingsFile::SettingsFileName("INI"), "[Settings]\nWidth=900\nHeight=480\nQuality=2\n");
+        auto window = std::make_unique<TForm1>(ParseCommandLine({picture}));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        TEventCounter paints(*window->StatusPanel(5), QEvent::Paint);
+        std::atomic<bool> released{false}, atHandOver{false}, handOverSeen{false};
+        bool heldUntilReleased = false;
+        printer->OnCall = [&](const std::string& call) {
+            if (call != "BeginDoc" && call != "EndDoc")
+                return;
+            std::atomic<bool>& until = call == "BeginDoc" ? released : handOverSeen;
+            atHandOver = call == "EndDoc";
+            for (int i = 0; i < 500 && !until; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (call == "BeginDoc")
+                heldUntilReleased = released;
+        };
+        const auto lastPanel = [&window] {
+            const QLabel* last = window->StatusPanel(5);
+            return (last->toolTip().isEmpty() ? last->text() : last->toolTip()).toStdString();
+        };
+        int paintsMeanwhile = 0;
+        std::string meanwhile, handingOver;
+        // A few turns after the worker reached the hand-over, so that the
+        // progress it made by then has been shown.
+        QTimer poll;
+        int turnsSinceHandOver = 0;
+        QObject::connect(&poll, &QTimer::timeout, window.get(), [&] {
+            if (!atHandOver || ++turnsSinceHandOver < 3)
+                return;
+            handingOver = lastPanel();
+            handOverSeen = true;
+            poll.stop();
+        });
+        poll.start(10);
+        QTimer::singleShot(50, window.get(), [&] {
+            paints.Count = 0;
+            window->StatusPanel(5)->update(); // painted only by a turning event loop
+            if (c.Act == TAct::Close)
+                window->close();
+        });
+        QTimer::singleShot(250, window.get(), [&] {
+            paintsMeanwhile = paints.Count;
+            meanwhile = lastPanel();
+            if (c.Act == TAct::Escape)
+                QTest::keyClick(window.get(), Qt::Key_Escape);
+            released = true;
+        });
+        EXPECT_TRUE(window->Commands()->Dispatch(FindMenuEntry("Print1")));
+        EXPECT_TRUE(heldUntilReleased) << "the window's thread turned while the job was held";
+        EXPECT_GT(paintsMeanwhile, 0);
+        EXPECT_EQ(meanwhile, c.Meanwhile);
+        EXPECT_EQ(handingOver, c.AtHandOver);
+        ASSERT_EQ(printer->Jobs.size(), 1u);
+        EXPECT_EQ(printer->Jobs[0].Ended, c.Printed);
+        EXPECT_EQ(printer->Jobs[0].Aborted, !c.Printed) << "nothing of a dropped page prints";
+        EXPECT_EQ(printer->Jobs[0].Stretches.size(), c.Printed ? 1u : 0u);
+        if (c.Act == TAct::Close) {
+            // The program ends once the page is handed over, not before.
+            for (int i = 0; i < 100 && window->Workspace(); ++i)
+                QTest::qWait(20);
+            EXPECT_EQ(window->Workspace(), nullptr);
+        } else {
+            EXPECT_EQ(lastPanel(), c.After);
+            EXPECT_FALSE(window->IsBusy());
+            window->Shutdown();
+            QTest::qWait(50);
+        }
+        printer->OnCall = nullptr;
+        window.reset();
+        Platform().SetPrinter(std::move(oldPrinter));
+        Platform().SetMessageBox(std::move(oldBoxes));
+    }
+}
 
 // The real printer service against servers that keep its watcher waiting:
 // the window is up, says it is looking for printers, and handles a key at

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 using namespace orvanto;
@@ -74,6 +75,45 @@ TEST(Resampler, OnlyThePartOnTheTargetIsDrawnAndItMatchesTheWhole)
     }
     QImage indexed(4, 4, QImage::Format_Indexed8);
     EXPECT_FALSE(DrawScaled(picture, indexed, {0, 0, 4, 4})) << "unsupported target";
+}
+
+// A print job is drawn in a worker and the window follows it: the rows done
+// reach the watcher, and a stop asked for before the drawing leaves the
+// target untouched and the call failed, whichever thread holds the rows.
+TEST(Resampler, AWatchedScaleReportsItsRowsAndStopsWhenAsked)
+{
+    QImage picture(300, 200, QImage::Format_BGR888);
+    std::srand(11);
+    for (int y = 0; y < picture.height(); ++y)
+        std::generate_n(picture.scanLine(y), 900, [] { return uchar(std::rand()); });
+    const struct {
+        const char* Shows;
+        int Threads;
+        bool Stop;
+        bool Drawn;
+        int Permille;
+    } cases[] = {
+        {"one thread, to the end", 1, false, true, 1000},
+        {"two threads, to the end", 2, false, true, 1000},
+        {"one thread, stopped", 1, true, false, 0},
+        {"two threads, stopped", 2, true, false, 0},
+    };
+    const QImage expected = ScaledPicture(picture, 640, 400, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Shows);
+        std::atomic<bool> stop{c.Stop};
+        std::atomic<int> permille{0};
+        QImage target(640, 400, QImage::Format_BGR888);
+        target.fill(Qt::green);
+        EXPECT_EQ(DrawScaled(picture, target, {0, 0, 640, 400}, c.Threads, {&stop, &permille}), c.Drawn);
+        EXPECT_EQ(permille.load(), c.Permille);
+        if (c.Drawn) {
+            EXPECT_EQ(target, expected) << "watching changes no pixel";
+        } else {
+            for (const QPoint at : {QPoint(0, 0), QPoint(639, 199), QPoint(0, 200), QPoint(639, 399)})
+                EXPECT_EQ(target.pixelColor(at), QColor(Qt::green)) << at.x() << "," << at.y();
+        }
+    }
 }
 
 } // namespace

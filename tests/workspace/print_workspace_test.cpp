@@ -98,6 +98,10 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
         std::vector<QSize> Attempts; // the page bitmaps handed to the device
         std::int32_t Resolution;
         std::string Error;
+        // Esc comes as the job reaches this call of the printer; none: never.
+        const char* CancelIn = nullptr;
+        bool Aborted = false; // nothing of the job prints
+        int CancelCalls = 0;  // the print system asked to call it back
     } cases[] = {
         {"High fills the budget", pqHigh, 15000000, none, -1, false, false, true, {{2000, 2500}}, 100, ""},
         {"Medium: three quarters a side", pqMedium, 15000000, none, -1, false, false, true, {{1500, 1875}}, 100, ""},
@@ -106,14 +110,20 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
         {"a Low retry never grows", pqLow, 15000000, 3000000, -1, false, false, true,
          {{1000, 1250}, {966, 1207}, {930, 1163}, {894, 1117}}, 80, ""},
         {"no memory at all", pqHigh, 2500000, 100000, -1, false, false, false, {{816, 1020}, {632, 790}}, 60,
-         "Out of memory"},
+         "Out of memory", nullptr, true},
         {"the device fails: no retry", pqHigh, 15000000, none, 0, false, false, false, {{2000, 2500}}, 100,
-         "The printer failed while printing the page"},
+         "The printer failed while printing the page", nullptr, true},
         {"the job cannot start", pqHigh, 15000000, none, -1, true, false, false, {}, 100,
          "The printer could not start the print job"},
         {"the print system refuses the job", pqHigh, 15000000, none, -1, false, true, false, {{2000, 2500}},
          100, "The print system refused the print job"},
         {"the largest budget does not overflow", pqLow, 0, none, -1, false, false, true, {{1200, 1500}}, 100, ""},
+        {"Esc while the page is drawn: no page, no error", pqHigh, 15000000, none, -1, false, false, false, {},
+         100, "", "BeginDoc", true},
+        {"Esc as the page goes to the device: the job is dropped", pqHigh, 15000000, none, -1, false, false,
+         false, {{2000, 2500}}, 100, "", "StretchToDevice", true},
+        {"Esc as the job is handed over: called back from the print system", pqHigh, 15000000, none, -1, false,
+         false, true, {{2000, 2500}}, 100, "", "EndDoc", false, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Shows);
@@ -126,7 +136,15 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
         Paste(workspace, Colourful(60, 40));
         workspace.SetMemoryBudget(c.Budget);
         Apply(workspace, [&c](TPrintWorkspaceInfo& i) { i.Quality = TPrintQuality(c.Quality); });
+        Printer->CancelCalls = 0;
+        Printer->OnCall = [&](const std::string& call) {
+            if (c.CancelIn && call == c.CancelIn)
+                workspace.CancelPrint();
+        };
         EXPECT_EQ(workspace.Print(), c.Printed);
+        Printer->OnCall = nullptr;
+        EXPECT_EQ(workspace.PrintCancelled(), c.CancelIn != nullptr);
+        EXPECT_EQ(Printer->CancelCalls, c.CancelCalls);
         // LastError is read only after a false result; what a success leaves
         // there is no one's business.
         if (!c.Printed) {
@@ -140,7 +158,7 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
             continue;
         const TRecordingPrinter::TJob& job = Printer->Jobs.front();
         // Nothing of a job that failed on the device or for memory prints.
-        EXPECT_EQ(job.Aborted, !c.Printed && !c.FailEnd);
+        EXPECT_EQ(job.Aborted, c.Aborted);
         EXPECT_EQ(job.Title, workspace.Info().Texts.JobTitle);
         std::vector<QSize> attempts;
         for (const auto& stretch : job.Stretches) {
@@ -148,8 +166,10 @@ TEST_F(Workspace, PrintAttemptsAndBudgets)
             attempts.push_back(stretch.Size);
         }
         EXPECT_EQ(attempts, c.Attempts);
-        EXPECT_EQ(QSize(workspace.Info().LastPrint.Width, workspace.Info().LastPrint.Height),
-                  attempts.back());
+        if (!attempts.empty()) {
+            EXPECT_EQ(QSize(workspace.Info().LastPrint.Width, workspace.Info().LastPrint.Height),
+                      attempts.back());
+        }
     }
 }
 
@@ -1013,6 +1033,56 @@ TEST_F(Workspace, BackgroundLoadsReportTheirProgress)
     EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
     EXPECT_GT(heard.back(), heard.front()) << "the percentage moves";
     EXPECT_LE(heard.back(), 100);
+}
+
+// The page is drawn and handed over in a worker; the caller's thread keeps
+// turning (the window's event loop runs there) and hears the progress,
+// always in its own thread. The printer holds the worker at two points until
+// the caller has shown that it turns and that it heard the drawing end.
+TEST_F(Workspace, APrintIsDrawnInAWorkerWhileTheCallerTurns)
+{
+    TPrintWorkspace workspace;
+    Paste(workspace, Colourful(600, 400));
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> turns{0}, lastHeard{0}, heardElsewhere{0};
+    std::vector<int> heard;
+    workspace.OnPrintWait = [&] { ++turns; };
+    workspace.OnProgress = [&](int percent) {
+        if (std::this_thread::get_id() != caller) {
+            ++heardElsewhere;
+            return;
+        }
+        heard.push_back(percent);
+        lastHeard = percent;
+    };
+    const auto awaitUntil = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 500 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return done();
+    };
+    bool inWorker = false, turnedMeanwhile = false, drawingHeard = false;
+    Printer->OnCall = [&](const std::string& call) {
+        if (call == "BeginDoc") {
+            inWorker = std::this_thread::get_id() != caller;
+            turnedMeanwhile = awaitUntil([&] { return turns > 0; });
+        } else if (call == "StretchToDevice") {
+            drawingHeard = awaitUntil([&] { return lastHeard >= 60; });
+        }
+    };
+    ASSERT_TRUE(workspace.Print()) << workspace.LastError();
+    Printer->OnCall = nullptr;
+    EXPECT_TRUE(inWorker);
+    EXPECT_TRUE(turnedMeanwhile) << "the caller turned while the worker held the job";
+    EXPECT_TRUE(drawingHeard) << "the drawing's end reached the caller before the page went to the device";
+    EXPECT_EQ(heardElsewhere, 0);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+    EXPECT_EQ(heard.front(), 10);
+    EXPECT_EQ(heard.back(), 100);
+    EXPECT_NE(std::find(heard.begin(), heard.end(), 60), heard.end()) << "the page drawn";
+    ASSERT_EQ(Printer->Jobs.size(), 1u);
+    EXPECT_TRUE(Printer->Jobs[0].Ended);
+    EXPECT_FALSE(workspace.Printing());
 }
 
 // A screen that notes which threads asked it.

@@ -66,6 +66,12 @@ TQtPrinter::~TQtPrinter() = default;
 
 TPrinterFacts TQtPrinter::Device()
 {
+    const std::lock_guard lock(FMutex);
+    return DeviceLocked();
+}
+
+TPrinterFacts TQtPrinter::DeviceLocked()
+{
     TPrinterFacts facts = FWatcher.Facts();
     if (facts.Answered() && FTargetPending) {
         // The printer asked for before the server answered: chosen when listed.
@@ -127,6 +133,7 @@ std::string TQtPrinter::CurrentPrinterName()
 // default in place.
 bool TQtPrinter::SelectPrinter(const std::string& name)
 {
+    const std::lock_guard lock(FMutex);
     const TPrinterFacts facts = FWatcher.Facts();
     if (name.empty() || FJobOpen || facts.Server == TServerState::Unreachable)
         return false;
@@ -162,6 +169,7 @@ std::string TQtPrinter::PaperName()
 bool TQtPrinter::SetPaper(const std::string& pwgName)
 {
     const pwg_media_t* media = pwgMediaForPWG(pwgName.c_str());
+    const std::lock_guard lock(FMutex);
     if (!media || !media->pwg || media->width <= 0 || media->length <= 0 || FJobOpen)
         return false;
     const TPrinterFacts facts = FWatcher.Facts();
@@ -176,21 +184,25 @@ bool TQtPrinter::SetPaper(const std::string& pwgName)
 
 int TQtPrinter::Copies()
 {
+    const std::lock_guard lock(FMutex);
     return FCopies;
 }
 
 void TQtPrinter::SetCopies(int copies)
 {
+    const std::lock_guard lock(FMutex);
     FCopies = copies < 1 ? 1 : copies;
 }
 
 int TQtPrinter::Orientation()
 {
+    const std::lock_guard lock(FMutex);
     return FOrientation;
 }
 
 void TQtPrinter::SetOrientation(int orientation)
 {
+    const std::lock_guard lock(FMutex);
     if (orientation == 0 || orientation == 1)
         FOrientation = orientation;
 }
@@ -209,35 +221,41 @@ int TQtPrinter::DpiY()
 
 int TQtPrinter::PageWidth()
 {
-    const TPrinterFacts facts = Device();
+    const std::lock_guard lock(FMutex);
+    const TPrinterFacts facts = DeviceLocked();
     return Metrics(facts) ? PrintableArea(facts, FOrientation).width() : 0;
 }
 
 int TQtPrinter::PageHeight()
 {
-    const TPrinterFacts facts = Device();
+    const std::lock_guard lock(FMutex);
+    const TPrinterFacts facts = DeviceLocked();
     return Metrics(facts) ? PrintableArea(facts, FOrientation).height() : 0;
 }
 
 int TQtPrinter::PrintableLeft()
 {
-    const TPrinterFacts facts = Device();
+    const std::lock_guard lock(FMutex);
+    const TPrinterFacts facts = DeviceLocked();
     return Metrics(facts) ? PrintableOffset(facts, FOrientation).x() : 0;
 }
 
 int TQtPrinter::PrintableTop()
 {
-    const TPrinterFacts facts = Device();
+    const std::lock_guard lock(FMutex);
+    const TPrinterFacts facts = DeviceLocked();
     return Metrics(facts) ? PrintableOffset(facts, FOrientation).y() : 0;
 }
 
 void TQtPrinter::SetTitle(const std::string& title)
 {
+    const std::lock_guard lock(FMutex);
     FTitle = title;
 }
 
 std::string TQtPrinter::Title()
 {
+    const std::lock_guard lock(FMutex);
     return FTitle;
 }
 
@@ -246,29 +264,44 @@ std::string TQtPrinter::Title()
 // print system, and nothing prints.
 bool TQtPrinter::BeginDoc()
 {
-    if (FJobOpen || !FWatcher.Facts().HasPrinter())
-        return false;
+    std::string queue;
+    {
+        const std::lock_guard lock(FMutex);
+        const TPrinterFacts facts = FWatcher.Facts();
+        if (FJobOpen || !facts.HasPrinter())
+            return false;
+        FJobOpen = true;
+        queue = QueueOf(facts.Current);
+    }
     FPage.Clear();
     FRasterJob.Clear();
-    FForm = PageFormOf(QueueOf(FWatcher.Facts().Current));
-    FJobOpen = true;
+    // Asks CUPS for the queue's driver: the job's thread may wait here, the
+    // window does not.
+    FForm = PageFormOf(queue);
     return true;
 }
 
 TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& destination)
 {
-    if (!FJobOpen || bitmap.isNull() || destination.isEmpty())
-        return TStretchResult::DeviceFailed;
+    TPrinterFacts facts;
+    int orientation = 0;
+    {
+        const std::lock_guard lock(FMutex);
+        if (!FJobOpen || bitmap.isNull() || destination.isEmpty())
+            return TStretchResult::DeviceFailed;
+        facts = DeviceLocked();
+        orientation = FOrientation;
+    }
     // Destinations are given on the printable area in device pixels; the
     // raster places them in pixels on the paper, the PostScript job in points.
-    const TPrinterFacts facts = Device();
-    const QRect onPaper = destination.translated(PrintableOffset(facts, FOrientation));
+    const QRect onPaper = destination.translated(PrintableOffset(facts, orientation));
     if (FForm.Raster)
-        return FRasterJob.Add(bitmap, InRaster(onPaper, facts)) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
+        return FRasterJob.Add(bitmap, InRaster(onPaper, facts, orientation)) ? TStretchResult::Drawn
+                                                                             : TStretchResult::OutOfMemory;
     const double pointsX = 72.0 / facts.DpiX;
     const double pointsY = 72.0 / facts.DpiY;
-    const double across = FOrientation == 1 ? pointsY : pointsX;
-    const double down = FOrientation == 1 ? pointsX : pointsY;
+    const double across = orientation == 1 ? pointsY : pointsX;
+    const double down = orientation == 1 ? pointsX : pointsY;
     const QRectF placed(onPaper);
     const QRectF onPage(placed.left() * across, placed.top() * down, placed.width() * across, placed.height() * down);
     return FPage.Add(bitmap, onPage) ? TStretchResult::Drawn : TStretchResult::OutOfMemory;
@@ -276,7 +309,7 @@ TStretchResult TQtPrinter::StretchToDevice(const QImage& bitmap, const QRect& de
 
 bool TQtPrinter::NewPage()
 {
-    if (!FJobOpen)
+    if (const std::lock_guard lock(FMutex); !FJobOpen)
         return false;
     if (FForm.Raster)
         FRasterJob.NewPage();
@@ -306,11 +339,21 @@ std::vector<std::pair<std::string, std::string>> TQtPrinter::JobOptions(const TP
 // job's hand-over, if any is still going, ends first.
 bool TQtPrinter::EndDoc()
 {
-    if (!FJobOpen)
-        return false;
-    FJobOpen = false;
+    TPrinterFacts facts;
+    int orientation = 0;
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> options;
+    {
+        const std::lock_guard lock(FMutex);
+        if (!FJobOpen)
+            return false;
+        FJobOpen = false;
+        facts = DeviceLocked();
+        orientation = FOrientation;
+        title = FTitle;
+        options = JobOptions(facts);
+    }
     try {
-        const TPrinterFacts facts = Device();
         if (!facts.HasPrinter()) {
             FPage.Clear();
             return false;
@@ -318,15 +361,15 @@ bool TQtPrinter::EndDoc()
         const QSizeF paper(HundredthsToPoints(facts.PaperWidth), HundredthsToPoints(facts.PaperHeight));
         // Nothing reaches the paper outside the printable area, as on a
         // device that cannot print there.
-        const QRect area = PrintableArea(facts, FOrientation);
-        const QPoint offset = PrintableOffset(facts, FOrientation);
-        TCupsDocument document{QueueOf(facts.Current), FTitle, JobOptions(facts), {}};
+        const QRect area = PrintableArea(facts, orientation);
+        const QPoint offset = PrintableOffset(facts, orientation);
+        TCupsDocument document{QueueOf(facts.Current), title, std::move(options), {}};
         if (FForm.Raster) {
             // Whole pixels of the paper, cut as the print system cuts them
             // (A4 at 600 dpi: 4960 x 7015).
             const auto pixels = [this](int hundredths) { return int(hundredths / 2540.0 * FForm.Dpi + 1e-6); };
             const TRasterJob::TPaper sheet{{pixels(facts.PaperWidth), pixels(facts.PaperHeight)}, paper, FForm.Dpi,
-                                           FOrientation == 1, InRaster(QRect(offset, area.size()), facts)};
+                                           orientation == 1, InRaster(QRect(offset, area.size()), facts, orientation)};
             const bool written = FRasterJob.Write(FForm.Format, sheet, [&document](const char* data, std::size_t size) {
                 document.Bytes.append(data, qsizetype(size));
                 return true;
@@ -336,14 +379,23 @@ bool TQtPrinter::EndDoc()
                 return false;
             document.Format = TRasterJob::MimeType(FForm.Format);
         } else {
-            const double across = 72.0 / (FOrientation == 1 ? facts.DpiY : facts.DpiX);
-            const double down = 72.0 / (FOrientation == 1 ? facts.DpiX : facts.DpiY);
+            const double across = 72.0 / (orientation == 1 ? facts.DpiY : facts.DpiX);
+            const double down = 72.0 / (orientation == 1 ? facts.DpiX : facts.DpiY);
             const QRectF clip(offset.x() * across, offset.y() * down, area.width() * across, area.height() * down);
-            document.Bytes = FPage.Document(paper, FOrientation == 1, clip);
+            document.Bytes = FPage.Document(paper, orientation == 1, clip);
             FPage.Clear();
         }
-        FJob.reset();
-        FJob = std::make_unique<TCupsPrintJob>(std::move(document), FOnChange);
+        // The previous job's hand-over ends before this one's begins; its
+        // wait holds no lock, so the window keeps reading the status.
+        std::shared_ptr<TCupsPrintJob> previous;
+        {
+            const std::lock_guard lock(FMutex);
+            previous = std::move(FJob);
+        }
+        previous.reset();
+        auto job = std::make_shared<TCupsPrintJob>(std::move(document), FOnChange);
+        const std::lock_guard lock(FMutex);
+        FJob = std::move(job);
         return true;
     } catch (const std::bad_alloc&) {
         FPage.Clear();
@@ -354,17 +406,20 @@ bool TQtPrinter::EndDoc()
 
 void TQtPrinter::AbortDoc()
 {
-    FJobOpen = false;
+    {
+        const std::lock_guard lock(FMutex);
+        FJobOpen = false;
+    }
     FPage.Clear();
     FRasterJob.Clear();
 }
 
-QRect TQtPrinter::InRaster(const QRect& device, const TPrinterFacts& facts) const
+QRect TQtPrinter::InRaster(const QRect& device, const TPrinterFacts& facts, int orientation) const
 {
     // The device's resolution goes with the paper's axes; a landscape page
     // turns the paper.
-    const double kx = double(FForm.Dpi) / (FOrientation == 1 ? facts.DpiY : facts.DpiX);
-    const double ky = double(FForm.Dpi) / (FOrientation == 1 ? facts.DpiX : facts.DpiY);
+    const double kx = double(FForm.Dpi) / (orientation == 1 ? facts.DpiY : facts.DpiX);
+    const double ky = double(FForm.Dpi) / (orientation == 1 ? facts.DpiX : facts.DpiY);
     const auto at = [](int v, double k) { return int(std::lround(v * k)); };
     return QRect(QPoint(at(device.left(), kx), at(device.top(), ky)),
                  QPoint(at(device.left() + device.width(), kx) - 1, at(device.top() + device.height(), ky) - 1));
@@ -377,24 +432,32 @@ TPrinterFacts TQtPrinter::Facts()
 
 TJobStatus TQtPrinter::JobStatus()
 {
+    const std::lock_guard lock(FMutex);
     return FJob ? FJob->Status() : TJobStatus();
 }
 
 void TQtPrinter::CancelJob()
 {
+    const std::lock_guard lock(FMutex);
     if (FJob && !FJob->Status().Ended())
         FJob->Cancel();
 }
 
 bool TQtPrinter::WaitForHandOver(std::chrono::milliseconds limit)
 {
-    return !FJob || FJob->WaitHandedOver(limit);
+    std::shared_ptr<TCupsPrintJob> job;
+    {
+        const std::lock_guard lock(FMutex);
+        job = FJob;
+    }
+    return !job || job->WaitHandedOver(limit);
 }
 
 // What the dialog chose stays with this object: the printer (followed by
 // the watcher from now on), copies, orientation, paper and options.
 void TQtPrinter::RememberDialog()
 {
+    const std::lock_guard lock(FMutex);
     QPrinter& printer = *FDialogPrinter;
     const std::string name = printer.printerName().toStdString();
     FWatcher.Select(name);
@@ -442,7 +505,9 @@ bool TQtPrinter::PrintDialog(int copies)
         && QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal");
     const TPrinterFacts facts = FWatcher.Facts();
-    if (!visible || !facts.HasPrinter() || FJobOpen)
+    if (!visible || !facts.HasPrinter())
+        return false;
+    if (const std::lock_guard lock(FMutex); FJobOpen)
         return false;
     SetCopies(copies);
     if (!FDialogPrinter) {
@@ -450,8 +515,8 @@ bool TQtPrinter::PrintDialog(int copies)
         FDialogPrinter->setPrinterName(QString::fromStdString(facts.Current));
     }
     QPrinter& printer = *FDialogPrinter;
-    printer.setCopyCount(FCopies);
-    printer.setPageOrientation(FOrientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setCopyCount(Copies());
+    printer.setPageOrientation(Orientation() == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     // This dialog only sets the printer up: it is named after the menu item
     // that opens it, its buttons say OK and Cancel rather than "Print", and

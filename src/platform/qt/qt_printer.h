@@ -24,6 +24,11 @@ namespace orvanto {
 // one's paper and resolution, and each job is handed over and followed by a
 // worker (cups_print_job.h). Only the print dialog talks to CUPS from the
 // window, and it opens only while the server answers.
+//
+// A job (BeginDoc to EndDoc or AbortDoc) may run in a worker thread while
+// the window reads the facts, the job's status and the settings: those are
+// kept under a lock that is never held while a page is drawn, compressed
+// or waited for.
 class TQtPrinter final : public IPrinter {
 public:
     // How the page bitmap travels to CUPS inside the PostScript job we
@@ -77,22 +82,29 @@ private:
         int Width = 0, Height = 0, Left = 0, Top = 0, Right = 0, Bottom = 0; // hundredths of a mm
     };
     // A rectangle in device pixels on the oriented page, in the raster's pixels.
-    QRect InRaster(const QRect& device, const TPrinterFacts& facts) const;
+    QRect InRaster(const QRect& device, const TPrinterFacts& facts, int orientation) const;
 
-    // The watcher's facts with the dialog's paper laid over them.
+    // The watcher's facts with the dialog's paper laid over them; the
+    // second with FMutex held.
     TPrinterFacts Device();
+    TPrinterFacts DeviceLocked();
     bool Metrics(const TPrinterFacts& facts) const;
+    // With FMutex held.
     std::vector<std::pair<std::string, std::string>> JobOptions(const TPrinterFacts& facts);
     void RememberDialog();
 
     const std::function<void()> FOnChange;
     TCupsPrinterWatcher FWatcher;
+    // Guards the settings, the job's state and FJob; the page being made
+    // (FPage, FForm, FRasterJob) belongs to the thread that runs the job.
+    mutable std::mutex FMutex;
     int FCopies = 1;
     int FOrientation = 0;
     std::string FTitle;
     bool FJobOpen = false;
     TPostScriptJob FPage;
-    std::unique_ptr<TCupsPrintJob> FJob;
+    // Shared, so that a wait for its hand-over holds no lock.
+    std::shared_ptr<TCupsPrintJob> FJob;
     // The dialog's printer object keeps the user's choices from one dialog
     // to the next; made only when the dialog first opens.
     std::unique_ptr<QPrinter> FDialogPrinter;

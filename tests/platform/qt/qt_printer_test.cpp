@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 using namespace orvanto;
 
@@ -168,6 +170,59 @@ TEST_F(QtPrinterWithoutPrintSystem, CopiesAndOrientationStayOnThePrinterObject)
         printer.SetOrientation(c.Orientation);
         EXPECT_EQ(printer.Copies(), c.ExpectedCopies) << c.Copies;
         EXPECT_EQ(printer.Orientation(), c.ExpectedOrientation) << c.Orientation;
+    }
+}
+
+// The page is made in a worker while the window keeps reading the printer:
+// what it reads stays what it was, and the printer and paper cannot change
+// under an open job, only once it has gone.
+TEST_F(QtPrinterWithoutPrintSystem, TheWindowReadsWhileAWorkerMakesTheJob)
+{
+    struct TCase {
+        const char* Name;
+        int Orientation;
+        int Width; // the printable area at 600 dpi, A4 without margins
+    } cases[] = {
+        {"portrait", 0, 4961},
+        {"landscape", 1, 7016},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFakePrintServer server(TFakePrintServer::TMode::Slow, std::chrono::milliseconds(100), "Office Printer 2");
+        TServerEnvironment environment(server.Address());
+        TQtPrinter printer;
+        ASSERT_TRUE(WaitFor([&] { return printer.Facts().Answered(); }));
+        printer.SetOrientation(c.Orientation);
+        printer.SetCopies(2);
+        std::atomic<bool> open{false}, read{false};
+        bool begun = false;
+        TStretchResult stretched = TStretchResult::DeviceFailed;
+        std::thread worker([&] {
+            printer.SetTitle("Orvanto [High, 2 copies]");
+            begun = printer.BeginDoc();
+            open = true;
+            QImage page(1200, 900, QImage::Format_BGR888);
+            page.fill(QColor(200, 40, 90));
+            stretched = printer.StretchToDevice(page, QRect(0, 0, 1200, 900));
+            WaitFor([&] { return read.load(); });
+            printer.AbortDoc();
+        });
+        ASSERT_TRUE(WaitFor([&] { return open.load(); }));
+        bool steady = true;
+        for (int i = 0; i < 200; ++i)
+            steady = steady && printer.PageWidth() == c.Width && printer.Copies() == 2
+                     && printer.Orientation() == c.Orientation && printer.CurrentPrinterName() == "Office Printer 2"
+                     && printer.JobStatus().Phase == TJobPhase::None && printer.Facts().Answered();
+        EXPECT_FALSE(printer.SelectPrinter("Office Printer 2")) << "not while a job is open";
+        EXPECT_FALSE(printer.SetPaper("na_letter_8.5x11in")) << "not while a job is open";
+        read = true;
+        worker.join();
+        EXPECT_TRUE(steady);
+        EXPECT_TRUE(begun);
+        EXPECT_EQ(stretched, TStretchResult::Drawn);
+        EXPECT_EQ(printer.Title(), "Orvanto [High, 2 copies]");
+        EXPECT_TRUE(printer.SetPaper("na_letter_8.5x11in")) << "once the job has gone";
+        EXPECT_EQ(printer.PaperName(), "na_letter_8.5x11in");
     }
 }
 
