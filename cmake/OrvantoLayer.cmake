@@ -35,6 +35,37 @@ function(orvanto_layer name)
   endforeach()
   if(widget_free)
     set_property(GLOBAL APPEND PROPERTY ORVANTO_WIDGET_FREE_LAYERS ${target})
+    orvanto_precompile(${target} core)
+  else()
+    orvanto_precompile(${target} widgets)
+  endif()
+endfunction()
+
+# Precompiled headers: Qt's headers are most of what every file of ours
+# compiles, and parsing them once per kind of target instead of once per file
+# roughly halves the build. One header is made per kind, by the first target
+# of that kind, and the others reuse it: "core" for the layers free of
+# widgets and the programs that link only those, "widgets" for the widget
+# layers and the programs that link every layer, "tests" for the test
+# programs. A target that reuses one must be compiled with the same options
+# and at least the same definitions as the one that made it; every target of
+# one kind is, and the compiler warns (-Winvalid-pch) should one stray.
+# The headers are only the outside ones, so that a file of ours still has to
+# include what it uses: a build with -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON
+# shows a missing one.
+set(ORVANTO_PCH_core
+  <algorithm> <cstdint> <cstring> <functional> <memory> <string> <vector>
+  <QBuffer> <QByteArray> <QDir> <QFile> <QImage> <QPainter> <QString>)
+set(ORVANTO_PCH_widgets ${ORVANTO_PCH_core} <QApplication> <QLabel> <QWidget>)
+set(ORVANTO_PCH_tests ${ORVANTO_PCH_widgets} <gtest/gtest.h> <QTest>)
+
+function(orvanto_precompile target kind)
+  get_property(owner GLOBAL PROPERTY ORVANTO_PCH_OWNER_${kind})
+  if(owner)
+    target_precompile_headers(${target} REUSE_FROM ${owner})
+  else()
+    target_precompile_headers(${target} PRIVATE ${ORVANTO_PCH_${kind}})
+    set_property(GLOBAL PROPERTY ORVANTO_PCH_OWNER_${kind} ${target})
   endif()
 endfunction()
 

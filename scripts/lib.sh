@@ -29,7 +29,16 @@ configure_and_build() {
     [ "${1:-}" = "--" ] && shift && targets=("$@")
     # A compiler cache, where the machine has one, makes a rebuild of an
     # unchanged file free, across build folders and clones alike.
-    command -v ccache >/dev/null 2>&1 && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    if command -v ccache >/dev/null 2>&1; then
+        args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        # The build precompiles Qt's headers; ccache caches the files that use
+        # them only when told to ignore the header's time stamps.
+        local sloppiness
+        sloppiness=$(ccache -k sloppiness 2>/dev/null | tr -d ' ')
+        if [[ $sloppiness != *pch_defines* || $sloppiness != *time_macros* ]]; then
+            export CCACHE_SLOPPINESS="${sloppiness:+$sloppiness,}pch_defines,time_macros"
+        fi
+    fi
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$ORVANTO_ROOT" -B "$dir" -G Ninja "${args[@]}" >/dev/null
     fi
