@@ -154,8 +154,14 @@ bool TPrintWorkspace::RunJob(TPrintJob& job, std::int64_t& budget)
 {
     std::future<bool> result = std::async(std::launch::async, [&job, &budget] { return job.Run(budget); });
     const auto slice = OnPrintWait ? std::chrono::milliseconds(0) : std::chrono::milliseconds(50);
+    // The job's counters move one at a time (a sheet's drawing starts again
+    // at nought as it is counted sent, and a retry with less memory draws
+    // again), so a reading between two may be lower than the last: the bar
+    // never goes back.
+    int shown = 0;
     while (result.wait_for(slice) != std::future_status::ready) {
-        Progress(job.Percent());
+        shown = std::max(shown, job.Percent());
+        Progress(shown);
         if (OnPrintWait)
             OnPrintWait();
     }
