@@ -1,8 +1,8 @@
 #include "platform/lp_options.h"
 
-#include <fcntl.h>
+#include "platform/small_file.h"
+
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -84,30 +84,6 @@ std::string DefaultInLpOptions(std::string_view text)
     return found;
 }
 
-std::string ReadLpOptionsFile(const std::string& path)
-{
-    // Non-blocking, so that a pipe put in the file's place cannot hold the
-    // watcher up; only a regular file is read.
-    const int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (handle < 0)
-        return {};
-    std::string text;
-    struct stat status {};
-    if (::fstat(handle, &status) == 0 && S_ISREG(status.st_mode)) {
-        text.resize(MaxLpOptionsBytes);
-        std::size_t filled = 0;
-        while (filled < text.size()) {
-            const ssize_t got = ::read(handle, text.data() + filled, text.size() - filled);
-            if (got <= 0)
-                break;
-            filled += std::size_t(got);
-        }
-        text.resize(filled);
-    }
-    ::close(handle);
-    return text;
-}
-
 std::string DefaultFromEnvironment()
 {
     // "lp" is the name old scripts give the system's default; it means the
@@ -119,11 +95,12 @@ std::string DefaultFromEnvironment()
         }
     const std::string home = HomeFolder();
     if (!home.empty())
-        if (std::string user = DefaultInLpOptions(ReadLpOptionsFile(home + "/.cups/lpoptions")); !user.empty())
+        if (std::string user = DefaultInLpOptions(ReadSmallFile(home + "/.cups/lpoptions", MaxLpOptionsBytes));
+            !user.empty())
             return user;
     const char* root = std::getenv("CUPS_SERVERROOT");
     const std::string serverRoot = root && *root ? root : "/etc/cups";
-    return DefaultInLpOptions(ReadLpOptionsFile(serverRoot + "/lpoptions"));
+    return DefaultInLpOptions(ReadSmallFile(serverRoot + "/lpoptions", MaxLpOptionsBytes));
 }
 
 } // namespace orvanto

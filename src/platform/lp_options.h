@@ -23,10 +23,6 @@ constexpr std::size_t MaxLpOptionsBytes = 256 * 1024;
 // The queue of the last "Default" line in text; empty when there is none.
 std::string DefaultInLpOptions(std::string_view text);
 
-// The first MaxLpOptionsBytes of the regular file at path; empty when it is
-// missing, unreadable or not a regular file.
-std::string ReadLpOptionsFile(const std::string& path);
-
 // The default from the environment and both lpoptions files, in that order;
 // empty when none names one (the server's default then counts).
 std::string DefaultFromEnvironment();

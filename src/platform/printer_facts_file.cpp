@@ -1,7 +1,8 @@
 #include "platform/printer_facts_file.h"
 
+#include "platform/small_file.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -38,14 +39,6 @@ bool GoodText(std::string_view text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             return false;
     return true;
-}
-
-std::string ReadBounded(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(MaxFactsBytes).toStdString();
 }
 
 } // namespace
@@ -110,7 +103,7 @@ TPrinterFactsFile::TPrinterFactsFile(std::string path) : FPath(std::move(path)) 
 
 TPrinterFacts TPrinterFactsFile::StartingFacts(const std::string& storedPrinter) const
 {
-    const std::optional<TPrinterFacts> kept = ReadPrinterFacts(ReadBounded(FPath));
+    const std::optional<TPrinterFacts> kept = ReadPrinterFacts(ReadSmallFile(FPath, MaxFactsBytes));
     if (kept && (storedPrinter.empty() || kept->Current == storedPrinter))
         return *kept;
     return {};
@@ -122,7 +115,7 @@ bool TPrinterFactsFile::Remember(const TPrinterFacts& facts)
         return true;
     const std::string text = WritePrinterFacts(facts);
     if (FWritten.empty())
-        FWritten = ReadBounded(FPath);
+        FWritten = ReadSmallFile(FPath, MaxFactsBytes);
     if (text == FWritten)
         return true;
     QDir().mkpath(QFileInfo(QString::fromStdString(FPath)).path());
