@@ -287,6 +287,13 @@ void TCupsPrinterWatcher::Run()
     bool ask = true;
     while (!FStop) {
         if (ask || !subscription.Active() || TClock::now() - asked >= FTiming.SafetyInterval) {
+            // This ask answers every wake so far, a printer chosen during the
+            // poll it cut short included: heard again, the wake would ask the
+            // server a second time for the same news.
+            {
+                std::lock_guard lock(FMutex);
+                FWoken = false; // heard by this ask
+            }
             Publish(Ask(connection, Facts()));
             asked = TClock::now();
             ask = false;
