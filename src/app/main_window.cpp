@@ -451,13 +451,15 @@ void TForm1::RefreshStatus()
     const bool present = FWorkspace->PrinterPresent();
     FPrinterPresent = present;
     // Until the print server answers, and while it is silent, the first
-    // panel says so instead of the page size; a narrow window shows "No
-    // Printer" there, the whole text as tooltip.
-    const std::string server = ServerStatusText(Platform().Printer().Facts());
+    // panel says so instead of the page size; a narrow window shows a short
+    // form there ("No answer"), the whole text as tooltip: not "No
+    // Printer", for the server may well have printers.
+    const TPrinterFacts facts = Platform().Printer().Facts();
+    const std::string server = ServerStatusText(facts);
     // Shorter forms close up the spaces and name the unit once; the unit
     // itself stays, or "210x297" would not say what it measures.
     if (!server.empty())
-        FPanels[0]->SetForms({Text(server), Text(Translate("No Printer"))});
+        FPanels[0]->SetForms({Text(server), Text(ServerStatusShortText(facts))});
     else
         FPanels[0]->SetForms(present ? QStringList{Text(width + mm + " x " + height + mm),
                                                    Text(width + " x " + height + " " + mm),

@@ -58,6 +58,17 @@ std::string ServerStatusText(const TPrinterFacts& facts)
     return {};
 }
 
+std::string ServerStatusShortText(const TPrinterFacts& facts)
+{
+    switch (facts.Server) {
+    case TServerState::Asking: return Translate(Messages::LookingForPrintersShort);
+    case TServerState::Silent: return Translate(Messages::ServerSilentShort);
+    case TServerState::Answers:
+    case TServerState::Unreachable: break;
+    }
+    return {};
+}
+
 std::string PrinterProblemText(const TPrinterFacts& facts)
 {
     return ProblemText(ProblemOf(facts), facts.Current, facts.Message);

@@ -487,7 +487,8 @@ void ExpectUniqueMnemonics(const QList<QAction*>& items, const std::string& menu
 // of the settings bar leaves the window, and the menus speak the language.
 TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
 {
-    auto oldPrinter = Platform().SetPrinter(std::make_unique<TRecordingPrinter>());
+    auto* printer = new TRecordingPrinter;
+    auto oldPrinter = Platform().SetPrinter(std::unique_ptr<IPrinter>(printer));
     const std::string installed = TLanguage::LanguageFileName();
     const std::string picture = MakeTempFolder("fit") + "picture.bmp";
     ASSERT_TRUE(QImage(40, 20, QImage::Format_RGB32).save(QString::fromStdString(picture)));
@@ -500,10 +501,13 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         const char* OneCopy;
         const char* UndoRotate;
         const char* AdditionalResources; // written without a mnemonic, so translated without one
+        const char* Silent, *SilentShort; // the first panel while the print server is silent
     } languages[] = {
-        {"English", "", Qt::Key_F, "Ctrl+O", "&Copy", "1 copy", "&Undo Rotate", "Additional Resources..."},
+        {"English", "", Qt::Key_F, "Ctrl+O", "&Copy", "1 copy", "&Undo Rotate", "Additional Resources...",
+         "The print server does not answer: printhost", "No answer"},
         {"German", std::string(ORVANTO_BINARY_DIR) + "/languages/de.llf", Qt::Key_D, "Strg+O", "&Kopieren",
-         "1 Kopie", "Drehen &rückgängig machen", "Weitere Ressourcen..."},
+         "1 Kopie", "Drehen &rückgängig machen", "Weitere Ressourcen...",
+         "Der Druckserver antwortet nicht: printhost", "Keine Antwort"},
     };
     for (const auto& language : languages) {
         SCOPED_TRACE(language.Name);
@@ -591,6 +595,18 @@ TEST(MainWindow, EverythingFitsTheLeastSizeInEachLanguage)
         window.Workspace()->ApplyInfo(one);
         const QLabel* copies = window.StatusPanel(1); // shortened to "1×" where room is short, whole as tooltip
         EXPECT_EQ((copies->toolTip().isEmpty() ? copies->text() : copies->toolTip()).toStdString(), language.OneCopy);
+        // A silent server in the least window: a short form that still says
+        // why, never "No Printer", the whole text as its tooltip.
+        printer->Server = TServerState::Silent;
+        ++printer->FactsGeneration;
+        window.RefreshButtons();
+        QTest::qWait(20);
+        EXPECT_EQ(window.StatusPanel(0)->text().toStdString(), language.SilentShort);
+        EXPECT_EQ(window.StatusPanel(0)->toolTip().toStdString(), language.Silent);
+        ExpectStatusPanelsFit(window);
+        printer->Server = TServerState::Answers;
+        ++printer->FactsGeneration;
+        window.RefreshButtons();
         window.MenuAction("N901")->trigger();
         Q_EMIT window.findChild<QMenu*>("Image2")->aboutToShow();
         EXPECT_EQ(window.MenuAction("Undo1")->text().toStdString(), language.UndoRotate);

@@ -33,6 +33,10 @@ inline constexpr char PartlyReadShort[] = "Picture incomplete";
 // stands for a printer's or the print server's name, %2 for a reason.
 inline constexpr char LookingForPrinters[] = "Looking for printers…";
 inline constexpr char ServerSilent[] = "The print server does not answer: %1";
+// Their forms for a narrow window, which still say what holds the printer
+// back rather than that there is none.
+inline constexpr char LookingForPrintersShort[] = "Looking…";
+inline constexpr char ServerSilentShort[] = "No answer";
 inline constexpr char PrintingOn[] = "Printing on %1…";
 inline constexpr char PrintedOn[] = "Printed on %1";
 inline constexpr char PrinterStopped[] = "Printer %1 stopped: %2";
