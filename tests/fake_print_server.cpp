@@ -80,6 +80,12 @@ void TFakePrintServer::Announce()
     ++FEvents;
 }
 
+void TFakePrintServer::Forget()
+{
+    std::lock_guard lock(FMutex);
+    FForgotten = true;
+}
+
 std::string TFakePrintServer::Answer(const std::string& body)
 {
     if (body.size() < 8)
@@ -147,7 +153,10 @@ std::string TFakePrintServer::Answer(const std::string& body)
         // Every job is done by the time anyone asks.
         ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", IPP_JSTATE_COMPLETED);
     } else if (operation == IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS && FSubscriptions) {
+        FForgotten = false;
         ippAddInteger(answer, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-subscription-id", 3);
+    } else if ((operation == IPP_OP_GET_NOTIFICATIONS || operation == IPP_OP_RENEW_SUBSCRIPTION) && FForgotten) {
+        ippSetStatusCode(answer, IPP_STATUS_ERROR_NOT_FOUND);
     } else if (operation == IPP_OP_GET_NOTIFICATIONS && FSubscriptions) {
         ippAddInteger(answer, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-get-interval", 60);
         for (int event = std::max(from, 1); event <= FEvents; ++event) {

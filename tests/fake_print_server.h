@@ -40,6 +40,9 @@ public:
     void SetOthers(std::vector<std::string> others);
     // News of a change for every subscriber.
     void Announce();
+    // Forgets every subscription, as a restarted server does: polls are
+    // refused as not found until a new one is made.
+    void Forget();
 
 private:
     void Serve();
@@ -55,6 +58,7 @@ private:
     bool FSubscriptions = false;
     std::chrono::milliseconds FHold{0};
     int FEvents = 0;
+    bool FForgotten = false;
     int FListener = -1;
     int FPort = 0;
     std::atomic<bool> FStop{false};

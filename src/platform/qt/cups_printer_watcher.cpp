@@ -280,7 +280,7 @@ void TCupsPrinterWatcher::Run()
         std::lock_guard lock(FMutex);
         FFacts.ServerName = TCupsConnection::ServerName();
     }
-    TCupsSubscription subscription;
+    TCupsSubscription subscription(FTiming.Lease);
     bool subscribable = true; // until the server shows it has no subscriptions
     bool holds = false;       // it holds Get-Notifications until there is news
     TClock::time_point asked;

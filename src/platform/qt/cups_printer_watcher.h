@@ -30,6 +30,7 @@ struct TWatchTiming {
     std::chrono::milliseconds RetryInterval{3000};
     std::chrono::milliseconds SafetyInterval{30000};
     std::chrono::milliseconds Hold{35000};
+    std::chrono::seconds Lease = TCupsSubscription::DefaultLease;
 };
 
 class TCupsPrinterWatcher final : public IPrinterWatcher {

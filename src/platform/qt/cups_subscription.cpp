@@ -35,7 +35,7 @@ bool TCupsSubscription::Create(TCupsConnection& connection)
     ippAddStrings(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", int(std::size(Events)), nullptr,
                   Events);
     ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr, "ippget");
-    ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration", int(Lease.count()));
+    ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration", int(FLease.count()));
     ipp_t* answer = connection.Request(request);
     if (!answer)
         return false;
@@ -53,7 +53,7 @@ bool TCupsSubscription::Renew(TCupsConnection& connection)
 {
     ipp_t* request = NewRequest(IPP_OP_RENEW_SUBSCRIPTION);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", FId);
-    ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration", int(Lease.count()));
+    ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration", int(FLease.count()));
     ipp_t* answer = connection.Request(request);
     if (!answer)
         return false;
@@ -71,7 +71,7 @@ TNews TCupsSubscription::Poll(TCupsConnection& connection, std::chrono::millisec
 {
     if (FId <= 0)
         return TNews::Lost;
-    if (TClock::now() - FLeased >= Lease / 2 && !Renew(connection))
+    if (TClock::now() - FLeased >= FLease / 2 && !Renew(connection))
         return FId > 0 ? TNews::Failed : TNews::Lost;
     ipp_t* request = NewRequest(IPP_OP_GET_NOTIFICATIONS);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids", FId);

@@ -29,7 +29,9 @@ class TCupsSubscription {
 public:
     using TClock = std::chrono::steady_clock;
 
-    static constexpr std::chrono::seconds Lease{300};
+    static constexpr std::chrono::seconds DefaultLease{300};
+
+    explicit TCupsSubscription(std::chrono::seconds lease = DefaultLease) : FLease(lease) {}
 
     // True when the server gave a subscription; false when it has none to
     // give (or did not answer: connection.Outcome() then says so).
@@ -45,6 +47,7 @@ public:
 private:
     bool Renew(TCupsConnection& connection);
 
+    const std::chrono::seconds FLease;
     int FId = 0;
     int FNextSequence = 1;
     TClock::time_point FLeased;

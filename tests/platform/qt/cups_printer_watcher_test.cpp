@@ -286,6 +286,43 @@ TEST(CupsPrinterWatcher, HearsOfChangesAndAsksLittleAtRest)
     }
 }
 
+// The subscription outlives its lease: renewed at half of it, and made
+// afresh when the server has forgotten it (a restart). News is heard after
+// either.
+TEST(CupsPrinterWatcher, KeepsHearingNewsPastTheLease)
+{
+    struct TCase {
+        const char* Name;
+        bool Forget;
+        std::chrono::seconds Lease;
+        int Created; // subscriptions made in all
+        bool Renewed;
+    } cases[] = {
+        {"the lease renewed at its half", false, 2s, 1, true},
+        {"forgotten by the server", true, 60s, 2, false},
+    };
+    for (const TCase& c : cases) {
+        TFakePrintServer server(TFakePrintServer::TMode::Slow, 0ms, "Office");
+        server.Subscribe(0ms);
+        TServerEnvironment environment(server.Address());
+        TCupsPrinterWatcher::TTiming timing;
+        timing.Limits = TestLimits();
+        timing.Interval = 100ms;
+        timing.SafetyInterval = 60s;
+        timing.Lease = c.Lease;
+        TCupsPrinterWatcher watcher({}, {}, timing);
+        ASSERT_TRUE(WaitFor([&] { return server.Seen(IPP_OP_GET_NOTIFICATIONS) >= 1; }, 5s)) << c.Name;
+        if (c.Forget)
+            server.Forget();
+        std::this_thread::sleep_for(1500ms); // past half the short lease
+        server.SetOthers({"Kitchen"});
+        server.Announce();
+        EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Printers.size() == 2; }, 2s)) << c.Name;
+        EXPECT_EQ(server.Seen(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS), c.Created) << c.Name;
+        EXPECT_EQ(server.Seen(IPP_OP_RENEW_SUBSCRIPTION) > 0, c.Renewed) << c.Name;
+    }
+}
+
 TEST(CupsPrintJob, AServerThatFailsEndsTheHandOverInTime)
 {
     struct TCase {
