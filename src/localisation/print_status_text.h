@@ -15,7 +15,8 @@ namespace orvanto {
 // not answer: NAME" while it is silent; empty when it answers or is not
 // there at all (the usual "No printer installed" then applies).
 std::string ServerStatusText(const TPrinterFacts& facts);
-// Its form for a narrow window: "Looking…", "No answer"; empty with it.
+// Its short form for a narrow window: "Looking…", "No answer"; empty
+// whenever ServerStatusText is.
 std::string ServerStatusShortText(const TPrinterFacts& facts);
 // The reason a printer stopped or takes no jobs, as "Printer X stopped:
 // out of paper"; empty when it has none.
