@@ -53,13 +53,16 @@ TEST(CupsPrinterWatcher, TellsWhatEachServerDid)
         TServerState Server;
         std::vector<std::string> Printers;
         std::string Current;
+        // The server takes long enough for the caller to see the watcher
+        // still asking; one that hangs up may be done with before that.
+        bool TakesItsTime;
     } cases[] = {
-        {"silent", TFakePrintServer::TMode::Silent, 0ms, TServerState::Silent, {}, ""},
-        {"hangs up", TFakePrintServer::TMode::Closing, 0ms, TServerState::Unreachable, {}, ""},
+        {"silent", TFakePrintServer::TMode::Silent, 0ms, TServerState::Silent, {}, "", true},
+        {"hangs up", TFakePrintServer::TMode::Closing, 0ms, TServerState::Unreachable, {}, "", false},
         // Slower than a healthy server, within the limit: still an answer,
         // and a name with spaces comes through whole.
         {"slow", TFakePrintServer::TMode::Slow, 400ms, TServerState::Answers, {"Office Printer 2"},
-         "Office Printer 2"},
+         "Office Printer 2", true},
     };
     for (const TCase& c : cases) {
         TFakePrintServer server(c.Mode, c.Delay, "Office Printer 2");
@@ -69,7 +72,9 @@ TEST(CupsPrinterWatcher, TellsWhatEachServerDid)
         TCupsPrinterWatcher watcher({}, {}, timing);
         // Until the first answer the facts say so and keep A4 at 600 dpi.
         const TPrinterFacts first = watcher.Facts();
-        EXPECT_EQ(first.Server, TServerState::Asking) << c.Name;
+        if (c.TakesItsTime) {
+            EXPECT_EQ(first.Server, TServerState::Asking) << c.Name;
+        }
         EXPECT_EQ(PrintableArea(first, 0), QRect(0, 0, 4961, 7016)) << c.Name;
         ASSERT_TRUE(WaitFor([&] { return watcher.Facts().Server != TServerState::Asking; }, 5s)) << c.Name;
         const TPrinterFacts facts = watcher.Facts();
