@@ -320,11 +320,14 @@ TEST(CupsPrinterWatcher, KeepsHearingNewsPastTheLease)
         if (c.Forget)
             server.Forget();
         std::this_thread::sleep_for(1500ms); // past half the short lease
+        EXPECT_TRUE(WaitFor([&] { return server.Seen(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS) == c.Created; }, 2s))
+            << c.Name;
+        EXPECT_EQ(WaitFor([&] { return server.Seen(IPP_OP_RENEW_SUBSCRIPTION) > 0; }, c.Renewed ? 2s : 0s), c.Renewed)
+            << c.Name;
         server.SetOthers({"Kitchen"});
         server.Announce();
         EXPECT_TRUE(WaitFor([&] { return watcher.Facts().Printers.size() == 2; }, 2s)) << c.Name;
         EXPECT_EQ(server.Seen(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS), c.Created) << c.Name;
-        EXPECT_EQ(server.Seen(IPP_OP_RENEW_SUBSCRIPTION) > 0, c.Renewed) << c.Name;
     }
 }
 
