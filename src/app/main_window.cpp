@@ -53,10 +53,10 @@ namespace orvanto {
 namespace {
 
 constexpr int MinimumWidth = 430;
+constexpr int MinimumHeight = 300;
 // How long the window's thread turns its event loop between two looks at a
 // print job's worker: short enough that the end shows at once.
 constexpr std::chrono::milliseconds PrintWaitSlice{20};
-constexpr int MinimumHeight = 300;
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);

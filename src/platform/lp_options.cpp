@@ -61,9 +61,7 @@ std::string DefaultInLpOptions(std::string_view text)
 {
     std::string found;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        const std::string_view line = TakeLine(text);
         std::size_t at = 0;
         while (at < line.size() && Blank(line[at]))
             ++at;

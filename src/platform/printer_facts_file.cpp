@@ -46,12 +46,10 @@ bool GoodText(std::string_view text)
 std::optional<TPrinterFacts> ReadPrinterFacts(std::string_view text)
 {
     TPrinterFacts facts;
-    bool named = false, sized = false, resolved = false;
+    bool named = false;
     int seen = 0; // the number keys met, one bit each
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        std::string_view line = TakeLine(text);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         const std::size_t equals = line.find('=');
@@ -78,8 +76,8 @@ std::optional<TPrinterFacts> ReadPrinterFacts(std::string_view text)
             seen |= 1 << i;
         }
     }
-    sized = (seen & 0b1100) == 0b1100;
-    resolved = (seen & 0b0011) == 0b0011;
+    const bool resolved = (seen & 0b0011) == 0b0011; // DpiX and DpiY
+    const bool sized = (seen & 0b1100) == 0b1100;    // PaperWidth and PaperHeight
     if (!named || !sized || !resolved)
         return std::nullopt;
     return facts;

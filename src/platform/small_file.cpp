@@ -30,4 +30,12 @@ std::string ReadSmallFile(const std::string& path, std::size_t maxBytes)
     return text;
 }
 
+std::string_view TakeLine(std::string_view& text)
+{
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    return line;
+}
+
 } // namespace orvanto

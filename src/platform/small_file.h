@@ -7,11 +7,15 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace orvanto {
 
 // The first maxBytes of the regular file at path; empty when it is missing,
 // unreadable or not a regular file.
 std::string ReadSmallFile(const std::string& path, std::size_t maxBytes);
+
+// The first line of text, without its '\n', taken off text.
+std::string_view TakeLine(std::string_view& text);
 
 } // namespace orvanto

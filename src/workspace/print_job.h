@@ -68,8 +68,8 @@ private:
     std::string FLastError;
     TLastPrint FLastPrint;
     std::atomic<bool> FCancel{false};
-    // Progress: the sheet being drawn of how many, and how much of it.
-    std::atomic<int> FSheet{0};
+    // Progress: how many sheets, how many sent, and how much of the one
+    // being drawn.
     std::atomic<int> FSheets{1};
     std::atomic<int> FDrawn{0}; // thousandths of the current sheet's bitmap
     std::atomic<int> FSent{0};  // sheets handed to the printer

@@ -2,7 +2,6 @@
 
 #include "platform/lp_options.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <tuple>
 
